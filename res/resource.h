@@ -5,8 +5,8 @@
 #define IDI_KESTRANE 1
 #define IDR_MAINMENU 100
 #define IDR_ST60 101
-#define IDC_HAND 102
-#define RT_GIF_PICTURE "GIF"
+#define IDR_HANDCURSOR 102
+// The phone picture is stored under the resource type "GIF".
 
 #define IDM_FILE_QUIT 40001
 #define IDM_HELP_HELP 40002

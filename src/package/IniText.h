@@ -29,7 +29,7 @@ protected:
 };
 
 // What INI generation needs of the main window.
-class IniWindow : public UserMessages {
+class IniWindow : public virtual UserMessages {
 public:
     virtual std::string JadPath() = 0;                          // txtJAD, UTF-8, untrimmed
     virtual void SetIniText(const std::string& ansiText) = 0;   // ANSI code page, like the JAD

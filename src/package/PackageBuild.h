@@ -70,7 +70,7 @@ public:
 };
 
 // What the build needs of the main window.
-class BuildWindow : public UserMessages, public EventPump {
+class BuildWindow : public virtual UserMessages, public EventPump {
 public:
     virtual std::string FieldText(Field field) = 0;  // UTF-8, untrimmed
     virtual std::string IniText() = 0;               // UTF-8, exactly as the box holds it

@@ -1,0 +1,109 @@
+// Owners for the handles a small Win32 program holds, so that every
+// handle is released on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace kestrane {
+
+// A kernel handle (process, file). Both null and INVALID_HANDLE_VALUE mean "none".
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE h) : h_(h) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.h_, nullptr));
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { Reset(); }
+
+    HANDLE Get() const { return h_; }
+    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    void Reset(HANDLE h = nullptr) {
+        if (Valid()) CloseHandle(h_);
+        h_ = h;
+    }
+
+private:
+    HANDLE h_ = nullptr;
+};
+
+class UniqueRegKey {
+public:
+    UniqueRegKey() = default;
+    UniqueRegKey(const UniqueRegKey&) = delete;
+    UniqueRegKey& operator=(const UniqueRegKey&) = delete;
+    ~UniqueRegKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY Get() const { return key_; }
+    HKEY* Put() { return &key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// A GDI object (font, bitmap, brush) the program created itself.
+template <typename T>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(T obj) : obj_(obj) {}
+    GdiObject(GdiObject&& other) noexcept : obj_(std::exchange(other.obj_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            obj_ = std::exchange(other.obj_, nullptr);
+        }
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() { Reset(); }
+
+    T Get() const { return obj_; }
+    void Reset() {
+        if (obj_) DeleteObject(obj_);
+        obj_ = nullptr;
+    }
+
+private:
+    T obj_ = nullptr;
+};
+
+// A window's device context for the lifetime of the scope.
+class WindowDC {
+public:
+    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back. Declare the
+// owner of the object before this guard so the selection is undone first.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+    ~ScopedSelect() { SelectObject(dc_, old_); }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+}  // namespace kestrane

@@ -1,0 +1,29 @@
+// Kestrane: packs a MIDlet suite into an STJ package for the phone.
+#include <windows.h>
+
+#include "ui/frmMain.h"
+
+namespace {
+
+// Positions are converted with the real DPI, so the program tells Windows
+// it scales itself. Looked up at run time: older Windows lacks the call.
+void DeclareDpiAware() {
+    using SetProcessDPIAwareFn = BOOL(WINAPI*)();
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        auto setAware = reinterpret_cast<SetProcessDPIAwareFn>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+        if (setAware) setAware();
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    DeclareDpiAware();
+    kestrane::frmMain window;
+    if (!window.Create(instance, showCommand)) return 1;
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) window.TranslateAndDispatch(msg);
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,31 @@
+// Text at the edges of the program: UTF-8 inside, UTF-16 for the W
+// functions, and the ANSI and OEM code pages for the files that need them.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "package/AppError.h"
+
+namespace kestrane {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
+
+// The text in code page `codePage`; nothing when a character has no exact form there.
+std::optional<std::string> Encode(std::wstring_view wide, UINT codePage);
+std::wstring Decode(std::string_view bytes, UINT codePage);
+
+// The system's description of an error number, without the trailing line end.
+std::string ErrorDescription(DWORD error);
+
+// An AppError for `error` with the German context sentence.
+AppError SystemError(std::string context, DWORD error);
+
+// The text of a window or control.
+std::wstring WindowText(HWND hwnd);
+
+}  // namespace kestrane

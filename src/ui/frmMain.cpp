@@ -1,0 +1,450 @@
+#include "ui/frmMain.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "resource.h"
+#include "ui/Settings.h"
+#include "ui/WinText.h"
+#include "ui/frmInfo.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr int kClientWidthTwips = 5175;
+constexpr int kClientHeightTwips = 4575;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                      // 4100
+constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 8198
+constexpr int kFileNameChars = 260;
+
+enum class Kind { Label, Field, IniField, Button };
+
+struct ControlSpec {
+    int id;
+    Kind kind;
+    const wchar_t* text;
+    int left, top, width, height;  // twips; a label's size comes from its caption
+};
+
+// In tab order, which is also the order of creation and so of keyboard focus.
+constexpr ControlSpec kControls[] = {
+    {IDC_LBLRAR, Kind::Label, L"rar.exe:", 120, 150, 0, 0},
+    {IDC_TXTRAR, Kind::Field, L"", 1080, 120, 2895, 285},
+    {IDC_CMDSEARCHRAR, Kind::Button, L"Suchen...", 4080, 60, 975, 375},
+    {IDC_LBLJAR, Kind::Label, L"JAR-Datei:", 120, 630, 0, 0},
+    {IDC_TXTJAR, Kind::Field, L"", 1080, 600, 2895, 285},
+    {IDC_CMDSEARCHJAR, Kind::Button, L"Suchen...", 4080, 540, 975, 375},
+    {IDC_CMDSEARCHJAD, Kind::Button, L"Suchen...", 4080, 900, 975, 375},
+    {IDC_LBLJAD, Kind::Label, L"JAD-Datei:", 120, 990, 0, 0},
+    {IDC_LBLOBJ, Kind::Label, L"OBJ-Datei:", 120, 1350, 0, 0},
+    {IDC_TXTJAD, Kind::Field, L"", 1080, 960, 2895, 285},
+    {IDC_TXTOBJ, Kind::Field, L"", 1080, 1320, 2895, 285},
+    {IDC_CMDSEARCHOBJ, Kind::Button, L"Suchen...", 4080, 1260, 975, 375},
+    {IDC_CMDINI, Kind::Button, L"Erstelle INI", 4080, 3120, 975, 375},
+    {IDC_TXTINI, Kind::IniField, L"", 1080, 1800, 2895, 1695},
+    {IDC_LBLINI, Kind::Label, L"INI-Datei:", 120, 1830, 0, 0},
+    {IDC_CMDSTJ, Kind::Button, L"Erstelle STJ", 4080, 4080, 975, 375},
+    {IDC_TXTSTJ, Kind::Field, L"", 1080, 3720, 2895, 285},
+    {IDC_LBLSTJ, Kind::Label, L"STJ-Datei:", 120, 3750, 0, 0},
+    {IDC_CMDSEARCHSTJ, Kind::Button, L"Suchen...", 4080, 3660, 975, 375},
+    {IDC_LBLWAIT, Kind::Label, L"Bitte warten...", 120, 4200, 0, 0},
+};
+
+struct SearchButton {
+    int buttonId;
+    int fieldId;
+    bool save;
+    const wchar_t* filter;  // description and pattern, each ended by a zero
+};
+
+constexpr SearchButton kSearchButtons[] = {
+    {IDC_CMDSEARCHRAR, IDC_TXTRAR, false, L"rar.exe\0rar.exe\0"},
+    {IDC_CMDSEARCHJAR, IDC_TXTJAR, false, L"JAR-Dateien\0*.jar\0"},
+    {IDC_CMDSEARCHJAD, IDC_TXTJAD, false, L"JAD-Dateien\0*.jad\0"},
+    {IDC_CMDSEARCHOBJ, IDC_TXTOBJ, false, L"OBJ-Dateien\0*.obj\0"},
+    {IDC_CMDSEARCHSTJ, IDC_TXTSTJ, true, L"STJ-Dateien\0*.stj\0"},
+};
+
+int FieldId(Field field) {
+    switch (field) {
+    case Field::RAR: return IDC_TXTRAR;
+    case Field::JAR: return IDC_TXTJAR;
+    case Field::JAD: return IDC_TXTJAD;
+    case Field::OBJ: return IDC_TXTOBJ;
+    case Field::STJ: return IDC_TXTSTJ;
+    }
+    return 0;
+}
+
+bool IsEdit(HWND hwnd) {
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, 16);
+    return lstrcmpiW(className, L"Edit") == 0;
+}
+
+}  // namespace
+
+frmMain::frmMain() : descriptor_(static_cast<UserMessages&>(*this)) {}
+
+bool frmMain::Create(HINSTANCE instance, int showCommand) {
+    Form_Initialize();
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = KESTRANE_MAIN_CLASS;
+    if (!RegisterClassExW(&wc)) return false;
+
+    {
+        WindowDC screen(nullptr);
+        dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+        dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    }
+    RECT frame{0, 0, ScaleX(kClientWidthTwips), ScaleY(kClientHeightTwips)};
+    AdjustWindowRectEx(&frame, kWindowStyle, TRUE, 0);
+
+    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
+    if (!CreateWindowExW(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                         frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance, this)) {
+        DestroyMenu(menu);
+        return false;
+    }
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    return true;
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // No exception may cross back into the system.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        self->ReportFailure();
+        return 0;
+    }
+}
+
+LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_COMMAND:
+        // Menu items arrive without a control; buttons with BN_CLICKED.
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(wParam);
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != FALSE);
+        return 0;
+    case WM_DESTROY:
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void frmMain::TranslateAndDispatch(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && hwnd_ && IsChild(hwnd_, msg.hwnd)) {
+        switch (msg.wParam) {
+        case VK_TAB:
+            if (GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+                HWND next = GetNextDlgTabItem(hwnd_, GetFocus(), GetKeyState(VK_SHIFT) < 0);
+                if (next) {
+                    SetFocus(next);
+                    if (IsEdit(next)) SendMessageW(next, EM_SETSEL, 0, -1);
+                }
+                return;
+            }
+            break;
+        case VK_ESCAPE:
+            return;
+        case VK_RETURN:
+            if (msg.hwnd != Control(IDC_TXTINI)) return;
+            break;
+        default:
+            break;
+        }
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void frmMain::Form_Initialize() {
+    InitCommonControls();
+}
+
+void frmMain::OnCreate() {
+    CreateControls();
+    Form_Load();
+}
+
+void frmMain::CreateControls() {
+    WindowDC screen(nullptr);
+    font_ = GdiObject<HFONT>(CreateFontW(-MulDiv(825, dpiY_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    ScopedSelect selectFont(screen.Get(), font_.Get());
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+
+    for (const ControlSpec& spec : kControls) {
+        const wchar_t* className = L"BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        DWORD exStyle = 0;
+        int width = ScaleX(spec.width);
+        int height = ScaleY(spec.height);
+        switch (spec.kind) {
+        case Kind::Label: {
+            // Labels fit their caption on one line in the window's font.
+            SIZE extent{};
+            GetTextExtentPoint32W(screen.Get(), spec.text, lstrlenW(spec.text), &extent);
+            width = extent.cx;
+            height = extent.cy;
+            className = L"STATIC";
+            style |= SS_LEFT | SS_NOPREFIX;
+            if (spec.id == IDC_LBLWAIT) style &= ~WS_VISIBLE;
+            break;
+        }
+        case Kind::Field:
+            className = L"EDIT";
+            style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::IniField:
+            className = L"EDIT";
+            style |= WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Button:
+            style |= WS_TABSTOP | BS_PUSHBUTTON;
+            break;
+        }
+        HWND control = CreateWindowExW(exStyle, className, spec.text, style, ScaleX(spec.left), ScaleY(spec.top), width,
+                                       height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
+                                       nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        if (spec.kind == Kind::Field || spec.kind == Kind::IniField) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+    }
+    SetWindowTextW(Control(IDC_TXTINI), Widen(kIniTemplate).c_str());
+}
+
+void frmMain::Form_Load() {
+    try {
+        SetWindowTextW(Control(IDC_TXTRAR), LoadRarPath(ProgramName()).c_str());
+    } catch (...) {
+        ReportFailure();
+    }
+}
+
+void frmMain::Form_QueryUnload() {
+    try {
+        SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR)));
+    } catch (...) {
+        ReportFailure();
+    }
+}
+
+void frmMain::OnCommand(int id) {
+    switch (id) {
+    case IDC_CMDSEARCHRAR:
+    case IDC_CMDSEARCHJAR:
+    case IDC_CMDSEARCHJAD:
+    case IDC_CMDSEARCHOBJ:
+    case IDC_CMDSEARCHSTJ: cmdSearch_Click(id); break;
+    case IDC_CMDINI: cmdINI_Click(); break;
+    case IDC_CMDSTJ: cmdSTJ_Click(); break;
+    case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
+    case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
+    case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
+    default: break;
+    }
+}
+
+void frmMain::OnActivate(WPARAM wParam) {
+    // Give the focus back to the field the user left, as dialogs do.
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focusBeforeDeactivate_ = focus;
+        return;
+    }
+    HWND target = focusBeforeDeactivate_;
+    if (!target || !IsWindow(target) || !IsWindowEnabled(target)) target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    SetFocus(target && IsWindowEnabled(target) ? target : hwnd_);
+}
+
+void frmMain::OnClose() {
+    // A close during a build waits for the build's end, so that nothing
+    // runs on a window that is gone; it then takes the normal steps.
+    if (building_) {
+        closeRequested_ = true;
+        return;
+    }
+    if (!IsWindowEnabled(hwnd_)) return;  // a modal window of ours is open
+    Form_QueryUnload();
+    DestroyWindow(hwnd_);
+}
+
+void frmMain::OnEndSession(bool ending) {
+    if (ending) Form_QueryUnload();
+}
+
+void frmMain::SetDialogFlags(std::int32_t save) { cdlFlags_ = save != 0 ? kSaveFlags : kOpenFlags; }
+
+void frmMain::cmdSearch_Click(int buttonId) {
+    for (const SearchButton& button : kSearchButtons) {
+        if (button.buttonId != buttonId) continue;
+        SetDialogFlags(button.save ? 1 : 0);
+
+        wchar_t fileName[kFileNameChars] = {};
+        cdlFileName_.copy(fileName, kFileNameChars - 1);
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = hwnd_;
+        ofn.lpstrFilter = button.filter;
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = fileName;
+        ofn.nMaxFile = kFileNameChars;
+        ofn.Flags = cdlFlags_;
+        // A cancelled dialog leaves the name as it was set before: empty.
+        if (button.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) cdlFileName_ = fileName;
+
+        SetWindowTextW(Control(button.fieldId), cdlFileName_.c_str());
+        cdlFileName_.clear();
+        return;
+    }
+}
+
+void frmMain::cmdINI_Click() { GenerateIni(*this, descriptor_, files_); }
+
+void frmMain::cmdSTJ_Click() {
+    if (building_) return;
+    building_ = true;
+    try {
+        BuildPackage(*this, files_);
+    } catch (...) {
+        ReportFailure();
+    }
+    building_ = false;
+    if (closeRequested_) {
+        closeRequested_ = false;
+        OnClose();
+    }
+}
+
+void frmMain::mnuFileQuit_Click() { OnClose(); }
+
+void frmMain::mnuHelpHelp_Click() {
+    const std::wstring readme = ProgramFolder() + L"readme.txt";
+    ShellExecuteW(hwnd_, L"open", readme.c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(*this); }
+
+void frmMain::ReportFailure() {
+    try {
+        throw;
+    } catch (const AppError& error) {
+        ShowMessage(error.Report(), MessageIcon::Critical);
+    } catch (const std::exception& error) {
+        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what(), MessageIcon::Critical);
+    } catch (...) {
+        ShowMessage("Unerwarteter Fehler.", MessageIcon::Critical);
+    }
+}
+
+int frmMain::ScaleX(int twips) const { return MulDiv(twips, dpiX_, kTwipsPerInch); }
+int frmMain::ScaleY(int twips) const { return MulDiv(twips, dpiY_, kTwipsPerInch); }
+
+std::string frmMain::AppPath() { return Narrow(ProgramFolder()); }
+
+void frmMain::ShowMessage(std::string_view text, MessageIcon icon) {
+    const UINT style = MB_OK | (icon == MessageIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION);
+    MessageBoxW(hwnd_, Widen(text).c_str(), L"Kestrane", style);
+}
+
+std::string frmMain::JadPath() { return Narrow(WindowText(Control(IDC_TXTJAD))); }
+
+void frmMain::SetIniText(const std::string& ansiText) {
+    SetWindowTextW(Control(IDC_TXTINI), Decode(ansiText, CP_ACP).c_str());
+}
+
+std::string frmMain::FieldText(Field field) { return Narrow(WindowText(Control(FieldId(field)))); }
+
+std::string frmMain::IniText() { return Narrow(WindowText(Control(IDC_TXTINI))); }
+
+void frmMain::ClearStj() { SetWindowTextW(Control(IDC_TXTSTJ), L""); }
+
+void frmMain::ShowWaitLabel(bool visible) {
+    HWND label = Control(IDC_LBLWAIT);
+    ShowWindow(label, visible ? SW_SHOW : SW_HIDE);
+    UpdateWindow(hwnd_);
+}
+
+void frmMain::SetControlsEnabled(bool enabled) {
+    if (!enabled) {
+        HWND focus = GetFocus();
+        focusBeforeDisable_ = (focus && IsChild(hwnd_, focus)) ? focus : nullptr;
+    }
+    for (const ControlSpec& spec : kControls) EnableWindow(Control(spec.id), enabled);
+
+    // The menu headings go grey with their items.
+    const UINT state = MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED);
+    HMENU bar = GetMenu(hwnd_);
+    for (int heading = 0; heading < GetMenuItemCount(bar); ++heading) {
+        HMENU popup = GetSubMenu(bar, heading);
+        for (int item = 0; item < GetMenuItemCount(popup); ++item) EnableMenuItem(popup, item, state);
+        EnableMenuItem(bar, heading, state);
+    }
+    DrawMenuBar(hwnd_);
+
+    if (enabled && focusBeforeDisable_ && GetActiveWindow() == hwnd_) SetFocus(focusBeforeDisable_);
+}
+
+std::unique_ptr<ArchiverRun> frmMain::RunHidden(const std::string& batchPath, const std::string& folder) {
+    return StartHidden(hwnd_, batchPath, folder);
+}
+
+void frmMain::ProcessPendingEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave it for the message loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateAndDispatch(msg);
+    }
+}
+
+void frmMain::WaitForEvent(std::chrono::milliseconds timeout) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeout.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+}  // namespace kestrane
