@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds Kestrane and starts it under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/setup.sh
+
+if tools/wine-can-run-32bit.sh; then
+    preset=windows-x86 wine=/usr/lib/wine/wine
+else
+    echo "This machine runs no 32-bit code: starting the 64-bit build of the same sources."
+    preset=windows-x64 wine=/usr/lib/wine/wine64
+fi
+cmake --preset "$preset" -DBUILD_TESTING=OFF >/dev/null
+cmake --build --preset "$preset" --target Kestrane
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/$preset/wineprefix-run}" WINEDEBUG=-all
+if [ -z "${DISPLAY:-}" ]; then
+    echo "No X display: starting Kestrane on a virtual one (Xvfb)."
+    exec tests/wine/with-xvfb.sh "$wine" "build/$preset/src/ui/Kestrane.exe"
+fi
+exec "$wine" "build/$preset/src/ui/Kestrane.exe"

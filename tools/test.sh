@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds every preset and runs every test: the portable core with
+# sanitizers, the fuzz target briefly, and the Windows program under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/setup.sh
+
+cmake --preset native
+cmake --build --preset native
+ctest --preset native
+
+# A short run of the fuzzer over the seed corpus; CI runs it longer.
+fuzz_dir=$(mktemp -d)
+build/native/tests/descriptor_fuzz -max_total_time="${KESTRANE_FUZZ_SECONDS:-10}" "$fuzz_dir" tests/fuzz/corpus
+rm -rf "$fuzz_dir"
+
+windows_presets=(windows-x86)
+if ! tools/wine-can-run-32bit.sh; then
+    echo "This machine runs no 32-bit code: the Windows tests run on the 64-bit build of the same sources."
+    windows_presets+=(windows-x64)
+fi
+for preset in "${windows_presets[@]}"; do
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+    tests/wine/with-xvfb.sh ctest --preset "$preset"
+done
