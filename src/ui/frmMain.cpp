@@ -104,7 +104,7 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = KESTRANE_MAIN_CLASS;
-    if (!RegisterClassExW(&wc)) return false;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     {
         WindowDC screen(nullptr);
