@@ -14,34 +14,6 @@ namespace kestrane {
 
 class frmMain;
 
-// A COM interface pointer the program holds; released with its owner.
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { Reset(); }
-
-    T* Get() const { return p_; }
-    T* operator->() const { return p_; }
-    // For functions that hand out a new reference through a void**.
-    void** PutVoid() {
-        Reset();
-        return reinterpret_cast<void**>(&p_);
-    }
-    T** Put() {
-        Reset();
-        return &p_;
-    }
-    void Reset() {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-
-private:
-    T* p_ = nullptr;
-};
-
 class frmInfo {
 public:
     // Loads the window afresh and shows it modally, without an owner: the
@@ -52,6 +24,34 @@ public:
     frmInfo& operator=(const frmInfo&) = delete;
 
 private:
+    // A COM interface pointer the program holds; released with its owner.
+    template <typename T>
+    class ComPtr {
+    public:
+        ComPtr() = default;
+        ComPtr(const ComPtr&) = delete;
+        ComPtr& operator=(const ComPtr&) = delete;
+        ~ComPtr() { Reset(); }
+
+        T* Get() const { return p_; }
+        T* operator->() const { return p_; }
+        // For functions that hand out a new reference through a void**.
+        void** PutVoid() {
+            Reset();
+            return reinterpret_cast<void**>(&p_);
+        }
+        T** Put() {
+            Reset();
+            return &p_;
+        }
+        void Reset() {
+            if (p_) std::exchange(p_, nullptr)->Release();
+        }
+
+    private:
+        T* p_ = nullptr;
+    };
+
     static constexpr int kLabelCount = 6;
 
     explicit frmInfo(frmMain& main);
@@ -69,6 +69,7 @@ private:
     void CreateFonts();
     void LayOutLabels();
     void OnPaint();
+    void PaintAll(HDC dc, const RECT& client) const;
     void PaintPicture(HDC dc) const;
     void PaintLabels(HDC dc) const;
     bool OnSetCursor(LPARAM lParam);

@@ -1,0 +1,442 @@
+#include "ui/frmInfo.h"
+
+#include <olectl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <iterator>
+#include <string>
+
+#include "resource.h"
+#include "ui/WinText.h"
+#include "ui/frmMain.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr int kTwipsPerPixel = 15;  // the 96 DPI the window was laid out at
+constexpr int kHimetricPerInch = 2540;
+constexpr int kClientWidthTwips = 2970;
+constexpr int kClientHeightTwips = 5655;
+// The phone stands a little beyond the top left corner, so that its display
+// sits in the middle of the window.
+constexpr int kPictureLeftTwips = -480;
+constexpr int kPictureTopTwips = -360;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+enum Label { lblSTJ, lblVersion, lblInfo1, lblBy, lblBack, lblMore, kNoLabel = -1 };
+enum class LabelFace { Bold, Regular, Fixed };
+
+struct LabelSpec {
+    const wchar_t* caption;
+    int left, top;  // twips
+    int width;      // twips; 0 when the label fits its caption on one line
+    LabelFace face;
+    bool white;  // the soft keys are white on the display's dark bar
+};
+
+// The texts on the phone's display and its two soft keys, in the order of
+// Label. The credit is kept short: two lines of it fill the display down to
+// the soft key bar.
+constexpr LabelSpec kLabels[] = {
+    {L"Kestrane", 923, 915, 0, LabelFace::Bold, false},
+    {L"v0.2", 1290, 1320, 0, LabelFace::Regular, false},
+    {L"Siemens ST60 Java-Set-Compiler", 825, 1560, 1275, LabelFace::Regular, false},
+    {L"Kestrane-Team, April 2004", 840, 2400, 1215, LabelFace::Regular, false},
+    {L"Back", 690, 2820, 0, LabelFace::Fixed, true},
+    {L"Mehr", 1740, 2820, 0, LabelFace::Fixed, true},
+};
+
+constexpr UINT kOneLineFormat = DT_SINGLELINE | DT_NOPREFIX;
+constexpr UINT kWrappedFormat = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX;
+
+UINT LabelFormat(const LabelSpec& spec) { return spec.width > 0 ? kWrappedFormat : kOneLineFormat; }
+
+// COM, which the picture object's decoders use, for the time the window is open.
+class OleSession {
+public:
+    OleSession() : result_(OleInitialize(nullptr)) {}
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    ~OleSession() {
+        if (SUCCEEDED(result_)) OleUninitialize();
+    }
+
+private:
+    HRESULT result_;
+};
+
+// The window class, registered for one showing only.
+class InfoWindowClass {
+public:
+    InfoWindowClass(HINSTANCE instance, WNDPROC windowProc) : instance_(instance) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = windowProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = KESTRANE_INFO_CLASS;
+        owned_ = RegisterClassExW(&wc) != 0;
+        usable_ = owned_ || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }
+    InfoWindowClass(const InfoWindowClass&) = delete;
+    InfoWindowClass& operator=(const InfoWindowClass&) = delete;
+    ~InfoWindowClass() {
+        if (owned_) UnregisterClassW(KESTRANE_INFO_CLASS, instance_);
+    }
+    bool Usable() const { return usable_; }
+
+private:
+    HINSTANCE instance_;
+    bool owned_ = false;
+    bool usable_ = false;
+};
+
+// Keeps the main window from taking input while the About window is open,
+// and hands it the activation back however the showing ends.
+class DisabledWindow {
+public:
+    explicit DisabledWindow(HWND hwnd) : hwnd_(hwnd) { EnableWindow(hwnd_, FALSE); }
+    DisabledWindow(const DisabledWindow&) = delete;
+    DisabledWindow& operator=(const DisabledWindow&) = delete;
+    ~DisabledWindow() {
+        EnableWindow(hwnd_, TRUE);
+        SetActiveWindow(hwnd_);
+        SetForegroundWindow(hwnd_);
+    }
+
+private:
+    HWND hwnd_;
+};
+
+// Moveable memory until a stream takes it over.
+class GlobalMemory {
+public:
+    explicit GlobalMemory(SIZE_T size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    GlobalMemory(const GlobalMemory&) = delete;
+    GlobalMemory& operator=(const GlobalMemory&) = delete;
+    ~GlobalMemory() {
+        if (memory_) GlobalFree(memory_);
+    }
+    HGLOBAL Get() const { return memory_; }
+    void Release() { memory_ = nullptr; }
+
+private:
+    HGLOBAL memory_;
+};
+
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &paint_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { EndPaint(hwnd_, &paint_); }
+    HDC Get() const { return paint_.hdc; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+};
+
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    ~MemoryDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+HFONT CreateLabelFont(int height, int weight, DWORD pitchAndFamily, const wchar_t* face) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
+}
+
+}  // namespace
+
+void frmInfo::ShowModal(frmMain& main) {
+    HWND mainWindow = main.Handle();
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+
+    // These end in reverse order: the window first, then the main window
+    // gets its input back, then the class and COM go.
+    OleSession ole;
+    InfoWindowClass windowClass(instance, WindowProc);
+    if (!windowClass.Usable()) return;
+    DisabledWindow disabled(mainWindow);
+    frmInfo info(main);
+    if (info.Create(instance)) info.RunMessageLoop();
+}
+
+frmInfo::frmInfo(frmMain& main) : main_(main) {}
+
+frmInfo::~frmInfo() { Close(); }
+
+bool frmInfo::Create(HINSTANCE instance) {
+    {
+        WindowDC screen(nullptr);
+        dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+        dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    }
+    RECT frame{0, 0, ScaleX(kClientWidthTwips), ScaleY(kClientHeightTwips)};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    // No owner: the window stands on its own, as the main window does.
+    if (!CreateWindowExW(kWindowExStyle, KESTRANE_INFO_CLASS, L"Info", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this)) {
+        return false;
+    }
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    return true;
+}
+
+void frmInfo::RunMessageLoop() {
+    MSG msg;
+    while (hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) return;
+        if (got == 0) {
+            // The program is ending: leave the quit for the main loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void frmInfo::Close() {
+    if (!hwnd_) return;
+    // Enabled before the window goes, so that the system passes the
+    // activation to the main window and not to another program's.
+    EnableWindow(main_.Handle(), TRUE);
+    DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK frmInfo::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<frmInfo*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<frmInfo*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // No exception may cross back into the system. Nothing here has a
+    // failure worth telling the user about: the worst is a missing picture.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        Form_Load(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance);
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;  // WM_PAINT covers every pixel from its buffer
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == hwnd_ && OnSetCursor(lParam)) return TRUE;
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        OnLButtonUp(lParam);
+        return 0;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_NCDESTROY:
+        OnNcDestroy();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void frmInfo::Form_Load(HINSTANCE instance) {
+    LoadPicture(instance);
+    CreateFonts();
+    LayOutLabels();
+    handCursor_ = static_cast<HCURSOR>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDR_HANDCURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+void frmInfo::LoadPicture(HINSTANCE instance) {
+    // The picture object reads from a stream, so the GIF is copied out of
+    // the resource into memory that the stream owns. Without it the window
+    // still shows its texts on the plain button face.
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDR_ST60), L"GIF");
+    HGLOBAL resource = found ? LoadResource(instance, found) : nullptr;
+    const void* bytes = resource ? LockResource(resource) : nullptr;
+    const DWORD size = found ? SizeofResource(instance, found) : 0;
+    if (!bytes || size == 0) return;
+
+    GlobalMemory memory(size);
+    if (!memory.Get()) return;
+    void* target = GlobalLock(memory.Get());
+    if (!target) return;
+    CopyMemory(target, bytes, size);
+    GlobalUnlock(memory.Get());
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()))) return;
+    memory.Release();
+    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture, imgST60_.PutVoid()))) {
+        imgST60_.Reset();
+    }
+}
+
+void frmInfo::CreateFonts() {
+    const int sansHeight = -MulDiv(825, dpiY_, 7200);  // 8.25 points
+    boldFont_ = GdiObject<HFONT>(CreateLabelFont(sansHeight, FW_BOLD, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    font_ = GdiObject<HFONT>(CreateLabelFont(sansHeight, FW_NORMAL, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    fixedFont_ = GdiObject<HFONT>(
+        CreateLabelFont(-MulDiv(9, dpiY_, 72), FW_NORMAL, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
+}
+
+void frmInfo::LayOutLabels() {
+    static_assert(std::size(kLabels) == kLabelCount, "one entry for each label");
+    // Measured once: the texts never change while the window is open.
+    WindowDC screen(nullptr);
+    for (int label = 0; label < kLabelCount; ++label) {
+        const LabelSpec& spec = kLabels[label];
+        ScopedSelect selectFont(screen.Get(), LabelFont(label));
+        RECT& rect = labelRects_[label];
+        rect = {ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left + spec.width), ScaleY(spec.top)};
+        RECT measured = rect;
+        DrawTextW(screen.Get(), spec.caption, -1, &measured, LabelFormat(spec) | DT_CALCRECT);
+        // A wrapped label keeps its width, so that its lines stay centred on it.
+        if (spec.width == 0) rect.right = measured.right;
+        rect.bottom = measured.bottom;
+    }
+}
+
+void frmInfo::OnPaint() {
+    PaintDC paint(hwnd_);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    MemoryDC buffer(paint.Get());
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
+    if (!buffer.Get() || !bitmap.Get()) {
+        // Short of memory for the buffer: straight onto the screen, with a flicker.
+        PaintAll(paint.Get(), client);
+        return;
+    }
+    ScopedSelect selectBitmap(buffer.Get(), bitmap.Get());
+    PaintAll(buffer.Get(), client);
+    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
+}
+
+void frmInfo::PaintAll(HDC dc, const RECT& client) const {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    PaintPicture(dc);
+    PaintLabels(dc);
+}
+
+void frmInfo::PaintPicture(HDC dc) const {
+    if (!imgST60_.Get()) return;
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (FAILED(imgST60_->get_Width(&width)) || FAILED(imgST60_->get_Height(&height))) return;
+    // The picture object gives its size in himetric, measured at the screen's
+    // DPI, which brings back its own pixels. Those were drawn for 96 DPI, so
+    // they grow with the DPI like the rest of the window.
+    const int widthTwips = MulDiv(width, dpiX_, kHimetricPerInch) * kTwipsPerPixel;
+    const int heightTwips = MulDiv(height, dpiY_, kHimetricPerInch) * kTwipsPerPixel;
+    // Himetric runs upwards: start at the bottom and go up the full height.
+    imgST60_->Render(dc, ScaleX(kPictureLeftTwips), ScaleY(kPictureTopTwips), ScaleX(widthTwips),
+                     ScaleY(heightTwips), 0, height, width, -height, nullptr);
+}
+
+void frmInfo::PaintLabels(HDC dc) const {
+    SetBkMode(dc, TRANSPARENT);
+    for (int label = 0; label < kLabelCount; ++label) {
+        const LabelSpec& spec = kLabels[label];
+        ScopedSelect selectFont(dc, LabelFont(label));
+        SetTextColor(dc, spec.white ? kWhite : GetSysColor(COLOR_BTNTEXT));
+        RECT rect = labelRects_[label];
+        DrawTextW(dc, spec.caption, -1, &rect, LabelFormat(spec));
+    }
+}
+
+bool frmInfo::OnSetCursor(LPARAM lParam) {
+    if (LOWORD(lParam) != HTCLIENT) return false;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(hwnd_, &cursor);
+    const int label = LabelAt(cursor);
+    const bool softKey = label == lblBack || label == lblMore;
+    SetCursor(softKey && handCursor_ ? handCursor_ : LoadCursorW(nullptr, IDC_ARROW));
+    return true;
+}
+
+void frmInfo::OnLButtonDown(LPARAM lParam) { pressedLabel_ = LabelAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); }
+
+void frmInfo::OnLButtonUp(LPARAM lParam) {
+    // A click is a press and a release on the same label.
+    const int pressed = std::exchange(pressedLabel_, kNoLabel);
+    const int label = LabelAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (label != pressed) return;
+    if (label == lblBack) lblBack_Click();
+    if (label == lblMore) lblMore_Click();
+}
+
+void frmInfo::OnNcDestroy() {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
+}
+
+void frmInfo::lblBack_Click() { Close(); }
+
+void frmInfo::lblMore_Click() {
+    OpenReadme();
+    Close();
+}
+
+void frmInfo::OpenReadme() {
+    // Offered, not promised: whether the shell found the file and a program
+    // for it is not looked at, and the window closes either way.
+    try {
+        const std::wstring readme = Widen(main_.AppPath()) + L"readme.txt";
+        ShellExecuteW(hwnd_, L"open", readme.c_str(), L"", L"", SW_SHOWNORMAL);
+    } catch (...) {
+        // Only memory can run out here, and the window closes all the same.
+    }
+}
+
+int frmInfo::LabelAt(POINT client) const {
+    for (int label = 0; label < kLabelCount; ++label) {
+        if (PtInRect(&labelRects_[label], client)) return label;
+    }
+    return kNoLabel;
+}
+
+HFONT frmInfo::LabelFont(int label) const {
+    switch (kLabels[label].face) {
+    case LabelFace::Bold: return boldFont_.Get();
+    case LabelFace::Regular: return font_.Get();
+    case LabelFace::Fixed: return fixedFont_.Get();
+    }
+    return font_.Get();
+}
+
+int frmInfo::ScaleX(int twips) const { return MulDiv(twips, dpiX_, kTwipsPerInch); }
+int frmInfo::ScaleY(int twips) const { return MulDiv(twips, dpiY_, kTwipsPerInch); }
+
+}  // namespace kestrane
