@@ -14,6 +14,12 @@ fi
 cmake --preset "$preset" -DBUILD_TESTING=OFF >/dev/null
 cmake --build --preset "$preset" --target Kestrane
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/$preset/wineprefix-run}" WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine" wineboot -i >/dev/null 2>&1
+    # Wine's own fonts (MS Sans Serif, Fixedsys among them) are not found
+    # from a new prefix unless they stand in its Fonts folder.
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 if [ -z "${DISPLAY:-}" ]; then
     echo "No X display: starting Kestrane on a virtual one (Xvfb)."
     exec tests/wine/with-xvfb.sh "$wine" "build/$preset/src/ui/Kestrane.exe"
