@@ -1,0 +1,349 @@
+// The main window worked from the outside: layout, keys, "Erstelle INI", the
+// file dialogs, the saved rar.exe path and the help menu.
+// MainWindowLayout also runs in the 144 DPI prefix (see CMakeLists.txt).
+#include <cmath>
+#include <string>
+
+#include "Driver.h"
+
+namespace {
+
+using namespace e2e;
+using namespace std::string_literals;
+using testing::HasSubstr;
+
+// ---- Layout ----
+
+struct Placed {
+    const char* name;
+    int id;
+    int left, top, width, height;  // twips; a label (width 0) is as big as its caption
+};
+
+constexpr Placed kLayout[] = {
+    {"lblRAR", IDC_LBLRAR, 120, 150, 0, 0},
+    {"txtRAR", IDC_TXTRAR, 1080, 120, 2895, 285},
+    {"cmdSearchRAR", IDC_CMDSEARCHRAR, 4080, 60, 975, 375},
+    {"lblJAR", IDC_LBLJAR, 120, 630, 0, 0},
+    {"txtJAR", IDC_TXTJAR, 1080, 600, 2895, 285},
+    {"cmdSearchJAR", IDC_CMDSEARCHJAR, 4080, 540, 975, 375},
+    {"lblJAD", IDC_LBLJAD, 120, 990, 0, 0},
+    {"txtJAD", IDC_TXTJAD, 1080, 960, 2895, 285},
+    {"cmdSearchJAD", IDC_CMDSEARCHJAD, 4080, 900, 975, 375},
+    {"lblOBJ", IDC_LBLOBJ, 120, 1350, 0, 0},
+    {"txtOBJ", IDC_TXTOBJ, 1080, 1320, 2895, 285},
+    {"cmdSearchOBJ", IDC_CMDSEARCHOBJ, 4080, 1260, 975, 375},
+    {"lblINI", IDC_LBLINI, 120, 1830, 0, 0},
+    {"txtINI", IDC_TXTINI, 1080, 1800, 2895, 1695},
+    {"cmdINI", IDC_CMDINI, 4080, 3120, 975, 375},
+    {"cmdSearchSTJ", IDC_CMDSEARCHSTJ, 4080, 3660, 975, 375},
+    {"lblSTJ", IDC_LBLSTJ, 120, 3750, 0, 0},
+    {"txtSTJ", IDC_TXTSTJ, 1080, 3720, 2895, 285},
+    {"cmdSTJ", IDC_CMDSTJ, 4080, 4080, 975, 375},
+    {"lblWait", IDC_LBLWAIT, 120, 4200, 0, 0},
+};
+
+// A length in twips shown at `dpi`: exact where twips * dpi / 1440 is whole,
+// else one of the two pixels next to it (at 144 DPI, 2895 twips are 289.5 px).
+testing::AssertionResult ShowsTwips(const char* what, const char*, const char*, int pixels, int twips, int dpi) {
+    const double exact = twips * dpi / 1440.0;
+    if (pixels == std::floor(exact) || pixels == std::ceil(exact)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << what << " is " << pixels << " px; " << twips << " twips at " << dpi
+                                       << " DPI are " << exact << " px";
+}
+
+class MainWindowLayout : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(ScreenDpi(), TheSetup().dpi) << "the prefix does not have the DPI this run is for";
+        app.Start();
+    }
+    App app;
+    const int dpi = TheSetup().dpi;
+};
+
+TEST_F(MainWindowLayout, ClientAreaIs345By305PixelsAt96Dpi) {
+    RECT client;
+    GetClientRect(app.Main(), &client);
+    EXPECT_PRED_FORMAT3(ShowsTwips, client.right, 345 * 15, dpi) << "client width";
+    EXPECT_PRED_FORMAT3(ShowsTwips, client.bottom, 305 * 15, dpi) << "client height";
+    app.Screenshot("main-" + std::to_string(dpi) + "dpi");
+}
+
+TEST_F(MainWindowLayout, ControlsSitWhereTheTwipTablePutsThem) {
+    for (const Placed& c : kLayout) {
+        SCOPED_TRACE(c.name);
+        const RECT r = app.ClientRect(c.id);
+        EXPECT_PRED_FORMAT3(ShowsTwips, r.left, c.left, dpi) << "left";
+        EXPECT_PRED_FORMAT3(ShowsTwips, r.top, c.top, dpi) << "top";
+        if (c.width == 0) continue;
+        EXPECT_PRED_FORMAT3(ShowsTwips, r.right - r.left, c.width, dpi) << "width";
+        EXPECT_PRED_FORMAT3(ShowsTwips, r.bottom - r.top, c.height, dpi) << "height";
+    }
+}
+
+TEST_F(MainWindowLayout, LabelsAreAsBigAsTheirCaptionInMsSansSerif) {
+    for (const Placed& c : kLayout) {
+        if (c.width != 0) continue;
+        SCOPED_TRACE(c.name);
+        const std::wstring caption = app.Text(c.id);
+        EXPECT_FALSE(caption.empty());
+        const SIZE extent = LabelTextExtent(caption);
+        const RECT r = app.ClientRect(c.id);
+        EXPECT_EQ(r.right - r.left, extent.cx) << "width of \"" << Utf8(caption) << '"';
+        EXPECT_EQ(r.bottom - r.top, extent.cy) << "height of \"" << Utf8(caption) << '"';
+    }
+}
+
+TEST_F(MainWindowLayout, OnlyTheWaitLabelIsHiddenAtStart) {
+    for (const Placed& c : kLayout) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsWindowVisible(app.Control(c.id)) != FALSE, c.id != IDC_LBLWAIT);
+    }
+}
+
+// ---- Window and keys ----
+
+constexpr int kTabOrder[] = {IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_TXTJAR, IDC_CMDSEARCHJAR, IDC_CMDSEARCHJAD,
+                             IDC_TXTJAD, IDC_TXTOBJ,       IDC_CMDSEARCHOBJ, IDC_CMDINI, IDC_TXTINI,
+                             IDC_CMDSTJ, IDC_TXTSTJ,       IDC_CMDSEARCHSTJ};
+constexpr int kFields[] = {IDC_TXTRAR, IDC_TXTJAR, IDC_TXTJAD, IDC_TXTOBJ, IDC_TXTINI, IDC_TXTSTJ};
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override { app.Start(); }
+
+    // Presses Tab until `id` has the focus.
+    void TabTo(int id) {
+        for (int i = 0; i < 2 * static_cast<int>(std::size(kTabOrder)) && app.FocusedId() != id; ++i) app.Key(VK_TAB);
+        ASSERT_EQ(app.FocusedId(), id) << "Tab never reaches control " << id;
+    }
+    std::vector<std::wstring> FieldTexts() const {
+        std::vector<std::wstring> texts;
+        for (int id : kFields) texts.push_back(app.Text(id));
+        return texts;
+    }
+    App app;
+};
+
+TEST_F(MainWindow, HasItsCaptionAndNeitherMinimizeMaximizeNorSizingBorder) {
+    EXPECT_EQ(WindowText(app.Main()), L"Kestrane");
+    const LONG style = GetWindowLongW(app.Main(), GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+}
+
+TEST_F(MainWindow, TabWalksTheControlsInOrderAndWrapsAround) {
+    ASSERT_EQ(app.FocusedId(), kTabOrder[0]) << "txtRAR has the focus at start";
+    for (size_t i = 1; i <= std::size(kTabOrder); ++i) {
+        app.Key(VK_TAB);
+        EXPECT_EQ(app.FocusedId(), kTabOrder[i % std::size(kTabOrder)]) << "after " << i << " Tab presses";
+    }
+}
+
+// Wherever the focus is (outside txtINI), Esc and Enter neither close the
+// window nor click a button nor change a text.
+TEST_F(MainWindow, EscapeAndEnterChangeNothing) {
+    for (int id : kFields) app.SetText(id, L"Feld " + std::to_wstring(id));
+    const auto before = FieldTexts();
+    for (int id : kTabOrder) {
+        if (id == IDC_TXTINI) continue;
+        SCOPED_TRACE("focus on control " + std::to_string(id));
+        ASSERT_NO_FATAL_FAILURE(TabTo(id));
+        app.Key(VK_ESCAPE);
+        app.Key(VK_RETURN);
+        ASSERT_TRUE(app.Running());
+        ASSERT_TRUE(IsWindowVisible(app.Main()));
+        EXPECT_TRUE(app.Dialogs().empty()) << "a box or dialog opened";
+        EXPECT_EQ(FieldTexts(), before);
+    }
+}
+
+TEST_F(MainWindow, EnterInTheIniBoxInsertsALineEnd) {
+    ASSERT_NO_FATAL_FAILURE(TabTo(IDC_TXTINI));
+    const std::wstring before = app.Text(IDC_TXTINI);
+    SendMessageW(app.Control(IDC_TXTINI), EM_SETSEL, before.size(), before.size());  // caret at the end
+    app.Key(VK_RETURN);
+    EXPECT_EQ(app.Text(IDC_TXTINI), before + L"\r\n");
+    EXPECT_TRUE(app.Running());
+}
+
+// ---- "Erstelle INI" ----
+
+constexpr char kSnakeJad[] =
+    "MIDlet-1: Snake, /s.png, com.example.Snake\r\n"
+    "MIDlet-Jar-Size: 1234\r\n"
+    "MIDlet-Jar-URL: Snake.jar\r\n"
+    "MIDlet-Name: Snake\r\n"
+    "MIDlet-Vendor: Example\r\n"
+    "MIDlet-Version: 1.0\r\n"
+    "MicroEdition-Configuration: CLDC-1.0\r\n"
+    "MicroEdition-Profile: MIDP-1.0\r\n";
+
+class IniButton : public MainWindow {
+protected:
+    // Puts `jadField` into txtJAD, clicks "Erstelle INI" and returns txtINI as it was before.
+    std::wstring Generate(const std::wstring& jadField) {
+        app.SetText(IDC_TXTJAD, jadField);
+        const std::wstring before = app.Text(IDC_TXTINI);
+        app.Click(IDC_CMDINI);
+        return before;
+    }
+};
+
+TEST_F(IniButton, FillsTheIniBoxFromTheJad) {
+    Generate(app.WriteFile(L"Snake.jad", kSnakeJad));
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_EQ(app.Text(IDC_TXTINI),
+              L"suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=com.example.Snake");
+}
+
+TEST_F(IniButton, EmptyOrBlankJadFieldGetsAnErrorBoxAndChangesNothing) {
+    for (const std::wstring field : {L"", L"   "}) {
+        SCOPED_TRACE("txtJAD \"" + Utf8(field) + '"');
+        const std::wstring before = Generate(field);
+        EXPECT_TRUE(app.ExpectBox(L"Keine JAD-Datei angegeben!"s, Icon::Error));
+        EXPECT_TRUE(app.ExpectNoBox());
+        EXPECT_EQ(app.Text(IDC_TXTINI), before);
+    }
+}
+
+TEST_F(IniButton, JadWithoutMidlet1GetsTwoErrorBoxesAndNoIconOrClass) {
+    Generate(app.WriteFile(L"NoMidlet.jad", "MIDlet-Name: Snake\r\nMIDlet-Version: 1.0\r\n"));
+    EXPECT_TRUE(app.ExpectBox(L"Keine gültige JAD-Datei!"s, Icon::Error));
+    EXPECT_TRUE(app.ExpectBox(L"Keine gültige JAD-Datei!"s, Icon::Error));
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_EQ(app.Text(IDC_TXTINI), L"suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass=");
+}
+
+TEST_F(IniButton, MissingJadGetsOneErrorBoxWithTheSystemsNumber) {
+    const std::wstring before = Generate((app.Folder() / L"fehlt.jad").wstring());
+    EXPECT_TRUE(app.ExpectBox(HasSubstr(L"Fehler 2"), Icon::Error));
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_TRUE(app.Running());
+    EXPECT_EQ(app.Text(IDC_TXTINI), before);
+}
+
+// ---- File dialogs ----
+
+struct SearchCase {
+    const char* name;
+    int button;
+    int field;
+    const wchar_t* pick;  // a file name in the case's folder
+    bool exists;          // open dialogs need an existing file; the save dialog gets a new one
+};
+
+const SearchCase kSearchCases[] = {
+    {"RAR", IDC_CMDSEARCHRAR, IDC_TXTRAR, L"rar.exe", true},
+    {"JAR", IDC_CMDSEARCHJAR, IDC_TXTJAR, L"Snake.jar", true},
+    {"JAD", IDC_CMDSEARCHJAD, IDC_TXTJAD, L"Snake.jad", true},
+    {"OBJ", IDC_CMDSEARCHOBJ, IDC_TXTOBJ, L"Snake.obj", true},
+    {"STJ", IDC_CMDSEARCHSTJ, IDC_TXTSTJ, L"Snake.stj", false},
+};
+
+void PrintTo(const SearchCase& c, std::ostream* out) { *out << c.name; }
+
+class SearchButton : public MainWindow, public testing::WithParamInterface<SearchCase> {};
+
+TEST_P(SearchButton, DialogFillsTheFieldAndCancelEmptiesIt) {
+    const SearchCase& c = GetParam();
+    const std::wstring path = (app.Folder() / c.pick).wstring();
+    if (c.exists) app.WriteFile(path, "x");
+
+    app.Click(c.button);
+    FileDialog first = app.WaitFileDialog();
+    EXPECT_EQ(first.FileName(), L"");
+    first.Accept(path);
+    app.Drain();
+    EXPECT_EQ(app.Text(c.field), path);
+
+    app.Click(c.button);
+    FileDialog second = app.WaitFileDialog();
+    EXPECT_EQ(second.FileName(), L"") << "the next dialog starts with an empty file name";
+    second.Cancel();
+    app.Drain();
+    EXPECT_EQ(app.Text(c.field), L"");
+    EXPECT_TRUE(app.ExpectNoBox());
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, SearchButton, testing::ValuesIn(kSearchCases),
+                         [](const testing::TestParamInfo<SearchCase>& param) { return param.param.name; });
+
+// ---- The saved rar.exe path ----
+
+struct SettingCase {
+    const char* name;
+    bool viaQuitMenu;  // else WM_CLOSE, as the close box sends it
+    const wchar_t* path;
+};
+
+const SettingCase kSettingCases[] = {
+    {"PathViaQuitMenu", true, L"C:\\Programme\\WinRAR\\rar.exe"},
+    {"PathViaClose", false, L"C:\\Programme\\WinRAR\\rar.exe"},
+    {"UmlautPathViaClose", false, L"C:\\Werkzeuge\\Bücher\\rar.exe"},
+    {"EmptiedViaQuitMenu", true, L""},
+    {"EmptiedViaClose", false, L""},
+};
+
+void PrintTo(const SettingCase& c, std::ostream* out) { *out << c.name; }
+
+class RarSetting : public testing::TestWithParam<SettingCase> {
+protected:
+    App app;
+};
+
+TEST_P(RarSetting, IsSavedOnCloseAndShownAtTheNextStart) {
+    const SettingCase& c = GetParam();
+    const std::wstring seed = L"D:\\Alt\\rar.exe";
+    app.SetSetting(seed);
+    app.Start();
+    EXPECT_EQ(app.Text(IDC_TXTRAR), seed) << "the saved path shows at start";
+
+    app.SetText(IDC_TXTRAR, c.path);
+    if (c.viaQuitMenu) {
+        app.Menu(IDM_FILE_QUIT);
+        EXPECT_EQ(app.WaitExit(), 0u);
+    } else {
+        EXPECT_EQ(app.Close(), 0u);
+    }
+    EXPECT_EQ(app.Setting(), (RegValue{REG_SZ, c.path}));
+
+    app.Start();
+    EXPECT_EQ(app.Text(IDC_TXTRAR), c.path);
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, RarSetting, testing::ValuesIn(kSettingCases),
+                         [](const testing::TestParamInfo<SettingCase>& param) { return param.param.name; });
+
+TEST(RarSettingFirstStart, FieldIsEmptyWithoutASavedPath) {
+    App app;
+    ASSERT_FALSE(app.Setting().has_value());
+    app.Start();
+    EXPECT_EQ(app.Text(IDC_TXTRAR), L"");
+}
+
+// ---- Help ----
+
+std::wstring Lower(std::wstring text) {
+    CharLowerW(text.data());
+    return text;
+}
+
+TEST_F(MainWindow, HelpAsksTheShellToOpenTheReadmeInTheProgramFolder) {
+    app.CopyReadme();
+    app.WriteFile(L"readme.txt", "a decoy in the working directory");
+    app.Menu(IDM_HELP_HELP);
+    WaitFor([&] { return !app.ShellOpened().empty(); }, "the shell's open command for readme.txt");
+    const auto opened = app.ShellOpened();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(Lower(opened[0]), Lower((app.ProgramFolder() / L"readme.txt").wstring())) << "paths compared case-blind";
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_TRUE(app.Running());
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#!/bin/sh
+# wine-run.sh PROGRAM.exe [ARG...]
+# The emulator of the windows-x86 build: runs a Windows program under Wine in
+# the prefix of the build folder, which the CTest fixture "wine_prefix" made.
+#   KESTRANE_WINEPREFIX  the prefix to use; by default <build folder>/wineprefix,
+#                        the build folder being the nearest folder above the
+#                        working directory (else above PROGRAM) that holds
+#                        CMakeCache.txt
+#   KESTRANE_WINE        the Wine loader (default: wine)
+set -u
+
+build_folder_above() {
+    d=$1
+    while [ -n "$d" ] && [ "$d" != / ]; do
+        if [ -f "$d/CMakeCache.txt" ]; then echo "$d"; return 0; fi
+        d=$(dirname "$d")
+    done
+    return 1
+}
+
+if [ -z "${KESTRANE_WINEPREFIX:-}" ]; then
+    build=$(build_folder_above "$PWD") ||
+        build=$(build_folder_above "$(cd "$(dirname "${1:-.}")" 2>/dev/null && pwd)") || {
+            echo "wine-run.sh: no build folder above $PWD or ${1:-}; set KESTRANE_WINEPREFIX" >&2
+            exit 2
+        }
+    KESTRANE_WINEPREFIX=$build/wineprefix
+fi
+if [ ! -f "$KESTRANE_WINEPREFIX/system.reg" ]; then
+    echo "wine-run.sh: no Wine prefix at $KESTRANE_WINEPREFIX; the CTest fixture wine_prefix makes it" >&2
+    exit 2
+fi
+
+WINEPREFIX=$KESTRANE_WINEPREFIX
+WINEDEBUG=-all
+# No menu entries or file associations in the user's desktop, no Mono/Gecko prompts.
+WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+exec "${KESTRANE_WINE:-wine}" "$@"
