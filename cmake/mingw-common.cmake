@@ -1,0 +1,15 @@
+# What both MinGW-w64 toolchains share; KESTRANE_MINGW_TRIPLE names the target.
+set(CMAKE_SYSTEM_NAME Windows)
+
+# The posix thread model: the win32 one has no std::mutex, which GoogleTest needs.
+set(CMAKE_C_COMPILER ${KESTRANE_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KESTRANE_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KESTRANE_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KESTRANE_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# One file that needs nothing but Windows' own DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
