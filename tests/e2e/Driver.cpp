@@ -519,9 +519,11 @@ void App::SetSetting(const std::wstring& path) const {
 // ImageMagick's import takes the shot; Wine starts a Unix program given by its
 // path like a Windows one. It writes under another name and renames, so that
 // the file is whole once it shows.
-fs::path App::Screenshot(const std::string& name) const {
+fs::path App::Screenshot(const std::string& name) const { return Screenshot(name, Main()); }
+
+fs::path App::Screenshot(const std::string& name, HWND window) const {
     RECT r;
-    GetWindowRect(Main(), &r);
+    if (!GetWindowRect(window, &r)) throw DriverError("Screenshot: no window to take");
     const std::string dir = TheSetup().buildDirUnix + "/screenshots";
     fs::create_directories(FromUnix(dir));
     const std::string finalPath = dir + "/" + name + ".png", partPath = dir + "/" + name + ".part.png";
@@ -573,6 +575,42 @@ SIZE LabelTextExtent(const std::wstring& caption) {
     ReleaseDC(nullptr, screen);
     DeleteObject(font);
     return size;
+}
+
+// ---- Further windows ----
+
+HWND App::FindWindowOfClass(const wchar_t* className) const {
+    if (!process_.hProcess) return nullptr;
+    for (HWND w : TopLevelWindows(process_.dwProcessId))
+        if (ClassOf(w) == className) return w;
+    return nullptr;
+}
+
+HWND App::WaitWindowOfClass(const wchar_t* className, Ms timeout) const {
+    HWND found = nullptr;
+    try {
+        WaitFor([&] { return (found = FindWindowOfClass(className)) != nullptr; },
+                "a window of class " + Utf8(className), timeout);
+    } catch (const DriverError& e) {
+        throw DriverError(std::string(e.what()) + "; windows shown:" +
+                          (process_.hProcess ? Describe(TopLevelWindows(process_.dwProcessId)) : " none"));
+    }
+    return found;
+}
+
+// ---- Process times ----
+
+std::chrono::microseconds ProcessCpuTime(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) throw DriverError(LastError("OpenProcess of process " + std::to_string(pid)));
+    FILETIME created, exited, kernel, user;
+    const BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (!ok) throw DriverError(LastError("GetProcessTimes"));
+    auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    return std::chrono::microseconds((ticks(kernel) + ticks(user)) / 10);  // in units of 100 ns
 }
 
 }  // namespace e2e

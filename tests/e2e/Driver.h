@@ -141,6 +141,12 @@ public:
 
     // Saves a PNG of the main window as <build>/screenshots/<name>.png.
     std::filesystem::path Screenshot(const std::string& name) const;
+    // The same of another window, e.g. the About window.
+    std::filesystem::path Screenshot(const std::string& name, HWND window) const;
+
+    // The program's visible top-level window of this class (e.g. KESTRANE_INFO_CLASS), or nullptr.
+    HWND FindWindowOfClass(const wchar_t* className) const;
+    HWND WaitWindowOfClass(const wchar_t* className, Ms timeout = kWait) const;
 
 private:
     std::wstring name_;
@@ -153,5 +159,8 @@ private:
 // The font of the program's labels: MS Sans Serif 8.25 pt at the screen's DPI.
 SIZE LabelTextExtent(const std::wstring& caption);
 int ScreenDpi();
+
+// User plus kernel time used so far by the process that owns `window`.
+std::chrono::microseconds ProcessCpuTime(HWND window);
 
 }  // namespace e2e
