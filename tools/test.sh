@@ -12,7 +12,13 @@ ctest --preset native
 
 # A short run of the fuzzer over the seed corpus; CI runs it longer.
 fuzz_dir=$(mktemp -d)
-build/native/tests/descriptor_fuzz -max_total_time="${KESTRANE_FUZZ_SECONDS:-10}" "$fuzz_dir" tests/fuzz/corpus
+fuzz_log=build/native/fuzz.log
+if ! build/native/tests/descriptor_fuzz -max_total_time="${KESTRANE_FUZZ_SECONDS:-10}" "$fuzz_dir" tests/fuzz/corpus \
+        >"$fuzz_log" 2>&1; then
+    cat "$fuzz_log"
+    exit 1
+fi
+tail -n 1 "$fuzz_log"
 rm -rf "$fuzz_dir"
 
 windows_presets=(windows-x86)
