@@ -282,8 +282,8 @@ struct SettingCase {
 };
 
 const SettingCase kSettingCases[] = {
-    {"PathViaQuitMenu", true, L"C:\\Programme\\WinRAR\\rar.exe"},
-    {"PathViaClose", false, L"C:\\Programme\\WinRAR\\rar.exe"},
+    {"PathViaQuitMenu", true, L"C:\\Programme\\RAR\\rar.exe"},
+    {"PathViaClose", false, L"C:\\Programme\\RAR\\rar.exe"},
     {"UmlautPathViaClose", false, L"C:\\Werkzeuge\\Bücher\\rar.exe"},
     {"EmptiedViaQuitMenu", true, L""},
     {"EmptiedViaClose", false, L""},
