@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <tlhelp32.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -600,17 +602,32 @@ HWND App::WaitWindowOfClass(const wchar_t* className, Ms timeout) const {
 
 // ---- Process times ----
 
+// The sum over the process's threads: Wine 8 answers GetProcessTimes for
+// another process with the caller's own times, but GetThreadTimes of another
+// process's threads with theirs. Threads that have ended are not counted.
 std::chrono::microseconds ProcessCpuTime(HWND window) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) throw DriverError(LastError("OpenProcess of process " + std::to_string(pid)));
-    FILETIME created, exited, kernel, user;
-    const BOOL ok = GetProcessTimes(process, &created, &exited, &kernel, &user);
-    CloseHandle(process);
-    if (!ok) throw DriverError(LastError("GetProcessTimes"));
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) throw DriverError(LastError("CreateToolhelp32Snapshot"));
     auto ticks = [](const FILETIME& t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
-    return std::chrono::microseconds((ticks(kernel) + ticks(user)) / 10);  // in units of 100 ns
+    ULONGLONG total = 0;  // in units of 100 ns
+    int threads = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid) continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        FILETIME created, exited, kernel, user;
+        if (thread && GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+            total += ticks(kernel) + ticks(user);
+            ++threads;
+        }
+        if (thread) CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    if (threads == 0) throw DriverError("no thread times for process " + std::to_string(pid));
+    return std::chrono::microseconds(total / 10);
 }
 
 }  // namespace e2e

@@ -160,7 +160,7 @@ private:
 SIZE LabelTextExtent(const std::wstring& caption);
 int ScreenDpi();
 
-// User plus kernel time used so far by the process that owns `window`.
+// User plus kernel time used so far by the threads of the process that owns `window`.
 std::chrono::microseconds ProcessCpuTime(HWND window);
 
 }  // namespace e2e

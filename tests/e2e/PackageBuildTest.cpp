@@ -1,0 +1,456 @@
+// "Erstelle STJ" worked from the outside. Each case copies the stand-in
+// archiver (tests/fakerar) into a rar folder of its own as rar.exe, and reads
+// the package it writes back with the stand-in's RAR 4.x reader.
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include "Driver.h"
+#include "rar4.hpp"
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using Clock = std::chrono::steady_clock;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+
+// Every control of the main window, labels included: the build disables them all.
+constexpr int kAllControls[] = {IDC_LBLRAR, IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_LBLJAR, IDC_TXTJAR,
+                                IDC_CMDSEARCHJAR, IDC_CMDSEARCHJAD, IDC_LBLJAD, IDC_LBLOBJ, IDC_TXTJAD,
+                                IDC_TXTOBJ, IDC_CMDSEARCHOBJ, IDC_CMDINI, IDC_TXTINI, IDC_LBLINI,
+                                IDC_CMDSTJ, IDC_TXTSTJ, IDC_LBLSTJ, IDC_CMDSEARCHSTJ, IDC_LBLWAIT};
+constexpr int kFields[] = {IDC_TXTRAR, IDC_TXTJAR, IDC_TXTJAD, IDC_TXTOBJ, IDC_TXTINI, IDC_TXTSTJ};
+
+// The rows of the case tables print, and name their cases, by their `name`.
+template <class Row>
+    requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+const auto kRowName = [](const auto& param) { return std::string(param.param.name); };
+
+const std::wstring kBuilt = L"STJ-Datei erstellt!";
+const std::wstring kFailed = L"Erstellen fehlgeschlagen!";
+// No line end at the end; "ü" tests that the file is written in the ANSI code page.
+const std::wstring kIni =
+    L"suite=Schlange\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange für Jürgen\r\nicon=/s.png\r\nclass=com.example.Snake";
+const std::string kJad = "MIDlet-1: Schlange, /s.png, com.example.Snake\r\nMIDlet-Name: Schlange\r\n";
+const std::string kObj = "OBJ\0\x01\x02\xff"s;
+
+// Every byte value, zeros and line ends among them, has to arrive unchanged.
+std::string JarBytes() {
+    std::string bytes = "PK\x03\x04";
+    for (int round = 0; round < 4; ++round)
+        for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b ^ round));
+    return bytes;
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Encode(const std::wstring& text, UINT codePage) {
+    std::string out(text.size() * 4, '\0');
+    out.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                   static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
+}
+
+std::wstring DoublePercents(const std::wstring& line) {
+    std::wstring out;
+    for (wchar_t c : line) out.append(c == L'%' ? 2 : 1, c);
+    return out;
+}
+
+std::wstring ShortPath(const fs::path& path) {
+    wchar_t out[MAX_PATH] = L"";
+    if (!GetShortPathNameW(path.c_str(), out, MAX_PATH)) throw DriverError("GetShortPathName failed");
+    return out;
+}
+
+std::vector<std::string> MemberNames(const std::vector<fakerar::Member>& members) {
+    std::vector<std::string> names;
+    for (const auto& m : members) names.push_back(m.name);
+    return names;
+}
+
+// The members of a package, read back; fails the test for a file that is none.
+std::vector<fakerar::Member> ReadPackage(const fs::path& path) {
+    const std::string bytes = ReadBytes(path);
+    std::string error;
+    auto members = fakerar::read_archive(fakerar::Bytes(bytes.begin(), bytes.end()), &error);
+    EXPECT_TRUE(members.has_value()) << Utf8(path.wstring()) << " is no stored RAR archive: " << error;
+    return members.value_or(std::vector<fakerar::Member>{});
+}
+
+struct ArchiverRun {
+    std::wstring cmdline, cwd;
+};
+
+// What the stand-in wrote to rar.log: one record per run.
+std::vector<ArchiverRun> ReadRuns(const fs::path& log) {
+    std::istringstream in(ReadBytes(log));
+    std::vector<ArchiverRun> runs;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("cmdline=")) runs.push_back({Wide(line.substr(8)), {}});
+        else if (line.starts_with("cwd=") && !runs.empty()) runs.back().cwd = Wide(line.substr(4));
+    }
+    return runs;
+}
+
+class PackageBuild : public testing::Test {
+protected:
+    void SetUp() override {
+        rarDir = app.Folder() / L"rar";
+        fs::create_directories(rarDir);
+        wchar_t fakeRar[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableW(L"KESTRANE_FAKERAR", fakeRar, MAX_PATH);
+        ASSERT_TRUE(n > 0 && n < MAX_PATH) << "KESTRANE_FAKERAR (the stand-in rar.exe) is not set";
+        fs::copy_file(FromUnix(Utf8(fakeRar)), rarDir / L"rar.exe");
+        jar = app.WriteFile(L"Schlange.jar", JarBytes());
+        jad = app.WriteFile(L"Schlange.jad", kJad);
+        obj = app.WriteFile(L"Schlange.obj", kObj);
+        stj = app.Folder() / L"Schlange.stj";
+        app.Start();
+    }
+
+    void Fill(const fs::path& stjPath, bool withObj = false) {
+        app.SetText(IDC_TXTRAR, (rarDir / L"rar.exe").wstring());
+        app.SetText(IDC_TXTJAR, jar.wstring());
+        app.SetText(IDC_TXTJAD, jad.wstring());
+        app.SetText(IDC_TXTOBJ, withObj ? obj.wstring() : L"  ");
+        app.SetText(IDC_TXTINI, kIni);
+        app.SetText(IDC_TXTSTJ, stjPath.wstring());
+    }
+    std::vector<std::wstring> FieldTexts() const {
+        std::vector<std::wstring> texts;
+        for (int id : kFields) texts.push_back(app.Text(id));
+        return texts;
+    }
+    std::vector<int> EnabledControls() const {
+        std::vector<int> enabled;
+        for (int id : kAllControls)
+            if (IsWindowEnabled(app.Control(id))) enabled.push_back(id);
+        return enabled;
+    }
+    bool WaitLabelShown() const { return IsWindowVisible(app.Control(IDC_LBLWAIT)) != FALSE; }
+    testing::AssertionResult Idle() const {
+        const std::vector<int> enabled = EnabledControls();
+        if (enabled.size() != std::size(kAllControls))
+            return testing::AssertionFailure() << "only " << enabled.size() << " of " << std::size(kAllControls)
+                                               << " controls are enabled";
+        if (WaitLabelShown()) return testing::AssertionFailure() << "lblWait still shows";
+        return testing::AssertionSuccess();
+    }
+    // Clicks "Erstelle STJ" and waits until a box shows (without answering it).
+    Ms ClickAndWaitForBox(Ms timeout = 30s) {
+        const auto start = Clock::now();
+        app.Click(IDC_CMDSTJ);
+        WaitFor([&] { return !app.Dialogs().empty(); }, "the result box", timeout);
+        return std::chrono::duration_cast<Ms>(Clock::now() - start);
+    }
+    // The archiver's command line as the batch file should give it.
+    std::wstring Command(const std::wstring& stjShown, bool withObj = false) const {
+        const std::wstring a = app.ProgramFolder().wstring() + L"\\";
+        std::wstring line = L"rar.exe a -m0 -ep \"" + stjShown + L"\" \"" + a + L"java.jah\" \"" + a +
+                            L"java.utf\" \"" + a + L"stjava.ini\"";
+        if (withObj) line += L" \"" + a + L"java.obj\"";
+        return line;
+    }
+    std::vector<ArchiverRun> Runs() const { return ReadRuns(rarDir / L"rar.log"); }
+
+    App app;
+    fs::path rarDir, jar, jad, obj, stj;
+};
+
+// ---- A build that works ----
+
+class FullBuild : public PackageBuild, public testing::WithParamInterface<bool> {};
+
+TEST_P(FullBuild, StoresTheInputsUnderTheirMemberNamesAndReturnsToIdle) {
+    const bool withObj = GetParam();
+    Fill(stj, withObj);
+    ClickAndWaitForBox();
+    EXPECT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
+    app.Drain();
+
+    const std::string ini = Encode(kIni, CP_ACP);
+    EXPECT_EQ(ReadBytes(app.ProgramFolder() / L"stjava.ini"), ini) << "stjava.ini holds txtINI in ANSI, nothing added";
+    const auto members = ReadPackage(stj);
+    std::vector<std::pair<std::string, std::string>> expected = {
+        {"java.jah", JarBytes()}, {"java.utf", kJad}, {"stjava.ini", ini}};
+    if (withObj) expected.emplace_back("java.obj", kObj);
+    ASSERT_EQ(members.size(), expected.size()) << testing::PrintToString(MemberNames(members));
+    for (size_t i = 0; i < members.size(); ++i) {
+        EXPECT_EQ(members[i].name, expected[i].first);
+        EXPECT_TRUE(std::string(members[i].data.begin(), members[i].data.end()) == expected[i].second)
+            << members[i].name << " differs from its input";
+    }
+
+    const auto runs = Runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].cmdline, Command(stj.wstring(), withObj));
+    EXPECT_EQ(runs[0].cwd, rarDir.wstring()) << "the archiver runs in the rar folder";
+    EXPECT_FALSE(fs::exists(rarDir / L"stj.bat")) << "stj.bat is deleted after the build";
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(app.Text(IDC_TXTSTJ), L"");
+    EXPECT_EQ(app.Text(IDC_TXTJAR), jar.wstring()) << "the other fields keep their text";
+    EXPECT_EQ(app.Text(IDC_TXTINI), kIni);
+
+    app.Click(IDC_CMDSTJ);  // a second press at once
+    EXPECT_TRUE(app.ExpectBox(L"STJ-Datei nicht angegeben!"s, Icon::Error));
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_EQ(Runs().size(), 1u) << "the archiver ran once";
+}
+
+INSTANTIATE_TEST_SUITE_P(PackageBuild, FullBuild, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& param) { return param.param ? "WithObj" : "NoObj"; });
+
+TEST_F(PackageBuild, WhileTheArchiverRunsTheWaitLabelShowsAndEveryControlIsDisabled) {
+    app.WriteFile(rarDir / L"rar.sleep", "1500");
+    Fill(stj);
+    app.Click(IDC_CMDSTJ);
+    // lblWait is the last control the build disables.
+    WaitFor([&] { return WaitLabelShown() && !IsWindowEnabled(app.Control(IDC_LBLWAIT)); }, "the busy window");
+    const auto busy = Clock::now();
+    EXPECT_EQ(ReadBytes(rarDir / L"stj.bat"), Encode(DoublePercents(Command(stj.wstring())), CP_OEMCP))
+        << "one line in the OEM code page, no line end";
+
+    int samples = 0;
+    for (const auto deadline = busy + 30s; Clock::now() < deadline; std::this_thread::sleep_for(30ms)) {
+        const bool label = WaitLabelShown();
+        const std::vector<int> enabled = EnabledControls();
+        if (!app.Dialogs().empty()) break;  // the result came between the reads
+        ++samples;
+        // The label shows for both settling waits and the archiver's 1.5 s at least.
+        if (Clock::now() - busy < 2s) {
+            EXPECT_TRUE(label) << "lblWait hidden during the build";
+        }
+        EXPECT_THAT(enabled, IsEmpty()) << "controls enabled during the build";
+    }
+    EXPECT_GT(samples, 30) << "the build ended too soon to be watched";
+    EXPECT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
+    app.Drain();
+    EXPECT_TRUE(Idle());
+}
+
+// ---- What the archiver did decides the result ----
+
+struct OutcomeCase {
+    const char* name;
+    bool fail;          // rar.fail: the stand-in ends with 3 and writes nothing
+    int sleepMs;        // rar.sleep
+    bool oldPackage;    // the STJ file exists before the build
+    bool noExtension;   // the archiver adds ".rar", ends with 0 and leaves the STJ file unmade
+    bool built;
+};
+
+const OutcomeCase kOutcomes[] = {
+    {"NewPackage", false, 0, false, false, true},
+    {"UpdatedPackage", false, 0, true, false, true},
+    {"FailingArchiver", true, 0, false, false, false},
+    {"FailingArchiverOverAnOldPackage", true, 0, true, false, false},
+    {"ArchiverWritesElsewhere", false, 0, false, true, false},
+    {"SlowArchiver", false, 5000, false, false, true},
+};
+
+class BuildOutcome : public PackageBuild, public testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(BuildOutcome, ReportsWhatTheArchiverDid) {
+    const OutcomeCase& c = GetParam();
+    if (c.fail) app.WriteFile(rarDir / L"rar.fail", "");
+    if (c.sleepMs) app.WriteFile(rarDir / L"rar.sleep", std::to_string(c.sleepMs));
+    const fakerar::Bytes oldBytes = fakerar::write_archive({{"alt.txt", {'a', 'l', 't'}}});
+    const std::string old(oldBytes.begin(), oldBytes.end());
+    if (c.noExtension) stj.replace_extension();
+    if (c.oldPackage) app.WriteFile(stj, old);
+    Fill(stj);
+
+    const Ms took = ClickAndWaitForBox();
+    EXPECT_TRUE(c.built ? app.ExpectBox(kBuilt, Icon::Information) : app.ExpectBox(kFailed, Icon::Error));
+    app.Drain();
+    // One settling second before the start, then the second one or the archiver, whichever is longer.
+    EXPECT_GE(took, Ms(1000 + std::max(1000, c.sleepMs)));
+    EXPECT_EQ(Runs().size(), 1u);
+    EXPECT_FALSE(fs::exists(rarDir / L"stj.bat"));
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(app.Text(IDC_TXTSTJ), L"");
+
+    EXPECT_EQ(fs::exists(app.Folder() / L"Schlange.rar"), c.noExtension);
+    if (!c.built) {
+        if (c.oldPackage)
+            EXPECT_TRUE(ReadBytes(stj) == old) << "the old package is left alone";
+        else
+            EXPECT_FALSE(fs::exists(stj));
+    } else if (c.oldPackage) {
+        EXPECT_THAT(MemberNames(ReadPackage(stj)), ElementsAre("alt.txt", "java.jah", "java.utf", "stjava.ini"));
+    } else {
+        EXPECT_THAT(MemberNames(ReadPackage(stj)), ElementsAre("java.jah", "java.utf", "stjava.ini"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PackageBuild, BuildOutcome, testing::ValuesIn(kOutcomes), kRowName);
+
+// ---- STJ paths that the command interpreter would mangle ----
+
+struct PathCase {
+    const char* name;
+    const wchar_t* folder;
+    bool shortForm;  // the OEM code page lacks a character: the batch file names the folder's 8.3 form
+};
+
+const PathCase kPaths[] = {
+    {"Umlauts", L"Spiele für Jürgen", false},
+    {"Percent", L"100% fertig %OS%", false},
+    {"EuroSign", L"Preis 5 €", true},
+};
+
+class StjPath : public PackageBuild, public testing::WithParamInterface<PathCase> {};
+
+TEST_P(StjPath, PackageArrivesWhereTheUserSaid) {
+    const PathCase& c = GetParam();
+    const fs::path folder = app.Folder() / c.folder;
+    fs::create_directories(folder);
+    const fs::path target = folder / L"Schlange.stj";
+    Fill(target);
+    ClickAndWaitForBox();
+    EXPECT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
+    EXPECT_THAT(MemberNames(ReadPackage(target)), ElementsAre("java.jah", "java.utf", "stjava.ini"));
+    const std::wstring shown = c.shortForm ? ShortPath(folder) + L"\\Schlange.stj" : target.wstring();
+    const auto runs = Runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].cmdline, Command(shown));
+    EXPECT_TRUE(std::ranges::none_of(fs::directory_iterator(app.Folder()),
+                                     [](const auto& entry) { return entry.path().extension() == L".stj"; }))
+        << "no package beside the intended folder";
+}
+
+INSTANTIATE_TEST_SUITE_P(PackageBuild, StjPath, testing::ValuesIn(kPaths), kRowName);
+
+// ---- Closing during a build ----
+
+TEST_F(PackageBuild, CloseDuringABuildEndsTheProgramAfterTheResultWithTheSettingSaved) {
+    app.WriteFile(rarDir / L"rar.sleep", "1000");
+    Fill(stj);
+    app.Click(IDC_CMDSTJ);
+    WaitFor([&] { return WaitLabelShown(); }, "the waiting label");
+    PostMessageW(app.Main(), WM_CLOSE, 0, 0);
+    app.Drain();
+    EXPECT_TRUE(app.Running()) << "the close waits for the build";
+    const Box box = app.WaitBox(30s);
+    EXPECT_TRUE(app.Running()) << "the result is shown before the program ends";
+    EXPECT_EQ(box.text, kBuilt);
+    app.Answer(box);
+    EXPECT_EQ(app.WaitExit(), 0u);
+    EXPECT_EQ(app.Setting(), (RegValue{REG_SZ, (rarDir / L"rar.exe").wstring()}));
+    EXPECT_THAT(MemberNames(ReadPackage(stj)), ElementsAre("java.jah", "java.utf", "stjava.ini"));
+}
+
+// ---- Failing file operations ----
+
+struct FileErrorCase {
+    const char* name;
+    int field;
+    const wchar_t* path;  // under the case's folder
+    const wchar_t* error;
+};
+
+const FileErrorCase kFileErrors[] = {
+    {"MissingJar", IDC_TXTJAR, L"fehlt.jar", L"Fehler 2"},
+    {"MissingJad", IDC_TXTJAD, L"fehlt.jad", L"Fehler 2"},
+    {"MissingObj", IDC_TXTOBJ, L"fehlt.obj", L"Fehler 2"},
+    {"MissingRarFolder", IDC_TXTRAR, L"kein Ordner\\rar.exe", L"Fehler 3"},
+};
+
+class FileError : public PackageBuild, public testing::WithParamInterface<FileErrorCase> {};
+
+TEST_P(FileError, ShowsTheSystemsNumberAndKeepsEveryField) {
+    const FileErrorCase& c = GetParam();
+    Fill(stj, true);
+    app.SetText(c.field, (app.Folder() / c.path).wstring());
+    const auto before = FieldTexts();
+    app.Click(IDC_CMDSTJ);
+    EXPECT_TRUE(app.ExpectBox(HasSubstr(c.error), Icon::Error));
+    EXPECT_TRUE(app.ExpectNoBox());
+    ASSERT_TRUE(app.Running());
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(FieldTexts(), before);
+    EXPECT_FALSE(fs::exists(rarDir / L"stj.bat"));
+    EXPECT_THAT(Runs(), IsEmpty()) << "the archiver did not run";
+    EXPECT_FALSE(fs::exists(stj));
+}
+
+INSTANTIATE_TEST_SUITE_P(PackageBuild, FileError, testing::ValuesIn(kFileErrors), kRowName);
+
+// ---- Empty fields ----
+
+struct MissingCase {
+    const char* name;
+    const wchar_t *jar, *jad, *stj;  // nullptr: the real file
+    const wchar_t* message;
+};
+
+const MissingCase kMissing[] = {
+    {"JadEmptyStjEmpty", nullptr, L"", L"", L"JAR- oder JAD-Datei nicht angegeben!"},
+    {"JarBlank", L"   ", nullptr, nullptr, L"JAR- oder JAD-Datei nicht angegeben!"},
+    {"JadBlank", nullptr, L" ", nullptr, L"JAR- oder JAD-Datei nicht angegeben!"},
+    {"StjEmpty", nullptr, nullptr, L"", L"STJ-Datei nicht angegeben!"},
+    {"StjBlank", nullptr, nullptr, L"   ", L"STJ-Datei nicht angegeben!"},
+};
+
+class MissingField : public PackageBuild, public testing::WithParamInterface<MissingCase> {};
+
+TEST_P(MissingField, IsReportedBeforeAnythingIsWritten) {
+    const MissingCase& c = GetParam();
+    Fill(stj);
+    if (c.jar) app.SetText(IDC_TXTJAR, c.jar);
+    if (c.jad) app.SetText(IDC_TXTJAD, c.jad);
+    if (c.stj) app.SetText(IDC_TXTSTJ, c.stj);
+    const auto before = FieldTexts();
+    app.Click(IDC_CMDSTJ);
+    EXPECT_TRUE(app.ExpectBox(std::wstring(c.message), Icon::Error));
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(FieldTexts(), before);
+    std::vector<std::wstring> appFiles, rarFiles;
+    for (const auto& e : fs::directory_iterator(app.ProgramFolder())) appFiles.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(rarDir)) rarFiles.push_back(e.path().filename());
+    EXPECT_THAT(appFiles, ElementsAre(app.Name() + L".exe"));
+    EXPECT_THAT(rarFiles, ElementsAre(L"rar.exe"));
+}
+
+INSTANTIATE_TEST_SUITE_P(PackageBuild, MissingField, testing::ValuesIn(kMissing), kRowName);
+
+// ---- Time and processor use ----
+
+// Five builds in a row: each waits its two settling seconds, and Kestrane
+// sleeps while it waits rather than spinning.
+TEST_F(PackageBuild, BuildTakesTwoSettlingSecondsAndLittleProcessorTime) {
+    const auto atStart = ProcessCpuTime(app.Main());
+    ASSERT_GT(atStart.count(), 0) << "GetProcessTimes reports nothing for the program";
+    std::vector<Ms> took;
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE("build " + std::to_string(i + 1));
+        Fill(app.Folder() / (L"Schlange" + std::to_wstring(i) + L".stj"));
+        const auto cpuBefore = ProcessCpuTime(app.Main());
+        took.push_back(ClickAndWaitForBox());
+        const auto cpu = ProcessCpuTime(app.Main()) - cpuBefore;
+        ASSERT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
+        std::cout << "build " << i + 1 << ": " << took.back().count() << " ms to the result box, " << cpu.count() / 1000
+                  << " ms of processor time\n";
+        EXPECT_GE(took.back(), 2000ms);
+        EXPECT_LT(took.back(), 8000ms);
+        EXPECT_LT(cpu * 4, took.back()) << "more than a quarter of the time on the processor: " << cpu.count() << " us";
+    }
+    std::sort(took.begin(), took.end());
+    std::cout << "median " << took[2].count() << " ms\n";
+    RecordProperty("median_build_ms", static_cast<int>(took[2].count()));
+}
+
+}  // namespace
