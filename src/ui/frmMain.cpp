@@ -122,6 +122,13 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     }
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
+    if (startupFailure_) {
+        try {
+            std::rethrow_exception(std::exchange(startupFailure_, nullptr));
+        } catch (...) {
+            ReportFailure();
+        }
+    }
     return true;
 }
 
@@ -259,7 +266,8 @@ void frmMain::Form_Load() {
     try {
         SetWindowTextW(Control(IDC_TXTRAR), LoadRarPath(ProgramName()).c_str());
     } catch (...) {
-        ReportFailure();
+        // Said once the window shows, so the user sees which program speaks.
+        startupFailure_ = std::current_exception();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "descriptor/MidletDescriptor.h"
@@ -87,6 +88,7 @@ private:
 
     HWND focusBeforeDisable_ = nullptr;
     HWND focusBeforeDeactivate_ = nullptr;
+    std::exception_ptr startupFailure_;
     bool building_ = false;
     bool closeRequested_ = false;
 };

@@ -327,6 +327,22 @@ TEST(RarSettingFirstStart, FieldIsEmptyWithoutASavedPath) {
     EXPECT_EQ(app.Text(IDC_TXTRAR), L"");
 }
 
+TEST(RarSettingUnreadable, ErrorBoxThenAnEmptyFieldAndTheProgramRuns) {
+    App app;
+    // A value of another type under the program's name, as another tool might leave it.
+    const std::wstring key = L"Software\\VB and VBA Program Settings\\" + app.Name() + L"\\RAR";
+    const DWORD number = 42;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Path", REG_DWORD, &number, sizeof number),
+              ERROR_SUCCESS);
+    app.Start();
+    EXPECT_TRUE(app.ExpectBox(HasSubstr(L"Fehler 1629"), Icon::Error));  // ERROR_DATATYPE_MISMATCH
+    EXPECT_EQ(app.Text(IDC_TXTRAR), L"");
+    EXPECT_TRUE(app.Running());
+    // Closing stores the field as a string again.
+    EXPECT_EQ(app.Close(), 0u);
+    EXPECT_EQ(app.Setting(), (RegValue{REG_SZ, L""}));
+}
+
 // ---- Help ----
 
 std::wstring Lower(std::wstring text) {
