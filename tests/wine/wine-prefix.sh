@@ -18,8 +18,9 @@ case "$wine" in
     *) : "${WINEARCH:=win32}" ;;
 esac
 WINEDEBUG=-all
+LC_ALL=C.UTF-8
 WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-export WINEARCH WINEDEBUG WINEDLLOVERRIDES
+export WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL
 
 fail() { echo "wine-prefix.sh: $*" >&2; exit 1; }
 stop_servers() {

@@ -33,7 +33,9 @@ fi
 
 WINEPREFIX=$KESTRANE_WINEPREFIX
 WINEDEBUG=-all
+# The same ANSI (1252) and OEM (437) code pages on every machine, whatever its locale.
+LC_ALL=C.UTF-8
 # No menu entries or file associations in the user's desktop, no Mono/Gecko prompts.
 WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
 exec "${KESTRANE_WINE:-wine}" "$@"
