@@ -24,25 +24,9 @@ int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 // A point given in pixels of the 96 DPI layout, at `dpi`.
 POINT At(int x96, int y96, int dpi) { return {MulDiv(x96, dpi, 96), MulDiv(y96, dpi, 96)}; }
 
-std::wstring Lower(std::wstring text) {
-    CharLowerW(text.data());
-    return text;
-}
-
 // The soft keys' font: Fixedsys 9 pt at the screen's DPI.
 SIZE SoftKeyExtent(const std::wstring& caption) {
-    const int dpi = ScreenDpi();
-    HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                             L"Fixedsys");
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    SIZE size{};
-    GetTextExtentPoint32W(screen, caption.c_str(), static_cast<int>(caption.size()), &size);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(font);
-    return size;
+    return TextExtent(caption, L"Fixedsys", -MulDiv(9, ScreenDpi(), 72), FIXED_PITCH | FF_MODERN);
 }
 
 // Where a soft key's caption stands, in client pixels.

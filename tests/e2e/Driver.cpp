@@ -558,25 +558,32 @@ int ScreenDpi() {
     return dpi;
 }
 
-SIZE LabelTextExtent(const std::wstring& caption) {
-    const int dpi = ScreenDpi();
-    HFONT font = CreateFontW(-MulDiv(825, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             L"MS Sans Serif");
+SIZE TextExtent(const std::wstring& text, const wchar_t* face, int height, BYTE pitchAndFamily) {
+    HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
     HDC screen = GetDC(nullptr);
     HGDIOBJ old = SelectObject(screen, font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+    return size;
+}
+
+SIZE LabelTextExtent(const std::wstring& caption) {
     // As a label shows it: "&&" is one ampersand, a single one marks the access key.
     std::wstring shown;
     for (size_t i = 0; i < caption.size(); ++i) {
         if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
         shown += caption[i];
     }
-    SIZE size{};
-    GetTextExtentPoint32W(screen, shown.c_str(), static_cast<int>(shown.size()), &size);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(font);
-    return size;
+    return TextExtent(shown, L"MS Sans Serif", -MulDiv(825, ScreenDpi(), 7200), DEFAULT_PITCH | FF_DONTCARE);
+}
+
+std::wstring Lower(std::wstring text) {
+    CharLowerW(text.data());
+    return text;
 }
 
 // ---- Further windows ----

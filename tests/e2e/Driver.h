@@ -157,7 +157,11 @@ private:
 };
 
 // The font of the program's labels: MS Sans Serif 8.25 pt at the screen's DPI.
+// The size of `text` on one line in a font of that face and height (pixels, negative for the em height).
+SIZE TextExtent(const std::wstring& text, const wchar_t* face, int height, BYTE pitchAndFamily);
 SIZE LabelTextExtent(const std::wstring& caption);
+// For comparing paths case-blind, as Windows does.
+std::wstring Lower(std::wstring text);
 int ScreenDpi();
 
 // User plus kernel time used so far by the threads of the process that owns `window`.

@@ -345,11 +345,6 @@ TEST(RarSettingUnreadable, ErrorBoxThenAnEmptyFieldAndTheProgramRuns) {
 
 // ---- Help ----
 
-std::wstring Lower(std::wstring text) {
-    CharLowerW(text.data());
-    return text;
-}
-
 TEST_F(MainWindow, HelpAsksTheShellToOpenTheReadmeInTheProgramFolder) {
     app.CopyReadme();
     app.WriteFile(L"readme.txt", "a decoy in the working directory");
