@@ -78,8 +78,8 @@ void BuildPackage(BuildWindow& window, PackageFiles& files, std::chrono::millise
         window.ShowMessage(kNoJarOrJadMessage, MessageIcon::Critical);
         return;
     }
-    const std::string stj = window.FieldText(Field::STJ);
-    if (TrimSpaces(stj).empty()) {
+    const std::string stjField = window.FieldText(Field::STJ);
+    if (TrimSpaces(stjField).empty()) {
         window.ShowMessage(kNoStjMessage, MessageIcon::Critical);
         return;
     }
@@ -89,6 +89,10 @@ void BuildPackage(BuildWindow& window, PackageFiles& files, std::chrono::millise
     }
 
     const Members members = StageMembers(window, files);
+    // A relative STJ path means the program's current folder, as it does for
+    // the copies; the archiver runs elsewhere, in the folder of rar.exe, so it
+    // gets the path whole, and the result is looked for where it was asked.
+    const std::string stj = files.FullPath(stjField);
     const std::optional<std::string> batchPath = WriteBatchFile(
         window.FieldText(Field::RAR), stj, members.jah, members.utf, members.ini, members.obj, files, window);
     if (!batchPath) return;

@@ -54,6 +54,8 @@ public:
     // Deletes, not forced (a read-only file stays). Throws AppError.
     virtual void Delete(const std::string& path) = 0;
     virtual FileStamp Stamp(const std::string& path) = 0;
+    // The path made absolute against the program's current folder.
+    virtual std::string FullPath(const std::string& path) = 0;
 
 protected:
     ~PackageFiles() = default;

@@ -147,6 +147,17 @@ FileStamp Win32Files::Stamp(const std::string& path) {
     return stamp;
 }
 
+std::string Win32Files::FullPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return Narrow(full);
+}
+
 std::unique_ptr<ArchiverRun> StartHidden(HWND owner, const std::string& batchPath, const std::string& folder) {
     const std::wstring file = Widen(batchPath);
     const std::wstring directory = Widen(folder);

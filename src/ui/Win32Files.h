@@ -19,6 +19,7 @@ public:
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
+    std::string FullPath(const std::string& path) override;
 };
 
 // Has the shell open `batchPath` hidden in `folder`, owned by `owner`.

@@ -128,8 +128,11 @@ public:
         Add("delete " + path);
         Fail("delete");
     }
+    std::string FullPath(const std::string& path) override {  // the program's current folder is C:\Work
+        return path.find(':') == std::string::npos && path.rfind('\\', 0) != 0 ? "C:\\Work\\" + path : path;
+    }
     FileStamp Stamp(const std::string& path) override {  // the archiver writes the STJ file once it runs
-        EXPECT_EQ(path, fields[Field::STJ]);
+        EXPECT_EQ(path, FullPath(fields[Field::STJ]));
         return runAt != Clock::time_point{} && Since(runAt) >= stjWrittenAfter ? stampAfter : stampBefore;
     }
 
@@ -308,6 +311,16 @@ TEST(BuildPackage, SuccessfulBuildWithObjWaitsForTheArchiver) {
     EXPECT_GE(sys.at[kDelete] - sys.runAt, 1300ms);
     EXPECT_LT(sys.at[kDelete] - sys.runAt, 2000ms);
     EXPECT_GE(sys.processed, 2);
+}
+
+TEST(BuildPackage, RelativeStjPathMeansTheProgramsFolderForTheArchiverToo) {
+    FakeSystem sys;
+    sys.fields[Field::STJ] = "out\\game.stj";
+    sys.runEndsAfter = 0ms;
+    sys.stjWrittenAfter = 0ms;
+    BuildPackage(sys, sys, 5s);
+    EXPECT_THAT(sys.log, testing::Contains(HasSubstr(R"(-ep "C:\Work\out\game.stj" ")")));
+    EXPECT_THAT(sys.log, testing::Contains("info " + std::string(kBuiltMessage)));
 }
 
 // Counts what a wait asks of the window; WaitForEvent really sleeps unless

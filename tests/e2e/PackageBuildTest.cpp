@@ -333,6 +333,18 @@ TEST_P(StjPath, PackageArrivesWhereTheUserSaid) {
 
 INSTANTIATE_TEST_SUITE_P(PackageBuild, StjPath, testing::ValuesIn(kPaths), kRowName);
 
+TEST_F(PackageBuild, RelativeStjPathMeansTheProgramsCurrentFolder) {
+    Fill(app.Folder() / L"unused.stj");
+    app.SetText(IDC_TXTSTJ, L"Relativ.stj");  // the program runs in app.Folder(), rar.exe elsewhere
+    ClickAndWaitForBox();
+    EXPECT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
+    const fs::path target = app.Folder() / L"Relativ.stj";
+    EXPECT_THAT(MemberNames(ReadPackage(target)), ElementsAre("java.jah", "java.utf", "stjava.ini"));
+    const auto runs = Runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].cmdline, Command(target.wstring()));
+}
+
 // ---- Closing during a build ----
 
 TEST_F(PackageBuild, CloseDuringABuildEndsTheProgramAfterTheResultWithTheSettingSaved) {
