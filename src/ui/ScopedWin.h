@@ -92,6 +92,35 @@ private:
     HDC dc_;
 };
 
+// The DC of a WM_PAINT, from BeginPaint to EndPaint.
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &paint_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { EndPaint(hwnd_, &paint_); }
+    HDC Get() const { return paint_.hdc; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+};
+
+// A memory DC like a given one, for painting off screen.
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    ~MemoryDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back. Declare the
 // owner of the object before this guard so the selection is undone first.
 class ScopedSelect {

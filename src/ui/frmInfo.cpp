@@ -130,33 +130,6 @@ private:
     HGLOBAL memory_;
 };
 
-class PaintDC {
-public:
-    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &paint_); }
-    PaintDC(const PaintDC&) = delete;
-    PaintDC& operator=(const PaintDC&) = delete;
-    ~PaintDC() { EndPaint(hwnd_, &paint_); }
-    HDC Get() const { return paint_.hdc; }
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT paint_{};
-};
-
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 HFONT CreateLabelFont(int height, int weight, DWORD pitchAndFamily, const wchar_t* face) {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
