@@ -320,6 +320,16 @@ TEST_P(RarSetting, IsSavedOnCloseAndShownAtTheNextStart) {
 INSTANTIATE_TEST_SUITE_P(MainWindow, RarSetting, testing::ValuesIn(kSettingCases),
                          [](const testing::TestParamInfo<SettingCase>& param) { return param.param.name; });
 
+TEST(RarSettingSessionEnd, IsSavedAtOnceWhenTheUserLogsOff) {
+    App app;
+    app.Start();
+    app.SetText(IDC_TXTRAR, L"C:\\Werkzeuge\\rar.exe");
+    // Windows asks, then tells; after that the program may be ended without another word.
+    EXPECT_NE(SendMessageW(app.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0) << "the log-off is not refused";
+    SendMessageW(app.Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(app.Setting(), (RegValue{REG_SZ, L"C:\\Werkzeuge\\rar.exe"}));
+}
+
 TEST(RarSettingFirstStart, FieldIsEmptyWithoutASavedPath) {
     App app;
     ASSERT_FALSE(app.Setting().has_value());
