@@ -1,6 +1,7 @@
 #include "package/BatchFile.h"
 
-#include "descriptor/MidletDescriptor.h"
+#include "descriptor/Text.h"
+#include "package/AppError.h"
 
 namespace kestrane {
 
@@ -16,11 +17,7 @@ void AppendQuoted(std::string& line, std::string_view path) {
     line.push_back('"');
 }
 
-std::string UnsafePathMessage(const std::string& path) {
-    return "Der Pfad „" + path +
-           "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
-           "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen.";
-}
+bool OemCanRepresent(const std::string& path, SystemPort& system) { return system.ToOem(path).has_value(); }
 
 }  // namespace
 
@@ -47,7 +44,7 @@ std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::str
         line.push_back(' ');
         AppendQuoted(line, member);
     }
-    if (!TrimSpaces(obj).empty()) {
+    if (!IsBlank(obj)) {
         line.push_back(' ');
         AppendQuoted(line, obj);
     }
@@ -64,23 +61,33 @@ std::string EscapePercents(std::string_view line) {
     return escaped;
 }
 
-std::optional<std::string> WriteBatchFile(const std::string& rarPath, const std::string& stj,
-                                          const std::string& jah, const std::string& utf,
-                                          const std::string& ini, const std::string& obj,
-                                          BatchFiles& files, UserMessages& messages) {
-    std::string safe[5];
-    const std::string* const paths[5] = {&stj, &jah, &utf, &ini, &obj};
-    for (int i = 0; i < 5; ++i) {
-        if (paths[i]->empty()) continue;
-        std::optional<std::string> carried = files.OemSafePath(*paths[i]);
-        if (!carried) {
-            messages.ShowMessage(UnsafePathMessage(*paths[i]), MessageIcon::Critical);
-            return std::nullopt;
-        }
-        safe[i] = std::move(*carried);
+std::optional<std::string> OemSafePath(const std::string& path, SystemPort& system) {
+    if (OemCanRepresent(path, system)) return path;
+    if (auto shortPath = system.ShortPath(path); shortPath && OemCanRepresent(*shortPath, system)) return shortPath;
+    // A file still to be made has no short name yet; its folder may.
+    const std::size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return std::nullopt;
+    const std::string name = path.substr(slash);
+    if (auto folder = system.ShortPath(path.substr(0, slash + 1))) {
+        while (!folder->empty() && IsSeparator(folder->back())) folder->pop_back();
+        *folder += name;
+        if (OemCanRepresent(*folder, system)) return folder;
     }
-    const std::string batchPath = BatchFolder(rarPath) + std::string(kBatchFileName);
-    files.WriteOemText(batchPath, EscapePercents(ArchiverCommand(safe[0], safe[1], safe[2], safe[3], safe[4])));
+    return std::nullopt;
+}
+
+std::string UnsafePathMessage(const std::string& path) {
+    return "Der Pfad „" + path +
+           "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
+           "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen.";
+}
+
+std::string WriteBatchFile(const std::string& folder, const std::string& line, SystemPort& system) {
+    const std::string batchPath = folder + std::string(kBatchFileName);
+    const std::optional<std::string> oem = system.ToOem(EscapePercents(line));
+    // Every path in the line was checked for its OEM form beforehand.
+    if (!oem) throw AppError(UnsafePathMessage(batchPath), 0, {});
+    system.WriteWholeFile(batchPath, *oem);
     return batchPath;
 }
 

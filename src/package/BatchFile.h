@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "descriptor/UserMessages.h"
+#include "package/SystemPort.h"
 
 namespace kestrane {
 
@@ -30,27 +30,17 @@ std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::str
 // "%" hands the archiver the paths exactly as the user wrote them.
 std::string EscapePercents(std::string_view line);
 
-// What writing the batch file needs of the system.
-class BatchFiles {
-public:
-    // The path itself when the OEM code page can represent it, else its
-    // short (8.3) form if the file or folder exists and that form is
-    // representable; nothing otherwise.
-    virtual std::optional<std::string> OemSafePath(const std::string& path) = 0;
-    // Creates or overwrites the file with `text` in the OEM code page, no
-    // byte-order mark, nothing added. Throws AppError.
-    virtual void WriteOemText(const std::string& path, const std::string& text) = 0;
+// The path as the command interpreter can read it from an OEM batch file:
+// the path itself when the OEM code page can represent it, else its short
+// (8.3) form, or for a file still to be made the short form of its folder
+// and its name; nothing when none of these is representable.
+std::optional<std::string> OemSafePath(const std::string& path, SystemPort& system);
 
-protected:
-    ~BatchFiles() = default;
-};
+// What the user is told when a path cannot be carried into the batch file.
+std::string UnsafePathMessage(const std::string& path);
 
-// Writes the batch file for the rar.exe path and returns its path. When a
-// path cannot be carried into the batch file, says so naming the path and
-// returns nothing; nothing is written then.
-std::optional<std::string> WriteBatchFile(const std::string& rarPath, const std::string& stj,
-                                          const std::string& jah, const std::string& utf,
-                                          const std::string& ini, const std::string& obj,
-                                          BatchFiles& files, UserMessages& messages);
+// Writes `line` (escaped, in the OEM code page) as the batch file in
+// `folder` (which ends in a backslash) and returns its path. Throws AppError.
+std::string WriteBatchFile(const std::string& folder, const std::string& line, SystemPort& system);
 
 }  // namespace kestrane

@@ -1,5 +1,8 @@
 #include "package/IniText.h"
 
+#include "descriptor/DescriptorFields.h"
+#include "descriptor/Text.h"
+
 namespace kestrane {
 
 std::string FormatIniText(std::string_view suite, std::string_view midlet, std::string_view icon,
@@ -14,20 +17,30 @@ std::string FormatIniText(std::string_view suite, std::string_view midlet, std::
     return text;
 }
 
-void GenerateIni(IniWindow& window, MidletDescriptor& descriptor, FileReader& files) {
-    const std::string jadPath = window.JadPath();
-    if (TrimSpaces(jadPath).empty()) {
-        window.ShowMessage(kNoJadMessage, MessageIcon::Critical);
-        return;
-    }
-    descriptor.Buffer().Load(files.ReadWholeFile(jadPath));
+namespace {
 
-    // The order fixes the order of the message boxes a broken JAD gives.
-    const std::string suite = descriptor.GetMidletName();
-    const std::string midlet = descriptor.GetMidletName();
-    const std::string icon = descriptor.GetMidletIcon();
-    const std::string cls = descriptor.GetMidletClass();
-    window.SetIniText(FormatIniText(suite, midlet, icon, cls));
+// The text is in the descriptor's own bytes, the ANSI code page.
+IniOutcome IniFromDescriptor(const DescriptorBuffer& descriptor) {
+    IniOutcome outcome;
+    // The icon and the class each complain about a missing MIDlet-1, so a
+    // broken JAD gives two boxes before the text changes.
+    const std::optional<std::string> icon = GetMidletIcon(descriptor);
+    if (!icon) outcome.complaints.emplace_back(kInvalidJadMessage);
+    const std::optional<std::string> cls = GetMidletClass(descriptor);
+    if (!cls) outcome.complaints.emplace_back(kInvalidJadMessage);
+    const std::string suite = GetMidletName(descriptor);
+    outcome.text = FormatIniText(suite, suite, icon.value_or(""), cls.value_or(""));
+    return outcome;
+}
+
+}  // namespace
+
+IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor, SystemPort& system) {
+    if (IsBlank(jadPath)) return {{std::string(kNoJadMessage)}, std::nullopt};
+    descriptor.Load(system.ReadWholeFile(jadPath));
+    IniOutcome outcome = IniFromDescriptor(descriptor);
+    outcome.text = system.FromAnsi(*outcome.text);
+    return outcome;
 }
 
 }  // namespace kestrane

@@ -2,10 +2,13 @@
 // text that the phone reads from "stjava.ini".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "descriptor/MidletDescriptor.h"
+#include "descriptor/DescriptorBuffer.h"
+#include "package/SystemPort.h"
 
 namespace kestrane {
 
@@ -14,32 +17,23 @@ inline constexpr std::string_view kIniTemplate =
     "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n";
 
 inline constexpr std::string_view kNoJadMessage = "Keine JAD-Datei angegeben!";
+inline constexpr std::string_view kInvalidJadMessage = "Keine gültige JAD-Datei!";
 
 // Six lines joined by CR LF, none after the last. Values go in unchanged.
 std::string FormatIniText(std::string_view suite, std::string_view midlet, std::string_view icon,
                           std::string_view cls);
 
-// Reads a whole file; throws AppError when it cannot.
-class FileReader {
-public:
-    virtual std::string ReadWholeFile(const std::string& path) = 0;  // path in UTF-8
-
-protected:
-    ~FileReader() = default;
+// What the button leads to: the error boxes to show, in order, and then the
+// new INI text, if there is one.
+struct IniOutcome {
+    std::vector<std::string> complaints;
+    std::optional<std::string> text;  // UTF-8
 };
 
-// What INI generation needs of the main window.
-class IniWindow : public virtual UserMessages {
-public:
-    virtual std::string JadPath() = 0;                          // txtJAD, UTF-8, untrimmed
-    virtual void SetIniText(const std::string& ansiText) = 0;   // ANSI code page, like the JAD
-
-protected:
-    ~IniWindow() = default;
-};
-
-// The steps of the "Erstelle INI" button. A JAD that cannot be read raises
-// AppError before anything changes: txtINI and the buffer keep their content.
-void GenerateIni(IniWindow& window, MidletDescriptor& descriptor, FileReader& files);
+// The steps of the "Erstelle INI" button: the JAD path as typed, read into
+// `descriptor`; a descriptor without MIDlet-1 complains once for the icon and
+// once for the class, and still gives a text. A JAD that cannot be read
+// raises AppError before anything changes, so the buffer keeps its content.
+IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor, SystemPort& system);
 
 }  // namespace kestrane

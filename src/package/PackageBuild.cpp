@@ -1,70 +1,146 @@
 #include "package/PackageBuild.h"
 
-#include "descriptor/MidletDescriptor.h"
+#include <memory>
+#include <utility>
+#include <variant>
+
+#include "descriptor/Text.h"
+#include "package/BatchFile.h"
+#include "package/Wait.h"
 
 namespace kestrane {
 
 namespace {
 
-constexpr std::int32_t kSettleMilliseconds = 1000;
-
-// Keeps the window busy (waiting label shown, everything disabled) for its
-// lifetime, and returns it to idle however the build ends.
-class BusyWindow {
-public:
-    explicit BusyWindow(BuildWindow& window) : window_(window) {
-        window_.ShowWaitLabel(true);
-        window_.SetControlsEnabled(false);
-    }
-    ~BusyWindow() {
-        if (!released_) Release();
-    }
-    BusyWindow(const BusyWindow&) = delete;
-    BusyWindow& operator=(const BusyWindow&) = delete;
-
-    void HideLabel() { window_.ShowWaitLabel(false); }
-    void Release() {
-        released_ = true;
-        window_.ShowWaitLabel(false);
-        window_.SetControlsEnabled(true);
-    }
-
-private:
-    BuildWindow& window_;
-    bool released_ = false;
-};
-
 struct Members {
-    std::string ini, jah, utf, obj;
+    std::string ini, jah, utf, obj;  // obj empty when there is no OBJ file
 };
 
-Members StageMembers(BuildWindow& window, PackageFiles& files) {
-    const std::string app = window.AppPath();
-    Members members{app + "stjava.ini", app + "java.jah", app + "java.utf", {}};
-    const std::string obj = window.FieldText(Field::OBJ);
-    if (!TrimSpaces(obj).empty()) members.obj = app + "java.obj";
+// What the checks found out, ready to be written.
+struct Prepared {
+    Members members;
+    std::string iniBytes;  // in the ANSI code page
+    std::string stj;       // absolute
+    std::string batchLine;
+    std::string batchFolder;  // where stj.bat goes
+    std::string runFolder;    // where it runs: always the folder of rar.exe
+};
 
-    files.WriteAnsiText(members.ini, window.IniText());
-    files.CopyOver(window.FieldText(Field::JAR), members.jah);
-    files.CopyOver(window.FieldText(Field::JAD), members.utf);
-    if (!members.obj.empty()) files.CopyOver(obj, members.obj);
+Outcome Refused(std::string message) { return {Outcome::Kind::InputProblem, std::move(message), std::nullopt}; }
+
+Members MemberPaths(const PackageRequest& request, const std::string& folder) {
+    Members members{folder + "stjava.ini", folder + "java.jah", folder + "java.utf", {}};
+    if (!IsBlank(request.obj)) members.obj = folder + "java.obj";
     return members;
 }
 
+// The folder itself, unless it is there but refuses this user's writes:
+// then the user's own folder. A folder that is missing stays the choice, so
+// that the user hears about it.
+std::string WritableFolder(const std::string& folder, const PackageRequest& request, SystemPort& system) {
+    if (request.userFolder.empty() || !system.IsWriteProtected(folder)) return folder;
+    system.CreateFolder(request.userFolder);
+    return request.userFolder;
+}
+
+// Everything that can be found wrong before a file is written; the message
+// for the user, or what the build needs.
+std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system) {
+    if (IsBlank(request.jar) || IsBlank(request.jad)) return std::string(kNoJarOrJadMessage);
+    if (IsBlank(request.stj)) return std::string(kNoStjMessage);
+    std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
+    if (!iniBytes) return std::string(kIniNotAnsiMessage);
+
+    Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
+                      std::move(*iniBytes), {}, {}, {}, {}};
+    const std::string rarFolder = BatchFolder(request.rar);
+    prepared.batchFolder = WritableFolder(rarFolder, request, system);
+    prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
+    // A relative STJ path means the program's current folder, as it does for
+    // the copies; the archiver runs elsewhere, in the folder of rar.exe, so it
+    // gets the path whole, and the result is looked for where it was asked.
+    prepared.stj = system.FullPath(request.stj);
+
+    const Members& m = prepared.members;
+    std::string safe[5];
+    const std::string* const paths[5] = {&prepared.stj, &m.jah, &m.utf, &m.ini, &m.obj};
+    for (int i = 0; i < 5; ++i) {
+        if (paths[i]->empty()) continue;
+        std::optional<std::string> carried = OemSafePath(*paths[i], system);
+        if (!carried) return UnsafePathMessage(*paths[i]);
+        safe[i] = std::move(*carried);
+    }
+    prepared.batchLine = ArchiverCommand(safe[0], safe[1], safe[2], safe[3], safe[4]);
+    return prepared;
+}
+
+void StageMembers(const PackageRequest& request, const Prepared& prepared, SystemPort& system) {
+    const Members& members = prepared.members;
+    system.WriteWholeFile(members.ini, prepared.iniBytes);
+    system.CopyOver(request.jar, members.jah);
+    system.CopyOver(request.jad, members.utf);
+    if (!members.obj.empty()) system.CopyOver(request.obj, members.obj);
+}
+
+std::int32_t Milliseconds(std::chrono::milliseconds duration) { return static_cast<std::int32_t>(duration.count()); }
+
 // Runs the batch file between the two settling waits and waits on for the
-// archiver, up to `limit` from its start. The exit code, if it ended.
-std::optional<std::uint32_t> RunArchiver(BuildWindow& window, const std::string& batchPath,
-                                         std::chrono::milliseconds limit) {
-    Delay(kSettleMilliseconds, window);
-    const auto started = std::chrono::steady_clock::now();
-    std::unique_ptr<ArchiverRun> run = window.RunHidden(batchPath, ParentFolder(batchPath));
-    Delay(kSettleMilliseconds, window);
-    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+// archiver, up to the limit from its start. The exit code, if it ended.
+std::optional<std::uint32_t> RunArchiver(const std::string& batchPath, const std::string& runFolder,
+                                         SystemPort& system, const BuildOptions& options) {
+    Delay(Milliseconds(options.settleBeforeRun), system);
+    const auto started = system.Now();
+    std::unique_ptr<ArchiverRun> run = system.RunHidden(batchPath, runFolder);
+    Delay(Milliseconds(options.settleAfterRun), system);
+    const auto waited = system.Now() - started;
     WaitUntil(
-        limit > waited ? limit - waited : std::chrono::milliseconds(0), window,
+        options.archiverLimit > waited ? options.archiverLimit - waited : std::chrono::milliseconds(0), system,
         [&run] { return run->ExitCode().has_value(); },
         [&run](std::chrono::milliseconds remaining) { run->WaitForEndOrEvent(remaining); });
     return run->ExitCode();
+}
+
+// Tells the progress listener that the wait has begun, and that it is over
+// however the build ends.
+class ArchiverWait {
+public:
+    explicit ArchiverWait(BuildProgress* progress) : progress_(progress) {
+        if (progress_) progress_->WaitingForArchiver(true);
+    }
+    ~ArchiverWait() { End(); }
+    ArchiverWait(const ArchiverWait&) = delete;
+    ArchiverWait& operator=(const ArchiverWait&) = delete;
+    void End() {
+        if (progress_) std::exchange(progress_, nullptr)->WaitingForArchiver(false);
+    }
+
+private:
+    BuildProgress* progress_;
+};
+
+Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, SystemPort& system,
+                    const BuildOptions& options, BuildProgress* progress) {
+    StageMembers(request, prepared, system);
+    const std::string batchPath = WriteBatchFile(prepared.batchFolder, prepared.batchLine, system);
+    const FileStamp before = system.Stamp(prepared.stj);
+    std::optional<std::uint32_t> exitCode;
+    {
+        ArchiverWait wait(progress);
+        try {
+            exitCode = RunArchiver(batchPath, prepared.runFolder, system, options);
+        } catch (...) {
+            try {
+                system.Delete(batchPath);
+            } catch (...) {
+                // The first failure is the one the user needs to hear about.
+            }
+            throw;
+        }
+        system.Delete(batchPath);
+    }
+    if (BuildSucceeded(exitCode, before, system.Stamp(prepared.stj)))
+        return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt};
+    return {Outcome::Kind::ArchiverFailed, std::string(kFailedMessage), std::nullopt};
 }
 
 }  // namespace
@@ -73,53 +149,15 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
     return exitCode == 0u && after.exists && after != before;
 }
 
-void BuildPackage(BuildWindow& window, PackageFiles& files, std::chrono::milliseconds archiverLimit) {
-    if (TrimSpaces(window.FieldText(Field::JAR)).empty() || TrimSpaces(window.FieldText(Field::JAD)).empty()) {
-        window.ShowMessage(kNoJarOrJadMessage, MessageIcon::Critical);
-        return;
+Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
+                     BuildProgress* progress) {
+    std::variant<Prepared, std::string> prepared = Prepare(request, system);
+    if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
+    try {
+        return RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);
+    } catch (const AppError& error) {
+        return {Outcome::Kind::SystemError, error.Report(), error};
     }
-    const std::string stjField = window.FieldText(Field::STJ);
-    if (TrimSpaces(stjField).empty()) {
-        window.ShowMessage(kNoStjMessage, MessageIcon::Critical);
-        return;
-    }
-    if (!files.AnsiCanRepresent(window.IniText())) {
-        window.ShowMessage(kIniNotAnsiMessage, MessageIcon::Critical);
-        return;
-    }
-
-    const Members members = StageMembers(window, files);
-    // A relative STJ path means the program's current folder, as it does for
-    // the copies; the archiver runs elsewhere, in the folder of rar.exe, so it
-    // gets the path whole, and the result is looked for where it was asked.
-    const std::string stj = files.FullPath(stjField);
-    const std::optional<std::string> batchPath = WriteBatchFile(
-        window.FieldText(Field::RAR), stj, members.jah, members.utf, members.ini, members.obj, files, window);
-    if (!batchPath) return;
-
-    const FileStamp before = files.Stamp(stj);
-    std::optional<std::uint32_t> exitCode;
-    {
-        BusyWindow busy(window);
-        try {
-            exitCode = RunArchiver(window, *batchPath, archiverLimit);
-        } catch (...) {
-            try {
-                files.Delete(*batchPath);
-            } catch (...) {
-                // The first failure is the one the user needs to hear about.
-            }
-            throw;
-        }
-        files.Delete(*batchPath);
-        busy.HideLabel();
-        if (BuildSucceeded(exitCode, before, files.Stamp(stj)))
-            window.ShowMessage(kBuiltMessage, MessageIcon::Information);
-        else
-            window.ShowMessage(kFailedMessage, MessageIcon::Critical);
-        busy.Release();
-    }
-    window.ClearStj();
 }
 
 }  // namespace kestrane

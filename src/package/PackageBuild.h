@@ -1,18 +1,17 @@
-// "Erstelle STJ": stages the members in the program's folder under their
-// fixed names, has the user's rar.exe store them in the STJ file through
-// "stj.bat", and tells the user whether that worked.
+// "Erstelle STJ": stages the members under their fixed names, has the
+// user's rar.exe store them in the STJ file through "stj.bat", and says
+// whether that worked. The caller hands over a request and gets an outcome;
+// everything on the way goes through the system port.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "descriptor/UserMessages.h"
-#include "package/BatchFile.h"
-#include "package/modDelay.h"
+#include "package/AppError.h"
+#include "package/SystemPort.h"
 
 namespace kestrane {
 
@@ -28,68 +27,57 @@ inline constexpr std::string_view kIniNotAnsiMessage =
 // gives up on it and reports failure.
 inline constexpr std::chrono::milliseconds kArchiverLimit{120'000};
 
-enum class Field { RAR, JAR, JAD, OBJ, STJ };
+// One package to build. Paths are as the user typed them (untrimmed);
+// folders end in a backslash.
+struct PackageRequest {
+    std::string rar, jar, jad, obj, stj;
+    std::string iniText;        // exactly as the user left it
+    std::string stagingFolder;  // where the members are written
+    // The user's own folder, for the members and the batch file where their
+    // own folders cannot be written (a program installed for all users,
+    // rar.exe in a protected folder); empty for none.
+    std::string userFolder;
+};
 
-// What a file's existence, size and last write were at one moment.
-struct FileStamp {
-    bool exists = false;
-    std::uint64_t size = 0;
-    std::int64_t lastWrite = 0;
-    bool operator==(const FileStamp&) const = default;
+struct BuildOptions {
+    // Waits around the archiver's start that the window has always made,
+    // with its events processed; a batch of builds needs none.
+    std::chrono::milliseconds settleBeforeRun{0};
+    std::chrono::milliseconds settleAfterRun{0};
+    std::chrono::milliseconds archiverLimit = kArchiverLimit;
+};
+
+// Told when the archiver's wait begins and ends, so that a window can show
+// that it is busy for exactly that time.
+class BuildProgress {
+public:
+    virtual void WaitingForArchiver(bool waiting) = 0;
+
+protected:
+    ~BuildProgress() = default;
+};
+
+struct Outcome {
+    enum class Kind {
+        Built,           // the archiver ran and the package is there
+        ArchiverFailed,  // it ran, but no package came of it
+        InputProblem,    // refused before anything was written
+        SystemError,     // a file operation or the archiver's start failed
+    };
+    Kind kind = Kind::InputProblem;
+    std::string message;              // what to tell the user, in German
+    std::optional<AppError> error;    // with SystemError: the system's number and description
+    bool archiverRan() const { return kind == Kind::Built || kind == Kind::ArchiverFailed; }
 };
 
 // Success needs the archiver's word and the file to prove it: an exit code
 // of 0, and an STJ file that exists and was created or changed by the build.
 bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& before, const FileStamp& after);
 
-class PackageFiles : public BatchFiles {
-public:
-    // Whether `text` (UTF-8) has an exact form in the ANSI code page.
-    virtual bool AnsiCanRepresent(const std::string& text) = 0;
-    // Creates or overwrites the file with `text` in the ANSI code page, no
-    // byte-order mark, nothing added. Throws AppError.
-    virtual void WriteAnsiText(const std::string& path, const std::string& text) = 0;
-    // Copies byte for byte, overwriting. Throws AppError.
-    virtual void CopyOver(const std::string& from, const std::string& to) = 0;
-    // Deletes, not forced (a read-only file stays). Throws AppError.
-    virtual void Delete(const std::string& path) = 0;
-    virtual FileStamp Stamp(const std::string& path) = 0;
-    // The path made absolute against the program's current folder.
-    virtual std::string FullPath(const std::string& path) = 0;
-
-protected:
-    ~PackageFiles() = default;
-};
-
-// The batch file as it runs.
-class ArchiverRun {
-public:
-    virtual ~ArchiverRun() = default;
-    // The exit code once the process has ended; nothing while it runs.
-    virtual std::optional<std::uint32_t> ExitCode() = 0;
-    // Sleeps until the process ends, a window event arrives or `timeout` passes.
-    virtual void WaitForEndOrEvent(std::chrono::milliseconds timeout) = 0;
-};
-
-// What the build needs of the main window.
-class BuildWindow : public virtual UserMessages, public EventPump {
-public:
-    virtual std::string FieldText(Field field) = 0;  // UTF-8, untrimmed
-    virtual std::string IniText() = 0;               // UTF-8, exactly as the box holds it
-    virtual void ClearStj() = 0;
-    virtual void ShowWaitLabel(bool visible) = 0;
-    virtual void SetControlsEnabled(bool enabled) = 0;
-    virtual std::string AppPath() = 0;  // ends in exactly one backslash
-    // Has the shell open the batch file hidden, in `folder`. Throws AppError.
-    virtual std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) = 0;
-
-protected:
-    ~BuildWindow() = default;
-};
-
-// The steps of the "Erstelle STJ" button. A failing file operation raises
-// AppError after the window is back to idle; every field keeps its text.
-void BuildPackage(BuildWindow& window, PackageFiles& files,
-                  std::chrono::milliseconds archiverLimit = kArchiverLimit);
+// Checks the request, stages the members, writes and runs the batch file,
+// waits for the archiver and judges the result. Nothing is written when the
+// request is refused; the batch file is gone afterwards in every case.
+Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options = {},
+                     BuildProgress* progress = nullptr);
 
 }  // namespace kestrane

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <utility>
 
@@ -133,6 +134,64 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// A COM interface pointer the program holds; released with its owner.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Reset(); }
+
+    T* Get() const { return p_; }
+    T* operator->() const { return p_; }
+    // For functions that hand out a new reference through a void**.
+    void** PutVoid() {
+        Reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    T** Put() {
+        Reset();
+        return &p_;
+    }
+    void Reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// OLE, and with it COM, on this thread for the lifetime of the scope.
+class OleSession {
+public:
+    OleSession() : result_(OleInitialize(nullptr)) {}
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    ~OleSession() {
+        if (SUCCEEDED(result_)) OleUninitialize();
+    }
+
+private:
+    HRESULT result_;
+};
+
+// Moveable global memory until a stream takes it over (Release).
+class GlobalMemory {
+public:
+    explicit GlobalMemory(SIZE_T size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+    GlobalMemory(const GlobalMemory&) = delete;
+    GlobalMemory& operator=(const GlobalMemory&) = delete;
+    ~GlobalMemory() {
+        if (memory_) GlobalFree(memory_);
+    }
+    HGLOBAL Get() const { return memory_; }
+    void Release() { memory_ = nullptr; }
+
+private:
+    HGLOBAL memory_;
 };
 
 }  // namespace kestrane

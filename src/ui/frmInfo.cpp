@@ -8,14 +8,12 @@
 #include <string>
 
 #include "resource.h"
-#include "ui/WinText.h"
-#include "ui/frmMain.h"
+#include "ui/ProgramFiles.h"
 
 namespace kestrane {
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kTwipsPerPixel = 15;  // the 96 DPI the window was laid out at
 constexpr int kHimetricPerInch = 2540;
 constexpr int kClientWidthTwips = 2970;
@@ -56,47 +54,6 @@ constexpr UINT kWrappedFormat = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX;
 
 UINT LabelFormat(const LabelSpec& spec) { return spec.width > 0 ? kWrappedFormat : kOneLineFormat; }
 
-// COM, which the picture object's decoders use, for the time the window is open.
-class OleSession {
-public:
-    OleSession() : result_(OleInitialize(nullptr)) {}
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-    ~OleSession() {
-        if (SUCCEEDED(result_)) OleUninitialize();
-    }
-
-private:
-    HRESULT result_;
-};
-
-// The window class, registered for one showing only.
-class InfoWindowClass {
-public:
-    InfoWindowClass(HINSTANCE instance, WNDPROC windowProc) : instance_(instance) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = windowProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = KESTRANE_INFO_CLASS;
-        owned_ = RegisterClassExW(&wc) != 0;
-        usable_ = owned_ || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
-    InfoWindowClass(const InfoWindowClass&) = delete;
-    InfoWindowClass& operator=(const InfoWindowClass&) = delete;
-    ~InfoWindowClass() {
-        if (owned_) UnregisterClassW(KESTRANE_INFO_CLASS, instance_);
-    }
-    bool Usable() const { return usable_; }
-
-private:
-    HINSTANCE instance_;
-    bool owned_ = false;
-    bool usable_ = false;
-};
-
 // Keeps the main window from taking input while the About window is open,
 // and hands it the activation back however the showing ends.
 class DisabledWindow {
@@ -114,58 +71,41 @@ private:
     HWND hwnd_;
 };
 
-// Moveable memory until a stream takes it over.
-class GlobalMemory {
-public:
-    explicit GlobalMemory(SIZE_T size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
-    GlobalMemory(const GlobalMemory&) = delete;
-    GlobalMemory& operator=(const GlobalMemory&) = delete;
-    ~GlobalMemory() {
-        if (memory_) GlobalFree(memory_);
-    }
-    HGLOBAL Get() const { return memory_; }
-    void Release() { memory_ = nullptr; }
-
-private:
-    HGLOBAL memory_;
-};
-
-HFONT CreateLabelFont(int height, int weight, DWORD pitchAndFamily, const wchar_t* face) {
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
-}
-
 }  // namespace
 
-void frmInfo::ShowModal(frmMain& main) {
-    HWND mainWindow = main.Handle();
+int TopmostLabelAt(std::span<const RECT> labels, POINT point) {
+    for (std::size_t i = labels.size(); i-- > 0;) {
+        if (PtInRect(&labels[i], point)) return static_cast<int>(i);
+    }
+    return kNoLabel;
+}
+
+void frmInfo::ShowModal(HWND mainWindow, const std::wstring& programFolder) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
 
     // These end in reverse order: the window first, then the main window
-    // gets its input back, then the class and COM go.
+    // gets its input back, then COM goes.
     OleSession ole;
-    InfoWindowClass windowClass(instance, WindowProc);
-    if (!windowClass.Usable()) return;
+    WNDCLASSEXW wc{};
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = KESTRANE_INFO_CLASS;
+    if (!RegisterWindowClass(wc)) return;
     DisabledWindow disabled(mainWindow);
-    frmInfo info(main);
+    frmInfo info(mainWindow, programFolder);
     if (info.Create(instance)) info.RunMessageLoop();
 }
 
-frmInfo::frmInfo(frmMain& main) : main_(main) {}
+frmInfo::frmInfo(HWND mainWindow, std::wstring programFolder)
+    : mainWindow_(mainWindow), programFolder_(std::move(programFolder)) {}
 
 frmInfo::~frmInfo() { Close(); }
 
 bool frmInfo::Create(HINSTANCE instance) {
-    {
-        WindowDC screen(nullptr);
-        dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-    }
-    RECT frame{0, 0, ScaleX(kClientWidthTwips), ScaleY(kClientHeightTwips)};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     // No owner: the window stands on its own, as the main window does.
-    if (!CreateWindowExW(kWindowExStyle, KESTRANE_INFO_CLASS, L"Info", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this)) {
+    if (!CreateWindowOfClass(kWindowExStyle, KESTRANE_INFO_CLASS, L"Info", kWindowStyle, kClientWidthTwips,
+                             kClientHeightTwips, FALSE, nullptr, instance)) {
         return false;
     }
     ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -192,25 +132,14 @@ void frmInfo::Close() {
     if (!hwnd_) return;
     // Enabled before the window goes, so that the system passes the
     // activation to the main window and not to another program's.
-    EnableWindow(main_.Handle(), TRUE);
+    EnableWindow(mainWindow_, TRUE);
     DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK frmInfo::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<frmInfo*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmInfo*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    // No exception may cross back into the system. Nothing here has a
-    // failure worth telling the user about: the worst is a missing picture.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+// Nothing here has a failure worth telling the user about: the worst is a
+// missing picture.
+LRESULT frmInfo::OnFailure(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefaultHandling(message, wParam, lParam);
 }
 
 LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -225,7 +154,7 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == hwnd_ && OnSetCursor(lParam)) return TRUE;
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+        return DefaultHandling(message, wParam, lParam);
     case WM_LBUTTONDOWN:
         OnLButtonDown(lParam);
         return 0;
@@ -235,11 +164,8 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return 0;
-    case WM_NCDESTROY:
-        OnNcDestroy();
-        return 0;
     default:
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+        return DefaultHandling(message, wParam, lParam);
     }
 }
 
@@ -276,11 +202,11 @@ void frmInfo::LoadPicture(HINSTANCE instance) {
 }
 
 void frmInfo::CreateFonts() {
-    const int sansHeight = -MulDiv(825, dpiY_, 7200);  // 8.25 points
-    boldFont_ = GdiObject<HFONT>(CreateLabelFont(sansHeight, FW_BOLD, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
-    font_ = GdiObject<HFONT>(CreateLabelFont(sansHeight, FW_NORMAL, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
-    fixedFont_ = GdiObject<HFONT>(
-        CreateLabelFont(-MulDiv(9, dpiY_, 72), FW_NORMAL, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
+    boldFont_ = GdiObject<HFONT>(CreateSansSerifFont(FW_BOLD));
+    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
+    fixedFont_ = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                              DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
 }
 
 void frmInfo::LayOutLabels() {
@@ -330,8 +256,8 @@ void frmInfo::PaintPicture(HDC dc) const {
     // The picture object gives its size in himetric, measured at the screen's
     // DPI, which brings back its own pixels. Those were drawn for 96 DPI, so
     // they grow with the DPI like the rest of the window.
-    const int widthTwips = MulDiv(width, dpiX_, kHimetricPerInch) * kTwipsPerPixel;
-    const int heightTwips = MulDiv(height, dpiY_, kHimetricPerInch) * kTwipsPerPixel;
+    const int widthTwips = MulDiv(width, DpiX(), kHimetricPerInch) * kTwipsPerPixel;
+    const int heightTwips = MulDiv(height, DpiY(), kHimetricPerInch) * kTwipsPerPixel;
     // Himetric runs upwards: start at the bottom and go up the full height.
     imgST60_->Render(dc, ScaleX(kPictureLeftTwips), ScaleY(kPictureTopTwips), ScaleX(widthTwips),
                      ScaleY(heightTwips), 0, height, width, -height, nullptr);
@@ -370,34 +296,11 @@ void frmInfo::OnLButtonUp(LPARAM lParam) {
     if (label == lblMore) lblMore_Click();
 }
 
-void frmInfo::OnNcDestroy() {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    hwnd_ = nullptr;
-}
-
 void frmInfo::lblBack_Click() { Close(); }
 
 void frmInfo::lblMore_Click() {
-    OpenReadme();
+    OpenReadme(hwnd_, programFolder_);
     Close();
-}
-
-void frmInfo::OpenReadme() {
-    // Offered, not promised: whether the shell found the file and a program
-    // for it is not looked at, and the window closes either way.
-    try {
-        const std::wstring readme = Widen(main_.AppPath()) + L"readme.txt";
-        ShellExecuteW(hwnd_, L"open", readme.c_str(), L"", L"", SW_SHOWNORMAL);
-    } catch (...) {
-        // Only memory can run out here, and the window closes all the same.
-    }
-}
-
-int frmInfo::LabelAt(POINT client) const {
-    for (int label = 0; label < kLabelCount; ++label) {
-        if (PtInRect(&labelRects_[label], client)) return label;
-    }
-    return kNoLabel;
 }
 
 HFONT frmInfo::LabelFont(int label) const {
@@ -408,8 +311,5 @@ HFONT frmInfo::LabelFont(int label) const {
     }
     return font_.Get();
 }
-
-int frmInfo::ScaleX(int twips) const { return MulDiv(twips, dpiX_, kTwipsPerInch); }
-int frmInfo::ScaleY(int twips) const { return MulDiv(twips, dpiY_, kTwipsPerInch); }
 
 }  // namespace kestrane

@@ -6,63 +6,36 @@
 #include <ocidl.h>
 
 #include <array>
-#include <utility>
+#include <span>
+#include <string>
 
 #include "ui/ScopedWin.h"
+#include "ui/WindowBase.h"
 
 namespace kestrane {
 
-class frmMain;
+// The label a click at `point` belongs to: the topmost one there, the labels
+// being stacked in the order given (the last on top); -1 for none.
+int TopmostLabelAt(std::span<const RECT> labels, POINT point);
 
-class frmInfo {
+class frmInfo final : public WindowBase {
 public:
-    // Loads the window afresh and shows it modally, without an owner: the
-    // main window takes no input until it closes, then gets the focus back.
-    static void ShowModal(frmMain& main);
-
-    frmInfo(const frmInfo&) = delete;
-    frmInfo& operator=(const frmInfo&) = delete;
+    // Loads the window afresh and shows it modally, without an owner:
+    // `mainWindow` takes no input until it closes, then gets the focus back.
+    static void ShowModal(HWND mainWindow, const std::wstring& programFolder);
 
 private:
-    // A COM interface pointer the program holds; released with its owner.
-    template <typename T>
-    class ComPtr {
-    public:
-        ComPtr() = default;
-        ComPtr(const ComPtr&) = delete;
-        ComPtr& operator=(const ComPtr&) = delete;
-        ~ComPtr() { Reset(); }
-
-        T* Get() const { return p_; }
-        T* operator->() const { return p_; }
-        // For functions that hand out a new reference through a void**.
-        void** PutVoid() {
-            Reset();
-            return reinterpret_cast<void**>(&p_);
-        }
-        T** Put() {
-            Reset();
-            return &p_;
-        }
-        void Reset() {
-            if (p_) std::exchange(p_, nullptr)->Release();
-        }
-
-    private:
-        T* p_ = nullptr;
-    };
-
     static constexpr int kLabelCount = 6;
 
-    explicit frmInfo(frmMain& main);
+    frmInfo(HWND mainWindow, std::wstring programFolder);
     ~frmInfo();
 
     bool Create(HINSTANCE instance);
     void RunMessageLoop();
     void Close();
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void Form_Load(HINSTANCE instance);
     void LoadPicture(HINSTANCE instance);
@@ -75,21 +48,15 @@ private:
     bool OnSetCursor(LPARAM lParam);
     void OnLButtonDown(LPARAM lParam);
     void OnLButtonUp(LPARAM lParam);
-    void OnNcDestroy();
 
     void lblBack_Click();
     void lblMore_Click();
-    void OpenReadme();
 
-    int LabelAt(POINT client) const;
+    int LabelAt(POINT client) const { return TopmostLabelAt(labelRects_, client); }
     HFONT LabelFont(int label) const;
-    int ScaleX(int twips) const;
-    int ScaleY(int twips) const;
 
-    frmMain& main_;
-    HWND hwnd_ = nullptr;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
+    HWND mainWindow_;
+    std::wstring programFolder_;
     GdiObject<HFONT> boldFont_;
     GdiObject<HFONT> font_;
     GdiObject<HFONT> fixedFont_;

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shellapi.h>
 
+#include "package/IniText.h"
 #include "resource.h"
+#include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
 #include "ui/WinText.h"
 #include "ui/frmInfo.h"
@@ -13,7 +14,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidthTwips = 5175;
 constexpr int kClientHeightTwips = 4575;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -69,15 +69,13 @@ constexpr SearchButton kSearchButtons[] = {
     {IDC_CMDSEARCHSTJ, IDC_TXTSTJ, true, L"STJ-Dateien\0*.stj\0"},
 };
 
-int FieldId(Field field) {
-    switch (field) {
-    case Field::RAR: return IDC_TXTRAR;
-    case Field::JAR: return IDC_TXTJAR;
-    case Field::JAD: return IDC_TXTJAD;
-    case Field::OBJ: return IDC_TXTOBJ;
-    case Field::STJ: return IDC_TXTSTJ;
-    }
-    return 0;
+// The JAD's folder and base name with ".stj"; empty without a JAD path.
+std::wstring ProposedPackagePath(const std::wstring& jad) {
+    if (jad.find_first_not_of(L' ') == std::wstring::npos) return {};
+    const std::size_t slash = jad.find_last_of(L"\\/");
+    const std::size_t dot = jad.find_last_of(L'.');
+    const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+    return (hasExtension ? jad.substr(0, dot) : jad) + L".stj";
 }
 
 bool IsEdit(HWND hwnd) {
@@ -88,14 +86,10 @@ bool IsEdit(HWND hwnd) {
 
 }  // namespace
 
-frmMain::frmMain() : descriptor_(static_cast<UserMessages&>(*this)) {}
-
 bool frmMain::Create(HINSTANCE instance, int showCommand) {
     Form_Initialize();
 
     WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
@@ -104,19 +98,11 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = KESTRANE_MAIN_CLASS;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-
-    {
-        WindowDC screen(nullptr);
-        dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-    }
-    RECT frame{0, 0, ScaleX(kClientWidthTwips), ScaleY(kClientHeightTwips)};
-    AdjustWindowRectEx(&frame, kWindowStyle, TRUE, 0);
+    if (!RegisterWindowClass(wc)) return false;
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    if (!CreateWindowExW(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                         frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance, this)) {
+    if (!CreateWindowOfClass(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, kClientWidthTwips,
+                             kClientHeightTwips, TRUE, menu, instance)) {
         DestroyMenu(menu);
         return false;
     }
@@ -132,21 +118,9 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     return true;
 }
 
-LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    // No exception may cross back into the system.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        self->ReportFailure();
-        return 0;
-    }
+LRESULT frmMain::OnFailure(UINT, WPARAM, LPARAM) {
+    ReportFailure();
+    return 0;
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -170,11 +144,10 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnEndSession(wParam != FALSE);
         return 0;
     case WM_DESTROY:
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+        return DefaultHandling(message, wParam, lParam);
     }
 }
 
@@ -214,10 +187,8 @@ void frmMain::OnCreate() {
 }
 
 void frmMain::CreateControls() {
+    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     WindowDC screen(nullptr);
-    font_ = GdiObject<HFONT>(CreateFontW(-MulDiv(825, dpiY_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                         DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
     ScopedSelect selectFont(screen.Get(), font_.Get());
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
 
@@ -280,6 +251,11 @@ void frmMain::Form_QueryUnload() {
 }
 
 void frmMain::OnCommand(int id) {
+    // The controls are grey during a build, but commands can still arrive
+    // (posted by another program, or an accelerator); none may start while
+    // the build waits and pumps events. "Beenden" is a close, which the
+    // build defers.
+    if (building_ && id != IDM_FILE_QUIT) return;
     switch (id) {
     case IDC_CMDSEARCHRAR:
     case IDC_CMDSEARCHJAR:
@@ -323,15 +299,10 @@ void frmMain::OnEndSession(bool ending) {
     if (ending) Form_QueryUnload();
 }
 
-void frmMain::SetDialogFlags(std::int32_t save) { cdlFlags_ = save != 0 ? kSaveFlags : kOpenFlags; }
-
 void frmMain::cmdSearch_Click(int buttonId) {
     for (const SearchButton& button : kSearchButtons) {
         if (button.buttonId != buttonId) continue;
-        SetDialogFlags(button.save ? 1 : 0);
-
         wchar_t fileName[kFileNameChars] = {};
-        cdlFileName_.copy(fileName, kFileNameChars - 1);
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = hwnd_;
@@ -339,24 +310,40 @@ void frmMain::cmdSearch_Click(int buttonId) {
         ofn.nFilterIndex = 1;
         ofn.lpstrFile = fileName;
         ofn.nMaxFile = kFileNameChars;
-        ofn.Flags = cdlFlags_;
-        // A cancelled dialog leaves the name as it was set before: empty.
-        if (button.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) cdlFileName_ = fileName;
-
-        SetWindowTextW(Control(button.fieldId), cdlFileName_.c_str());
-        cdlFileName_.clear();
+        ofn.Flags = button.save ? kSaveFlags : kOpenFlags;
+        // The package usually goes beside its JAD, named after it.
+        std::wstring folder;
+        if (buttonId == IDC_CMDSEARCHSTJ) {
+            const std::wstring proposal = ProposedPackagePath(WindowText(Control(IDC_TXTJAD)));
+            const std::size_t nameStart = proposal.find_last_of(L"\\/") + 1;  // 0 without a folder
+            if (!proposal.empty() && proposal.size() - nameStart < kFileNameChars) {
+                folder = proposal.substr(0, nameStart);
+                proposal.copy(fileName, proposal.size() - nameStart, nameStart);
+                if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
+            }
+        }
+        // A cancelled dialog empties the field, as it always has.
+        if (!(button.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) fileName[0] = L'\0';
+        SetWindowTextW(Control(button.fieldId), fileName);
         return;
     }
 }
 
-void frmMain::cmdINI_Click() { GenerateIni(*this, descriptor_, files_); }
+void frmMain::cmdINI_Click() {
+    const IniOutcome outcome = GenerateIni(FieldText(IDC_TXTJAD), descriptor_, system_);
+    for (const std::string& complaint : outcome.complaints) ShowMessage(complaint, true);
+    if (outcome.text) SetWindowTextW(Control(IDC_TXTINI), Widen(*outcome.text).c_str());
+}
 
 void frmMain::cmdSTJ_Click() {
     if (building_) return;
+    const PackageRequest request = ReadRequest();
     building_ = true;
+    const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
     try {
-        BuildPackage(*this, files_);
+        ShowOutcome(BuildPackage(request, system_, options, this));
     } catch (...) {
+        SetControlsEnabled(true);
         ReportFailure();
     }
     building_ = false;
@@ -366,48 +353,71 @@ void frmMain::cmdSTJ_Click() {
     }
 }
 
-void frmMain::mnuFileQuit_Click() { OnClose(); }
-
-void frmMain::mnuHelpHelp_Click() {
-    const std::wstring readme = ProgramFolder() + L"readme.txt";
-    ShellExecuteW(hwnd_, L"open", readme.c_str(), L"", L"", SW_SHOWNORMAL);
+PackageRequest frmMain::ReadRequest() const {
+    PackageRequest request;
+    request.rar = FieldText(IDC_TXTRAR);
+    request.jar = FieldText(IDC_TXTJAR);
+    request.jad = FieldText(IDC_TXTJAD);
+    request.obj = FieldText(IDC_TXTOBJ);
+    request.stj = FieldText(IDC_TXTSTJ);
+    request.iniText = FieldText(IDC_TXTINI);
+    request.stagingFolder = Narrow(ProgramFolder());
+    request.userFolder = Narrow(UserDataFolder());
+    return request;
 }
 
-void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(*this); }
+void frmMain::WaitingForArchiver(bool waiting) {
+    if (waiting) {
+        ShowWaitLabel(true);
+        SetControlsEnabled(false);
+    } else {
+        ShowWaitLabel(false);
+    }
+}
+
+void frmMain::ShowOutcome(const Outcome& outcome) {
+    switch (outcome.kind) {
+    case Outcome::Kind::InputProblem:
+        ShowMessage(outcome.message, true);
+        return;
+    case Outcome::Kind::SystemError:
+        // The window is idle again before it says what went wrong.
+        SetControlsEnabled(true);
+        ShowMessage(outcome.message, true);
+        return;
+    case Outcome::Kind::Built:
+    case Outcome::Kind::ArchiverFailed:
+        ShowMessage(outcome.message, outcome.kind == Outcome::Kind::ArchiverFailed);
+        SetControlsEnabled(true);
+        SetWindowTextW(Control(IDC_TXTSTJ), L"");
+        return;
+    }
+}
+
+void frmMain::mnuFileQuit_Click() { OnClose(); }
+
+void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
+
+void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(hwnd_, ProgramFolder()); }
 
 void frmMain::ReportFailure() {
     try {
         throw;
     } catch (const AppError& error) {
-        ShowMessage(error.Report(), MessageIcon::Critical);
+        ShowMessage(error.Report(), true);
     } catch (const std::exception& error) {
-        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what(), MessageIcon::Critical);
+        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what(), true);
     } catch (...) {
-        ShowMessage("Unerwarteter Fehler.", MessageIcon::Critical);
+        ShowMessage("Unerwarteter Fehler.", true);
     }
 }
 
-int frmMain::ScaleX(int twips) const { return MulDiv(twips, dpiX_, kTwipsPerInch); }
-int frmMain::ScaleY(int twips) const { return MulDiv(twips, dpiY_, kTwipsPerInch); }
+std::string frmMain::FieldText(int id) const { return Narrow(WindowText(Control(id))); }
 
-std::string frmMain::AppPath() { return Narrow(ProgramFolder()); }
-
-void frmMain::ShowMessage(std::string_view text, MessageIcon icon) {
-    const UINT style = MB_OK | (icon == MessageIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION);
+void frmMain::ShowMessage(std::string_view text, bool critical) {
+    const UINT style = MB_OK | (critical ? MB_ICONERROR : MB_ICONINFORMATION);
     MessageBoxW(hwnd_, Widen(text).c_str(), L"Kestrane", style);
 }
-
-std::string frmMain::JadPath() { return Narrow(WindowText(Control(IDC_TXTJAD))); }
-
-void frmMain::SetIniText(const std::string& ansiText) {
-    SetWindowTextW(Control(IDC_TXTINI), Decode(ansiText, CP_ACP).c_str());
-}
-
-std::string frmMain::FieldText(Field field) { return Narrow(WindowText(Control(FieldId(field)))); }
-
-std::string frmMain::IniText() { return Narrow(WindowText(Control(IDC_TXTINI))); }
-
-void frmMain::ClearStj() { SetWindowTextW(Control(IDC_TXTSTJ), L""); }
 
 void frmMain::ShowWaitLabel(bool visible) {
     HWND label = Control(IDC_LBLWAIT);
@@ -433,26 +443,6 @@ void frmMain::SetControlsEnabled(bool enabled) {
     DrawMenuBar(hwnd_);
 
     if (enabled && focusBeforeDisable_ && GetActiveWindow() == hwnd_) SetFocus(focusBeforeDisable_);
-}
-
-std::unique_ptr<ArchiverRun> frmMain::RunHidden(const std::string& batchPath, const std::string& folder) {
-    return StartHidden(hwnd_, batchPath, folder);
-}
-
-void frmMain::ProcessPendingEvents() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave it for the message loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        TranslateAndDispatch(msg);
-    }
-}
-
-void frmMain::WaitForEvent(std::chrono::milliseconds timeout) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeout.count()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 }  // namespace kestrane

@@ -1,56 +1,42 @@
 // The main window: the fields for the files of a package, the INI text,
-// the two actions, and the menus. Its texts are the program's only document.
+// the two actions, and the menus. Its texts are the program's only document:
+// each action reads them once, hands them to the core and shows its outcome.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <exception>
 #include <string>
 
-#include "descriptor/MidletDescriptor.h"
-#include "package/IniText.h"
+#include "descriptor/DescriptorBuffer.h"
 #include "package/PackageBuild.h"
 #include "ui/ScopedWin.h"
-#include "ui/Win32Files.h"
+#include "ui/Win32System.h"
+#include "ui/WindowBase.h"
 
 namespace kestrane {
 
-class frmMain final : public IniWindow, public BuildWindow {
+class frmMain final : public WindowBase, private MessageRouter, private BuildProgress {
 public:
-    frmMain();
-    frmMain(const frmMain&) = delete;
-    frmMain& operator=(const frmMain&) = delete;
+    frmMain() : system_(*this) {}
 
     // Creates and shows the window; false when the system refused.
     bool Create(HINSTANCE instance, int showCommand);
-    HWND Handle() const { return hwnd_; }
 
     // Keyboard handling shared by the message loop and the build's wait:
     // Tab moves through the fields, Enter and Esc do nothing of their own.
-    void TranslateAndDispatch(MSG& msg);
+    void TranslateAndDispatch(MSG& msg) override;
 
-    std::string AppPath() override;
-
-    // UserMessages
-    void ShowMessage(std::string_view text, MessageIcon icon) override;
-    // IniWindow
-    std::string JadPath() override;
-    void SetIniText(const std::string& ansiText) override;
-    // BuildWindow
-    std::string FieldText(Field field) override;
-    std::string IniText() override;
-    void ClearStj() override;
-    void ShowWaitLabel(bool visible) override;
-    void SetControlsEnabled(bool enabled) override;
-    std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) override;
-    // EventPump
-    void ProcessPendingEvents() override;
-    void WaitForEvent(std::chrono::milliseconds timeout) override;
+    // The busy state of a build: the waiting label, and every control and
+    // menu entry greyed (the window itself stays enabled).
+    void ShowWaitLabel(bool visible);
+    void SetControlsEnabled(bool enabled);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
+    HWND OwnerWindow() const override { return hwnd_; }
+    void WaitingForArchiver(bool waiting) override;
 
     void Form_Initialize();
     void Form_Load();
@@ -68,23 +54,17 @@ private:
     void mnuHelpHelp_Click();
     void mnuHelpAbout_Click();
 
-    void SetDialogFlags(std::int32_t save);
     void CreateControls();
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-    int ScaleX(int twips) const;
-    int ScaleY(int twips) const;
+    std::string FieldText(int id) const;
+    PackageRequest ReadRequest() const;
+    void ShowOutcome(const Outcome& outcome);
+    void ShowMessage(std::string_view text, bool critical);
     void ReportFailure();
 
-    HWND hwnd_ = nullptr;
-    int dpiX_ = 96;
-    int dpiY_ = 96;
     GdiObject<HFONT> font_;
-    MidletDescriptor descriptor_;
-    Win32Files files_;
-
-    // The file dialogs' shared state: what the common dialog object held.
-    DWORD cdlFlags_ = 0;
-    std::wstring cdlFileName_;
+    DescriptorBuffer descriptor_;
+    Win32System system_;
 
     HWND focusBeforeDisable_ = nullptr;
     HWND focusBeforeDeactivate_ = nullptr;

@@ -3,20 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "descriptor/MidletDescriptor.h"
+#include "descriptor/DescriptorFields.h"
+#include "descriptor/Text.h"
 
 namespace kestrane {
 namespace {
-
-class RecordingMessages : public UserMessages {
-public:
-    void ShowMessage(std::string_view text, MessageIcon icon) override { shown.emplace_back(text, icon); }
-    std::vector<std::pair<std::string, MessageIcon>> shown;
-};
 
 TEST(DescriptorBuffer, FindProbeAndRangeStayInsideTheText) {
     DescriptorBuffer buffer;
@@ -54,7 +50,7 @@ struct ExtractionCase {
     const char* what;
     std::string jad;
     std::string name, icon, cls;
-    int messages = 0;  // boxes shown by GetMidletIcon + GetMidletClass together
+    bool noMidlet1 = false;  // icon and class are then not just empty but missing
     friend void PrintTo(const ExtractionCase& c, std::ostream* out) { *out << c.what; }
 };
 
@@ -88,10 +84,10 @@ const std::vector<ExtractionCase> kExtractionCases = {
      "a.B"},
     {"DEL ends name and class", "MIDlet-Name: Snake\x7F" "2\r\nMIDlet-1: S, /s.png, a.B\x7F" "C\r\n", "Snake", "/s.png",
      "a.B"},
-    {"non-printable bytes before the name are skipped", "MIDlet-Name: \xA0\xA0Snake\r\n", "Snake", "", "", 2},
-    {"name value on the next line", "MIDlet-Name:\r\n  Snake\r\n", "Snake", "", "", 2},
-    {"the character after the key is skipped whatever it is", "MIDlet-Name :Snake\r\n", ":Snake", "", "", 2},
-    {"key at the very end", "MIDlet-Name:", "", "", "", 2},
+    {"non-printable bytes before the name are skipped", "MIDlet-Name: \xA0\xA0Snake\r\n", "Snake", "", "", true},
+    {"name value on the next line", "MIDlet-Name:\r\n  Snake\r\n", "Snake", "", "", true},
+    {"the character after the key is skipped whatever it is", "MIDlet-Name :Snake\r\n", ":Snake", "", "", true},
+    {"key at the very end", "MIDlet-Name:", "", "", "", true},
     {"MIDlet-10 before MIDlet-1 wins",
      "MIDlet-10: Ten, /ten.png, ten.Main\r\nMIDlet-1: One, /one.png, one.Main\r\n", "", "/ten.png", "ten.Main"},
     {"midlet-1 inside a description above the key",
@@ -103,63 +99,47 @@ const std::vector<ExtractionCase> kExtractionCases = {
     {"only one comma after the key", "MIDlet-1: Snake, /s.png\r\nMIDlet-Name: Snake\r\n", "Snake", "", ""},
     {"comma only before the key", "MIDlet-Vendor: A, B\r\nMIDlet-1: Snake /s.png Main\r\n", "", "", ""},
     {"second comma is the last character", "MIDlet-1: S, /s.png,", "", "/s.png", ""},
-    {"no MIDlet-1 key", "MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n", "Snake", "", "", 2},
-    {"empty file", "", "", "", "", 2},
+    {"no MIDlet-1 key", "MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n", "Snake", "", "", true},
+    {"empty file", "", "", "", "", true},
 };
 
 class Extraction : public testing::TestWithParam<ExtractionCase> {};
 
-TEST_P(Extraction, NameIconClassAndMessages) {
+TEST_P(Extraction, NameIconAndClass) {
     const ExtractionCase& c = GetParam();
-    RecordingMessages messages;
-    MidletDescriptor descriptor(messages);
-    descriptor.Buffer().Load(c.jad);
-    EXPECT_EQ(descriptor.GetMidletName(), c.name);
-    EXPECT_EQ(descriptor.GetMidletIcon(), c.icon);
-    EXPECT_EQ(descriptor.GetMidletClass(), c.cls);
-    ASSERT_EQ(static_cast<int>(messages.shown.size()), c.messages);
-    for (const auto& [text, icon] : messages.shown) {
-        EXPECT_EQ(text, kInvalidJadMessage);
-        EXPECT_EQ(icon, MessageIcon::Critical);
-    }
+    DescriptorBuffer descriptor;
+    descriptor.Load(c.jad);
+    EXPECT_EQ(GetMidletName(descriptor), c.name);
+    const std::optional<std::string> icon = GetMidletIcon(descriptor);
+    const std::optional<std::string> cls = GetMidletClass(descriptor);
+    EXPECT_EQ(!icon.has_value(), c.noMidlet1);
+    EXPECT_EQ(!cls.has_value(), c.noMidlet1);
+    EXPECT_EQ(icon.value_or(""), c.icon);
+    EXPECT_EQ(cls.value_or(""), c.cls);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jads, Extraction, testing::ValuesIn(kExtractionCases),
                          [](const auto& param) { return "case" + std::to_string(param.index); });
 
-TEST(MidletDescriptor, CommaPositionIsTheSecondCommaAfterTheKey) {
-    RecordingMessages messages;
-    MidletDescriptor descriptor(messages);
-    descriptor.Buffer().Load("MIDlet-Vendor: A, B\r\nMIDlet-1: S, /s.png, Main\r\n");
-    descriptor.GetMidletIcon();
-    EXPECT_EQ(descriptor.lngCommaPos, 40);
-    EXPECT_EQ(descriptor.Buffer().Probe(descriptor.lngCommaPos), ',');
+TEST(DescriptorFields, ANewJadIsReadAfreshInTheSameBuffer) {
+    DescriptorBuffer descriptor;
+    descriptor.Load("MIDlet-1: Old, /old.png, old.Main\r\n");
+    EXPECT_EQ(GetMidletClass(descriptor), "old.Main");
+    // In the new JAD the old second comma lies right before a printable word.
+    descriptor.Load("MIDlet-1: New /new.png, StaleWordHereXX\r\n");
+    ASSERT_TRUE(IsPrintable(descriptor.Probe(24)));
+    EXPECT_EQ(GetMidletIcon(descriptor), "");
+    EXPECT_EQ(GetMidletClass(descriptor), "");
 }
 
-TEST(MidletDescriptor, CommaPositionIsKeptWithoutMidlet1) {
-    RecordingMessages messages;
-    MidletDescriptor descriptor(messages);
-    descriptor.lngCommaPos = 42;
-    descriptor.Buffer().Load("MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n");
-    EXPECT_EQ(descriptor.GetMidletIcon(), "");
-    EXPECT_EQ(descriptor.lngCommaPos, 42);
-    EXPECT_EQ(descriptor.GetMidletClass(), "");
-    EXPECT_EQ(descriptor.lngCommaPos, 42);
-    EXPECT_EQ(messages.shown.size(), 2u);
-}
-
-TEST(MidletDescriptor, StaleCommaPositionIsNotUsedForTheClass) {
-    RecordingMessages messages;
-    MidletDescriptor descriptor(messages);
-    descriptor.Buffer().Load("MIDlet-1: Old, /old.png, old.Main\r\n");
-    EXPECT_EQ(descriptor.GetMidletClass(), "old.Main");
-    const std::int32_t stale = descriptor.lngCommaPos;
-    // In the new JAD the old position lies right before a printable word.
-    descriptor.Buffer().Load("MIDlet-1: New /new.png, StaleWordHereXX\r\n");
-    ASSERT_TRUE(IsPrintable(descriptor.Buffer().Probe(stale + 1)));
-    EXPECT_EQ(descriptor.GetMidletIcon(), "");
-    EXPECT_EQ(descriptor.GetMidletClass(), "");
-    EXPECT_TRUE(messages.shown.empty());
+TEST(TrimSpaces, RemovesSpacesOnlyAndOnlyAtTheEnds) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""}, {"   ", ""}, {" a b ", "a b"}, {"\ta\t", "\ta\t"}, {" \r\n", "\r\n"}, {"x", "x"},
+    };
+    for (const auto& [text, trimmed] : cases) {
+        EXPECT_EQ(TrimSpaces(text), trimmed) << "[" << text << "]";
+        EXPECT_EQ(IsBlank(text), trimmed.empty()) << "[" << text << "]";
+    }
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
 // "Erstelle INI": the exact bytes that go into stjava.ini, and what the
-// button does with the JAD field, the reader and the INI box.
+// button makes of the JAD path: the complaints, the text, the buffer.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "FakeSystem.h"
+#include "descriptor/DescriptorFields.h"
 #include "package/AppError.h"
 #include "package/IniText.h"
 
 namespace kestrane {
 namespace {
+
+using testing_support::FakeSystem;
 
 TEST(IniText, TemplateEndsEveryLine) {
     EXPECT_EQ(kIniTemplate, "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n");
@@ -31,94 +37,110 @@ TEST(IniText, SixLinesJoinedByCrLfWithNoneAfterTheLast) {
     for (const Case& c : cases) EXPECT_EQ(FormatIniText(c.suite, c.midlet, c.icon, c.cls), c.text);
 }
 
-// The window and the disk in one, with one log so the order shows.
-class FakeWindow final : public IniWindow, public FileReader {
-public:
-    std::string JadPath() override { return jadPath; }
-    void SetIniText(const std::string& text) override {
-        iniText = text;
-        log.push_back("set");
-    }
-    void ShowMessage(std::string_view text, MessageIcon icon) override {
-        log.push_back(std::string(icon == MessageIcon::Critical ? "critical " : "info ") + std::string(text));
-    }
-    std::string ReadWholeFile(const std::string& path) override {
-        log.push_back("read [" + path + "]");
-        if (!files.count(path))
-            throw AppError("Die Datei " + path + " konnte nicht gelesen werden.", 2, "nicht gefunden");
-        return files[path];
-    }
-    std::string jadPath;
-    std::string iniText{kIniTemplate};
-    std::map<std::string, std::string> files;
-    std::vector<std::string> log;
-};
-
+// Reads JADs from the fake disk; its log shows what was read when.
 class GenerateIniTest : public testing::Test {
 protected:
-    FakeWindow window;
-    FakeWindow& reader = window;
-    MidletDescriptor descriptor{window};  // its boxes land in the same log
+    FakeSystem sys;
+    DescriptorBuffer descriptor;
 };
 
 TEST_F(GenerateIniTest, WritesTheSixLinesFromTheJadPathAsTyped) {
-    window.jadPath = " C:\\Meine Spiele\\snake.jad ";
-    reader.files[window.jadPath] =
+    const std::string path = " C:\\Meine Spiele\\snake.jad ";
+    sys.files[path] =
         "MIDlet-1: Snake Deluxe, /icons/snake.png, com.example.snake.SnakeMIDlet\r\n"
         "MIDlet-Name: Snake Deluxe\r\nMIDlet-Vendor: Example\r\n";
-    GenerateIni(window, descriptor, reader);
-    EXPECT_EQ(window.iniText,
-              "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
-              "class=com.example.snake.SnakeMIDlet");
-    EXPECT_EQ(window.log, (std::vector<std::string>{"read [ C:\\Meine Spiele\\snake.jad ]", "set"}));
+    const IniOutcome outcome = GenerateIni(path, descriptor, sys);
+    EXPECT_EQ(outcome.text, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
+                            "class=com.example.snake.SnakeMIDlet");
+    EXPECT_TRUE(outcome.complaints.empty());
+    EXPECT_EQ(sys.log, std::vector<std::string>{"read " + path});
 }
 
 TEST_F(GenerateIniTest, EmptyOrSpaceOnlyPathOnlyComplains) {
-    descriptor.Buffer().Load("MIDlet-Name: Old");
+    descriptor.Load("MIDlet-Name: Old");
     for (const std::string path : {"", " ", "    "}) {
-        window.jadPath = path;
-        window.log.clear();
-        GenerateIni(window, descriptor, reader);
-        EXPECT_EQ(window.log, std::vector<std::string>{"critical " + std::string(kNoJadMessage)}) << "[" << path << "]";
-        EXPECT_EQ(window.iniText, kIniTemplate);
-        EXPECT_EQ(descriptor.GetMidletName(), "Old");
+        const IniOutcome outcome = GenerateIni(path, descriptor, sys);
+        EXPECT_EQ(outcome.complaints, std::vector<std::string>{"Keine JAD-Datei angegeben!"}) << "[" << path << "]";
+        EXPECT_FALSE(outcome.text.has_value());
+        EXPECT_EQ(GetMidletName(descriptor), "Old");
     }
+    EXPECT_TRUE(sys.log.empty());
 }
 
-TEST_F(GenerateIniTest, FailingReaderLeavesTextAndBufferAlone) {
-    descriptor.Buffer().Load("MIDlet-Name: Old\r\nMIDlet-1: Old, /old.png, old.Main\r\n");
-    window.iniText = "suite=von Hand\r\n";
-    window.jadPath = "C:\\fehlt.jad";
+TEST_F(GenerateIniTest, FailingReaderLeavesTheBufferAlone) {
+    descriptor.Load("MIDlet-Name: Old\r\nMIDlet-1: Old, /old.png, old.Main\r\n");
     try {
-        GenerateIni(window, descriptor, reader);
+        GenerateIni("C:\\fehlt.jad", descriptor, sys);
         ADD_FAILURE() << "no AppError";
     } catch (const AppError& error) {
         EXPECT_EQ(error.Number(), 2u);
     }
-    EXPECT_EQ(window.iniText, "suite=von Hand\r\n");
-    EXPECT_EQ(window.log, std::vector<std::string>{"read [C:\\fehlt.jad]"});  // no box of its own
-    EXPECT_EQ(descriptor.GetMidletName(), "Old");
-    EXPECT_EQ(descriptor.GetMidletClass(), "old.Main");
+    EXPECT_EQ(GetMidletName(descriptor), "Old");
+    EXPECT_EQ(GetMidletClass(descriptor), "old.Main");
 }
 
-TEST_F(GenerateIniTest, SecondPressReplacesTheEditedText) {
-    window.jadPath = "a.jad";
-    reader.files["a.jad"] = "MIDlet-Name: A\r\nMIDlet-1: A, /a.png, a.Main\r\n";
-    GenerateIni(window, descriptor, reader);
-    window.iniText += "\r\nextra=edited by hand";
-    window.jadPath = "b.jad";
-    reader.files["b.jad"] = "MIDlet-Name: B\nMIDlet-1: B,,b.Main";
-    GenerateIni(window, descriptor, reader);
-    EXPECT_EQ(window.iniText, "suite=B\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\nicon=\r\nclass=b.Main");
+TEST_F(GenerateIniTest, SecondJadReplacesEverythingOfTheFirst) {
+    sys.files["a.jad"] = "MIDlet-Name: A\r\nMIDlet-1: A, /a.png, a.Main\r\n";
+    sys.files["b.jad"] = "MIDlet-Name: B\nMIDlet-1: B,,b.Main";
+    GenerateIni("a.jad", descriptor, sys);
+    EXPECT_EQ(GenerateIni("b.jad", descriptor, sys).text,
+              "suite=B\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\nicon=\r\nclass=b.Main");
 }
 
-TEST_F(GenerateIniTest, JadWithoutMidlet1ComplainsTwiceAndStillWrites) {
-    window.jadPath = "kaputt.jad";
-    reader.files["kaputt.jad"] = "MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n";
-    GenerateIni(window, descriptor, reader);
-    const std::string complaint = "critical " + std::string(kInvalidJadMessage);
-    EXPECT_EQ(window.log, (std::vector<std::string>{"read [kaputt.jad]", complaint, complaint, "set"}));
-    EXPECT_EQ(window.iniText, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass=");
+TEST_F(GenerateIniTest, JadWithoutMidlet1ComplainsTwiceAndStillGivesAText) {
+    sys.files["kaputt.jad"] = "MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n";
+    const IniOutcome outcome = GenerateIni("kaputt.jad", descriptor, sys);
+    EXPECT_EQ(outcome.complaints, (std::vector<std::string>{"Keine g\u00fcltige JAD-Datei!", "Keine g\u00fcltige JAD-Datei!"}));
+    EXPECT_EQ(outcome.text, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass=");
+}
+
+// The INI text of every JAD in the fuzzer's seed corpus, byte for byte as the
+// program has always made it: a change of the scanning rules shows here.
+TEST_F(GenerateIniTest, SeedCorpusGivesTheSameBytesAsEver) {
+    struct Case {
+        const char* file;
+        bool complains;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"ansi_bytes.jad", false,
+         "suite=Caf\r\nnum=1\r\ndomain=midp1\r\nmidlet=Caf\r\nicon=/\xFC""ber.png\r\nclass=a.B"},
+        {"bom_lowercase.jad", false,
+         "suite=Kart\r\nnum=1\r\ndomain=midp1\r\nmidlet=Kart\r\nicon=/kart.png\r\nclass=kart.Game"},
+        {"commas_across_lines.jad", false,
+         "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=x\r\nMIDlet-Vendor: Foo\r\nclass=Bar"},
+        {"description_mentions_key.jad", false,
+         "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=then play\r\nclass=ok"},
+        {"empty.jad", true,
+         "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass="},
+        {"keys_at_end.jad", false,
+         "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=/s.png\r\nclass="},
+        {"midlet10_first.jad", false,
+         "suite=Many\r\nnum=1\r\ndomain=midp1\r\nmidlet=Many\r\nicon=/ten.png\r\nclass=ten.Main"},
+        {"no_midlet1.jad", true,
+         "suite=Broken\r\nnum=1\r\ndomain=midp1\r\nmidlet=Broken\r\nicon=\r\nclass="},
+        {"nul_and_del.jad", false,
+         "suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=A\r\nicon=\x7F""\r\nclass="},
+        {"one_comma.jad", false,
+         "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass="},
+        {"snake_crlf.jad", false,
+         "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\nclass=com.example.snake.SnakeMIDlet"},
+        {"tabs_and_empty_icon.jad", false,
+         "suite=Chess\r\nnum=1\r\ndomain=midp1\r\nmidlet=Chess\r\nicon=\r\nclass=chess.Main"},
+        {"tetra_lf_no_final_newline.jad", false,
+         "suite=Tetra\r\nnum=1\r\ndomain=midp1\r\nmidlet=Tetra\r\nicon=/t.png\r\nclass=org.tetra.Main"},
+    };
+    for (const Case& c : cases) {
+        std::ifstream in(std::string(KESTRANE_FUZZ_CORPUS) + "/" + c.file, std::ios::binary);
+        ASSERT_TRUE(in) << c.file;
+        sys.files[c.file] = std::string(std::istreambuf_iterator<char>(in), {});
+        const IniOutcome outcome = GenerateIni(c.file, descriptor, sys);
+        EXPECT_EQ(outcome.text, c.text) << c.file;
+        EXPECT_EQ(outcome.complaints.size(), c.complains ? 2u : 0u) << c.file;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(KESTRANE_FUZZ_CORPUS),
+                            std::filesystem::directory_iterator()),
+              static_cast<std::ptrdiff_t>(std::size(cases)));
 }
 
 TEST(AppError, ReportIsContextBlankLineAndNumberedDescription) {

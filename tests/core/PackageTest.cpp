@@ -1,40 +1,37 @@
 // "Erstelle STJ": the batch line handed to the user's rar.exe, the success
-// check, the order of the build steps as the window and the disk see them,
-// and the waits in between.
+// check, the order of the build steps as the system sees them, and the waits
+// in between, all on a fake clock.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "FakeSystem.h"
 #include "package/AppError.h"
 #include "package/BatchFile.h"
 #include "package/PackageBuild.h"
+#include "package/Wait.h"
 
 namespace kestrane {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 using testing::AllOf;
-using testing::AnyOf;
-using testing::Eq;
+using testing::Contains;
 using testing::ElementsAreArray;
+using testing::Eq;
 using testing::HasSubstr;
 using testing::Matcher;
+using testing::Not;
 using testing::StartsWith;
-
-std::chrono::milliseconds Since(Clock::time_point t) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t);
-}
+using testing_support::FakeSystem;
+using testing_support::Ms;
 
 TEST(BatchFolder, FolderOfRarExeWithOneTrailingBackslash) {
     const std::pair<std::string, std::string> cases[] = {
@@ -73,121 +70,6 @@ TEST(EscapePercents, DoublesEveryPercentSign) {
     for (const auto& [line, escaped] : cases) EXPECT_EQ(EscapePercents(line), escaped);
 }
 
-// The window and the disk in one, writing everything that happens into one log.
-class FakeSystem final : public BuildWindow, public PackageFiles {
-public:
-    std::string FieldText(Field f) override { return fields[f]; }
-    std::string IniText() override { return ini; }
-    void ClearStj() override { Add("clear stj"); }
-    void ShowWaitLabel(bool on) override { Toggle(label, on, "label on", "label off"); }
-    void SetControlsEnabled(bool on) override { Toggle(controls, on, "controls on", "controls off"); }
-    std::string AppPath() override { return "C:\\App\\"; }
-    void ShowMessage(std::string_view text, MessageIcon icon) override {
-        Add((icon == MessageIcon::Critical ? "critical " : "info ") + std::string(text));
-    }
-    void ProcessPendingEvents() override { ++processed; }
-    void WaitForEvent(std::chrono::milliseconds timeout) override { std::this_thread::sleep_for(timeout); }
-
-    struct Run final : ArchiverRun {  // ends `runEndsAfter` after its start, or never
-        explicit Run(FakeSystem& s) : sys(s) {}
-        std::optional<std::uint32_t> ExitCode() override {
-            if (sys.runEndsAfter && Since(sys.runAt) >= *sys.runEndsAfter) return sys.exitCode;
-            return std::nullopt;
-        }
-        void WaitForEndOrEvent(std::chrono::milliseconds timeout) override {
-            auto nap = timeout;
-            if (sys.runEndsAfter) nap = std::min(nap, std::max(0ms, *sys.runEndsAfter - Since(sys.runAt)));
-            std::this_thread::sleep_for(nap);
-        }
-        FakeSystem& sys;
-    };
-    std::unique_ptr<ArchiverRun> RunHidden(const std::string& batch, const std::string& folder) override {
-        Add("run " + batch);
-        runAt = Clock::now();
-        runFolder = folder;
-        Fail("run");
-        return std::make_unique<Run>(*this);
-    }
-
-    std::optional<std::string> OemSafePath(const std::string& path) override {
-        asked.push_back(path);
-        const auto it = oemForms.find(path);
-        return it == oemForms.end() ? std::optional(path) : it->second;
-    }
-    void WriteOemText(const std::string& path, const std::string& text) override { Add("bat " + path + ": " + text); }
-    bool AnsiCanRepresent(const std::string& text) override { return text == ini && ansi; }
-    void WriteAnsiText(const std::string& path, const std::string& text) override {
-        Add("write " + path + " = " + text);
-        Fail("write");
-    }
-    void CopyOver(const std::string& from, const std::string& to) override {
-        Add("copy " + from + " -> " + to);
-        Fail("copy " + to);
-    }
-    void Delete(const std::string& path) override {
-        Add("delete " + path);
-        Fail("delete");
-    }
-    std::string FullPath(const std::string& path) override {  // the program's current folder is C:\Work
-        return path.find(':') == std::string::npos && path.rfind('\\', 0) != 0 ? "C:\\Work\\" + path : path;
-    }
-    FileStamp Stamp(const std::string& path) override {  // the archiver writes the STJ file once it runs
-        EXPECT_EQ(path, FullPath(fields[Field::STJ]));
-        return runAt != Clock::time_point{} && Since(runAt) >= stjWrittenAfter ? stampAfter : stampBefore;
-    }
-
-    void Add(std::string event) {
-        log.push_back(std::move(event));
-        at[log.back()] = Clock::now();
-    }
-    void Toggle(bool& state, bool on, const char* onEvent, const char* offEvent) {
-        if (on != state) Add(on ? onEvent : offEvent);  // repeating the same state is not an event
-        state = on;
-    }
-    void Fail(const std::string& op) {
-        if (failOn.count(op)) throw AppError("Vorgang " + op + " fehlgeschlagen.", 5, "Zugriff verweigert");
-    }
-
-    std::map<Field, std::string> fields{{Field::RAR, "C:\\Tools\\rar.exe"}, {Field::JAR, " D:\\in\\snake.jar"},
-                                        {Field::JAD, "D:\\in\\snake.jad"},  {Field::OBJ, "   "},
-                                        {Field::STJ, "D:\\out\\game.stj"}};
-    std::string ini = "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=Main";
-    bool ansi = true;
-    std::map<std::string, std::optional<std::string>> oemForms;  // paths the OEM code page cannot take as they are
-    std::set<std::string> failOn;
-    std::optional<std::chrono::milliseconds> runEndsAfter = 0ms;
-    std::uint32_t exitCode = 0;
-    std::chrono::milliseconds stjWrittenAfter = 0ms;
-    FileStamp stampBefore{false, 0, 0}, stampAfter{true, 4096, 1234};
-
-    bool label = false, controls = true;
-    int processed = 0;
-    Clock::time_point runAt{};
-    std::string runFolder;
-    std::vector<std::string> asked, log;
-    std::map<std::string, Clock::time_point> at;
-};
-
-TEST(WriteBatchFile, CarriesShortFormsEscapesPercentsAndRefusesTheRest) {
-    FakeSystem sys;
-    const std::string stj = "D:\\100%\\Spiele \xE2\x82\xAC\\x.stj";  // the euro sign has no OEM form
-    sys.oemForms[stj] = "D:\\100%\\SPIELE~1\\X.STJ";
-    EXPECT_EQ(WriteBatchFile("C:\\rar.exe", stj, "j", "u", "i", "C:\\App\\java.obj", sys, sys), "C:\\stj.bat");
-    EXPECT_EQ(WriteBatchFile("rar.exe", stj, "j", "u", "i", "", sys, sys), "\\stj.bat");
-    EXPECT_EQ(sys.asked, (std::vector<std::string>{stj, "j", "u", "i", "C:\\App\\java.obj", stj, "j", "u", "i"}));
-    EXPECT_EQ(sys.log, (std::vector<std::string>{
-                           R"(bat C:\stj.bat: rar.exe a -m0 -ep "D:\100%%\SPIELE~1\X.STJ" "j" "u" "i" )"
-                           R"("C:\App\java.obj")",
-                           R"(bat \stj.bat: rar.exe a -m0 -ep "D:\100%%\SPIELE~1\X.STJ" "j" "u" "i")"}));
-
-    sys.log.clear();
-    const std::string jah = "C:\\\xE2\x82\xAC\\java.jah";
-    sys.oemForms[jah] = std::nullopt;
-    EXPECT_EQ(WriteBatchFile("rar.exe", "s", jah, "u", "i", "o", sys, sys), std::nullopt);
-    ASSERT_EQ(sys.log.size(), 1u);  // the message only: no batch file
-    EXPECT_THAT(sys.log[0], AllOf(StartsWith("critical "), HasSubstr(jah)));
-}
-
 TEST(BuildSucceeded, NeedsExitCodeZeroAndACreatedOrChangedFile) {
     const FileStamp none{false, 0, 0}, old{true, 100, 50}, bigger{true, 200, 50}, newer{true, 100, 51};
     struct Case {
@@ -205,13 +87,64 @@ TEST(BuildSucceeded, NeedsExitCodeZeroAndACreatedOrChangedFile) {
         EXPECT_EQ(BuildSucceeded(cases[i].code, cases[i].before, cases[i].after), cases[i].ok) << "case " << i;
 }
 
+TEST(OemSafePath, CarriesTheShortFormOrTheFoldersShortFormOrNothing) {
+    FakeSystem sys;
+    const std::string euroFile = "D:\\Spiele \xE2\x82\xAC\\x.stj";  // the euro sign has no OEM form
+    sys.shortForms[euroFile] = "D:\\SPIELE~1\\X.STJ";
+    const std::string newFile = "D:\\Spiele \xE2\x82\xAC\\neu.stj";  // not made yet: only its folder has a short form
+    sys.shortForms["D:\\Spiele \xE2\x82\xAC\\"] = "D:\\SPIELE~1\\";
+    const std::string stillEuro = "D:\\\xE2\x82\xAC\\a.stj";
+    sys.shortForms[stillEuro] = "D:\\\xE2\x82\xAC\\A.STJ";  // a short form that is no better
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"C:\\Pr\xC3\xBC" "fung & Co\\100%\\java.jah", "C:\\Pr\xC3\xBC" "fung & Co\\100%\\java.jah"},
+        {euroFile, "D:\\SPIELE~1\\X.STJ"},
+        {newFile, "D:\\SPIELE~1\\neu.stj"},
+        {stillEuro, std::nullopt},
+        {"\xE2\x82\xAC.stj", std::nullopt},
+    };
+    for (const auto& [path, carried] : cases) EXPECT_EQ(OemSafePath(path, sys), carried) << path;
+}
+
+TEST(WriteBatchFile, WritesTheEscapedLineBesideRarExe) {
+    FakeSystem sys;
+    EXPECT_EQ(WriteBatchFile("C:\\Tools\\", R"(rar.exe a -m0 -ep "D:\100%\x.stj")", sys), "C:\\Tools\\stj.bat");
+    EXPECT_EQ(sys.files["C:\\Tools\\stj.bat"], R"(rar.exe a -m0 -ep "D:\100%%\x.stj")");
+    EXPECT_EQ(WriteBatchFile("\\", "rar.exe a", sys), "\\stj.bat");
+    sys.failOn.insert("write C:\\Tools\\stj.bat");
+    EXPECT_THROW(WriteBatchFile("C:\\Tools\\", "x", sys), AppError);
+}
+
+// A user's suite on the fake disk, and the request the window would make of it.
+struct Suite {
+    FakeSystem sys;
+    PackageRequest request{"C:\\Tools\\rar.exe", " D:\\in\\snake.jar", "D:\\in\\snake.jad", "   ",
+                           "D:\\out\\game.stj",
+                           "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=Main",
+                           "C:\\App\\", ""};
+    // What the window does with the busy state, in the same log.
+    struct Progress final : BuildProgress {
+        explicit Progress(FakeSystem& s) : sys(s) {}
+        void WaitingForArchiver(bool waiting) override { sys.Add(waiting ? "busy" : "idle"); }
+        FakeSystem& sys;
+    } progress{sys};
+
+    Suite() {
+        sys.files[" D:\\in\\snake.jar"] = "JARBYTES";
+        sys.files["D:\\in\\snake.jad"] = "JADBYTES";
+        sys.files["D:\\in\\snake.obj"] = "OBJBYTES";
+    }
+    Outcome Build(const BuildOptions& options = {1000ms, 1000ms, 1500ms}) {
+        return BuildPackage(request, sys, options, &progress);
+    }
+};
+
 const std::string kIniWrite =
     "write C:\\App\\stjava.ini = suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=Main";
 const std::string kCopyJar = "copy  D:\\in\\snake.jar -> C:\\App\\java.jah";
 const std::string kCopyJad = "copy D:\\in\\snake.jad -> C:\\App\\java.utf";
-const std::string kBat = "bat C:\\Tools\\stj.bat: " + std::string(R"(rar.exe a -m0 -ep "D:\out\game.stj" )") +
+const std::string kBat = "write C:\\Tools\\stj.bat = " + std::string(R"(rar.exe a -m0 -ep "D:\out\game.stj" )") +
                          R"("C:\App\java.jah" "C:\App\java.utf" "C:\App\stjava.ini")";
-const std::string kRun = "run C:\\Tools\\stj.bat", kDelete = "delete C:\\Tools\\stj.bat";
+const std::string kRun = "run C:\\Tools\\stj.bat in C:\\Tools", kDelete = "delete C:\\Tools\\stj.bat";
 
 std::vector<Matcher<std::string>> Staged(std::initializer_list<Matcher<std::string>> rest) {
     std::vector<Matcher<std::string>> events{Eq(kIniWrite), Eq(kCopyJar), Eq(kCopyJad), Eq(kBat)};
@@ -221,154 +154,225 @@ std::vector<Matcher<std::string>> Staged(std::initializer_list<Matcher<std::stri
 
 struct BuildCase {
     const char* what;
-    std::map<Field, std::string> fields;
-    std::set<std::string> failOn;
-    std::vector<Matcher<std::string>> log;  // a thrown AppError ends the list with "AppError"
-    bool ansi = true;
-    std::optional<std::chrono::milliseconds> runEndsAfter = 0ms;
-    std::uint32_t exitCode = 0;
-    bool stjChanges = true;
+    void (*change)(Suite&);
+    Outcome::Kind kind;
+    std::vector<Matcher<std::string>> log;
     friend void PrintTo(const BuildCase& c, std::ostream* out) { *out << c.what; }
 };
 
-const std::string kNoJarJad = "critical " + std::string(kNoJarOrJadMessage);
-const std::string kFailed = "critical " + std::string(kFailedMessage);
-const std::string kNoOem = "D:\\\xE2\x82\xAC.stj";  // the euro sign has no OEM form and no short name here
-const auto kReported =
-    Staged({"label on", "controls off", kRun, kDelete, "label off", kFailed, "controls on", "clear stj"});
-const auto kRaised = Staged({"label on", "controls off", kRun, kDelete, "label off", "controls on", "AppError"});
+const std::string kNoOem = "D:\\\xE2\x82\xAC.stj";  // no OEM form and no short name
+const auto kRanAndFailed = Staged({"busy", kRun, kDelete, "idle"});
 
 const BuildCase kBuildCases[] = {
-    // Stopped before anything is written.
-    {"no JAR", {{Field::JAR, ""}}, {}, {Eq(kNoJarJad)}},
-    {"JAD only spaces, STJ empty too", {{Field::JAD, "   "}, {Field::STJ, ""}}, {}, {Eq(kNoJarJad)}},
-    {"both empty, INI not ANSI", {{Field::JAR, " "}, {Field::JAD, ""}, {Field::STJ, " "}}, {}, {Eq(kNoJarJad)}, false},
-    {"no STJ, INI not ANSI", {{Field::STJ, "  "}}, {}, {Eq("critical " + std::string(kNoStjMessage))}, false},
-    {"INI not ANSI", {}, {}, {Eq("critical " + std::string(kIniNotAnsiMessage))}, false},
+    // Refused before anything is written.
+    {"no JAR", [](Suite& s) { s.request.jar = ""; }, Outcome::Kind::InputProblem, {}},
+    {"JAD only spaces, STJ empty too", [](Suite& s) { s.request.jad = "   "; s.request.stj = ""; },
+     Outcome::Kind::InputProblem, {}},
+    {"no STJ, INI not ANSI", [](Suite& s) { s.request.stj = "  "; s.request.iniText += "\xE6\xBC\xA2"; },
+     Outcome::Kind::InputProblem, {}},
+    {"INI not ANSI", [](Suite& s) { s.request.iniText = "suite=\xE6\xBC\xA2"; }, Outcome::Kind::InputProblem, {}},
+    {"STJ path has no OEM form", [](Suite& s) { s.request.stj = kNoOem; }, Outcome::Kind::InputProblem, {}},
+    {"staging folder has no OEM form", [](Suite& s) { s.request.stagingFolder = "C:\\\xE2\x82\xAC\\"; },
+     Outcome::Kind::InputProblem, {}},
     // Stopped while staging: the window never went busy.
-    {"copying the JAD fails", {}, {"copy C:\\App\\java.utf"},
-     {Eq(kIniWrite), Eq(kCopyJar), Eq(kCopyJad), Eq("AppError")}},
-    {"STJ path has no OEM form", {{Field::STJ, kNoOem}}, {},
-     {Eq(kIniWrite), Eq(kCopyJar), Eq(kCopyJad), AllOf(StartsWith("critical "), HasSubstr(kNoOem))}},
-    // Ran the archiver (one to two seconds each).
-    {"exit code 3", {}, {}, kReported, true, 0ms, 3},
-    {"STJ file unchanged", {}, {}, kReported, true, 0ms, 0, false},
-    {"archiver never ends", {}, {}, kReported, true, std::nullopt},
-    {"deleting the batch file fails", {}, {"delete"}, kRaised},
-    {"starting the batch file fails", {}, {"run"}, kRaised},
+    {"copying the JAD fails", [](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.utf"); },
+     Outcome::Kind::SystemError, {Eq(kIniWrite), Eq(kCopyJar), Eq(kCopyJad)}},
+    {"the JAR is gone", [](Suite& s) { s.sys.files.erase(" D:\\in\\snake.jar"); }, Outcome::Kind::SystemError,
+     {Eq(kIniWrite), Eq(kCopyJar)}},
+    {"rar.exe's folder cannot be written", [](Suite& s) { s.sys.failOn.insert("write C:\\Tools\\stj.bat"); },
+     Outcome::Kind::SystemError, Staged({})},
+    // The archiver ran.
+    {"exit code 3", [](Suite& s) { s.sys.archiver.exitCode = 3; }, Outcome::Kind::ArchiverFailed,
+     Staged({"busy", kRun, "archived D:\\out\\game.stj", kDelete, "idle"})},
+    {"no package written", [](Suite& s) { s.sys.archiver.writesPackage = false; }, Outcome::Kind::ArchiverFailed,
+     kRanAndFailed},
+    {"archiver never ends", [](Suite& s) { s.sys.archiver.endsAfter.reset(); }, Outcome::Kind::ArchiverFailed,
+     kRanAndFailed},
+    {"deleting the batch file fails", [](Suite& s) { s.sys.failOn.insert("delete C:\\Tools\\stj.bat"); },
+     Outcome::Kind::SystemError, Staged({"busy", kRun, "archived D:\\out\\game.stj", kDelete, "idle"})},
+    {"starting the batch file fails", [](Suite& s) { s.sys.failOn.insert("run"); }, Outcome::Kind::SystemError,
+     Staged({"busy", kRun, kDelete, "idle"})},
 };
 
 class Build : public testing::TestWithParam<BuildCase> {};
 
 TEST_P(Build, StepsAndOutcome) {
     const BuildCase& c = GetParam();
-    FakeSystem sys;
-    sys.oemForms[kNoOem] = std::nullopt;
-    for (const auto& [field, text] : c.fields) sys.fields[field] = text;
-    sys.failOn = c.failOn;
-    sys.ansi = c.ansi;
-    sys.runEndsAfter = c.runEndsAfter;
-    sys.exitCode = c.exitCode;
-    if (!c.stjChanges) sys.stampBefore = sys.stampAfter;
-    const auto started = Clock::now();
-    try {
-        BuildPackage(sys, sys, 1500ms);
-    } catch (const AppError&) {
-        sys.log.push_back("AppError");
+    Suite suite;
+    c.change(suite);
+    const std::map<std::string, std::string> before = suite.sys.files;
+    const Outcome outcome = suite.Build();
+    EXPECT_EQ(outcome.kind, c.kind);
+    EXPECT_THAT(suite.sys.log, ElementsAreArray(c.log));
+    EXPECT_FALSE(outcome.message.empty());
+    EXPECT_EQ(outcome.error.has_value(), c.kind == Outcome::Kind::SystemError);
+    if (c.kind == Outcome::Kind::InputProblem) {
+        EXPECT_EQ(suite.sys.files, before);  // nothing written
     }
-    EXPECT_THAT(sys.log, ElementsAreArray(c.log));
-    EXPECT_FALSE(sys.label);
-    EXPECT_TRUE(sys.controls);
-    if (sys.at.count(kRun)) {
-        EXPECT_GE(sys.at[kRun] - sys.at["label on"], 1000ms);  // the settling wait before the start
-        EXPECT_THAT(sys.runFolder, AnyOf(Eq("C:\\Tools"), Eq("C:\\Tools\\")));
-    }
-    if (sys.at.count(kDelete) && !c.failOn.count("run")) {
-        EXPECT_GE(sys.at[kDelete] - sys.runAt, 1000ms);  // and the one after it
-        // Giving up at the limit, counted from (just before) the start of the run.
-        if (!c.runEndsAfter) {
-            EXPECT_GE(sys.at[kDelete] - sys.runAt, 1450ms);
+    // The batch file is gone afterwards, unless deleting it was what failed.
+    const bool deleteFails = suite.sys.failOn.count("delete C:\\Tools\\stj.bat") > 0;
+    EXPECT_EQ(suite.sys.files.count("C:\\Tools\\stj.bat"), deleteFails ? 1u : 0u);
+    if (suite.sys.at.count(kRun)) {
+        // The settling wait before the start, the one after it, and the limit
+        // counted from the start, all on the fake clock.
+        EXPECT_EQ(suite.sys.at[kRun] - suite.sys.at["busy"], 1000ms);
+        const Ms ran = suite.sys.at[kDelete] - suite.sys.at[kRun];
+        if (!suite.sys.failOn.count("run")) {
+            EXPECT_GE(ran, 1000ms);
         }
-        EXPECT_LT(sys.at[kDelete] - sys.runAt, 2000ms);
+        if (!suite.sys.archiver.endsAfter) {
+            EXPECT_EQ(ran, 1500ms);
+        }
     }
-    EXPECT_LT(Since(started), 4s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Package, Build, testing::ValuesIn(kBuildCases),
                          [](const auto& param) { return "case" + std::to_string(param.index); });
 
-TEST(BuildPackage, SuccessfulBuildWithObjWaitsForTheArchiver) {
-    FakeSystem sys;
-    sys.fields[Field::OBJ] = " D:\\in\\snake.obj";
-    sys.runEndsAfter = 1300ms;  // past the second settling wait
-    sys.stjWrittenAfter = 1200ms;
-    BuildPackage(sys, sys, 5s);
-    EXPECT_EQ(sys.log, (std::vector<std::string>{kIniWrite, kCopyJar, kCopyJad,
-                                                 "copy  D:\\in\\snake.obj -> C:\\App\\java.obj",
-                                                 kBat + R"( "C:\App\java.obj")", "label on", "controls off", kRun,
-                                                 kDelete, "label off", "info " + std::string(kBuiltMessage),
-                                                 "controls on", "clear stj"}));
-    EXPECT_GE(sys.at[kDelete] - sys.runAt, 1300ms);
-    EXPECT_LT(sys.at[kDelete] - sys.runAt, 2000ms);
-    EXPECT_GE(sys.processed, 2);
+TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
+    struct Case {
+        void (*change)(Suite&);
+        Matcher<const std::string&> message;
+    };
+    const Case cases[] = {
+        {[](Suite& s) { s.request.jar = " "; }, Eq("JAR- oder JAD-Datei nicht angegeben!")},
+        {[](Suite& s) { s.request.stj = ""; }, Eq("STJ-Datei nicht angegeben!")},
+        {[](Suite& s) { s.request.stj = kNoOem; }, HasSubstr(kNoOem)},
+        {[](Suite& s) { s.request.iniText = "\xE6\xBC\xA2"; }, HasSubstr("ANSI")},
+        {[](Suite&) {}, Eq("STJ-Datei erstellt!")},
+        {[](Suite& s) { s.sys.archiver.exitCode = 1; }, Eq("Erstellen fehlgeschlagen!")},
+        {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
+         AllOf(HasSubstr("java.jah"), HasSubstr("Fehler 5: Zugriff verweigert"))},
+    };
+    for (const Case& c : cases) {
+        Suite suite;
+        c.change(suite);
+        EXPECT_THAT(suite.Build().message, c.message);
+    }
+}
+
+TEST(BuildPackage, BuildsAPackageWithoutAWindowOrWaits) {
+    Suite suite;
+    suite.request.obj = "D:\\in\\snake.obj";
+    suite.sys.archiver.endsAfter = 250ms;
+    const Outcome outcome = BuildPackage(suite.request, suite.sys);
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Built);
+    EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
+              "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";java.obj=OBJBYTES;");
+    EXPECT_EQ(suite.sys.at[kRun], 0ms);  // no settling wait
+    EXPECT_EQ(suite.sys.at[kDelete], 250ms);  // as soon as the archiver ended
+    EXPECT_THAT(suite.sys.log, Not(Contains("busy")));
+    EXPECT_EQ(suite.sys.files.count("C:\\Tools\\stj.bat"), 0u);
+}
+
+TEST(BuildPackage, WindowBuildWaitsForTheSlowArchiverPastTheSettlingWaits) {
+    Suite suite;
+    suite.sys.archiver.endsAfter = 1300ms;
+    EXPECT_EQ(suite.Build({1000ms, 1000ms, 5000ms}).kind, Outcome::Kind::Built);
+    EXPECT_EQ(suite.sys.at[kDelete] - suite.sys.at[kRun], 1300ms);
+    EXPECT_GE(suite.sys.pumped, 2);
+}
+
+TEST(BuildPackage, PackageThatExistedIsBuiltOnlyWhenTheArchiverChangedIt) {
+    Suite suite;
+    suite.sys.files["D:\\out\\game.stj"] = "OLD";
+    suite.sys.archiver.exitCode = 2;
+    EXPECT_EQ(suite.Build().kind, Outcome::Kind::ArchiverFailed);  // exists, but the archiver said no
+    suite.sys.archiver.exitCode = 0;
+    suite.sys.now += 1000ms;
+    EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
 }
 
 TEST(BuildPackage, RelativeStjPathMeansTheProgramsFolderForTheArchiverToo) {
-    FakeSystem sys;
-    sys.fields[Field::STJ] = "out\\game.stj";
-    sys.runEndsAfter = 0ms;
-    sys.stjWrittenAfter = 0ms;
-    BuildPackage(sys, sys, 5s);
-    EXPECT_THAT(sys.log, testing::Contains(HasSubstr(R"(-ep "C:\Work\out\game.stj" ")")));
-    EXPECT_THAT(sys.log, testing::Contains("info " + std::string(kBuiltMessage)));
+    Suite suite;
+    suite.request.stj = "out\\game.stj";
+    EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
+    EXPECT_THAT(suite.sys.log, Contains(HasSubstr(R"(-ep "C:\Work\out\game.stj" ")")));
+    EXPECT_FALSE(suite.sys.Archived("C:\\Work\\out\\game.stj").empty());
 }
 
-// Counts what a wait asks of the window; WaitForEvent really sleeps unless
-// events keep arriving.
-struct CountingPump final : EventPump {
-    void ProcessPendingEvents() override { ++processed; }
-    void WaitForEvent(std::chrono::milliseconds timeout) override {
-        ++waits;
-        EXPECT_GE(timeout, 0ms);
-        if (!busy) std::this_thread::sleep_for(timeout);
+// A program installed for all users, rar.exe in a protected folder of its
+// own: what cannot be written there goes to the user's own folder, and the
+// archiver still runs in the folder of rar.exe.
+TEST(BuildPackage, ProtectedFoldersFallBackToTheUsersOwnFolder) {
+    struct Case {
+        bool programProtected, rarProtected;
+        std::string stagedIn, batchIn;
+    };
+    const std::string user = "C:\\Users\\kim\\AppData\\Local\\Kestrane\\";
+    const Case cases[] = {
+        {false, false, "C:\\App\\", "C:\\Tools\\"},
+        {true, false, user, "C:\\Tools\\"},
+        {false, true, "C:\\App\\", user},
+        {true, true, user, user},
+    };
+    for (const Case& c : cases) {
+        Suite suite;
+        suite.request.userFolder = user;
+        if (c.programProtected) suite.sys.writeProtected.insert("C:\\App\\");
+        if (c.rarProtected) suite.sys.writeProtected.insert("C:\\Tools\\");
+        const Outcome outcome = suite.Build();
+        EXPECT_EQ(outcome.kind, Outcome::Kind::Built) << outcome.message;
+        EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
+                  "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
+        EXPECT_THAT(suite.sys.log, Contains(StartsWith("write " + c.stagedIn + "stjava.ini")));
+        EXPECT_THAT(suite.sys.log, Contains("run " + c.batchIn + "stj.bat in C:\\Tools"));
+        EXPECT_EQ(suite.sys.files.count(c.batchIn + "stj.bat"), 0u);
+        const bool userFolderUsed = c.programProtected || c.rarProtected;
+        EXPECT_EQ(suite.sys.at.count("create " + user), userFolderUsed ? 1u : 0u);
     }
-    bool busy = false;
-    int processed = 0, waits = 0;
-};
+}
 
-TEST(Delay, WaitsTheTimeSleepingBetweenEventsAndProcessesThemAtLeastOnce) {
+TEST(BuildPackage, WithoutAUserFolderAProtectedFolderIsReported) {
+    Suite suite;
+    suite.sys.writeProtected.insert("C:\\App\\");
+    const Outcome outcome = suite.Build();
+    EXPECT_EQ(outcome.kind, Outcome::Kind::SystemError);
+    EXPECT_THAT(outcome.message, HasSubstr("C:\\App\\stjava.ini"));
+}
+
+TEST(BuildPackage, EventsDuringTheWaitsAreHandledAndTheBuildGoesOn) {
+    Suite suite;
+    int handled = 0;
+    for (Ms when : {10ms, 999ms, 1500ms, 1999ms}) suite.sys.Schedule(when, [&] { ++handled; });
+    EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
+    EXPECT_EQ(handled, 4);
+}
+
+TEST(Delay, WaitsTheTimeOnTheClockAndProcessesEventsAtLeastOnce) {
     struct Case {
         int ms;
-        bool busy;  // events keep coming: the delay still lasts
-        std::chrono::milliseconds least, most;
-        int mostWaits;
+        Ms eventEvery;  // 0: no events
+        Ms took;
     };
-    const Case cases[] = {{50, false, 50ms, 500ms, 5}, {30, true, 30ms, 500ms, 1 << 30},
-                          {0, false, 0ms, 20ms, 1}, {-1, false, 0ms, 20ms, 1}, {-5000, false, 0ms, 20ms, 1}};
+    const Case cases[] = {{50, 0ms, 50ms}, {30, 1ms, 30ms}, {0, 0ms, 0ms}, {-1, 0ms, 0ms}, {-5000, 0ms, 0ms}};
     for (const Case& c : cases) {
-        CountingPump pump;
-        pump.busy = c.busy;
-        const auto started = Clock::now();
-        Delay(c.ms, pump);
-        const auto took = Clock::now() - started;
-        EXPECT_GE(took, c.least) << c.ms;
-        EXPECT_LT(took, c.most) << c.ms;
-        EXPECT_GE(pump.processed, 1) << c.ms;
-        EXPECT_LE(pump.waits, c.mostWaits) << c.ms;
+        FakeSystem sys;
+        int events = 0;
+        if (c.eventEvery > 0ms)
+            for (Ms t = c.eventEvery; t < 100ms; t += c.eventEvery) sys.Schedule(t, [&] { ++events; });
+        Delay(c.ms, sys);
+        EXPECT_EQ(sys.now, c.took) << c.ms;
+        EXPECT_GE(sys.pumped, 1) << c.ms;
+        if (c.eventEvery > 0ms) {
+            EXPECT_EQ(events, c.ms / c.eventEvery.count()) << c.ms;
+        }
     }
 }
 
 TEST(WaitUntil, ChecksAfterEachRoundOfEventsAndSleepsWhatIsLeft) {
-    CountingPump pump;
+    FakeSystem sys;
     int checks = 0;
-    std::vector<std::chrono::milliseconds> sleeps;
-    EXPECT_TRUE(WaitUntil(5s, pump, [&] { return ++checks == 3 && pump.processed == 3; },
-                          [&](std::chrono::milliseconds remaining) { sleeps.push_back(remaining); }));
-    ASSERT_EQ(sleeps.size(), 2u);
-    for (const auto remaining : sleeps) EXPECT_TRUE(remaining > 4s && remaining <= 5s) << remaining.count();
+    std::vector<Ms> sleeps;
+    EXPECT_TRUE(WaitUntil(5s, sys, [&] { return ++checks == 3 && sys.pumped == 3; },
+                          [&](Ms remaining) {
+                              sleeps.push_back(remaining);
+                              sys.now += 100ms;
+                          }));
+    EXPECT_EQ(sleeps, (std::vector<Ms>{5000ms, 4900ms}));
     // With no time left it still looks once.
-    EXPECT_TRUE(WaitUntil(0ms, pump, [] { return true; }, [](std::chrono::milliseconds) {}));
-    EXPECT_FALSE(WaitUntil(-5ms, pump, [] { return false; }, [](std::chrono::milliseconds) {}));
+    EXPECT_TRUE(WaitUntil(0ms, sys, [] { return true; }, [](Ms) {}));
+    EXPECT_FALSE(WaitUntil(-5ms, sys, [] { return false; }, [](Ms) {}));
 }
 
 }  // namespace

@@ -364,6 +364,47 @@ TEST_F(PackageBuild, CloseDuringABuildEndsTheProgramAfterTheResultWithTheSetting
     EXPECT_THAT(MemberNames(ReadPackage(stj)), ElementsAre("java.jah", "java.utf", "stjava.ini"));
 }
 
+// ---- Nothing else runs in the middle of a build ----
+
+TEST_F(PackageBuild, CommandsPostedDuringABuildAreIgnoredAndWorkAgainAfterIt) {
+    app.CopyReadme();
+    app.WriteFile(rarDir / L"rar.sleep", "1500");
+    const fs::path other = app.WriteFile(L"Andere.jad", "MIDlet-Name: Andere\r\nMIDlet-1: Andere, /a.png, a.Main\r\n");
+    Fill(stj);
+    app.Click(IDC_CMDSTJ);
+    WaitFor([&] { return WaitLabelShown() && !IsWindowEnabled(app.Control(IDC_LBLWAIT)); }, "the busy window");
+    // What another program, or an accelerator, could send while the controls are grey.
+    app.SetText(IDC_TXTJAD, other.wstring());
+    const auto post = [&](int id, bool button) {
+        PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(id, button ? BN_CLICKED : 0),
+                     button ? reinterpret_cast<LPARAM>(app.Control(id)) : 0);
+    };
+    post(IDC_CMDINI, true);
+    post(IDC_CMDSEARCHJAD, true);
+    post(IDC_CMDSTJ, true);
+    app.Menu(IDM_HELP_HELP);
+    app.Menu(IDM_HELP_ABOUT);
+    app.Drain();
+
+    // The first window to show is the build's result, and the INI text is untouched.
+    const Box box = app.WaitBox(30s);
+    EXPECT_EQ(box.text, kBuilt);
+    EXPECT_EQ(app.Dialogs().size(), 1u) << "a file dialog opened during the build";
+    EXPECT_EQ(app.FindWindowOfClass(KESTRANE_INFO_CLASS), nullptr) << "the About window opened during the build";
+    EXPECT_EQ(app.Text(IDC_TXTINI), kIni);
+    EXPECT_THAT(app.ShellOpened(), IsEmpty()) << "the readme was opened during the build";
+    app.Answer(box);
+    app.Drain();
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_EQ(Runs().size(), 1u) << "a second build started";
+    EXPECT_TRUE(Idle());
+
+    // The same command, posted once the build is over, does its work.
+    post(IDC_CMDINI, true);
+    app.Drain();
+    WaitFor([&] { return app.Text(IDC_TXTINI).find(L"suite=Andere") == 0; }, "the INI text of the other JAD");
+}
+
 // ---- Failing file operations ----
 
 struct FileErrorCase {

@@ -4,18 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "descriptor/MidletDescriptor.h"
+#include "descriptor/DescriptorFields.h"
 
 namespace {
-
-class CountingMessages : public kestrane::UserMessages {
-public:
-    void ShowMessage(std::string_view, kestrane::MessageIcon) override { ++shown; }
-    int shown = 0;
-};
 
 void Require(bool condition) {
     if (!condition) std::abort();
@@ -33,45 +28,35 @@ bool Trimmed(std::string_view text) { return text.empty() || (text.front() != ' 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    CountingMessages messages;
-    kestrane::MidletDescriptor descriptor(messages);
-    constexpr std::int32_t kUntouched = -12345;
-    descriptor.lngCommaPos = kUntouched;
-    descriptor.Buffer().Load(input);
+    kestrane::DescriptorBuffer descriptor;
+    descriptor.Load(input);
 
-    const std::string name = descriptor.GetMidletName();
-    const std::string icon = descriptor.GetMidletIcon();
-    const std::int32_t commaAfterIcon = descriptor.lngCommaPos;
-    const std::string cls = descriptor.GetMidletClass();
+    const std::string name = kestrane::GetMidletName(descriptor);
+    const std::optional<std::string> icon = kestrane::GetMidletIcon(descriptor);
+    const std::optional<std::string> cls = kestrane::GetMidletClass(descriptor);
+
+    // MIDlet-1 is there for both fields or for neither.
+    const bool hasKey = descriptor.Find("midlet-1") >= 0;
+    Require(icon.has_value() == hasKey && cls.has_value() == hasKey);
 
     // Every value is a piece of the input, with no spaces at either end.
-    for (const std::string* value : {&name, &icon, &cls}) {
-        Require(input.find(*value) != std::string::npos);
-        Require(Trimmed(*value));
+    for (const std::string& value : {name, icon.value_or(""), cls.value_or("")}) {
+        Require(input.find(value) != std::string::npos);
+        Require(Trimmed(value));
     }
     // Name and class are one printable word each; the icon may hold anything
     // but a comma.
-    Require(AllPrintable(name) && AllPrintable(cls));
-    Require(icon.find(',') == std::string::npos);
-
-    const std::int32_t key = descriptor.Buffer().Find("midlet-1");
-    if (key < 0) {
-        // Each of the two MIDlet-1 routines complains once and leaves the position alone.
-        Require(messages.shown == 2);
-        Require(descriptor.lngCommaPos == kUntouched);
-        Require(icon.empty() && cls.empty());
-    } else {
-        Require(messages.shown == 0);
-        Require(descriptor.lngCommaPos == commaAfterIcon);
-        if (!icon.empty() || !cls.empty()) {
-            // Found through the second comma after the key.
-            const std::int32_t pos = descriptor.lngCommaPos;
-            Require(pos > key && pos < static_cast<std::int32_t>(size) && input[static_cast<std::size_t>(pos)] == ',');
-            Require(input.find(',', static_cast<std::size_t>(key)) < static_cast<std::size_t>(pos));
-        }
+    Require(AllPrintable(name) && AllPrintable(cls.value_or("")));
+    Require(icon.value_or("").find(',') == std::string::npos);
+    // Without two commas after the key, neither field has a value.
+    if (hasKey) {
+        const std::size_t key = static_cast<std::size_t>(descriptor.Find("midlet-1"));
+        const std::size_t first = input.find(',', key);
+        const bool twoCommas = first != std::string::npos && input.find(',', first + 1) != std::string::npos;
+        if (!twoCommas) Require(icon->empty() && cls->empty());
     }
-    // A second round over the same buffer gives the same values.
-    Require(descriptor.GetMidletName() == name && descriptor.GetMidletIcon() == icon &&
-            descriptor.GetMidletClass() == cls);
+    // Reading is only looking: a second round gives the same values.
+    Require(kestrane::GetMidletName(descriptor) == name && kestrane::GetMidletIcon(descriptor) == icon &&
+            kestrane::GetMidletClass(descriptor) == cls);
     return 0;
 }

@@ -1,0 +1,76 @@
+#include "descriptor/DescriptorFields.h"
+
+#include "descriptor/Text.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kNameKey = "midlet-name";
+constexpr std::string_view kMidlet1Key = "midlet-1";
+
+bool IsNotPrintable(int code) { return code >= 0 && !IsPrintable(code); }
+bool IsPrintableCode(int code) { return IsPrintable(code); }
+bool IsSpaceOrComma(int code) { return code == ' ' || code == ','; }
+
+// Probe answers -1 past the end, which none of the predicates accepts, so
+// every scan stops at the end of the text.
+std::int32_t SkipWhile(const DescriptorBuffer& buffer, std::int32_t i, bool (*skip)(int)) {
+    while (skip(buffer.Probe(i))) ++i;
+    return i;
+}
+
+std::string PrintableWordAt(const DescriptorBuffer& buffer, std::int32_t start) {
+    const std::int32_t end = SkipWhile(buffer, start, IsPrintableCode);
+    return TrimSpaces(buffer.Range(start, end - start));
+}
+
+// Where MIDlet-1 and the two commas after it are. The commas are searched
+// across line ends, as they always were.
+struct Midlet1Commas {
+    bool keyFound = false;
+    std::int32_t first = -1;
+    std::int32_t second = -1;
+    bool Complete() const { return second >= 0; }
+};
+
+Midlet1Commas LocateMidlet1(const DescriptorBuffer& buffer) {
+    Midlet1Commas found;
+    const std::int32_t key = buffer.Find(kMidlet1Key, 0);
+    if (key < 0) return found;
+    found.keyFound = true;
+    const std::int32_t first = buffer.Find(",", key);
+    if (first < 0) return found;
+    const std::int32_t second = buffer.Find(",", first + 1);
+    if (second < 0) return found;
+    found.first = first;
+    found.second = second;
+    return found;
+}
+
+}  // namespace
+
+std::string GetMidletName(const DescriptorBuffer& buffer) {
+    const std::int32_t key = buffer.Find(kNameKey, 0);
+    if (key < 0) return {};
+    // One past the key: the character after it (the colon) is never part of the value.
+    const std::int32_t start =
+        SkipWhile(buffer, key + static_cast<std::int32_t>(kNameKey.size()) + 1, IsNotPrintable);
+    return PrintableWordAt(buffer, start);
+}
+
+std::optional<std::string> GetMidletIcon(const DescriptorBuffer& buffer) {
+    const Midlet1Commas commas = LocateMidlet1(buffer);
+    if (!commas.keyFound) return std::nullopt;
+    if (!commas.Complete()) return std::string();
+    return TrimSpaces(buffer.Range(commas.first + 1, commas.second - commas.first - 1));
+}
+
+std::optional<std::string> GetMidletClass(const DescriptorBuffer& buffer) {
+    const Midlet1Commas commas = LocateMidlet1(buffer);
+    if (!commas.keyFound) return std::nullopt;
+    if (!commas.Complete()) return std::string();
+    return PrintableWordAt(buffer, SkipWhile(buffer, commas.second, IsSpaceOrComma));
+}
+
+}  // namespace kestrane

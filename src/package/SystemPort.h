@@ -1,0 +1,78 @@
+// Everything the core needs of the system, in one small port: files, the
+// code pages of the files it writes, the archiver's process, the clock and
+// the event pump. The program implements it with Win32; tests with a fake
+// that keeps its own clock, so no test waits for real time.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+// What a file's existence, size and last write were at one moment.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The archiver's process, once started.
+class ArchiverRun {
+public:
+    virtual ~ArchiverRun() = default;
+    // The exit code once the process has ended; nothing while it runs.
+    virtual std::optional<std::uint32_t> ExitCode() = 0;
+    // Sleeps until the process ends, an event arrives or `timeout` passes.
+    virtual void WaitForEndOrEvent(std::chrono::milliseconds timeout) = 0;
+};
+
+// All text crossing this port is UTF-8; the port converts where the system
+// wants another form.
+class SystemPort {
+public:
+    // Files. Each operation throws AppError, with a German sentence naming
+    // the file, when the system refuses.
+    virtual std::string ReadWholeFile(const std::string& path) = 0;
+    // Creates or overwrites the file with exactly these bytes.
+    virtual void WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
+    // Copies byte for byte, overwriting.
+    virtual void CopyOver(const std::string& from, const std::string& to) = 0;
+    // Deletes, not forced: a read-only file stays and the call throws.
+    virtual void Delete(const std::string& path) = 0;
+    virtual FileStamp Stamp(const std::string& path) = 0;
+    // The path made absolute against the program's current folder.
+    virtual std::string FullPath(const std::string& path) = 0;
+    // The 8.3 form of an existing file or folder, if it has one.
+    virtual std::optional<std::string> ShortPath(const std::string& path) = 0;
+    // Whether the folder (ending in a backslash) exists but this user may
+    // not create files in it; tried, not guessed from its attributes.
+    virtual bool IsWriteProtected(const std::string& folder) = 0;
+    // Creates the folder, and the folders above it, where they are missing.
+    virtual void CreateFolder(const std::string& folder) = 0;
+
+    // The system's ANSI and OEM code pages; nothing when a character has no
+    // exact form there.
+    virtual std::optional<std::string> ToAnsi(std::string_view text) = 0;
+    virtual std::string FromAnsi(std::string_view bytes) = 0;
+    virtual std::optional<std::string> ToOem(std::string_view text) = 0;
+
+    // Has the shell open the batch file hidden, in `folder`. Throws AppError.
+    virtual std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) = 0;
+
+    // A monotonic clock.
+    virtual std::chrono::milliseconds Now() = 0;
+    // Handles every window event that is waiting, then returns.
+    virtual void ProcessPendingEvents() = 0;
+    // Sleeps until a new event arrives or `timeout` has passed.
+    virtual void WaitForEvent(std::chrono::milliseconds timeout) = 0;
+
+protected:
+    ~SystemPort() = default;
+};
+
+}  // namespace kestrane

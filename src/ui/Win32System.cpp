@@ -1,0 +1,189 @@
+#include "ui/Win32System.h"
+
+#include <shellapi.h>
+
+#include "descriptor/DescriptorBuffer.h"
+#include "ui/ScopedWin.h"
+#include "ui/WinText.h"
+
+namespace kestrane {
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "„" + path + "“"; }
+
+DWORD Milliseconds(std::chrono::milliseconds duration) {
+    return duration.count() <= 0 ? 0 : static_cast<DWORD>(duration.count());
+}
+
+class ShellRun final : public ArchiverRun {
+public:
+    explicit ShellRun(HANDLE process) : process_(process) {}
+
+    std::optional<std::uint32_t> ExitCode() override {
+        if (!process_.Valid()) return std::nullopt;
+        if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+        DWORD code = 0;
+        if (!GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
+        return code;
+    }
+
+    void WaitForEndOrEvent(std::chrono::milliseconds timeout) override {
+        HANDLE handles[] = {process_.Get()};
+        const DWORD count = process_.Valid() ? 1 : 0;
+        MsgWaitForMultipleObjectsEx(count, handles, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+
+private:
+    UniqueHandle process_;
+};
+
+}  // namespace
+
+std::string Win32System::ReadWholeFile(const std::string& path) {
+    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) throw SystemError(context, GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(context, GetLastError());
+    if (size.QuadPart > DescriptorBuffer::kMaxLength) throw SystemError(context, ERROR_FILE_TOO_LARGE);
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        throw SystemError(context, GetLastError());
+    bytes.resize(read);
+    return bytes;
+}
+
+void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht geschrieben werden.";
+    if (!file.Valid()) throw SystemError(context, GetLastError());
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        throw SystemError(context, GetLastError());
+}
+
+void Win32System::CopyOver(const std::string& from, const std::string& to) {
+    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
+        throw SystemError("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " kopiert werden.",
+                          GetLastError());
+}
+
+void Win32System::Delete(const std::string& path) {
+    if (!DeleteFileW(Widen(path).c_str()))
+        throw SystemError("Die Datei " + Quoted(path) + " konnte nicht gel\u00f6scht werden.", GetLastError());
+}
+
+FileStamp Win32System::Stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.lastWrite = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                                data.ftLastWriteTime.dwLowDateTime);
+    return stamp;
+}
+
+std::string Win32System::FullPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return Narrow(full);
+}
+
+std::optional<std::string> Win32System::ShortPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::wstring shortPath(size, L'\0');
+    const DWORD length = GetShortPathNameW(wide.c_str(), shortPath.data(), size);
+    if (length == 0 || length >= size) return std::nullopt;
+    shortPath.resize(length);
+    return Narrow(shortPath);
+}
+
+bool Win32System::IsWriteProtected(const std::string& folder) {
+    const std::wstring wide = Widen(folder);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // A probe that disappears when closed; its name is this process's own.
+    const std::wstring probe = wide + L"kestrane-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (file.Valid()) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
+}
+
+void Win32System::CreateFolder(const std::string& folder) {
+    std::wstring path = Widen(folder);
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+    // Each missing folder from the top down; those already there are fine.
+    for (std::size_t next = path.find_first_of(L"\\/", 3);; next = path.find_first_of(L"\\/", next + 1)) {
+        const std::wstring part = path.substr(0, next);
+        const DWORD attributes = GetFileAttributesW(part.c_str());
+        const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (!there && !CreateDirectoryW(part.c_str(), nullptr)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS)
+                throw SystemError("Der Ordner " + Quoted(Narrow(part)) + " konnte nicht angelegt werden.", error);
+        }
+        if (next == std::wstring::npos) return;
+    }
+}
+
+std::optional<std::string> Win32System::ToAnsi(std::string_view text) { return Encode(Widen(text), CP_ACP); }
+
+std::string Win32System::FromAnsi(std::string_view bytes) { return Narrow(Decode(bytes, CP_ACP)); }
+
+std::optional<std::string> Win32System::ToOem(std::string_view text) { return Encode(Widen(text), CP_OEMCP); }
+
+std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath, const std::string& folder) {
+    const std::wstring file = Widen(batchPath);
+    const std::wstring directory = Widen(folder);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = router_.OwnerWindow();
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = L"";
+    info.lpDirectory = directory.c_str();
+    info.nShow = SW_HIDE;
+    if (!ShellExecuteExW(&info))
+        throw SystemError("Die Stapeldatei " + Quoted(batchPath) + " konnte nicht gestartet werden.", GetLastError());
+    return std::make_unique<ShellRun>(info.hProcess);
+}
+
+std::chrono::milliseconds Win32System::Now() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+void Win32System::ProcessPendingEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave it for the message loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        router_.TranslateAndDispatch(msg);
+    }
+}
+
+void Win32System::WaitForEvent(std::chrono::milliseconds timeout) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+}  // namespace kestrane

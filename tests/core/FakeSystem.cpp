@@ -1,0 +1,181 @@
+#include "FakeSystem.h"
+
+#include <algorithm>
+
+namespace kestrane::testing_support {
+
+namespace {
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+constexpr std::string_view kEuro = "\xE2\x82\xAC";
+constexpr std::string_view kCjk = "\xE6\xBC\xA2";  // U+6F22
+
+// The quoted paths of a batch line, in order.
+std::vector<std::string> QuotedPaths(const std::string& line) {
+    std::vector<std::string> paths;
+    for (std::size_t open = line.find('"'); open != std::string::npos; open = line.find('"', open + 1)) {
+        const std::size_t close = line.find('"', open + 1);
+        if (close == std::string::npos) break;
+        paths.push_back(line.substr(open + 1, close - open - 1));
+        open = close;
+    }
+    return paths;
+}
+
+std::string Unescaped(std::string text) {  // the interpreter's view of "%%"
+    for (std::size_t i = text.find("%%"); i != std::string::npos; i = text.find("%%", i + 1)) text.erase(i, 1);
+    return text;
+}
+
+}  // namespace
+
+class FakeSystem::Run final : public ArchiverRun {
+public:
+    Run(FakeSystem& system, std::string batchPath) : system_(system), batch_(std::move(batchPath)), started_(system.now) {}
+
+    std::optional<std::uint32_t> ExitCode() override {
+        if (!Ended()) return std::nullopt;
+        if (!finished_) Finish();
+        return system_.archiver.exitCode;
+    }
+
+    void WaitForEndOrEvent(Ms timeout) override {
+        std::optional<Ms> end;
+        if (system_.archiver.endsAfter) end = started_ + *system_.archiver.endsAfter;
+        system_.Advance(timeout, end);
+    }
+
+private:
+    bool Ended() const {
+        return system_.archiver.endsAfter && system_.now >= started_ + *system_.archiver.endsAfter;
+    }
+
+    // Stores each named member, in order, as "name=bytes;" in the package.
+    void Finish() {
+        finished_ = true;
+        const auto line = system_.files.find(batch_);
+        if (line == system_.files.end() || !system_.archiver.writesPackage) return;
+        const std::vector<std::string> paths = QuotedPaths(Unescaped(line->second));
+        if (paths.empty()) return;
+        std::string package;
+        for (std::size_t i = 1; i < paths.size(); ++i) {
+            const std::string name = paths[i].substr(paths[i].find_last_of('\\') + 1);
+            package += name + "=" + system_.files[paths[i]] + ";";
+        }
+        system_.files[paths[0]] = package;
+        system_.writtenAt[paths[0]] = system_.now.count();
+        system_.Add("archived " + paths[0]);
+    }
+
+    FakeSystem& system_;
+    std::string batch_;
+    Ms started_;
+    bool finished_ = false;
+};
+
+void FakeSystem::Add(const std::string& event) {
+    log.push_back(event);
+    at[event] = now;
+}
+
+std::string FakeSystem::Archived(const std::string& stj) const {
+    const auto it = files.find(stj);
+    return it == files.end() ? std::string() : it->second;
+}
+
+void FakeSystem::Fail(const std::string& operation) {
+    if (failOn.count(operation)) throw AppError("Vorgang „" + operation + "“ fehlgeschlagen.", 5, "Zugriff verweigert");
+}
+
+std::string FakeSystem::ReadWholeFile(const std::string& path) {
+    Add("read " + path);
+    Fail("read " + path);
+    const auto it = files.find(path);
+    if (it == files.end()) throw AppError("Die Datei " + path + " konnte nicht gelesen werden.", 2, "nicht gefunden");
+    return it->second;
+}
+
+void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
+    Add("write " + path + " = " + std::string(bytes));
+    Fail("write " + path);
+    for (const std::string& folder : writeProtected)
+        if (path.rfind(folder, 0) == 0) throw AppError("Die Datei " + path + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
+    files[path] = std::string(bytes);
+    writtenAt[path] = now.count();
+}
+
+void FakeSystem::CopyOver(const std::string& from, const std::string& to) {
+    Add("copy " + from + " -> " + to);
+    Fail("copy " + to);
+    for (const std::string& folder : writeProtected)
+        if (to.rfind(folder, 0) == 0) throw AppError("Die Datei " + to + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
+    const auto it = files.find(from);
+    if (it == files.end()) throw AppError("Die Datei " + from + " fehlt.", 2, "nicht gefunden");
+    files[to] = it->second;
+    writtenAt[to] = now.count();
+}
+
+void FakeSystem::CreateFolder(const std::string& folder) {
+    Add("create " + folder);
+    Fail("create " + folder);
+}
+
+void FakeSystem::Delete(const std::string& path) {
+    Add("delete " + path);
+    Fail("delete " + path);
+    files.erase(path);
+}
+
+FileStamp FakeSystem::Stamp(const std::string& path) {
+    const auto it = files.find(path);
+    if (it == files.end()) return {};
+    return {true, it->second.size(), writtenAt[path]};
+}
+
+std::string FakeSystem::FullPath(const std::string& path) {  // the program's current folder is C:\Work
+    const bool absolute = path.find(':') != std::string::npos || path.rfind('\\', 0) == 0;
+    return absolute ? path : "C:\\Work\\" + path;
+}
+
+std::optional<std::string> FakeSystem::ShortPath(const std::string& path) {
+    const auto it = shortForms.find(path);
+    if (it == shortForms.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::string> FakeSystem::ToAnsi(std::string_view text) {
+    if (Contains(text, kCjk)) return std::nullopt;
+    return std::string(text);
+}
+
+std::optional<std::string> FakeSystem::ToOem(std::string_view text) {
+    if (Contains(text, kCjk) || Contains(text, kEuro)) return std::nullopt;
+    return std::string(text);
+}
+
+std::unique_ptr<ArchiverRun> FakeSystem::RunHidden(const std::string& batchPath, const std::string& folder) {
+    Add("run " + batchPath + " in " + folder);
+    Fail("run");
+    return std::make_unique<Run>(*this, batchPath);
+}
+
+void FakeSystem::ProcessPendingEvents() {
+    ++pumped;
+    while (!scheduled.empty() && scheduled.begin()->first <= now) {
+        auto event = std::move(scheduled.begin()->second);
+        scheduled.erase(scheduled.begin());
+        event();
+    }
+}
+
+void FakeSystem::WaitForEvent(Ms timeout) { Advance(timeout); }
+
+void FakeSystem::Advance(Ms duration, std::optional<Ms> limit) {
+    Ms until = now + std::max(duration, Ms(0));
+    if (limit) until = std::min(until, std::max(*limit, now));
+    if (!scheduled.empty()) until = std::min(until, std::max(scheduled.begin()->first, now));
+    now = until;
+}
+
+}  // namespace kestrane::testing_support

@@ -1,0 +1,82 @@
+// The system port for the core's tests: files in memory, a clock that only
+// moves when the core waits, an archiver that reads its batch file and
+// writes the package, and one log of everything in the order it happened.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "package/AppError.h"
+#include "package/SystemPort.h"
+
+namespace kestrane::testing_support {
+
+using Ms = std::chrono::milliseconds;
+
+class FakeSystem final : public SystemPort {
+public:
+    // How the archiver behaves once started.
+    struct Archiver {
+        std::optional<Ms> endsAfter = Ms(0);  // never ends without a value
+        std::uint32_t exitCode = 0;
+        bool writesPackage = true;
+    };
+
+    // Files: path -> bytes, and when each was last written.
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::int64_t> writtenAt;
+    // Operations that fail: "read <path>", "write <path>", "copy <to>", "delete <path>", "run".
+    std::set<std::string> failOn;
+    // Paths' 8.3 forms, where they have one.
+    std::map<std::string, std::string> shortForms;
+    // Folders that exist but refuse this user's writes.
+    std::set<std::string> writeProtected;
+    Archiver archiver;
+
+    // Everything that happened, each entry stamped with the fake clock.
+    std::vector<std::string> log;
+    std::map<std::string, Ms> at;  // the time of the latest entry of that text
+    Ms now{0};
+    int pumped = 0;  // rounds of ProcessPendingEvents
+
+    // Runs `event` inside the first round of events at or after `when`.
+    void Schedule(Ms when, std::function<void()> event) { scheduled.emplace(when, std::move(event)); }
+
+    void Add(const std::string& event);
+    std::string Archived(const std::string& stj) const;  // what the fake archiver stored, or ""
+
+    std::string ReadWholeFile(const std::string& path) override;
+    void WriteWholeFile(const std::string& path, std::string_view bytes) override;
+    void CopyOver(const std::string& from, const std::string& to) override;
+    void Delete(const std::string& path) override;
+    FileStamp Stamp(const std::string& path) override;
+    std::string FullPath(const std::string& path) override;
+    std::optional<std::string> ShortPath(const std::string& path) override;
+    bool IsWriteProtected(const std::string& folder) override { return writeProtected.count(folder) > 0; }
+    void CreateFolder(const std::string& folder) override;
+    // The fake code pages keep UTF-8 as it is; the euro sign has no OEM form
+    // and CJK characters have neither an ANSI nor an OEM one.
+    std::optional<std::string> ToAnsi(std::string_view text) override;
+    std::string FromAnsi(std::string_view bytes) override { return std::string(bytes); }
+    std::optional<std::string> ToOem(std::string_view text) override;
+    std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) override;
+    Ms Now() override { return now; }
+    void ProcessPendingEvents() override;
+    void WaitForEvent(Ms timeout) override;
+
+private:
+    class Run;
+    void Fail(const std::string& operation);
+    // Moves the clock on by `duration`, but not past the next scheduled event or `limit`.
+    void Advance(Ms duration, std::optional<Ms> limit = std::nullopt);
+    std::multimap<Ms, std::function<void()>> scheduled;
+};
+
+}  // namespace kestrane::testing_support
