@@ -50,6 +50,14 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     if (IsBlank(request.stj)) return std::string(kNoStjMessage);
     std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
     if (!iniBytes) return std::string(kIniNotAnsiMessage);
+    // The archiver would overwrite an input with the package, or find it
+    // locked; either way the user's file is at stake.
+    const std::pair<std::string_view, const std::string*> inputs[] = {
+        {"JAR", &request.jar}, {"JAD", &request.jad}, {"OBJ", &request.obj}};
+    for (const auto& [name, path] : inputs) {
+        if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputMessage(name);
+    }
+    if (!system.Stamp(BatchFolder(request.rar) + "rar.exe").exists) return NoArchiverMessage(request.rar);
 
     Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
                       std::move(*iniBytes), {}, {}, {}, {}};
@@ -144,6 +152,17 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
 }
 
 }  // namespace
+
+std::string StjIsInputMessage(std::string_view input) {
+    return "Die STJ-Datei ist zugleich die " + std::string(input) +
+           "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen.";
+}
+
+std::string NoArchiverMessage(std::string_view rarPath) {
+    if (IsBlank(rarPath)) return "rar.exe ist nicht angegeben. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+    return "Im Ordner „" + BatchFolder(rarPath) +
+           "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+}
 
 bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& before, const FileStamp& after) {
     return exitCode == 0u && after.exists && after != before;

@@ -23,6 +23,12 @@ inline constexpr std::string_view kIniNotAnsiMessage =
     "Der INI-Text enthält Zeichen, die in einer ANSI-Datei nicht gespeichert werden können. "
     "Bitte ändern Sie den INI-Text.";
 
+// The package must not overwrite one of its own inputs; `input` is "JAR",
+// "JAD" or "OBJ".
+std::string StjIsInputMessage(std::string_view input);
+// rar.exe is looked for in the folder the user named, whatever the file name.
+std::string NoArchiverMessage(std::string_view rarPath);
+
 // How long the archiver may take, counted from its start, before the build
 // gives up on it and reports failure.
 inline constexpr std::chrono::milliseconds kArchiverLimit{120'000};

@@ -45,6 +45,9 @@ public:
     // Deletes, not forced: a read-only file stays and the call throws.
     virtual void Delete(const std::string& path) = 0;
     virtual FileStamp Stamp(const std::string& path) = 0;
+    // Whether both paths name one file: the same file where both exist
+    // (whatever the spelling), else the same full path without regard to case.
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
     // The path made absolute against the program's current folder.
     virtual std::string FullPath(const std::string& path) = 0;
     // The 8.3 form of an existing file or folder, if it has one.

@@ -91,6 +91,32 @@ FileStamp Win32System::Stamp(const std::string& path) {
     return stamp;
 }
 
+namespace {
+
+// The volume and index that tell a file apart from every other one.
+std::optional<std::pair<DWORD, std::uint64_t>> FileIdentity(const std::string& path) {
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+    return std::pair{info.dwVolumeSerialNumber,
+                     (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::wstring Upper(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+}  // namespace
+
+bool Win32System::SameFile(const std::string& a, const std::string& b) {
+    const auto first = FileIdentity(a);
+    const auto second = FileIdentity(b);
+    if (first && second) return *first == *second;
+    return Upper(Widen(FullPath(a))) == Upper(Widen(FullPath(b)));
+}
+
 std::string Win32System::FullPath(const std::string& path) {
     const std::wstring wide = Widen(path);
     const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);

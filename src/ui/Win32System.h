@@ -30,6 +30,7 @@ public:
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;
     std::optional<std::string> ShortPath(const std::string& path) override;
     bool IsWriteProtected(const std::string& folder) override;

@@ -133,6 +133,15 @@ FileStamp FakeSystem::Stamp(const std::string& path) {
     return {true, it->second.size(), writtenAt[path]};
 }
 
+bool FakeSystem::SameFile(const std::string& a, const std::string& b) {
+    const auto upper = [this](const std::string& path) {
+        std::string full = FullPath(path);
+        for (char& c : full) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        return full;
+    };
+    return upper(a) == upper(b);
+}
+
 std::string FakeSystem::FullPath(const std::string& path) {  // the program's current folder is C:\Work
     const bool absolute = path.find(':') != std::string::npos || path.rfind('\\', 0) == 0;
     return absolute ? path : "C:\\Work\\" + path;

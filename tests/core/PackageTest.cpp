@@ -132,6 +132,7 @@ struct Suite {
         sys.files[" D:\\in\\snake.jar"] = "JARBYTES";
         sys.files["D:\\in\\snake.jad"] = "JADBYTES";
         sys.files["D:\\in\\snake.obj"] = "OBJBYTES";
+        sys.files["C:\\Tools\\rar.exe"] = "MZ";
     }
     Outcome Build(const BuildOptions& options = {1000ms, 1000ms, 1500ms}) {
         return BuildPackage(request, sys, options, &progress);
@@ -172,6 +173,9 @@ const BuildCase kBuildCases[] = {
      Outcome::Kind::InputProblem, {}},
     {"INI not ANSI", [](Suite& s) { s.request.iniText = "suite=\xE6\xBC\xA2"; }, Outcome::Kind::InputProblem, {}},
     {"STJ path has no OEM form", [](Suite& s) { s.request.stj = kNoOem; }, Outcome::Kind::InputProblem, {}},
+    {"STJ is the JAD", [](Suite& s) { s.request.stj = "d:\\IN\\Snake.JAD"; }, Outcome::Kind::InputProblem, {}},
+    {"no rar.exe in its folder", [](Suite& s) { s.sys.files.erase("C:\\Tools\\rar.exe"); },
+     Outcome::Kind::InputProblem, {}},
     {"staging folder has no OEM form", [](Suite& s) { s.request.stagingFolder = "C:\\\xE2\x82\xAC\\"; },
      Outcome::Kind::InputProblem, {}},
     // Stopped while staging: the window never went busy.
@@ -239,6 +243,11 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
         {[](Suite& s) { s.request.stj = ""; }, Eq("STJ-Datei nicht angegeben!")},
         {[](Suite& s) { s.request.stj = kNoOem; }, HasSubstr(kNoOem)},
         {[](Suite& s) { s.request.iniText = "\xE6\xBC\xA2"; }, HasSubstr("ANSI")},
+        {[](Suite& s) { s.request.stj = s.request.jar; }, HasSubstr("zugleich die JAR-Datei")},
+        {[](Suite& s) { s.request.obj = "D:\\out\\game.stj"; }, HasSubstr("zugleich die OBJ-Datei")},
+        {[](Suite& s) { s.request.rar = "C:\\Tools\\winrar.exe"; s.sys.files.erase("C:\\Tools\\rar.exe"); },
+         HasSubstr("C:\\Tools\\")},
+        {[](Suite& s) { s.request.rar = "  "; }, HasSubstr("nicht angegeben")},
         {[](Suite&) {}, Eq("STJ-Datei erstellt!")},
         {[](Suite& s) { s.sys.archiver.exitCode = 1; }, Eq("Erstellen fehlgeschlagen!")},
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },

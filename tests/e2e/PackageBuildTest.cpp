@@ -418,7 +418,6 @@ const FileErrorCase kFileErrors[] = {
     {"MissingJar", IDC_TXTJAR, L"fehlt.jar", L"Fehler 2"},
     {"MissingJad", IDC_TXTJAD, L"fehlt.jad", L"Fehler 2"},
     {"MissingObj", IDC_TXTOBJ, L"fehlt.obj", L"Fehler 2"},
-    {"MissingRarFolder", IDC_TXTRAR, L"kein Ordner\\rar.exe", L"Fehler 3"},
 };
 
 class FileError : public PackageBuild, public testing::WithParamInterface<FileErrorCase> {};
@@ -440,6 +439,56 @@ TEST_P(FileError, ShowsTheSystemsNumberAndKeepsEveryField) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PackageBuild, FileError, testing::ValuesIn(kFileErrors), kRowName);
+
+// ---- Inputs that would cost the user a file, or that cannot work ----
+
+struct RefusedCase {
+    const char* name;
+    void (*change)(App& app);
+    const wchar_t* message;  // a part of it
+};
+
+// The STJ path spelled differently from the input it names.
+std::wstring Shouted(std::wstring path) {
+    std::transform(path.begin(), path.end(), path.begin(), [](wchar_t c) { return static_cast<wchar_t>(towupper(c)); });
+    return path;
+}
+
+const RefusedCase kRefused[] = {
+    {"StjIsTheJar", [](App& app) { app.SetText(IDC_TXTSTJ, app.Text(IDC_TXTJAR)); },
+     L"zugleich die JAR-Datei"},
+    {"StjIsTheJadInCapitals", [](App& app) { app.SetText(IDC_TXTSTJ, Shouted(app.Text(IDC_TXTJAD))); },
+     L"zugleich die JAD-Datei"},
+    {"StjIsTheObj", [](App& app) { app.SetText(IDC_TXTSTJ, app.Text(IDC_TXTOBJ)); },
+     L"zugleich die OBJ-Datei"},
+    {"RarFieldEmpty", [](App& app) { app.SetText(IDC_TXTRAR, L""); }, L"rar.exe ist nicht angegeben"},
+    {"NoRarExeInTheFolder", [](App& app) { app.SetText(IDC_TXTRAR, (app.Folder() / L"rar.exe").wstring()); },
+     L"gibt es keine rar.exe"},
+    {"MissingRarFolder", [](App& app) { app.SetText(IDC_TXTRAR, (app.Folder() / L"kein Ordner\\rar.exe").wstring()); },
+     L"kein Ordner"},
+};
+
+class Refused : public PackageBuild, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(Refused, BeforeAnythingIsWrittenWithEveryFieldKept) {
+    const RefusedCase& c = GetParam();
+    Fill(stj, true);
+    c.change(app);
+    const auto before = FieldTexts();
+    const std::string jarBefore = ReadBytes(jar), jadBefore = ReadBytes(jad), objBefore = ReadBytes(obj);
+    app.Click(IDC_CMDSTJ);
+    EXPECT_TRUE(app.ExpectBox(HasSubstr(c.message), Icon::Error));
+    EXPECT_TRUE(app.ExpectNoBox());
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(FieldTexts(), before);
+    EXPECT_FALSE(fs::exists(app.ProgramFolder() / L"stjava.ini")) << "a member was staged";
+    EXPECT_FALSE(fs::exists(rarDir / L"stj.bat"));
+    EXPECT_THAT(Runs(), IsEmpty()) << "the archiver ran";
+    EXPECT_TRUE(ReadBytes(jar) == jarBefore && ReadBytes(jad) == jadBefore && ReadBytes(obj) == objBefore)
+        << "an input changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(PackageBuild, Refused, testing::ValuesIn(kRefused), kRowName);
 
 // ---- Empty fields ----
 
