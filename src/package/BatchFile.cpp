@@ -7,7 +7,7 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kCommandStart = "rar.exe a -m0 -ep ";
+constexpr std::string_view kArgumentsStart = "a -m0 -ep ";
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -38,7 +38,12 @@ std::string BatchFolder(std::string_view rarPath) {
 
 std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf,
                             std::string_view ini, std::string_view obj) {
-    std::string line(kCommandStart);
+    return "rar.exe " + ArchiverArguments(stj, jah, utf, ini, obj);
+}
+
+std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf,
+                              std::string_view ini, std::string_view obj) {
+    std::string line(kArgumentsStart);
     AppendQuoted(line, stj);
     for (std::string_view member : {jah, utf, ini}) {
         line.push_back(' ');

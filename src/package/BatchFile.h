@@ -21,8 +21,13 @@ std::string ParentFolder(std::string_view path);
 // "\" (the root of the current drive) for a bare name or an empty field.
 std::string BatchFolder(std::string_view rarPath);
 
-// rar.exe a -m0 -ep "<stj>" "<jah>" "<utf>" "<ini>" ["<obj>"], with no line end.
-// The "java.obj" path is left out when it is empty or only spaces.
+// a -m0 -ep "<stj>" "<jah>" "<utf>" "<ini>" ["<obj>"]: add, store without
+// compression, bare member names. The "java.obj" path is left out when it is
+// empty or only spaces.
+std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf,
+                              std::string_view ini, std::string_view obj);
+
+// The batch file's line: "rar.exe " and the arguments, with no line end.
 std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf,
                             std::string_view ini, std::string_view obj);
 

@@ -21,9 +21,10 @@ struct Prepared {
     Members members;
     std::string iniBytes;  // in the ANSI code page
     std::string stj;       // absolute
-    std::string batchLine;
-    std::string batchFolder;  // where stj.bat goes
-    std::string runFolder;    // where it runs: always the folder of rar.exe
+    std::string batchLine;    // or, started directly, the whole command line
+    std::string batchFolder;  // where stj.bat goes; empty when started directly
+    std::string runFolder;    // where the archiver runs: always the folder of rar.exe
+    std::string archiver;     // rar.exe's path when started directly
 };
 
 Outcome Refused(std::string message) { return {Outcome::Kind::InputProblem, std::move(message), std::nullopt}; }
@@ -45,7 +46,7 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
 
 // Everything that can be found wrong before a file is written; the message
 // for the user, or what the build needs.
-std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system) {
+std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system, bool direct) {
     if (IsBlank(request.jar) || IsBlank(request.jad)) return std::string(kNoJarOrJadMessage);
     if (IsBlank(request.stj)) return std::string(kNoStjMessage);
     std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
@@ -60,9 +61,8 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     if (!system.Stamp(BatchFolder(request.rar) + "rar.exe").exists) return NoArchiverMessage(request.rar);
 
     Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
-                      std::move(*iniBytes), {}, {}, {}, {}};
+                      std::move(*iniBytes), {}, {}, {}, {}, {}};
     const std::string rarFolder = BatchFolder(request.rar);
-    prepared.batchFolder = WritableFolder(rarFolder, request, system);
     prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
     // A relative STJ path means the program's current folder, as it does for
     // the copies; the archiver runs elsewhere, in the folder of rar.exe, so it
@@ -70,6 +70,12 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     prepared.stj = system.FullPath(request.stj);
 
     const Members& m = prepared.members;
+    if (direct) {
+        prepared.archiver = system.FullPath(rarFolder + "rar.exe");
+        prepared.batchLine = "\"" + prepared.archiver + "\" " + ArchiverArguments(prepared.stj, m.jah, m.utf, m.ini, m.obj);
+        return prepared;
+    }
+    prepared.batchFolder = WritableFolder(rarFolder, request, system);
     std::string safe[5];
     const std::string* const paths[5] = {&prepared.stj, &m.jah, &m.utf, &m.ini, &m.obj};
     for (int i = 0; i < 5; ++i) {
@@ -92,13 +98,16 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
 
 std::int32_t Milliseconds(std::chrono::milliseconds duration) { return static_cast<std::int32_t>(duration.count()); }
 
-// Runs the batch file between the two settling waits and waits on for the
-// archiver, up to the limit from its start. The exit code, if it ended.
-std::optional<std::uint32_t> RunArchiver(const std::string& batchPath, const std::string& runFolder,
+// Starts the archiver (through the batch file, unless it is started
+// directly) between the two settling waits and waits on for it, up to the
+// limit from its start. The exit code, if it ended.
+std::optional<std::uint32_t> RunArchiver(const Prepared& prepared, const std::string& batchPath,
                                          SystemPort& system, const BuildOptions& options) {
     Delay(Milliseconds(options.settleBeforeRun), system);
     const auto started = system.Now();
-    std::unique_ptr<ArchiverRun> run = system.RunHidden(batchPath, runFolder);
+    std::unique_ptr<ArchiverRun> run =
+        batchPath.empty() ? system.StartProgram(prepared.archiver, prepared.batchLine, prepared.runFolder)
+                          : system.RunHidden(batchPath, prepared.runFolder);
     Delay(Milliseconds(options.settleAfterRun), system);
     const auto waited = system.Now() - started;
     WaitUntil(
@@ -129,22 +138,23 @@ private:
 Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, SystemPort& system,
                     const BuildOptions& options, BuildProgress* progress) {
     StageMembers(request, prepared, system);
-    const std::string batchPath = WriteBatchFile(prepared.batchFolder, prepared.batchLine, system);
+    const std::string batchPath =
+        options.startDirectly ? std::string() : WriteBatchFile(prepared.batchFolder, prepared.batchLine, system);
     const FileStamp before = system.Stamp(prepared.stj);
     std::optional<std::uint32_t> exitCode;
     {
         ArchiverWait wait(progress);
         try {
-            exitCode = RunArchiver(batchPath, prepared.runFolder, system, options);
+            exitCode = RunArchiver(prepared, batchPath, system, options);
         } catch (...) {
             try {
-                system.Delete(batchPath);
+                if (!batchPath.empty()) system.Delete(batchPath);
             } catch (...) {
                 // The first failure is the one the user needs to hear about.
             }
             throw;
         }
-        system.Delete(batchPath);
+        if (!batchPath.empty()) system.Delete(batchPath);
     }
     if (BuildSucceeded(exitCode, before, system.Stamp(prepared.stj)))
         return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt};
@@ -170,7 +180,7 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                      BuildProgress* progress) {
-    std::variant<Prepared, std::string> prepared = Prepare(request, system);
+    std::variant<Prepared, std::string> prepared = Prepare(request, system, options.startDirectly);
     if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
     try {
         return RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);

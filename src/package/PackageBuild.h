@@ -51,6 +51,9 @@ struct BuildOptions {
     std::chrono::milliseconds settleBeforeRun{0};
     std::chrono::milliseconds settleAfterRun{0};
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
+    // Starts rar.exe itself, with a Unicode command line and no batch file,
+    // so no path needs an OEM form; the window keeps to its batch file.
+    bool startDirectly = false;
 };
 
 // Told when the archiver's wait begins and ends, so that a window can show

@@ -66,6 +66,10 @@ public:
 
     // Has the shell open the batch file hidden, in `folder`. Throws AppError.
     virtual std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) = 0;
+    // Starts `program` itself with the whole `commandLine` (its own name
+    // first), in `folder`, without a window. Throws AppError.
+    virtual std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
+                                                      const std::string& folder) = 0;
 
     // A monotonic clock.
     virtual std::chrono::milliseconds Now() = 0;

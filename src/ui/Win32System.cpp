@@ -192,6 +192,23 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     return std::make_unique<ShellRun>(info.hProcess);
 }
 
+std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& program, const std::string& commandLine,
+                                                       const std::string& folder) {
+    const std::wstring application = Widen(program);
+    std::wstring line = Widen(commandLine);  // CreateProcessW may write into it
+    const std::wstring directory = Widen(folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        directory.c_str(), &startup, &process))
+        throw SystemError("Das Programm " + Quoted(program) + " konnte nicht gestartet werden.", GetLastError());
+    UniqueHandle thread(process.hThread);
+    return std::make_unique<ShellRun>(process.hProcess);
+}
+
 std::chrono::milliseconds Win32System::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
 }

@@ -41,6 +41,8 @@ public:
     std::optional<std::string> ToOem(std::string_view text) override;
 
     std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) override;
+    std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
+                                              const std::string& folder) override;
 
     std::chrono::milliseconds Now() override;
     void ProcessPendingEvents() override;

@@ -32,7 +32,9 @@ std::string Unescaped(std::string text) {  // the interpreter's view of "%%"
 
 class FakeSystem::Run final : public ArchiverRun {
 public:
-    Run(FakeSystem& system, std::string batchPath) : system_(system), batch_(std::move(batchPath)), started_(system.now) {}
+    // `paths`: the package, then the members, as the command line names them.
+    Run(FakeSystem& system, std::vector<std::string> paths)
+        : system_(system), paths_(std::move(paths)), started_(system.now) {}
 
     std::optional<std::uint32_t> ExitCode() override {
         if (!Ended()) return std::nullopt;
@@ -54,10 +56,8 @@ private:
     // Stores each named member, in order, as "name=bytes;" in the package.
     void Finish() {
         finished_ = true;
-        const auto line = system_.files.find(batch_);
-        if (line == system_.files.end() || !system_.archiver.writesPackage) return;
-        const std::vector<std::string> paths = QuotedPaths(Unescaped(line->second));
-        if (paths.empty()) return;
+        if (!system_.archiver.writesPackage || paths_.empty()) return;
+        const std::vector<std::string>& paths = paths_;
         std::string package;
         for (std::size_t i = 1; i < paths.size(); ++i) {
             const std::string name = paths[i].substr(paths[i].find_last_of('\\') + 1);
@@ -69,7 +69,7 @@ private:
     }
 
     FakeSystem& system_;
-    std::string batch_;
+    std::vector<std::string> paths_;
     Ms started_;
     bool finished_ = false;
 };
@@ -166,7 +166,22 @@ std::optional<std::string> FakeSystem::ToOem(std::string_view text) {
 std::unique_ptr<ArchiverRun> FakeSystem::RunHidden(const std::string& batchPath, const std::string& folder) {
     Add("run " + batchPath + " in " + folder);
     Fail("run");
-    return std::make_unique<Run>(*this, batchPath);
+    const auto line = files.find(batchPath);
+    return std::make_unique<Run>(*this, line == files.end() ? std::vector<std::string>()
+                                                            : QuotedPaths(Unescaped(line->second)));
+}
+
+std::unique_ptr<ArchiverRun> FakeSystem::StartProgram(const std::string& program, const std::string& commandLine,
+                                                      const std::string& folder) {
+    Add("start " + commandLine + " in " + folder);
+    Fail("run");
+    std::vector<std::string> paths = QuotedPaths(commandLine);
+    // The program's own quoted name comes first; the archiver must be there.
+    if (paths.empty() || paths.front() != program || !files.count(program)) {
+        throw AppError("Das Programm " + program + " konnte nicht gestartet werden.", 2, "nicht gefunden");
+    }
+    paths.erase(paths.begin());
+    return std::make_unique<Run>(*this, std::move(paths));
 }
 
 void FakeSystem::ProcessPendingEvents() {

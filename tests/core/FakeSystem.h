@@ -68,6 +68,8 @@ public:
     std::string FromAnsi(std::string_view bytes) override { return std::string(bytes); }
     std::optional<std::string> ToOem(std::string_view text) override;
     std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) override;
+    std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
+                                              const std::string& folder) override;
     Ms Now() override { return now; }
     void ProcessPendingEvents() override;
     void WaitForEvent(Ms timeout) override;

@@ -274,6 +274,20 @@ TEST(BuildPackage, BuildsAPackageWithoutAWindowOrWaits) {
     EXPECT_EQ(suite.sys.files.count("C:\\Tools\\stj.bat"), 0u);
 }
 
+TEST(BuildPackage, StartedDirectlyNoBatchFileAndNoPathNeedsAnOemForm) {
+    Suite suite;
+    suite.request.stj = "D:\\\xE2\x82\xAC\\game.stj";  // would have no OEM form in a batch file
+    suite.sys.archiver.endsAfter = 40ms;
+    BuildOptions direct;
+    direct.startDirectly = true;
+    EXPECT_EQ(BuildPackage(suite.request, suite.sys, direct).kind, Outcome::Kind::Built);
+    EXPECT_THAT(suite.sys.log, Contains(R"(start "C:\Tools\rar.exe" a -m0 -ep "D:\)" "\xE2\x82\xAC" R"(\game.stj" )"
+                                        R"("C:\App\java.jah" "C:\App\java.utf" "C:\App\stjava.ini" in C:\Tools)"));
+    EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
+    EXPECT_EQ(suite.sys.at["archived D:\\\xE2\x82\xAC\\game.stj"], 40ms);
+    EXPECT_FALSE(suite.sys.Archived("D:\\\xE2\x82\xAC\\game.stj").empty());
+}
+
 TEST(BuildPackage, WindowBuildWaitsForTheSlowArchiverPastTheSettlingWaits) {
     Suite suite;
     suite.sys.archiver.endsAfter = 1300ms;
