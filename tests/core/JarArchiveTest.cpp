@@ -96,24 +96,17 @@ std::string JarWith(Change change) {
 std::vector<GoodCase> GoodCases() {
     ZipWriter withComment;
     withComment.Deflated("META-INF/MANIFEST.MF", kManifest);
-    // The comment holds an end record's signature of its own.
     withComment.comment = std::string("PK\x05\x06", 4) + std::string(30, 'x');
+    // Stored, deflated, data descriptors, lower case names, no manifest and
+    // an empty archive come from Python and Info-ZIP in JarCorpus above.
     return {
-        {"stored", ZipWriter().Stored("META-INF/MANIFEST.MF", kManifest).Bytes(), {"META-INF/MANIFEST.MF"}, kManifest},
-        {"deflated among others",
-         ZipWriter().Stored("META-INF/", "").Deflated("META-INF/MANIFEST.MF", kManifest).Deflated("a/b/Snake.class", "\xCA\xFE\xBA\xBE").Bytes(),
-         {"META-INF/", "META-INF/MANIFEST.MF", "a/b/Snake.class"}, kManifest},
-        {"lower case name", ZipWriter().Deflated("meta-inf/manifest.mf", kManifest).Bytes(), {"meta-inf/manifest.mf"}, kManifest},
         {"the first of two names in different case",
          ZipWriter().Stored("Meta-Inf/Manifest.MF", "first").Stored("META-INF/MANIFEST.MF", "second").Bytes(),
          {"Meta-Inf/Manifest.MF", "META-INF/MANIFEST.MF"}, "first"},
-        {"no manifest", ZipWriter().Deflated("a/b/Snake.class", "x").Bytes(), {"a/b/Snake.class"}, std::nullopt},
         {"a look-alike is no manifest", ZipWriter().Deflated("META-INF/MANIFEST.MF.bak", "x").Deflated("MANIFEST.MF", "y").Bytes(),
          {"META-INF/MANIFEST.MF.bak", "MANIFEST.MF"}, std::nullopt},
-        {"data descriptor", JarWith([](ZipEntry& e) { e.dataDescriptor = true; }), {"META-INF/MANIFEST.MF"}, kManifest},
-        {"archive comment", withComment.Bytes(), {"META-INF/MANIFEST.MF"}, kManifest},
+        {"a comment holding an end signature", withComment.Bytes(), {"META-INF/MANIFEST.MF"}, kManifest},
         {"empty manifest, deflated", ZipWriter().Deflated("META-INF/MANIFEST.MF", "").Bytes(), {"META-INF/MANIFEST.MF"}, ""},
-        {"empty archive", ZipWriter().Bytes(), {}, std::nullopt},
         {"UTF-8 entry name", ZipWriter().Stored("bilder/gr\xC3\xBC" "n.png", "x").Bytes(), {"bilder/gr\xC3\xBC" "n.png"}, std::nullopt},
         {"an encrypted entry that is not the manifest",
          JarWith([](ZipEntry& e) { e.name = "secret.bin"; e.method = 0; e.encrypted = true; }), {"secret.bin"}, std::nullopt},
