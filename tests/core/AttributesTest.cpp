@@ -81,7 +81,7 @@ TEST(ManifestParsing, UnfoldsWhatToolsFold) {
         {"MIDlet-1", "Snake Deluxe mit einem sehr langen Namen, /icons/snake.png, com.example.snake.SnakeMIDlet"},
         {"MIDlet-Name", "Snake"},
     };
-    for (const std::size_t foldAt : {72, 10, 2}) {
+    for (const std::size_t foldAt : {std::size_t{72}, std::size_t{10}, std::size_t{2}}) {
         for (const std::string lineEnd : {"\r\n", "\n", "\r"}) {
             const std::string text = testing::ManifestText(attributes, {lineEnd, true, foldAt});
             EXPECT_EQ(ParseManifest(text), List(attributes)) << foldAt;
