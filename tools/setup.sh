@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build clang g++ googletest
+    cmake ninja-build clang g++ googletest zlib1g-dev libz-mingw-w64-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64 wine32:i386
     xvfb x11-utils imagemagick

@@ -10,16 +10,18 @@ cmake --preset native
 cmake --build --preset native
 ctest --preset native
 
-# A short run of the fuzzer over the seed corpus; CI runs it longer.
-fuzz_dir=$(mktemp -d)
-fuzz_log=build/native/fuzz.log
-if ! build/native/tests/descriptor_fuzz -max_total_time="${KESTRANE_FUZZ_SECONDS:-10}" "$fuzz_dir" tests/fuzz/corpus \
-        >"$fuzz_log" 2>&1; then
-    cat "$fuzz_log"
-    exit 1
-fi
-tail -n 1 "$fuzz_log"
-rm -rf "$fuzz_dir"
+# A short run of each fuzzer over its seed corpus, sharing the time; CI runs them longer.
+fuzz_seconds=$(( (${KESTRANE_FUZZ_SECONDS:-10} + 1) / 2 ))
+for fuzz in descriptor_fuzz:tests/fuzz/corpus jar_fuzz:tests/fuzz/jar-corpus; do
+    fuzz_dir=$(mktemp -d)
+    fuzz_log=build/native/${fuzz%%:*}.log
+    if ! build/native/tests/"${fuzz%%:*}" -max_total_time="$fuzz_seconds" "$fuzz_dir" "${fuzz#*:}" >"$fuzz_log" 2>&1; then
+        cat "$fuzz_log"
+        exit 1
+    fi
+    tail -n 1 "$fuzz_log"
+    rm -rf "$fuzz_dir"
+done
 
 windows_presets=(windows-x86)
 if ! tools/wine-can-run-32bit.sh; then

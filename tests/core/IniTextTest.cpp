@@ -131,14 +131,14 @@ TEST_F(GenerateIniTest, SeedCorpusGivesTheSameBytesAsEver) {
          "suite=Tetra\r\nnum=1\r\ndomain=midp1\r\nmidlet=Tetra\r\nicon=/t.png\r\nclass=org.tetra.Main"},
     };
     for (const Case& c : cases) {
-        std::ifstream in(std::string(KESTRANE_FUZZ_CORPUS) + "/" + c.file, std::ios::binary);
+        std::ifstream in(std::string(KESTRANE_FUZZ_DIR) + "/corpus/" + c.file, std::ios::binary);
         ASSERT_TRUE(in) << c.file;
         sys.files[c.file] = std::string(std::istreambuf_iterator<char>(in), {});
         const IniOutcome outcome = GenerateIni(c.file, descriptor, sys);
         EXPECT_EQ(outcome.text, c.text) << c.file;
         EXPECT_EQ(outcome.complaints.size(), c.complains ? 2u : 0u) << c.file;
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(KESTRANE_FUZZ_CORPUS),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(KESTRANE_FUZZ_DIR "/corpus"),
                             std::filesystem::directory_iterator()),
               static_cast<std::ptrdiff_t>(std::size(cases)));
 }

@@ -1,0 +1,265 @@
+#include "descriptor/Attributes.h"
+
+#include <cstddef>
+#include <set>
+
+#include "descriptor/TextEncoding.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kJarUrlKey = "MIDlet-Jar-URL";
+constexpr std::string_view kJarSizeKey = "MIDlet-Jar-Size";
+
+constexpr bool IsBlank(char32_t c) { return c == ' ' || c == '\t'; }
+constexpr bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
+
+// Where a JAD line's name and value lie, in code units of the whole text.
+struct JadLine {
+    std::size_t nameBegin, nameEnd, valueBegin, valueEnd;
+};
+
+// Goes through the "Name: value" lines of `count` code units; `unit(i)`
+// gives the i-th. Written once for bytes and for UTF-16 units, so that the
+// lines read are exactly the lines a size is replaced in.
+template <class Unit, class OnLine>
+void ScanJadLines(std::size_t count, Unit unit, OnLine onLine) {
+    std::size_t start = 0;
+    while (start < count) {
+        std::size_t end = start;
+        while (end < count && !IsLineBreak(unit(end))) ++end;
+        std::size_t colon = start;
+        while (colon < end && unit(colon) != ':') ++colon;
+        if (colon < end) {
+            JadLine line{start, colon, colon + 1, end};
+            while (line.nameBegin < line.nameEnd && IsBlank(unit(line.nameBegin))) ++line.nameBegin;
+            while (line.nameEnd > line.nameBegin && IsBlank(unit(line.nameEnd - 1))) --line.nameEnd;
+            while (line.valueBegin < line.valueEnd && IsBlank(unit(line.valueBegin))) ++line.valueBegin;
+            while (line.valueEnd > line.valueBegin && IsBlank(unit(line.valueEnd - 1))) --line.valueEnd;
+            if (line.nameBegin < line.nameEnd) onLine(line);
+        }
+        start = end;
+        if (start < count) start += (unit(start) == '\r' && start + 1 < count && unit(start + 1) == '\n') ? 2 : 1;
+    }
+}
+
+struct JadLayout {
+    JadEncoding encoding;
+    std::size_t bomSize;
+};
+
+JadLayout DetectLayout(std::string_view bytes) {
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (bytes.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE) return {JadEncoding::Utf16LittleEndian, 2};
+    if (bytes.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF) return {JadEncoding::Utf16BigEndian, 2};
+    // Without a byte order mark: the first two characters of a JAD are the
+    // ASCII letters of a name, so UTF-16 shows as every other byte NUL.
+    if (bytes.size() >= 4) {
+        if (at(0) != 0 && at(1) == 0 && at(2) != 0 && at(3) == 0) return {JadEncoding::Utf16LittleEndian, 0};
+        if (at(0) == 0 && at(1) != 0 && at(2) == 0 && at(3) != 0) return {JadEncoding::Utf16BigEndian, 0};
+    }
+    const std::size_t bom = bytes.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+    return {IsValidUtf8(bytes.substr(bom)) ? JadEncoding::Utf8 : JadEncoding::Windows1252, bom};
+}
+
+std::string Trimmed(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && IsBlank(static_cast<unsigned char>(text[end - 1]))) --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+// Letters, digits, '-' and '_', as the JAR format allows them.
+bool IsManifestName(std::string_view name) {
+    if (name.empty()) return false;
+    for (const char c : name) {
+        const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        if (!allowed) return false;
+    }
+    return true;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+bool IsBuildToolKey(std::string_view name) {
+    for (const std::string_view key : kBuildToolKeys) {
+        if (key.ends_with('*')) {
+            const std::string_view prefix = key.substr(0, key.size() - 1);
+            if (name.size() >= prefix.size() && EqualsIgnoringAsciiCase(name.substr(0, prefix.size()), prefix))
+                return true;
+        } else if (EqualsIgnoringAsciiCase(name, key)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+const std::string* FindAttribute(const AttributeList& attributes, std::string_view name) {
+    for (const Attribute& attribute : attributes)
+        if (EqualsIgnoringAsciiCase(attribute.name, name)) return &attribute.value;
+    return nullptr;
+}
+
+AttributeList ParseManifest(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+
+    // Physical lines joined into logical ones first: tools fold after 72
+    // bytes, also in the middle of a UTF-8 sequence.
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = start;
+        while (end < bytes.size() && !IsLineBreak(static_cast<unsigned char>(bytes[end]))) ++end;
+        const std::string_view line = bytes.substr(start, end - start);
+        if (line.empty()) break;
+        if (line.front() == ' ') {
+            if (!lines.empty()) lines.back() += line.substr(1);
+        } else {
+            lines.emplace_back(line);
+        }
+        start = end;
+        if (start < bytes.size())
+            start += (bytes[start] == '\r' && start + 1 < bytes.size() && bytes[start + 1] == '\n') ? 2 : 1;
+    }
+
+    bool utf8 = true;
+    for (const std::string& line : lines) utf8 = utf8 && IsValidUtf8(line);
+
+    AttributeList attributes;
+    for (const std::string& line : lines) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string name = Trimmed(std::string_view(line).substr(0, colon));
+        if (!IsManifestName(name)) continue;
+        std::string value = Trimmed(std::string_view(line).substr(colon + 1));
+        if (!utf8) {
+            value = Windows1252ToUtf8(value);
+        }
+        attributes.push_back({std::move(name), std::move(value)});
+    }
+    return attributes;
+}
+
+JadAttributes ParseJad(std::string_view bytes) {
+    const JadLayout layout = DetectLayout(bytes);
+    const std::string_view body = bytes.substr(layout.bomSize);
+    std::string text;
+    switch (layout.encoding) {
+        case JadEncoding::Utf16LittleEndian: text = Utf16ToUtf8(body, false); break;
+        case JadEncoding::Utf16BigEndian: text = Utf16ToUtf8(body, true); break;
+        case JadEncoding::Windows1252: text = Windows1252ToUtf8(body); break;
+        case JadEncoding::Utf8: text = body; break;
+    }
+
+    JadAttributes jad;
+    jad.encoding = layout.encoding;
+    ScanJadLines(
+        text.size(), [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); },
+        [&](const JadLine& line) {
+            jad.attributes.push_back({text.substr(line.nameBegin, line.nameEnd - line.nameBegin),
+                                      text.substr(line.valueBegin, line.valueEnd - line.valueBegin)});
+        });
+    return jad;
+}
+
+MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std::uint64_t jarSize) {
+    const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
+    if (midlet == nullptr || midlet->empty()) return {std::nullopt, std::string(kNoMidletMessage)};
+
+    std::string jad;
+    std::set<std::string> written;
+    for (const Attribute& attribute : manifest) {
+        if (IsBuildToolKey(attribute.name) || EqualsIgnoringAsciiCase(attribute.name, kJarUrlKey) ||
+            EqualsIgnoringAsciiCase(attribute.name, kJarSizeKey))
+            continue;
+        // A second value under the same name is one a phone would not see.
+        if (!written.insert(LowerAscii(attribute.name)).second) continue;
+        jad += attribute.name + ": " + attribute.value + "\r\n";
+    }
+    jad += std::string(kJarUrlKey) + ": " + std::string(jarFileName) + "\r\n";
+    jad += std::string(kJarSizeKey) + ": " + std::to_string(jarSize) + "\r\n";
+    return {std::move(jad), {}};
+}
+
+MadeJad MakeJad(const JarReading& jar, std::string_view jarFileName, std::uint64_t jarSize) {
+    if (!jar.contents) return {std::nullopt, jar.problem};
+    if (!jar.contents->manifest) return {std::nullopt, std::string(kNoManifestMessage)};
+    return MakeJad(ParseManifest(*jar.contents->manifest), jarFileName, jarSize);
+}
+
+std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
+    const JadLayout layout = DetectLayout(jadBytes);
+    const std::size_t width = IsUtf16(layout.encoding) ? 2 : 1;
+    const bool bigEndian = layout.encoding == JadEncoding::Utf16BigEndian;
+    const std::string_view body = jadBytes.substr(layout.bomSize);
+    const std::size_t count = body.size() / width;
+
+    auto unit = [&](std::size_t i) -> char32_t {
+        if (width == 1) return static_cast<unsigned char>(body[i]);
+        const auto first = static_cast<unsigned char>(body[2 * i]);
+        const auto second = static_cast<unsigned char>(body[2 * i + 1]);
+        return bigEndian ? static_cast<char32_t>(first << 8 | second) : static_cast<char32_t>(second << 8 | first);
+    };
+    auto encode = [&](std::string_view ascii) {
+        std::string out;
+        for (const char c : ascii) {
+            if (width == 2 && bigEndian) out += '\0';
+            out += c;
+            if (width == 2 && !bigEndian) out += '\0';
+        }
+        return out;
+    };
+    auto isSizeKey = [&](const JadLine& line) {
+        if (line.nameEnd - line.nameBegin != kJarSizeKey.size()) return false;
+        for (std::size_t i = 0; i < kJarSizeKey.size(); ++i) {
+            char32_t c = unit(line.nameBegin + i);
+            if (c >= 'a' && c <= 'z') c = c - 'a' + 'A';
+            char32_t expected = static_cast<unsigned char>(kJarSizeKey[i]);
+            if (expected >= 'a' && expected <= 'z') expected = expected - 'a' + 'A';
+            if (c != expected) return false;
+        }
+        return true;
+    };
+
+    const std::string digits = std::to_string(jarSize);
+    std::string out(jadBytes.substr(0, layout.bomSize));
+    std::size_t copied = 0;  // code units of the body already in `out`
+    bool replaced = false;
+    ScanJadLines(count, unit, [&](const JadLine& line) {
+        if (!isSizeKey(line)) return;
+        out += body.substr(copied * width, (line.valueBegin - copied) * width);
+        out += encode(digits);
+        copied = line.valueEnd;
+        replaced = true;
+    });
+    out += body.substr(copied * width, (count - copied) * width);
+
+    if (!replaced) {
+        std::string lineEnd = "\r\n";
+        for (std::size_t i = 0; i < count; ++i) {
+            if (unit(i) == '\n') {
+                lineEnd = "\n";
+                break;
+            }
+            if (unit(i) == '\r') {
+                lineEnd = (i + 1 < count && unit(i + 1) == '\n') ? "\r\n" : "\r";
+                break;
+            }
+        }
+        if (count > 0 && !IsLineBreak(unit(count - 1))) out += encode(lineEnd);
+        out += encode(std::string(kJarSizeKey) + ": " + digits + lineEnd);
+    }
+    out += body.substr(count * width);  // an odd last byte of UTF-16 stays last
+    return out;
+}
+
+}  // namespace kestrane

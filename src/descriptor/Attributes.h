@@ -1,0 +1,87 @@
+// The attributes of a suite: the main section of a JAR's manifest and the
+// lines of a JAD, both as UTF-8 name/value pairs; a JAD made from a
+// manifest; and a JAD's MIDlet-Jar-Size set to the JAR's real size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "descriptor/JarArchive.h"
+
+namespace kestrane {
+
+struct Attribute {
+    std::string name;
+    std::string value;
+    friend bool operator==(const Attribute&, const Attribute&) = default;
+};
+
+using AttributeList = std::vector<Attribute>;
+
+// The value of the first attribute called `name`, compared without regard
+// to ASCII case as phones and JAR tools compare them; null when none is.
+const std::string* FindAttribute(const AttributeList& attributes, std::string_view name);
+
+// The main section of a manifest, in its order. Lines end in CR LF, LF or
+// CR; a line that starts with a space continues the one before (the space
+// itself is dropped); the section ends at the first empty line. Spaces after
+// the colon and at the end of a value are dropped; lines without a colon or
+// whose name is not made of letters, digits, '-' and '_' are skipped. A UTF-8 byte order mark is dropped; a manifest that is
+// not UTF-8 is read as Windows-1252.
+AttributeList ParseManifest(std::string_view bytes);
+
+enum class JadEncoding { Utf8, Windows1252, Utf16LittleEndian, Utf16BigEndian };
+
+constexpr bool IsUtf16(JadEncoding encoding) {
+    return encoding == JadEncoding::Utf16LittleEndian || encoding == JadEncoding::Utf16BigEndian;
+}
+
+struct JadAttributes {
+    AttributeList attributes;
+    JadEncoding encoding = JadEncoding::Utf8;
+};
+
+// Every "Name: value" line of a JAD, in its order, as UTF-8. Spaces and tabs
+// around names and values are dropped; lines without a colon or a name are
+// skipped. UTF-16 is recognised by its byte order mark or, without one, by
+// the NULs of the first two characters; a UTF-8 byte order mark is dropped;
+// bytes that are not UTF-8 are read as Windows-1252.
+JadAttributes ParseJad(std::string_view bytes);
+
+// Keys that only the tools that built a JAR write into its manifest; a JAD
+// made from the manifest leaves them out. Compared without regard to case;
+// a key ending in '*' stands for every key that starts with it.
+inline constexpr std::array<std::string_view, 11> kBuildToolKeys = {
+    "Manifest-Version", "Created-By",  "Built-By", "Ant-Version",           "Build-Jdk", "Build-Jdk-Spec",
+    "Archiver-Version", "Bnd-*", "Tool",     "Originally-Created-By", "Class-Path",
+};
+
+inline constexpr std::string_view kNoManifestMessage =
+    "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF).";
+inline constexpr std::string_view kNoMidletMessage =
+    "Das Manifest der JAR-Datei nennt kein MIDlet (MIDlet-1 fehlt); daraus lässt sich keine JAD-Datei erstellen.";
+
+struct MadeJad {
+    std::optional<std::string> jad;  // UTF-8, "Name: value" lines ending in CR LF
+    std::string problem;             // when there is none: why, in German
+};
+
+// The manifest's attributes without the build tools' keys and without any
+// MIDlet-Jar-URL or MIDlet-Jar-Size, each name once (its first value), then
+// MIDlet-Jar-URL (the JAR's file name) and MIDlet-Jar-Size. A manifest
+// without MIDlet-1 makes no JAD.
+MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std::uint64_t jarSize);
+
+// The same from a read JAR: its reading problem, or no manifest, make no JAD.
+MadeJad MakeJad(const JarReading& jar, std::string_view jarFileName, std::uint64_t jarSize);
+
+// The JAD's bytes with the value of every MIDlet-Jar-Size line replaced by
+// `jarSize`; without such a line, one is added at the end with the JAD's
+// own line end. Everything else stays byte for byte, in the JAD's encoding.
+std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize);
+
+}  // namespace kestrane

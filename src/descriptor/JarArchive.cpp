@@ -1,0 +1,203 @@
+#include "descriptor/JarArchive.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+#include "descriptor/TextEncoding.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr std::uint32_t kEndSignature = 0x06054b50;
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr std::uint32_t kCentralSignature = 0x02014b50;
+constexpr std::uint32_t kLocalSignature = 0x04034b50;
+constexpr std::size_t kEndSize = 22;
+constexpr std::size_t kZip64LocatorSize = 20;
+constexpr std::size_t kCentralSize = 46;
+constexpr std::size_t kLocalSize = 30;
+constexpr std::size_t kMaxCommentSize = 0xFFFF;
+constexpr std::uint16_t kEncryptedFlag = 1;
+constexpr std::uint16_t kStored = 0;
+constexpr std::uint16_t kDeflated = 8;
+// Deflate grows incompressible data by five bytes per stored block of at
+// most 64 KiB; anything bigger than this cannot inflate to the cap.
+constexpr std::uint64_t kMaxCompressedManifest = kMaxManifestSize + kMaxManifestSize / 1024 + 64;
+
+// Ends the reading with the reason for the user.
+struct Refusal {
+    std::string text;
+};
+
+std::uint16_t U16(std::string_view b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+std::uint32_t U32(std::string_view b, std::size_t at) {
+    return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
+}
+
+struct ManifestEntry {
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::uint32_t crc = 0;
+    std::uint32_t compressedSize = 0;
+    std::uint32_t size = 0;
+    std::uint32_t localOffset = 0;
+    std::string name;
+};
+
+struct Directory {
+    std::uint64_t offset = 0;  // where the central directory starts; all entry data lie before it
+    std::uint64_t size = 0;
+    std::uint16_t entries = 0;
+};
+
+Directory FindDirectory(ByteSource& source) {
+    const std::uint64_t fileSize = source.Size();
+    // A JAR cut short loses its end record but keeps its first entry.
+    auto refuseWithoutEnd = [&]() {
+        const bool zipStart = fileSize >= 4 && U32(source.Read(0, 4), 0) == kLocalSignature;
+        return Refusal{std::string(zipStart ? kJarDamagedMessage : kJarNotZipMessage)};
+    };
+    if (fileSize < kEndSize) throw refuseWithoutEnd();
+    const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize));
+    const std::uint64_t tailStart = fileSize - tailSize;
+    const std::string tail = source.Read(tailStart, tailSize);
+
+    // The end record whose comment ends with the file; failing that, for a
+    // file with bytes appended, the one closest to the end whose comment
+    // fits. A comment may itself hold the signature.
+    std::optional<std::size_t> found, fitting;
+    for (std::size_t i = tailSize - kEndSize + 1; i-- > 0 && !found;) {
+        if (U32(tail, i) != kEndSignature) continue;
+        const std::size_t end = i + kEndSize + U16(tail, i + 20);
+        if (end == tailSize) found = i;
+        else if (end < tailSize && !fitting) fitting = i;
+    }
+    if (!found) found = fitting;
+    if (!found) throw refuseWithoutEnd();
+    const std::size_t pos = *found;
+    const std::uint64_t endOffset = tailStart + pos;
+
+    Directory directory;
+    directory.entries = U16(tail, pos + 10);
+    directory.size = U32(tail, pos + 12);
+    directory.offset = U32(tail, pos + 16);
+    bool zip64 = directory.entries == 0xFFFF || directory.size == 0xFFFFFFFF || directory.offset == 0xFFFFFFFF;
+    if (!zip64 && endOffset >= kZip64LocatorSize) {
+        const std::uint64_t locator = endOffset - kZip64LocatorSize;
+        const std::string signature =
+            locator >= tailStart ? tail.substr(static_cast<std::size_t>(locator - tailStart), 4) : source.Read(locator, 4);
+        zip64 = U32(signature, 0) == kZip64LocatorSignature;
+    }
+    if (zip64) throw Refusal{std::string(kJarZip64Message)};
+    if (U16(tail, pos + 4) != 0 || U16(tail, pos + 6) != 0 || U16(tail, pos + 8) != directory.entries)
+        throw Refusal{std::string(kJarMultiPartMessage)};
+    if (directory.size > kMaxDirectorySize) throw Refusal{std::string(kJarDirectoryTooLargeMessage)};
+    if (directory.offset + directory.size > endOffset || directory.entries * std::uint64_t{kCentralSize} > directory.size)
+        throw Refusal{std::string(kJarDamagedMessage)};
+    return directory;
+}
+
+std::string Inflate(std::string& compressed, std::uint32_t size) {
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    stream.next_in = reinterpret_cast<Bytef*>(compressed.data());
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    // The output grows with what really comes out, up to one byte more than
+    // declared, so that a longer stream shows.
+    constexpr std::size_t kStep = 64 * 1024;
+    const std::size_t limit = std::size_t{size} + 1;
+    std::string out;
+    int result = Z_OK;
+    while (result == Z_OK && stream.total_out < limit) {
+        const std::size_t produced = stream.total_out;
+        out.resize(std::min(limit, produced + kStep));
+        stream.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+        stream.avail_out = static_cast<uInt>(out.size() - produced);
+        result = inflate(&stream, Z_NO_FLUSH);
+    }
+    const uLong produced = stream.total_out;
+    inflateEnd(&stream);
+    if (result != Z_STREAM_END || produced != size) throw Refusal{std::string(kManifestDamagedMessage)};
+    out.resize(size);
+    return out;
+}
+
+std::string ReadManifest(ByteSource& source, const ManifestEntry& entry, const Directory& directory) {
+    if (entry.flags & kEncryptedFlag) throw Refusal{std::string(kManifestEncryptedMessage)};
+    if (entry.method != kStored && entry.method != kDeflated)
+        throw Refusal{std::string(kManifestMethodMessage) + std::to_string(entry.method) + ")."};
+    if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
+        throw Refusal{std::string(kJarZip64Message)};
+    if (entry.size > kMaxManifestSize) throw Refusal{std::string(kManifestTooLargeMessage)};
+    if (entry.compressedSize > kMaxCompressedManifest ||
+        (entry.method == kStored && entry.compressedSize != entry.size))
+        throw Refusal{std::string(kManifestDamagedMessage)};
+
+    const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + entry.name.size();
+    if (nameEnd > directory.offset) throw Refusal{std::string(kJarDamagedMessage)};
+    const std::string local = source.Read(entry.localOffset, static_cast<std::size_t>(nameEnd - entry.localOffset));
+    if (U32(local, 0) != kLocalSignature || std::size_t{U16(local, 26)} != entry.name.size() ||
+        local.compare(kLocalSize, std::string::npos, entry.name) != 0)
+        throw Refusal{std::string(kJarDamagedMessage)};
+    const std::uint64_t dataStart = nameEnd + U16(local, 28);
+    if (dataStart + entry.compressedSize > directory.offset) throw Refusal{std::string(kJarDamagedMessage)};
+
+    std::string data = source.Read(dataStart, entry.compressedSize);
+    std::string manifest = entry.method == kStored ? std::move(data) : Inflate(data, entry.size);
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(manifest.data()),
+                            static_cast<uInt>(manifest.size()));
+    if (crc != entry.crc) throw Refusal{std::string(kManifestDamagedMessage)};
+    return manifest;
+}
+
+JarContents ReadContents(ByteSource& source) {
+    const Directory directory = FindDirectory(source);
+    const std::string central = source.Read(directory.offset, static_cast<std::size_t>(directory.size));
+
+    JarContents contents;
+    contents.entries.reserve(directory.entries);
+    std::optional<ManifestEntry> manifest;
+    std::size_t pos = 0;
+    for (std::uint16_t i = 0; i < directory.entries; ++i) {
+        if (central.size() - pos < kCentralSize || U32(central, pos) != kCentralSignature)
+            throw Refusal{std::string(kJarDamagedMessage)};
+        const std::size_t nameLength = U16(central, pos + 28);
+        const std::size_t recordSize = kCentralSize + nameLength + U16(central, pos + 30) + U16(central, pos + 32);
+        if (central.size() - pos < recordSize) throw Refusal{std::string(kJarDamagedMessage)};
+        std::string name = central.substr(pos + kCentralSize, nameLength);
+        if (!manifest && EqualsIgnoringAsciiCase(name, kManifestName)) {
+            manifest = ManifestEntry{U16(central, pos + 8),  U16(central, pos + 10), U32(central, pos + 16),
+                                     U32(central, pos + 20), U32(central, pos + 24), U32(central, pos + 42),
+                                     name};
+        }
+        contents.entries.push_back(std::move(name));
+        pos += recordSize;
+    }
+    if (manifest) contents.manifest = ReadManifest(source, *manifest, directory);
+    return contents;
+}
+
+}  // namespace
+
+std::string MemorySource::Read(std::uint64_t offset, std::size_t length) {
+    if (offset > bytes_.size() || length > bytes_.size() - offset)
+        throw std::out_of_range("read outside the bytes in memory");
+    return std::string(bytes_.substr(static_cast<std::size_t>(offset), length));
+}
+
+JarReading ReadJar(ByteSource& source) {
+    try {
+        return JarReading{ReadContents(source), {}};
+    } catch (const Refusal& refusal) {
+        return JarReading{std::nullopt, refusal.text};
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,28 @@
+// Text as suites bring it: manifests in UTF-8, JADs in UTF-8, in the ANSI
+// code page of whoever typed them, or in UTF-16 when an editor chose so.
+// Everything the program compares is first brought to UTF-8 here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrane {
+
+// Names of attributes and ZIP entries are ASCII in practice; the other bytes
+// compare as they are.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
+// Windows-1252 to UTF-8. The five bytes the code page leaves undefined
+// become the control characters of the same number, as Windows maps them.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+// UTF-16 code units to UTF-8; a lone surrogate becomes U+FFFD and an odd
+// last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+
+void AppendUtf8(std::string& out, char32_t code);
+
+}  // namespace kestrane

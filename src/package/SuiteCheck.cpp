@@ -1,0 +1,141 @@
+#include "package/SuiteCheck.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "descriptor/Attributes.h"
+
+namespace kestrane {
+
+namespace {
+
+// A value quoted in a message box is cut here, between two characters.
+constexpr std::size_t kMaxQuotedCharacters = 60;
+
+std::string Quoted(std::string_view value) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
+        if (++characters > kMaxQuotedCharacters) return "„" + std::string(value.substr(0, i)) + "…“";
+    }
+    return "„" + std::string(value) + "“";
+}
+
+std::string Trimmed(std::string_view text) {
+    const std::size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos) return {};
+    return std::string(text.substr(begin, text.find_last_not_of(" \t") - begin + 1));
+}
+
+// The comma-separated fields of MIDlet-1: name, icon, class.
+std::vector<std::string> MidletFields(std::string_view value) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = value.find(',', start);
+        fields.push_back(Trimmed(value.substr(start, comma == std::string_view::npos ? comma : comma - start)));
+        if (comma == std::string_view::npos) return fields;
+        start = comma + 1;
+    }
+}
+
+std::optional<std::uint64_t> ParseSize(std::string_view value) {
+    if (value.empty() || value.size() > 19) return std::nullopt;  // 19 digits always fit
+    std::uint64_t size = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9') return std::nullopt;
+        size = size * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return size;
+}
+
+bool HasEntry(const std::vector<std::string>& entries, std::string_view name) {
+    return std::find(entries.begin(), entries.end(), name) != entries.end();
+}
+
+void CheckJarSize(const AttributeList& jad, std::uint64_t jarSize, SuiteFindings& out) {
+    const std::string* value = FindAttribute(jad, "MIDlet-Jar-Size");
+    const std::string size = std::to_string(jarSize);
+    if (value == nullptr) {
+        out.findings.push_back({FindingKind::JarSizeMissing,
+                                "In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist " + size +
+                                    " Bytes groß. Im Paket wird der Wert ergänzt, die JAD-Datei selbst bleibt "
+                                    "unverändert."});
+    } else if (ParseSize(*value) != jarSize) {
+        out.findings.push_back({FindingKind::JarSizeDiffers,
+                                "MIDlet-Jar-Size ist in der JAD-Datei " + Quoted(*value) + ", die JAR-Datei ist aber " +
+                                    size +
+                                    " Bytes groß. Im Paket wird der Wert berichtigt, die JAD-Datei selbst bleibt "
+                                    "unverändert."});
+    } else {
+        return;
+    }
+    out.correctedJarSize = jarSize;
+}
+
+void CompareWithManifest(const AttributeList& jad, const AttributeList& manifest, SuiteFindings& out) {
+    for (const std::string_view key : {"MIDlet-Name", "MIDlet-Version", "MIDlet-Vendor"}) {
+        const std::string* ours = FindAttribute(jad, key);
+        const std::string* theirs = FindAttribute(manifest, key);
+        if (ours == nullptr || theirs == nullptr || *ours == *theirs) continue;
+        out.findings.push_back({FindingKind::AttributeDiffers, std::string(key) + " ist in der JAD-Datei " +
+                                                                   Quoted(*ours) + ", im Manifest der JAR-Datei aber " +
+                                                                   Quoted(*theirs) + "."});
+    }
+}
+
+void CheckMidletEntries(const AttributeList& jad, const std::vector<std::string>& entries, SuiteFindings& out) {
+    const std::string* midlet = FindAttribute(jad, "MIDlet-1");
+    if (midlet == nullptr) return;  // today's input checks already refuse such a JAD
+    const std::vector<std::string> fields = MidletFields(*midlet);
+    if (fields.size() >= 3 && !fields[2].empty()) {
+        std::string entry = fields[2];
+        std::replace(entry.begin(), entry.end(), '.', '/');
+        entry += ".class";
+        if (!HasEntry(entries, entry))
+            out.findings.push_back({FindingKind::ClassMissing, "Die Klasse " + Quoted(fields[2]) +
+                                                                   " aus MIDlet-1 fehlt in der JAR-Datei (" +
+                                                                   Quoted(entry) + ")."});
+    }
+    if (fields.size() >= 2 && !fields[1].empty()) {
+        const std::string& icon = fields[1];
+        const bool found = HasEntry(entries, icon) || (icon.front() == '/' && HasEntry(entries, icon.substr(1)));
+        if (!found)
+            out.findings.push_back(
+                {FindingKind::IconMissing, "Das Symbol " + Quoted(icon) + " aus MIDlet-1 fehlt in der JAR-Datei."});
+    }
+}
+
+}  // namespace
+
+SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile) {
+    SuiteFindings out;
+    if (sameFile) {
+        out.findings.push_back({FindingKind::SameFile, "JAR-Datei und JAD-Datei sind dieselbe Datei."});
+        return out;
+    }
+    const JadAttributes jad = ParseJad(jadBytes);
+    if (!jar.contents)
+        out.findings.push_back({FindingKind::JarUnreadable, jar.problem});
+    else if (!jar.contents->manifest)
+        out.findings.push_back({FindingKind::NoManifest, std::string(kNoManifestMessage)});
+
+    CheckJarSize(jad.attributes, jarSize, out);
+    if (jar.contents) {
+        if (jar.contents->manifest) CompareWithManifest(jad.attributes, ParseManifest(*jar.contents->manifest), out);
+        CheckMidletEntries(jad.attributes, jar.contents->entries, out);
+    }
+    if (IsUtf16(jad.encoding))
+        out.findings.push_back({FindingKind::JadIsUtf16,
+                                "Die JAD-Datei ist in UTF-16 gespeichert; im Paket muss sie UTF-8 sein (java.utf)."});
+    return out;
+}
+
+std::string FindingsQuestion(const std::vector<Finding>& findings) {
+    std::string text = "Vor dem Erstellen ist aufgefallen:\n";
+    for (const Finding& finding : findings) text += "\n• " + finding.text;
+    text += "\n\nTrotzdem erstellen?";
+    return text;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,48 @@
+// What is checked before a package is written: whether the JAD describes
+// the JAR it goes with, the way the phone checks it on installation (a
+// wrong size, differing attributes, a missing class or icon). The findings
+// are for the user to weigh; none of them stops the build on its own.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "descriptor/JarArchive.h"
+
+namespace kestrane {
+
+enum class FindingKind {
+    SameFile,          // the JAR and the JAD are one file; nothing else is checked then
+    JarUnreadable,     // not a ZIP archive the program can read; the text says why
+    NoManifest,        // no META-INF/MANIFEST.MF
+    JarSizeMissing,    // the JAD has no MIDlet-Jar-Size
+    JarSizeDiffers,    // MIDlet-Jar-Size is not the JAR's size (or not a number)
+    AttributeDiffers,  // MIDlet-Name, MIDlet-Version or MIDlet-Vendor differ from the manifest's
+    ClassMissing,      // no .class entry for the class of MIDlet-1
+    IconMissing,       // no entry for the icon of MIDlet-1
+    JadIsUtf16,        // the package member must be UTF-8
+};
+
+struct Finding {
+    FindingKind kind;
+    std::string text;  // German, one or two sentences for the user
+};
+
+struct SuiteFindings {
+    std::vector<Finding> findings;  // empty: nothing to ask, the build runs as always
+    // The MIDlet-Jar-Size the package's copy of the JAD needs (see
+    // ReplaceJarSize); none when the JAD's own value is right.
+    std::optional<std::uint64_t> correctedJarSize;
+};
+
+// `jar` is the JAR read with ReadJar, `jarSize` its size in bytes.
+SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile);
+
+// The text of the box that asks whether to build anyway: every finding,
+// then "Trotzdem erstellen?".
+std::string FindingsQuestion(const std::vector<Finding>& findings);
+
+}  // namespace kestrane
