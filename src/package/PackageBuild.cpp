@@ -4,6 +4,7 @@
 #include <utility>
 #include <variant>
 
+#include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
 #include "package/BatchFile.h"
 #include "package/Wait.h"
@@ -47,21 +48,11 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
 // Everything that can be found wrong before a file is written; the message
 // for the user, or what the build needs.
 std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system, bool direct) {
-    if (IsBlank(request.jar) || IsBlank(request.jad)) return std::string(kNoJarOrJadMessage);
-    if (IsBlank(request.stj)) return std::string(kNoStjMessage);
+    if (std::optional<std::string> refusal = CheckRequest(request, system)) return std::move(*refusal);
     std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
-    if (!iniBytes) return std::string(kIniNotAnsiMessage);
-    // The archiver would overwrite an input with the package, or find it
-    // locked; either way the user's file is at stake.
-    const std::pair<std::string_view, const std::string*> inputs[] = {
-        {"JAR", &request.jar}, {"JAD", &request.jad}, {"OBJ", &request.obj}};
-    for (const auto& [name, path] : inputs) {
-        if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputMessage(name);
-    }
-    if (!system.Stamp(BatchFolder(request.rar) + "rar.exe").exists) return NoArchiverMessage(request.rar);
 
     Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
-                      std::move(*iniBytes), {}, {}, {}, {}, {}};
+                      std::move(iniBytes).value_or(""), {}, {}, {}, {}, {}};
     const std::string rarFolder = BatchFolder(request.rar);
     prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
     // A relative STJ path means the program's current folder, as it does for
@@ -92,7 +83,10 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
     const Members& members = prepared.members;
     system.WriteWholeFile(members.ini, prepared.iniBytes);
     system.CopyOver(request.jar, members.jah);
-    system.CopyOver(request.jad, members.utf);
+    if (request.correctedJarSize)
+        system.WriteWholeFile(members.utf, ReplaceJarSize(system.ReadWholeFile(request.jad), *request.correctedJarSize));
+    else
+        system.CopyOver(request.jad, members.utf);
     if (!members.obj.empty()) system.CopyOver(request.obj, members.obj);
 }
 
@@ -172,6 +166,21 @@ std::string NoArchiverMessage(std::string_view rarPath) {
     if (IsBlank(rarPath)) return "rar.exe ist nicht angegeben. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
     return "Im Ordner „" + BatchFolder(rarPath) +
            "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+}
+
+std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPort& system) {
+    if (IsBlank(request.jar) || IsBlank(request.jad)) return std::string(kNoJarOrJadMessage);
+    if (IsBlank(request.stj)) return std::string(kNoStjMessage);
+    if (!system.ToAnsi(request.iniText)) return std::string(kIniNotAnsiMessage);
+    // The archiver would overwrite an input with the package, or find it
+    // locked; either way the user's file is at stake.
+    const std::pair<std::string_view, const std::string*> inputs[] = {
+        {"JAR", &request.jar}, {"JAD", &request.jad}, {"OBJ", &request.obj}};
+    for (const auto& [name, path] : inputs) {
+        if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputMessage(name);
+    }
+    if (!system.Stamp(BatchFolder(request.rar) + "rar.exe").exists) return NoArchiverMessage(request.rar);
+    return std::nullopt;
 }
 
 bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& before, const FileStamp& after) {

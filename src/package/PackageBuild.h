@@ -43,6 +43,9 @@ struct PackageRequest {
     // own folders cannot be written (a program installed for all users,
     // rar.exe in a protected folder); empty for none.
     std::string userFolder;
+    // The JAR's real size, when the package's copy of the JAD must say so
+    // instead of what the user's JAD says; the user's JAD stays as it is.
+    std::optional<std::uint64_t> correctedJarSize;
 };
 
 struct BuildOptions {
@@ -82,6 +85,10 @@ struct Outcome {
 // Success needs the archiver's word and the file to prove it: an exit code
 // of 0, and an STJ file that exists and was created or changed by the build.
 bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& before, const FileStamp& after);
+
+// The checks made before anything is written: the message that refuses the
+// request, or nothing when it can be built.
+std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPort& system);
 
 // Checks the request, stages the members, writes and runs the batch file,
 // waits for the archiver and judges the result. Nothing is written when the

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "descriptor/JarArchive.h"
+
 namespace kestrane {
 
 // What a file's existence, size and last write were at one moment.
@@ -40,6 +42,8 @@ public:
     virtual std::string ReadWholeFile(const std::string& path) = 0;
     // Creates or overwrites the file with exactly these bytes.
     virtual void WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
+    // The file for reading parts of it, as the JAR reader does.
+    virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
     // Copies byte for byte, overwriting.
     virtual void CopyOver(const std::string& from, const std::string& to) = 0;
     // Deletes, not forced: a read-only file stays and the call throws.

@@ -38,7 +38,44 @@ private:
     UniqueHandle process_;
 };
 
+// A file open for reading parts of it; the JAR reader asks for its
+// directory and its manifest only.
+class FileSource final : public ByteSource {
+public:
+    FileSource(UniqueHandle file, std::uint64_t size, std::string path)
+        : file_(std::move(file)), size_(size), path_(std::move(path)) {}
+
+    std::uint64_t Size() override { return size_; }
+
+    std::string Read(std::uint64_t offset, std::size_t length) override {
+        std::string bytes(length, '\0');
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD read = 0;
+        if (length > 0 && (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
+            throw SystemError("Die Datei " + Quoted(path_) + " konnte nicht gelesen werden.",
+                              read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
+        return bytes;
+    }
+
+private:
+    UniqueHandle file_;
+    std::uint64_t size_;
+    std::string path_;
+};
+
 }  // namespace
+
+std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path) {
+    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) throw SystemError(context, GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(context, GetLastError());
+    return std::make_unique<FileSource>(std::move(file), static_cast<std::uint64_t>(size.QuadPart), path);
+}
 
 std::string Win32System::ReadWholeFile(const std::string& path) {
     const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";

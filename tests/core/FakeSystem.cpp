@@ -116,6 +116,30 @@ void FakeSystem::CopyOver(const std::string& from, const std::string& to) {
     writtenAt[to] = now.count();
 }
 
+namespace {
+
+// A copy of a file's bytes, read through the JAR reader's interface.
+class CopiedSource final : public ByteSource {
+public:
+    explicit CopiedSource(std::string bytes) : bytes_(std::move(bytes)), view_(bytes_) {}
+    std::uint64_t Size() override { return view_.Size(); }
+    std::string Read(std::uint64_t offset, std::size_t length) override { return view_.Read(offset, length); }
+
+private:
+    std::string bytes_;
+    MemorySource view_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> FakeSystem::OpenForReading(const std::string& path) {
+    Add("open " + path);
+    Fail("open " + path);
+    const auto it = files.find(path);
+    if (it == files.end()) throw AppError("Die Datei " + path + " konnte nicht gelesen werden.", 2, "nicht gefunden");
+    return std::make_unique<CopiedSource>(it->second);
+}
+
 void FakeSystem::CreateFolder(const std::string& folder) {
     Add("create " + folder);
     Fail("create " + folder);

@@ -1,0 +1,36 @@
+// The files of one suite as the user names them: finding a JAD for a JAR
+// and a JAR for a JAD, making a JAD from a JAR alone, and checking a suite
+// before its package is built.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "descriptor/Attributes.h"
+#include "package/PackageBuild.h"
+#include "package/SuiteCheck.h"
+#include "package/SystemPort.h"
+
+namespace kestrane {
+
+// The file name at the end of a path, and the path without its extension.
+std::string FileNameOf(const std::string& path);
+std::string WithoutExtension(const std::string& path);
+
+// The JAD of the same base name in the JAR's folder, if there is one.
+std::optional<std::string> PartnerJad(const std::string& jarPath, SystemPort& system);
+
+// The file the JAD's MIDlet-Jar-URL names, when that is a plain file name
+// of a file next to the JAD; else the JAR of the JAD's base name beside it.
+// A JAD that cannot be read has no partner.
+std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& system);
+
+// A JAD for the JAR from its manifest (see MakeJad), naming the JAR by its
+// file name and real size. Throws AppError when the JAR cannot be opened.
+MadeJad JadFromJar(const std::string& jarPath, SystemPort& system);
+
+// What the checks find in the request's JAD and JAR. Throws AppError when
+// either cannot be read.
+SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system);
+
+}  // namespace kestrane
