@@ -1,6 +1,7 @@
 #include "package/SuiteFiles.h"
 
 #include "descriptor/Text.h"
+#include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/BatchFile.h"
 
@@ -37,6 +38,19 @@ std::string WithoutExtension(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || dot < NameStart(path)) return path;
     return path.substr(0, dot);
+}
+
+FileRole RoleOfFile(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    if (EqualsIgnoringAsciiCase(name, "rar.exe")) return FileRole::Archiver;
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return FileRole::Unknown;
+    const std::string_view extension = std::string_view(name).substr(dot);
+    const std::pair<std::string_view, FileRole> roles[] = {
+        {".jad", FileRole::Jad}, {".jar", FileRole::Jar}, {".obj", FileRole::Obj}, {".stj", FileRole::Stj}};
+    for (const auto& [ending, role] : roles)
+        if (EqualsIgnoringAsciiCase(extension, ending)) return role;
+    return FileRole::Unknown;
 }
 
 std::optional<std::string> PartnerJad(const std::string& jarPath, SystemPort& system) {

@@ -17,6 +17,11 @@ namespace kestrane {
 std::string FileNameOf(const std::string& path);
 std::string WithoutExtension(const std::string& path);
 
+// Which field a file handed to the program (dropped on its window or named
+// on its command line) goes to, by its extension without regard to case.
+enum class FileRole { Jad, Jar, Obj, Stj, Archiver, Unknown };
+FileRole RoleOfFile(const std::string& path);
+
 // The JAD of the same base name in the JAR's folder, if there is one.
 std::optional<std::string> PartnerJad(const std::string& jarPath, SystemPort& system);
 

@@ -136,6 +136,20 @@ private:
     HGDIOBJ old_;
 };
 
+// A hook of this thread for the lifetime of the scope.
+class ScopedHook {
+public:
+    ScopedHook(int type, HOOKPROC procedure) : hook_(SetWindowsHookExW(type, procedure, nullptr, GetCurrentThreadId())) {}
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+    ~ScopedHook() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+    }
+
+private:
+    HHOOK hook_;
+};
+
 // A COM interface pointer the program holds; released with its owner.
 template <typename T>
 class ComPtr {

@@ -38,6 +38,10 @@ private:
     UniqueHandle process_;
 };
 
+std::string CannotReadMessage(const std::string& path) {
+    return "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
+}
+
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.
 class FileSource final : public ByteSource {
@@ -54,7 +58,7 @@ public:
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD read = 0;
         if (length > 0 && (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
-            throw SystemError("Die Datei " + Quoted(path_) + " konnte nicht gelesen werden.",
+            throw SystemError(CannotReadMessage(path_),
                               read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
         return bytes;
     }
@@ -65,27 +69,28 @@ private:
     std::string path_;
 };
 
+// An existing file opened for reading, and its size.
+std::pair<UniqueHandle, std::uint64_t> OpenToRead(const std::string& path) {
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) throw SystemError(CannotReadMessage(path), GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(CannotReadMessage(path), GetLastError());
+    return {std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
+}
+
 }  // namespace
 
 std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path) {
-    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) throw SystemError(context, GetLastError());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(context, GetLastError());
-    return std::make_unique<FileSource>(std::move(file), static_cast<std::uint64_t>(size.QuadPart), path);
+    auto [file, size] = OpenToRead(path);
+    return std::make_unique<FileSource>(std::move(file), size, path);
 }
 
 std::string Win32System::ReadWholeFile(const std::string& path) {
-    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) throw SystemError(context, GetLastError());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(context, GetLastError());
-    if (size.QuadPart > DescriptorBuffer::kMaxLength) throw SystemError(context, ERROR_FILE_TOO_LARGE);
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    const std::string context = CannotReadMessage(path);
+    auto [file, size] = OpenToRead(path);
+    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw SystemError(context, ERROR_FILE_TOO_LARGE);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
     DWORD read = 0;
     if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
         throw SystemError(context, GetLastError());
@@ -181,7 +186,7 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // A probe that disappears when closed; its name is this process's own.
-    const std::wstring probe = wide + L"kestrane-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring probe = wide + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L".tmp";
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return false;

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "descriptor/Text.h"
 #include "package/IniText.h"
+#include "package/SuiteFiles.h"
 #include "resource.h"
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
@@ -61,10 +63,13 @@ struct SearchButton {
     const wchar_t* filter;  // description and pattern, each ended by a zero
 };
 
+constexpr const wchar_t* kJarFilter = L"JAR-Dateien\0*.jar\0";
+constexpr const wchar_t* kJadFilter = L"JAD-Dateien\0*.jad\0";
+
 constexpr SearchButton kSearchButtons[] = {
     {IDC_CMDSEARCHRAR, IDC_TXTRAR, false, L"rar.exe\0rar.exe\0"},
-    {IDC_CMDSEARCHJAR, IDC_TXTJAR, false, L"JAR-Dateien\0*.jar\0"},
-    {IDC_CMDSEARCHJAD, IDC_TXTJAD, false, L"JAD-Dateien\0*.jad\0"},
+    {IDC_CMDSEARCHJAR, IDC_TXTJAR, false, kJarFilter},
+    {IDC_CMDSEARCHJAD, IDC_TXTJAD, false, kJadFilter},
     {IDC_CMDSEARCHOBJ, IDC_TXTOBJ, false, L"OBJ-Dateien\0*.obj\0"},
     {IDC_CMDSEARCHSTJ, IDC_TXTSTJ, true, L"STJ-Dateien\0*.stj\0"},
 };
@@ -76,6 +81,16 @@ std::wstring ProposedPackagePath(const std::wstring& jad) {
     const std::size_t dot = jad.find_last_of(L'.');
     const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
     return (hasExtension ? jad.substr(0, dot) : jad) + L".stj";
+}
+
+// Names the buttons of a question box in German as it shows.
+LRESULT CALLBACK GermanYesNoButtons(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        SetDlgItemTextW(box, IDYES, L"&Ja");
+        SetDlgItemTextW(box, IDNO, L"&Nein");
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 bool IsEdit(HWND hwnd) {
@@ -143,6 +158,9 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -183,6 +201,7 @@ void frmMain::Form_Initialize() {
 
 void frmMain::OnCreate() {
     CreateControls();
+    DragAcceptFiles(hwnd_, TRUE);
     Form_Load();
 }
 
@@ -264,6 +283,7 @@ void frmMain::OnCommand(int id) {
     case IDC_CMDSEARCHSTJ: cmdSearch_Click(id); break;
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
+    case IDM_FILE_MAKEJAD: mnuFileMakeJad_Click(); break;
     case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
     case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
     case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
@@ -299,34 +319,103 @@ void frmMain::OnEndSession(bool ending) {
     if (ending) Form_QueryUnload();
 }
 
+void frmMain::OnDropFiles(HDROP drop) {
+    std::vector<std::wstring> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        paths.push_back(std::move(path));
+    }
+    DragFinish(drop);
+    // Nothing is taken while a build runs: the fields are its inputs.
+    if (!building_ && IsWindowEnabled(hwnd_)) TakeFiles(paths);
+}
+
+void frmMain::TakeFiles(const std::vector<std::wstring>& paths) {
+    try {
+        TakeFilesInto(paths);
+    } catch (...) {
+        ReportFailure();
+    }
+}
+
+void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
+    std::wstring ignored;
+    for (const std::wstring& path : paths) {
+        int field = 0;
+        switch (RoleOfFile(Narrow(path))) {
+        case FileRole::Jad: field = IDC_TXTJAD; break;
+        case FileRole::Jar: field = IDC_TXTJAR; break;
+        case FileRole::Obj: field = IDC_TXTOBJ; break;
+        case FileRole::Stj: field = IDC_TXTSTJ; break;
+        case FileRole::Archiver: field = IDC_TXTRAR; break;
+        case FileRole::Unknown: break;
+        }
+        if (field) {
+            SetWindowTextW(Control(field), path.c_str());
+        } else {
+            ignored += L"\n" + path.substr(path.find_last_of(L"\\/") + 1);
+        }
+    }
+    PairWithChosenFile(IDC_TXTJAR);
+    PairWithChosenFile(IDC_TXTJAD);
+    if (!ignored.empty())
+        ShowMessage("Diese Dateien wurden nicht übernommen, weil Kestrane mit ihrer Art nichts anfangen kann:" +
+                        Narrow(ignored),
+                    false);
+}
+
 void frmMain::cmdSearch_Click(int buttonId) {
     for (const SearchButton& button : kSearchButtons) {
         if (button.buttonId != buttonId) continue;
-        wchar_t fileName[kFileNameChars] = {};
-        OPENFILENAMEW ofn{};
-        ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = hwnd_;
-        ofn.lpstrFilter = button.filter;
-        ofn.nFilterIndex = 1;
-        ofn.lpstrFile = fileName;
-        ofn.nMaxFile = kFileNameChars;
-        ofn.Flags = button.save ? kSaveFlags : kOpenFlags;
         // The package usually goes beside its JAD, named after it.
-        std::wstring folder;
-        if (buttonId == IDC_CMDSEARCHSTJ) {
-            const std::wstring proposal = ProposedPackagePath(WindowText(Control(IDC_TXTJAD)));
-            const std::size_t nameStart = proposal.find_last_of(L"\\/") + 1;  // 0 without a folder
-            if (!proposal.empty() && proposal.size() - nameStart < kFileNameChars) {
-                folder = proposal.substr(0, nameStart);
-                proposal.copy(fileName, proposal.size() - nameStart, nameStart);
-                if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
-            }
-        }
+        const std::wstring proposal =
+            buttonId == IDC_CMDSEARCHSTJ ? ProposedPackagePath(WindowText(Control(IDC_TXTJAD))) : std::wstring();
+        const std::optional<std::wstring> chosen = AskFileName(button.save, button.filter, proposal);
         // A cancelled dialog empties the field, as it always has.
-        if (!(button.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) fileName[0] = L'\0';
-        SetWindowTextW(Control(button.fieldId), fileName);
+        SetWindowTextW(Control(button.fieldId), chosen.value_or(L"").c_str());
+        if (chosen) PairWithChosenFile(button.fieldId);
         return;
     }
+}
+
+std::optional<std::wstring> frmMain::AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal) {
+    wchar_t fileName[kFileNameChars] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = fileName;
+    ofn.nMaxFile = kFileNameChars;
+    ofn.Flags = save ? kSaveFlags : kOpenFlags;
+    const std::size_t nameStart = proposal.find_last_of(L"\\/") + 1;  // 0 without a folder
+    const std::wstring folder = proposal.substr(0, nameStart);
+    if (!proposal.empty() && proposal.size() - nameStart < kFileNameChars) {
+        proposal.copy(fileName, proposal.size() - nameStart, nameStart);
+        if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
+    }
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
+    return std::wstring(fileName);
+}
+
+void frmMain::PairWithChosenFile(int fieldId) {
+    if (fieldId == IDC_TXTJAR && IsBlank(FieldText(IDC_TXTJAD))) {
+        if (const auto jad = PartnerJad(FieldText(IDC_TXTJAR), system_))
+            SetWindowTextW(Control(IDC_TXTJAD), Widen(*jad).c_str());
+    }
+    if (fieldId == IDC_TXTJAD && IsBlank(FieldText(IDC_TXTJAR))) {
+        if (const auto jar = PartnerJar(FieldText(IDC_TXTJAD), system_))
+            SetWindowTextW(Control(IDC_TXTJAR), Widen(*jar).c_str());
+    }
+}
+
+bool frmMain::AskYesNo(std::string_view question) {
+    // The program speaks German whatever language the system's buttons speak.
+    ScopedHook germanButtons(WH_CBT, GermanYesNoButtons);
+    return MessageBoxW(hwnd_, Widen(question).c_str(), L"Kestrane",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void frmMain::cmdINI_Click() {
@@ -337,7 +426,17 @@ void frmMain::cmdINI_Click() {
 
 void frmMain::cmdSTJ_Click() {
     if (building_) return;
-    const PackageRequest request = ReadRequest();
+    PackageRequest request = ReadRequest();
+    if (const std::optional<std::string> refusal = CheckRequest(request, system_)) {
+        ShowMessage(*refusal, true);
+        return;
+    }
+    // What the phone would refuse is asked about before anything is written.
+    const SuiteFindings findings = InspectSuite(request, system_);
+    if (!findings.findings.empty()) {
+        if (!AskYesNo(FindingsQuestion(findings.findings))) return;
+        request.correctedJarSize = findings.correctedJarSize;
+    }
     building_ = true;
     const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
     try {
@@ -392,6 +491,25 @@ void frmMain::ShowOutcome(const Outcome& outcome) {
         SetWindowTextW(Control(IDC_TXTSTJ), L"");
         return;
     }
+}
+
+void frmMain::mnuFileMakeJad_Click() {
+    std::wstring jar = WindowText(Control(IDC_TXTJAR));
+    if (IsBlank(Narrow(jar))) {
+        const std::optional<std::wstring> chosen = AskFileName(false, kJarFilter, L"");
+        if (!chosen) return;
+        jar = *chosen;
+        SetWindowTextW(Control(IDC_TXTJAR), jar.c_str());
+    }
+    const MadeJad made = JadFromJar(Narrow(jar), system_);
+    if (!made.jad) {
+        ShowMessage(made.problem + "\n\nEs wurde keine JAD-Datei geschrieben.", true);
+        return;
+    }
+    const std::optional<std::wstring> target = AskFileName(true, kJadFilter, Widen(WithoutExtension(Narrow(jar))) + L".jad");
+    if (!target) return;
+    system_.WriteWholeFile(Narrow(*target), *made.jad);
+    SetWindowTextW(Control(IDC_TXTJAD), target->c_str());
 }
 
 void frmMain::mnuFileQuit_Click() { OnClose(); }

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "descriptor/DescriptorBuffer.h"
 #include "package/PackageBuild.h"
@@ -27,6 +30,11 @@ public:
     // Tab moves through the fields, Enter and Esc do nothing of their own.
     void TranslateAndDispatch(MSG& msg) override;
 
+    // Files handed to the program, dropped on its window or named on its
+    // command line: each goes to its field by its extension, then the
+    // pairing fills what is still empty; anything else is named once.
+    void TakeFiles(const std::vector<std::wstring>& paths);
+
     // The busy state of a build: the waiting label, and every control and
     // menu entry greyed (the window itself stays enabled).
     void ShowWaitLabel(bool visible);
@@ -46,10 +54,13 @@ private:
     void OnClose();
     void OnActivate(WPARAM wParam);
     void OnEndSession(bool ending);
+    void OnDropFiles(HDROP drop);
+    void TakeFilesInto(const std::vector<std::wstring>& paths);
 
     void cmdSearch_Click(int buttonId);
     void cmdINI_Click();
     void cmdSTJ_Click();
+    void mnuFileMakeJad_Click();
     void mnuFileQuit_Click();
     void mnuHelpHelp_Click();
     void mnuHelpAbout_Click();
@@ -58,6 +69,10 @@ private:
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
+    // Fills an empty JAD or JAR field with the partner of the file just chosen.
+    void PairWithChosenFile(int fieldId);
+    std::optional<std::wstring> AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal);
+    bool AskYesNo(std::string_view question);
     void ShowOutcome(const Outcome& outcome);
     void ShowMessage(std::string_view text, bool critical);
     void ReportFailure();

@@ -30,6 +30,18 @@ std::string SnakeJar() {
         .Bytes();
 }
 
+TEST(RoleOfFile, ByExtensionWithoutRegardToCaseAndRarExeByName) {
+    const std::pair<std::string, FileRole> cases[] = {
+        {"D:\\a\\Spiel.jad", FileRole::Jad},      {"D:\\a\\SPIEL.JAR", FileRole::Jar},
+        {"x.Obj", FileRole::Obj},                   {"C:\\out\\game.stj", FileRole::Stj},
+        {"C:\\Tools\\RAR.EXE", FileRole::Archiver}, {"C:\\Tools\\winrar.exe", FileRole::Unknown},
+        {"C:\\a.jar\\readme", FileRole::Unknown},  {"C:\\a\\notes.txt", FileRole::Unknown},
+        {"C:\\a\\jar", FileRole::Unknown},          {"C:\\a\\.jad", FileRole::Jad},
+        {"C:\\a\\game.jar.bak", FileRole::Unknown},
+    };
+    for (const auto& [path, role] : cases) EXPECT_EQ(RoleOfFile(path), role) << path;
+}
+
 TEST(PartnerJad, SameBaseNameInTheSameFolder) {
     FakeSystem sys;
     sys.files["D:\\Spiele\\Snake.jad"] = "MIDlet-1: a,b,c";

@@ -294,6 +294,15 @@ fs::path App::WriteFile(const fs::path& name, std::string_view bytes) const {
     return path;
 }
 
+fs::path App::InstallStandInArchiver(const fs::path& folder) const {
+    wchar_t fakeRar[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"KESTRANE_FAKERAR", fakeRar, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) throw DriverError("KESTRANE_FAKERAR (the stand-in rar.exe) is not set");
+    fs::create_directories(folder);
+    fs::copy_file(FromUnix(Utf8(fakeRar)), folder / L"rar.exe", fs::copy_options::overwrite_existing);
+    return folder / L"rar.exe";
+}
+
 void App::CopyReadme() const {
     fs::copy_file(TheSetup().program.parent_path() / L"readme.txt", appDir_ / L"readme.txt",
                   fs::copy_options::overwrite_existing);
@@ -308,7 +317,7 @@ std::vector<std::wstring> App::ShellOpened() const {
     return lines;
 }
 
-void App::Start() {
+void App::Start(const std::wstring& arguments) {
     if (process_.hProcess) {
         if (Running()) throw DriverError("Start: the program still runs");
         CloseHandle(process_.hProcess);
@@ -323,6 +332,7 @@ void App::Start() {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     std::wstring command = L"\"" + ExePath().wstring() + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
     if (!CreateProcessW(ExePath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                         &startup, &process_))
         throw DriverError(LastError("CreateProcess of " + Utf8(ExePath().wstring())));
@@ -452,6 +462,18 @@ void App::Answer(const Box& box) {
     else
         PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !IsWindow(box.hwnd); }, "the message box to close");
+}
+
+void App::Press(const Box& box, int buttonId) {
+    HWND button = GetDlgItem(box.hwnd, buttonId);
+    if (!button) throw DriverError("the message box has no button " + std::to_string(buttonId));
+    PostMessageW(button, BM_CLICK, 0, 0);
+    WaitFor([&] { return !IsWindow(box.hwnd); }, "the message box to close");
+}
+
+std::wstring App::ButtonText(const Box& box, int buttonId) {
+    HWND button = GetDlgItem(box.hwnd, buttonId);
+    return button ? WindowText(button) : std::wstring();
 }
 
 testing::AssertionResult App::ExpectBox(const testing::Matcher<const std::wstring&>& text, Icon icon,

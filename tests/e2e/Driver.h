@@ -102,13 +102,17 @@ public:
     std::filesystem::path ExePath() const { return appDir_ / (name_ + L".exe"); }
     // Writes `bytes` to Folder()/name (or to an absolute path) and returns the path.
     std::filesystem::path WriteFile(const std::filesystem::path& name, std::string_view bytes) const;
+    // Copies the stand-in archiver (KESTRANE_FAKERAR) into `folder`, made if
+    // needed, as rar.exe; returns its path.
+    std::filesystem::path InstallStandInArchiver(const std::filesystem::path& folder) const;
     // Copies the readme.txt that the build puts next to Kestrane.exe into ProgramFolder().
     void CopyReadme() const;
     // The lines the shell's "open" command (the recorder) was given since the start.
     std::vector<std::wstring> ShellOpened() const;
 
-    // Starts the program and waits until its main window shows and it is idle.
-    void Start();
+    // Starts the program, with `arguments` on its command line, and waits
+    // until its main window shows and it is idle.
+    void Start(const std::wstring& arguments = L"");
     bool Running() const;
     DWORD WaitExit(Ms timeout = kWait);
     DWORD Close(Ms timeout = kWait);  // WM_CLOSE to the main window, then WaitExit
@@ -129,6 +133,10 @@ public:
     std::optional<Box> FindBox() const;
     Box WaitBox(Ms timeout = kWait) const;
     void Answer(const Box& box);  // presses OK and waits until the box is gone
+    // Presses the box's button `buttonId` (IDYES, IDNO, ...) and waits until the box is gone.
+    void Press(const Box& box, int buttonId);
+    // The caption of the box's button `buttonId`; empty when it has none.
+    static std::wstring ButtonText(const Box& box, int buttonId);
     // Waits for a box, answers it, and tells whether it had this text, icon and title.
     testing::AssertionResult ExpectBox(const testing::Matcher<const std::wstring&>& text, Icon icon,
                                        const std::wstring& title = L"Kestrane", Ms timeout = kWait);

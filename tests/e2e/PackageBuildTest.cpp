@@ -10,6 +10,7 @@
 
 #include "Driver.h"
 #include "rar4.hpp"
+#include "support/ZipWriter.h"
 
 namespace {
 
@@ -39,16 +40,27 @@ const std::wstring kFailed = L"Erstellen fehlgeschlagen!";
 // No line end at the end; "ü" tests that the file is written in the ANSI code page.
 const std::wstring kIni =
     L"suite=Schlange\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange für Jürgen\r\nicon=/s.png\r\nclass=com.example.Snake";
-const std::string kJad = "MIDlet-1: Schlange, /s.png, com.example.Snake\r\nMIDlet-Name: Schlange\r\n";
 const std::string kObj = "OBJ\0\x01\x02\xff"s;
 
-// Every byte value, zeros and line ends among them, has to arrive unchanged.
+// A real suite whose JAD matches it, so that the checks find nothing. A
+// stored entry of every byte value, zeros and line ends among them, has to
+// arrive unchanged.
 std::string JarBytes() {
-    std::string bytes = "PK\x03\x04";
+    std::string everyByte;
     for (int round = 0; round < 4; ++round)
-        for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b ^ round));
-    return bytes;
+        for (int b = 0; b < 256; ++b) everyByte.push_back(static_cast<char>(b ^ round));
+    return kestrane::testing::ZipWriter()
+        .Deflated("META-INF/MANIFEST.MF",
+                  kestrane::testing::ManifestText({{"MIDlet-1", "Schlange, /s.png, com.example.Snake"},
+                                                   {"MIDlet-Name", "Schlange"}}))
+        .Stored("s.png", "PNG")
+        .Deflated("com/example/Snake.class", "class bytes")
+        .Stored("data.bin", everyByte)
+        .Bytes();
 }
+
+const std::string kJad = "MIDlet-1: Schlange, /s.png, com.example.Snake\r\nMIDlet-Name: Schlange\r\nMIDlet-Jar-Size: " +
+                         std::to_string(JarBytes().size()) + "\r\n";
 
 std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -108,11 +120,7 @@ class PackageBuild : public testing::Test {
 protected:
     void SetUp() override {
         rarDir = app.Folder() / L"rar";
-        fs::create_directories(rarDir);
-        wchar_t fakeRar[MAX_PATH];
-        const DWORD n = GetEnvironmentVariableW(L"KESTRANE_FAKERAR", fakeRar, MAX_PATH);
-        ASSERT_TRUE(n > 0 && n < MAX_PATH) << "KESTRANE_FAKERAR (the stand-in rar.exe) is not set";
-        fs::copy_file(FromUnix(Utf8(fakeRar)), rarDir / L"rar.exe");
+        app.InstallStandInArchiver(rarDir);
         jar = app.WriteFile(L"Schlange.jar", JarBytes());
         jad = app.WriteFile(L"Schlange.jad", kJad);
         obj = app.WriteFile(L"Schlange.obj", kObj);

@@ -2,6 +2,9 @@
 // process cannot see under Wine: the menus' captions and enabled states.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <string>
 #include <vector>
 
@@ -58,7 +61,8 @@ TEST_F(MainWindowInProcess, MenuCaptionsAndOrder) {
     const std::vector<MenuEntry> entries = MenuEntries(window_.Handle());
     std::vector<std::wstring> captions;
     for (const MenuEntry& entry : entries) captions.push_back(entry.caption);
-    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"&Beenden", L"&?", L"&Hilfe", L"", L"&\u00dcber"}));
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"JAD aus JAR erstellen...", L"", L"&Beenden", L"&?",
+                                                   L"&Hilfe", L"", L"&\u00dcber"}));
     for (const MenuEntry& entry : entries) {
         if (!entry.caption.empty()) {
             EXPECT_TRUE(entry.enabled) << "disabled at start";
@@ -90,6 +94,55 @@ TEST_F(MainWindowInProcess, WaitLabelIsHiddenAtStartAndShownOnRequest) {
     EXPECT_TRUE(IsWindowVisible(label));
     window_.ShowWaitLabel(false);
     EXPECT_FALSE(IsWindowVisible(label));
+}
+
+}  // namespace
+
+namespace {
+
+// A drop as Explorer makes it: DROPFILES, then the wide paths, each ended
+// by a zero, and one more zero.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    const SIZE_T size = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    CopyMemory(header + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+std::wstring Text(HWND window, int id) {
+    wchar_t text[MAX_PATH] = {};
+    GetDlgItemTextW(window, id, text, MAX_PATH);
+    return text;
+}
+
+TEST_F(MainWindowInProcess, DroppedFilesGoToTheirFieldsAndTheJarFindsItsJad) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"kestrane-drop-\u00e4\u6f22\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring jar = folder + L"Spiel 1.JAR", jad = folder + L"Spiel 1.jad";
+    for (const std::wstring& file : {jar, jad}) {
+        HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+    }
+    SetDlgItemTextW(window_.Handle(), IDC_TXTSTJ, L"alt.stj");
+    SendMessageW(window_.Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({jar, L"C:\\Werkzeuge\\Rar.exe", L"D:\\x\\neu.Stj", L"D:\\x\\a.obj"})), 0);
+    EXPECT_EQ(Text(window_.Handle(), IDC_TXTJAR), jar);
+    EXPECT_EQ(Text(window_.Handle(), IDC_TXTJAD), jad) << "the JAR's JAD fills the empty field";
+    EXPECT_EQ(Text(window_.Handle(), IDC_TXTRAR), L"C:\\Werkzeuge\\Rar.exe");
+    EXPECT_EQ(Text(window_.Handle(), IDC_TXTSTJ), L"D:\\x\\neu.Stj");
+    EXPECT_EQ(Text(window_.Handle(), IDC_TXTOBJ), L"D:\\x\\a.obj");
+    for (const std::wstring& file : {jar, jad}) DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
