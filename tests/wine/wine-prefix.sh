@@ -4,19 +4,16 @@
 # The Wine prefixes of one test run, under the build folder:
 #   wineprefix         96 DPI, the one every Windows test uses by default
 #   wineprefix-144dpi  a copy of it at 144 DPI, for the layout tests
-# "setup" deletes and remakes both (a new prefix takes ~20 s to boot, so this
+# "setup" deletes and remakes both (a new prefix takes 20-40 s to boot, so this
 # happens once per run); "cleanup" stops their wineservers.
-#   KESTRANE_WINE  the Wine loader (default: wine)
+#   KESTRANE_WINE  the Wine loader (default: what tools/wine-can-run-32bit.sh finds)
 set -u
 action=${1:?setup or cleanup}
 build=$(cd "${2:?build folder}" && pwd) || exit 2
 p96=$build/wineprefix
 p144=$build/wineprefix-144dpi
-wine=${KESTRANE_WINE:-wine}
-case "$wine" in
-    *64) : "${WINEARCH:=win64}" ;;
-    *) : "${WINEARCH:=win32}" ;;
-esac
+# A 32-bit prefix: there the program's X86 manifest finds the common controls 6.
+WINEARCH=win32
 WINEDEBUG=-all
 LC_ALL=C.UTF-8
 WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
@@ -46,7 +43,9 @@ cleanup)
 setup)
     recorder=${3:?recorder program}
     [ -f "$recorder" ] || fail "no recorder program at $recorder"
-    version=$("$wine" --version 2>&1) || fail "'$wine' does not run ($version). A 32-bit Wine needs a machine that runs 32-bit (IA-32) programs; check dmesg for 'IA-32 emulation'."
+    wine=${KESTRANE_WINE:-$("$(dirname "$0")/../../tools/wine-can-run-32bit.sh")} ||
+        fail "no Wine here runs 32-bit programs; tools/setup.sh installs what is missing"
+    version=$("$wine" --version 2>&1) || fail "'$wine' does not run ($version)"
     stop_servers
     rm -rf "$p96" "$p144"
     echo "Booting a new prefix with $version ($WINEARCH) in $p96"

@@ -6,7 +6,8 @@
 #                        the build folder being the nearest folder above the
 #                        working directory (else above PROGRAM) that holds
 #                        CMakeCache.txt
-#   KESTRANE_WINE        the Wine loader (default: wine)
+#   KESTRANE_WINE        the Wine loader (default: what tools/wine-can-run-32bit.sh
+#                        finds)
 set -u
 
 build_folder_above() {
@@ -38,4 +39,12 @@ LC_ALL=C.UTF-8
 # No menu entries or file associations in the user's desktop, no Mono/Gecko prompts.
 WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
-exec "${KESTRANE_WINE:-wine}" "$@"
+
+if [ -z "${KESTRANE_WINE:-}" ]; then
+    KESTRANE_WINE=$("$(dirname "$0")/../../tools/wine-can-run-32bit.sh") || {
+        echo "wine-run.sh: no Wine here runs 32-bit programs; tools/setup.sh installs what is missing" >&2
+        exit 2
+    }
+fi
+
+exec "$KESTRANE_WINE" "$@"
