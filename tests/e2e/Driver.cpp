@@ -637,4 +637,21 @@ std::chrono::microseconds ProcessCpuTime(HWND window) {
     return std::chrono::microseconds(total / 10);
 }
 
+// ---- The process seen from the system ----
+
+std::vector<fs::path> LoadedModules(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) throw DriverError(LastError("CreateToolhelp32Snapshot of the modules"));
+    std::vector<fs::path> modules;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry))
+        modules.emplace_back(entry.szExePath);
+    CloseHandle(snapshot);
+    if (modules.empty()) throw DriverError("no modules listed for process " + std::to_string(pid));
+    return modules;
+}
+
 }  // namespace e2e

@@ -167,4 +167,7 @@ int ScreenDpi();
 // User plus kernel time used so far by the threads of the process that owns `window`.
 std::chrono::microseconds ProcessCpuTime(HWND window);
 
+// The full paths of the modules (the program, its DLLs) loaded in the process that owns `window`.
+std::vector<std::filesystem::path> LoadedModules(HWND window);
+
 }  // namespace e2e
