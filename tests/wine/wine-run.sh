@@ -8,6 +8,11 @@
 #                        CMakeCache.txt
 #   KESTRANE_WINE        the Wine loader (default: what tools/wine-can-run-32bit.sh
 #                        finds)
+#   KESTRANE_UNPRIVILEGED=1  run without root's permission overrides, as an
+#                        ordinary user would: files and folders whose Unix
+#                        permissions forbid writing cannot be written. Give it
+#                        a prefix of its own (KESTRANE_WINEPREFIX): its
+#                        wineserver is restarted.
 set -u
 
 build_folder_above() {
@@ -47,4 +52,12 @@ if [ -z "${KESTRANE_WINE:-}" ]; then
     }
 fi
 
+if [ -n "${KESTRANE_UNPRIVILEGED:-}" ] && [ "$(id -u)" -eq 0 ]; then
+    # The wineserver opens files for the programs it serves, so it must run
+    # without the overrides too: one started earlier would still hold them.
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    exec setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner \
+        "$KESTRANE_WINE" "$@"
+fi
 exec "$KESTRANE_WINE" "$@"
