@@ -161,7 +161,7 @@ def gif_frames(gif):
             raise ValueError(f"unknown block {introducer:#04x} at offset {pos}")
 
 
-def main(exe, machine, res):
+def check_program(exe, machine, res):
     pe = pefile.PE(exe)
     check(pe.FILE_HEADER.Machine == MACHINES[machine], f"machine {pe.FILE_HEADER.Machine:#x}, not {machine}")
     check(pe.OPTIONAL_HEADER.Subsystem == 2, "not a windowed (GUI) program")
@@ -173,6 +173,10 @@ def main(exe, machine, res):
     check_icon(found)
     check_cursor(found)
     check_picture(found, res)
+
+
+def main(exe, machine, res):
+    check_program(exe, machine, res)
     for failure in failures:
         print("FAIL:", failure)
     print("exe checks:", "failed" if failures else "passed", f"({exe}, {Path(exe).stat().st_size} bytes)")
