@@ -1,4 +1,4 @@
-# What both MinGW-w64 toolchains share; KESTRANE_MINGW_TRIPLE names the target.
+# The MinGW-w64 toolchain settings; KESTRANE_MINGW_TRIPLE names the target.
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The posix thread model: the win32 one has no std::mutex, which GoogleTest needs.

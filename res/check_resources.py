@@ -283,9 +283,16 @@ def check_manifest(folder):
     ids = [e for e in every if e.tag.endswith("assemblyIdentity")]
     check(len(ids) == 1, "Kestrane.manifest: exactly one assemblyIdentity (found %d)"
           % len(ids))
+    v3 = "{urn:schemas-microsoft-com:asm.v3}"
     check([e.tag for e in every] == [ns + "assembly", ns + "dependency",
-                                      ns + "dependentAssembly", ns + "assemblyIdentity"],
-          "Kestrane.manifest: nothing but dependency/dependentAssembly/assemblyIdentity")
+                                      ns + "dependentAssembly", ns + "assemblyIdentity",
+                                      v3 + "trustInfo", v3 + "security",
+                                      v3 + "requestedPrivileges", v3 + "requestedExecutionLevel"],
+          "Kestrane.manifest: nothing but dependency/dependentAssembly/assemblyIdentity"
+          " and trustInfo/security/requestedPrivileges/requestedExecutionLevel")
+    levels = [e for e in every if e.tag == v3 + "requestedExecutionLevel"]
+    check(len(levels) == 1 and levels[0].attrib == {"level": "asInvoker", "uiAccess": "false"},
+          "Kestrane.manifest: runs as the invoker, uiAccess false")
     want = {"type": "win32", "name": "Microsoft.Windows.Common-Controls",
             "version": "6.0.0.0", "processorArchitecture": "X86",
             "publicKeyToken": "6595b64144ccf1df", "language": "*"}

@@ -7,7 +7,9 @@
                         palette index 255 transparent
     hand.cur            pointing hand for links, 32 x 32, 16 colours,
                         hot spot (12, 1)
-    Kestrane.manifest   asks for version 6 of the common controls
+    Kestrane.manifest   asks for version 6 of the common controls, and to
+                        run as the user who starts it (no virtualised writes
+                        into protected folders)
 
 Run it with Debian's Python and Pillow (python3-pil):
 
@@ -754,6 +756,13 @@ MANIFEST = """\
       />
     </dependentAssembly>
   </dependency>
+  <trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">
+    <security>
+      <requestedPrivileges>
+        <requestedExecutionLevel level="asInvoker" uiAccess="false"/>
+      </requestedPrivileges>
+    </security>
+  </trustInfo>
 </assembly>
 """
 

@@ -1,28 +1,55 @@
 #!/usr/bin/env bash
-# Sets up, builds Kestrane and starts it under Wine.
+# Sets up, builds Kestrane and starts it under Wine. Without an X display it
+# starts on a virtual one, where it cannot be seen: then a screenshot of its
+# window is saved once it shows, and Ctrl+C ends it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/setup.sh
+if [ -z "${KESTRANE_VIRTUAL_DISPLAY:-}" ]; then tools/setup.sh; fi
 
 if [ -z "${DISPLAY:-}" ]; then
-    echo "No X display: Kestrane starts on a virtual one (Xvfb)."
-    exec tests/wine/with-xvfb.sh "$0" "$@"
+    # A new prefix boots on the same display as the program, so it comes first.
+    KESTRANE_VIRTUAL_DISPLAY=1 exec tests/wine/with-xvfb.sh "$0" "$@"
 fi
 
-if tools/wine-can-run-32bit.sh; then
-    preset=windows-x86 wine=/usr/lib/wine/wine
-else
-    echo "This machine runs no 32-bit code: starting the 64-bit build of the same sources."
-    preset=windows-x64 wine=/usr/lib/wine/wine64
-fi
+loader=$(tools/wine-can-run-32bit.sh) || {
+    echo "run.sh: no Wine here runs 32-bit programs (see tools/wine-can-run-32bit.sh)" >&2
+    exit 1
+}
+preset=windows-x86
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Kestrane
-export WINEPREFIX="${WINEPREFIX:-$PWD/build/$preset/wineprefix-run}" WINEDEBUG=-all
+# A 32-bit prefix: there the program's X86 manifest finds the common controls 6.
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/$preset/wineprefix-run}" WINEARCH=win32 WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine" wineboot -i >/dev/null 2>&1
+    echo "Making a Wine prefix for Kestrane in $WINEPREFIX (takes a minute the first time)"
+    "$loader" wineboot -i >/dev/null 2>&1
     # Wine's own fonts (MS Sans Serif, Fixedsys among them) are not found
     # from a new prefix unless they stand in its Fonts folder.
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
-exec "$wine" "build/$preset/src/ui/Kestrane.exe"
+
+if [ -z "${KESTRANE_VIRTUAL_DISPLAY:-}" ]; then
+    exec "$loader" "build/$preset/src/ui/Kestrane.exe"
+fi
+
+echo "No X display here: Kestrane starts on a virtual one ($DISPLAY), where nobody can see it."
+"$loader" "build/$preset/src/ui/Kestrane.exe" &
+kestrane=$!
+trap 'kill "$kestrane" 2>/dev/null; exit 130' INT TERM
+shot=build/$preset/screenshots/run.png
+mkdir -p "$(dirname "$shot")"
+rm -f "$shot"
+for _ in $(seq 600); do
+    kill -0 "$kestrane" 2>/dev/null || break
+    # The main window, by its title, once it is mapped.
+    window=$(xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Kestrane": .*/\1/p' | head -n1)
+    if [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+        sleep 1  # until it has painted
+        import -window "$window" "$shot" && echo "Its window shows; screenshot: $PWD/$shot"
+        break
+    fi
+    sleep 0.5
+done
+echo "Kestrane runs until you end it with Ctrl+C."
+wait "$kestrane"

@@ -2,10 +2,13 @@
 # Installs what building and testing Kestrane needs on Debian or Ubuntu.
 # Quick when everything is there already.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build clang g++ googletest zlib1g-dev libz-mingw-w64-dev
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    g++-mingw-w64-i686
+    # wine64 brings the 64-bit wineserver, which serves the 32-bit programs
+    # also where the kernel runs no 32-bit code.
     wine wine64 wine32:i386
     xvfb x11-utils imagemagick
     libarchive-tools unar
@@ -13,6 +16,7 @@ packages=(
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+export DEBIAN_FRONTEND=noninteractive
 
 missing=()
 for package in "${packages[@]}"; do
@@ -24,15 +28,79 @@ if [ -z "$clang_major" ] || ! ls /usr/lib/llvm-"$clang_major"/lib/clang/*/lib/li
     missing+=(clang-runtime)
 fi
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    as_root apt-get update -qq
+    as_root apt-get install -y -qq "${packages[@]}" >/dev/null
+    clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
+    as_root apt-get install -y -qq "libclang-rt-$clang_major-dev" >/dev/null 2>&1 ||
+        as_root apt-get install -y -qq "libclang-common-$clang_major-dev" >/dev/null
 fi
 
-echo "Installing: ${missing[*]}"
-dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-as_root apt-get update -qq
-export DEBIAN_FRONTEND=noninteractive
-as_root apt-get install -y -qq "${packages[@]}" >/dev/null
-clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
-as_root apt-get install -y -qq "libclang-rt-$clang_major-dev" >/dev/null 2>&1 ||
-    as_root apt-get install -y -qq "libclang-common-$clang_major-dev" >/dev/null
+# The first line of the machine's own apt sources for its release (deb822
+# files or the one-line format): "URI KEYRING", KEYRING possibly empty.
+own_mirror() {
+    local codename=$1
+    [ ${#apt_sources[@]} -gt 0 ] || return 0
+    awk -v want="$codename" '
+        function flush() {
+            if (uri != "" && suites ~ ("(^| )" want "( |$)") && types ~ /(^| )deb( |$)/ && !found) {
+                print uri, key; found = 1
+            }
+            uri = suites = types = key = ""
+        }
+        FNR == 1 { flush() }
+        /^[ \t]*$/ { flush(); next }
+        /^Types:/ { sub(/^Types:[ \t]*/, ""); types = $0 }
+        /^URIs:/ { uri = $2 }
+        /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0 }
+        /^Signed-By:/ { key = $2 }
+        /^deb[ \t]/ {
+            line = $0; sub(/^deb[ \t]+(\[[^]]*\][ \t]+)?/, "", line); split(line, f, /[ \t]+/)
+            if (f[2] == want && !found) { print f[1], ""; found = 1 }
+        }
+        END { flush() }
+    ' "${apt_sources[@]}"
+}
+apt_sources=()
+for file in /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; do
+    if [ -f "$file" ]; then apt_sources+=("$file"); fi
+done
+
+# Where the kernel runs no 32-bit code, Wine's 32-bit loader runs under qemu's
+# i386 user-mode emulator (see tools/wine-can-run-32bit.sh), which must be
+# 8.1 or newer: Debian 12 has it in its backports, later releases in their own.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && ! tools/wine-can-run-32bit.sh >/dev/null 2>&1; then
+    echo "This machine runs no 32-bit code: installing qemu's i386 emulator to run 32-bit Wine."
+    # shellcheck disable=SC1091
+    . /etc/os-release
+    suite=()
+    if [ "${ID:-}" = debian ] && [ "${VERSION_ID%%.*}" -lt 13 ] 2>/dev/null; then
+        backports=$VERSION_CODENAME-backports
+        if ! grep -rqsw -- "$backports" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            read -r uri key <<<"$(own_mirror "$VERSION_CODENAME")"
+            if [ -z "${uri:-}" ]; then
+                echo "setup.sh: no apt source for $VERSION_CODENAME found to add $backports from" >&2
+                exit 1
+            fi
+            {
+                printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\n' "$uri" "$backports"
+                if [ -n "${key:-}" ]; then printf 'Signed-By: %s\n' "$key"; fi
+            } | as_root tee /etc/apt/sources.list.d/kestrane-backports.sources >/dev/null
+        fi
+        suite=(-t "$backports")
+    fi
+    as_root apt-get update -qq
+    # Without its recommendation qemu-user-binfmt: nothing changes how the
+    # machine starts foreign programs.
+    as_root apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null
+fi
+if ! loader=$(tools/wine-can-run-32bit.sh); then
+    echo "setup.sh: no Wine here runs 32-bit programs (see tools/wine-can-run-32bit.sh)" >&2
+    exit 1
+fi
+case "$loader" in
+    /usr/lib/wine/wine) ;;
+    *) echo "32-bit Wine runs under qemu: $loader" ;;
+esac

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 namespace e2e {
 
@@ -657,6 +658,74 @@ std::chrono::microseconds ProcessCpuTime(HWND window) {
     CloseHandle(snapshot);
     if (threads == 0) throw DriverError("no thread times for process " + std::to_string(pid));
     return std::chrono::microseconds(total / 10);
+}
+
+// ---- The process seen from the system ----
+
+std::vector<fs::path> LoadedModules(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) throw DriverError(LastError("CreateToolhelp32Snapshot of the modules"));
+    std::vector<fs::path> modules;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry))
+        modules.emplace_back(entry.szExePath);
+    CloseHandle(snapshot);
+    if (modules.empty()) throw DriverError("no modules listed for process " + std::to_string(pid));
+    return modules;
+}
+
+namespace {
+
+// The path as Unix programs see it; Wine's kernel32 knows every drive's mapping.
+std::string UnixPath(const fs::path& path) {
+    using ToUnix = char*(__cdecl*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) throw DriverError("not running under Wine: no wine_get_unix_file_name");
+    char* unixPath = toUnix(fs::absolute(path).c_str());
+    if (!unixPath) throw DriverError("no Unix path for " + Utf8(path.wstring()));
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+// Runs chmod (Wine starts a Unix program given by its path). Wine neither
+// waits for a Unix program nor learns its exit code, so the command leaves a
+// mark once chmod succeeded and this waits for the mark.
+void Chmod(const char* mode, const fs::path& path) {
+    wchar_t temp[MAX_PATH];
+    if (!GetTempPathW(MAX_PATH, temp)) throw DriverError(LastError("GetTempPath"));
+    static int calls = 0;
+    const fs::path mark =
+        fs::path(temp) / (L"chmod-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++calls));
+    std::wstring line = L"Z:\\bin\\sh -c \"chmod " + Wide(mode) + L" '" + Wide(UnixPath(path)) + L"' && : >'" +
+                        Wide(UnixPath(mark)) + L"'\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION chmod{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &chmod))
+        throw DriverError(LastError("starting chmod"));
+    if (chmod.hProcess) CloseHandle(chmod.hProcess);
+    if (chmod.hThread) CloseHandle(chmod.hThread);
+    WaitFor([&] { return fs::exists(mark); }, "chmod " + std::string(mode) + " " + Utf8(path.wstring()));
+    std::error_code ignored;
+    fs::remove(mark, ignored);
+}
+
+}  // namespace
+
+WriteProtected::WriteProtected(fs::path path) : path_(std::move(path)) { Chmod("a-w", path_); }
+
+WriteProtected::~WriteProtected() {
+    try {
+        Chmod("u+w", path_);
+    } catch (const DriverError& e) {
+        ADD_FAILURE() << e.what();
+    }
 }
 
 }  // namespace e2e

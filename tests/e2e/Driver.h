@@ -175,4 +175,23 @@ int ScreenDpi();
 // User plus kernel time used so far by the threads of the process that owns `window`.
 std::chrono::microseconds ProcessCpuTime(HWND window);
 
+// The full paths of the modules (the program, its DLLs) loaded in the process that owns `window`.
+std::vector<std::filesystem::path> LoadedModules(HWND window);
+
+// Takes the write permission of a file or folder away (chmod a-w) for the
+// life of this object and gives it back to the owner (u+w) after. Wine
+// ignores Windows' read-only attribute on folders, so this is how a test makes
+// a folder that the user may not write. Root writes there all the same: the
+// test must be registered with kestrane_e2e_test_unprivileged (CMakeLists.txt).
+class WriteProtected {
+public:
+    explicit WriteProtected(std::filesystem::path path);
+    ~WriteProtected();
+    WriteProtected(const WriteProtected&) = delete;
+    WriteProtected& operator=(const WriteProtected&) = delete;
+
+private:
+    std::filesystem::path path_;
+};
+
 }  // namespace e2e

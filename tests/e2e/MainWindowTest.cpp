@@ -3,6 +3,7 @@
 // MainWindowLayout also runs in the 144 DPI prefix (see CMakeLists.txt).
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "Driver.h"
 
@@ -134,6 +135,18 @@ TEST_F(MainWindow, HasItsCaptionAndNeitherMinimizeMaximizeNorSizingBorder) {
     EXPECT_FALSE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
+}
+
+// The manifest asks for the common controls 6 (for x86), which draw the
+// themed controls; where the system finds no such assembly the program runs
+// on with the old ones without a word, so only the running program shows it.
+TEST_F(MainWindow, RunsOnTheCommonControls6ItsManifestAsksFor) {
+    std::vector<std::wstring> comctl32;
+    for (const auto& module : LoadedModules(app.Main()))
+        if (Lower(module.filename().wstring()) == L"comctl32.dll") comctl32.push_back(Lower(module.wstring()));
+    ASSERT_EQ(comctl32.size(), 1u) << "comctl32.dll is loaded from exactly one place";
+    // The side-by-side assembly, not system32's comctl32 (version 5).
+    EXPECT_THAT(comctl32[0], HasSubstr(L"\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6."));
 }
 
 TEST_F(MainWindow, TabWalksTheControlsInOrderAndWrapsAround) {

@@ -4,6 +4,7 @@ the machine type, that it needs no DLL beyond Windows' own, and its
 resources (manifest, version block, icon, phone picture, hand cursor, menu)."""
 import struct
 import sys
+import xml.etree.ElementTree as ET
 from pathlib import Path
 
 import pefile
@@ -57,6 +58,28 @@ def check_version(pe):
     translations = [v for info in pe.FileInfo[0] if info.Key == b"VarFileInfo" for v in info.Var]
     check([v.entry.get(b"Translation") for v in translations] == ["0x0407 0x04b0"],
           f"translation: {[v.entry for v in translations]}")
+
+
+ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+
+
+def check_manifest(manifest, res):
+    check(manifest == (res / "Kestrane.manifest").read_bytes(), "manifest resource differs from res/Kestrane.manifest")
+    if manifest is None:
+        return
+    root = ET.fromstring(manifest)
+    # What Windows reads: the one dependency, on the x86 common controls 6 ...
+    ids = root.findall(f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity")
+    check([(i.get("name"), i.get("version"), i.get("processorArchitecture"), i.get("publicKeyToken")) for i in ids]
+          == [("Microsoft.Windows.Common-Controls", "6.0.0.0", "X86", "6595b64144ccf1df")],
+          f"manifest dependencies: {[i.attrib for i in ids]}")
+    # ... and a requested execution level: without one, Windows takes a 32-bit
+    # program for a legacy one and redirects its writes into protected
+    # folders to the user's VirtualStore, where other programs miss them.
+    levels = root.findall(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/"
+                          f"{ASM_V3}requestedExecutionLevel")
+    check([level.attrib for level in levels] == [{"level": "asInvoker", "uiAccess": "false"}],
+          f"requested execution levels: {[level.attrib for level in levels]}")
 
 
 def check_icon(found):
@@ -138,19 +161,22 @@ def gif_frames(gif):
             raise ValueError(f"unknown block {introducer:#04x} at offset {pos}")
 
 
-def main(exe, machine, res):
+def check_program(exe, machine, res):
     pe = pefile.PE(exe)
     check(pe.FILE_HEADER.Machine == MACHINES[machine], f"machine {pe.FILE_HEADER.Machine:#x}, not {machine}")
     check(pe.OPTIONAL_HEADER.Subsystem == 2, "not a windowed (GUI) program")
     check_imports(pe)
     check_version(pe)
     found = resources(pe)
-    manifest = found.get((RT_MANIFEST, 1))
-    check(manifest == (res / "Kestrane.manifest").read_bytes(), "manifest resource differs from res/Kestrane.manifest")
+    check_manifest(found.get((RT_MANIFEST, 1)), res)
     check((RT_MENU, 100) in found, "main menu missing")
     check_icon(found)
     check_cursor(found)
     check_picture(found, res)
+
+
+def main(exe, machine, res):
+    check_program(exe, machine, res)
     for failure in failures:
         print("FAIL:", failure)
     print("exe checks:", "failed" if failures else "passed", f"({exe}, {Path(exe).stat().st_size} bytes)")

@@ -4,19 +4,19 @@
 # The Wine prefixes of one test run, under the build folder:
 #   wineprefix         96 DPI, the one every Windows test uses by default
 #   wineprefix-144dpi  a copy of it at 144 DPI, for the layout tests
-# "setup" deletes and remakes both (a new prefix takes ~20 s to boot, so this
+#   wineprefix-unprivileged  a copy of it for tests that run without root's
+#                      permission overrides (KESTRANE_UNPRIVILEGED, wine-run.sh)
+# "setup" deletes and remakes them (a new prefix takes 20-40 s to boot, so this
 # happens once per run); "cleanup" stops their wineservers.
-#   KESTRANE_WINE  the Wine loader (default: wine)
+#   KESTRANE_WINE  the Wine loader (default: what tools/wine-can-run-32bit.sh finds)
 set -u
 action=${1:?setup or cleanup}
 build=$(cd "${2:?build folder}" && pwd) || exit 2
 p96=$build/wineprefix
 p144=$build/wineprefix-144dpi
-wine=${KESTRANE_WINE:-wine}
-case "$wine" in
-    *64) : "${WINEARCH:=win64}" ;;
-    *) : "${WINEARCH:=win32}" ;;
-esac
+punpriv=$build/wineprefix-unprivileged
+# A 32-bit prefix: there the program's X86 manifest finds the common controls 6.
+WINEARCH=win32
 WINEDEBUG=-all
 LC_ALL=C.UTF-8
 WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
@@ -24,7 +24,7 @@ export WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL
 
 fail() { echo "wine-prefix.sh: $*" >&2; exit 1; }
 stop_servers() {
-    for p in "$p96" "$p144"; do
+    for p in "$p96" "$p144" "$punpriv"; do
         if [ -d "$p" ]; then WINEPREFIX=$p wineserver -k 2>/dev/null; WINEPREFIX=$p wineserver -w 2>/dev/null; fi
     done
 }
@@ -46,9 +46,11 @@ cleanup)
 setup)
     recorder=${3:?recorder program}
     [ -f "$recorder" ] || fail "no recorder program at $recorder"
-    version=$("$wine" --version 2>&1) || fail "'$wine' does not run ($version). A 32-bit Wine needs a machine that runs 32-bit (IA-32) programs; check dmesg for 'IA-32 emulation'."
+    wine=${KESTRANE_WINE:-$("$(dirname "$0")/../../tools/wine-can-run-32bit.sh")} ||
+        fail "no Wine here runs 32-bit programs; tools/setup.sh installs what is missing"
+    version=$("$wine" --version 2>&1) || fail "'$wine' does not run ($version)"
     stop_servers
-    rm -rf "$p96" "$p144"
+    rm -rf "$p96" "$p144" "$punpriv"
     echo "Booting a new prefix with $version ($WINEARCH) in $p96"
     WINEPREFIX=$p96 "$wine" wineboot -i || fail "wineboot failed in $p96"
     WINEPREFIX=$p96 wineserver -w
@@ -87,10 +89,12 @@ REGEDIT4
 "LogPixels"=dword:00000090
 REG
 
+    cp -a "$p96" "$punpriv" || fail "could not copy $p96"
+
     grep -q '^"Managed"="N"' "$p96/user.reg" || fail "Managed=N is not in $p96/user.reg"
     grep -q "$(basename "$recorder")" "$p96/system.reg" || fail "the .txt open command is not in $p96/system.reg"
     grep -q '^"LogPixels"=dword:00000090' "$p144/user.reg" || fail "LogPixels=144 is not in $p144/user.reg"
-    echo "Prefixes ready: $p96, $p144"
+    echo "Prefixes ready: $p96, $p144, $punpriv"
     ;;
 *)
     fail "unknown action $action"

@@ -6,7 +6,13 @@
 #                        the build folder being the nearest folder above the
 #                        working directory (else above PROGRAM) that holds
 #                        CMakeCache.txt
-#   KESTRANE_WINE        the Wine loader (default: wine)
+#   KESTRANE_WINE        the Wine loader (default: what tools/wine-can-run-32bit.sh
+#                        finds)
+#   KESTRANE_UNPRIVILEGED=1  run without root's permission overrides, as an
+#                        ordinary user would: files and folders whose Unix
+#                        permissions forbid writing cannot be written. Give it
+#                        a prefix of its own (KESTRANE_WINEPREFIX): its
+#                        wineserver is restarted.
 set -u
 
 build_folder_above() {
@@ -38,4 +44,20 @@ LC_ALL=C.UTF-8
 # No menu entries or file associations in the user's desktop, no Mono/Gecko prompts.
 WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LC_ALL
-exec "${KESTRANE_WINE:-wine}" "$@"
+
+if [ -z "${KESTRANE_WINE:-}" ]; then
+    KESTRANE_WINE=$("$(dirname "$0")/../../tools/wine-can-run-32bit.sh") || {
+        echo "wine-run.sh: no Wine here runs 32-bit programs; tools/setup.sh installs what is missing" >&2
+        exit 2
+    }
+fi
+
+if [ -n "${KESTRANE_UNPRIVILEGED:-}" ] && [ "$(id -u)" -eq 0 ]; then
+    # The wineserver opens files for the programs it serves, so it must run
+    # without the overrides too: one started earlier would still hold them.
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    exec setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner \
+        "$KESTRANE_WINE" "$@"
+fi
+exec "$KESTRANE_WINE" "$@"
