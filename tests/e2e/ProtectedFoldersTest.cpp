@@ -1,0 +1,134 @@
+// Kestrane installed where a standard user may not write (its own folder
+// under "Program Files") and rar.exe in a protected folder of its own: the
+// build stages the members and its batch file in the user's own folder and
+// still makes the right package, never one of stale members left behind.
+// Registered to run without root's permission overrides (CMakeLists.txt).
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "Driver.h"
+#include "rar4.hpp"
+#include "support/ZipWriter.h"
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Member(const fs::path& package, const std::string& name) {
+    const std::string bytes = ReadBytes(package);
+    std::string error;
+    const auto members = fakerar::read_archive(fakerar::Bytes(bytes.begin(), bytes.end()), &error);
+    if (!members) {
+        ADD_FAILURE() << "no stored RAR archive: " << error;
+        return {};
+    }
+    for (const auto& m : *members)
+        if (m.name == name) return std::string(m.data.begin(), m.data.end());
+    ADD_FAILURE() << "no member " << name;
+    return {};
+}
+
+// The user's own folder for the program's files, as Windows names it for
+// the program (under Wine: inside the prefix).
+fs::path UserFolder() {
+    wchar_t local[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    return fs::path(local) / L"Kestrane";
+}
+
+struct ProtectedCase {
+    const char* name;
+    bool programFolder, rarFolder;  // which of them the user may not write
+};
+
+const ProtectedCase kCases[] = {
+    {"ProgramFolder", true, false},
+    {"RarFolder", false, true},
+    {"Both", true, true},
+};
+
+void PrintTo(const ProtectedCase& c, std::ostream* out) { *out << c.name; }
+
+class ProtectedFolder : public testing::TestWithParam<ProtectedCase> {};
+
+TEST_P(ProtectedFolder, BuildSucceedsWithThePackageOfTheInputs) {
+    const ProtectedCase& c = GetParam();
+    App app;
+    const fs::path rarDir = app.Folder() / L"Programme" / L"RAR";
+    const fs::path rar = app.InstallStandInArchiver(rarDir);
+    const std::string jarBytes = kestrane::testing::ZipWriter()
+                                     .Deflated("META-INF/MANIFEST.MF",
+                                               kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
+                                     .Stored("a.png", "png")
+                                     .Deflated("a/Main.class", "class")
+                                     .Bytes();
+    const std::string jadBytes =
+        "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Name: A\r\nMIDlet-Jar-Size: " + std::to_string(jarBytes.size()) + "\r\n";
+    const fs::path jar = app.WriteFile(L"a.jar", jarBytes);
+    const fs::path jad = app.WriteFile(L"a.jad", jadBytes);
+    const fs::path stj = app.Folder() / L"a.stj";
+    // Members of an earlier build, which a silently redirected write would leave in use.
+    app.WriteFile(app.ProgramFolder() / L"java.jah", "STALE");
+    app.WriteFile(app.ProgramFolder() / L"java.utf", "STALE");
+    app.Start();
+    app.SetText(IDC_TXTRAR, rar.wstring());
+    app.SetText(IDC_TXTJAR, jar.wstring());
+    app.SetText(IDC_TXTJAD, jad.wstring());
+    app.SetText(IDC_TXTINI, L"suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=A\r\nicon=/a.png\r\nclass=a.Main");
+    app.SetText(IDC_TXTSTJ, stj.wstring());
+    {
+        std::optional<WriteProtected> program, rarFolder;
+        if (c.programFolder) program.emplace(app.ProgramFolder());
+        if (c.rarFolder) rarFolder.emplace(rarDir);
+        app.Click(IDC_CMDSTJ);
+        EXPECT_TRUE(app.ExpectBox(std::wstring(L"STJ-Datei erstellt!"), Icon::Information, L"Kestrane", 60s));
+        EXPECT_FALSE(fs::exists(rarDir / L"stj.bat"));
+    }
+    EXPECT_EQ(Member(stj, "java.jah"), jarBytes);
+    EXPECT_EQ(Member(stj, "java.utf"), jadBytes);
+    if (c.programFolder) {
+        EXPECT_EQ(ReadBytes(app.ProgramFolder() / L"java.jah"), "STALE") << "the protected folder was written";
+        EXPECT_EQ(ReadBytes(UserFolder() / L"java.jah"), jarBytes) << "the members went to the user's own folder";
+    } else {
+        EXPECT_EQ(ReadBytes(app.ProgramFolder() / L"java.jah"), jarBytes) << "staged in the program's folder as ever";
+    }
+    EXPECT_FALSE(fs::exists(UserFolder() / L"stj.bat")) << "the batch file is deleted wherever it went";
+}
+
+INSTANTIATE_TEST_SUITE_P(ProtectedFolders, ProtectedFolder, testing::ValuesIn(kCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(ProtectedFolders, WhereTheFoldersMayBeWrittenEverythingStaysWhereItWas) {
+    App app;
+    const fs::path rarDir = app.Folder() / L"rar";
+    const fs::path rar = app.InstallStandInArchiver(rarDir);
+    const std::string jarBytes = kestrane::testing::ZipWriter()
+                                     .Deflated("META-INF/MANIFEST.MF",
+                                               kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
+                                     .Stored("a.png", "png")
+                                     .Deflated("a/Main.class", "class")
+                                     .Bytes();
+    const fs::path jar = app.WriteFile(L"b.jar", jarBytes);
+    const fs::path jad = app.WriteFile(
+        L"b.jad", "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Jar-Size: " + std::to_string(jarBytes.size()) + "\r\n");
+    std::error_code ignored;
+    fs::remove(UserFolder() / L"java.jah", ignored);
+    app.Start();
+    app.SetText(IDC_TXTRAR, rar.wstring());
+    app.SetText(IDC_TXTJAR, jar.wstring());
+    app.SetText(IDC_TXTJAD, jad.wstring());
+    app.SetText(IDC_TXTSTJ, (app.Folder() / L"b.stj").wstring());
+    app.Click(IDC_CMDSTJ);
+    EXPECT_TRUE(app.ExpectBox(std::wstring(L"STJ-Datei erstellt!"), Icon::Information, L"Kestrane", 60s));
+    EXPECT_EQ(ReadBytes(app.ProgramFolder() / L"java.jah"), jarBytes) << "staged in the program's folder as ever";
+    EXPECT_FALSE(fs::exists(UserFolder() / L"java.jah"));
+}
+
+}  // namespace
