@@ -1,6 +1,7 @@
 // Kestrane: packs a MIDlet suite into an STJ package for the phone.
 #include <windows.h>
 
+#include "ui/CommandLine.h"
 #include "ui/frmMain.h"
 
 #if defined(__GLIBCXX__)
@@ -32,8 +33,12 @@ void DeclareDpiAware() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     DeclareDpiAware();
+    const kestrane::StartArguments arguments = kestrane::ParseStartArguments(kestrane::ProgramArguments());
     kestrane::frmMain window;
     if (!window.Create(instance, showCommand)) return 1;
+    // Files named on the command line go to their fields: arguments.files,
+    // in order, once that filling is there.
+    if (arguments.folderRun) window.RunFolderConversion(arguments.folderRun->source, arguments.folderRun->target);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) window.TranslateAndDispatch(msg);

@@ -8,6 +8,7 @@
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
 #include "ui/WinText.h"
+#include "ui/frmFolder.h"
 #include "ui/frmInfo.h"
 
 namespace kestrane {
@@ -144,7 +145,7 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnEndSession(wParam != FALSE);
         return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        PostQuitMessage(exitCode_);
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);
@@ -264,6 +265,7 @@ void frmMain::OnCommand(int id) {
     case IDC_CMDSEARCHSTJ: cmdSearch_Click(id); break;
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
+    case IDM_FILE_FOLDER: mnuFileFolder_Click(); break;
     case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
     case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
     case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
@@ -392,6 +394,18 @@ void frmMain::ShowOutcome(const Outcome& outcome) {
         SetWindowTextW(Control(IDC_TXTSTJ), L"");
         return;
     }
+}
+
+void frmMain::mnuFileFolder_Click() { OpenFolderConversion(L""); }
+
+void frmMain::OpenFolderConversion(const std::wstring& source) {
+    if (building_ || !IsWindowEnabled(hwnd_)) return;
+    frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, L"", false});
+}
+
+void frmMain::RunFolderConversion(const std::wstring& source, const std::wstring& target) {
+    exitCode_ = frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, target, true});
+    OnClose();
 }
 
 void frmMain::mnuFileQuit_Click() { OnClose(); }
