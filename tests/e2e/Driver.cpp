@@ -323,6 +323,7 @@ void App::Start() {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     std::wstring command = L"\"" + ExePath().wstring() + L"\"";
+    if (!arguments_.empty()) command += L" " + arguments_;
     if (!CreateProcessW(ExePath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                         &startup, &process_))
         throw DriverError(LastError("CreateProcess of " + Utf8(ExePath().wstring())));

@@ -109,6 +109,9 @@ public:
 
     // Starts the program and waits until its main window shows and it is idle.
     void Start();
+    // Arguments for the next Start(), after the program's name (quote paths yourself).
+    void SetArguments(std::wstring arguments) { arguments_ = std::move(arguments); }
+    HANDLE Process() const { return process_.hProcess; }
     bool Running() const;
     DWORD WaitExit(Ms timeout = kWait);
     DWORD Close(Ms timeout = kWait);  // WM_CLOSE to the main window, then WaitExit
@@ -154,6 +157,7 @@ private:
     std::filesystem::path appDir_;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
+    std::wstring arguments_;
 };
 
 // The font of the program's labels: MS Sans Serif 8.25 pt at the screen's DPI.
