@@ -187,7 +187,7 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // A probe that disappears when closed; its name is this process's own.
-    const std::wstring probe = wide + L"kestrane-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring probe = wide + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L".tmp";
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return false;
@@ -245,8 +245,9 @@ std::string Win32System::MakeWorkFolder() {
     // earlier process of the same number is passed over, not reused.
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring folder = std::wstring(temp) + L"kestrane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                    std::to_wstring(InterlockedIncrement(&counter));
+        const std::wstring folder = std::wstring(temp) + L"kestrane-" +
+                                    Widen(std::to_string(GetCurrentProcessId()) + "-" +
+                                          std::to_string(InterlockedIncrement(&counter)));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt > 100)
