@@ -317,7 +317,11 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+    // No console at all rather than a hidden one: nobody would see rar.exe's
+    // output or answer a question it asks (with no console it cannot wait
+    // for an answer), and a console host per suite costs more than the
+    // archiver itself in a run over hundreds of suites.
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory.c_str(), &startup, &process))
         throw SystemError("Das Programm " + Quoted(program) + " konnte nicht gestartet werden.", GetLastError());
     UniqueHandle thread(process.hThread);
