@@ -28,7 +28,9 @@ struct Prepared {
     std::string archiver;     // rar.exe's path when started directly
 };
 
-Outcome Refused(std::string message) { return {Outcome::Kind::InputProblem, std::move(message), std::nullopt}; }
+Outcome Refused(std::string message) {
+    return {Outcome::Kind::InputProblem, std::move(message), std::nullopt, std::nullopt};
+}
 
 Members MemberPaths(const PackageRequest& request, const std::string& folder) {
     Members members{folder + "stjava.ini", folder + "java.jah", folder + "java.utf", {}};
@@ -151,8 +153,8 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
         if (!batchPath.empty()) system.Delete(batchPath);
     }
     if (BuildSucceeded(exitCode, before, system.Stamp(prepared.stj)))
-        return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt};
-    return {Outcome::Kind::ArchiverFailed, std::string(kFailedMessage), std::nullopt};
+        return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt, exitCode};
+    return {Outcome::Kind::ArchiverFailed, std::string(kFailedMessage), std::nullopt, exitCode};
 }
 
 }  // namespace
@@ -194,7 +196,7 @@ Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const Bu
     try {
         return RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);
     } catch (const AppError& error) {
-        return {Outcome::Kind::SystemError, error.Report(), error};
+        return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
     }
 }
 

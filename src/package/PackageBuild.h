@@ -79,6 +79,7 @@ struct Outcome {
     Kind kind = Kind::InputProblem;
     std::string message;              // what to tell the user, in German
     std::optional<AppError> error;    // with SystemError: the system's number and description
+    std::optional<std::uint32_t> exitCode;  // the archiver's, when it ran and ended
     bool archiverRan() const { return kind == Kind::Built || kind == Kind::ArchiverFailed; }
 };
 

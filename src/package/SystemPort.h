@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "descriptor/JarArchive.h"
 
@@ -21,6 +22,15 @@ struct FileStamp {
     std::uint64_t size = 0;
     std::int64_t lastWrite = 0;
     bool operator==(const FileStamp&) const = default;
+};
+
+// One name in a folder.
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+    // A folder that only points elsewhere (a junction or a link): neither
+    // searched nor emptied, so that no walk runs in circles or out of its tree.
+    bool isLink = false;
 };
 
 // The archiver's process, once started.
@@ -61,6 +71,15 @@ public:
     virtual bool IsWriteProtected(const std::string& folder) = 0;
     // Creates the folder, and the folders above it, where they are missing.
     virtual void CreateFolder(const std::string& folder) = 0;
+    // The files and folders directly in `folder` (ending in a backslash),
+    // without "." and "..", in no particular order.
+    virtual std::vector<FolderEntry> ListFolder(const std::string& folder) = 0;
+    // A new, empty folder of this program's own under the user's temporary
+    // folder; its path ends in a backslash.
+    virtual std::string MakeWorkFolder() = 0;
+    // Removes the folder (ending in a backslash) with everything in it; a
+    // linked folder inside loses its link only. Missing is fine.
+    virtual void RemoveTree(const std::string& folder) = 0;
 
     // The system's ANSI and OEM code pages; nothing when a character has no
     // exact form there.

@@ -18,7 +18,7 @@ DWORD Milliseconds(std::chrono::milliseconds duration) {
 
 class ShellRun final : public ArchiverRun {
 public:
-    explicit ShellRun(HANDLE process) : process_(process) {}
+    ShellRun(HANDLE process, bool pumpsEvents) : process_(process), pumpsEvents_(pumpsEvents) {}
 
     std::optional<std::uint32_t> ExitCode() override {
         if (!process_.Valid()) return std::nullopt;
@@ -31,11 +31,17 @@ public:
     void WaitForEndOrEvent(std::chrono::milliseconds timeout) override {
         HANDLE handles[] = {process_.Get()};
         const DWORD count = process_.Valid() ? 1 : 0;
-        MsgWaitForMultipleObjectsEx(count, handles, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (pumpsEvents_)
+            MsgWaitForMultipleObjectsEx(count, handles, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        else if (count > 0)
+            WaitForSingleObject(process_.Get(), Milliseconds(timeout));
+        else
+            Sleep(Milliseconds(timeout));
     }
 
 private:
     UniqueHandle process_;
+    bool pumpsEvents_;
 };
 
 std::string CannotReadMessage(const std::string& path) {
@@ -211,6 +217,78 @@ void Win32System::CreateFolder(const std::string& folder) {
     }
 }
 
+std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((Widen(folder) + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return {};  // a drive's empty root
+        throw SystemError("Der Ordner " + Quoted(folder) + " konnte nicht gelesen werden.", error);
+    }
+    std::vector<FolderEntry> entries;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries.push_back({Narrow(name), isFolder, isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)});
+    } while (FindNextFileW(search, &found));
+    const DWORD error = GetLastError();
+    FindClose(search);
+    if (error != ERROR_NO_MORE_FILES)
+        throw SystemError("Der Ordner " + Quoted(folder) + " konnte nicht gelesen werden.", error);
+    return entries;
+}
+
+std::string Win32System::MakeWorkFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) {
+        const DWORD error = GetLastError();
+        throw SystemError("Der Ordner f\u00fcr tempor\u00e4re Dateien ist nicht bekannt.", error);
+    }
+    // The process and a counter make the name; a folder left behind by an
+    // earlier process of the same number is passed over, not reused.
+    static LONG counter = 0;
+    for (int attempt = 0;; ++attempt) {
+        const std::wstring folder = std::wstring(temp) + L"kestrane-" +
+                                    Widen(std::to_string(GetCurrentProcessId()) + "-" +
+                                          std::to_string(InterlockedIncrement(&counter)));
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS || attempt > 100)
+            throw SystemError("Der Arbeitsordner " + Quoted(Narrow(folder)) + " konnte nicht angelegt werden.", error);
+    }
+}
+
+void Win32System::RemoveTree(const std::string& folder) {
+    std::wstring path = Widen(folder);
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        for (const FolderEntry& entry : ListFolder(Narrow(path))) {
+            const std::wstring inside = path + Widen(entry.name);
+            if (entry.isFolder && !entry.isLink) {
+                RemoveTree(Narrow(inside) + "\\");
+            } else if (entry.isFolder) {
+                RemoveDirectoryW(inside.c_str());
+            } else {
+                SetFileAttributesW(inside.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (!DeleteFileW(inside.c_str())) {
+                    const DWORD error = GetLastError();
+                    throw SystemError("Die Datei " + Quoted(Narrow(inside)) + " konnte nicht gel\u00f6scht werden.", error);
+                }
+            }
+        }
+    }
+    path.pop_back();
+    if (!RemoveDirectoryW(path.c_str())) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND)
+            throw SystemError("Der Ordner " + Quoted(Narrow(path)) + " konnte nicht gel\u00f6scht werden.", error);
+    }
+}
+
 std::optional<std::string> Win32System::ToAnsi(std::string_view text) { return Encode(Widen(text), CP_ACP); }
 
 std::string Win32System::FromAnsi(std::string_view bytes) { return Narrow(Decode(bytes, CP_ACP)); }
@@ -223,7 +301,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = router_.OwnerWindow();
+    info.hwnd = router_ ? router_->OwnerWindow() : nullptr;
     info.lpVerb = L"open";
     info.lpFile = file.c_str();
     info.lpParameters = L"";
@@ -231,7 +309,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.nShow = SW_HIDE;
     if (!ShellExecuteExW(&info))
         throw SystemError("Die Stapeldatei " + Quoted(batchPath) + " konnte nicht gestartet werden.", GetLastError());
-    return std::make_unique<ShellRun>(info.hProcess);
+    return std::make_unique<ShellRun>(info.hProcess, router_ != nullptr);
 }
 
 std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& program, const std::string& commandLine,
@@ -244,11 +322,15 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+    // No console at all rather than a hidden one: nobody would see rar.exe's
+    // output or answer a question it asks (with no console it cannot wait
+    // for an answer), and a console host per suite costs more than the
+    // archiver itself in a run over hundreds of suites.
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory.c_str(), &startup, &process))
         throw SystemError("Das Programm " + Quoted(program) + " konnte nicht gestartet werden.", GetLastError());
     UniqueHandle thread(process.hThread);
-    return std::make_unique<ShellRun>(process.hProcess);
+    return std::make_unique<ShellRun>(process.hProcess, router_ != nullptr);
 }
 
 std::chrono::milliseconds Win32System::Now() {
@@ -256,6 +338,7 @@ std::chrono::milliseconds Win32System::Now() {
 }
 
 void Win32System::ProcessPendingEvents() {
+    if (!router_) return;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -263,12 +346,15 @@ void Win32System::ProcessPendingEvents() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        router_.TranslateAndDispatch(msg);
+        router_->TranslateAndDispatch(msg);
     }
 }
 
 void Win32System::WaitForEvent(std::chrono::milliseconds timeout) {
-    MsgWaitForMultipleObjectsEx(0, nullptr, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (router_)
+        MsgWaitForMultipleObjectsEx(0, nullptr, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    else
+        Sleep(Milliseconds(timeout));
 }
 
 }  // namespace kestrane

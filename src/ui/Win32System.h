@@ -23,7 +23,10 @@ protected:
 
 class Win32System final : public SystemPort {
 public:
-    explicit Win32System(MessageRouter& router) : router_(router) {}
+    explicit Win32System(MessageRouter& router) : router_(&router) {}
+    // For a thread without windows: no events to pump; the waits sleep on
+    // the archiver's process alone.
+    Win32System() = default;
 
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
@@ -36,6 +39,9 @@ public:
     std::optional<std::string> ShortPath(const std::string& path) override;
     bool IsWriteProtected(const std::string& folder) override;
     void CreateFolder(const std::string& folder) override;
+    std::vector<FolderEntry> ListFolder(const std::string& folder) override;
+    std::string MakeWorkFolder() override;
+    void RemoveTree(const std::string& folder) override;
 
     std::optional<std::string> ToAnsi(std::string_view text) override;
     std::string FromAnsi(std::string_view bytes) override;
@@ -50,7 +56,7 @@ public:
     void WaitForEvent(std::chrono::milliseconds timeout) override;
 
 private:
-    MessageRouter& router_;
+    MessageRouter* router_ = nullptr;
 };
 
 }  // namespace kestrane

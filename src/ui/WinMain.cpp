@@ -1,10 +1,7 @@
 // Kestrane: packs a MIDlet suite into an STJ package for the phone.
 #include <windows.h>
-#include <shellapi.h>
 
-#include <string>
-#include <vector>
-
+#include "ui/CommandLine.h"
 #include "ui/frmMain.h"
 
 #if defined(__GLIBCXX__)
@@ -32,26 +29,15 @@ void DeclareDpiAware() {
     }
 }
 
-// The arguments after the program's own name, as Explorer passes files
-// dropped on the program's icon or sent to it: quoted paths with spaces
-// and any characters arrive whole.
-std::vector<std::wstring> CommandLineArguments() {
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!list) return arguments;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(list[i]);
-    LocalFree(list);
-    return arguments;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     DeclareDpiAware();
+    const kestrane::StartArguments arguments = kestrane::ParseStartArguments(kestrane::ProgramArguments());
     kestrane::frmMain window;
     if (!window.Create(instance, showCommand)) return 1;
-    if (const std::vector<std::wstring> files = CommandLineArguments(); !files.empty()) window.TakeFiles(files);
+    if (!arguments.files.empty()) window.TakeFiles(arguments.files);
+    if (arguments.folderRun) window.RunFolderConversion(arguments.folderRun->source, arguments.folderRun->target);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) window.TranslateAndDispatch(msg);

@@ -54,23 +54,6 @@ constexpr UINT kWrappedFormat = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX;
 
 UINT LabelFormat(const LabelSpec& spec) { return spec.width > 0 ? kWrappedFormat : kOneLineFormat; }
 
-// Keeps the main window from taking input while the About window is open,
-// and hands it the activation back however the showing ends.
-class DisabledWindow {
-public:
-    explicit DisabledWindow(HWND hwnd) : hwnd_(hwnd) { EnableWindow(hwnd_, FALSE); }
-    DisabledWindow(const DisabledWindow&) = delete;
-    DisabledWindow& operator=(const DisabledWindow&) = delete;
-    ~DisabledWindow() {
-        EnableWindow(hwnd_, TRUE);
-        SetActiveWindow(hwnd_);
-        SetForegroundWindow(hwnd_);
-    }
-
-private:
-    HWND hwnd_;
-};
-
 }  // namespace
 
 int TopmostLabelAt(std::span<const RECT> labels, POINT point) {

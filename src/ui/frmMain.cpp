@@ -10,6 +10,7 @@
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
 #include "ui/WinText.h"
+#include "ui/frmFolder.h"
 #include "ui/frmInfo.h"
 
 namespace kestrane {
@@ -162,7 +163,7 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        PostQuitMessage(exitCode_);
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);
@@ -284,6 +285,7 @@ void frmMain::OnCommand(int id) {
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
     case IDM_FILE_MAKEJAD: mnuFileMakeJad_Click(); break;
+    case IDM_FILE_FOLDER: mnuFileFolder_Click(); break;
     case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
     case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
     case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
@@ -342,7 +344,13 @@ void frmMain::TakeFiles(const std::vector<std::wstring>& paths) {
 
 void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
     std::wstring ignored;
+    std::wstring folder;  // the first folder among them is converted as a whole
     for (const std::wstring& path : paths) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (folder.empty()) folder = path;
+            continue;
+        }
         int field = 0;
         switch (RoleOfFile(Narrow(path))) {
         case FileRole::Jad: field = IDC_TXTJAD; break;
@@ -364,6 +372,7 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
         ShowMessage("Diese Dateien wurden nicht übernommen, weil Kestrane mit ihrer Art nichts anfangen kann:" +
                         Narrow(ignored),
                     false);
+    if (!folder.empty()) OpenFolderConversion(folder);
 }
 
 void frmMain::cmdSearch_Click(int buttonId) {
@@ -510,6 +519,18 @@ void frmMain::mnuFileMakeJad_Click() {
     if (!target) return;
     system_.WriteWholeFile(Narrow(*target), *made.jad);
     SetWindowTextW(Control(IDC_TXTJAD), target->c_str());
+}
+
+void frmMain::mnuFileFolder_Click() { OpenFolderConversion(L""); }
+
+void frmMain::OpenFolderConversion(const std::wstring& source) {
+    if (building_ || !IsWindowEnabled(hwnd_)) return;
+    frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, L"", false});
+}
+
+void frmMain::RunFolderConversion(const std::wstring& source, const std::wstring& target) {
+    exitCode_ = frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, target, true});
+    OnClose();
 }
 
 void frmMain::mnuFileQuit_Click() { OnClose(); }

@@ -40,6 +40,13 @@ public:
     void ShowWaitLabel(bool visible);
     void SetControlsEnabled(bool enabled);
 
+    // "Ordner umwandeln" with the source folder filled in, as for a folder
+    // dropped on the window.
+    void OpenFolderConversion(const std::wstring& source);
+    // "/ordner QUELLE ZIEL": the conversion starts at once; when the user
+    // closes its window the program ends, with the run's exit code.
+    void RunFolderConversion(const std::wstring& source, const std::wstring& target);
+
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,6 +68,7 @@ private:
     void cmdINI_Click();
     void cmdSTJ_Click();
     void mnuFileMakeJad_Click();
+    void mnuFileFolder_Click();
     void mnuFileQuit_Click();
     void mnuHelpHelp_Click();
     void mnuHelpAbout_Click();
@@ -86,6 +94,7 @@ private:
     std::exception_ptr startupFailure_;
     bool building_ = false;
     bool closeRequested_ = false;
+    int exitCode_ = 0;
 };
 
 }  // namespace kestrane

@@ -39,7 +39,7 @@ public:
     std::optional<std::uint32_t> ExitCode() override {
         if (!Ended()) return std::nullopt;
         if (!finished_) Finish();
-        return system_.archiver.exitCode;
+        return Refused() ? 3u : system_.archiver.exitCode;
     }
 
     void WaitForEndOrEvent(Ms timeout) override {
@@ -49,6 +49,8 @@ public:
     }
 
 private:
+    bool Refused() const { return !paths_.empty() && system_.archiver.refuses.count(paths_.front()) > 0; }
+
     bool Ended() const {
         return system_.archiver.endsAfter && system_.now >= started_ + *system_.archiver.endsAfter;
     }
@@ -56,7 +58,7 @@ private:
     // Stores each named member, in order, as "name=bytes;" in the package.
     void Finish() {
         finished_ = true;
-        if (!system_.archiver.writesPackage || paths_.empty()) return;
+        if (!system_.archiver.writesPackage || paths_.empty() || Refused()) return;
         const std::vector<std::string>& paths = paths_;
         std::string package;
         for (std::size_t i = 1; i < paths.size(); ++i) {
@@ -143,6 +145,50 @@ std::unique_ptr<ByteSource> FakeSystem::OpenForReading(const std::string& path) 
 void FakeSystem::CreateFolder(const std::string& folder) {
     Add("create " + folder);
     Fail("create " + folder);
+    folders.insert(folder.empty() || folder.back() == '\\' ? folder : folder + "\\");
+}
+
+std::vector<FolderEntry> FakeSystem::ListFolder(const std::string& folder) {
+    Add("list " + folder);
+    Fail("list " + folder);
+    std::map<std::string, bool> names;  // name -> is a folder
+    auto take = [&](const std::string& path, bool isFolder) {
+        if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return;
+        const std::string rest = path.substr(folder.size());
+        const std::size_t slash = rest.find('\\');
+        if (slash == std::string::npos) names.emplace(rest, isFolder);
+        else names[rest.substr(0, slash)] = true;
+    };
+    bool there = false;
+    for (const auto& [path, bytes] : files) {
+        there = there || path.compare(0, folder.size(), folder) == 0;
+        take(path, false);
+    }
+    for (const std::string& known : folders) {
+        there = there || known.compare(0, folder.size(), folder) == 0;
+        take(known, true);
+    }
+    if (!there) throw AppError("Der Ordner " + folder + " konnte nicht gelesen werden.", 3, "Pfad nicht gefunden");
+    std::vector<FolderEntry> entries;
+    // In reverse alphabetical order: the caller sorts for itself.
+    for (auto it = names.rbegin(); it != names.rend(); ++it) entries.push_back({it->first, it->second, false});
+    return entries;
+}
+
+std::string FakeSystem::MakeWorkFolder() {
+    Fail("mkwork");
+    const std::string folder = "C:\\Temp\\kestrane-" + std::to_string(++workFolders_) + "\\";
+    Add("mkwork " + folder);
+    folders.insert(folder);
+    return folder;
+}
+
+void FakeSystem::RemoveTree(const std::string& folder) {
+    Add("remove " + folder);
+    Fail("remove " + folder);
+    auto inside = [&](const std::string& path) { return path.compare(0, folder.size(), folder) == 0; };
+    std::erase_if(files, [&](const auto& file) { return inside(file.first); });
+    std::erase_if(folders, inside);
 }
 
 void FakeSystem::Delete(const std::string& path) {

@@ -27,6 +27,8 @@ public:
         std::optional<Ms> endsAfter = Ms(0);  // never ends without a value
         std::uint32_t exitCode = 0;
         bool writesPackage = true;
+        // Packages it fails on: exit code 3, nothing written.
+        std::set<std::string> refuses;
     };
 
     // Files: path -> bytes, and when each was last written.
@@ -34,6 +36,8 @@ public:
     std::map<std::string, std::int64_t> writtenAt;
     // Operations that fail: "read <path>", "write <path>", "copy <to>", "delete <path>", "run".
     std::set<std::string> failOn;
+    // Folders, each ending in a backslash, besides those that hold a file.
+    std::set<std::string> folders;
     // Paths' 8.3 forms, where they have one.
     std::map<std::string, std::string> shortForms;
     // Folders that exist but refuse this user's writes.
@@ -63,6 +67,12 @@ public:
     std::optional<std::string> ShortPath(const std::string& path) override;
     bool IsWriteProtected(const std::string& folder) override { return writeProtected.count(folder) > 0; }
     void CreateFolder(const std::string& folder) override;
+    // What `files` and `folders` hold directly in the folder; "list <folder>" fails it.
+    std::vector<FolderEntry> ListFolder(const std::string& folder) override;
+    // C:\Temp\kestrane-1\, -2\, …; "mkwork" fails it.
+    std::string MakeWorkFolder() override;
+    // "remove <folder>" fails it.
+    void RemoveTree(const std::string& folder) override;
     // The fake code pages keep UTF-8 as it is; the euro sign has no OEM form
     // and CJK characters have neither an ANSI nor an OEM one.
     std::optional<std::string> ToAnsi(std::string_view text) override;
@@ -81,6 +91,7 @@ private:
     // Moves the clock on by `duration`, but not past the next scheduled event or `limit`.
     void Advance(Ms duration, std::optional<Ms> limit = std::nullopt);
     std::multimap<Ms, std::function<void()>> scheduled;
+    int workFolders_ = 0;
 };
 
 }  // namespace kestrane::testing_support

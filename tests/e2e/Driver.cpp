@@ -333,7 +333,8 @@ void App::Start(const std::wstring& arguments) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     std::wstring command = L"\"" + ExePath().wstring() + L"\"";
-    if (!arguments.empty()) command += L" " + arguments;
+    const std::wstring& extra = arguments.empty() ? arguments_ : arguments;
+    if (!extra.empty()) command += L" " + extra;
     if (!CreateProcessW(ExePath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                         &startup, &process_))
         throw DriverError(LastError("CreateProcess of " + Utf8(ExePath().wstring())));

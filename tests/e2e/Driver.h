@@ -110,9 +110,12 @@ public:
     // The lines the shell's "open" command (the recorder) was given since the start.
     std::vector<std::wstring> ShellOpened() const;
 
-    // Starts the program, with `arguments` on its command line, and waits
-    // until its main window shows and it is idle.
+    // Starts the program, with `arguments` (else those of SetArguments) on its
+    // command line, and waits until its main window shows and it is idle.
     void Start(const std::wstring& arguments = L"");
+    // Arguments for the next Start(), after the program's name (quote paths yourself).
+    void SetArguments(std::wstring arguments) { arguments_ = std::move(arguments); }
+    HANDLE Process() const { return process_.hProcess; }
     bool Running() const;
     DWORD WaitExit(Ms timeout = kWait);
     DWORD Close(Ms timeout = kWait);  // WM_CLOSE to the main window, then WaitExit
@@ -162,6 +165,7 @@ private:
     std::filesystem::path appDir_;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
+    std::wstring arguments_;
 };
 
 // The font of the program's labels: MS Sans Serif 8.25 pt at the screen's DPI.

@@ -61,8 +61,8 @@ TEST_F(MainWindowInProcess, MenuCaptionsAndOrder) {
     const std::vector<MenuEntry> entries = MenuEntries(window_.Handle());
     std::vector<std::wstring> captions;
     for (const MenuEntry& entry : entries) captions.push_back(entry.caption);
-    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"JAD aus JAR erstellen...", L"", L"&Beenden", L"&?",
-                                                   L"&Hilfe", L"", L"&\u00dcber"}));
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"JAD aus JAR erstellen...", L"Ordner umwandeln...", L"",
+                                                   L"&Beenden", L"&?", L"&Hilfe", L"", L"&\u00dcber"}));
     for (const MenuEntry& entry : entries) {
         if (!entry.caption.empty()) {
             EXPECT_TRUE(entry.enabled) << "disabled at start";

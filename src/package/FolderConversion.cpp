@@ -1,0 +1,289 @@
+#include "package/FolderConversion.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "descriptor/Attributes.h"
+#include "descriptor/DescriptorBuffer.h"
+#include "descriptor/Text.h"
+#include "package/BatchFile.h"
+#include "package/IniText.h"
+#include "package/SuiteFiles.h"
+
+namespace kestrane {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool LessCaseBlind(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
+}
+
+bool IsJarName(const std::string& name) {
+    if (name.size() <= 4) return false;
+    std::string extension = name.substr(name.size() - 4);
+    std::transform(extension.begin(), extension.end(), extension.begin(), AsciiLower);
+    return extension == ".jar";
+}
+
+std::string WithBackslash(std::string folder) {
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+    return folder;
+}
+
+// The folder part of a relative path, with its backslash; empty at the top.
+std::string FolderPart(const std::string& relative) {
+    const std::size_t slash = relative.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : relative.substr(0, slash + 1);
+}
+
+// One line of the list: the system's reports come in paragraphs.
+std::string OneLine(std::string text) {
+    std::string line;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+// The JARs below `folder`, relative to `root`, each folder's names in
+// alphabetical order without regard to case, its files before its subfolders.
+void CollectJars(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
+                 std::vector<std::string>& jars) {
+    std::vector<FolderEntry> entries = system.ListFolder(root + relative);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return LessCaseBlind(a.name, b.name); });
+    for (const FolderEntry& entry : entries)
+        if (!entry.isFolder && IsJarName(entry.name)) jars.push_back(relative + entry.name);
+    if (!deep) return;
+    for (const FolderEntry& entry : entries)
+        if (entry.isFolder && !entry.isLink) CollectJars(system, root, relative + entry.name + "\\", deep, jars);
+}
+
+// The checks that make a package useless: the phone could not install it.
+bool StopsTheSuite(FindingKind kind) {
+    switch (kind) {
+    case FindingKind::SameFile:
+    case FindingKind::JarUnreadable:
+    case FindingKind::NoManifest:
+    case FindingKind::JadIsUtf16:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds limit) {
+    if (!outcome.exitCode)
+        return "rar.exe war nach " + std::to_string(limit.count() / 1000) + " Sekunden nicht fertig.";
+    if (*outcome.exitCode != 0) return "rar.exe endete mit dem Fehlercode " + std::to_string(*outcome.exitCode) + ".";
+    return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
+}
+
+struct Folders {
+    std::string source, target;  // absolute, ending in a backslash
+};
+
+// The suite's JAD: its partner, or one made from the manifest (not yet
+// written); or why there is none.
+struct SuiteJad {
+    std::string path;   // the partner's path; empty for a made one
+    std::string bytes;  // either's content
+    std::string problem;
+};
+
+SuiteJad FindJad(const std::string& jar, SystemPort& system) {
+    if (std::optional<std::string> partner = PartnerJad(jar, system))
+        return {*partner, system.ReadWholeFile(*partner), {}};
+    MadeJad made = JadFromJar(jar, system);
+    if (!made.jad) return {{}, {}, std::move(made.problem)};
+    return {{}, std::move(*made.jad), {}};
+}
+
+std::string SuiteName(const std::string& jadBytes) {
+    const JadAttributes jad = ParseJad(jadBytes);
+    const std::string* name = FindAttribute(jad.attributes, "MIDlet-Name");
+    return name ? *name : std::string();
+}
+
+SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
+    result.status = status;
+    result.result = std::move(text);
+    for (std::size_t i = 0; i < notes.size(); ++i) result.result += (i == 0 ? " – " : " ") + notes[i];
+    result.result = OneLine(std::move(result.result));
+    return result;
+}
+
+SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std::string& relative,
+                         const std::string& staging, SystemPort& system) {
+    SuiteResult result{relative, {}, {}, SuiteStatus::Failed};
+    std::vector<std::string> notes;
+    const std::string jar = folders.source + relative;
+    const std::string packageFolder = folders.target + FolderPart(relative);
+    const std::string stj = packageFolder + FileNameOf(WithoutExtension(relative)) + ".stj";
+    try {
+        const SuiteJad jad = FindJad(jar, system);
+        result.suite = SuiteName(jad.bytes);
+        if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, "vorhanden", {});
+        if (!jad.problem.empty()) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + jad.problem, {});
+
+        system.CreateFolder(staging);
+        std::string jadPath = jad.path;
+        if (jadPath.empty()) {
+            jadPath = staging + FileNameOf(WithoutExtension(relative)) + ".jad";
+            system.WriteWholeFile(jadPath, jad.bytes);
+            notes.emplace_back("JAD-Datei aus dem Manifest erstellt.");
+        }
+        DescriptorBuffer descriptor;
+        const IniOutcome ini = GenerateIni(jadPath, descriptor, system);
+        // Both complaints of a JAD without MIDlet-1 say the same.
+        if (!ini.complaints.empty() || !ini.text)
+            return Finish(result, SuiteStatus::Skipped,
+                          "übersprungen: " + (ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front()),
+                          {});
+
+        PackageRequest request{job.rar, jar, jadPath, "", stj, *ini.text, staging, "", std::nullopt};
+        const SuiteFindings findings = InspectSuite(request, system);
+        for (const Finding& finding : findings.findings) {
+            if (StopsTheSuite(finding.kind)) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
+            notes.push_back(finding.text);
+        }
+        request.correctedJarSize = findings.correctedJarSize;
+
+        system.CreateFolder(packageFolder);
+        const Outcome outcome = BuildPackage(request, system, BuildOptions{0ms, 0ms, job.archiverLimit, true});
+        switch (outcome.kind) {
+        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, "erstellt", notes);
+        case Outcome::Kind::ArchiverFailed:
+            return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + ArchiverFailure(outcome, job.archiverLimit),
+                          notes);
+        case Outcome::Kind::InputProblem:
+        case Outcome::Kind::SystemError: break;
+        }
+        return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + outcome.message, notes);
+    } catch (const AppError& error) {
+        return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + error.Report(), notes);
+    }
+}
+
+void Count(FolderSummary& summary, SuiteStatus status) {
+    switch (status) {
+    case SuiteStatus::Built: ++summary.built; break;
+    case SuiteStatus::Existing: ++summary.existing; break;
+    case SuiteStatus::Skipped: ++summary.skipped; break;
+    case SuiteStatus::Failed: ++summary.failed; break;
+    }
+}
+
+std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
+    // With its byte order mark, so that editors of every age read it as UTF-8.
+    std::string text(kUtf8Mark);
+    text += "Datei\tSuite\tErgebnis\r\n";
+    for (const SuiteResult& result : results) text += ResultLine(result) + "\r\n";
+    text += SummaryLine(summary);
+    if (summary.cancelled) text += " (abgebrochen)";
+    text += "\r\n";
+    return text;
+}
+
+}  // namespace
+
+int FolderSummary::ExitCode() const {
+    const bool allDone = refusal.empty() && Finished() == found;
+    return allDone && skipped == 0 && failed == 0 ? 0 : 1;
+}
+
+std::string SummaryLine(const FolderSummary& summary) {
+    return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " erstellt, " +
+           std::to_string(summary.existing + summary.skipped) + " übersprungen, " + std::to_string(summary.failed) +
+           " fehlgeschlagen";
+}
+
+std::string ResultLine(const SuiteResult& result) {
+    // A tab inside a field would shift the columns; none of the program's
+    // own texts has one, but file names and MIDlet-Names come from outside.
+    auto field = [](std::string text) {
+        std::replace(text.begin(), text.end(), '\t', ' ');
+        return text;
+    };
+    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result);
+}
+
+FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
+    FolderSummary summary;
+    if (IsBlank(job.source)) {
+        summary.refusal = kNoSourceFolderMessage;
+        return summary;
+    }
+    if (IsBlank(job.target)) {
+        summary.refusal = kNoTargetFolderMessage;
+        return summary;
+    }
+    if (IsBlank(job.rar) || !system.Stamp(BatchFolder(job.rar) + "rar.exe").exists) {
+        summary.refusal = NoArchiverMessage(job.rar);
+        return summary;
+    }
+    const Folders folders{WithBackslash(system.FullPath(TrimSpaces(job.source))),
+                          WithBackslash(system.FullPath(TrimSpaces(job.target)))};
+    std::vector<std::string> jars;
+    try {
+        CollectJars(system, folders.source, "", job.includeSubfolders, jars);
+        system.CreateFolder(folders.target);
+    } catch (const AppError& error) {
+        summary.refusal = error.Report();
+        return summary;
+    }
+
+    summary.found = jars.size();
+    listener.SuitesFound(jars.size());
+    std::vector<SuiteResult> results;
+    results.reserve(jars.size());
+    for (std::size_t i = 0; i < jars.size(); ++i) {
+        if (listener.Cancelled()) {
+            summary.cancelled = true;
+            break;
+        }
+        const std::string staging = job.workFolder + std::to_string(i + 1) + "\\";
+        results.push_back(ConvertSuite(job, folders, jars[i], staging, system));
+        try {
+            system.RemoveTree(staging);
+        } catch (const AppError&) {
+            // What stays goes with the working folder at the end.
+        }
+        Count(summary, results.back().status);
+        listener.SuiteFinished(i, results.back());
+    }
+    try {
+        system.WriteWholeFile(folders.target + std::string(kLogFileName), LogText(results, summary));
+    } catch (const AppError&) {
+        // The list is still in the window; a target that takes no log took
+        // no packages either, and each suite says so.
+    }
+    return summary;
+}
+
+WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}
+
+WorkFolder::~WorkFolder() {
+    try {
+        system_.RemoveTree(path_);
+    } catch (...) {
+        // A file some other program holds open; the temporary folder is the
+        // system's to tidy.
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,102 @@
+// "Ordner umwandeln": every JAR of a folder becomes a package of its own.
+// A suite's JAD is its partner, or else one made from its manifest; its INI
+// text comes from the JAD as "Erstelle INI" makes it; the checks run, and
+// what they find is written into the suite's result instead of being asked.
+// rar.exe is started directly for each suite, without a batch file and
+// without the single build's settling waits.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "package/PackageBuild.h"
+#include "package/SystemPort.h"
+
+namespace kestrane {
+
+inline constexpr std::string_view kNoSourceFolderMessage = "Quellordner nicht angegeben!";
+inline constexpr std::string_view kNoTargetFolderMessage = "Zielordner nicht angegeben!";
+// The list written into the target folder at the end.
+inline constexpr std::string_view kLogFileName = "kestrane-protokoll.txt";
+
+struct FolderJob {
+    std::string rar;     // the main window's rar.exe field, as typed
+    std::string source;  // folders as typed, with or without a trailing backslash
+    std::string target;
+    bool includeSubfolders = false;
+    bool overwrite = false;
+    // An empty folder of this run's own (ending in a backslash); each suite
+    // stages its members in a subfolder that goes again after the suite.
+    std::string workFolder;
+    std::chrono::milliseconds archiverLimit = kArchiverLimit;
+};
+
+enum class SuiteStatus {
+    Built,     // the package is there
+    Existing,  // a package of that name was there already and stays
+    Skipped,   // the suite cannot become a package: no JAD, a broken JAR
+    Failed,    // a file operation or the archiver failed
+};
+
+struct SuiteResult {
+    std::string file;    // the JAR's path below the source folder
+    std::string suite;   // its MIDlet-Name, empty when none is known
+    std::string result;  // German, one line: "erstellt", "vorhanden", "übersprungen: …", "fehlgeschlagen: …"
+    SuiteStatus status = SuiteStatus::Failed;
+};
+
+// Told what happens, on the thread that converts.
+class FolderListener {
+public:
+    virtual void SuitesFound(std::size_t count) = 0;
+    virtual void SuiteFinished(std::size_t index, const SuiteResult& result) = 0;
+    // Asked before each suite; true stops the run there.
+    virtual bool Cancelled() = 0;
+
+protected:
+    ~FolderListener() = default;
+};
+
+struct FolderSummary {
+    std::string refusal;  // why nothing ran; empty when the suites were worked
+    std::size_t found = 0;
+    std::size_t built = 0;
+    std::size_t existing = 0;
+    std::size_t skipped = 0;  // without the existing ones
+    std::size_t failed = 0;
+    bool cancelled = false;
+
+    std::size_t Finished() const { return built + existing + skipped + failed; }
+    // 0 when every suite was built or left as existing, else 1: for scripts.
+    int ExitCode() const;
+};
+
+// "37 von 240 erstellt, 2 übersprungen, 1 fehlgeschlagen"; the existing
+// packages count as skipped.
+std::string SummaryLine(const FolderSummary& summary);
+
+// One line of the list as copied and logged: file, suite, result, tab-separated.
+std::string ResultLine(const SuiteResult& result);
+
+// Converts the folder. Throws nothing the port throws: a refusal ends up in
+// the summary, a suite's failure in its result.
+FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener);
+
+// A working folder under the user's temporary folder for the lifetime of the
+// scope; removed with everything in it however the scope ends.
+class WorkFolder {
+public:
+    explicit WorkFolder(SystemPort& system);  // throws AppError
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    SystemPort& system_;
+    std::string path_;
+};
+
+}  // namespace kestrane

@@ -1,0 +1,470 @@
+#include "ui/frmFolder.h"
+
+#include <commctrl.h>
+#include <process.h>
+#include <shlobj.h>
+
+#include "package/AppError.h"
+#include "resource.h"
+#include "ui/Win32System.h"
+#include "ui/WinText.h"
+
+namespace kestrane {
+
+namespace {
+
+constexpr int kClientWidthTwips = 8895;
+constexpr int kClientHeightTwips = 6420;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// What the conversion's thread posts to the window; each pointer is the
+// window's to delete.
+constexpr UINT WM_SUITES_FOUND = WM_APP + 1;     // wParam: the count
+constexpr UINT WM_SUITE_FINISHED = WM_APP + 2;   // lParam: SuiteResult*
+constexpr UINT WM_CONVERSION_ENDED = WM_APP + 3;  // lParam: FolderSummary*
+// The run of "/ordner", posted so that it begins once the window shows.
+constexpr UINT WM_START_AT_ONCE = WM_APP + 4;
+
+enum class Kind { Label, Field, Button, CheckBox, List, Progress };
+
+struct ControlSpec {
+    int id;
+    Kind kind;
+    const wchar_t* text;
+    int left, top, width, height;  // twips; a label's height comes from its font
+};
+
+// In tab order.
+constexpr ControlSpec kControls[] = {
+    {IDC_FOLDER_LBLSOURCE, Kind::Label, L"Quellordner:", 120, 150, 1260, 0},
+    {IDC_FOLDER_TXTSOURCE, Kind::Field, L"", 1440, 120, 6240, 285},
+    {IDC_FOLDER_CMDSOURCE, Kind::Button, L"Suchen...", 7800, 60, 975, 375},
+    {IDC_FOLDER_LBLTARGET, Kind::Label, L"Zielordner:", 120, 630, 1260, 0},
+    {IDC_FOLDER_TXTTARGET, Kind::Field, L"", 1440, 600, 6240, 285},
+    {IDC_FOLDER_CMDTARGET, Kind::Button, L"Suchen...", 7800, 540, 975, 375},
+    {IDC_FOLDER_CHKSUBFOLDERS, Kind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255},
+    {IDC_FOLDER_CHKOVERWRITE, Kind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255},
+    {IDC_FOLDER_CMDSTART, Kind::Button, L"Start", 6720, 1140, 975, 375},
+    {IDC_FOLDER_CMDCLOSE, Kind::Button, L"Schließen", 7800, 1140, 975, 375},
+    {IDC_FOLDER_LVWRESULTS, Kind::List, L"", 120, 1740, 8655, 3840},
+    {IDC_FOLDER_PRGPROGRESS, Kind::Progress, L"", 120, 5700, 8655, 255},
+    {IDC_FOLDER_LBLSTATUS, Kind::Label, L"", 120, 6060, 8655, 0},
+};
+
+// The controls a run greys: everything that would change what it works on.
+constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,     IDC_FOLDER_CMDSOURCE,    IDC_FOLDER_TXTTARGET,
+                                IDC_FOLDER_CMDTARGET,     IDC_FOLDER_CHKSUBFOLDERS, IDC_FOLDER_CHKOVERWRITE,
+                                IDC_FOLDER_LBLSOURCE,     IDC_FOLDER_LBLTARGET};
+
+struct Column {
+    const wchar_t* title;
+    int widthTwips;
+};
+constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Ergebnis", 3660}};
+
+bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Starts the folder picker in the folder the field names.
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data)
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+}  // namespace
+
+// The run: its job, the thread that works it, and the flag that stops it.
+// The listener's calls come on that thread and only post to the window.
+class frmFolder::Conversion final : private FolderListener {
+public:
+    Conversion(HWND window, FolderJob job) : window_(window), job_(std::move(job)) {}
+    Conversion(const Conversion&) = delete;
+    Conversion& operator=(const Conversion&) = delete;
+    ~Conversion() {
+        if (!thread_.Valid()) return;
+        cancel_ = true;
+        WaitForSingleObject(thread_.Get(), INFINITE);
+    }
+
+    bool Start() {
+        thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Conversion::Main, this, 0, nullptr)));
+        return thread_.Valid();
+    }
+    void Cancel() { cancel_ = true; }
+    bool Cancelling() const { return cancel_; }
+
+private:
+    static unsigned __stdcall Main(void* self) {
+        static_cast<Conversion*>(self)->Work();
+        return 0;
+    }
+
+    void Work() {
+        auto summary = std::make_unique<FolderSummary>();
+        try {
+            Win32System system;
+            WorkFolder work(system);
+            job_.workFolder = work.Path();
+            *summary = ConvertFolder(job_, system, *this);
+        } catch (const AppError& error) {
+            summary->refusal = error.Report();
+        } catch (const std::exception& error) {
+            summary->refusal = std::string("Unerwarteter Fehler: ") + error.what();
+        } catch (...) {
+            summary->refusal = "Unerwarteter Fehler.";
+        }
+        Post(WM_CONVERSION_ENDED, 0, std::move(summary));
+    }
+
+    template <typename T>
+    void Post(UINT message, WPARAM wParam, std::unique_ptr<T> data) {
+        if (PostMessageW(window_, message, wParam, reinterpret_cast<LPARAM>(data.get()))) data.release();
+    }
+
+    void SuitesFound(std::size_t count) override { PostMessageW(window_, WM_SUITES_FOUND, count, 0); }
+    void SuiteFinished(std::size_t, const SuiteResult& result) override {
+        Post(WM_SUITE_FINISHED, 0, std::make_unique<SuiteResult>(result));
+    }
+    bool Cancelled() override { return cancel_; }
+
+    HWND window_;
+    FolderJob job_;
+    std::atomic<bool> cancel_{false};
+    UniqueHandle thread_;
+};
+
+int frmFolder::ShowModal(HWND mainWindow, const FolderWindowStart& start) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+    // COM for the folder picker.
+    OleSession ole;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW wc{};
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = KESTRANE_FOLDER_CLASS;
+    if (!RegisterWindowClass(wc)) return 1;
+    DisabledWindow disabled(mainWindow);
+    frmFolder window(mainWindow, start);
+    if (!window.Create(instance)) return 1;
+    window.RunMessageLoop();
+    return window.exitCode_;
+}
+
+frmFolder::frmFolder(HWND mainWindow, FolderWindowStart start) : mainWindow_(mainWindow), start_(std::move(start)) {}
+
+frmFolder::~frmFolder() {
+    conversion_.reset();  // a run still going is stopped and waited for
+    Close();
+}
+
+void frmFolder::Close() {
+    if (!hwnd_) return;
+    // Enabled before the window goes, so that the system passes the
+    // activation to the main window and not to another program's.
+    EnableWindow(mainWindow_, TRUE);
+    DestroyWindow(hwnd_);
+}
+
+bool frmFolder::Create(HINSTANCE instance) {
+    if (!CreateWindowOfClass(0, KESTRANE_FOLDER_CLASS, L"Ordner umwandeln", kWindowStyle, kClientWidthTwips,
+                             kClientHeightTwips, FALSE, nullptr, instance))
+        return false;
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    if (start_.startAtOnce) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
+    return true;
+}
+
+void frmFolder::RunMessageLoop() {
+    MSG msg;
+    while (hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) return;
+        if (got == 0) {
+            // The program is ending: leave the quit for the main loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        // Tab, Shift+Tab and the space bar as in a dialog.
+        if (IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+LRESULT frmFolder::OnFailure(UINT, WPARAM, LPARAM) {
+    try {
+        throw;
+    } catch (const AppError& error) {
+        ShowMessage(error.Report());
+    } catch (const std::exception& error) {
+        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what());
+    } catch (...) {
+        ShowMessage("Unerwarteter Fehler.");
+    }
+    return 0;
+}
+
+LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        Form_Load();
+        return 0;
+    case WM_COMMAND:
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COPY:
+        CopySelectedRows();
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_SUITES_FOUND:
+        OnSuitesFound(static_cast<std::size_t>(wParam));
+        return 0;
+    case WM_SUITE_FINISHED:
+        OnSuiteFinished(std::unique_ptr<SuiteResult>(reinterpret_cast<SuiteResult*>(lParam)));
+        return 0;
+    case WM_CONVERSION_ENDED:
+        OnConversionEnded(std::unique_ptr<FolderSummary>(reinterpret_cast<FolderSummary*>(lParam)));
+        return 0;
+    case WM_START_AT_ONCE:
+        cmdStart_Click();
+        return 0;
+    default:
+        return DefaultHandling(message, wParam, lParam);
+    }
+}
+
+void frmFolder::Form_Load() {
+    CreateControls();
+    SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), start_.source.c_str());
+    SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), start_.target.c_str());
+    SetFocus(Control(start_.source.empty() ? IDC_FOLDER_TXTSOURCE : IDC_FOLDER_TXTTARGET));
+}
+
+void frmFolder::CreateControls() {
+    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    TEXTMETRICW metrics{};
+    {
+        WindowDC screen(nullptr);
+        ScopedSelect selectFont(screen.Get(), font_.Get());
+        GetTextMetricsW(screen.Get(), &metrics);
+    }
+    for (const ControlSpec& spec : kControls) {
+        const wchar_t* className = L"BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        DWORD exStyle = 0;
+        int height = ScaleY(spec.height);
+        switch (spec.kind) {
+        case Kind::Label:
+            className = L"STATIC";
+            style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
+            height = metrics.tmHeight;
+            break;
+        case Kind::Field:
+            className = L"EDIT";
+            style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Button: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
+        case Kind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
+        case Kind::List:
+            className = WC_LISTVIEWW;
+            style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Progress: className = PROGRESS_CLASSW; break;
+        }
+        HWND control = CreateWindowExW(exStyle, className, spec.text, style, ScaleX(spec.left), ScaleY(spec.top),
+                                       ScaleX(spec.width), height, hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        if (spec.kind == Kind::Field) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+    }
+    HWND list = Control(IDC_FOLDER_LVWRESULTS);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(kColumns[i].title);
+        column.cx = ScaleX(kColumns[i].widthTwips);
+        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void frmFolder::OnCommand(int id) {
+    switch (id) {
+    case IDC_FOLDER_CMDSOURCE: cmdSearch_Click(IDC_FOLDER_TXTSOURCE, L"Quellordner mit den JAR-Dateien:"); break;
+    case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, L"Zielordner für die STJ-Dateien:"); break;
+    case IDC_FOLDER_CMDSTART: cmdStart_Click(); break;
+    case IDC_FOLDER_CMDCLOSE:
+    case IDCANCEL: cmdClose_Click(); break;  // Esc, as in a dialog
+    default: break;
+    }
+}
+
+LRESULT frmFolder::OnNotify(const NMHDR& header) {
+    if (header.idFrom == IDC_FOLDER_LVWRESULTS && header.code == LVN_KEYDOWN) {
+        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+        if (GetKeyState(VK_CONTROL) < 0 && key.wVKey == 'C') CopySelectedRows();
+        if (GetKeyState(VK_CONTROL) < 0 && key.wVKey == 'A') SelectAllRows();
+    }
+    return 0;
+}
+
+void frmFolder::OnClose() {
+    // A run ends with its current suite; the window goes once it has.
+    if (conversion_) {
+        closeRequested_ = true;
+        conversion_->Cancel();
+        ShowStatus("Wird nach der laufenden Suite beendet...");
+        return;
+    }
+    Close();
+}
+
+void frmFolder::cmdClose_Click() { OnClose(); }
+
+void frmFolder::cmdSearch_Click(int fieldId, const wchar_t* title) {
+    if (conversion_) return;
+    const std::wstring current = WindowText(Control(fieldId));
+    wchar_t chosen[MAX_PATH] = {};
+    BROWSEINFOW info{};
+    info.hwndOwner = hwnd_;
+    info.pszDisplayName = chosen;
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = BrowseCallback;
+    info.lParam = current.empty() ? 0 : reinterpret_cast<LPARAM>(current.c_str());
+    LPITEMIDLIST picked = SHBrowseForFolderW(&info);
+    if (!picked) return;  // cancelled: the field keeps its text
+    const bool ok = SHGetPathFromIDListW(picked, chosen) != FALSE;
+    CoTaskMemFree(picked);
+    if (ok) SetWindowTextW(Control(fieldId), chosen);
+}
+
+void frmFolder::cmdStart_Click() {
+    if (conversion_) {
+        conversion_->Cancel();
+        EnableWindow(Control(IDC_FOLDER_CMDSTART), FALSE);
+        ShowStatus(SummaryLine(counts_) + " – wird nach der laufenden Suite abgebrochen...");
+        return;
+    }
+    FolderJob job;
+    job.rar = Narrow(start_.rar);
+    job.source = Narrow(WindowText(Control(IDC_FOLDER_TXTSOURCE)));
+    job.target = Narrow(WindowText(Control(IDC_FOLDER_TXTTARGET)));
+    job.includeSubfolders = Checked(Control(IDC_FOLDER_CHKSUBFOLDERS));
+    job.overwrite = Checked(Control(IDC_FOLDER_CHKOVERWRITE));
+
+    SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_DELETEALLITEMS, 0, 0);
+    results_.clear();
+    counts_ = {};
+    SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);
+    ShowStatus("Suche nach JAR-Dateien...");
+    exitCode_ = 1;
+    conversion_ = std::make_unique<Conversion>(hwnd_, std::move(job));
+    if (!conversion_->Start()) {
+        const DWORD error = GetLastError();
+        conversion_.reset();
+        ShowStatus("");
+        throw SystemError("Die Umwandlung konnte nicht gestartet werden.", error);
+    }
+    SetRunning(true);
+}
+
+void frmFolder::OnSuitesFound(std::size_t count) {
+    counts_.found = count;
+    SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(count));
+    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
+}
+
+void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
+    switch (result->status) {
+    case SuiteStatus::Built: ++counts_.built; break;
+    case SuiteStatus::Existing: ++counts_.existing; break;
+    case SuiteStatus::Skipped: ++counts_.skipped; break;
+    case SuiteStatus::Failed: ++counts_.failed; break;
+    }
+    HWND list = Control(IDC_FOLDER_LVWRESULTS);
+    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(result->result)};
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(results_.size());
+    item.pszText = const_cast<wchar_t*>(texts[0].c_str());
+    const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    for (int column = 1; column < 3; ++column) {
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t*>(texts[column].c_str());
+        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+    results_.push_back(std::move(*result));
+    SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, results_.size(), 0);
+    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
+}
+
+void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
+    conversion_.reset();  // the thread has posted its last; waits for its end
+    SetRunning(false);
+    exitCode_ = summary->ExitCode();
+    if (!summary->refusal.empty()) {
+        ShowStatus("");
+        if (!closeRequested_) ShowMessage(summary->refusal);
+    } else {
+        ShowStatus(SummaryLine(*summary) + (summary->cancelled ? " – abgebrochen" : ""));
+    }
+    if (closeRequested_) Close();
+}
+
+void frmFolder::SetRunning(bool running) {
+    for (const int id : kJobControls) EnableWindow(Control(id), !running);
+    HWND start = Control(IDC_FOLDER_CMDSTART);
+    SetWindowTextW(start, running ? L"Abbrechen" : L"Start");
+    EnableWindow(start, TRUE);
+}
+
+void frmFolder::CopySelectedRows() {
+    HWND list = Control(IDC_FOLDER_LVWRESULTS);
+    std::wstring text;
+    for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;) {
+        if (static_cast<std::size_t>(row) < results_.size()) text += Widen(ResultLine(results_[row])) + L"\r\n";
+    }
+    if (text.empty() || !OpenClipboard(hwnd_)) return;
+    EmptyClipboard();
+    GlobalMemory memory((text.size() + 1) * sizeof(wchar_t));
+    if (void* bytes = memory.Get() ? GlobalLock(memory.Get()) : nullptr) {
+        CopyMemory(bytes, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(memory.Get());
+        if (SetClipboardData(CF_UNICODETEXT, memory.Get())) memory.Release();  // the clipboard owns it now
+    }
+    CloseClipboard();
+}
+
+void frmFolder::SelectAllRows() {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void frmFolder::ShowStatus(const std::string& text) {
+    SetWindowTextW(Control(IDC_FOLDER_LBLSTATUS), Widen(text).c_str());
+}
+
+void frmFolder::ShowMessage(const std::string& text) {
+    MessageBoxW(hwnd_, Widen(text).c_str(), L"Kestrane", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace kestrane

@@ -1,0 +1,359 @@
+// "Ordner umwandeln" on the fake disk: which files become suites, what each
+// package holds, what each suite's result says, the refusals, a cancel, the
+// list written at the end, and the working folder left empty.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "FakeSystem.h"
+#include "package/FolderConversion.h"
+#include "package/SuiteFiles.h"
+#include "support/ZipWriter.h"
+
+namespace kestrane {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+using testing_support::FakeSystem;
+
+const std::string kRar = "C:\\Tools\\rar.exe";
+const std::string kIn = "D:\\Spiele\\";
+const std::string kOut = "E:\\STJ\\";
+
+std::string Jar(const std::string& name, const std::string& cls, bool withMidlet = true) {
+    std::vector<std::pair<std::string, std::string>> manifest = {{"Manifest-Version", "1.0"},
+                                                                  {"MIDlet-Name", name},
+                                                                  {"MIDlet-Version", "1.0"},
+                                                                  {"MIDlet-Vendor", "Example"}};
+    if (withMidlet) manifest.emplace_back("MIDlet-1", name + ", /i.png, " + cls);
+    return kestrane::testing::ZipWriter()
+        .Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText(manifest))
+        .Stored("i.png", "PNG")
+        .Deflated(cls + ".class", std::string(200, 'c') + name)
+        .Bytes();
+}
+
+std::string Jad(const std::string& name, const std::string& cls, std::size_t size) {
+    return "MIDlet-1: " + name + ", /i.png, " + cls + "\r\nMIDlet-Name: " + name +
+           "\r\nMIDlet-Version: 1.0\r\nMIDlet-Vendor: Example\r\nMIDlet-Jar-Size: " + std::to_string(size) + "\r\n";
+}
+
+// The six lines the phone reads, for a suite of one MIDlet named like the suite.
+std::string Ini(const std::string& name, const std::string& cls) {
+    return "suite=" + name + "\r\nnum=1\r\ndomain=midp1\r\nmidlet=" + name + "\r\nicon=/i.png\r\nclass=" + cls;
+}
+
+// What the fake archiver stores: each member as "name=bytes;", in the order given.
+std::string Package(const std::string& jar, const std::string& jad, const std::string& ini) {
+    return "java.jah=" + jar + ";java.utf=" + jad + ";stjava.ini=" + ini + ";";
+}
+
+struct Recorder final : FolderListener {
+    std::vector<std::size_t> found;
+    std::vector<SuiteResult> results;
+    std::function<bool(std::size_t finished)> cancel = [](std::size_t) { return false; };
+    void SuitesFound(std::size_t count) override { found.push_back(count); }
+    void SuiteFinished(std::size_t index, const SuiteResult& result) override {
+        EXPECT_EQ(index, results.size());
+        results.push_back(result);
+    }
+    bool Cancelled() override { return cancel(results.size()); }
+
+    std::vector<std::string> Files() const {
+        std::vector<std::string> files;
+        for (const SuiteResult& r : results) files.push_back(r.file);
+        return files;
+    }
+    const SuiteResult& Of(const std::string& file) const {
+        for (const SuiteResult& r : results)
+            if (r.file == file) return r;
+        throw std::runtime_error("no result for " + file);
+    }
+};
+
+struct Disk {
+    FakeSystem sys;
+    FolderJob job;
+    Recorder listener;
+
+    Disk() {
+        sys.files[kRar] = "MZ";
+        job.rar = kRar;
+        job.source = "D:\\Spiele";  // without its backslash, as a user types it
+        job.target = kOut;
+        job.workFolder = sys.MakeWorkFolder();
+    }
+    std::map<std::string, std::string> Below(const std::string& folder) const {
+        std::map<std::string, std::string> found;
+        for (const auto& [path, bytes] : sys.files)
+            if (path.rfind(folder, 0) == 0) found[path] = bytes;
+        return found;
+    }
+    FolderSummary Run() { return ConvertFolder(job, sys, listener); }
+};
+
+TEST(ConvertFolder, EveryJarIsOneSuiteAndEachResultSaysWhatBecameOfIt) {
+    Disk disk;
+    FakeSystem& sys = disk.sys;
+    const std::string snake = Jar("Snake", "snake/Main"), tetris = Jar("Tetris", "t/T"), sized = Jar("Sized", "s/S");
+    sys.files[kIn + "Snake.jar"] = snake;
+    sys.files[kIn + "Snake.jad"] = Jad("Snake", "snake/Main", snake.size());
+    sys.files[kIn + "Tetris.JAR"] = tetris;  // no JAD: one is made from its manifest
+    sys.files[kIn + "Sized.jar"] = sized;
+    sys.files[kIn + "Sized.jad"] = Jad("Sized", "s/S", 17);
+    sys.files[kIn + "broken.jar"] = snake.substr(0, snake.size() / 2);
+    sys.files[kIn + "plain.jar"] = kestrane::testing::ZipWriter().Stored("a.class", "x").Bytes();
+    sys.files[kIn + "nomidlet.jar"] = Jar("Leer", "l/L", false);
+    sys.files[kIn + "liesmich.txt"] = "text";
+    sys.files[kIn + "jar"] = "no extension of its own";
+    sys.files[kIn + "sub\\Deep.jar"] = Jar("Deep", "d/D");
+    const auto sourceBefore = disk.Below(kIn);
+
+    const FolderSummary summary = disk.Run();
+    const Recorder& seen = disk.listener;
+
+    EXPECT_THAT(seen.found, ElementsAre(6u)) << "found once, before the first suite; subfolders not asked for";
+    EXPECT_THAT(seen.Files(), ElementsAre("broken.jar", "nomidlet.jar", "plain.jar", "Sized.jar", "Snake.jar",
+                                          "Tetris.JAR"))
+        << "alphabetical without regard to case";
+    EXPECT_EQ(seen.Of("Snake.jar").status, SuiteStatus::Built);
+    EXPECT_EQ(seen.Of("Snake.jar").result, "erstellt");
+    EXPECT_EQ(seen.Of("Snake.jar").suite, "Snake");
+    EXPECT_EQ(sys.Archived(kOut + "Snake.stj"),
+              Package(snake, Jad("Snake", "snake/Main", snake.size()), Ini("Snake", "snake/Main")));
+
+    const SuiteResult& made = seen.Of("Tetris.JAR");
+    EXPECT_EQ(made.status, SuiteStatus::Built);
+    EXPECT_THAT(made.result, AllOf(StartsWith("erstellt"), HasSubstr("Manifest")));
+    const std::string tetrisPackage = sys.Archived(kOut + "Tetris.stj");
+    EXPECT_THAT(tetrisPackage, HasSubstr("MIDlet-Jar-URL: Tetris.JAR\r\nMIDlet-Jar-Size: " +
+                                         std::to_string(tetris.size()) + "\r\n"));
+    EXPECT_THAT(tetrisPackage, HasSubstr(";stjava.ini=" + Ini("Tetris", "t/T") + ";"));
+
+    const SuiteResult& corrected = seen.Of("Sized.jar");
+    EXPECT_EQ(corrected.status, SuiteStatus::Built);
+    EXPECT_THAT(corrected.result, AllOf(StartsWith("erstellt"), HasSubstr("17"), HasSubstr(std::to_string(sized.size()))));
+    EXPECT_EQ(sys.Archived(kOut + "Sized.stj"),
+              Package(sized, Jad("Sized", "s/S", sized.size()), Ini("Sized", "s/S")))
+        << "the package's JAD says the real size";
+
+    for (const char* file : {"broken.jar", "plain.jar", "nomidlet.jar"}) {
+        EXPECT_EQ(seen.Of(file).status, SuiteStatus::Skipped) << file;
+        EXPECT_THAT(seen.Of(file).result, StartsWith("übersprungen: ")) << file;
+        EXPECT_EQ(sys.Stamp(kOut + WithoutExtension(file) + ".stj").exists, false) << file;
+    }
+    EXPECT_THAT(seen.Of("nomidlet.jar").result, HasSubstr("MIDlet-1"));
+    EXPECT_THAT(seen.Of("plain.jar").result, HasSubstr("MANIFEST.MF"));
+    EXPECT_FALSE(sys.Stamp(kOut + "Deep.stj").exists);
+    EXPECT_FALSE(sys.Stamp(kOut + "sub\\Deep.stj").exists);
+
+    EXPECT_EQ(summary.found, 6u);
+    EXPECT_EQ(summary.built, 3u);
+    EXPECT_EQ(summary.skipped, 3u);
+    EXPECT_EQ(summary.ExitCode(), 1);
+    EXPECT_EQ(disk.Below(kIn), sourceBefore) << "the source folder is only read";
+    EXPECT_THAT(disk.Below(disk.job.workFolder), IsEmpty()) << "each suite's staging goes after it";
+    EXPECT_THAT(sys.log, Not(::testing::Contains(HasSubstr("stj.bat")))) << "rar.exe is started directly";
+}
+
+TEST(ConvertFolder, SubfoldersAreMirroredSoThatEqualNamesKeepTheirOwnPackages) {
+    Disk disk;
+    FakeSystem& sys = disk.sys;
+    disk.job.includeSubfolders = true;
+    const std::string a = Jar("A", "a/A"), b = Jar("B", "b/B"), top = Jar("Top", "t/T");
+    sys.files[kIn + "Game.jar"] = top;
+    sys.files[kIn + "eins\\Game.jar"] = a;
+    sys.files[kIn + "zwei\\tief\\Game.jar"] = b;
+    sys.folders.insert(kIn + "leer\\");
+
+    const FolderSummary summary = disk.Run();
+    EXPECT_THAT(disk.listener.Files(), ElementsAre("Game.jar", "eins\\Game.jar", "zwei\\tief\\Game.jar"));
+    EXPECT_THAT(sys.Archived(kOut + "Game.stj"), StartsWith("java.jah=" + top + ";"));
+    EXPECT_THAT(sys.Archived(kOut + "eins\\Game.stj"), StartsWith("java.jah=" + a + ";"));
+    EXPECT_THAT(sys.Archived(kOut + "zwei\\tief\\Game.stj"), StartsWith("java.jah=" + b + ";"));
+    EXPECT_EQ(summary.built, 3u);
+    EXPECT_EQ(summary.ExitCode(), 0);
+}
+
+TEST(ConvertFolder, AnExistingPackageStaysUnlessOverwritingWasChosen) {
+    for (const bool overwrite : {false, true}) {
+        Disk disk;
+        FakeSystem& sys = disk.sys;
+        disk.job.overwrite = overwrite;
+        const std::string snake = Jar("Snake", "s/S");
+        sys.files[kIn + "Snake.jar"] = snake;
+        sys.files[kIn + "Neu.jar"] = Jar("Neu", "n/N");
+        sys.files[kOut + "snake.stj"] = "OLD";  // the file system ignores case; the fake does not
+        sys.files[kOut + "Snake.stj"] = "OLD";
+
+        const FolderSummary summary = disk.Run();
+        const SuiteResult& snakeResult = disk.listener.Of("Snake.jar");
+        EXPECT_EQ(snakeResult.suite, "Snake") << "named also when left alone";
+        if (overwrite) {
+            EXPECT_EQ(snakeResult.status, SuiteStatus::Built);
+            EXPECT_THAT(sys.Archived(kOut + "Snake.stj"), StartsWith("java.jah=" + snake));
+        } else {
+            EXPECT_EQ(snakeResult.status, SuiteStatus::Existing);
+            EXPECT_EQ(snakeResult.result, "vorhanden");
+            EXPECT_EQ(sys.Archived(kOut + "Snake.stj"), "OLD");
+        }
+        EXPECT_EQ(disk.listener.Of("Neu.jar").status, SuiteStatus::Built);
+        EXPECT_EQ(summary.ExitCode(), 0) << "existing packages are no failure; overwrite " << overwrite;
+    }
+}
+
+TEST(ConvertFolder, AnArchiverThatFailsOnOneSuiteLeavesTheOthersBuilt) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeSystem&)> setUp;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"exit code 3", [](FakeSystem& s) { s.archiver.refuses.insert(kOut + "B.stj"); }, "3"},
+        {"JAR cannot be copied", [](FakeSystem& s) { s.failOn.insert("copy C:\\Temp\\kestrane-1\\2\\java.jah"); },
+         "java.jah"},
+    };
+    for (const Case& c : cases) {
+        Disk disk;
+        FakeSystem& sys = disk.sys;
+        for (const char* name : {"A", "B", "C"}) sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+        c.setUp(sys);
+        const FolderSummary summary = disk.Run();
+        const SuiteResult& b = disk.listener.Of("B.jar");
+        EXPECT_EQ(b.status, SuiteStatus::Failed) << c.what;
+        EXPECT_THAT(b.result, AllOf(StartsWith("fehlgeschlagen: "), HasSubstr(c.says), Not(HasSubstr("\n"))))
+            << c.what;
+        EXPECT_EQ(summary.built, 2u) << c.what;
+        EXPECT_TRUE(sys.Stamp(kOut + "C.stj").exists) << c.what;
+        EXPECT_EQ(summary.ExitCode(), 1) << c.what;
+        EXPECT_THAT(disk.Below(disk.job.workFolder), IsEmpty()) << c.what;
+    }
+}
+
+TEST(ConvertFolder, AnArchiverThatNeverEndsFailsItsSuiteAfterTheLimitOnTheFakeClock) {
+    Disk disk;
+    disk.sys.archiver.endsAfter.reset();
+    disk.job.archiverLimit = 90s;
+    disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(disk.listener.Of("A.jar").status, SuiteStatus::Failed);
+    EXPECT_THAT(disk.listener.Of("A.jar").result, HasSubstr("90 Sekunden"));
+    EXPECT_EQ(disk.sys.now, 90s);
+    EXPECT_EQ(summary.failed, 1u);
+}
+
+TEST(ConvertFolder, RefusedRunsTouchNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(Disk&)> setUp;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"rar.exe field empty", [](Disk& d) { d.job.rar = "  "; }, "rar.exe"},
+        {"no rar.exe in the named folder", [](Disk& d) { d.job.rar = "C:\\Leer\\rar.exe"; }, "C:\\Leer\\"},
+        {"no source folder", [](Disk& d) { d.job.source = " "; }, "Quellordner"},
+        {"no target folder", [](Disk& d) { d.job.target = ""; }, "Zielordner"},
+        {"source folder missing", [](Disk& d) { d.job.source = "D:\\Fehlt"; }, "D:\\Fehlt\\"},
+        {"target folder cannot be made", [](Disk& d) { d.sys.failOn.insert("create " + kOut); }, kOut},
+    };
+    for (const Case& c : cases) {
+        Disk disk;
+        disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+        c.setUp(disk);
+        const FolderSummary summary = disk.Run();
+        EXPECT_THAT(summary.refusal, HasSubstr(c.says)) << c.what;
+        EXPECT_THAT(disk.listener.found, IsEmpty()) << c.what;
+        EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("start ")))) << c.what;
+        EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("write ")))) << c.what;
+        EXPECT_EQ(summary.ExitCode(), 1) << c.what;
+    }
+}
+
+TEST(ConvertFolder, ACancelStopsBeforeTheNextSuiteAndTheListIsWrittenAllTheSame) {
+    Disk disk;
+    for (const char* name : {"A", "B", "C", "D"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+    disk.listener.cancel = [](std::size_t finished) { return finished == 2; };
+    const FolderSummary summary = disk.Run();
+
+    EXPECT_THAT(disk.listener.Files(), ElementsAre("A.jar", "B.jar"));
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(summary.built, 2u);
+    EXPECT_EQ(summary.ExitCode(), 1) << "two suites were never built";
+    EXPECT_FALSE(disk.sys.Stamp(kOut + "C.stj").exists);
+    const std::string log = disk.sys.files[kOut + "kestrane-protokoll.txt"];
+    EXPECT_THAT(log, StartsWith("\xEF\xBB\xBF"));
+    EXPECT_THAT(log, HasSubstr("\r\nA.jar\tA\terstellt"));
+    EXPECT_THAT(log, HasSubstr("\r\nB.jar\tB\terstellt"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << "heading, two suites, summary";
+    EXPECT_THAT(log, HasSubstr("2 von 4 erstellt"));
+}
+
+TEST(SummaryLine, CountsExistingPackagesAsSkipped) {
+    FolderSummary summary;
+    summary.found = 240;
+    summary.built = 37;
+    summary.existing = 1;
+    summary.skipped = 1;
+    summary.failed = 1;
+    EXPECT_EQ(SummaryLine(summary), "37 von 240 erstellt, 2 übersprungen, 1 fehlgeschlagen");
+}
+
+TEST(FolderSummary, ExitCodeIsZeroOnlyWhenEverySuiteWasBuiltOrLeftAsExisting) {
+    struct Case {
+        std::size_t found, built, existing, skipped, failed;
+        bool refused;
+        int code;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, 0, false, 0}, {3, 3, 0, 0, 0, false, 0}, {3, 1, 2, 0, 0, false, 0},
+        {3, 2, 0, 1, 0, false, 1}, {3, 2, 0, 0, 1, false, 1}, {3, 2, 0, 0, 0, false, 1},  // cancelled
+        {0, 0, 0, 0, 0, true, 1},
+    };
+    for (const Case& c : cases) {
+        FolderSummary summary;
+        summary.found = c.found;
+        summary.built = c.built;
+        summary.existing = c.existing;
+        summary.skipped = c.skipped;
+        summary.failed = c.failed;
+        if (c.refused) summary.refusal = "nein";
+        EXPECT_EQ(summary.ExitCode(), c.code) << c.found << " " << c.built << " " << c.existing << " " << c.skipped
+                                              << " " << c.failed;
+    }
+}
+
+TEST(ResultLine, KeepsTheThreeColumnsApart) {
+    EXPECT_EQ(ResultLine({"a\tb.jar", "Name\tmit Tab", "erstellt", SuiteStatus::Built}), "a b.jar\tName mit Tab\terstellt");
+}
+
+TEST(WorkFolder, IsRemovedHoweverTheScopeEnds) {
+    FakeSystem sys;
+    std::string path;
+    try {
+        WorkFolder work(sys);
+        path = work.Path();
+        sys.files[path + "1\\java.jah"] = "x";
+        throw std::runtime_error("cancelled");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(path, "C:\\Temp\\kestrane-1\\");
+    EXPECT_FALSE(sys.Stamp(path + "1\\java.jah").exists);
+    EXPECT_EQ(sys.log.back(), "remove " + path);
+
+    sys.failOn.insert("remove C:\\Temp\\kestrane-2\\");
+    EXPECT_NO_THROW({ WorkFolder failing(sys); }) << "a folder that will not go is left to the system";
+}
+
+}  // namespace
+}  // namespace kestrane

@@ -1,0 +1,451 @@
+// "Ordner umwandeln" worked from the outside: a folder of generated suites
+// (real JARs, some with a JAD, some broken, names with umlauts, CJK, "%",
+// "&" and "!") through the menu and through "/ordner", read back with the
+// stand-in archiver's RAR reader; a cancel, targets that cannot be made, an
+// archiver run that fails, the source folder untouched and the working
+// folder gone. One disabled case is the benchmark of 200 suites.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "Driver.h"
+#include "rar4.hpp"
+#include "support/ZipWriter.h"
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+namespace zip = kestrane::testing;
+using Clock = std::chrono::steady_clock;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A suite as the tests make it: a real JAR whose manifest names one MIDlet.
+struct SuiteSpec {
+    std::wstring file;  // below the source folder
+    std::string name;   // MIDlet-Name, also the MIDlet's
+    std::string cls;
+    enum Jad { None, Matching, WrongSize } jad = None;
+};
+
+std::string JarOf(const SuiteSpec& s) {
+    return zip::ZipWriter()
+        .Deflated("META-INF/MANIFEST.MF", zip::ManifestText({{"Manifest-Version", "1.0"},
+                                                             {"MIDlet-1", s.name + ", /i.png, " + s.cls},
+                                                             {"MIDlet-Name", s.name},
+                                                             {"MIDlet-Version", "1.0"},
+                                                             {"MIDlet-Vendor", "Test"}}))
+        .Stored("i.png", "PNG" + s.name)
+        .Deflated(s.cls + ".class", std::string(500, 'c') + s.name)
+        .Bytes();
+}
+
+std::string JadOf(const SuiteSpec& s, std::size_t size) {
+    return "MIDlet-1: " + s.name + ", /i.png, " + s.cls + "\r\nMIDlet-Name: " + s.name +
+           "\r\nMIDlet-Version: 1.0\r\nMIDlet-Vendor: Test\r\nMIDlet-Jar-Size: " + std::to_string(size) + "\r\n";
+}
+
+// The six lines the phone reads, as the program writes them for such a suite.
+std::string IniOf(const SuiteSpec& s) {
+    return "suite=" + s.name + "\r\nnum=1\r\ndomain=midp1\r\nmidlet=" + s.name + "\r\nicon=/i.png\r\nclass=" + s.cls;
+}
+
+std::wstring WithoutJar(const std::wstring& file) { return file.substr(0, file.size() - 4); }
+
+// Every file below a folder with its bytes and last write time.
+std::map<fs::path, std::pair<std::string, fs::file_time_type>> Snapshot(const fs::path& folder) {
+    std::map<fs::path, std::pair<std::string, fs::file_time_type>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path()] = {ReadBytes(entry.path()), entry.last_write_time()};
+    return files;
+}
+
+// The program's working folders: "kestrane-*" in the temporary folder it shares with the tests.
+std::set<fs::path> WorkFolders() {
+    wchar_t temp[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::set<fs::path> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(temp, ec))
+        if (entry.is_directory() && entry.path().filename().wstring().starts_with(L"kestrane-"))
+            found.insert(entry.path());
+    return found;
+}
+
+std::map<std::string, std::string> Members(const fs::path& package) {
+    const std::string bytes = ReadBytes(package);
+    std::string error;
+    const auto members = fakerar::read_archive(fakerar::Bytes(bytes.begin(), bytes.end()), &error);
+    EXPECT_TRUE(members.has_value()) << Utf8(package.wstring()) << ": " << error;
+    std::map<std::string, std::string> out;
+    if (members)
+        for (const auto& m : *members) out[m.name] = std::string(m.data.begin(), m.data.end());
+    return out;
+}
+
+std::vector<std::wstring> Lines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    for (std::size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+class FolderConversion : public testing::Test {
+protected:
+    void SetUp() override {
+        rarDir = app.Folder() / L"rar";
+        source = app.Folder() / L"Spiele & Co 100%";
+        target = app.Folder() / L"STJ ü";
+        fs::create_directories(rarDir);
+        fs::create_directories(source);
+        wchar_t fakeRar[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableW(L"KESTRANE_FAKERAR", fakeRar, MAX_PATH);
+        ASSERT_TRUE(n > 0 && n < MAX_PATH) << "KESTRANE_FAKERAR (the stand-in rar.exe) is not set";
+        fs::copy_file(FromUnix(Utf8(fakeRar)), rarDir / L"rar.exe");
+        workFoldersBefore = WorkFolders();
+    }
+
+    // Writes the suite's JAR (and JAD) below the source folder; returns the JAR's bytes.
+    std::string Add(const SuiteSpec& s) {
+        const fs::path jar = source / s.file;
+        fs::create_directories(jar.parent_path());
+        const std::string bytes = JarOf(s);
+        zip::WriteFile(jar, bytes);
+        if (s.jad != SuiteSpec::None)
+            zip::WriteFile(jar.parent_path() / (WithoutJar(jar.filename().wstring()) + L".jad"),
+                           JadOf(s, s.jad == SuiteSpec::Matching ? bytes.size() : 12345));
+        return bytes;
+    }
+
+    HWND Folder() const { return folder; }
+    HWND Item(int id) const {
+        HWND control = GetDlgItem(folder, id);
+        if (!control) throw DriverError("the folder window has no control " + std::to_string(id));
+        return control;
+    }
+    std::wstring Text(int id) const { return WindowText(Item(id)); }
+    void Set(int id, const std::wstring& text) const {
+        if (!SendMessageTimeoutW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000,
+                                 nullptr))
+            throw DriverError("no answer to WM_SETTEXT");
+    }
+    void Check(int id, bool on) const { SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+    int Rows() const { return static_cast<int>(SendMessageW(Item(IDC_FOLDER_LVWRESULTS), LVM_GETITEMCOUNT, 0, 0)); }
+    bool Ended() const { return Text(IDC_FOLDER_CMDSTART) == L"Start" && Text(IDC_FOLDER_LBLSTATUS).find(L" von ") != std::wstring::npos; }
+
+    // The menu item with rar.exe typed into the main window.
+    void OpenThroughTheMenu() {
+        app.Start();
+        app.SetText(IDC_TXTRAR, (rarDir / L"rar.exe").wstring());
+        app.Menu(IDM_FILE_FOLDER);
+        folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+    }
+    void StartAndWait(Ms timeout = 120s) {
+        PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
+        WaitFor([&] { return Text(IDC_FOLDER_CMDSTART) == L"Abbrechen" || !app.Dialogs().empty(); }, "the run's start");
+        WaitFor([&] { return Ended() || !app.Dialogs().empty(); }, "the run's end", timeout);
+    }
+    void ExpectWorkFoldersGone() const {
+        EXPECT_EQ(WorkFolders(), workFoldersBefore) << "a working folder stayed behind";
+    }
+
+    App app;
+    fs::path rarDir, source, target;
+    HWND folder = nullptr;
+    std::set<fs::path> workFoldersBefore;
+};
+
+// The suites most cases share: two of them fail their checks.
+const SuiteSpec kGood[] = {
+    {L"Schlange.jar", "Schlange", "s/Main", SuiteSpec::Matching},
+    {L"Würmer & Co 100%!.jar", "Wuermer", "w/Main"},
+    {L"漢字ゲーム.jar", "Kanji", "k/Main"},
+    {L"Falsch.JAR", "Falsch", "f/Main", SuiteSpec::WrongSize},
+    {L"eins\\Spiel.jar", "EinsSpiel", "e/Main"},
+    {L"zwei\\tief\\Spiel.jar", "ZweiSpiel", "z/Main", SuiteSpec::Matching},
+};
+
+TEST_F(FolderConversion, ThroughTheMenuEverySuiteBecomesOneCorrectPackage) {
+    std::map<std::wstring, std::string> jars;
+    for (const SuiteSpec& s : kGood) jars[s.file] = Add(s);
+    zip::WriteFile(source / L"kaputt.jar", jars[L"Schlange.jar"].substr(0, 100));
+    zip::WriteFile(source / L"ohne Manifest.jar", zip::ZipWriter().Stored("a.class", "x").Bytes());
+    zip::WriteFile(source / L"liesmich.txt", "kein Spiel");
+    const auto before = Snapshot(source);
+
+    OpenThroughTheMenu();
+    EXPECT_FALSE(IsWindowEnabled(app.Main())) << "the main window waits while the folder window is open";
+    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    Check(IDC_FOLDER_CHKSUBFOLDERS, true);
+    StartAndWait();
+
+    ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"6 von 8 erstellt, 2 übersprungen, 0 fehlgeschlagen");
+    EXPECT_EQ(Rows(), 8);
+    for (const SuiteSpec& s : kGood) {
+        const fs::path package = target / (WithoutJar(s.file) + L".stj");
+        SCOPED_TRACE(Utf8(package.wstring()));
+        ASSERT_TRUE(fs::exists(package));
+        auto members = Members(package);
+        EXPECT_EQ(members.size(), 3u);
+        EXPECT_TRUE(members["java.jah"] == jars[s.file]) << "the JAR byte for byte";
+        EXPECT_EQ(members["stjava.ini"], IniOf(s));
+        const std::string& jad = members["java.utf"];
+        if (s.jad == SuiteSpec::None) {
+            EXPECT_THAT(jad, HasSubstr("MIDlet-Jar-URL: " + Utf8(fs::path(s.file).filename().wstring()) + "\r\n"));
+            EXPECT_THAT(jad, HasSubstr("MIDlet-1: " + s.name + ", /i.png, " + s.cls + "\r\n"));
+        }
+        if (s.jad != SuiteSpec::None) {
+            EXPECT_EQ(jad, JadOf(s, jars[s.file].size())) << "the real size in the package";
+        }
+        EXPECT_THAT(jad, HasSubstr("MIDlet-Jar-Size: " + std::to_string(jars[s.file].size()) + "\r\n"));
+    }
+    EXPECT_FALSE(fs::exists(target / L"kaputt.stj"));
+    EXPECT_FALSE(fs::exists(target / L"ohne Manifest.stj"));
+    EXPECT_EQ(Snapshot(source), before) << "the source folder is only read";
+    EXPECT_FALSE(fs::exists(rarDir / L"stj.bat")) << "rar.exe is started directly";
+    ExpectWorkFoldersGone();
+
+    // The list as written at the end: UTF-8, one line per suite between a heading and the counts.
+    const std::string log = ReadBytes(target / L"kestrane-protokoll.txt");
+    ASSERT_THAT(log, StartsWith("\xEF\xBB\xBF"));
+    const std::vector<std::wstring> lines = Lines(Wide(log.substr(3)));
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0], L"Datei\tSuite\tErgebnis");
+    EXPECT_EQ(lines[9], Text(IDC_FOLDER_LBLSTATUS));
+    const std::wstring all = Wide(log);
+    EXPECT_THAT(Utf8(all), HasSubstr("\r\nkaputt.jar\t\tübersprungen: "));
+    EXPECT_THAT(Utf8(all), HasSubstr("\r\n漢字ゲーム.jar\tKanji\terstellt"));
+    EXPECT_THAT(Utf8(all), HasSubstr("\r\nzwei\\tief\\Spiel.jar\tZweiSpiel\terstellt\r\n"));
+    EXPECT_THAT(Utf8(all), HasSubstr("\r\nFalsch.JAR\tFalsch\terstellt – MIDlet-Jar-Size"));
+
+    // The last row, selected and copied as Ctrl+C copies it.
+    PostMessageW(Item(IDC_FOLDER_LVWRESULTS), WM_KEYDOWN, VK_END, 0);
+    app.Drain();
+    SendMessageW(Folder(), WM_COPY, 0, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(copied, lines[8] + L"\r\n");
+
+    PostMessageW(Folder(), WM_CLOSE, 0, 0);
+    WaitFor([&] { return !IsWindow(folder); }, "the folder window to close");
+    WaitFor([&] { return IsWindowEnabled(app.Main()) != FALSE; }, "the main window to take input again");
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+struct CommandLineCase {
+    const char* name;
+    bool withBrokenJar;
+    DWORD exitCode;
+    friend void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << c.name; }
+};
+
+// The program's copy is named after the case: short names keep its path within MAX_PATH.
+class Ordner : public FolderConversion, public testing::WithParamInterface<CommandLineCase> {};
+
+// Starts at once, keeps the window open with its list, ends with the exit code.
+TEST_P(Ordner, Run) {
+    for (const SuiteSpec& s : kGood) Add(s);
+    if (GetParam().withBrokenJar) zip::WriteFile(source / L"kaputt.jar", "PK\x03\x04 kein Archiv");
+    fs::create_directories(target);
+    zip::WriteFile(target / L"Schlange.stj", "vorher");  // left as it is: no failure
+    app.SetSetting((rarDir / L"rar.exe").wstring());
+    app.SetArguments(L"/ordner \"" + source.wstring() + L"\" \"" + target.wstring() + L"\"");
+    app.Start();
+    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+    WaitFor([&] { return Ended() || !app.Dialogs().empty(); }, "the run's end", 120s);
+    ASSERT_TRUE(app.Dialogs().empty());
+    EXPECT_EQ(Text(IDC_FOLDER_TXTSOURCE), source.wstring());
+    EXPECT_EQ(Text(IDC_FOLDER_TXTTARGET), target.wstring());
+    EXPECT_EQ(Rows(), GetParam().withBrokenJar ? 5 : 4) << "the top folder only: subfolders were not asked for";
+    EXPECT_EQ(ReadBytes(target / L"Schlange.stj"), "vorher");
+    EXPECT_EQ(Members(target / L"漢字ゲーム.stj").size(), 3u);
+
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(IsWindow(folder) && app.Running()) << "the window stays open with its list";
+    PostMessageW(folder, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitExit(), GetParam().exitCode);
+    ExpectWorkFoldersGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(F, Ordner,
+                         testing::Values(CommandLineCase{"AllBuilt", false, 0},
+                                         CommandLineCase{"Skipped", true, 1}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(FolderConversion, ACancelShowsAtOnceAndStopsAfterTheCurrentSuite) {
+    for (int i = 0; i < 12; ++i) Add({L"Spiel" + std::to_wstring(10 + i) + L".jar", "S" + std::to_string(i), "s/M"});
+    zip::WriteFile(rarDir / L"rar.sleep", "400");
+    OpenThroughTheMenu();
+    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
+    WaitFor([&] { return Rows() >= 2; }, "two suites done", 60s);
+
+    // The window answers at once while rar.exe works.
+    const auto asked = Clock::now();
+    DWORD_PTR ignored = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(folder, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored));
+    EXPECT_LT(Clock::now() - asked, 500ms);
+    EXPECT_EQ(Text(IDC_FOLDER_CMDSTART), L"Abbrechen");
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FOLDER_TXTSOURCE)));
+
+    const int rowsAtCancel = Rows();
+    PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
+    // The window says so at once; rar.exe's current run is left to finish.
+    WaitFor([&] { return Text(IDC_FOLDER_LBLSTATUS).find(L"abgebrochen") != std::wstring::npos; },
+            "the cancel to show", 1s);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FOLDER_CMDSTART))) << "no second cancel while it takes effect";
+    WaitFor([&] { return Ended(); }, "the run to stop", 10s);
+    const int rows = Rows();
+    // A row posted before the click was handled, and the suite then running.
+    EXPECT_LE(rows, rowsAtCancel + 2);
+    EXPECT_THAT(Utf8(Text(IDC_FOLDER_LBLSTATUS)), HasSubstr("abgebrochen"));
+    int packages = 0;
+    for (const auto& entry : fs::directory_iterator(target)) packages += entry.path().extension() == L".stj";
+    EXPECT_EQ(packages, rows) << "every suite that started was finished";
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FOLDER_TXTSOURCE)));
+    ExpectWorkFoldersGone();
+    EXPECT_TRUE(fs::exists(target / L"kestrane-protokoll.txt"));
+}
+
+struct TargetCase {
+    const char* name;
+    std::function<fs::path(const fs::path& caseFolder)> target;
+    friend void PrintTo(const TargetCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class BadTarget : public FolderConversion, public testing::WithParamInterface<TargetCase> {};
+
+// Refused with the system's reason; nothing runs.
+TEST_P(BadTarget, Refused) {
+    Add(kGood[0]);
+    const fs::path bad = GetParam().target(app.Folder());
+    OpenThroughTheMenu();
+    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+    Set(IDC_FOLDER_TXTTARGET, bad.wstring());
+    PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
+    const Box box = app.WaitBox();
+    EXPECT_EQ(box.icon, Icon::Error);
+    EXPECT_THAT(Utf8(box.text), HasSubstr("Fehler "));
+    app.Answer(box);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_FALSE(fs::exists(rarDir / L"rar.log")) << "rar.exe never ran";
+    EXPECT_EQ(Text(IDC_FOLDER_CMDSTART), L"Start");
+    ExpectWorkFoldersGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(F, BadTarget,
+                         testing::Values(TargetCase{"UnderFile",
+                                                    [](const fs::path& f) {
+                                                        zip::WriteFile(f / L"datei.txt", "x");
+                                                        return f / L"datei.txt" / L"ziel";
+                                                    }},
+                                         TargetCase{"NoDrive",
+                                                    [](const fs::path&) {
+                                                        for (wchar_t d = L'Q'; d <= L'Y'; ++d) {
+                                                            const std::wstring root = std::wstring(1, d) + L":\\";
+                                                            if (GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR)
+                                                                return fs::path(root) / L"ziel";
+                                                        }
+                                                        throw DriverError("no free drive letter");
+                                                    }}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(FolderConversion, AnArchiverRunThatFailsFailsItsSuiteOnlyAndSaysWhy) {
+    for (const char* name : {"A", "B", "C"}) Add({Wide(name) + L".jar", name, "x/M"});
+    fs::create_directories(target / L"B.stj");  // the stand-in cannot read this "archive": exit code 2
+    OpenThroughTheMenu();
+    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    StartAndWait();
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"2 von 3 erstellt, 0 übersprungen, 1 fehlgeschlagen");
+    EXPECT_EQ(Members(target / L"A.stj").size(), 3u);
+    EXPECT_EQ(Members(target / L"C.stj").size(), 3u);
+    const std::string log = ReadBytes(target / L"kestrane-protokoll.txt");
+    EXPECT_THAT(log, HasSubstr("\r\nB.jar\tB\tfehlgeschlagen: rar.exe endete mit dem Fehlercode 2."));
+    ExpectWorkFoldersGone();
+}
+
+// ---- Benchmark: run by hand (see the closing note of the folder conversion) ----
+
+struct Memory {
+    double privateMb = 0, workingSetMb = 0;
+};
+
+Memory MemoryOf(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+        return {};
+    // The commit charge: the private bytes (Wine leaves PrivateUsage at 0 for another process).
+    return {counters.PagefileUsage / 1048576.0, counters.WorkingSetSize / 1048576.0};
+}
+
+TEST_F(FolderConversion, DISABLED_Benchmark200Suites) {
+    constexpr int kSuites = 200;
+    for (int i = 0; i < kSuites; ++i) Add({L"Spiel" + std::to_wstring(1000 + i) + L".jar", "S" + std::to_string(i), "s/M"});
+    OpenThroughTheMenu();
+    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    const auto started = Clock::now();
+    PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
+    WaitFor([&] { return Rows() >= 20; }, "20 suites", 300s);
+    const Memory at20 = MemoryOf(app.Process());
+    WaitFor([&] { return Ended(); }, "the run's end", 600s);
+    const Memory at200 = MemoryOf(app.Process());
+    const double total = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    ASSERT_EQ(Rows(), kSuites);
+
+    // The archiver alone, started as the program starts it, for the same kind of suite.
+    const fs::path scratch = app.Folder() / L"alone";
+    fs::create_directories(scratch);
+    for (const char* member : {"java.jah", "java.utf", "stjava.ini"})
+        zip::WriteFile(scratch / member, ReadBytes(source / L"Spiel1000.jar"));
+    constexpr int kAlone = 30;
+    const auto aloneStarted = Clock::now();
+    for (int i = 0; i < kAlone; ++i) {
+        std::wstring line = L"\"" + (rarDir / L"rar.exe").wstring() + L"\" a -m0 -ep \"" +
+                            (scratch / (L"p" + std::to_wstring(i) + L".stj")).wstring() + L"\" \"" +
+                            (scratch / L"java.jah").wstring() + L"\" \"" + (scratch / L"java.utf").wstring() +
+                            L"\" \"" + (scratch / L"stjava.ini").wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW((rarDir / L"rar.exe").c_str(), line.data(), nullptr, nullptr, FALSE,
+                                   DETACHED_PROCESS, nullptr, rarDir.c_str(), &startup, &process));
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    const double alone = std::chrono::duration<double, std::milli>(Clock::now() - aloneStarted).count() / kAlone;
+    const double perSuite = total / kSuites;
+    std::printf("suites: %d\ntotal: %.0f ms\nper suite: %.1f ms\narchiver alone per run: %.1f ms\n"
+                "Kestrane's own per suite: %.1f ms\nmemory at suite 20: private %.1f MB, working set %.1f MB\n"
+                "memory at suite 200: private %.1f MB, working set %.1f MB\n",
+                kSuites, total, perSuite, alone, perSuite - alone, at20.privateMb, at20.workingSetMb,
+                at200.privateMb, at200.workingSetMb);
+    EXPECT_GT(at20.workingSetMb, 0.0) << "no memory figures from the system";
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// The program's arguments: "/ordner QUELLE ZIEL" and files, as Explorer and
+// scripts pass them.
+#include <gtest/gtest.h>
+
+#include "ui/CommandLine.h"
+
+namespace {
+
+using kestrane::ParseStartArguments;
+using Args = std::vector<std::wstring>;
+
+TEST(ParseStartArguments, FolderRunTakesTheNextTwoArgumentsTheRestAreFiles) {
+    struct Case {
+        const char* what;
+        Args arguments;
+        bool folderRun;
+        std::wstring source, target;
+        Args files;
+    };
+    const Case cases[] = {
+        {"nothing", {}, false, L"", L"", {}},
+        {"two folders", {L"/ordner", L"C:\\Spiele & Co", L"D:\\STJ 100%"}, true, L"C:\\Spiele & Co", L"D:\\STJ 100%", {}},
+        {"any case", {L"/ORDNER", L"a", L"b"}, true, L"a", L"b", {}},
+        {"CJK and umlauts", {L"/Ordner", L"C:\\\u6F22\u5B57", L"C:\\\u00DCbung"}, true, L"C:\\\u6F22\u5B57",
+         L"C:\\\u00DCbung", {}},
+        {"target missing", {L"/ordner", L"a"}, true, L"a", L"", {}},
+        {"both missing", {L"/ordner"}, true, L"", L"", {}},
+        {"files only", {L"C:\\a.jar", L"C:\\a.jad"}, false, L"", L"", {L"C:\\a.jar", L"C:\\a.jad"}},
+        {"files around it", {L"x.jar", L"/ordner", L"a", L"b", L"y.jad"}, true, L"a", L"b", {L"x.jar", L"y.jad"}},
+        {"a folder named like the switch is no switch", {L"ordner"}, false, L"", L"", {L"ordner"}},
+    };
+    for (const Case& c : cases) {
+        const kestrane::StartArguments parsed = ParseStartArguments(c.arguments);
+        ASSERT_EQ(parsed.folderRun.has_value(), c.folderRun) << c.what;
+        if (c.folderRun) {
+            EXPECT_EQ(parsed.folderRun->source, c.source) << c.what;
+            EXPECT_EQ(parsed.folderRun->target, c.target) << c.what;
+        }
+        EXPECT_EQ(parsed.files, c.files) << c.what;
+    }
+}
+
+}  // namespace
