@@ -24,6 +24,21 @@ void WindowBase::ReadScreenDpi() {
     dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
 }
 
+void WindowBase::RunModalMessageLoop(bool dialogKeys) {
+    MSG msg;
+    while (hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) return;
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (dialogKeys && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 HFONT WindowBase::CreateSansSerifFont(int weight) const {
     return CreateFontW(-MulDiv(825, dpiY_, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,

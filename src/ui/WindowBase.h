@@ -28,6 +28,11 @@ protected:
                              int clientWidthTwips, int clientHeightTwips, BOOL hasMenu, HMENU menu,
                              HINSTANCE instance);
 
+    // The loop of a window shown modally: until it is gone, or the program
+    // ends (the quit is left for the main loop). `dialogKeys`: Tab, Shift+Tab
+    // and the space bar move and press as in a dialog.
+    void RunModalMessageLoop(bool dialogKeys);
+
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
     // Called inside the dispatch's catch block of a failed handler.
     virtual LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) = 0;

@@ -152,7 +152,7 @@ int frmFolder::ShowModal(HWND mainWindow, const FolderWindowStart& start) {
     DisabledWindow disabled(mainWindow);
     frmFolder window(mainWindow, start);
     if (!window.Create(instance)) return 1;
-    window.RunMessageLoop();
+    window.RunModalMessageLoop(true);
     return window.exitCode_;
 }
 
@@ -181,22 +181,6 @@ bool frmFolder::Create(HINSTANCE instance) {
     return true;
 }
 
-void frmFolder::RunMessageLoop() {
-    MSG msg;
-    while (hwnd_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) return;
-        if (got == 0) {
-            // The program is ending: leave the quit for the main loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        // Tab, Shift+Tab and the space bar as in a dialog.
-        if (IsDialogMessageW(hwnd_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 LRESULT frmFolder::OnFailure(UINT, WPARAM, LPARAM) {
     try {

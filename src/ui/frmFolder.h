@@ -38,7 +38,6 @@ private:
     ~frmFolder();
 
     bool Create(HINSTANCE instance);
-    void RunMessageLoop();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;

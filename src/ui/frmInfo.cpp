@@ -77,7 +77,7 @@ void frmInfo::ShowModal(HWND mainWindow, const std::wstring& programFolder) {
     if (!RegisterWindowClass(wc)) return;
     DisabledWindow disabled(mainWindow);
     frmInfo info(mainWindow, programFolder);
-    if (info.Create(instance)) info.RunMessageLoop();
+    if (info.Create(instance)) info.RunModalMessageLoop(false);
 }
 
 frmInfo::frmInfo(HWND mainWindow, std::wstring programFolder)
@@ -96,20 +96,6 @@ bool frmInfo::Create(HINSTANCE instance) {
     return true;
 }
 
-void frmInfo::RunMessageLoop() {
-    MSG msg;
-    while (hwnd_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) return;
-        if (got == 0) {
-            // The program is ending: leave the quit for the main loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 void frmInfo::Close() {
     if (!hwnd_) return;

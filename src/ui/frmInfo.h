@@ -31,7 +31,6 @@ private:
     ~frmInfo();
 
     bool Create(HINSTANCE instance);
-    void RunMessageLoop();
     void Close();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
