@@ -8,7 +8,6 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
-#include "package/BatchFile.h"
 #include "package/IniText.h"
 #include "package/SuiteFiles.h"
 
@@ -27,12 +26,8 @@ bool LessCaseBlind(const std::string& a, const std::string& b) {
                                         [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
 }
 
-bool IsJarName(const std::string& name) {
-    if (name.size() <= 4) return false;
-    std::string extension = name.substr(name.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(), AsciiLower);
-    return extension == ".jar";
-}
+// A JAR with a name before its extension.
+bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
 std::string WithBackslash(std::string folder) {
     if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
@@ -232,7 +227,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         summary.refusal = kNoTargetFolderMessage;
         return summary;
     }
-    if (IsBlank(job.rar) || !system.Stamp(BatchFolder(job.rar) + "rar.exe").exists) {
+    if (IsBlank(job.rar) || !ArchiverFound(job.rar, system)) {
         summary.refusal = NoArchiverMessage(job.rar);
         return summary;
     }

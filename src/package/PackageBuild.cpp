@@ -164,6 +164,10 @@ std::string StjIsInputMessage(std::string_view input) {
            "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen.";
 }
 
+bool ArchiverFound(const std::string& rarPath, SystemPort& system) {
+    return system.Stamp(BatchFolder(rarPath) + "rar.exe").exists;
+}
+
 std::string NoArchiverMessage(std::string_view rarPath) {
     if (IsBlank(rarPath)) return "rar.exe ist nicht angegeben. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
     return "Im Ordner „" + BatchFolder(rarPath) +
@@ -181,7 +185,7 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
     for (const auto& [name, path] : inputs) {
         if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputMessage(name);
     }
-    if (!system.Stamp(BatchFolder(request.rar) + "rar.exe").exists) return NoArchiverMessage(request.rar);
+    if (!ArchiverFound(request.rar, system)) return NoArchiverMessage(request.rar);
     return std::nullopt;
 }
 

@@ -27,6 +27,7 @@ inline constexpr std::string_view kIniNotAnsiMessage =
 // "JAD" or "OBJ".
 std::string StjIsInputMessage(std::string_view input);
 // rar.exe is looked for in the folder the user named, whatever the file name.
+bool ArchiverFound(const std::string& rarPath, SystemPort& system);
 std::string NoArchiverMessage(std::string_view rarPath);
 
 // How long the archiver may take, counted from its start, before the build

@@ -39,6 +39,16 @@ void WindowBase::RunModalMessageLoop(bool dialogKeys) {
     }
 }
 
+HWND WindowBase::AddControl(int id, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                            RECT place, HFONT font) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    HWND control = CreateWindowExW(exStyle, className, text, style, place.left, place.top, place.right - place.left,
+                                   place.bottom - place.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
 HFONT WindowBase::CreateSansSerifFont(int weight) const {
     return CreateFontW(-MulDiv(825, dpiY_, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,

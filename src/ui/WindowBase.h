@@ -45,6 +45,10 @@ protected:
     int ScaleY(int twips) const { return MulDiv(twips, dpiY_, kTwipsPerInch); }
     int DpiX() const { return dpiX_; }
     int DpiY() const { return dpiY_; }
+    // A child control `id` at a place in pixels, in `font`.
+    HWND AddControl(int id, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, RECT place,
+                    HFONT font);
+
     // MS Sans Serif 8.25 points at the screen's DPI, the font of both windows.
     HFONT CreateSansSerifFont(int weight) const;
 

@@ -237,7 +237,6 @@ void frmFolder::Form_Load() {
 
 void frmFolder::CreateControls() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     TEXTMETRICW metrics{};
     {
         WindowDC screen(nullptr);
@@ -269,10 +268,9 @@ void frmFolder::CreateControls() {
             break;
         case Kind::Progress: className = PROGRESS_CLASSW; break;
         }
-        HWND control = CreateWindowExW(exStyle, className, spec.text, style, ScaleX(spec.left), ScaleY(spec.top),
-                                       ScaleX(spec.width), height, hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + ScaleX(spec.width),
+                         ScaleY(spec.top) + height};
+        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, place, font_.Get());
         if (spec.kind == Kind::Field) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
     }
     HWND list = Control(IDC_FOLDER_LVWRESULTS);

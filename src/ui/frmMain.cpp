@@ -210,7 +210,6 @@ void frmMain::CreateControls() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     WindowDC screen(nullptr);
     ScopedSelect selectFont(screen.Get(), font_.Get());
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
 
     for (const ControlSpec& spec : kControls) {
         const wchar_t* className = L"BUTTON";
@@ -244,10 +243,8 @@ void frmMain::CreateControls() {
             style |= WS_TABSTOP | BS_PUSHBUTTON;
             break;
         }
-        HWND control = CreateWindowExW(exStyle, className, spec.text, style, ScaleX(spec.left), ScaleY(spec.top), width,
-                                       height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance,
-                                       nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + width, ScaleY(spec.top) + height};
+        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, place, font_.Get());
         if (spec.kind == Kind::Field || spec.kind == Kind::IniField) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
     }
     SetWindowTextW(Control(IDC_TXTINI), Widen(kIniTemplate).c_str());

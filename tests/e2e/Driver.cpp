@@ -542,9 +542,29 @@ void App::SetSetting(const std::wstring& path) const {
     if (status != ERROR_SUCCESS) throw DriverError("RegSetKeyValue failed, error " + std::to_string(status));
 }
 
-// ImageMagick's import takes the shot; Wine starts a Unix program given by its
-// path like a Windows one. It writes under another name and renames, so that
-// the file is whole once it shows.
+namespace {
+
+// Runs `script` with the Unix shell: Wine starts a Unix program given by its
+// path like a Windows one, but neither waits for it nor learns its exit
+// code, so the script makes the file `done` once it succeeded, and this
+// waits for that file.
+void RunUnixShell(const std::string& script, const fs::path& done, const std::string& what) {
+    std::wstring line = L"Z:\\bin\\sh -c \"" + Wide(script) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION shell{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shell))
+        throw DriverError(LastError("starting the shell for " + what));
+    if (shell.hProcess) CloseHandle(shell.hProcess);
+    if (shell.hThread) CloseHandle(shell.hThread);
+    WaitFor([&] { return fs::exists(done); }, what);
+}
+
+}  // namespace
+
+// ImageMagick's import takes the shot. It writes under another name and
+// renames, so that the file is whole once it shows.
 fs::path App::Screenshot(const std::string& name) const { return Screenshot(name, Main()); }
 
 fs::path App::Screenshot(const std::string& name, HWND window) const {
@@ -555,20 +575,10 @@ fs::path App::Screenshot(const std::string& name, HWND window) const {
     const std::string finalPath = dir + "/" + name + ".png", partPath = dir + "/" + name + ".part.png";
     std::error_code ignored;
     fs::remove(FromUnix(finalPath), ignored);
-    std::ostringstream command;
-    command << "Z:\\bin\\sh -c \"import -window root -crop " << r.right - r.left << "x" << r.bottom - r.top << "+"
-            << r.left << "+" << r.top << " +repage '" << partPath << "' && mv '" << partPath << "' '" << finalPath
-            << "'\"";
-    std::wstring line = Wide(command.str());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    PROCESS_INFORMATION shot{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shot))
-        throw DriverError(LastError("starting ImageMagick's import"));
-    if (shot.hProcess) CloseHandle(shot.hProcess);
-    if (shot.hThread) CloseHandle(shot.hThread);
-    WaitFor([&] { return fs::exists(FromUnix(finalPath)); }, "the screenshot " + finalPath);
+    std::ostringstream script;
+    script << "import -window root -crop " << r.right - r.left << "x" << r.bottom - r.top << "+" << r.left << "+"
+           << r.top << " +repage '" << partPath << "' && mv '" << partPath << "' '" << finalPath << "'";
+    RunUnixShell(script.str(), FromUnix(finalPath), "the screenshot " + finalPath);
     return FromUnix(finalPath);
 }
 
@@ -693,26 +703,15 @@ std::string UnixPath(const fs::path& path) {
     return result;
 }
 
-// Runs chmod (Wine starts a Unix program given by its path). Wine neither
-// waits for a Unix program nor learns its exit code, so the command leaves a
-// mark once chmod succeeded and this waits for the mark.
+// Runs chmod, which leaves a mark once it succeeded.
 void Chmod(const char* mode, const fs::path& path) {
     wchar_t temp[MAX_PATH];
     if (!GetTempPathW(MAX_PATH, temp)) throw DriverError(LastError("GetTempPath"));
     static int calls = 0;
     const fs::path mark =
         fs::path(temp) / (L"chmod-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++calls));
-    std::wstring line = L"Z:\\bin\\sh -c \"chmod " + Wide(mode) + L" '" + Wide(UnixPath(path)) + L"' && : >'" +
-                        Wide(UnixPath(mark)) + L"'\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    PROCESS_INFORMATION chmod{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &chmod))
-        throw DriverError(LastError("starting chmod"));
-    if (chmod.hProcess) CloseHandle(chmod.hProcess);
-    if (chmod.hThread) CloseHandle(chmod.hThread);
-    WaitFor([&] { return fs::exists(mark); }, "chmod " + std::string(mode) + " " + Utf8(path.wstring()));
+    RunUnixShell("chmod " + std::string(mode) + " '" + UnixPath(path) + "' && : >'" + UnixPath(mark) + "'", mark,
+                 "chmod " + std::string(mode) + " " + Utf8(path.wstring()));
     std::error_code ignored;
     fs::remove(mark, ignored);
 }
