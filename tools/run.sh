@@ -18,7 +18,9 @@ loader=$(tools/wine-can-run-32bit.sh) || {
 }
 preset=windows-x86
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target Kestrane
+cmake --build --preset "$preset" --target program
+# The build names the program it made (the one the tests and the release take).
+program=$(cat "build/$preset/program-path.txt")
 # A 32-bit prefix: there the program's X86 manifest finds the common controls 6.
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/$preset/wineprefix-run}" WINEARCH=win32 WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -30,13 +32,21 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 if [ -z "${KESTRANE_VIRTUAL_DISPLAY:-}" ]; then
-    exec "$loader" "build/$preset/src/ui/Kestrane.exe"
+    exec "$loader" "$program"
 fi
 
 echo "No X display here: Kestrane starts on a virtual one ($DISPLAY), where nobody can see it."
-"$loader" "build/$preset/src/ui/Kestrane.exe" &
+"$loader" "$program" &
 kestrane=$!
-trap 'kill "$kestrane" 2>/dev/null; exit 130' INT TERM
+# Ctrl+C ends the program and waits for this prefix's Wine server to go, so
+# that nothing of this run is left behind.
+stop() {
+    kill "$kestrane" 2>/dev/null
+    wait "$kestrane" 2>/dev/null
+    timeout 20 "$(dirname "$loader")/wineserver" -w 2>/dev/null || "$(dirname "$loader")/wineserver" -k 2>/dev/null
+    exit 130
+}
+trap stop INT TERM
 shot=build/$preset/screenshots/run.png
 mkdir -p "$(dirname "$shot")"
 rm -f "$shot"

@@ -33,3 +33,6 @@ echo "Windows tests under $loader"
 cmake --preset windows-x86 -DKESTRANE_WINE_TESTS=ON
 cmake --build --preset windows-x86
 tests/wine/with-xvfb.sh ctest --preset windows-x86
+
+# The README's first command, as a newcomer without a display runs it.
+tests/run/run-sh-test.sh

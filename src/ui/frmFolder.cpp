@@ -44,9 +44,11 @@ constexpr ControlSpec kControls[] = {
     {IDC_FOLDER_CMDTARGET, Kind::Button, L"Suchen...", 7800, 540, 975, 375},
     {IDC_FOLDER_CHKSUBFOLDERS, Kind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255},
     {IDC_FOLDER_CHKOVERWRITE, Kind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255},
+    // Off: Kestrane packs the suites itself, in the format the phone reads.
+    {IDC_FOLDER_CHKARCHIVER, Kind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255},
     {IDC_FOLDER_CMDSTART, Kind::Button, L"Start", 6720, 1140, 975, 375},
     {IDC_FOLDER_CMDCLOSE, Kind::Button, L"Schließen", 7800, 1140, 975, 375},
-    {IDC_FOLDER_LVWRESULTS, Kind::List, L"", 120, 1740, 8655, 3840},
+    {IDC_FOLDER_LVWRESULTS, Kind::List, L"", 120, 1980, 8655, 3600},
     {IDC_FOLDER_PRGPROGRESS, Kind::Progress, L"", 120, 5700, 8655, 255},
     {IDC_FOLDER_LBLSTATUS, Kind::Label, L"", 120, 6060, 8655, 0},
 };
@@ -54,7 +56,7 @@ constexpr ControlSpec kControls[] = {
 // The controls a run greys: everything that would change what it works on.
 constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,     IDC_FOLDER_CMDSOURCE,    IDC_FOLDER_TXTTARGET,
                                 IDC_FOLDER_CMDTARGET,     IDC_FOLDER_CHKSUBFOLDERS, IDC_FOLDER_CHKOVERWRITE,
-                                IDC_FOLDER_LBLSOURCE,     IDC_FOLDER_LBLTARGET};
+                                IDC_FOLDER_CHKARCHIVER,   IDC_FOLDER_LBLSOURCE,     IDC_FOLDER_LBLTARGET};
 
 struct Column {
     const wchar_t* title;
@@ -348,6 +350,7 @@ void frmFolder::cmdStart_Click() {
     job.target = Narrow(WindowText(Control(IDC_FOLDER_TXTTARGET)));
     job.includeSubfolders = Checked(Control(IDC_FOLDER_CHKSUBFOLDERS));
     job.overwrite = Checked(Control(IDC_FOLDER_CHKOVERWRITE));
+    // job.useArchiver = Checked(Control(IDC_FOLDER_CHKARCHIVER));
 
     SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_DELETEALLITEMS, 0, 0);
     results_.clear();

@@ -3,6 +3,8 @@
 #include <tlhelp32.h>
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -144,10 +146,14 @@ std::string Describe(const std::vector<HWND>& windows) {
     return out.str();
 }
 
-std::string SafeName(std::string text) {
-    for (char& c : text)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    return text;
+// Eight hex digits that stand for a case's name (FNV-1a); case.txt in its
+// folder names the case for whoever looks.
+std::string ShortId(std::string_view text) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
+    return digits;
 }
 
 }  // namespace
@@ -267,13 +273,17 @@ void FileDialog::PressAndWait(int buttonId, const char* what) {
 App::App() {
     const Setup& setup = TheSetup();
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    const std::string id = test ? SafeName(std::string(test->test_suite_name()) + "_" + test->name()) : "Manual";
-    name_ = Wide("Kestrane_" + id);
+    const std::string caseName = test ? std::string(test->test_suite_name()) + "." + test->name() : "Manual";
+    // Short names, whatever the length of the case's name: a checkout deep
+    // in a home folder must leave the cases' own paths room below MAX_PATH.
+    const std::string id = ShortId(caseName);
+    name_ = Wide("K" + id);
     folder_ = setup.workDir / Wide(id);
     appDir_ = folder_ / L"app";
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
     fs::create_directories(appDir_);
+    std::ofstream(folder_ / L"case.txt", std::ios::binary) << caseName << "\n";
     fs::copy_file(setup.program, ExePath(), fs::copy_options::overwrite_existing);
     RegDeleteTreeW(HKEY_CURRENT_USER, (kSettingsRoot + name_).c_str());
 }
@@ -410,7 +420,11 @@ void App::Key(UINT vk) {
     GetGUIThreadInfo(GetWindowThreadProcessId(Main(), nullptr), &info);
     HWND target = info.hwndFocus ? info.hwndFocus : Main();
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+    // The key down is handled first, and the characters it makes are posted
+    // while it is; only then goes the key up, so that both, and those
+    // characters, are handled when Key returns.
     PostMessageW(target, WM_KEYDOWN, vk, scan | 1);
+    Drain();
     PostMessageW(target, WM_KEYUP, vk, scan | 1 | (LPARAM{3} << 30));
     Drain();
 }
@@ -422,15 +436,35 @@ int App::FocusedId() const {
     return GetParent(info.hwndFocus) == Main() ? GetDlgCtrlID(info.hwndFocus) : 0;
 }
 
-// A sent message is handled at the start of the program's next GetMessage,
-// before the posted ones; between two of them the program handles at most one
-// posted message. So n round trips see at least n-1 posted messages handled.
+// The program's thread handles what is posted to it in the order it was
+// posted, so once a marker posted now has been handled, so has everything
+// posted before it. The marker is a text limit on txtOBJ, which nobody
+// reads; it is put back afterwards. Sent messages would not do: they are
+// handled before posted ones, whatever came first.
 void App::Drain() const {
-    for (int i = 0; i < 10; ++i)
-        if (!SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(kWait.count()), nullptr)) {
-            if (!IsWindow(main_) || !Running()) return;  // gone: the caller's checks tell
-            throw DriverError("the program did not answer within " + std::to_string(kWait.count()) + " ms");
-        }
+    HWND field = main_ && IsWindow(main_) ? GetDlgItem(main_, IDC_TXTOBJ) : nullptr;
+    if (!field) return;  // gone: the caller's checks tell
+    DWORD_PTR original = 0;
+    if (!SendMessageTimeoutW(field, EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, static_cast<UINT>(kWait.count()), &original)) {
+        if (!IsWindow(field) || !Running()) return;
+        throw DriverError("the program did not answer within " + std::to_string(kWait.count()) + " ms");
+    }
+    static WPARAM counter = 0;
+    const WPARAM marker = 1000 + (++counter % 1000);
+    PostMessageW(field, EM_SETLIMITTEXT, marker, 0);
+    try {
+        WaitFor(
+            [&] {
+                DWORD_PTR limit = 0;
+                if (!IsWindow(field) || !Running()) return true;
+                return SendMessageTimeoutW(field, EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 1000, &limit) && limit == marker;
+            },
+            "the program to handle what was posted to it");
+    } catch (const DriverError&) {
+        if (!IsWindow(field) || !Running()) return;
+        throw;
+    }
+    SendMessageTimeoutW(field, EM_SETLIMITTEXT, original, 0, SMTO_NORMAL, static_cast<UINT>(kWait.count()), nullptr);
 }
 
 std::vector<HWND> App::Dialogs() const {

@@ -90,7 +90,8 @@ private:
 class App {
 public:
     // A fresh folder for the running test case, holding a copy of the program
-    // named Kestrane_<Suite>_<Case>.exe; the settings of that name are deleted.
+    // named K<id>.exe, <id> eight hex digits standing for the case (short, so
+    // that deep checkouts stay below MAX_PATH); the settings of that name are deleted.
     App();
     ~App();  // ends the program if it still runs
     App(const App&) = delete;
