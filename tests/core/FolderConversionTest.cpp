@@ -87,8 +87,11 @@ struct Disk {
     FolderJob job;
     Recorder listener;
 
+    // The user's rar.exe, as the conversion has always run it; the tests of
+    // Kestrane's own packer turn it off.
     Disk() {
         sys.files[kRar] = "MZ";
+        job.useArchiver = true;
         job.rar = kRar;
         job.source = "D:\\Spiele";  // without its backslash, as a user types it
         job.target = kOut;

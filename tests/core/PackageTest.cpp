@@ -247,7 +247,7 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
         {[](Suite& s) { s.request.obj = "D:\\out\\game.stj"; }, HasSubstr("zugleich die OBJ-Datei")},
         {[](Suite& s) { s.request.rar = "C:\\Tools\\winrar.exe"; s.sys.files.erase("C:\\Tools\\rar.exe"); },
          HasSubstr("C:\\Tools\\")},
-        {[](Suite& s) { s.request.rar = "  "; }, HasSubstr("nicht angegeben")},
+        {[](Suite& s) { s.request.rar = "  "; }, Eq("STJ-Datei erstellt!")},  // Kestrane packs it itself
         {[](Suite&) {}, Eq("STJ-Datei erstellt!")},
         {[](Suite& s) { s.sys.archiver.exitCode = 1; }, Eq("Erstellen fehlgeschlagen!")},
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
