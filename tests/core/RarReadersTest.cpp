@@ -79,6 +79,8 @@ struct Reader {
     std::string (*unusable)(const std::string& program);
 };
 
+void PrintTo(const Reader& reader, std::ostream* out) { *out << reader.name; }
+
 std::string Usable(const std::string&) { return {}; }
 
 // Debian's 7-Zip leaves the RAR format out for its licence.
