@@ -283,11 +283,14 @@ protected:
         expect_extracted(unar_out, expected, "unar");
 
         std::string error;
-        const auto ours = kestrane::ReadRarArchive(read_bytes(archive), &error);
+        const Bytes bytes = read_bytes(archive);
+        const auto ours = kestrane::FormatOf(bytes) == kestrane::ArchiveFormat::Rar5
+                              ? fakerar::read_rar5_archive(bytes, &error)
+                              : kestrane::ReadRarArchive(bytes, &error);
         ASSERT_TRUE(ours.has_value()) << error;
         std::vector<std::string> our_names;
         for (const auto& m : *ours) our_names.push_back(m.name);
-        EXPECT_EQ(sorted(our_names), names_of(expected)) << "fakerar::read_archive";
+        EXPECT_EQ(sorted(our_names), names_of(expected)) << "our own reader";
     }
 
     fs::path root_, exe_, work_;
@@ -490,6 +493,75 @@ TEST_F(FakeRar, MemberTimeIsTheInputFilesLastWriteTime) {
     ASSERT_EQ(members->size(), 1u);
     EXPECT_EQ(members->front().dosTime, kestrane::DosDateTime({2021, 3, 14, 15, 9, 26}));
     EXPECT_EQ(members->front().attributes, 0x20u);
+}
+
+// ------------------------------------------------------------ RAR5 mode ---
+
+// Like rar 5.50 and later: RAR5 by default, and, like rar 7, no -ma4.
+TEST_F(FakeRar, Rar5ModeWritesRar5ThatBothReadersAccept) {
+    const struct {
+        const char* how;
+        std::vector<std::string> env;
+        bool marker;
+    } ways[] = {{"FAKERAR_RAR5", {"FAKERAR_RAR5=1"}, false}, {"rar.rar5", {}, true}};
+    const Contents files = {{"java.jah", pseudo_random(70000, 5)},
+                            {"java.utf", all_byte_values()},
+                            {"stjava.ini", bytes_of("suite=Spiel\r\n")},
+                            {"java.obj", {}}};
+    const auto inputs = make_inputs(files);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        if (way.marker) write_bytes(root_ / "bin" / "rar.rar5", {});
+        const fs::path archive = work_ / (std::string(way.how) + ".stj");
+        const Result r = rar(add_args(u8(archive), inputs), way.env);
+        ASSERT_EQ(r.exit_code, 0) << r.output;
+        const Bytes written = read_bytes(archive);
+        EXPECT_EQ(written.substr(0, 8), std::string("Rar!\x1a\x07\x01\x00", 8)) << "the RAR5 signature";
+
+        // lsar names the format it found.
+        const Result list = run({FAKERAR_LSAR, "-l", u8(archive)}, work_, kUtf8Locale);
+        EXPECT_EQ(list.exit_code, 0) << list.output;
+        EXPECT_NE(list.output.find("RAR 5"), std::string::npos) << list.output;
+        expect_archive(archive, files);
+        fs::remove(root_ / "bin" / "rar.rar5");
+    }
+}
+
+TEST_F(FakeRar, Rar5ModeUpdatesItsOwnArchive) {
+    const fs::path archive = work_ / "Spiel.stj";
+    const std::vector<std::string> rar5 = {"FAKERAR_RAR5=1"};
+    ASSERT_EQ(rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("alt")}, {"java.utf", bytes_of("jad")}}, "v1")),
+                  rar5).exit_code, 0);
+    const Result r = rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("neu")}}, "v2")), rar5);
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    expect_archive(archive, {{"java.jah", bytes_of("neu")}, {"java.utf", bytes_of("jad")}});
+}
+
+TEST_F(FakeRar, Rar5ModeRefusesMa4AsRar7Does) {
+    const auto inputs = make_inputs({{"java.jah", bytes_of("x")}});
+    const std::string archive = u8(work_ / "x.stj");
+    const Result refused = rar({"a", "-ma4", "-m0", "-ep", archive, inputs[0]}, {"FAKERAR_RAR5=1"});
+    EXPECT_EQ(refused.exit_code, 7) << refused.output;
+    EXPECT_NE(refused.output.find("ERROR: Unknown option: ma4"), std::string::npos) << refused.output;
+    EXPECT_FALSE(fs::exists(archive));
+}
+
+TEST(Rar5Format, ReadsBackWhatItWroteAndRefusesDamage) {
+    const std::vector<Member> members = {{"java.jah", all_byte_values(), kestrane::DosDateTime({2004, 7, 15, 11, 16, 0}),
+                                          kestrane::kArchiveAttribute},
+                                         {"java.utf", "", kestrane::kDosEpoch, kestrane::kArchiveAttribute}};
+    const std::string archive = fakerar::write_rar5_archive(members);
+    std::string error;
+    const auto back = fakerar::read_rar5_archive(archive, &error);
+    ASSERT_TRUE(back.has_value()) << error;
+    ASSERT_EQ(back->size(), 2u);
+    EXPECT_EQ((*back)[0].data, members[0].data);
+    EXPECT_EQ((*back)[0].dosTime, members[0].dosTime);
+    EXPECT_EQ((*back)[1].name, "java.utf");
+    std::string damaged = archive;
+    damaged[archive.size() / 2] ^= 1;
+    EXPECT_FALSE(fakerar::read_rar5_archive(damaged, &error).has_value());
+    EXPECT_FALSE(kestrane::ReadRarArchive(archive).has_value()) << "the RAR 4 reader takes no RAR5";
 }
 
 }  // namespace
