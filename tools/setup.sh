@@ -11,7 +11,7 @@ packages=(
     # also where the kernel runs no 32-bit code.
     wine wine64 wine32:i386
     xvfb x11-utils imagemagick
-    libarchive-tools unar
+    libarchive-tools unar 7zip
     python3 python3-pefile python3-pil
 )
 

@@ -15,8 +15,6 @@ namespace kestrane {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -150,7 +148,8 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
                           "übersprungen: " + (ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front()),
                           {});
 
-        PackageRequest request{job.rar, jar, jadPath, "", stj, *ini.text, staging, "", std::nullopt};
+        PackageRequest request{job.useArchiver ? job.rar : std::string(), jar, jadPath, "", stj, *ini.text, staging, "",
+                               std::nullopt};
         const SuiteFindings findings = InspectSuite(request, system);
         for (const Finding& finding : findings.findings) {
             if (StopsTheSuite(finding.kind)) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
@@ -159,12 +158,17 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
         request.correctedJarSize = findings.correctedJarSize;
 
         system.CreateFolder(packageFolder);
-        const Outcome outcome = BuildPackage(request, system, BuildOptions{0ms, 0ms, job.archiverLimit, true});
+        BuildOptions options;
+        options.archiverLimit = job.archiverLimit;
+        options.startDirectly = true;
+        options.replaceWhenGood = true;
+        const Outcome outcome = BuildPackage(request, system, options);
         switch (outcome.kind) {
         case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, "erstellt", notes);
         case Outcome::Kind::ArchiverFailed:
             return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + ArchiverFailure(outcome, job.archiverLimit),
                           notes);
+        case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
         }
@@ -227,7 +231,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         summary.refusal = kNoTargetFolderMessage;
         return summary;
     }
-    if (IsBlank(job.rar) || !ArchiverFound(job.rar, system)) {
+    if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) {
         summary.refusal = NoArchiverMessage(job.rar);
         return summary;
     }

@@ -2,8 +2,9 @@
 // A suite's JAD is its partner, or else one made from its manifest; its INI
 // text comes from the JAD as "Erstelle INI" makes it; the checks run, and
 // what they find is written into the suite's result instead of being asked.
-// rar.exe is started directly for each suite, without a batch file and
-// without the single build's settling waits.
+// Kestrane packs each suite itself; where the user asks for rar.exe instead,
+// it is started directly for each suite, without a batch file and without
+// the single build's settling waits.
 #pragma once
 
 #include <chrono>
@@ -22,7 +23,11 @@ inline constexpr std::string_view kNoTargetFolderMessage = "Zielordner nicht ang
 inline constexpr std::string_view kLogFileName = "kestrane-protokoll.txt";
 
 struct FolderJob {
-    std::string rar;     // the main window's rar.exe field, as typed
+    // Packs with rar.exe instead of Kestrane's own packer: each package is
+    // written under a temporary name and takes its place only when rar.exe
+    // succeeded and wrote RAR 4.
+    bool useArchiver = false;
+    std::string rar;     // the main window's rar.exe field, as typed; needed only with useArchiver
     std::string source;  // folders as typed, with or without a trailing backslash
     std::string target;
     bool includeSubfolders = false;
@@ -37,7 +42,7 @@ enum class SuiteStatus {
     Built,     // the package is there
     Existing,  // a package of that name was there already and stays
     Skipped,   // the suite cannot become a package: no JAD, a broken JAR
-    Failed,    // a file operation or the archiver failed
+    Failed,    // a file operation or the packing failed; no package, an existing one untouched
 };
 
 struct SuiteResult {

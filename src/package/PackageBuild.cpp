@@ -1,5 +1,6 @@
 #include "package/PackageBuild.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <variant>
@@ -7,6 +8,8 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
 #include "package/BatchFile.h"
+#include "package/RarArchive.h"
+#include "package/StjPacker.h"
 #include "package/Wait.h"
 
 namespace kestrane {
@@ -22,6 +25,7 @@ struct Prepared {
     Members members;
     std::string iniBytes;  // in the ANSI code page
     std::string stj;       // absolute
+    std::string archive;   // what the archiver writes: the STJ file or its temporary name
     std::string batchLine;    // or, started directly, the whole command line
     std::string batchFolder;  // where stj.bat goes; empty when started directly
     std::string runFolder;    // where the archiver runs: always the folder of rar.exe
@@ -49,28 +53,32 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
 
 // Everything that can be found wrong before a file is written; the message
 // for the user, or what the build needs.
-std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system, bool direct) {
+std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system,
+                                            const BuildOptions& options) {
+    const bool direct = options.startDirectly;
     if (std::optional<std::string> refusal = CheckRequest(request, system)) return std::move(*refusal);
     std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
 
     Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
-                      std::move(iniBytes).value_or(""), {}, {}, {}, {}, {}};
+                      std::move(iniBytes).value_or(""), {}, {}, {}, {}, {}, {}};
     const std::string rarFolder = BatchFolder(request.rar);
     prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
     // A relative STJ path means the program's current folder, as it does for
     // the copies; the archiver runs elsewhere, in the folder of rar.exe, so it
     // gets the path whole, and the result is looked for where it was asked.
     prepared.stj = system.FullPath(request.stj);
+    prepared.archive = options.replaceWhenGood ? TemporaryPackagePath(prepared.stj) : prepared.stj;
 
     const Members& m = prepared.members;
     if (direct) {
         prepared.archiver = system.FullPath(rarFolder + "rar.exe");
-        prepared.batchLine = "\"" + prepared.archiver + "\" " + ArchiverArguments(prepared.stj, m.jah, m.utf, m.ini, m.obj);
+        prepared.batchLine =
+            "\"" + prepared.archiver + "\" " + ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj);
         return prepared;
     }
     prepared.batchFolder = WritableFolder(rarFolder, request, system);
     std::string safe[5];
-    const std::string* const paths[5] = {&prepared.stj, &m.jah, &m.utf, &m.ini, &m.obj};
+    const std::string* const paths[5] = {&prepared.archive, &m.jah, &m.utf, &m.ini, &m.obj};
     for (int i = 0; i < 5; ++i) {
         if (paths[i]->empty()) continue;
         std::optional<std::string> carried = OemSafePath(*paths[i], system);
@@ -131,12 +139,25 @@ private:
     BuildProgress* progress_;
 };
 
+// The format of the file, told from its first bytes.
+ArchiveFormat FormatOfFile(const std::string& path, SystemPort& system) {
+    const std::unique_ptr<ByteSource> file = system.OpenForReading(path);
+    const std::uint64_t size = file->Size();
+    return FormatOf(file->Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kFormatProbeSize))));
+}
+
+Outcome ArchiverOutcome(Outcome::Kind kind, std::string_view message, std::optional<std::uint32_t> exitCode) {
+    return {kind, std::string(message), std::nullopt, exitCode};
+}
+
 Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, SystemPort& system,
                     const BuildOptions& options, BuildProgress* progress) {
     StageMembers(request, prepared, system);
+    std::optional<TemporaryPackage> temporary;
+    if (options.replaceWhenGood) temporary.emplace(prepared.stj, system);
     const std::string batchPath =
         options.startDirectly ? std::string() : WriteBatchFile(prepared.batchFolder, prepared.batchLine, system);
-    const FileStamp before = system.Stamp(prepared.stj);
+    const FileStamp before = system.Stamp(prepared.archive);
     std::optional<std::uint32_t> exitCode;
     {
         ArchiverWait wait(progress);
@@ -152,9 +173,29 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
         }
         if (!batchPath.empty()) system.Delete(batchPath);
     }
-    if (BuildSucceeded(exitCode, before, system.Stamp(prepared.stj)))
-        return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt, exitCode};
-    return {Outcome::Kind::ArchiverFailed, std::string(kFailedMessage), std::nullopt, exitCode};
+    if (!BuildSucceeded(exitCode, before, system.Stamp(prepared.archive)))
+        return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kFailedMessage, exitCode);
+    switch (FormatOfFile(prepared.archive, system)) {
+    case ArchiveFormat::Rar5: return ArchiverOutcome(Outcome::Kind::WrongFormat, kWrongFormatMessage, exitCode);
+    case ArchiveFormat::Other: return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kFailedMessage, exitCode);
+    case ArchiveFormat::Rar4: break;
+    }
+    if (temporary) temporary->PutInPlace();
+    return ArchiverOutcome(Outcome::Kind::Built, kBuiltMessage, exitCode);
+}
+
+// Kestrane's own packing, busy for the window as long as the archiver would be.
+Outcome PackWithin(const PackageRequest& request, SystemPort& system, BuildProgress* progress) {
+    if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
+    const std::string iniBytes = system.ToAnsi(request.iniText).value_or("");
+    const std::string stj = system.FullPath(request.stj);
+    try {
+        ArchiverWait wait(progress);
+        WritePackage(stj, PackageMembers(request, iniBytes, system), system);
+    } catch (const AppError& error) {
+        return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
+    }
+    return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt, std::nullopt};
 }
 
 }  // namespace
@@ -185,7 +226,7 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
     for (const auto& [name, path] : inputs) {
         if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputMessage(name);
     }
-    if (!ArchiverFound(request.rar, system)) return NoArchiverMessage(request.rar);
+    if (!IsBlank(request.rar) && !ArchiverFound(request.rar, system)) return NoArchiverMessage(request.rar);
     return std::nullopt;
 }
 
@@ -195,13 +236,20 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                      BuildProgress* progress) {
-    std::variant<Prepared, std::string> prepared = Prepare(request, system, options.startDirectly);
+    if (IsBlank(request.rar)) return PackWithin(request, system, progress);
+    std::variant<Prepared, std::string> prepared = Prepare(request, system, options);
     if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
     try {
         return RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);
     } catch (const AppError& error) {
         return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
     }
+}
+
+Outcome PackItself(const PackageRequest& request, SystemPort& system, BuildProgress* progress) {
+    PackageRequest own = request;
+    own.rar.clear();
+    return BuildPackage(own, system, {}, progress);
 }
 
 }  // namespace kestrane

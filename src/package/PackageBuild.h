@@ -1,7 +1,9 @@
-// "Erstelle STJ": stages the members under their fixed names, has the
-// user's rar.exe store them in the STJ file through "stj.bat", and says
-// whether that worked. The caller hands over a request and gets an outcome;
-// everything on the way goes through the system port.
+// "Erstelle STJ": packs the members under their fixed names into the STJ
+// file, in the RAR 4 format the phone reads: by Kestrane itself, or, where
+// the user names a rar.exe, by staging them and having that rar.exe store
+// them through "stj.bat"; and says whether that worked. The caller hands
+// over a request and gets an outcome; everything on the way goes through the
+// system port.
 #pragma once
 
 #include <chrono>
@@ -19,6 +21,8 @@ inline constexpr std::string_view kNoJarOrJadMessage = "JAR- oder JAD-Datei nich
 inline constexpr std::string_view kNoStjMessage = "STJ-Datei nicht angegeben!";
 inline constexpr std::string_view kBuiltMessage = "STJ-Datei erstellt!";
 inline constexpr std::string_view kFailedMessage = "Erstellen fehlgeschlagen!";
+inline constexpr std::string_view kWrongFormatMessage =
+    "rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann.";
 inline constexpr std::string_view kIniNotAnsiMessage =
     "Der INI-Text enthält Zeichen, die in einer ANSI-Datei nicht gespeichert werden können. "
     "Bitte ändern Sie den INI-Text.";
@@ -37,7 +41,9 @@ inline constexpr std::chrono::milliseconds kArchiverLimit{120'000};
 // One package to build. Paths are as the user typed them (untrimmed);
 // folders end in a backslash.
 struct PackageRequest {
-    std::string rar, jar, jad, obj, stj;
+    // rar.exe, or blank for Kestrane to pack the package itself.
+    std::string rar;
+    std::string jar, jad, obj, stj;
     std::string iniText;        // exactly as the user left it
     std::string stagingFolder;  // where the members are written
     // The user's own folder, for the members and the batch file where their
@@ -58,10 +64,15 @@ struct BuildOptions {
     // Starts rar.exe itself, with a Unicode command line and no batch file,
     // so no path needs an OEM form; the window keeps to its batch file.
     bool startDirectly = false;
+    // rar.exe writes the package under its temporary name beside the STJ
+    // file, and it takes the STJ file's place only when it is whole and in
+    // the phone's format: a failed build leaves no package and an existing
+    // one untouched, and a new one holds exactly this build's members.
+    bool replaceWhenGood = false;
 };
 
-// Told when the archiver's wait begins and ends, so that a window can show
-// that it is busy for exactly that time.
+// Told when the archiver's wait begins and ends (or Kestrane's own packing),
+// so that a window can show that it is busy for exactly that time.
 class BuildProgress {
 public:
     virtual void WaitingForArchiver(bool waiting) = 0;
@@ -72,8 +83,9 @@ protected:
 
 struct Outcome {
     enum class Kind {
-        Built,           // the archiver ran and the package is there
-        ArchiverFailed,  // it ran, but no package came of it
+        Built,           // the package is there
+        ArchiverFailed,  // rar.exe ran, but no package came of it
+        WrongFormat,     // rar.exe wrote the package as RAR5, which the phone cannot read
         InputProblem,    // refused before anything was written
         SystemError,     // a file operation or the archiver's start failed
     };
@@ -81,7 +93,7 @@ struct Outcome {
     std::string message;              // what to tell the user, in German
     std::optional<AppError> error;    // with SystemError: the system's number and description
     std::optional<std::uint32_t> exitCode;  // the archiver's, when it ran and ended
-    bool archiverRan() const { return kind == Kind::Built || kind == Kind::ArchiverFailed; }
+    bool archiverRan() const { return kind == Kind::Built || kind == Kind::ArchiverFailed || kind == Kind::WrongFormat; }
 };
 
 // Success needs the archiver's word and the file to prove it: an exit code
@@ -92,10 +104,16 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 // request, or nothing when it can be built.
 std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPort& system);
 
-// Checks the request, stages the members, writes and runs the batch file,
-// waits for the archiver and judges the result. Nothing is written when the
-// request is refused; the batch file is gone afterwards in every case.
+// Checks the request and builds the package. With rar.exe: stages the
+// members, writes and runs the batch file, waits for the archiver and judges
+// the result, a RAR5 package included. Without: packs the package itself
+// (see StjPacker.h). Nothing is written when the request is refused; the
+// batch file is gone afterwards in every case.
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options = {},
                      BuildProgress* progress = nullptr);
+
+// The same request packed by Kestrane itself, whatever rar.exe it names:
+// the way on when rar.exe wrote RAR5.
+Outcome PackItself(const PackageRequest& request, SystemPort& system, BuildProgress* progress = nullptr);
 
 }  // namespace kestrane

@@ -58,6 +58,13 @@ public:
     virtual void CopyOver(const std::string& from, const std::string& to) = 0;
     // Deletes, not forced: a read-only file stays and the call throws.
     virtual void Delete(const std::string& path) = 0;
+    // Puts `from` in the place of `to` in one step, replacing a file that is
+    // there: whoever looks finds the old file or the new one, never a part.
+    virtual void MoveOver(const std::string& from, const std::string& to) = 0;
+    // When the file was last written, in local time as MS-DOS date and time
+    // (date in the high word), the form a RAR 4 header keeps it in; a time
+    // before 1980 comes as 1980-01-01 00:00.
+    virtual std::uint32_t DosLastWrite(const std::string& path) = 0;
     virtual FileStamp Stamp(const std::string& path) = 0;
     // Whether both paths name one file: the same file where both exist
     // (whatever the spelling), else the same full path without regard to case.
@@ -96,6 +103,8 @@ public:
 
     // A monotonic clock.
     virtual std::chrono::milliseconds Now() = 0;
+    // The local date and time now, as MS-DOS date and time.
+    virtual std::uint32_t DosNow() = 0;
     // Handles every window event that is waiting, then returns.
     virtual void ProcessPendingEvents() = 0;
     // Sleeps until a new event arrives or `timeout` has passed.

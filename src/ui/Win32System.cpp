@@ -126,6 +126,36 @@ void Win32System::Delete(const std::string& path) {
         throw SystemError("Die Datei " + Quoted(path) + " konnte nicht gel\u00f6scht werden.", GetLastError());
 }
 
+void Win32System::MoveOver(const std::string& from, const std::string& to) {
+    // Written through, so that the package is on the disk when the user is
+    // told it was made.
+    if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw SystemError("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " verschoben werden.",
+                          GetLastError());
+}
+
+namespace {
+
+constexpr std::uint32_t kDosEpoch = 0x00210000;  // 1980-01-01 00:00, the first time MS-DOS knows
+
+std::uint32_t DosTimeOfLocal(const FILETIME& local) {
+    WORD date = 0, time = 0;
+    if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosEpoch;
+    return (static_cast<std::uint32_t>(date) << 16) | time;
+}
+
+}  // namespace
+
+std::uint32_t Win32System::DosLastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
+        throw SystemError("Die Zeit der letzten \u00c4nderung der Datei " + Quoted(path) + " konnte nicht gelesen werden.",
+                          GetLastError());
+    FILETIME local{};
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return kDosEpoch;
+    return DosTimeOfLocal(local);
+}
+
 FileStamp Win32System::Stamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
@@ -335,6 +365,14 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
 
 std::chrono::milliseconds Win32System::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+std::uint32_t Win32System::DosNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME local{};
+    if (!SystemTimeToFileTime(&now, &local)) return kDosEpoch;
+    return DosTimeOfLocal(local);
 }
 
 void Win32System::ProcessPendingEvents() {

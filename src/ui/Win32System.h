@@ -33,6 +33,8 @@ public:
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
+    void MoveOver(const std::string& from, const std::string& to) override;
+    std::uint32_t DosLastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;
@@ -52,6 +54,7 @@ public:
                                               const std::string& folder) override;
 
     std::chrono::milliseconds Now() override;
+    std::uint32_t DosNow() override;
     void ProcessPendingEvents() override;
     void WaitForEvent(std::chrono::milliseconds timeout) override;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "package/RarArchive.h"
+
 namespace kestrane::testing_support {
 
 namespace {
@@ -49,23 +51,30 @@ public:
     }
 
 private:
-    bool Refused() const { return !paths_.empty() && system_.archiver.refuses.count(paths_.front()) > 0; }
+    bool Refused() const {
+        if (paths_.empty()) return false;
+        const std::string& package = paths_.front();
+        return std::any_of(system_.archiver.refuses.begin(), system_.archiver.refuses.end(),
+                           [&](const std::string& refused) { return package.rfind(refused, 0) == 0; });
+    }
 
     bool Ended() const {
         return system_.archiver.endsAfter && system_.now >= started_ + *system_.archiver.endsAfter;
     }
 
-    // Stores each named member, in order, as "name=bytes;" in the package.
+    // Stores each named member, in order, under its bare name in a new
+    // package: RAR 4, or RAR5 when told (only its signature is real).
     void Finish() {
         finished_ = true;
         if (!system_.archiver.writesPackage || paths_.empty() || Refused()) return;
         const std::vector<std::string>& paths = paths_;
-        std::string package;
+        std::vector<RarMember> members;
         for (std::size_t i = 1; i < paths.size(); ++i) {
             const std::string name = paths[i].substr(paths[i].find_last_of('\\') + 1);
-            package += name + "=" + system_.files[paths[i]] + ";";
+            members.push_back({name, system_.files[paths[i]], kFileDosTime, kArchiveAttribute});
         }
-        system_.files[paths[0]] = package;
+        system_.files[paths[0]] = system_.archiver.writesRar5 ? std::string("Rar!\x1A\x07\x01\x00\x33\x92\xB5\xE5", 12)
+                                                              : WriteRarArchive(members);
         system_.writtenAt[paths[0]] = system_.now.count();
         system_.Add("archived " + paths[0]);
     }
@@ -83,7 +92,12 @@ void FakeSystem::Add(const std::string& event) {
 
 std::string FakeSystem::Archived(const std::string& stj) const {
     const auto it = files.find(stj);
-    return it == files.end() ? std::string() : it->second;
+    if (it == files.end()) return {};
+    const std::optional<std::vector<RarMember>> members = ReadRarArchive(it->second);
+    if (!members) return it->second;
+    std::string listed;
+    for (const RarMember& member : *members) listed += member.name + "=" + member.data + ";";
+    return listed;
 }
 
 void FakeSystem::Fail(const std::string& operation) {
@@ -104,6 +118,7 @@ void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes)
     for (const std::string& folder : writeProtected)
         if (path.rfind(folder, 0) == 0) throw AppError("Die Datei " + path + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
     files[path] = std::string(bytes);
+    if (damagedOnWrite.count(path) && !bytes.empty()) files[path][bytes.size() / 2] ^= 0x01;
     writtenAt[path] = now.count();
 }
 
@@ -195,6 +210,24 @@ void FakeSystem::Delete(const std::string& path) {
     Add("delete " + path);
     Fail("delete " + path);
     files.erase(path);
+}
+
+void FakeSystem::MoveOver(const std::string& from, const std::string& to) {
+    Add("move " + from + " -> " + to);
+    Fail("move " + to);
+    const auto it = files.find(from);
+    if (it == files.end()) throw AppError("Die Datei " + from + " fehlt.", 2, "nicht gefunden");
+    files[to] = std::move(it->second);
+    writtenAt[to] = writtenAt[from];
+    files.erase(from);
+    writtenAt.erase(from);
+}
+
+std::uint32_t FakeSystem::DosLastWrite(const std::string& path) {
+    Fail("dostime " + path);
+    if (!files.count(path)) throw AppError("Die Datei " + path + " fehlt.", 2, "nicht gefunden");
+    const auto it = dosTimes.find(path);
+    return it == dosTimes.end() ? kFileDosTime : it->second;
 }
 
 FileStamp FakeSystem::Stamp(const std::string& path) {

@@ -1,6 +1,7 @@
 // The system port for the core's tests: files in memory, a clock that only
 // moves when the core waits, an archiver that reads its batch file and
-// writes the package, and one log of everything in the order it happened.
+// writes the package (a real RAR 4 archive, or a RAR5 one when told), and
+// one log of everything in the order it happened.
 #pragma once
 
 #include <chrono>
@@ -27,15 +28,27 @@ public:
         std::optional<Ms> endsAfter = Ms(0);  // never ends without a value
         std::uint32_t exitCode = 0;
         bool writesPackage = true;
-        // Packages it fails on: exit code 3, nothing written.
+        // Packages it fails on, by their paths or how their paths begin (an
+        // STJ file and its temporary names): exit code 3, nothing written.
         std::set<std::string> refuses;
+        // Writes the new format, as rar.exe 5.50 and later do by default.
+        bool writesRar5 = false;
     };
 
     // Files: path -> bytes, and when each was last written.
     std::map<std::string, std::string> files;
     std::map<std::string, std::int64_t> writtenAt;
-    // Operations that fail: "read <path>", "write <path>", "copy <to>", "delete <path>", "run".
+    // Operations that fail: "read <path>", "write <path>", "copy <to>", "delete <path>",
+    // "move <to>", "dostime <path>", "run".
     std::set<std::string> failOn;
+    // Files whose bytes come out damaged when written: one byte in the middle
+    // changed, as a failing disk or a virus scanner might leave them.
+    std::set<std::string> damagedOnWrite;
+    // The files' last writes as MS-DOS local time, where a test sets them;
+    // every other file says kFileDosTime.
+    std::map<std::string, std::uint32_t> dosTimes;
+    static constexpr std::uint32_t kFileDosTime = 0x30EF5A00;  // 2004-07-15 11:16:00
+    std::uint32_t dosNow = 0x3124A3C5;                        // 2004-09-04 20:30:10
     // Folders, each ending in a backslash, besides those that hold a file.
     std::set<std::string> folders;
     // Paths' 8.3 forms, where they have one.
@@ -54,13 +67,17 @@ public:
     void Schedule(Ms when, std::function<void()> event) { scheduled.emplace(when, std::move(event)); }
 
     void Add(const std::string& event);
-    std::string Archived(const std::string& stj) const;  // what the fake archiver stored, or ""
+    // What a package holds, each member as "name=bytes;" in its order, when
+    // it is a RAR 4 archive; else the file's bytes, or "" when there is none.
+    std::string Archived(const std::string& stj) const;
 
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
+    void MoveOver(const std::string& from, const std::string& to) override;
+    std::uint32_t DosLastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;
@@ -82,6 +99,7 @@ public:
     std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
                                               const std::string& folder) override;
     Ms Now() override { return now; }
+    std::uint32_t DosNow() override { return dosNow; }
     void ProcessPendingEvents() override;
     void WaitForEvent(Ms timeout) override;
 

@@ -12,6 +12,7 @@
 
 #include "FakeSystem.h"
 #include "package/FolderConversion.h"
+#include "package/RarArchive.h"
 #include "package/SuiteFiles.h"
 #include "support/ZipWriter.h"
 
@@ -87,8 +88,11 @@ struct Disk {
     FolderJob job;
     Recorder listener;
 
+    // The user's rar.exe, as the conversion has always run it; the tests of
+    // Kestrane's own packer turn it off.
     Disk() {
         sys.files[kRar] = "MZ";
+        job.useArchiver = true;
         job.rar = kRar;
         job.source = "D:\\Spiele";  // without its backslash, as a user types it
         job.target = kOut;
@@ -251,6 +255,91 @@ TEST(ConvertFolder, AnArchiverThatNeverEndsFailsItsSuiteAfterTheLimitOnTheFakeCl
     EXPECT_THAT(disk.listener.Of("A.jar").result, HasSubstr("90 Sekunden"));
     EXPECT_EQ(disk.sys.now, 90s);
     EXPECT_EQ(summary.failed, 1u);
+}
+
+TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
+    Disk disk;
+    FakeSystem& sys = disk.sys;
+    disk.job.useArchiver = false;
+    disk.job.rar = "";
+    sys.files.erase(kRar);
+    disk.job.overwrite = true;
+    const std::string a = Jar("A", "a/A"), b = Jar("B", "b/B");
+    sys.files[kIn + "A.jar"] = a;
+    sys.files[kIn + "A.jad"] = Jad("A", "a/A", a.size());
+    sys.files[kIn + "B.jar"] = b;
+    // A package of an earlier build, with a member this build does not have.
+    sys.files[kOut + "A.stj"] = WriteRarArchive({{"java.jah", "old"}, {"java.obj", "old OBJ"}});
+
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(summary.refusal, "");
+    EXPECT_EQ(summary.built, 2u);
+    EXPECT_EQ(sys.Archived(kOut + "A.stj"), Package(a, Jad("A", "a/A", a.size()), Ini("A", "a/A")))
+        << "exactly this build's members";
+    EXPECT_THAT(sys.Archived(kOut + "B.stj"), StartsWith("java.jah=" + b + ";java.utf=MIDlet-Name: B\r\n"));
+    EXPECT_THAT(sys.log, Not(::testing::Contains(StartsWith("start "))));
+    EXPECT_THAT(disk.Below(disk.job.workFolder), IsEmpty());
+    EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"), ::testing::Key(kOut + "B.stj"),
+                                              ::testing::Key(kOut + "kestrane-protokoll.txt")));
+}
+
+TEST(ConvertFolder, RarExeIsNeededOnlyWhenAskedFor) {
+    struct Case {
+        bool useArchiver;
+        std::string rar;
+        bool onDisk;
+        bool refused;
+    };
+    const Case cases[] = {
+        {false, "", false, false},           {false, "C:\\Leer\\rar.exe", false, false},
+        {true, "", false, true},             {true, "  ", true, true},
+        {true, kRar, false, true},           {true, kRar, true, false},
+    };
+    for (const Case& c : cases) {
+        Disk disk;
+        disk.job.useArchiver = c.useArchiver;
+        disk.job.rar = c.rar;
+        if (!c.onDisk) disk.sys.files.erase(kRar);
+        disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+        const FolderSummary summary = disk.Run();
+        EXPECT_EQ(!summary.refusal.empty(), c.refused) << c.useArchiver << " '" << c.rar << "' " << c.onDisk;
+        EXPECT_EQ(disk.sys.Stamp(kOut + "A.stj").exists, !c.refused) << c.useArchiver << " '" << c.rar << "'";
+    }
+}
+
+// rar.exe writes beside the package; only a whole RAR 4 package takes its place.
+TEST(ConvertFolder, WithRarExeAFailedSuiteLeavesNoPackageAndTheOldOneUntouched) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeSystem&)> archiver;
+        std::string result;
+    };
+    const Case cases[] = {
+        {"RAR5", [](FakeSystem& s) { s.archiver.writesRar5 = true; },
+         "fehlgeschlagen: rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann."},
+        {"exit code 3", [](FakeSystem& s) { s.archiver.refuses = {kOut + "A.stj", kOut + "B.stj"}; },
+         "fehlgeschlagen: rar.exe endete mit dem Fehlercode 3."},
+        {"never ends", [](FakeSystem& s) { s.archiver.endsAfter.reset(); },
+         "fehlgeschlagen: rar.exe war nach 120 Sekunden nicht fertig."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Disk disk;
+        disk.job.overwrite = true;
+        disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+        disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
+        disk.sys.files[kOut + "A.stj"] = "OLD";
+        c.archiver(disk.sys);
+        const FolderSummary summary = disk.Run();
+        EXPECT_EQ(summary.failed, 2u);
+        EXPECT_THAT(disk.listener.Of("A.jar").result, StartsWith(c.result));
+        EXPECT_EQ(disk.listener.Of("B.jar").status, SuiteStatus::Failed);
+        EXPECT_EQ(disk.sys.files[kOut + "A.stj"], "OLD");
+        EXPECT_FALSE(disk.sys.Stamp(kOut + "B.stj").exists);
+        EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"),
+                                                  ::testing::Key(kOut + "kestrane-protokoll.txt")))
+            << "nothing left beside the packages";
+    }
 }
 
 TEST(ConvertFolder, RefusedRunsTouchNothing) {

@@ -247,7 +247,7 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
         {[](Suite& s) { s.request.obj = "D:\\out\\game.stj"; }, HasSubstr("zugleich die OBJ-Datei")},
         {[](Suite& s) { s.request.rar = "C:\\Tools\\winrar.exe"; s.sys.files.erase("C:\\Tools\\rar.exe"); },
          HasSubstr("C:\\Tools\\")},
-        {[](Suite& s) { s.request.rar = "  "; }, HasSubstr("nicht angegeben")},
+        {[](Suite& s) { s.request.rar = "  "; }, Eq("STJ-Datei erstellt!")},  // Kestrane packs it itself
         {[](Suite&) {}, Eq("STJ-Datei erstellt!")},
         {[](Suite& s) { s.sys.archiver.exitCode = 1; }, Eq("Erstellen fehlgeschlagen!")},
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
@@ -286,6 +286,49 @@ TEST(BuildPackage, StartedDirectlyNoBatchFileAndNoPathNeedsAnOemForm) {
     EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
     EXPECT_EQ(suite.sys.at["archived D:\\\xE2\x82\xAC\\game.stj"], 40ms);
     EXPECT_FALSE(suite.sys.Archived("D:\\\xE2\x82\xAC\\game.stj").empty());
+}
+
+// Today's rar.exe writes RAR5, which the phone cannot read: that is no
+// success, and the same request packed by Kestrane itself is the way on.
+TEST(BuildPackage, ARar5PackageFromRarExeIsTheWrongFormatAndKestranePacksItItself) {
+    Suite suite;
+    suite.sys.archiver.writesRar5 = true;
+    const Outcome outcome = suite.Build();
+    EXPECT_EQ(outcome.kind, Outcome::Kind::WrongFormat);
+    EXPECT_EQ(outcome.message,
+              "rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann.");
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_FALSE(outcome.error.has_value());
+
+    suite.sys.log.clear();
+    const Outcome again = PackItself(suite.request, suite.sys, &suite.progress);
+    EXPECT_EQ(again.kind, Outcome::Kind::Built) << again.message;
+    EXPECT_EQ(again.message, "STJ-Datei erstellt!");
+    EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
+              "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
+    EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("rar.exe"))));
+    EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
+    EXPECT_THAT(suite.sys.log, Contains("busy"));
+}
+
+TEST(BuildPackage, ARar4PackageFromRarExeIsBuiltAndAnythingElseIsNot) {
+    struct Case {
+        void (*archiver)(Suite&);
+        Outcome::Kind kind;
+    };
+    const Case cases[] = {
+        {[](Suite&) {}, Outcome::Kind::Built},
+        {[](Suite& s) { s.sys.archiver.writesRar5 = true; }, Outcome::Kind::WrongFormat},
+        // A file in neither format: still no package for the phone.
+        {[](Suite& s) { s.sys.Schedule(500ms, [&s] { s.sys.files["D:\\out\\game.stj"] = "PK\x03\x04"; }); },
+         Outcome::Kind::ArchiverFailed},
+    };
+    for (const Case& c : cases) {
+        Suite suite;
+        suite.sys.archiver.writesPackage = c.kind != Outcome::Kind::ArchiverFailed;
+        c.archiver(suite);
+        EXPECT_EQ(suite.Build().kind, c.kind);
+    }
 }
 
 TEST(BuildPackage, WindowBuildWaitsForTheSlowArchiverPastTheSettlingWaits) {

@@ -8,6 +8,8 @@
 #include <ostream>
 #include <system_error>
 
+#include "rar5.hpp"
+
 namespace fs = std::filesystem;
 
 namespace fakerar {
@@ -17,22 +19,48 @@ namespace {
 // overwrites; anything else is refused so a wrong command line shows up.
 constexpr std::array<std::string_view, 4> kHarmlessSwitches = {"-y", "-idq", "-inul", "-o+"};
 
-std::optional<Bytes> read_file(const fs::path& path) {
+std::optional<std::string> read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return data;
 }
 
-bool write_file(const fs::path& path, const Bytes& data) {
+bool write_file(const fs::path& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
     out.close();
     return static_cast<bool>(out);
 }
 
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// An existing archive of either format, to be updated.
+std::optional<std::vector<Member>> read_any_archive(const std::string& bytes, std::string* error) {
+    if (kestrane::FormatOf(bytes) == kestrane::ArchiveFormat::Rar5) return read_rar5_archive(bytes, error);
+    return kestrane::ReadRarArchive(bytes, error);
+}
+
+std::string write_archive(const std::vector<Member>& members, Format format) {
+    return format == Format::Rar5 ? write_rar5_archive(members) : kestrane::WriteRarArchive(members);
+}
+
 }  // namespace
+
+bool same_name(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return ascii_lower(x) == ascii_lower(y); });
+}
+
+void add_or_replace(std::vector<Member>& members, Member added) {
+    const auto it = std::find_if(members.begin(), members.end(),
+                                 [&](const Member& m) { return same_name(m.name, added.name); });
+    if (it != members.end())
+        *it = std::move(added);
+    else
+        members.push_back(std::move(added));
+}
 
 fs::path path_from_utf8(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
@@ -56,12 +84,12 @@ std::uint32_t file_dos_time(const fs::path& path) {
     const auto day = floor<days>(when);
     const year_month_day ymd{day};
     const hh_mm_ss hms{floor<seconds>(when - day)};
-    return dos_time({static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+    return kestrane::DosDateTime({static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
                      static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(hms.hours().count()),
                      static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count())});
 }
 
-std::optional<AddCommand> parse_command(const std::vector<std::string>& args, std::string& error) {
+std::optional<AddCommand> parse_command(const std::vector<std::string>& args, std::string& error, Format format) {
     if (args.empty() || args[0] != "a") {
         error = args.empty() ? "no command given" : "unknown command '" + args[0] + "' (only 'a' is supported)";
         return std::nullopt;
@@ -79,7 +107,7 @@ std::optional<AddCommand> parse_command(const std::vector<std::string>& args, st
         else if (sw == "-ep")
             bare_names = true;
         else if (std::find(kHarmlessSwitches.begin(), kHarmlessSwitches.end(), sw) == kHarmlessSwitches.end()) {
-            error = "unsupported switch '" + sw + "'";
+            error = format == Format::Rar5 ? "ERROR: Unknown option: " + sw.substr(1) : "unsupported switch '" + sw + "'";
             return std::nullopt;
         }
     }
@@ -99,7 +127,7 @@ std::optional<AddCommand> parse_command(const std::vector<std::string>& args, st
     return command;
 }
 
-int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messages) {
+int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messages, Format format) {
     std::vector<Member> added;
     for (const std::string& name : command.files) {
         const fs::path path = cwd / path_from_utf8(name);
@@ -113,7 +141,7 @@ int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messag
             messages << "Cannot open " << name << '\n';
             return kExitOpenError;
         }
-        added.push_back({path_to_utf8(path.filename()), std::move(*data), file_dos_time(path), kAttrArchive});
+        added.push_back({path_to_utf8(path.filename()), std::move(*data), file_dos_time(path), kestrane::kArchiveAttribute});
     }
 
     fs::path archive = cwd / path_from_utf8(command.archive);
@@ -125,7 +153,7 @@ int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messag
     if (exists) {
         const auto old = read_file(archive);
         std::string error;
-        auto parsed = old ? read_archive(*old, &error) : std::nullopt;
+        auto parsed = old ? read_any_archive(*old, &error) : std::nullopt;
         if (!parsed) {
             messages << path_to_utf8(archive) << ": " << (old ? error : "cannot read archive") << '\n';
             return kExitFatal;
@@ -138,9 +166,9 @@ int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messag
     // half-written archive behind.
     fs::path temp = archive;
     temp += ".fakerar-tmp";
-    Bytes bytes;
+    std::string bytes;
     try {
-        bytes = write_archive(members);
+        bytes = write_archive(members, format);
     } catch (const std::length_error& e) {
         messages << e.what() << '\n';
         return kExitCreateError;

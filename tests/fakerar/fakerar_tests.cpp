@@ -1,6 +1,7 @@
-// Tests for the rar.exe stand-in: the archive format on its own, and the built
+// Tests for the rar.exe stand-in: its command and update logic, and the built
 // program checked with two independent readers (bsdtar from libarchive, and
-// lsar/unar).  The program tests run a private copy of the executable per
+// lsar/unar), in its RAR 4 mode and in its RAR5 one. The RAR 4 format itself
+// is Kestrane's own and tested with the core (tests/core/RarArchiveTest.cpp).  The program tests run a private copy of the executable per
 // test, because rar.log, rar.fail and rar.sleep live beside the executable.
 #include <gtest/gtest.h>
 
@@ -20,166 +21,31 @@
 #include <vector>
 
 #include "command.hpp"
-#include "rar4.hpp"
+#include "package/RarArchive.h"
+#include "rar5.hpp"
 
 namespace fs = std::filesystem;
-using fakerar::Bytes;
 using fakerar::Member;
+using Bytes = std::string;
 
 namespace {
 
-Bytes bytes_of(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes bytes_of(std::string_view s) { return Bytes(s); }
 
 Bytes all_byte_values() {
-    Bytes b(256);
-    for (int i = 0; i < 256; ++i) b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(255 - i);
+    Bytes b(256, '\0');
+    for (int i = 0; i < 256; ++i) b[static_cast<std::size_t>(i)] = static_cast<char>(255 - i);
     return b;
 }
 
 Bytes pseudo_random(std::size_t size, unsigned seed) {
     std::mt19937 gen(seed);
-    Bytes b(size);
-    for (auto& x : b) x = static_cast<std::uint8_t>(gen());
+    Bytes b(size, '\0');
+    for (auto& x : b) x = static_cast<char>(gen() & 0xFF);
     return b;
 }
 
-// ---------------------------------------------------------------- format ---
-
-TEST(Crc32, MatchesKnownCheckValues) {
-    const struct {
-        std::string_view input;
-        std::uint32_t crc;
-    } cases[] = {
-        {"", 0x00000000u},
-        {"a", 0xe8b7be43u},
-        {"123456789", 0xcbf43926u},
-        {"The quick brown fox jumps over the lazy dog", 0x414fa339u},
-    };
-    for (const auto& c : cases) {
-        const Bytes b = bytes_of(c.input);
-        EXPECT_EQ(fakerar::crc32(b.data(), b.size()), c.crc) << '"' << c.input << '"';
-    }
-    // Feeding the data in two pieces gives the same result.
-    const Bytes b = bytes_of("123456789");
-    EXPECT_EQ(fakerar::crc32(b.data() + 4, 5, fakerar::crc32(b.data(), 4)), 0xcbf43926u);
-}
-
-TEST(DosTime, EncodesFieldsIntoTheirBits) {
-    const struct {
-        fakerar::DateTime time;
-        std::uint32_t dos;
-    } cases[] = {
-        {{1980, 1, 1, 0, 0, 0}, 0x00210000u},
-        {{2024, 2, 29, 23, 59, 58}, 0x585dbf7du},
-        {{2107, 12, 31, 23, 59, 58}, 0xff9fbf7du},
-        {{2021, 3, 14, 15, 9, 27}, 0x526e792du},  // odd seconds round down
-        {{1970, 1, 1, 0, 0, 0}, 0x00210000u},     // before 1980: clamped
-    };
-    for (const auto& c : cases) {
-        const auto& t = c.time;
-        SCOPED_TRACE(testing::Message() << t.year << '-' << t.month << '-' << t.day << ' ' << t.hour << ':'
-                                        << t.minute << ':' << t.second);
-        EXPECT_EQ(fakerar::dos_time(t), c.dos);
-    }
-    const fakerar::DateTime back = fakerar::from_dos_time(0x585dbf7du);
-    EXPECT_EQ((std::vector{back.year, back.month, back.day, back.hour, back.minute, back.second}),
-              (std::vector{2024, 2, 29, 23, 59, 58}));
-}
-
-TEST(WriteArchive, FixedBlocksHaveTheirWellKnownBytes) {
-    // Marker block, the main header with no flags, and the end-of-archive
-    // block are byte-for-byte the same in every RAR 4.x archive like ours.
-    const Bytes empty = fakerar::write_archive({});
-    const Bytes expected = {0x52, 0x61, 0x72, 0x21, 0x1a, 0x07, 0x00,                    // marker
-                            0xcf, 0x90, 0x73, 0x00, 0x00, 0x0d, 0x00, 0, 0, 0, 0, 0, 0,  // main header
-                            0xc4, 0x3d, 0x7b, 0x00, 0x40, 0x07, 0x00};                   // end of archive
-    EXPECT_EQ(empty, expected);
-}
-
-TEST(WriteArchive, FileHeaderFields) {
-    const Bytes a = fakerar::write_archive({{"a.txt", bytes_of("abc"), 0x526e792du, 0x20}});
-    const std::size_t h = 20;  // after marker and main header
-    ASSERT_GT(a.size(), h + 37 + 3);
-    const auto u16 = [&](std::size_t p) { return a[h + p] | a[h + p + 1] << 8; };
-    const auto u32 = [&](std::size_t p) { return static_cast<std::uint32_t>(u16(p) | u16(p + 2) << 16); };
-    EXPECT_EQ(a[h + 2], 0x74);                    // HEAD_TYPE file
-    EXPECT_EQ(u16(3), 0x8000);                    // LONG_BLOCK only
-    EXPECT_EQ(u16(5), 37);                        // HEAD_SIZE: 32 + name
-    EXPECT_EQ(u32(7), 3u);                        // PACK_SIZE
-    EXPECT_EQ(u32(11), 3u);                       // UNP_SIZE
-    EXPECT_EQ(a[h + 15], 2);                      // HOST_OS Windows
-    EXPECT_EQ(u32(16), 0x352441c2u);              // FILE_CRC = CRC-32("abc")
-    EXPECT_EQ(u32(20), 0x526e792du);              // FTIME
-    EXPECT_EQ(a[h + 24], 29);                     // UNP_VER
-    EXPECT_EQ(a[h + 25], 0x30);                   // METHOD store
-    EXPECT_EQ(u16(26), 5);                        // NAME_SIZE
-    EXPECT_EQ(u32(28), 0x20u);                    // ATTR archive
-    EXPECT_EQ(std::string(a.begin() + h + 32, a.begin() + h + 37), "a.txt");
-    EXPECT_EQ(std::string(a.begin() + h + 37, a.begin() + h + 40), "abc");
-    EXPECT_EQ(u16(0), static_cast<int>(fakerar::crc32(&a[h + 2], 35) & 0xffff));  // HEAD_CRC
-}
-
-TEST(WriteArchive, NonAsciiNameIsUtf8WithUnicodeFlag) {
-    const Bytes a = fakerar::write_archive({{"grüße.txt", bytes_of("x")}});
-    EXPECT_EQ(a[20 + 3] | a[20 + 4] << 8, 0x8200);
-    EXPECT_EQ(std::string(a.begin() + 52, a.begin() + 52 + 11), "grüße.txt");
-}
-
-TEST(ReadArchive, RoundTripsWhatWasWritten) {
-    const std::vector<std::vector<Member>> cases = {
-        {},
-        {{"java.jah", bytes_of("MIDlet-Name: Spiel\r\n"), 0x585dbf7du, 0x20}},
-        {{"leer", {}}, {"bin.dat", all_byte_values(), 0x00210000u, 0x21}, {"grüße.txt", bytes_of("ä")}},
-    };
-    for (const auto& members : cases) {
-        std::string error;
-        const auto back = fakerar::read_archive(fakerar::write_archive(members), &error);
-        ASSERT_TRUE(back.has_value()) << error;
-        ASSERT_EQ(back->size(), members.size());
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            EXPECT_EQ((*back)[i].name, members[i].name);
-            EXPECT_EQ((*back)[i].data, members[i].data);
-            EXPECT_EQ((*back)[i].ftime, members[i].ftime);
-            EXPECT_EQ((*back)[i].attributes, members[i].attributes);
-        }
-    }
-}
-
-TEST(ReadArchive, RejectsDamagedOrUnsupportedArchives) {
-    const Bytes good = fakerar::write_archive({{"java.jah", bytes_of("hello")}});
-    const std::size_t file_header = 20;
-    const std::size_t data = file_header + 32 + 8;
-    const auto changed = [&](std::size_t pos, std::uint8_t value) {
-        Bytes b = good;
-        b[pos] = value;
-        return b;
-    };
-    // A compressed member, with its header checksum made valid again so the
-    // method check is what rejects it.
-    Bytes compressed = changed(file_header + 25, 0x33);
-    const std::uint32_t crc = fakerar::crc32(&compressed[file_header + 2], 40 - 2) & 0xffff;
-    compressed[file_header] = static_cast<std::uint8_t>(crc);
-    compressed[file_header + 1] = static_cast<std::uint8_t>(crc >> 8);
-
-    const struct {
-        const char* what;
-        Bytes archive;
-        std::string_view error;
-    } cases[] = {
-        {"empty file", {}, "marker"},
-        {"RAR 5 signature", bytes_of("Rar!\x1a\x07\x01\x00"), "marker"},
-        {"header byte changed", changed(file_header + 33, 'X'), "HEAD_CRC"},
-        {"data byte changed", changed(data, 'J'), "FILE_CRC"},
-        {"cut inside the data", Bytes(good.begin(), good.begin() + data + 2), "truncated"},
-        {"cut inside a header", Bytes(good.begin(), good.begin() + file_header + 4), "truncated"},
-        {"compressed member", compressed, "stored"},
-    };
-    for (const auto& c : cases) {
-        std::string error;
-        EXPECT_FALSE(fakerar::read_archive(c.archive, &error).has_value()) << c.what;
-        EXPECT_NE(error.find(c.error), std::string::npos) << c.what << ": " << error;
-    }
-}
+// --------------------------------------------------------------- command ---
 
 TEST(AddOrReplace, ReplacesSameNameInPlaceIgnoringAsciiCaseAndAppendsOthers) {
     std::vector<Member> members = {{"java.jah", bytes_of("1")}, {"java.utf", bytes_of("2")}};
@@ -273,7 +139,7 @@ Bytes read_bytes(const fs::path& path) {
 
 void write_bytes(const fs::path& path, const Bytes& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -417,11 +283,14 @@ protected:
         expect_extracted(unar_out, expected, "unar");
 
         std::string error;
-        const auto ours = fakerar::read_archive(read_bytes(archive), &error);
+        const Bytes bytes = read_bytes(archive);
+        const auto ours = kestrane::FormatOf(bytes) == kestrane::ArchiveFormat::Rar5
+                              ? fakerar::read_rar5_archive(bytes, &error)
+                              : kestrane::ReadRarArchive(bytes, &error);
         ASSERT_TRUE(ours.has_value()) << error;
         std::vector<std::string> our_names;
         for (const auto& m : *ours) our_names.push_back(m.name);
-        EXPECT_EQ(sorted(our_names), names_of(expected)) << "fakerar::read_archive";
+        EXPECT_EQ(sorted(our_names), names_of(expected)) << "our own reader";
     }
 
     fs::path root_, exe_, work_;
@@ -487,7 +356,7 @@ TEST_F(FakeRar, FailModeExitsWithThreeAndLeavesArchivesAlone) {
     } cases[] = {{"FAKERAR_FAIL", {"FAKERAR_FAIL=1"}, false}, {"rar.fail", {}, true}};
     const auto inputs = make_inputs({{"java.jah", bytes_of("neu")}, {"java.obj", bytes_of("obj")}});
     const fs::path existing = work_ / "alt.stj";
-    const Bytes before = fakerar::write_archive({{"java.jah", bytes_of("alt")}});
+    const Bytes before = kestrane::WriteRarArchive({{"java.jah", bytes_of("alt")}});
     write_bytes(existing, before);
 
     for (const auto& c : cases) {
@@ -517,7 +386,7 @@ TEST_F(FakeRar, MissingInputExitsWithTenAndLeavesArchivesAlone) {
     const auto inputs = make_inputs({{"java.jah", bytes_of("neu")}});
     const std::string missing = u8(work_ / "in" / "java.utf");
     const fs::path existing = work_ / "alt.stj";
-    const Bytes before = fakerar::write_archive({{"java.jah", bytes_of("alt")}});
+    const Bytes before = kestrane::WriteRarArchive({{"java.jah", bytes_of("alt")}});
     write_bytes(existing, before);
 
     const std::vector<std::vector<std::string>> file_lists = {{missing}, {inputs[0], missing}, {missing, inputs[0]}};
@@ -619,11 +488,80 @@ TEST_F(FakeRar, MemberTimeIsTheInputFilesLastWriteTime) {
     const sys_seconds when = sys_days{2021y / March / 14} + 15h + 9min + 26s;
     fs::last_write_time(inputs[0], fs::file_time_type::clock::from_sys(when));
     ASSERT_EQ(rar(add_args(u8(work_ / "t.stj"), inputs)).exit_code, 0);
-    const auto members = fakerar::read_archive(read_bytes(work_ / "t.stj"));
+    const auto members = kestrane::ReadRarArchive(read_bytes(work_ / "t.stj"));
     ASSERT_TRUE(members.has_value());
     ASSERT_EQ(members->size(), 1u);
-    EXPECT_EQ(members->front().ftime, fakerar::dos_time({2021, 3, 14, 15, 9, 26}));
+    EXPECT_EQ(members->front().dosTime, kestrane::DosDateTime({2021, 3, 14, 15, 9, 26}));
     EXPECT_EQ(members->front().attributes, 0x20u);
+}
+
+// ------------------------------------------------------------ RAR5 mode ---
+
+// Like rar 5.50 and later: RAR5 by default, and, like rar 7, no -ma4.
+TEST_F(FakeRar, Rar5ModeWritesRar5ThatBothReadersAccept) {
+    const struct {
+        const char* how;
+        std::vector<std::string> env;
+        bool marker;
+    } ways[] = {{"FAKERAR_RAR5", {"FAKERAR_RAR5=1"}, false}, {"rar.rar5", {}, true}};
+    const Contents files = {{"java.jah", pseudo_random(70000, 5)},
+                            {"java.utf", all_byte_values()},
+                            {"stjava.ini", bytes_of("suite=Spiel\r\n")},
+                            {"java.obj", {}}};
+    const auto inputs = make_inputs(files);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        if (way.marker) write_bytes(root_ / "bin" / "rar.rar5", {});
+        const fs::path archive = work_ / (std::string(way.how) + ".stj");
+        const Result r = rar(add_args(u8(archive), inputs), way.env);
+        ASSERT_EQ(r.exit_code, 0) << r.output;
+        const Bytes written = read_bytes(archive);
+        EXPECT_EQ(written.substr(0, 8), std::string("Rar!\x1a\x07\x01\x00", 8)) << "the RAR5 signature";
+
+        // lsar names the format it found.
+        const Result list = run({FAKERAR_LSAR, "-l", u8(archive)}, work_, kUtf8Locale);
+        EXPECT_EQ(list.exit_code, 0) << list.output;
+        EXPECT_NE(list.output.find("RAR 5"), std::string::npos) << list.output;
+        expect_archive(archive, files);
+        fs::remove(root_ / "bin" / "rar.rar5");
+    }
+}
+
+TEST_F(FakeRar, Rar5ModeUpdatesItsOwnArchive) {
+    const fs::path archive = work_ / "Spiel.stj";
+    const std::vector<std::string> rar5 = {"FAKERAR_RAR5=1"};
+    ASSERT_EQ(rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("alt")}, {"java.utf", bytes_of("jad")}}, "v1")),
+                  rar5).exit_code, 0);
+    const Result r = rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("neu")}}, "v2")), rar5);
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    expect_archive(archive, {{"java.jah", bytes_of("neu")}, {"java.utf", bytes_of("jad")}});
+}
+
+TEST_F(FakeRar, Rar5ModeRefusesMa4AsRar7Does) {
+    const auto inputs = make_inputs({{"java.jah", bytes_of("x")}});
+    const std::string archive = u8(work_ / "x.stj");
+    const Result refused = rar({"a", "-ma4", "-m0", "-ep", archive, inputs[0]}, {"FAKERAR_RAR5=1"});
+    EXPECT_EQ(refused.exit_code, 7) << refused.output;
+    EXPECT_NE(refused.output.find("ERROR: Unknown option: ma4"), std::string::npos) << refused.output;
+    EXPECT_FALSE(fs::exists(archive));
+}
+
+TEST(Rar5Format, ReadsBackWhatItWroteAndRefusesDamage) {
+    const std::vector<Member> members = {{"java.jah", all_byte_values(), kestrane::DosDateTime({2004, 7, 15, 11, 16, 0}),
+                                          kestrane::kArchiveAttribute},
+                                         {"java.utf", "", kestrane::kDosEpoch, kestrane::kArchiveAttribute}};
+    const std::string archive = fakerar::write_rar5_archive(members);
+    std::string error;
+    const auto back = fakerar::read_rar5_archive(archive, &error);
+    ASSERT_TRUE(back.has_value()) << error;
+    ASSERT_EQ(back->size(), 2u);
+    EXPECT_EQ((*back)[0].data, members[0].data);
+    EXPECT_EQ((*back)[0].dosTime, members[0].dosTime);
+    EXPECT_EQ((*back)[1].name, "java.utf");
+    std::string damaged = archive;
+    damaged[archive.size() / 2] ^= 1;
+    EXPECT_FALSE(fakerar::read_rar5_archive(damaged, &error).has_value());
+    EXPECT_FALSE(kestrane::ReadRarArchive(archive).has_value()) << "the RAR 4 reader takes no RAR5";
 }
 
 }  // namespace

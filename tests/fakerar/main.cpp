@@ -11,6 +11,9 @@
 //   FAKERAR_SLEEP_MS=<ms> or a file rar.sleep holding <ms>: wait that long first.
 //   FAKERAR_FAIL set, or a file rar.fail beside the executable: exit with 3
 //   without touching any archive.
+//   FAKERAR_RAR5 set, or a file rar.rar5 beside the executable: behave like
+//   rar 5.50 and later, which write RAR5 by default (and rar 7, which knows
+//   no -ma4 and so writes nothing else).
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -126,11 +129,15 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
         return fakerar::kExitForcedFailure;
     }
 
+    std::error_code ec_rar5;
+    const auto format = environment("FAKERAR_RAR5") || fs::exists(exe_dir / "rar.rar5", ec_rar5)
+                            ? fakerar::Format::Rar5
+                            : fakerar::Format::Rar4;
     std::string error;
-    const auto command = fakerar::parse_command(args, error);
+    const auto command = fakerar::parse_command(args, error, format);
     if (!command) {
-        std::cerr << "fakerar: " << error << '\n';
+        std::cerr << (format == fakerar::Format::Rar5 ? "" : "fakerar: ") << error << '\n';
         return fakerar::kExitUsage;
     }
-    return fakerar::run_add(*command, cwd, std::cout);
+    return fakerar::run_add(*command, cwd, std::cout, format);
 }

@@ -1,0 +1,228 @@
+#include "package/RarArchive.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <stdexcept>
+
+namespace kestrane {
+
+namespace {
+
+// Where the numbers come from: the block layout and the flag bits are those
+// of RAR's published format note for 3.x and 4.x (technote.txt). Where the
+// note leaves a choice, the value is the one that real archives of RAR 3.x
+// show, as kept in public test suites (libarchive's RAR test archives, e.g.
+// test_read_format_rar_unicode.rar, made on Windows):
+//   - archive header: HEAD_FLAGS 0, RESERVED1 (2 bytes) and RESERVED2
+//     (4 bytes) zero, HEAD_SIZE 13 - the same 13 bytes in every such archive;
+//   - end-of-archive block: HEAD_FLAGS 0x4000 (the "skip if unknown" bit
+//     that every block of this kind carries), HEAD_SIZE 7, nothing after it;
+//   - a stored member: METHOD 0x30, UNP_VER 20 (RAR 3.x wrote 20 for stored
+//     files, since any reader from 2.0 on takes them, and 29 only for
+//     compressed ones), HOST_OS 2 (Windows), ATTR 0x20 (archive),
+//     HEAD_FLAGS 0x8000 (LONG_BLOCK: the data follows the header). The
+//     archivers also wrote the finer times of the EXT_TIME bit and a window
+//     size in the flags; both are optional and say nothing about stored
+//     data, so a package carries only the MS-DOS time every reader knows.
+constexpr std::string_view kRar4Marker{"Rar!\x1A\x07\x00", 7};
+constexpr std::string_view kRar5Marker{"Rar!\x1A\x07\x01\x00", 8};
+
+constexpr std::uint8_t kArchiveHeader = 0x73;
+constexpr std::uint8_t kFileHeader = 0x74;
+constexpr std::uint8_t kEndOfArchive = 0x7B;
+
+constexpr std::uint16_t kLongBlock = 0x8000;     // ADD_SIZE follows HEAD_SIZE
+constexpr std::uint16_t kSkipIfUnknown = 0x4000;
+constexpr std::uint16_t kVolume = 0x0001;        // archive header: one of several volumes
+constexpr std::uint16_t kEncryptedHeaders = 0x0080;
+constexpr std::uint16_t kSplit = 0x0003;         // file header: continued from or in another volume
+constexpr std::uint16_t kEncrypted = 0x0004;
+constexpr std::uint16_t kDirectory = 0x00E0;
+constexpr std::uint16_t kLargeSizes = 0x0100;    // HIGH_PACK_SIZE and HIGH_UNP_SIZE present
+constexpr std::uint16_t kUnicodeName = 0x0200;
+
+constexpr std::uint8_t kHostWindows = 2;
+constexpr std::uint8_t kStoredUnpackVersion = 20;
+constexpr std::uint8_t kStored = 0x30;
+
+constexpr std::size_t kBlockHeadSize = 7;   // HEAD_CRC, HEAD_TYPE, HEAD_FLAGS, HEAD_SIZE
+constexpr std::size_t kFileHeadSize = 32;   // up to and including ATTR
+
+const std::array<std::uint32_t, 256>& CrcTable() {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    return table;
+}
+
+void Put16(std::string& out, std::uint32_t value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void Put32(std::string& out, std::uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+std::uint8_t Byte(std::string_view in, std::size_t pos) { return static_cast<std::uint8_t>(in[pos]); }
+
+std::uint16_t Get16(std::string_view in, std::size_t pos) {
+    return static_cast<std::uint16_t>(Byte(in, pos) | (Byte(in, pos + 1) << 8));
+}
+
+std::uint32_t Get32(std::string_view in, std::size_t pos) {
+    return Get16(in, pos) | (static_cast<std::uint32_t>(Get16(in, pos + 2)) << 16);
+}
+
+// One block header, HEAD_CRC first, with `body` after HEAD_SIZE.
+void PutBlock(std::string& out, std::uint8_t type, std::uint16_t flags, std::string_view body) {
+    const std::size_t size = kBlockHeadSize + body.size();
+    if (size > 0xFFFF) throw std::length_error("RAR block header too large");
+    std::string head;
+    head += static_cast<char>(type);
+    Put16(head, flags);
+    Put16(head, static_cast<std::uint32_t>(size));
+    head += body;
+    Put16(out, Crc32(head) & 0xFFFF);
+    out += head;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string FileHeaderBody(const RarMember& member) {
+    if (member.data.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("member too large for a RAR 4 header: " + member.name);
+    const auto size = static_cast<std::uint32_t>(member.data.size());
+    std::string body;
+    Put32(body, size);  // PACK_SIZE, the block's ADD_SIZE
+    Put32(body, size);  // UNP_SIZE
+    body += static_cast<char>(kHostWindows);
+    Put32(body, Crc32(member.data));
+    Put32(body, member.dosTime);
+    body += static_cast<char>(kStoredUnpackVersion);
+    body += static_cast<char>(kStored);
+    Put16(body, static_cast<std::uint32_t>(member.name.size() & 0xFFFF));  // PutBlock refuses longer names
+    Put32(body, member.attributes);
+    body += member.name;
+    return body;
+}
+
+std::optional<std::vector<RarMember>> Fail(std::string* problem, const char* what) {
+    if (problem) *problem = what;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
+    const auto& table = CrcTable();
+    crc = ~crc;
+    for (const char c : bytes) crc = table[(crc ^ static_cast<std::uint8_t>(c)) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+std::uint32_t DosDateTime(const CalendarTime& t) {
+    if (t.year < 1980) return kDosEpoch;
+    const int year = std::min(t.year, 2107);
+    return static_cast<std::uint32_t>(year - 1980) << 25 | static_cast<std::uint32_t>(t.month) << 21 |
+           static_cast<std::uint32_t>(t.day) << 16 | static_cast<std::uint32_t>(t.hour) << 11 |
+           static_cast<std::uint32_t>(t.minute) << 5 | static_cast<std::uint32_t>(t.second / 2);
+}
+
+CalendarTime FromDosDateTime(std::uint32_t dos) {
+    CalendarTime t;
+    t.year = static_cast<int>(dos >> 25) + 1980;
+    t.month = static_cast<int>((dos >> 21) & 0x0F);
+    t.day = static_cast<int>((dos >> 16) & 0x1F);
+    t.hour = static_cast<int>((dos >> 11) & 0x1F);
+    t.minute = static_cast<int>((dos >> 5) & 0x3F);
+    t.second = static_cast<int>(dos & 0x1F) * 2;
+    return t;
+}
+
+std::string WriteRarArchive(const std::vector<RarMember>& members) {
+    std::string out(kRar4Marker);
+    PutBlock(out, kArchiveHeader, 0, std::string(6, '\0'));  // RESERVED1, RESERVED2
+    for (const RarMember& member : members) {
+        // A name beyond ASCII is UTF-8 with the Unicode bit and no zero byte
+        // inside, which readers take as "the name is UTF-8".
+        const std::uint16_t flags = kLongBlock | (IsAscii(member.name) ? 0 : kUnicodeName);
+        PutBlock(out, kFileHeader, flags, FileHeaderBody(member));
+        out += member.data;
+    }
+    PutBlock(out, kEndOfArchive, kSkipIfUnknown, {});
+    return out;
+}
+
+std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view in, std::string* problem) {
+    if (FormatOf(in) != ArchiveFormat::Rar4) return Fail(problem, "no RAR 4 marker block");
+    std::vector<RarMember> members;
+    std::size_t pos = kRar4Marker.size();
+    while (pos < in.size()) {
+        if (in.size() - pos < kBlockHeadSize) return Fail(problem, "truncated block header");
+        const std::uint8_t type = Byte(in, pos + 2);
+        const std::uint16_t flags = Get16(in, pos + 3);
+        const std::size_t headSize = Get16(in, pos + 5);
+        if (headSize < kBlockHeadSize || in.size() - pos < headSize) return Fail(problem, "bad HEAD_SIZE");
+        if ((Crc32(in.substr(pos + 2, headSize - 2)) & 0xFFFF) != Get16(in, pos)) return Fail(problem, "HEAD_CRC mismatch");
+
+        std::size_t addSize = 0;
+        if ((flags & kLongBlock) && headSize >= kBlockHeadSize + 4) addSize = Get32(in, pos + 7);
+        if (type == kEndOfArchive) return members;
+        if (type == kArchiveHeader && (flags & (kVolume | kEncryptedHeaders)))
+            return Fail(problem, "multi-volume or encrypted archives are not supported");
+
+        if (type == kFileHeader) {
+            if (headSize < kFileHeadSize) return Fail(problem, "file header too short");
+            if (flags & (kSplit | kEncrypted)) return Fail(problem, "split or encrypted member");
+            if ((flags & kDirectory) == kDirectory) return Fail(problem, "folder entries are not supported");
+            if (Byte(in, pos + 25) != kStored) return Fail(problem, "member is compressed, only stored members are supported");
+
+            std::uint64_t packSize = Get32(in, pos + 7);
+            std::uint64_t unpackSize = Get32(in, pos + 11);
+            std::size_t namePos = pos + kFileHeadSize;
+            if (flags & kLargeSizes) {
+                if (headSize < kFileHeadSize + 8) return Fail(problem, "file header too short");
+                packSize |= static_cast<std::uint64_t>(Get32(in, namePos)) << 32;
+                unpackSize |= static_cast<std::uint64_t>(Get32(in, namePos + 4)) << 32;
+                namePos += 8;
+            }
+            const std::size_t nameSize = Get16(in, pos + 26);
+            if (namePos + nameSize > pos + headSize) return Fail(problem, "name runs past the header");
+            if (packSize != unpackSize) return Fail(problem, "PACK_SIZE differs from UNP_SIZE for a stored member");
+            if (packSize > in.size() - pos - headSize) return Fail(problem, "member data truncated");
+
+            RarMember member;
+            member.name = std::string(in.substr(namePos, nameSize));
+            if ((flags & kUnicodeName) && member.name.find('\0') != std::string::npos)
+                return Fail(problem, "compressed Unicode names are not supported");
+            member.data = std::string(in.substr(pos + headSize, static_cast<std::size_t>(packSize)));
+            if (Crc32(member.data) != Get32(in, pos + 16)) return Fail(problem, "FILE_CRC mismatch");
+            member.dosTime = Get32(in, pos + 20);
+            member.attributes = Get32(in, pos + 28);
+            members.push_back(std::move(member));
+            addSize = static_cast<std::size_t>(packSize);
+        }
+        if (addSize > in.size() - pos - headSize) return Fail(problem, "block data truncated");
+        pos += headSize + addSize;
+    }
+    return Fail(problem, "no end-of-archive block");
+}
+
+ArchiveFormat FormatOf(std::string_view firstBytes) {
+    if (firstBytes.substr(0, kRar5Marker.size()) == kRar5Marker) return ArchiveFormat::Rar5;
+    if (firstBytes.substr(0, kRar4Marker.size()) == kRar4Marker) return ArchiveFormat::Rar4;
+    return ArchiveFormat::Other;
+}
+
+}  // namespace kestrane

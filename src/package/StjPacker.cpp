@@ -1,0 +1,76 @@
+#include "package/StjPacker.h"
+
+#include "descriptor/Attributes.h"
+#include "descriptor/Text.h"
+
+namespace kestrane {
+
+namespace {
+
+// The number and text Windows gives a data error found by its check sum.
+constexpr std::uint32_t kDataErrorNumber = 23;
+constexpr std::string_view kDataErrorText = "Datenfehler (zyklische Redundanzpr\u00fcfung)";
+
+AppError ReadBackError(const std::string& path, const std::string& problem) {
+    return AppError("Die STJ-Datei \u201E" + path + "\u201C stimmt beim Nachlesen nicht mit den Dateien \u00fcberein (" +
+                        problem + ").",
+                    kDataErrorNumber, std::string(kDataErrorText));
+}
+
+// What was written must come back whole: every header intact and every
+// member under its name with its data's check sum.
+void CheckWritten(const std::string& path, const std::vector<RarMember>& members, SystemPort& system) {
+    std::string problem;
+    const std::optional<std::vector<RarMember>> back = ReadRarArchive(system.ReadWholeFile(path), &problem);
+    if (!back) throw ReadBackError(path, problem);
+    if (back->size() != members.size()) throw ReadBackError(path, "other members");
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const RarMember& read = (*back)[i];
+        if (read.name != members[i].name) throw ReadBackError(path, "other member " + read.name);
+        if (Crc32(read.data) != Crc32(members[i].data)) throw ReadBackError(path, "FILE_CRC of " + read.name);
+    }
+}
+
+}  // namespace
+
+std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestrane-tmp"; }
+
+std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system) {
+    std::vector<RarMember> members;
+    members.push_back({"java.jah", system.ReadWholeFile(request.jar), system.DosLastWrite(request.jar), kArchiveAttribute});
+    std::string jad = system.ReadWholeFile(request.jad);
+    if (request.correctedJarSize) jad = ReplaceJarSize(jad, *request.correctedJarSize);
+    members.push_back({"java.utf", std::move(jad), system.DosLastWrite(request.jad), kArchiveAttribute});
+    members.push_back({"stjava.ini", std::string(iniBytes), system.DosNow(), kArchiveAttribute});
+    if (!IsBlank(request.obj))
+        members.push_back({"java.obj", system.ReadWholeFile(request.obj), system.DosLastWrite(request.obj), kArchiveAttribute});
+    return members;
+}
+
+void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system) {
+    TemporaryPackage package(stj, system);
+    system.WriteWholeFile(package.Path(), WriteRarArchive(members));
+    CheckWritten(package.Path(), members, system);
+    package.PutInPlace();
+}
+
+TemporaryPackage::TemporaryPackage(const std::string& stj, SystemPort& system)
+    : system_(system), stj_(stj), path_(TemporaryPackagePath(stj)) {
+    if (system_.Stamp(path_).exists) system_.Delete(path_);
+}
+
+TemporaryPackage::~TemporaryPackage() {
+    if (inPlace_) return;
+    try {
+        if (system_.Stamp(path_).exists) system_.Delete(path_);
+    } catch (...) {
+        // The first failure is the one the user needs to hear about.
+    }
+}
+
+void TemporaryPackage::PutInPlace() {
+    system_.MoveOver(path_, stj_);
+    inPlace_ = true;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,54 @@
+// Kestrane packing the STJ file itself, in the RAR 4 format the phone reads:
+// the members straight from the user's files, the archive written under a
+// temporary name beside the STJ file, read back and checked, and only then
+// put in the STJ file's place in one step. A build that fails leaves an
+// existing STJ file as it was and no temporary file behind.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "package/PackageBuild.h"
+#include "package/RarArchive.h"
+#include "package/SystemPort.h"
+
+namespace kestrane {
+
+// The package's temporary name beside the STJ file: recognisably Kestrane's,
+// and one name per STJ file, so that a file left behind by a crash is
+// overwritten by the next build of the same package.
+std::string TemporaryPackagePath(const std::string& stj);
+
+// The members in the order the phone's packages have them: java.jah (the
+// JAR, with its time), java.utf (the JAD, with its time; with the JAR's real
+// size when the request corrects it), stjava.ini (`iniBytes`, with the time
+// now) and java.obj when the request names one. Throws AppError.
+std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system);
+
+// Writes the members as the STJ file `stj` (absolute) by way of its
+// temporary file. Throws AppError; then `stj` is untouched.
+void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system);
+
+// A package being made under its temporary name: deleted when the scope ends,
+// unless it was put in the STJ file's place.
+class TemporaryPackage {
+public:
+    // Clears the way: a file of that name left from an earlier run goes.
+    TemporaryPackage(const std::string& stj, SystemPort& system);
+    ~TemporaryPackage();
+    TemporaryPackage(const TemporaryPackage&) = delete;
+    TemporaryPackage& operator=(const TemporaryPackage&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Moves it over the STJ file in one step. Throws AppError.
+    void PutInPlace();
+
+private:
+    SystemPort& system_;
+    std::string stj_;
+    std::string path_;
+    bool inPlace_ = false;
+};
+
+}  // namespace kestrane
