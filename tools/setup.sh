@@ -96,6 +96,26 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && ! tools/wine-can-run-32bit.
     # machine starts foreign programs.
     as_root apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null
 fi
+# The archiver's own reader, unrar, and 7-Zip's RAR reader judge Kestrane's
+# packages too where they can be had: on Debian from its non-free part, taken
+# from the machine's own mirror. Without them those checks say they skipped.
+if ! command -v unrar >/dev/null 2>&1 || ! dpkg -s p7zip-rar >/dev/null 2>&1; then
+    # shellcheck disable=SC1091
+    . /etc/os-release
+    if [ "${ID:-}" = debian ] && ! apt-cache policy unrar 2>/dev/null | grep -q 'Candidate: [0-9]'; then
+        read -r uri key <<<"$(own_mirror "$VERSION_CODENAME")"
+        if [ -n "${uri:-}" ]; then
+            {
+                printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: non-free\n' "$uri" "$VERSION_CODENAME"
+                if [ -n "${key:-}" ]; then printf 'Signed-By: %s\n' "$key"; fi
+            } | as_root tee /etc/apt/sources.list.d/kestrane-non-free.sources >/dev/null
+            as_root apt-get update -qq || true
+        fi
+    fi
+    as_root apt-get install -y -qq unrar p7zip-full p7zip-rar >/dev/null 2>&1 ||
+        echo "setup.sh: unrar and 7-Zip's RAR reader cannot be had here; their checks are skipped"
+fi
+
 if ! loader=$(tools/wine-can-run-32bit.sh); then
     echo "setup.sh: no Wine here runs 32-bit programs (see tools/wine-can-run-32bit.sh)" >&2
     exit 1

@@ -350,7 +350,7 @@ void frmFolder::cmdStart_Click() {
     job.target = Narrow(WindowText(Control(IDC_FOLDER_TXTTARGET)));
     job.includeSubfolders = Checked(Control(IDC_FOLDER_CHKSUBFOLDERS));
     job.overwrite = Checked(Control(IDC_FOLDER_CHKOVERWRITE));
-    // job.useArchiver = Checked(Control(IDC_FOLDER_CHKARCHIVER));
+    job.useArchiver = Checked(Control(IDC_FOLDER_CHKARCHIVER));
 
     SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_DELETEALLITEMS, 0, 0);
     results_.clear();

@@ -23,6 +23,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                      // 4100
 constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 8198
 constexpr int kFileNameChars = 260;
+constexpr std::string_view kPackItselfQuestion =
+    "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
 
 enum class Kind { Label, Field, IniField, Button };
 
@@ -446,7 +448,9 @@ void frmMain::cmdSTJ_Click() {
     building_ = true;
     const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
     try {
-        ShowOutcome(BuildPackage(request, system_, options, this));
+        Outcome outcome = BuildPackage(request, system_, options, this);
+        if (outcome.kind == Outcome::Kind::WrongFormat) outcome = OfferToPackItself(outcome, request);
+        ShowOutcome(outcome);
     } catch (...) {
         SetControlsEnabled(true);
         ReportFailure();
@@ -456,6 +460,15 @@ void frmMain::cmdSTJ_Click() {
         closeRequested_ = false;
         OnClose();
     }
+}
+
+// Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
+// write anything else; the phone reads only the older format. The user
+// decides: Kestrane packs the suite itself, or the file stays as it is.
+Outcome frmMain::OfferToPackItself(const Outcome& wrongFormat, const PackageRequest& request) {
+    if (AskYesNo(wrongFormat.message + "\n\n" + std::string(kPackItselfQuestion)))
+        return PackItself(request, system_, this);
+    return wrongFormat;
 }
 
 PackageRequest frmMain::ReadRequest() const {
@@ -493,6 +506,11 @@ void frmMain::ShowOutcome(const Outcome& outcome) {
     case Outcome::Kind::Built:
     case Outcome::Kind::ArchiverFailed:
         ShowMessage(outcome.message, outcome.kind == Outcome::Kind::ArchiverFailed);
+        SetControlsEnabled(true);
+        SetWindowTextW(Control(IDC_TXTSTJ), L"");
+        return;
+    case Outcome::Kind::WrongFormat:
+        // Answered with "Nein": the user has heard why, the file stays.
         SetControlsEnabled(true);
         SetWindowTextW(Control(IDC_TXTSTJ), L"");
         return;

@@ -81,6 +81,7 @@ private:
     void PairWithChosenFile(int fieldId);
     std::optional<std::wstring> AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal);
     bool AskYesNo(std::string_view question);
+    Outcome OfferToPackItself(const Outcome& wrongFormat, const PackageRequest& request);
     void ShowOutcome(const Outcome& outcome);
     void ShowMessage(std::string_view text, bool critical);
     void ReportFailure();

@@ -105,7 +105,8 @@ const Reader kReaders[] = {
      },
      Usable},
     {"7-Zip", KESTRANE_7ZIP,
-     [](const std::string& p, const std::string& a) { return std::vector<std::string>{p, "t", a}; },
+     // -bb1: name each member as it is tested.
+     [](const std::string& p, const std::string& a) { return std::vector<std::string>{p, "t", "-bb1", a}; },
      [](const std::string& p, const std::string& a, const std::string& o) {
          return std::vector<std::string>{p, "x", "-o" + o, a};
      },

@@ -597,6 +597,23 @@ void RunUnixShell(const std::string& script, const fs::path& done, const std::st
 
 }  // namespace
 
+UnixRun RunOnUnix(const std::string& command, const fs::path& folder) {
+    const fs::path output = folder / L"unix-run.out", code = folder / L"unix-run.code";
+    std::error_code ignored;
+    fs::remove(output, ignored);
+    fs::remove(code, ignored);
+    const std::string out = UnixQuoted(output), done = UnixQuoted(code);
+    // The exit code is written under another name and renamed: whole once it shows.
+    RunUnixShell("cd " + UnixQuoted(folder) + " && { " + command + "; } >" + out + " 2>&1; echo $? >" + done +
+                     ".part; mv " + done + ".part " + done,
+                 code, "the Unix command " + command);
+    UnixRun run;
+    std::ifstream(code) >> run.exitCode;
+    std::ifstream in(output, std::ios::binary);
+    run.output.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
 // ImageMagick's import takes the shot. It writes under another name and
 // renames, so that the file is whole once it shows.
 fs::path App::Screenshot(const std::string& name) const { return Screenshot(name, Main()); }
@@ -751,6 +768,12 @@ void Chmod(const char* mode, const fs::path& path) {
 }
 
 }  // namespace
+
+std::string UnixQuoted(const fs::path& path) {
+    std::string quoted = "'";
+    for (const char c : UnixPath(path)) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
 
 WriteProtected::WriteProtected(fs::path path) : path_(std::move(path)) { Chmod("a-w", path_); }
 

@@ -177,6 +177,16 @@ SIZE LabelTextExtent(const std::wstring& caption);
 std::wstring Lower(std::wstring text);
 int ScreenDpi();
 
+// A command of the Unix side (the readers no one here wrote: unar, unrar,
+// 7-Zip), run through /bin/sh in `folder`; its exit code and what it printed.
+struct UnixRun {
+    int exitCode = -1;
+    std::string output;
+};
+UnixRun RunOnUnix(const std::string& command, const std::filesystem::path& folder);
+// A Windows path as the Unix side names it, quoted for /bin/sh.
+std::string UnixQuoted(const std::filesystem::path& path);
+
 // User plus kernel time used so far by the threads of the process that owns `window`.
 std::chrono::microseconds ProcessCpuTime(HWND window);
 

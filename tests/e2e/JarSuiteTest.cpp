@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "Driver.h"
-#include "rar4.hpp"
+#include "package/RarArchive.h"
 #include "support/ZipWriter.h"
 
 namespace {
@@ -56,14 +56,14 @@ protected:
         app.InstallStandInArchiver(rarDir);
         app.Start();
     }
-    std::vector<fakerar::Member> Package(const fs::path& path) const {
+    std::vector<kestrane::RarMember> Package(const fs::path& path) const {
         const std::string bytes = ReadBytes(path);
         std::string error;
-        auto members = fakerar::read_archive(fakerar::Bytes(bytes.begin(), bytes.end()), &error);
+        auto members = kestrane::ReadRarArchive(bytes, &error);
         EXPECT_TRUE(members.has_value()) << error;
-        return members.value_or(std::vector<fakerar::Member>{});
+        return members.value_or(std::vector<kestrane::RarMember>{});
     }
-    std::string Member(const std::vector<fakerar::Member>& members, const std::string& name) const {
+    std::string Member(const std::vector<kestrane::RarMember>& members, const std::string& name) const {
         for (const auto& m : members)
             if (m.name == name) return std::string(m.data.begin(), m.data.end());
         ADD_FAILURE() << "no member " << name;

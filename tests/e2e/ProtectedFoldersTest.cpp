@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "Driver.h"
-#include "rar4.hpp"
+#include "package/RarArchive.h"
 #include "support/ZipWriter.h"
 
 namespace {
@@ -24,7 +24,7 @@ std::string ReadBytes(const fs::path& path) {
 std::string Member(const fs::path& package, const std::string& name) {
     const std::string bytes = ReadBytes(package);
     std::string error;
-    const auto members = fakerar::read_archive(fakerar::Bytes(bytes.begin(), bytes.end()), &error);
+    const auto members = kestrane::ReadRarArchive(bytes, &error);
     if (!members) {
         ADD_FAILURE() << "no stored RAR archive: " << error;
         return {};
@@ -108,5 +108,41 @@ TEST_P(ProtectedFolder, BuildSucceedsWithThePackageOfTheInputs) {
 
 INSTANTIATE_TEST_SUITE_P(ProtectedFolders, ProtectedFolder, testing::ValuesIn(kCases),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// Kestrane packing itself into a folder the user may not write: it says so,
+// and the package there stays as it was, with nothing half written beside it.
+TEST(ProtectedTarget, PackingItselfLeavesTheOldPackageAsItWas) {
+    App app;
+    const std::string jarBytes = kestrane::testing::ZipWriter()
+                                     .Deflated("META-INF/MANIFEST.MF",
+                                               kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
+                                     .Stored("a.png", "png")
+                                     .Deflated("a/Main.class", "class")
+                                     .Bytes();
+    const fs::path jar = app.WriteFile(L"a.jar", jarBytes);
+    const fs::path jad = app.WriteFile(
+        L"a.jad", "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Name: A\r\nMIDlet-Jar-Size: " + std::to_string(jarBytes.size()) + "\r\n");
+    const fs::path targetDir = app.Folder() / L"Ziel";
+    fs::create_directories(targetDir);
+    const fs::path stj = app.WriteFile(targetDir / L"a.stj", "altes Paket");
+    app.Start();
+    app.SetText(IDC_TXTJAR, jar.wstring());
+    app.SetText(IDC_TXTJAD, jad.wstring());
+    app.SetText(IDC_TXTINI, L"suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=A\r\nicon=/a.png\r\nclass=a.Main");
+    app.SetText(IDC_TXTSTJ, stj.wstring());
+    {
+        WriteProtected protectedTarget(targetDir);
+        app.Click(IDC_CMDSTJ);
+        const Box box = app.WaitBox(30s);
+        app.Answer(box);
+        EXPECT_EQ(box.icon, Icon::Error) << box;
+        EXPECT_THAT(Utf8(box.text), testing::HasSubstr(Utf8(targetDir.wstring()))) << "the box names where it failed";
+    }
+    EXPECT_EQ(ReadBytes(stj), "altes Paket");
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(targetDir)) files.push_back(entry.path().filename());
+    EXPECT_EQ(files, std::vector<fs::path>{L"a.stj"}) << "something was left beside the package";
+    EXPECT_EQ(app.Text(IDC_TXTSTJ), stj.wstring()) << "the field keeps its text after a failure";
+}
 
 }  // namespace
