@@ -133,7 +133,9 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
         if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, "vorhanden", {});
         if (!jad.problem.empty()) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + jad.problem, {});
 
-        system.CreateFolder(staging);
+        // rar.exe takes its members from the staging folder; Kestrane packing
+        // itself needs one only for a JAD made from the manifest.
+        if (job.useArchiver || jad.path.empty()) system.CreateFolder(staging);
         std::string jadPath = jad.path;
         if (jadPath.empty()) {
             jadPath = staging + FileNameOf(WithoutExtension(relative)) + ".jad";
