@@ -43,6 +43,15 @@ fs::path UserFolder() {
     return fs::path(local) / L"Kestrane";
 }
 
+// A suite of one MIDlet whose class and icon are in it.
+std::string SuiteJar() {
+    return kestrane::testing::ZipWriter()
+        .Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
+        .Stored("a.png", "png")
+        .Deflated("a/Main.class", "class")
+        .Bytes();
+}
+
 struct ProtectedCase {
     const char* name;
     bool programFolder, rarFolder;  // which of them the user may not write
@@ -64,12 +73,7 @@ TEST_P(ProtectedFolder, BuildSucceedsWithThePackageOfTheInputs) {
     App app;
     const fs::path rarDir = app.Folder() / L"Programme" / L"RAR";
     const fs::path rar = app.InstallStandInArchiver(rarDir);
-    const std::string jarBytes = kestrane::testing::ZipWriter()
-                                     .Deflated("META-INF/MANIFEST.MF",
-                                               kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
-                                     .Stored("a.png", "png")
-                                     .Deflated("a/Main.class", "class")
-                                     .Bytes();
+    const std::string jarBytes = SuiteJar();
     const std::string jadBytes =
         "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Name: A\r\nMIDlet-Jar-Size: " + std::to_string(jarBytes.size()) + "\r\n";
     const fs::path jar = app.WriteFile(L"a.jar", jarBytes);
@@ -113,12 +117,7 @@ INSTANTIATE_TEST_SUITE_P(ProtectedFolders, ProtectedFolder, testing::ValuesIn(kC
 // and the package there stays as it was, with nothing half written beside it.
 TEST(ProtectedTarget, PackingItselfLeavesTheOldPackageAsItWas) {
     App app;
-    const std::string jarBytes = kestrane::testing::ZipWriter()
-                                     .Deflated("META-INF/MANIFEST.MF",
-                                               kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
-                                     .Stored("a.png", "png")
-                                     .Deflated("a/Main.class", "class")
-                                     .Bytes();
+    const std::string jarBytes = SuiteJar();
     const fs::path jar = app.WriteFile(L"a.jar", jarBytes);
     const fs::path jad = app.WriteFile(
         L"a.jad", "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Name: A\r\nMIDlet-Jar-Size: " + std::to_string(jarBytes.size()) + "\r\n");
