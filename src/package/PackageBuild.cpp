@@ -184,17 +184,13 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
     return ArchiverOutcome(Outcome::Kind::Built, kBuiltMessage, exitCode);
 }
 
-// Kestrane's own packing, busy for the window as long as the archiver would be.
+// Kestrane's own packing of a request the checks let pass, busy for the
+// window as long as the archiver would be.
 Outcome PackWithin(const PackageRequest& request, SystemPort& system, BuildProgress* progress) {
-    if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
     const std::string iniBytes = system.ToAnsi(request.iniText).value_or("");
     const std::string stj = system.FullPath(request.stj);
-    try {
-        ArchiverWait wait(progress);
-        WritePackage(stj, PackageMembers(request, iniBytes, system), system);
-    } catch (const AppError& error) {
-        return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
-    }
+    ArchiverWait wait(progress);
+    WritePackage(stj, PackageMembers(request, iniBytes, system), system);
     return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt, std::nullopt};
 }
 
@@ -236,11 +232,17 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                      BuildProgress* progress) {
-    if (IsBlank(request.rar)) return PackWithin(request, system, progress);
-    std::variant<Prepared, std::string> prepared = Prepare(request, system, options);
-    if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
+    const bool itself = IsBlank(request.rar);
+    std::variant<Prepared, std::string> prepared;
+    if (itself) {
+        if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
+    } else {
+        prepared = Prepare(request, system, options);
+        if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
+    }
     try {
-        return RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);
+        return itself ? PackWithin(request, system, progress)
+                      : RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);
     } catch (const AppError& error) {
         return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
     }

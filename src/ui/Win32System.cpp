@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "descriptor/DescriptorBuffer.h"
+#include "package/RarArchive.h"
 #include "ui/ScopedWin.h"
 #include "ui/WinText.h"
 
@@ -136,8 +137,7 @@ void Win32System::MoveOver(const std::string& from, const std::string& to) {
 
 namespace {
 
-constexpr std::uint32_t kDosEpoch = 0x00210000;  // 1980-01-01 00:00, the first time MS-DOS knows
-
+// A time MS-DOS cannot hold (before 1980) becomes its first day, kDosEpoch.
 std::uint32_t DosTimeOfLocal(const FILETIME& local) {
     WORD date = 0, time = 0;
     if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosEpoch;

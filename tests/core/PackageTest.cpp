@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -16,6 +18,7 @@
 #include "package/AppError.h"
 #include "package/BatchFile.h"
 #include "package/PackageBuild.h"
+#include "package/RarArchive.h"
 #include "package/Wait.h"
 
 namespace kestrane {
@@ -250,6 +253,12 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
         {[](Suite& s) { s.request.rar = "  "; }, Eq("STJ-Datei erstellt!")},  // Kestrane packs it itself
         {[](Suite&) {}, Eq("STJ-Datei erstellt!")},
         {[](Suite& s) { s.sys.archiver.exitCode = 1; }, Eq("Erstellen fehlgeschlagen!")},
+        // rar.exe ended well, but what it wrote is neither RAR 4 nor RAR5: still no package for the phone.
+        {[](Suite& s) {
+             s.sys.archiver.writesPackage = false;
+             s.sys.Schedule(500ms, [&s] { s.sys.files["D:\\out\\game.stj"] = "PK\x03\x04"; });
+         },
+         Eq("Erstellen fehlgeschlagen!")},
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
          AllOf(HasSubstr("java.jah"), HasSubstr("Fehler 5: Zugriff verweigert"))},
     };
@@ -309,26 +318,6 @@ TEST(BuildPackage, ARar5PackageFromRarExeIsTheWrongFormatAndKestranePacksItItsel
     EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("rar.exe"))));
     EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
     EXPECT_THAT(suite.sys.log, Contains("busy"));
-}
-
-TEST(BuildPackage, ARar4PackageFromRarExeIsBuiltAndAnythingElseIsNot) {
-    struct Case {
-        void (*archiver)(Suite&);
-        Outcome::Kind kind;
-    };
-    const Case cases[] = {
-        {[](Suite&) {}, Outcome::Kind::Built},
-        {[](Suite& s) { s.sys.archiver.writesRar5 = true; }, Outcome::Kind::WrongFormat},
-        // A file in neither format: still no package for the phone.
-        {[](Suite& s) { s.sys.Schedule(500ms, [&s] { s.sys.files["D:\\out\\game.stj"] = "PK\x03\x04"; }); },
-         Outcome::Kind::ArchiverFailed},
-    };
-    for (const Case& c : cases) {
-        Suite suite;
-        suite.sys.archiver.writesPackage = c.kind != Outcome::Kind::ArchiverFailed;
-        c.archiver(suite);
-        EXPECT_EQ(suite.Build().kind, c.kind);
-    }
 }
 
 TEST(BuildPackage, WindowBuildWaitsForTheSlowArchiverPastTheSettlingWaits) {
@@ -439,6 +428,142 @@ TEST(WaitUntil, ChecksAfterEachRoundOfEventsAndSleepsWhatIsLeft) {
     // With no time left it still looks once.
     EXPECT_TRUE(WaitUntil(0ms, sys, [] { return true; }, [](Ms) {}));
     EXPECT_FALSE(WaitUntil(-5ms, sys, [] { return false; }, [](Ms) {}));
+}
+
+// ---- Kestrane packing itself: no rar.exe named ----
+
+const std::string kStj = "D:\\out\\game.stj";
+const std::string kTemporary = kStj + ".kestrane-tmp";
+const std::string kOldPackage = "an STJ file the user made last week";
+
+// The suite packed by Kestrane itself, as the window asks for it.
+struct OwnPacking : Suite {
+    OwnPacking() { request.rar = ""; }
+    std::vector<RarMember> Members() const {
+        const auto members = ReadRarArchive(sys.files.at(kStj));
+        return members.value_or(std::vector<RarMember>{});
+    }
+    static std::vector<std::string> Names(const std::vector<RarMember>& members) {
+        std::vector<std::string> names;
+        for (const RarMember& m : members) names.push_back(m.name);
+        return names;
+    }
+    // Every file Kestrane could have left beside the package.
+    std::vector<std::string> LeftBeside() const {
+        std::vector<std::string> left;
+        for (const auto& [path, bytes] : sys.files)
+            if (path.rfind(kStj, 0) == 0 && path != kStj) left.push_back(path);
+        return left;
+    }
+};
+
+TEST(PackItself, MembersInThePhonesOrderWithTheirFilesTimesWhileTheWindowIsBusy) {
+    OwnPacking suite;
+    suite.request.obj = "D:\\in\\snake.obj";
+    suite.sys.dosTimes[" D:\\in\\snake.jar"] = DosDateTime({2004, 3, 1, 9, 15, 20});
+    suite.sys.dosTimes["D:\\in\\snake.jad"] = DosDateTime({2004, 3, 2, 10, 0, 0});
+    suite.sys.dosTimes["D:\\in\\snake.obj"] = DosDateTime({2003, 12, 24, 18, 30, 0});
+    suite.sys.dosNow = DosDateTime({2004, 9, 4, 20, 30, 10});
+
+    const Outcome outcome = suite.Build();
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Built) << outcome.message;
+    EXPECT_EQ(outcome.message, "STJ-Datei erstellt!");
+    const std::vector<RarMember> members = suite.Members();
+    ASSERT_THAT(OwnPacking::Names(members), ElementsAreArray({"java.jah", "java.utf", "stjava.ini", "java.obj"}));
+    const std::string data[] = {"JARBYTES", "JADBYTES", suite.request.iniText, "OBJBYTES"};
+    const std::uint32_t times[] = {DosDateTime({2004, 3, 1, 9, 15, 20}), DosDateTime({2004, 3, 2, 10, 0, 0}),
+                                   DosDateTime({2004, 9, 4, 20, 30, 10}), DosDateTime({2003, 12, 24, 18, 30, 0})};
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        EXPECT_EQ(members[i].data, data[i]) << members[i].name;
+        EXPECT_EQ(members[i].dosTime, times[i]) << members[i].name;
+        EXPECT_EQ(members[i].attributes, 0x20u) << members[i].name << ": the archive attribute";
+    }
+    EXPECT_THAT(suite.LeftBeside(), testing::IsEmpty());
+    EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
+    EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("C:\\App\\")))) << "nothing staged";
+    // Busy while the package is put in place, and none of the window's settling waits.
+    const auto& log = suite.sys.log;
+    const auto busy = std::find(log.begin(), log.end(), "busy");
+    const auto idle = std::find(log.begin(), log.end(), "idle");
+    ASSERT_NE(busy, log.end());
+    ASSERT_NE(idle, log.end());
+    EXPECT_TRUE(std::find_if(busy, idle, [](const std::string& e) { return e.rfind("move ", 0) == 0; }) != idle);
+    EXPECT_EQ(suite.sys.now, 0ms);
+    EXPECT_EQ(suite.sys.pumped, 0);
+}
+
+TEST(PackItself, TheCorrectedSizeGoesIntoThePackagesJadOnly) {
+    OwnPacking suite;
+    suite.request.correctedJarSize = 14;
+    EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
+    const std::vector<RarMember> members = suite.Members();
+    ASSERT_EQ(members.size(), 3u);
+    EXPECT_THAT(members[1].data, HasSubstr("MIDlet-Jar-Size: 14\r\n"));
+    EXPECT_EQ(suite.sys.files["D:\\in\\snake.jad"], "JADBYTES");
+}
+
+// Nothing that lay there before gets into the package or stays beside it.
+TEST(PackItself, ThePackageHoldsExactlyThisBuildsMembers) {
+    const std::pair<const char*, std::map<std::string, std::string>> cases[] = {
+        {"an earlier package with an OBJ", {{kStj, WriteRarArchive({{"java.jah", "old"}, {"java.obj", "old OBJ"}})}}},
+        {"half a package from a crash", {{kTemporary, "half a package"}}},
+    };
+    for (const auto& [what, before] : cases) {
+        SCOPED_TRACE(what);
+        OwnPacking suite;
+        for (const auto& [path, bytes] : before) suite.sys.files[path] = bytes;
+        EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
+        EXPECT_EQ(suite.sys.Archived(kStj), "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
+        EXPECT_THAT(suite.LeftBeside(), testing::IsEmpty());
+    }
+}
+
+// Whatever fails, the old package stays as it was and nothing is left beside it.
+TEST(PackItself, AFailureLeavesTheOldPackageAndNoTemporaryFile) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeSystem&)> fault;
+        const char* says;  // in the message the user sees
+    };
+    const Case cases[] = {
+        {"the JAR cannot be read", [](FakeSystem& s) { s.failOn.insert("read  D:\\in\\snake.jar"); }, "Zugriff verweigert"},
+        {"the JAR's time cannot be read", [](FakeSystem& s) { s.failOn.insert("dostime  D:\\in\\snake.jar"); },
+         "Zugriff verweigert"},
+        {"the package cannot be written", [](FakeSystem& s) { s.failOn.insert("write " + kTemporary); },
+         "Zugriff verweigert"},
+        {"the package comes back damaged", [](FakeSystem& s) { s.damagedOnWrite.insert(kTemporary); }, "Nachlesen"},
+        {"the package cannot be read back", [](FakeSystem& s) { s.failOn.insert("read " + kTemporary); },
+         "Zugriff verweigert"},
+        {"the package cannot replace the old one", [](FakeSystem& s) { s.failOn.insert("move " + kStj); },
+         "Zugriff verweigert"},
+        {"and then the temporary file cannot be deleted either",
+         [](FakeSystem& s) {
+             s.damagedOnWrite.insert(kTemporary);
+             s.failOn.insert("delete " + kTemporary);
+         },
+         "Nachlesen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OwnPacking suite;
+        suite.sys.files[kStj] = kOldPackage;
+        c.fault(suite.sys);
+        const Outcome outcome = suite.Build();
+        EXPECT_EQ(outcome.kind, Outcome::Kind::SystemError);
+        EXPECT_THAT(outcome.message, HasSubstr(c.says));
+        EXPECT_EQ(suite.sys.files[kStj], kOldPackage);
+        if (!suite.sys.failOn.count("delete " + kTemporary)) {
+            EXPECT_THAT(suite.LeftBeside(), testing::IsEmpty());
+        }
+        EXPECT_EQ(suite.sys.log.back(), "idle") << "the window is told the packing is over";
+    }
+}
+
+TEST(PackItself, ARelativeStjPathMeansTheProgramsFolder) {
+    OwnPacking suite;
+    suite.request.stj = "game.stj";
+    EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
+    EXPECT_EQ(FormatOf(suite.sys.files["C:\\Work\\game.stj"]), ArchiveFormat::Rar4);
 }
 
 }  // namespace

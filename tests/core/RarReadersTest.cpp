@@ -5,7 +5,6 @@
 // reason.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -19,37 +18,16 @@
 #include <vector>
 
 #include "package/RarArchive.h"
+#include "support/UnixShell.h"
 
 namespace kestrane {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Ran {
-    int exitCode = -1;
-    std::string output;
-};
+using Ran = testing::ShellRun;
 
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-Ran Shell(const std::vector<std::string>& argv) {
-    std::string command = "LC_ALL=C.UTF-8";
-    for (const std::string& arg : argv) command += ' ' + Quoted(arg);
-    command += " 2>&1 </dev/null";
-    Ran run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+Ran Shell(const std::vector<std::string>& argv) { return testing::RunShell(argv, {}, {"LC_ALL=C.UTF-8"}); }
 
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -143,7 +121,7 @@ Contents Unpacked(const fs::path& folder) {
     return found;
 }
 
-class IndependentReader : public testing::TestWithParam<Reader> {};
+class IndependentReader : public ::testing::TestWithParam<Reader> {};
 
 TEST_P(IndependentReader, TakesEveryPackageWholeAndByteForByte) {
     const Reader& reader = GetParam();
@@ -182,8 +160,8 @@ TEST_P(IndependentReader, TakesEveryPackageWholeAndByteForByte) {
     if (!HasFailure()) fs::remove_all(root);
 }
 
-INSTANTIATE_TEST_SUITE_P(RarArchive, IndependentReader, testing::ValuesIn(kReaders),
-                         [](const testing::TestParamInfo<Reader>& info) {
+INSTANTIATE_TEST_SUITE_P(RarArchive, IndependentReader, ::testing::ValuesIn(kReaders),
+                         [](const ::testing::TestParamInfo<Reader>& info) {
                              std::string name;
                              for (const char c : std::string(info.param.name))
                                  if (std::isalnum(static_cast<unsigned char>(c))) name += c;

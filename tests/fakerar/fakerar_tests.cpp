@@ -5,7 +5,6 @@
 // test, because rar.log, rar.fail and rar.sleep live beside the executable.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "command.hpp"
+#include "support/UnixShell.h"
 #include "package/RarArchive.h"
 #include "rar5.hpp"
 
@@ -109,27 +109,10 @@ struct Result {
     std::string output;  // stdout and stderr
 };
 
-std::string shell_quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // Runs argv in `cwd` through the shell; env entries are NAME=VALUE.
 Result run(const std::vector<std::string>& argv, const fs::path& cwd, const std::vector<std::string>& env = {}) {
-    std::string command = "cd " + shell_quote(cwd.string()) + " && env";
-    for (const auto& e : env) command += ' ' + shell_quote(e);
-    for (const auto& a : argv) command += ' ' + shell_quote(a);
-    command += " 2>&1 </dev/null";
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
-    const int status = pclose(pipe);
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const kestrane::testing::ShellRun ran = kestrane::testing::RunShell(argv, cwd, env);
+    return {ran.exitCode, ran.output};
 }
 
 Bytes read_bytes(const fs::path& path) {
