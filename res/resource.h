@@ -50,6 +50,7 @@
 #define IDC_FOLDER_PRGPROGRESS 1112
 #define IDC_FOLDER_LBLSTATUS 1113
 #define IDC_FOLDER_CHKARCHIVER 1114
+#define IDC_FOLDER_TXTDETAIL 1115
 
 // Window classes, so that the driver can tell the program's windows apart.
 #define KESTRANE_MAIN_CLASS L"KestraneMain"

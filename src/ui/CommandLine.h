@@ -1,6 +1,8 @@
 // What the program is started with: "/ordner QUELLE ZIEL" converts a folder
-// at once; any other argument is a file for the main window's fields (that
-// is how Explorer hands over files dropped on the program's icon).
+// at once and ends with the run, for scripts; "/unterordner" and
+// "/ueberschreiben" do what the folder window's two check boxes do. Any
+// other argument is a file for the main window's fields (that is how
+// Explorer hands over files dropped on the program's icon).
 #pragma once
 
 #include <optional>
@@ -12,6 +14,8 @@ namespace kestrane {
 struct FolderRunArguments {
     std::wstring source;
     std::wstring target;
+    bool includeSubfolders = false;
+    bool overwrite = false;
 };
 
 struct StartArguments {
@@ -19,9 +23,10 @@ struct StartArguments {
     std::vector<std::wstring> files;  // in their order, for the fields
 };
 
-// `arguments` without the program's own name. "/ordner" is recognised
-// without regard to case and takes the next two arguments; a missing
-// folder is left empty.
+// `arguments` without the program's own name. The switches are recognised
+// without regard to case and wherever they stand; "/ordner" takes the next
+// two arguments that are no switch, and a missing folder is left empty. The
+// two others count only with "/ordner".
 StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments);
 
 // The program's arguments as Windows splits them (CommandLineToArgvW on

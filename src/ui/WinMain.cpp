@@ -37,7 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     kestrane::frmMain window;
     if (!window.Create(instance, showCommand)) return 1;
     if (!arguments.files.empty()) window.TakeFiles(arguments.files);
-    if (arguments.folderRun) window.RunFolderConversion(arguments.folderRun->source, arguments.folderRun->target);
+    if (arguments.folderRun) window.RunFolderConversion(*arguments.folderRun);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) window.TranslateAndDispatch(msg);

@@ -1,6 +1,9 @@
 #include "ui/frmFolder.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
 #include <process.h>
 #include <shlobj.h>
 
@@ -15,7 +18,7 @@ namespace {
 
 constexpr int kClientWidthTwips = 8895;
 constexpr int kClientHeightTwips = 6420;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 
 // What the conversion's thread posts to the window; each pointer is the
 // window's to delete.
@@ -24,34 +27,53 @@ constexpr UINT WM_SUITE_FINISHED = WM_APP + 2;   // lParam: SuiteResult*
 constexpr UINT WM_CONVERSION_ENDED = WM_APP + 3;  // lParam: FolderSummary*
 // The run of "/ordner", posted so that it begins once the window shows.
 constexpr UINT WM_START_AT_ONCE = WM_APP + 4;
+// The exit code of a run that could not start.
+constexpr int kCouldNotStart = 2;
 
-enum class Kind { Label, Field, Button, CheckBox, List, Progress };
+enum class Kind { Label, Field, Button, CheckBox, List, Detail, Progress };
 
-struct ControlSpec {
+// What a control does when the window is made larger: its right edge, or
+// its right and bottom edges, follow the window's; or it moves with the
+// right edge (the buttons) or the bottom edge (what sits below the list).
+enum class Anchor { Fixed, Widen, MoveRight, Fill, BelowList };
+
+}  // namespace
+
+struct frmFolder::ControlSpec {
     int id;
     Kind kind;
     const wchar_t* text;
     int left, top, width, height;  // twips; a label's height comes from its font
+    Anchor anchor;
 };
+
+namespace {
+
+using ControlSpec = frmFolder::ControlSpec;
 
 // In tab order.
 constexpr ControlSpec kControls[] = {
-    {IDC_FOLDER_LBLSOURCE, Kind::Label, L"Quellordner:", 120, 150, 1260, 0},
-    {IDC_FOLDER_TXTSOURCE, Kind::Field, L"", 1440, 120, 6240, 285},
-    {IDC_FOLDER_CMDSOURCE, Kind::Button, L"Suchen...", 7800, 60, 975, 375},
-    {IDC_FOLDER_LBLTARGET, Kind::Label, L"Zielordner:", 120, 630, 1260, 0},
-    {IDC_FOLDER_TXTTARGET, Kind::Field, L"", 1440, 600, 6240, 285},
-    {IDC_FOLDER_CMDTARGET, Kind::Button, L"Suchen...", 7800, 540, 975, 375},
-    {IDC_FOLDER_CHKSUBFOLDERS, Kind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255},
-    {IDC_FOLDER_CHKOVERWRITE, Kind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255},
+    {IDC_FOLDER_LBLSOURCE, Kind::Label, L"Quellordner:", 120, 150, 1260, 0, Anchor::Fixed},
+    {IDC_FOLDER_TXTSOURCE, Kind::Field, L"", 1440, 120, 6240, 285, Anchor::Widen},
+    {IDC_FOLDER_CMDSOURCE, Kind::Button, L"Suchen...", 7800, 60, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_LBLTARGET, Kind::Label, L"Zielordner:", 120, 630, 1260, 0, Anchor::Fixed},
+    {IDC_FOLDER_TXTTARGET, Kind::Field, L"", 1440, 600, 6240, 285, Anchor::Widen},
+    {IDC_FOLDER_CMDTARGET, Kind::Button, L"Suchen...", 7800, 540, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_CHKSUBFOLDERS, Kind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255, Anchor::Fixed},
+    {IDC_FOLDER_CHKOVERWRITE, Kind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255,
+     Anchor::Fixed},
     // Off: Kestrane packs the suites itself, in the format the phone reads.
-    {IDC_FOLDER_CHKARCHIVER, Kind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255},
-    {IDC_FOLDER_CMDSTART, Kind::Button, L"Start", 6720, 1140, 975, 375},
-    {IDC_FOLDER_CMDCLOSE, Kind::Button, L"Schließen", 7800, 1140, 975, 375},
-    {IDC_FOLDER_LVWRESULTS, Kind::List, L"", 120, 1980, 8655, 3600},
-    {IDC_FOLDER_PRGPROGRESS, Kind::Progress, L"", 120, 5700, 8655, 255},
-    {IDC_FOLDER_LBLSTATUS, Kind::Label, L"", 120, 6060, 8655, 0},
+    {IDC_FOLDER_CHKARCHIVER, Kind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255, Anchor::Fixed},
+    {IDC_FOLDER_CMDSTART, Kind::Button, L"Start", 6720, 1140, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_CMDCLOSE, Kind::Button, L"Schließen", 7800, 1140, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_LVWRESULTS, Kind::List, L"", 120, 1980, 8655, 3000, Anchor::Fill},
+    // The chosen row whole: a reason can be longer than its column.
+    {IDC_FOLDER_TXTDETAIL, Kind::Detail, L"", 120, 5040, 8655, 600, Anchor::BelowList},
+    {IDC_FOLDER_PRGPROGRESS, Kind::Progress, L"", 120, 5700, 8655, 255, Anchor::BelowList},
+    {IDC_FOLDER_LBLSTATUS, Kind::Label, L"", 120, 6060, 8655, 0, Anchor::BelowList},
 };
+
+constexpr int kResultColumn = 2;
 
 // The controls a run greys: everything that would change what it works on.
 constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,     IDC_FOLDER_CMDSOURCE,    IDC_FOLDER_TXTTARGET,
@@ -177,9 +199,12 @@ bool frmFolder::Create(HINSTANCE instance) {
     if (!CreateWindowOfClass(0, KESTRANE_FOLDER_CLASS, L"Ordner umwandeln", kWindowStyle, kClientWidthTwips,
                              kClientHeightTwips, FALSE, nullptr, instance))
         return false;
+    RECT frame{};
+    GetWindowRect(hwnd_, &frame);
+    smallestWindow_ = {frame.right - frame.left, frame.bottom - frame.top};
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
-    if (start_.startAtOnce) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
+    if (start_.unattended) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
     return true;
 }
 
@@ -213,6 +238,12 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) Layout(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
     case WM_SUITES_FOUND:
         OnSuitesFound(static_cast<std::size_t>(wParam));
         return 0;
@@ -234,6 +265,8 @@ void frmFolder::Form_Load() {
     CreateControls();
     SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), start_.source.c_str());
     SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), start_.target.c_str());
+    Button_SetCheck(Control(IDC_FOLDER_CHKSUBFOLDERS), start_.includeSubfolders ? BST_CHECKED : BST_UNCHECKED);
+    Button_SetCheck(Control(IDC_FOLDER_CHKOVERWRITE), start_.overwrite ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(Control(start_.source.empty() ? IDC_FOLDER_TXTSOURCE : IDC_FOLDER_TXTTARGET));
 }
 
@@ -245,16 +278,15 @@ void frmFolder::CreateControls() {
         ScopedSelect selectFont(screen.Get(), font_.Get());
         GetTextMetricsW(screen.Get(), &metrics);
     }
+    labelHeight_ = metrics.tmHeight;
     for (const ControlSpec& spec : kControls) {
         const wchar_t* className = L"BUTTON";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD exStyle = 0;
-        int height = ScaleY(spec.height);
         switch (spec.kind) {
         case Kind::Label:
             className = L"STATIC";
             style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
-            height = metrics.tmHeight;
             break;
         case Kind::Field:
             className = L"EDIT";
@@ -268,11 +300,14 @@ void frmFolder::CreateControls() {
             style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
             exStyle = WS_EX_CLIENTEDGE;
             break;
+        case Kind::Detail:
+            className = L"EDIT";
+            style |= WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
         case Kind::Progress: className = PROGRESS_CLASSW; break;
         }
-        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + ScaleX(spec.width),
-                         ScaleY(spec.top) + height};
-        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, place, font_.Get());
+        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, PlaceAsCreated(spec), font_.Get());
         if (spec.kind == Kind::Field) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
     }
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
@@ -284,6 +319,58 @@ void frmFolder::CreateControls() {
         column.cx = ScaleX(kColumns[i].widthTwips);
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
+}
+
+RECT frmFolder::PlaceAsCreated(const ControlSpec& spec) const {
+    const int height = spec.kind == Kind::Label ? labelHeight_ : ScaleY(spec.height);
+    return {ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + ScaleX(spec.width), ScaleY(spec.top) + height};
+}
+
+// Every control where its anchor puts it for a client area of this size; the
+// result column takes the width the list gained, so that reasons show whole.
+void frmFolder::Layout(int clientWidth, int clientHeight) {
+    if (!Control(IDC_FOLDER_LBLSTATUS)) return;  // sized before the controls exist
+    const int dx = std::max(0, clientWidth - ScaleX(kClientWidthTwips));
+    const int dy = std::max(0, clientHeight - ScaleY(kClientHeightTwips));
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(std::size(kControls)));
+    for (const ControlSpec& spec : kControls) {
+        RECT place = PlaceAsCreated(spec);
+        switch (spec.anchor) {
+        case Anchor::Fixed: break;
+        case Anchor::Widen: place.right += dx; break;
+        case Anchor::MoveRight: OffsetRect(&place, dx, 0); break;
+        case Anchor::Fill:
+            place.right += dx;
+            place.bottom += dy;
+            break;
+        case Anchor::BelowList:
+            OffsetRect(&place, 0, dy);
+            place.right += dx;
+            break;
+        }
+        if (batch)
+            batch = DeferWindowPos(batch, Control(spec.id), nullptr, place.left, place.top, place.right - place.left,
+                                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (batch) EndDeferWindowPos(batch);
+    HWND list = Control(IDC_FOLDER_LVWRESULTS);
+    const int column = ListView_GetColumnWidth(list, kResultColumn);
+    ListView_SetColumnWidth(list, kResultColumn,
+                            std::max(ScaleX(kColumns[kResultColumn].widthTwips), column + dx - widthGrown_));
+    widthGrown_ = dx;
+}
+
+void frmFolder::OnMinMaxInfo(MINMAXINFO& info) const {
+    if (smallestWindow_.cx > 0) info.ptMinTrackSize = {smallestWindow_.cx, smallestWindow_.cy};
+}
+
+void frmFolder::ShowDetail(int row) {
+    std::wstring text;
+    if (row >= 0 && static_cast<std::size_t>(row) < results_.size()) {
+        const SuiteResult& result = results_[row];
+        text = Widen(result.file) + L"\r\n" + Widen(result.result);
+    }
+    SetWindowTextW(Control(IDC_FOLDER_TXTDETAIL), text.c_str());
 }
 
 void frmFolder::OnCommand(int id) {
@@ -298,6 +385,11 @@ void frmFolder::OnCommand(int id) {
 }
 
 LRESULT frmFolder::OnNotify(const NMHDR& header) {
+    if (header.idFrom == IDC_FOLDER_LVWRESULTS && header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED))
+            ShowDetail(change.iItem);
+    }
     if (header.idFrom == IDC_FOLDER_LVWRESULTS && header.code == LVN_KEYDOWN) {
         const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
         if (GetKeyState(VK_CONTROL) < 0 && key.wVKey == 'C') CopySelectedRows();
@@ -354,6 +446,7 @@ void frmFolder::cmdStart_Click() {
 
     SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_DELETEALLITEMS, 0, 0);
     results_.clear();
+    ShowDetail(-1);
     counts_ = {};
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);
     ShowStatus("Suche nach JAR-Dateien...");
@@ -363,6 +456,11 @@ void frmFolder::cmdStart_Click() {
         const DWORD error = GetLastError();
         conversion_.reset();
         ShowStatus("");
+        if (start_.unattended) {
+            exitCode_ = kCouldNotStart;
+            Close();
+            return;
+        }
         throw SystemError("Die Umwandlung konnte nicht gestartet werden.", error);
     }
     SetRunning(true);
@@ -404,12 +502,13 @@ void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
     SetRunning(false);
     exitCode_ = summary->ExitCode();
     if (!summary->refusal.empty()) {
-        ShowStatus("");
-        if (!closeRequested_) ShowMessage(summary->refusal);
+        ShowStatus(start_.unattended ? summary->refusal : "");
+        if (!closeRequested_ && !start_.unattended) ShowMessage(summary->refusal);
     } else {
         ShowStatus(SummaryLine(*summary) + (summary->cancelled ? " – abgebrochen" : ""));
     }
-    if (closeRequested_) Close();
+    // An unattended run's list is in the log; the script that started it goes on.
+    if (closeRequested_ || start_.unattended) Close();
 }
 
 void frmFolder::SetRunning(bool running) {
@@ -449,6 +548,11 @@ void frmFolder::ShowStatus(const std::string& text) {
 }
 
 void frmFolder::ShowMessage(const std::string& text) {
+    // Nobody is there to click in an unattended run: the status line says it.
+    if (start_.unattended) {
+        ShowStatus(text);
+        return;
+    }
     MessageBoxW(hwnd_, Widen(text).c_str(), L"Kestrane", MB_OK | MB_ICONERROR);
 }
 

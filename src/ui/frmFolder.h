@@ -1,7 +1,8 @@
 // "Ordner umwandeln": the window that turns a whole folder of suites into
 // packages. The conversion runs on a thread of its own with a system port of
 // its own; the window only shows what that thread posts it, so it paints,
-// moves and cancels while rar.exe works.
+// moves and cancels while rar.exe works. It can be made larger: the list
+// grows with it, and the row chosen in it is shown whole below it.
 #pragma once
 
 #include <windows.h>
@@ -21,15 +22,21 @@ struct FolderWindowStart {
     std::wstring rar;  // the main window's rar.exe field
     std::wstring source;
     std::wstring target;
-    bool startAtOnce = false;  // "/ordner": the run begins as the window shows
+    bool includeSubfolders = false;
+    bool overwrite = false;
+    // "/ordner": the run begins as the window shows, asks nothing and closes
+    // the window when it is over; what went wrong is in the log.
+    bool unattended = false;
 };
 
 class frmFolder final : public WindowBase {
 public:
     // Shows the window modally over `mainWindow` (which takes no input until
     // it closes). The exit code of the last run (see FolderSummary), 1 when
-    // none ran to its end.
+    // none ran to its end, 2 when an unattended run could not start.
     static int ShowModal(HWND mainWindow, const FolderWindowStart& start);
+
+    struct ControlSpec;  // a control of the window's table
 
 private:
     class Conversion;
@@ -44,6 +51,10 @@ private:
 
     void Form_Load();
     void CreateControls();
+    RECT PlaceAsCreated(const ControlSpec& spec) const;
+    void Layout(int clientWidth, int clientHeight);
+    void OnMinMaxInfo(MINMAXINFO& info) const;
+    void ShowDetail(int row);
     void OnCommand(int id);
     LRESULT OnNotify(const NMHDR& header);
     void OnClose();
@@ -70,6 +81,9 @@ private:
     std::vector<SuiteResult> results_;
     FolderSummary counts_;
     int exitCode_ = 1;
+    SIZE smallestWindow_{};  // the window's size as created: it gets no smaller
+    int widthGrown_ = 0;     // pixels the client area is wider than as created
+    int labelHeight_ = 0;    // the font's line height: a label's height
     bool closeRequested_ = false;
 };
 

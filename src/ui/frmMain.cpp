@@ -540,11 +540,12 @@ void frmMain::mnuFileFolder_Click() { OpenFolderConversion(L""); }
 
 void frmMain::OpenFolderConversion(const std::wstring& source) {
     if (building_ || !IsWindowEnabled(hwnd_)) return;
-    frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, L"", false});
+    frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, L"", false, false, false});
 }
 
-void frmMain::RunFolderConversion(const std::wstring& source, const std::wstring& target) {
-    exitCode_ = frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, target, true});
+void frmMain::RunFolderConversion(const FolderRunArguments& run) {
+    exitCode_ = frmFolder::ShowModal(
+        hwnd_, {WindowText(Control(IDC_TXTRAR)), run.source, run.target, run.includeSubfolders, run.overwrite, true});
     OnClose();
 }
 

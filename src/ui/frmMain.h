@@ -13,6 +13,7 @@
 
 #include "descriptor/DescriptorBuffer.h"
 #include "package/PackageBuild.h"
+#include "ui/CommandLine.h"
 #include "ui/ScopedWin.h"
 #include "ui/Win32System.h"
 #include "ui/WindowBase.h"
@@ -43,9 +44,9 @@ public:
     // "Ordner umwandeln" with the source folder filled in, as for a folder
     // dropped on the window.
     void OpenFolderConversion(const std::wstring& source);
-    // "/ordner QUELLE ZIEL": the conversion starts at once; when the user
-    // closes its window the program ends, with the run's exit code.
-    void RunFolderConversion(const std::wstring& source, const std::wstring& target);
+    // "/ordner QUELLE ZIEL": the conversion starts at once, asks nothing,
+    // and the program ends with the run, with its exit code.
+    void RunFolderConversion(const FolderRunArguments& run);
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

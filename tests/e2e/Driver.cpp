@@ -329,6 +329,24 @@ std::vector<std::wstring> App::ShellOpened() const {
 }
 
 void App::Start(const std::wstring& arguments) {
+    Launch(arguments);
+    WaitFor(
+        [&] {
+            if (!Running()) {
+                DWORD code = 0;
+                GetExitCodeProcess(process_.hProcess, &code);
+                throw DriverError("the program ended with exit code " + std::to_string(code) +
+                                  " before its main window showed");
+            }
+            for (HWND w : TopLevelWindows(process_.dwProcessId))
+                if (ClassOf(w) == KESTRANE_MAIN_CLASS) main_ = w;
+            return main_ != nullptr;
+        },
+        "the main window (class KestraneMain)");
+    Drain();
+}
+
+void App::Launch(const std::wstring& arguments) {
     if (process_.hProcess) {
         if (Running()) throw DriverError("Start: the program still runs");
         CloseHandle(process_.hProcess);
@@ -349,20 +367,6 @@ void App::Start(const std::wstring& arguments) {
                         &startup, &process_))
         throw DriverError(LastError("CreateProcess of " + Utf8(ExePath().wstring())));
     WaitForInputIdle(process_.hProcess, static_cast<DWORD>(kWait.count()));
-    WaitFor(
-        [&] {
-            if (!Running()) {
-                DWORD code = 0;
-                GetExitCodeProcess(process_.hProcess, &code);
-                throw DriverError("the program ended with exit code " + std::to_string(code) +
-                                  " before its main window showed");
-            }
-            for (HWND w : TopLevelWindows(process_.dwProcessId))
-                if (ClassOf(w) == KESTRANE_MAIN_CLASS) main_ = w;
-            return main_ != nullptr;
-        },
-        "the main window (class KestraneMain)");
-    Drain();
 }
 
 bool App::Running() const {

@@ -114,6 +114,9 @@ public:
     // Starts the program, with `arguments` (else those of SetArguments) on its
     // command line, and waits until its main window shows and it is idle.
     void Start(const std::wstring& arguments = L"");
+    // Starts the program as a script does, without waiting for any window:
+    // for runs that end by themselves (see WaitExit).
+    void Launch(const std::wstring& arguments);
     // Arguments for the next Start(), after the program's name (quote paths yourself).
     void SetArguments(std::wstring arguments) { arguments_ = std::move(arguments); }
     HANDLE Process() const { return process_.hProcess; }

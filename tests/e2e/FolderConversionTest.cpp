@@ -28,6 +28,7 @@ using namespace e2e;
 namespace fs = std::filesystem;
 namespace zip = kestrane::testing;
 using Clock = std::chrono::steady_clock;
+using testing::AllOf;
 using testing::HasSubstr;
 using testing::StartsWith;
 
@@ -199,7 +200,7 @@ TEST_F(FolderConversion, ThroughTheMenuEverySuiteBecomesOneCorrectPackage) {
     StartAndWait();
 
     ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
-    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"6 von 8 erstellt, 2 übersprungen, 0 fehlgeschlagen");
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"6 von 8 erstellt, 0 vorhanden, 2 übersprungen, 0 fehlgeschlagen");
     EXPECT_EQ(Rows(), 8);
     for (const SuiteSpec& s : kGood) {
         const fs::path package = target / (WithoutJar(s.file) + L".stj");
@@ -255,9 +256,13 @@ TEST_F(FolderConversion, ThroughTheMenuEverySuiteBecomesOneCorrectPackage) {
     EXPECT_EQ(app.Close(), 0u);
 }
 
+// "/ordner" as a script runs it: nothing to click, the program ends with the
+// run, and its exit code and log say how it went.
 struct CommandLineCase {
     const char* name;
+    const wchar_t* switches;  // after the two folders
     bool withBrokenJar;
+    bool withoutSource;
     DWORD exitCode;
     friend void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -265,35 +270,45 @@ struct CommandLineCase {
 // The program's copy is named after the case: short names keep its path within MAX_PATH.
 class Ordner : public FolderConversion, public testing::WithParamInterface<CommandLineCase> {};
 
-// Starts at once, keeps the window open with its list, ends with the exit code.
-TEST_P(Ordner, Run) {
+TEST_P(Ordner, EndsByItselfWithItsExitCode) {
+    const CommandLineCase& c = GetParam();
     for (const SuiteSpec& s : kGood) Add(s);
-    if (GetParam().withBrokenJar) zip::WriteFile(source / L"kaputt.jar", "PK\x03\x04 kein Archiv");
+    if (c.withBrokenJar) zip::WriteFile(source / L"kaputt.jar", "PK\x03\x04 kein Archiv");
+    if (c.withoutSource) fs::remove_all(source);
     fs::create_directories(target);
-    zip::WriteFile(target / L"Schlange.stj", "vorher");  // left as it is: no failure
-    app.SetSetting((rarDir / L"rar.exe").wstring());
-    app.SetArguments(L"/ordner \"" + source.wstring() + L"\" \"" + target.wstring() + L"\"");
-    app.Start();
-    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
-    WaitFor([&] { return Ended() || !app.Dialogs().empty(); }, "the run's end", 120s);
-    ASSERT_TRUE(app.Dialogs().empty());
-    EXPECT_EQ(Text(IDC_FOLDER_TXTSOURCE), source.wstring());
-    EXPECT_EQ(Text(IDC_FOLDER_TXTTARGET), target.wstring());
-    EXPECT_EQ(Rows(), GetParam().withBrokenJar ? 5 : 4) << "the top folder only: subfolders were not asked for";
-    EXPECT_EQ(ReadBytes(target / L"Schlange.stj"), "vorher");
-    EXPECT_EQ(Members(target / L"漢字ゲーム.stj").size(), 3u);
+    zip::WriteFile(target / L"Schlange.stj", "vorher");
+    const bool deep = std::wstring(c.switches).find(L"/unterordner") != std::wstring::npos;
+    const bool overwrite = std::wstring(c.switches).find(L"/ueberschreiben") != std::wstring::npos;
 
-    std::this_thread::sleep_for(500ms);
-    EXPECT_TRUE(IsWindow(folder) && app.Running()) << "the window stays open with its list";
-    PostMessageW(folder, WM_CLOSE, 0, 0);
-    EXPECT_EQ(app.WaitExit(), GetParam().exitCode);
+    app.Launch(L"/ordner \"" + source.wstring() + L"\" \"" + target.wstring() + L"\" " + c.switches);
+    EXPECT_EQ(app.WaitExit(120s), c.exitCode);
+
+    const std::string log = ReadBytes(target / L"kestrane-protokoll.txt");
+    ASSERT_THAT(log, StartsWith("\xEF\xBB\xBF")) << "no log";
+    const std::vector<std::wstring> lines = Lines(Wide(log.substr(3)));
+    if (c.withoutSource) {
+        EXPECT_THAT(Utf8(Wide(log)), HasSubstr(Utf8(source.wstring()))) << "the log names the missing folder";
+        EXPECT_EQ(ReadBytes(target / L"Schlange.stj"), "vorher");
+        return;
+    }
+    const std::size_t suites = (deep ? 6 : 4) + (c.withBrokenJar ? 1 : 0);
+    EXPECT_EQ(lines.size(), suites + 2) << "a heading, a line per suite and the counts";
+    EXPECT_EQ(fs::exists(target / L"zwei" / L"tief" / L"Spiel.stj"), deep);
+    if (overwrite)
+        EXPECT_EQ(Members(target / L"Schlange.stj").size(), 3u);
+    else
+        EXPECT_EQ(ReadBytes(target / L"Schlange.stj"), "vorher");
+    EXPECT_EQ(Members(target / L"漢字ゲーム.stj").size(), 3u);
     ExpectWorkFoldersGone();
 }
 
-INSTANTIATE_TEST_SUITE_P(F, Ordner,
-                         testing::Values(CommandLineCase{"AllBuilt", false, 0},
-                                         CommandLineCase{"Skipped", true, 1}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    F, Ordner,
+    testing::Values(CommandLineCase{"AllBuilt", L"", false, false, 0},
+                    CommandLineCase{"Skipped", L"", true, false, 1},
+                    CommandLineCase{"BothSwitches", L"/unterordner /ueberschreiben", false, false, 0},
+                    CommandLineCase{"NoSource", L"/unterordner", false, true, 2}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(FolderConversion, ACancelShowsAtOnceAndStopsAfterTheCurrentSuite) {
     for (int i = 0; i < 12; ++i) Add({L"Spiel" + std::to_wstring(10 + i) + L".jar", "S" + std::to_string(i), "s/M"});
@@ -387,7 +402,7 @@ TEST_F(FolderConversion, AnArchiverRunThatFailsFailsItsSuiteOnlyAndSaysWhy) {
     Check(IDC_FOLDER_CHKARCHIVER, true);
     Check(IDC_FOLDER_CHKOVERWRITE, true);
     StartAndWait();
-    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"2 von 3 erstellt, 0 übersprungen, 1 fehlgeschlagen");
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"2 von 3 erstellt, 0 vorhanden, 0 übersprungen, 1 fehlgeschlagen");
     EXPECT_EQ(Members(target / L"A.stj").size(), 3u);
     EXPECT_EQ(Members(target / L"C.stj").size(), 3u);
     EXPECT_EQ(ReadBytes(target / L"B.stj"), "vorher") << "a failed suite leaves the package there as it was";
@@ -408,7 +423,7 @@ TEST_F(FolderConversion, WithoutRarExeKestranePacksEverySuiteItself) {
     Set(IDC_FOLDER_TXTTARGET, target.wstring());
     StartAndWait();
     ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
-    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"2 von 2 erstellt, 0 übersprungen, 0 fehlgeschlagen");
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"2 von 2 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen");
     for (const auto& [name, jar] : jars) {
         const fs::path package = target / (name + L".stj");
         EXPECT_EQ(ReadBytes(package).substr(0, 7), std::string("Rar!\x1A\x07\x00", 7)) << "the phone's format";
@@ -418,6 +433,128 @@ TEST_F(FolderConversion, WithoutRarExeKestranePacksEverySuiteItself) {
     }
     EXPECT_FALSE(fs::exists(rarDir / L"rar.log")) << "rar.exe ran";
     ExpectWorkFoldersGone();
+}
+
+std::string Utf16Le(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+}
+
+// Suites as collections hold them: a JAD named apart from its JAR that finds
+// it through MIDlet-Jar-URL, a JAD that leaves MIDlet-1 to the manifest, a
+// JAD saved as UTF-16, and a package that is there already. Each becomes the
+// package the phone needs; the user's files stay as they are.
+TEST_F(FolderConversion, EverySuiteOfACollectionBecomesTheRightPackage) {
+    const SuiteSpec spiel{L"Spiel.jar", "Spiel", "s/Main"}, alt{L"Alt.jar", "Alt", "a/Main"},
+        breit{L"Breit.jar", "Breit", "b/Main"}, da{L"Da.jar", "Da", "d/Main"};
+    const std::string spielJar = Add(spiel), altJar = Add(alt), breitJar = Add(breit);
+    Add(da);
+    const std::string spielJad = "MIDlet-Jar-URL: Spiel.jar\r\n" + JadOf(spiel, spielJar.size());
+    zip::WriteFile(source / L"Spiel Version 2.jad", spielJad);
+    std::string altJad = JadOf(alt, altJar.size());
+    altJad.erase(0, altJad.find("\r\n") + 2);  // without its MIDlet-1 line
+    zip::WriteFile(source / L"Alt.jad", altJad);
+    const std::wstring breitText = Wide(JadOf(breit, breitJar.size())) + L"MIDlet-Description: Spaß für Jürgen\r\n";
+    zip::WriteFile(source / L"Breit.jad", Utf16Le(breitText));
+    fs::create_directories(target);
+    zip::WriteFile(target / L"Da.stj", "vorher");
+    const auto before = Snapshot(source);
+
+    app.Start();
+    app.Menu(IDM_FILE_FOLDER);
+    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    StartAndWait();
+    ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"3 von 4 erstellt, 1 vorhanden, 0 übersprungen, 0 fehlgeschlagen");
+
+    auto spielPackage = Members(target / L"Spiel.stj");
+    EXPECT_EQ(spielPackage["java.utf"], spielJad) << "the user's own JAD, found through its MIDlet-Jar-URL";
+    EXPECT_EQ(spielPackage["stjava.ini"], IniOf(spiel));
+    auto altPackage = Members(target / L"Alt.stj");
+    EXPECT_EQ(altPackage["java.utf"], altJad) << "the JAD as the user wrote it";
+    EXPECT_EQ(altPackage["stjava.ini"], IniOf(alt)) << "MIDlet-1 from the manifest";
+    auto breitPackage = Members(target / L"Breit.stj");
+    EXPECT_EQ(breitPackage["java.utf"], Utf8(breitText)) << "UTF-8 in the package";
+    EXPECT_EQ(breitPackage["stjava.ini"], IniOf(breit));
+    EXPECT_TRUE(altPackage["java.jah"] == altJar && breitPackage["java.jah"] == breitJar &&
+                spielPackage["java.jah"] == spielJar);
+    EXPECT_EQ(ReadBytes(target / L"Da.stj"), "vorher");
+    EXPECT_EQ(Snapshot(source), before) << "the source folder is only read";
+
+    const std::string log = ReadBytes(target / L"kestrane-protokoll.txt");
+    const std::vector<std::wstring> lines = Lines(Wide(log.substr(3)));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_THAT(Utf8(lines[1]), AllOf(StartsWith("Alt.jar\tAlt\terstellt – "), HasSubstr("MIDlet-1")));
+    EXPECT_THAT(Utf8(lines[2]), AllOf(StartsWith("Breit.jar\tBreit\terstellt – "), HasSubstr("UTF-16")));
+    EXPECT_EQ(Utf8(lines[3]), "Da.jar\tDa\tvorhanden");
+    EXPECT_EQ(Utf8(lines[4]), "Spiel.jar\tSpiel\terstellt");
+    EXPECT_EQ(lines[5], Text(IDC_FOLDER_LBLSTATUS));
+
+    // The first row chosen: its reason shows whole below the list.
+    EXPECT_EQ(Text(IDC_FOLDER_TXTDETAIL), L"");
+    PostMessageW(Item(IDC_FOLDER_LVWRESULTS), WM_KEYDOWN, VK_HOME, 0);
+    app.Drain();
+    const std::wstring altRow = lines[1];
+    const std::wstring altReason = altRow.substr(altRow.find(L"\terstellt") + 1);
+    WaitFor([&] { return Text(IDC_FOLDER_TXTDETAIL) == L"Alt.jar\r\n" + altReason; }, "the row's reason in full");
+}
+
+// The window is made larger: the list and the reasons' column grow with it,
+// what is below the list moves down, the buttons move right; it gets no
+// smaller than it was made.
+TEST_F(FolderConversion, TheWindowGrowsAndTheListWithIt) {
+    app.Start();
+    app.Menu(IDM_FILE_FOLDER);
+    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+    const int ids[] = {IDC_FOLDER_LBLSOURCE, IDC_FOLDER_TXTSOURCE, IDC_FOLDER_CMDSOURCE, IDC_FOLDER_CMDSTART,
+                       IDC_FOLDER_LVWRESULTS, IDC_FOLDER_TXTDETAIL, IDC_FOLDER_PRGPROGRESS, IDC_FOLDER_LBLSTATUS};
+    auto places = [&] {
+        std::map<int, RECT> out;
+        for (const int id : ids) {
+            RECT r{};
+            GetWindowRect(Item(id), &r);
+            MapWindowPoints(nullptr, folder, reinterpret_cast<POINT*>(&r), 2);
+            out[id] = r;
+        }
+        return out;
+    };
+    auto reasonsWidth = [&] { return SendMessageW(Item(IDC_FOLDER_LVWRESULTS), LVM_GETCOLUMNWIDTH, 2, 0); };
+    const auto small = places();
+    const LRESULT reasonsBefore = reasonsWidth();
+    RECT frame{};
+    GetWindowRect(folder, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    constexpr int kWider = 300, kTaller = 200;
+    SetWindowPos(folder, nullptr, 0, 0, width + kWider, height + kTaller, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitFor([&] { return places()[IDC_FOLDER_LVWRESULTS].right == small.at(IDC_FOLDER_LVWRESULTS).right + kWider; },
+            "the list to grow");
+    const auto large = places();
+    auto moved = [&](int id, int dx, int dy, int grownX, int grownY) {
+        const RECT& a = small.at(id);
+        const RECT& b = large.at(id);
+        EXPECT_EQ(b.left - a.left, dx) << id;
+        EXPECT_EQ(b.top - a.top, dy) << id;
+        EXPECT_EQ((b.right - b.left) - (a.right - a.left), grownX) << id;
+        EXPECT_EQ((b.bottom - b.top) - (a.bottom - a.top), grownY) << id;
+    };
+    moved(IDC_FOLDER_LBLSOURCE, 0, 0, 0, 0);
+    moved(IDC_FOLDER_TXTSOURCE, 0, 0, kWider, 0);
+    moved(IDC_FOLDER_CMDSOURCE, kWider, 0, 0, 0);
+    moved(IDC_FOLDER_CMDSTART, kWider, 0, 0, 0);
+    moved(IDC_FOLDER_LVWRESULTS, 0, 0, kWider, kTaller);
+    for (const int below : {IDC_FOLDER_TXTDETAIL, IDC_FOLDER_PRGPROGRESS, IDC_FOLDER_LBLSTATUS})
+        moved(below, 0, kTaller, kWider, 0);
+    EXPECT_EQ(reasonsWidth(), reasonsBefore + kWider) << "the reasons' column takes the new width";
+
+    SetWindowPos(folder, nullptr, 0, 0, width / 2, height / 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    app.Drain();
+    GetWindowRect(folder, &frame);
+    EXPECT_GE(frame.right - frame.left, width);
+    EXPECT_GE(frame.bottom - frame.top, height);
+    EXPECT_EQ(places()[IDC_FOLDER_LVWRESULTS].right, small.at(IDC_FOLDER_LVWRESULTS).right);
 }
 
 // rar.exe 5.50 and later write RAR5 unless told otherwise: with rar.exe
@@ -430,7 +567,7 @@ TEST_F(FolderConversion, ARar5PackageFromRarExeIsAFailedSuiteAndNoneStays) {
     Set(IDC_FOLDER_TXTTARGET, target.wstring());
     Check(IDC_FOLDER_CHKARCHIVER, true);
     StartAndWait();
-    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"0 von 2 erstellt, 0 übersprungen, 2 fehlgeschlagen");
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"0 von 2 erstellt, 0 vorhanden, 0 übersprungen, 2 fehlgeschlagen");
     std::vector<fs::path> left;
     for (const auto& entry : fs::directory_iterator(target))
         if (entry.path().filename() != L"kestrane-protokoll.txt") left.push_back(entry.path().filename());
@@ -484,9 +621,9 @@ TEST_F(FolderConversion, DISABLED_Benchmark200Suites) {
         return run;
     };
     const BenchRun itself = convert(app.Folder() / L"selbst", false);
-    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"200 von 200 erstellt, 0 übersprungen, 0 fehlgeschlagen");
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"200 von 200 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen");
     const BenchRun withRar = convert(app.Folder() / L"rar", true);
-    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"200 von 200 erstellt, 0 übersprungen, 0 fehlgeschlagen");
+    EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"200 von 200 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen");
 
     // The same JAR and JAD files copied, as the least any packing must do.
     const fs::path copies = app.Folder() / L"kopie";

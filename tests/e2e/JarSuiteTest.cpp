@@ -70,12 +70,14 @@ protected:
         return {};
     }
     bool ArchiverRan() const { return fs::exists(rarDir / L"rar.log"); }
-    void FillForBuild(const fs::path& jar, const fs::path& jad, const fs::path& stj) {
+    // The INI text "Erstelle INI" makes for SuiteJar(), unless another is given.
+    void FillForBuild(const fs::path& jar, const fs::path& jad, const fs::path& stj, const wchar_t* ini = nullptr) {
         app.SetText(IDC_TXTRAR, (rarDir / L"rar.exe").wstring());
         app.SetText(IDC_TXTJAR, jar.wstring());
         app.SetText(IDC_TXTJAD, jad.wstring());
-        app.SetText(IDC_TXTINI, L"suite=Schlange\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange\r\nicon=/icons/s.png\r\n"
-                                L"class=com.example.Snake");
+        app.SetText(IDC_TXTINI, ini ? ini
+                                    : L"suite=Schlange\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange\r\n"
+                                      L"icon=/icons/s.png\r\nclass=com.example.Snake");
         app.SetText(IDC_TXTSTJ, stj.wstring());
     }
 
@@ -234,7 +236,14 @@ struct FindingCase {
     std::string (*jar)();
     std::string (*jad)(const std::string& jar);
     const wchar_t* finding;  // a part of the box's text
+    const wchar_t* ini = nullptr;  // the INI text, when not the suite's own
 };
+
+std::string Utf16Le(const std::string& ascii) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : ascii) utf16 += std::string{c, '\0'};
+    return utf16;
+}
 
 const FindingCase kFindings[] = {
     {"JarSizeDiffers", [] { return SuiteJar(); },
@@ -256,13 +265,16 @@ const FindingCase kFindings[] = {
     {"NoManifest", [] { return ZipWriter().Stored("icons/s.png", "x").Deflated("com/example/Snake.class", "k").Bytes(); },
      MatchingJad, L"Manifest"},
     {"NotAZip", [] { return std::string(4000, 'x'); }, MatchingJad, L"kein ZIP-Archiv"},
-    {"JadIsUtf16", [] { return SuiteJar(); },
-     [](const std::string& jar) {
-         std::string utf16 = "\xFF\xFE";
-         for (char c : MatchingJad(jar)) utf16 += std::string{c, '\0'};
-         return utf16;
-     },
+    {"JadIsUtf16", [] { return SuiteJar(); }, [](const std::string& jar) { return Utf16Le(MatchingJad(jar)); },
      L"UTF-16"},
+    // The INI text left from another suite: its class is not in this JAR.
+    {"IniOfAnotherSuite", [] { return SuiteJar(); }, MatchingJad, L"com/other/Viper.class",
+     L"suite=Viper\r\nnum=1\r\ndomain=midp1\r\nmidlet=Viper\r\nicon=/v.png\r\nclass=com.other.Viper"},
+    {"IniSuiteIsNotTheJads", [] { return SuiteJar(); }, MatchingJad, L"Natter",
+     L"suite=Natter\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange\r\nicon=/icons/s.png\r\nclass=com.example.Snake"},
+    // The template as the window starts with it: no class at all.
+    {"IniTemplateUntouched", [] { return SuiteJar(); }, MatchingJad, L"class=",
+     L"suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n"},
 };
 
 void PrintTo(const FindingCase& c, std::ostream* out) { *out << c.name; }
@@ -275,7 +287,7 @@ TEST_P(Finding, IsAskedAboutAndNoChangesNothing) {
     const fs::path jar = app.WriteFile(L"Schlange.jar", jarBytes);
     const fs::path jad = app.WriteFile(L"Schlange.jad", c.jad(jarBytes));
     const fs::path stj = app.Folder() / L"Schlange.stj";
-    FillForBuild(jar, jad, stj);
+    FillForBuild(jar, jad, stj, c.ini);
     std::vector<std::wstring> fields;
     for (int id : {IDC_TXTRAR, IDC_TXTJAR, IDC_TXTJAD, IDC_TXTINI, IDC_TXTSTJ}) fields.push_back(app.Text(id));
 
@@ -318,6 +330,34 @@ TEST_F(JarSuite, YesBuildsWithTheSizePutRightInThePackageOnly) {
     EXPECT_EQ(ReadBytes(jad), wrongJad) << "the user's JAD stays as it was";
     EXPECT_EQ(Member(members, "java.jah"), jarBytes);
 }
+
+// "Ja" on the UTF-16 finding: the package holds the JAD as UTF-8, whoever
+// packs it; the user's file stays UTF-16.
+class Utf16Jad : public JarSuite, public testing::WithParamInterface<bool> {};
+
+TEST_P(Utf16Jad, YesPutsItIntoThePackageAsUtf8) {
+    const bool withRar = GetParam();
+    const std::string jarBytes = SuiteJar();
+    const std::wstring text = Wide(MatchingJad(jarBytes)) + L"MIDlet-Description: Spaß für Jürgen\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (const wchar_t c : text) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    const fs::path jar = app.WriteFile(L"Schlange.jar", jarBytes);
+    const fs::path jad = app.WriteFile(L"Schlange.jad", utf16);
+    const fs::path stj = app.Folder() / L"Schlange.stj";
+    FillForBuild(jar, jad, stj);
+    if (!withRar) app.SetText(IDC_TXTRAR, L"");
+    app.Click(IDC_CMDSTJ);
+    const Box box = app.WaitBox();
+    EXPECT_THAT(box.text, HasSubstr(L"UTF-16"));
+    app.Press(box, IDYES);
+    EXPECT_TRUE(app.ExpectBox(std::wstring(L"STJ-Datei erstellt!"), Icon::Information, L"Kestrane", 30s));
+    EXPECT_EQ(Member(Package(stj), "java.utf"), Utf8(text));
+    EXPECT_EQ(ReadBytes(jad), utf16) << "the user's JAD stays as it was";
+    EXPECT_EQ(ArchiverRan(), withRar);
+}
+
+INSTANTIATE_TEST_SUITE_P(JarSuite, Utf16Jad, testing::Bool(),
+                         [](const auto& param) { return std::string(param.param ? "WithRarExe" : "Itself"); });
 
 TEST_F(JarSuite, JarAndJadThatAreOneFileAreAFinding) {
     const fs::path jad = app.WriteFile(L"Schlange.jad", MatchingJad(SuiteJar()));

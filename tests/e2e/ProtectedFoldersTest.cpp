@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "Driver.h"
+
+#include <commctrl.h>
 #include "package/RarArchive.h"
 #include "support/ZipWriter.h"
 
@@ -143,5 +145,43 @@ TEST(ProtectedTarget, PackingItselfLeavesTheOldPackageAsItWas) {
     EXPECT_EQ(files, std::vector<fs::path>{L"a.stj"}) << "something was left beside the package";
     EXPECT_EQ(app.Text(IDC_TXTSTJ), stj.wstring()) << "the field keeps its text after a failure";
 }
+
+// "Ordner umwandeln" into a folder the user may not write: found out before
+// the first suite, said once with the folder's name; nothing is started.
+// Through "/ordner" the program says nothing and ends with exit code 2.
+class ProtectedFolderTarget : public testing::TestWithParam<bool> {};
+
+TEST_P(ProtectedFolderTarget, IsFoundOutBeforeTheFirstSuite) {
+    const bool unattended = GetParam();
+    App app;
+    const fs::path source = app.Folder() / L"Spiele";
+    fs::create_directories(source);
+    for (const wchar_t* name : {L"a.jar", L"b.jar"}) app.WriteFile(source / name, SuiteJar());
+    const fs::path targetDir = app.Folder() / L"Ziel";
+    fs::create_directories(targetDir);
+    WriteProtected protectedTarget(targetDir);
+    if (unattended) {
+        app.Launch(L"/ordner \"" + source.wstring() + L"\" \"" + targetDir.wstring() + L"\"");
+        EXPECT_EQ(app.WaitExit(60s), 2u);
+    } else {
+        app.Start();
+        app.Menu(IDM_FILE_FOLDER);
+        const HWND folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+        SetWindowTextW(GetDlgItem(folder, IDC_FOLDER_TXTSOURCE), source.c_str());
+        SetWindowTextW(GetDlgItem(folder, IDC_FOLDER_TXTTARGET), targetDir.c_str());
+        PostMessageW(GetDlgItem(folder, IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
+        const Box box = app.WaitBox(30s);
+        app.Answer(box);
+        EXPECT_EQ(box.icon, Icon::Error) << box;
+        EXPECT_THAT(Utf8(box.text), testing::HasSubstr(Utf8(targetDir.wstring()))) << "the box names the folder";
+        EXPECT_EQ(SendMessageW(GetDlgItem(folder, IDC_FOLDER_LVWRESULTS), LVM_GETITEMCOUNT, 0, 0), 0)
+            << "no suite was started";
+        EXPECT_TRUE(app.ExpectNoBox()) << "one message, not one per suite";
+    }
+    EXPECT_TRUE(fs::is_empty(targetDir));
+}
+
+INSTANTIATE_TEST_SUITE_P(ProtectedFolders, ProtectedFolderTarget, testing::Bool(),
+                         [](const auto& param) { return std::string(param.param ? "Ordner" : "Window"); });
 
 }  // namespace

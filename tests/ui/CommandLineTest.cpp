@@ -1,5 +1,5 @@
-// The program's arguments: "/ordner QUELLE ZIEL" and files, as Explorer and
-// scripts pass them.
+// The program's arguments: "/ordner QUELLE ZIEL" with its switches, and
+// files, as Explorer and scripts pass them.
 #include <gtest/gtest.h>
 
 #include "ui/CommandLine.h"
@@ -16,6 +16,7 @@ TEST(ParseStartArguments, FolderRunTakesTheNextTwoArgumentsTheRestAreFiles) {
         bool folderRun;
         std::wstring source, target;
         Args files;
+        bool subfolders = false, overwrite = false;
     };
     const Case cases[] = {
         {"nothing", {}, false, L"", L"", {}},
@@ -28,6 +29,12 @@ TEST(ParseStartArguments, FolderRunTakesTheNextTwoArgumentsTheRestAreFiles) {
         {"files only", {L"C:\\a.jar", L"C:\\a.jad"}, false, L"", L"", {L"C:\\a.jar", L"C:\\a.jad"}},
         {"files around it", {L"x.jar", L"/ordner", L"a", L"b", L"y.jad"}, true, L"a", L"b", {L"x.jar", L"y.jad"}},
         {"a folder named like the switch is no switch", {L"ordner"}, false, L"", L"", {L"ordner"}},
+        {"both check boxes after the folders", {L"/ordner", L"a", L"b", L"/Unterordner", L"/UEBERSCHREIBEN"}, true,
+         L"a", L"b", {}, true, true},
+        {"switches between the folders are no folders", {L"/unterordner", L"/ordner", L"a", L"/\u00fcberschreiben", L"b"},
+         true, L"a", L"b", {}, true, true},
+        {"one switch", {L"/ordner", L"a", L"b", L"/ueberschreiben"}, true, L"a", L"b", {}, false, true},
+        {"switches without /ordner change no file list", {L"/unterordner", L"x.jar"}, false, L"", L"", {L"x.jar"}},
     };
     for (const Case& c : cases) {
         const kestrane::StartArguments parsed = ParseStartArguments(c.arguments);
@@ -35,6 +42,8 @@ TEST(ParseStartArguments, FolderRunTakesTheNextTwoArgumentsTheRestAreFiles) {
         if (c.folderRun) {
             EXPECT_EQ(parsed.folderRun->source, c.source) << c.what;
             EXPECT_EQ(parsed.folderRun->target, c.target) << c.what;
+            EXPECT_EQ(parsed.folderRun->includeSubfolders, c.subfolders) << c.what;
+            EXPECT_EQ(parsed.folderRun->overwrite, c.overwrite) << c.what;
         }
         EXPECT_EQ(parsed.files, c.files) << c.what;
     }

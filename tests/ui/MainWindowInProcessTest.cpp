@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -61,11 +62,34 @@ TEST_F(MainWindowInProcess, MenuCaptionsAndOrder) {
     const std::vector<MenuEntry> entries = MenuEntries(window_.Handle());
     std::vector<std::wstring> captions;
     for (const MenuEntry& entry : entries) captions.push_back(entry.caption);
-    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"JAD aus JAR erstellen...", L"Ordner umwandeln...", L"",
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"&JAD aus JAR erstellen...", L"&Ordner umwandeln...", L"",
                                                    L"&Beenden", L"&?", L"&Hilfe", L"", L"&\u00dcber"}));
     for (const MenuEntry& entry : entries) {
         if (!entry.caption.empty()) {
             EXPECT_TRUE(entry.enabled) << "disabled at start";
+        }
+    }
+}
+
+// Alt and one letter reach every entry: each heading and each item has an
+// access key, none used twice at its level.
+TEST_F(MainWindowInProcess, EveryMenuEntryHasAnAccessKeyOfItsOwn) {
+    auto accessKey = [](const std::wstring& caption) {
+        const std::size_t amp = caption.find(L'&');
+        return amp == std::wstring::npos || amp + 1 == caption.size() ? L'\0' : towupper(caption[amp + 1]);
+    };
+    HMENU bar = GetMenu(window_.Handle());
+    std::vector<HMENU> levels{bar};
+    for (int heading = 0; heading < GetMenuItemCount(bar); ++heading) levels.push_back(GetSubMenu(bar, heading));
+    for (HMENU level : levels) {
+        std::wstring keys;
+        for (int position = 0; position < GetMenuItemCount(level); ++position) {
+            const std::wstring caption = Entry(level, position).caption;
+            if (caption.empty()) continue;  // a separator
+            const wchar_t key = accessKey(caption);
+            EXPECT_NE(key, L'\0') << "no access key: " << testing::PrintToString(caption);
+            EXPECT_EQ(keys.find(key), std::wstring::npos) << "access key used twice: " << testing::PrintToString(caption);
+            keys += key;
         }
     }
 }
