@@ -1,6 +1,7 @@
 #include "package/FolderConversion.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
+#include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
 #include "package/SuiteFiles.h"
 
@@ -27,16 +29,20 @@ bool LessCaseBlind(const std::string& a, const std::string& b) {
 // A JAR with a name before its extension.
 bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
-std::string WithBackslash(std::string folder) {
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+// The separator a folder's paths use: the one it ends in, else the last one
+// in it; a backslash where it has none, as on Windows.
+char SeparatorOf(const std::string& folder) {
+    const std::size_t last = folder.find_last_of("\\/");
+    return last == std::string::npos ? '\\' : folder[last];
+}
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += SeparatorOf(folder);
     return folder;
 }
 
-// The folder part of a relative path, with its backslash; empty at the top.
-std::string FolderPart(const std::string& relative) {
-    const std::size_t slash = relative.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : relative.substr(0, slash + 1);
-}
+// The folder part of a path, with its separator; empty for a bare name.
+std::string FolderPart(const std::string& path) { return path.substr(0, path.size() - FileNameOf(path).size()); }
 
 // One line of the list: the system's reports come in paragraphs.
 std::string OneLine(std::string text) {
@@ -52,18 +58,64 @@ std::string OneLine(std::string text) {
     return line;
 }
 
-// The JARs below `folder`, relative to `root`, each folder's names in
-// alphabetical order without regard to case, its files before its subfolders.
-void CollectJars(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
-                 std::vector<std::string>& jars) {
-    std::vector<FolderEntry> entries = system.ListFolder(root + relative);
+// The JAR a JAD of the folder belongs to, among the folder's files, as the
+// main window pairs them: the plain file name of its MIDlet-Jar-URL, else
+// the JAR of its base name; a JAD that cannot be read by base name only.
+// Names compare without regard to case, as Windows compares them.
+std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad,
+                                      const std::vector<std::string>& files, SystemPort& system) {
+    auto existing = [&files](const std::string& name) -> std::optional<std::string> {
+        for (const std::string& file : files)
+            if (EqualsIgnoringAsciiCase(file, name)) return file;
+        return std::nullopt;
+    };
+    try {
+        if (const std::optional<std::string> url = JarFileNamedBy(system.ReadWholeFile(folder + jad)))
+            if (std::optional<std::string> named = existing(*url)) return named;
+    } catch (const AppError&) {
+        // Paired by its name alone; the suite's conversion reports what is wrong with it.
+    }
+    return existing(WithoutExtension(jad) + ".jar");
+}
+
+// For each JAR of the folder (by name) its JAD: of the JADs that belong to
+// it, the one of its base name, else the first in the folder's order.
+std::map<std::string, std::string> JadsOfJars(const std::string& folder, const std::vector<std::string>& files,
+                                              SystemPort& system) {
+    std::map<std::string, std::string> jadOf;
+    for (const std::string& jad : files) {
+        if (RoleOfFile(jad) != FileRole::Jad) continue;
+        const std::optional<std::string> jar = OwnerOfJad(folder, jad, files, system);
+        if (!jar) continue;
+        const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(jad));
+        const auto [it, first] = jadOf.emplace(*jar, jad);
+        if (!first && sameBase) it->second = jad;
+    }
+    return jadOf;
+}
+
+// The suites below `root` + `relative`, each folder's names in alphabetical
+// order without regard to case, its files before its subfolders.
+void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
+                   std::vector<FoundSuite>& suites) {
+    const std::string folder = root + relative;
+    std::vector<FolderEntry> entries = system.ListFolder(folder);
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessCaseBlind(a.name, b.name); });
+    std::vector<std::string> files;
     for (const FolderEntry& entry : entries)
-        if (!entry.isFolder && IsJarName(entry.name)) jars.push_back(relative + entry.name);
+        if (!entry.isFolder) files.push_back(entry.name);
+    const std::map<std::string, std::string> jadOf = JadsOfJars(folder, files, system);
+    for (const std::string& name : files) {
+        if (!IsJarName(name)) continue;
+        const auto jad = jadOf.find(name);
+        suites.push_back({folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name});
+    }
     if (!deep) return;
+    const char separator = SeparatorOf(root);
     for (const FolderEntry& entry : entries)
-        if (entry.isFolder && !entry.isLink) CollectJars(system, root, relative + entry.name + "\\", deep, jars);
+        if (entry.isFolder && !entry.isLink)
+            CollectSuites(system, root, relative + entry.name + separator, deep, suites);
 }
 
 // The checks that make a package useless: the phone could not install it.
@@ -72,7 +124,6 @@ bool StopsTheSuite(FindingKind kind) {
     case FindingKind::SameFile:
     case FindingKind::JarUnreadable:
     case FindingKind::NoManifest:
-    case FindingKind::JadIsUtf16:
         return true;
     default:
         return false;
@@ -86,10 +137,6 @@ std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds li
     return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
 }
 
-struct Folders {
-    std::string source, target;  // absolute, ending in a backslash
-};
-
 // The suite's JAD: its partner, or one made from the manifest (not yet
 // written); or why there is none.
 struct SuiteJad {
@@ -98,9 +145,8 @@ struct SuiteJad {
     std::string problem;
 };
 
-SuiteJad FindJad(const std::string& jar, SystemPort& system) {
-    if (std::optional<std::string> partner = PartnerJad(jar, system))
-        return {*partner, system.ReadWholeFile(*partner), {}};
+SuiteJad ReadOrMakeJad(const std::string& jar, const std::string& jad, SystemPort& system) {
+    if (!jad.empty()) return {jad, system.ReadWholeFile(jad), {}};
     MadeJad made = JadFromJar(jar, system);
     if (!made.jad) return {{}, {}, std::move(made.problem)};
     return {{}, std::move(*made.jad), {}};
@@ -112,23 +158,48 @@ std::string SuiteName(const std::string& jadBytes) {
     return name ? *name : std::string();
 }
 
+// The suite's INI text as "Erstelle INI" makes it from the JAD, or why
+// there is none.
+struct SuiteIni {
+    std::optional<std::string> text;
+    std::string problem;
+    // For a JAD without MIDlet-1: the phone takes the JAD's and the
+    // manifest's attributes together, so the INI takes the manifest's
+    // MIDlet-1, and the user hears of it.
+    std::optional<Finding> borrowed;
+};
+
+SuiteIni IniOfSuite(const std::string& jar, const std::string& jadPath, SystemPort& system) {
+    DescriptorBuffer descriptor;
+    IniOutcome ini = GenerateIni(jadPath, descriptor, system);
+    if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
+    const AttributeList manifest = ManifestOf(jar, system);
+    if (const std::string* midlet = FindAttribute(manifest, "MIDlet-1"))
+        return {IniWithMidlet(descriptor, *midlet), {}, MidletFromManifestFinding(*midlet)};
+    // Both complaints of a JAD without MIDlet-1 say the same.
+    return {std::nullopt, ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front(),
+            std::nullopt};
+}
+
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
     result.status = status;
     result.result = std::move(text);
     for (std::size_t i = 0; i < notes.size(); ++i) result.result += (i == 0 ? " – " : " ") + notes[i];
     result.result = OneLine(std::move(result.result));
+    for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
 }
 
-SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std::string& relative,
-                         const std::string& staging, SystemPort& system) {
-    SuiteResult result{relative, {}, {}, SuiteStatus::Failed};
+}  // namespace
+
+SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
+    SuiteResult result{job.jar, {}, {}, SuiteStatus::Failed, {}};
     std::vector<std::string> notes;
-    const std::string jar = folders.source + relative;
-    const std::string packageFolder = folders.target + FolderPart(relative);
-    const std::string stj = packageFolder + FileNameOf(WithoutExtension(relative)) + ".stj";
+    const std::string& jar = job.jar;
+    const std::string& stj = job.stj;
+    const std::string& staging = job.stagingFolder;
     try {
-        const SuiteJad jad = FindJad(jar, system);
+        const SuiteJad jad = ReadOrMakeJad(jar, job.jad, system);
         result.suite = SuiteName(jad.bytes);
         if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, "vorhanden", {});
         if (!jad.problem.empty()) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + jad.problem, {});
@@ -138,28 +209,25 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
         if (job.useArchiver || jad.path.empty()) system.CreateFolder(staging);
         std::string jadPath = jad.path;
         if (jadPath.empty()) {
-            jadPath = staging + FileNameOf(WithoutExtension(relative)) + ".jad";
+            jadPath = staging + FileNameOf(WithoutExtension(jar)) + ".jad";
             system.WriteWholeFile(jadPath, jad.bytes);
             notes.emplace_back("JAD-Datei aus dem Manifest erstellt.");
         }
-        DescriptorBuffer descriptor;
-        const IniOutcome ini = GenerateIni(jadPath, descriptor, system);
-        // Both complaints of a JAD without MIDlet-1 say the same.
-        if (!ini.complaints.empty() || !ini.text)
-            return Finish(result, SuiteStatus::Skipped,
-                          "übersprungen: " + (ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front()),
-                          {});
+        SuiteIni ini = IniOfSuite(jar, jadPath, system);
+        if (!ini.text) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + ini.problem, {});
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(), jar, jadPath, "", stj, *ini.text, staging, "",
                                std::nullopt};
-        const SuiteFindings findings = InspectSuite(request, system);
+        SuiteFindings findings = InspectSuite(request, system);
+        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
-            if (StopsTheSuite(finding.kind)) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
+            if (job.strict || StopsTheSuite(finding.kind))
+                return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
 
-        system.CreateFolder(packageFolder);
+        system.CreateFolder(FolderPart(stj));
         BuildOptions options;
         options.archiverLimit = job.archiverLimit;
         options.startDirectly = true;
@@ -179,6 +247,8 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
         return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + error.Report(), notes);
     }
 }
+
+namespace {
 
 void Count(FolderSummary& summary, SuiteStatus status) {
     switch (status) {
@@ -200,17 +270,87 @@ std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary
     return text;
 }
 
+// The package of a found suite mirrors the JAR's place below the source
+// folder, so that equal names in different folders keep their own packages.
+SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std::string& target,
+                       const std::string& staging) {
+    SuiteJob one;
+    one.jar = suite.jar;
+    one.jad = suite.jad;
+    std::string relative = suite.relative;
+    const char separator = SeparatorOf(target);
+    std::replace_if(relative.begin(), relative.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
+    one.stj = target + WithoutExtension(relative) + ".stj";
+    one.overwrite = job.overwrite;
+    one.useArchiver = job.useArchiver;
+    one.rar = job.rar;
+    one.stagingFolder = staging;
+    one.archiverLimit = job.archiverLimit;
+    return one;
+}
+
+std::string RefusalLogText(const FolderSummary& summary) {
+    return std::string(kUtf8Mark) + summary.refusal + "\r\n" + SummaryLine(summary) + "\r\n";
+}
+
+void WriteLog(const std::string& target, const std::string& text, SystemPort& system) {
+    try {
+        system.CreateFolder(target);
+        system.WriteWholeFile(target + std::string(kLogFileName), text);
+    } catch (const AppError&) {
+        // The list is still in the window, and the summary says how it ended.
+    }
+}
+
+// Whether the target folder is there, made where it was missing, and takes
+// new files: found out before the first suite, not by each suite failing.
+bool TargetWritable(const std::string& target, SystemPort& system) {
+    try {
+        system.CreateFolder(target);
+    } catch (const AppError&) {
+        return false;
+    }
+    return !system.IsWriteProtected(target);
+}
+
+// Why the run cannot start, or nothing; then `suites` holds what it converts.
+std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string& target, SystemPort& system,
+                                        std::vector<FoundSuite>& suites) {
+    if (IsBlank(job.source)) return std::string(kNoSourceFolderMessage);
+    if (target.empty()) return std::string(kNoTargetFolderMessage);
+    if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
+    if (!TargetWritable(target, system)) return TargetNotWritableMessage(target);
+    try {
+        suites = FindSuites(WithSeparator(system.FullPath(TrimSpaces(job.source))), job.includeSubfolders, system);
+    } catch (const AppError& error) {
+        return error.Report();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
+std::string TargetNotWritableMessage(std::string_view folder) {
+    return "In den Zielordner „" + std::string(folder) +
+           "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.";
+}
+
+std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system) {
+    std::vector<FoundSuite> suites;
+    CollectSuites(system, folder, "", includeSubfolders, suites);
+    return suites;
+}
+
 int FolderSummary::ExitCode() const {
-    const bool allDone = refusal.empty() && Finished() == found;
+    if (!refusal.empty()) return 2;
+    const bool allDone = !cancelled && Finished() == found;
     return allDone && skipped == 0 && failed == 0 ? 0 : 1;
 }
 
 std::string SummaryLine(const FolderSummary& summary) {
     return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " erstellt, " +
-           std::to_string(summary.existing + summary.skipped) + " übersprungen, " + std::to_string(summary.failed) +
-           " fehlgeschlagen";
+           std::to_string(summary.existing) + " vorhanden, " + std::to_string(summary.skipped) + " übersprungen, " +
+           std::to_string(summary.failed) + " fehlgeschlagen";
 }
 
 std::string ResultLine(const SuiteResult& result) {
@@ -225,40 +365,28 @@ std::string ResultLine(const SuiteResult& result) {
 
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
     FolderSummary summary;
-    if (IsBlank(job.source)) {
-        summary.refusal = kNoSourceFolderMessage;
-        return summary;
-    }
-    if (IsBlank(job.target)) {
-        summary.refusal = kNoTargetFolderMessage;
-        return summary;
-    }
-    if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) {
-        summary.refusal = NoArchiverMessage(job.rar);
-        return summary;
-    }
-    const Folders folders{WithBackslash(system.FullPath(TrimSpaces(job.source))),
-                          WithBackslash(system.FullPath(TrimSpaces(job.target)))};
-    std::vector<std::string> jars;
-    try {
-        CollectJars(system, folders.source, "", job.includeSubfolders, jars);
-        system.CreateFolder(folders.target);
-    } catch (const AppError& error) {
-        summary.refusal = error.Report();
+    const std::string target =
+        IsBlank(job.target) ? std::string() : WithSeparator(system.FullPath(TrimSpaces(job.target)));
+    std::vector<FoundSuite> suites;
+    if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, suites)) {
+        summary.refusal = std::move(*refusal);
+        // An unattended run leaves its reason where its packages would be.
+        if (!target.empty()) WriteLog(target, RefusalLogText(summary), system);
         return summary;
     }
 
-    summary.found = jars.size();
-    listener.SuitesFound(jars.size());
+    summary.found = suites.size();
+    listener.SuitesFound(suites.size());
     std::vector<SuiteResult> results;
-    results.reserve(jars.size());
-    for (std::size_t i = 0; i < jars.size(); ++i) {
+    results.reserve(suites.size());
+    for (std::size_t i = 0; i < suites.size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
             break;
         }
-        const std::string staging = job.workFolder + std::to_string(i + 1) + "\\";
-        results.push_back(ConvertSuite(job, folders, jars[i], staging, system));
+        const std::string staging = job.workFolder + std::to_string(i + 1) + SeparatorOf(job.workFolder);
+        results.push_back(ConvertSuite(SuiteOfFolder(job, suites[i], target, staging), system));
+        results.back().file = suites[i].relative;
         try {
             system.RemoveTree(staging);
         } catch (const AppError&) {
@@ -267,12 +395,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         Count(summary, results.back().status);
         listener.SuiteFinished(i, results.back());
     }
-    try {
-        system.WriteWholeFile(folders.target + std::string(kLogFileName), LogText(results, summary));
-    } catch (const AppError&) {
-        // The list is still in the window; a target that takes no log took
-        // no packages either, and each suite says so.
-    }
+    WriteLog(target, LogText(results, summary), system);
     return summary;
 }
 
