@@ -302,15 +302,18 @@ void WriteLog(const std::string& target, const std::string& text, SystemPort& sy
     }
 }
 
-// Whether the target folder is there, made where it was missing, and takes
-// new files: found out before the first suite, not by each suite failing.
-bool TargetWritable(const std::string& target, SystemPort& system) {
+// Why the target folder cannot take the packages, or nothing when it is
+// there (made where it was missing) and takes new files: found out before
+// the first suite, not by each suite failing. Where the system refused to
+// make it, its reason follows.
+std::optional<std::string> TargetProblem(const std::string& target, SystemPort& system) {
     try {
         system.CreateFolder(target);
-    } catch (const AppError&) {
-        return false;
+    } catch (const AppError& error) {
+        return TargetNotWritableMessage(target) + "\n\n" + error.Report();
     }
-    return !system.IsWriteProtected(target);
+    if (system.IsWriteProtected(target)) return TargetNotWritableMessage(target);
+    return std::nullopt;
 }
 
 // Why the run cannot start, or nothing; then `suites` holds what it converts.
@@ -319,7 +322,7 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     if (IsBlank(job.source)) return std::string(kNoSourceFolderMessage);
     if (target.empty()) return std::string(kNoTargetFolderMessage);
     if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
-    if (!TargetWritable(target, system)) return TargetNotWritableMessage(target);
+    if (std::optional<std::string> problem = TargetProblem(target, system)) return problem;
     try {
         suites = FindSuites(WithSeparator(system.FullPath(TrimSpaces(job.source))), job.includeSubfolders, system);
     } catch (const AppError& error) {
