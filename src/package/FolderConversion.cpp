@@ -290,7 +290,7 @@ SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std:
 }
 
 std::string RefusalLogText(const FolderSummary& summary) {
-    return std::string(kUtf8Mark) + summary.refusal + "\r\n" + SummaryLine(summary) + "\r\n";
+    return std::string(kUtf8Mark) + OneLine(summary.refusal) + "\r\n" + SummaryLine(summary) + "\r\n";
 }
 
 void WriteLog(const std::string& target, const std::string& text, SystemPort& system) {
