@@ -26,37 +26,28 @@ constexpr int kFileNameChars = 260;
 constexpr std::string_view kPackItselfQuestion =
     "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
 
-enum class Kind { Label, Field, IniField, Button };
-
-struct ControlSpec {
-    int id;
-    Kind kind;
-    const wchar_t* text;
-    int left, top, width, height;  // twips; a label's size comes from its caption
-};
-
 // In tab order, which is also the order of creation and so of keyboard focus.
 constexpr ControlSpec kControls[] = {
-    {IDC_LBLRAR, Kind::Label, L"rar.exe:", 120, 150, 0, 0},
-    {IDC_TXTRAR, Kind::Field, L"", 1080, 120, 2895, 285},
-    {IDC_CMDSEARCHRAR, Kind::Button, L"Suchen...", 4080, 60, 975, 375},
-    {IDC_LBLJAR, Kind::Label, L"JAR-Datei:", 120, 630, 0, 0},
-    {IDC_TXTJAR, Kind::Field, L"", 1080, 600, 2895, 285},
-    {IDC_CMDSEARCHJAR, Kind::Button, L"Suchen...", 4080, 540, 975, 375},
-    {IDC_CMDSEARCHJAD, Kind::Button, L"Suchen...", 4080, 900, 975, 375},
-    {IDC_LBLJAD, Kind::Label, L"JAD-Datei:", 120, 990, 0, 0},
-    {IDC_LBLOBJ, Kind::Label, L"OBJ-Datei:", 120, 1350, 0, 0},
-    {IDC_TXTJAD, Kind::Field, L"", 1080, 960, 2895, 285},
-    {IDC_TXTOBJ, Kind::Field, L"", 1080, 1320, 2895, 285},
-    {IDC_CMDSEARCHOBJ, Kind::Button, L"Suchen...", 4080, 1260, 975, 375},
-    {IDC_CMDINI, Kind::Button, L"Erstelle INI", 4080, 3120, 975, 375},
-    {IDC_TXTINI, Kind::IniField, L"", 1080, 1800, 2895, 1695},
-    {IDC_LBLINI, Kind::Label, L"INI-Datei:", 120, 1830, 0, 0},
-    {IDC_CMDSTJ, Kind::Button, L"Erstelle STJ", 4080, 4080, 975, 375},
-    {IDC_TXTSTJ, Kind::Field, L"", 1080, 3720, 2895, 285},
-    {IDC_LBLSTJ, Kind::Label, L"STJ-Datei:", 120, 3750, 0, 0},
-    {IDC_CMDSEARCHSTJ, Kind::Button, L"Suchen...", 4080, 3660, 975, 375},
-    {IDC_LBLWAIT, Kind::Label, L"Bitte warten...", 120, 4200, 0, 0},
+    {IDC_LBLRAR, ControlKind::Label, L"rar.exe:", 120, 150, 0, 0},
+    {IDC_TXTRAR, ControlKind::Field, L"", 1080, 120, 2895, 285},
+    {IDC_CMDSEARCHRAR, ControlKind::Button, L"Suchen...", 4080, 60, 975, 375},
+    {IDC_LBLJAR, ControlKind::Label, L"JAR-Datei:", 120, 630, 0, 0},
+    {IDC_TXTJAR, ControlKind::Field, L"", 1080, 600, 2895, 285},
+    {IDC_CMDSEARCHJAR, ControlKind::Button, L"Suchen...", 4080, 540, 975, 375},
+    {IDC_CMDSEARCHJAD, ControlKind::Button, L"Suchen...", 4080, 900, 975, 375},
+    {IDC_LBLJAD, ControlKind::Label, L"JAD-Datei:", 120, 990, 0, 0},
+    {IDC_LBLOBJ, ControlKind::Label, L"OBJ-Datei:", 120, 1350, 0, 0},
+    {IDC_TXTJAD, ControlKind::Field, L"", 1080, 960, 2895, 285},
+    {IDC_TXTOBJ, ControlKind::Field, L"", 1080, 1320, 2895, 285},
+    {IDC_CMDSEARCHOBJ, ControlKind::Button, L"Suchen...", 4080, 1260, 975, 375},
+    {IDC_CMDINI, ControlKind::Button, L"Erstelle INI", 4080, 3120, 975, 375},
+    {IDC_TXTINI, ControlKind::MultiLineField, L"", 1080, 1800, 2895, 1695},
+    {IDC_LBLINI, ControlKind::Label, L"INI-Datei:", 120, 1830, 0, 0},
+    {IDC_CMDSTJ, ControlKind::Button, L"Erstelle STJ", 4080, 4080, 975, 375},
+    {IDC_TXTSTJ, ControlKind::Field, L"", 1080, 3720, 2895, 285},
+    {IDC_LBLSTJ, ControlKind::Label, L"STJ-Datei:", 120, 3750, 0, 0},
+    {IDC_CMDSEARCHSTJ, ControlKind::Button, L"Suchen...", 4080, 3660, 975, 375},
+    {IDC_LBLWAIT, ControlKind::Label, L"Bitte warten...", 120, 4200, 0, 0},
 };
 
 struct SearchButton {
@@ -107,16 +98,7 @@ bool IsEdit(HWND hwnd) {
 bool frmMain::Create(HINSTANCE instance, int showCommand) {
     Form_Initialize();
 
-    WNDCLASSEXW wc{};
-    wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = KESTRANE_MAIN_CLASS;
-    if (!RegisterWindowClass(wc)) return false;
+    if (!RegisterWindowClass(instance, KESTRANE_MAIN_CLASS, true)) return false;
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
     if (!CreateWindowOfClass(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, kClientWidthTwips,
@@ -210,45 +192,8 @@ void frmMain::OnCreate() {
 
 void frmMain::CreateControls() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    WindowDC screen(nullptr);
-    ScopedSelect selectFont(screen.Get(), font_.Get());
-
-    for (const ControlSpec& spec : kControls) {
-        const wchar_t* className = L"BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD exStyle = 0;
-        int width = ScaleX(spec.width);
-        int height = ScaleY(spec.height);
-        switch (spec.kind) {
-        case Kind::Label: {
-            // Labels fit their caption on one line in the window's font.
-            SIZE extent{};
-            GetTextExtentPoint32W(screen.Get(), spec.text, lstrlenW(spec.text), &extent);
-            width = extent.cx;
-            height = extent.cy;
-            className = L"STATIC";
-            style |= SS_LEFT | SS_NOPREFIX;
-            if (spec.id == IDC_LBLWAIT) style &= ~WS_VISIBLE;
-            break;
-        }
-        case Kind::Field:
-            className = L"EDIT";
-            style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::IniField:
-            className = L"EDIT";
-            style |= WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Button:
-            style |= WS_TABSTOP | BS_PUSHBUTTON;
-            break;
-        }
-        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + width, ScaleY(spec.top) + height};
-        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, place, font_.Get());
-        if (spec.kind == Kind::Field || spec.kind == Kind::IniField) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-    }
+    WindowBase::CreateControls(kControls, font_.Get());
+    ShowWindow(Control(IDC_LBLWAIT), SW_HIDE);  // shown only while a build waits
     SetWindowTextW(Control(IDC_TXTINI), Widen(kIniTemplate).c_str());
 }
 
@@ -555,17 +500,7 @@ void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
 
 void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(hwnd_, ProgramFolder()); }
 
-void frmMain::ReportFailure() {
-    try {
-        throw;
-    } catch (const AppError& error) {
-        ShowMessage(error.Report(), true);
-    } catch (const std::exception& error) {
-        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what(), true);
-    } catch (...) {
-        ShowMessage("Unerwarteter Fehler.", true);
-    }
-}
+void frmMain::ReportFailure() { ShowMessage(CurrentFailureText(), true); }
 
 std::string frmMain::FieldText(int id) const { return Narrow(WindowText(Control(id))); }
 

@@ -75,7 +75,6 @@ private:
     void mnuHelpAbout_Click();
 
     void CreateControls();
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
     // Fills an empty JAD or JAR field with the partner of the file just chosen.
