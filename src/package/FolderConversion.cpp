@@ -27,16 +27,20 @@ bool LessCaseBlind(const std::string& a, const std::string& b) {
 // A JAR with a name before its extension.
 bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
-std::string WithBackslash(std::string folder) {
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+// The separator a folder's paths use: the one it ends in, else the last one
+// in it; a backslash where it has none, as on Windows.
+char SeparatorOf(const std::string& folder) {
+    const std::size_t last = folder.find_last_of("\\/");
+    return last == std::string::npos ? '\\' : folder[last];
+}
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += SeparatorOf(folder);
     return folder;
 }
 
-// The folder part of a relative path, with its backslash; empty at the top.
-std::string FolderPart(const std::string& relative) {
-    const std::size_t slash = relative.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : relative.substr(0, slash + 1);
-}
+// The folder part of a path, with its separator; empty for a bare name.
+std::string FolderPart(const std::string& path) { return path.substr(0, path.size() - FileNameOf(path).size()); }
 
 // One line of the list: the system's reports come in paragraphs.
 std::string OneLine(std::string text) {
@@ -52,18 +56,24 @@ std::string OneLine(std::string text) {
     return line;
 }
 
-// The JARs below `folder`, relative to `root`, each folder's names in
-// alphabetical order without regard to case, its files before its subfolders.
-void CollectJars(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
-                 std::vector<std::string>& jars) {
-    std::vector<FolderEntry> entries = system.ListFolder(root + relative);
+// The suites below `root` + `relative`, each folder's names in alphabetical
+// order without regard to case, its files before its subfolders.
+void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
+                   std::vector<FoundSuite>& suites) {
+    const std::string folder = root + relative;
+    std::vector<FolderEntry> entries = system.ListFolder(folder);
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessCaseBlind(a.name, b.name); });
-    for (const FolderEntry& entry : entries)
-        if (!entry.isFolder && IsJarName(entry.name)) jars.push_back(relative + entry.name);
+    for (const FolderEntry& entry : entries) {
+        if (entry.isFolder || !IsJarName(entry.name)) continue;
+        const std::string jar = folder + entry.name;
+        suites.push_back({jar, PartnerJad(jar, system).value_or(""), relative + entry.name});
+    }
     if (!deep) return;
+    const char separator = SeparatorOf(root);
     for (const FolderEntry& entry : entries)
-        if (entry.isFolder && !entry.isLink) CollectJars(system, root, relative + entry.name + "\\", deep, jars);
+        if (entry.isFolder && !entry.isLink)
+            CollectSuites(system, root, relative + entry.name + separator, deep, suites);
 }
 
 // The checks that make a package useless: the phone could not install it.
@@ -86,10 +96,6 @@ std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds li
     return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
 }
 
-struct Folders {
-    std::string source, target;  // absolute, ending in a backslash
-};
-
 // The suite's JAD: its partner, or one made from the manifest (not yet
 // written); or why there is none.
 struct SuiteJad {
@@ -98,9 +104,8 @@ struct SuiteJad {
     std::string problem;
 };
 
-SuiteJad FindJad(const std::string& jar, SystemPort& system) {
-    if (std::optional<std::string> partner = PartnerJad(jar, system))
-        return {*partner, system.ReadWholeFile(*partner), {}};
+SuiteJad ReadOrMakeJad(const std::string& jar, const std::string& jad, SystemPort& system) {
+    if (!jad.empty()) return {jad, system.ReadWholeFile(jad), {}};
     MadeJad made = JadFromJar(jar, system);
     if (!made.jad) return {{}, {}, std::move(made.problem)};
     return {{}, std::move(*made.jad), {}};
@@ -117,18 +122,20 @@ SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, con
     result.result = std::move(text);
     for (std::size_t i = 0; i < notes.size(); ++i) result.result += (i == 0 ? " – " : " ") + notes[i];
     result.result = OneLine(std::move(result.result));
+    for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
 }
 
-SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std::string& relative,
-                         const std::string& staging, SystemPort& system) {
-    SuiteResult result{relative, {}, {}, SuiteStatus::Failed};
+}  // namespace
+
+SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
+    SuiteResult result{job.jar, {}, {}, SuiteStatus::Failed, {}};
     std::vector<std::string> notes;
-    const std::string jar = folders.source + relative;
-    const std::string packageFolder = folders.target + FolderPart(relative);
-    const std::string stj = packageFolder + FileNameOf(WithoutExtension(relative)) + ".stj";
+    const std::string& jar = job.jar;
+    const std::string& stj = job.stj;
+    const std::string& staging = job.stagingFolder;
     try {
-        const SuiteJad jad = FindJad(jar, system);
+        const SuiteJad jad = ReadOrMakeJad(jar, job.jad, system);
         result.suite = SuiteName(jad.bytes);
         if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, "vorhanden", {});
         if (!jad.problem.empty()) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + jad.problem, {});
@@ -138,7 +145,7 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
         if (job.useArchiver || jad.path.empty()) system.CreateFolder(staging);
         std::string jadPath = jad.path;
         if (jadPath.empty()) {
-            jadPath = staging + FileNameOf(WithoutExtension(relative)) + ".jad";
+            jadPath = staging + FileNameOf(WithoutExtension(jar)) + ".jad";
             system.WriteWholeFile(jadPath, jad.bytes);
             notes.emplace_back("JAD-Datei aus dem Manifest erstellt.");
         }
@@ -154,12 +161,13 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
                                std::nullopt};
         const SuiteFindings findings = InspectSuite(request, system);
         for (const Finding& finding : findings.findings) {
-            if (StopsTheSuite(finding.kind)) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
+            if (job.strict || StopsTheSuite(finding.kind))
+                return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
 
-        system.CreateFolder(packageFolder);
+        system.CreateFolder(FolderPart(stj));
         BuildOptions options;
         options.archiverLimit = job.archiverLimit;
         options.startDirectly = true;
@@ -179,6 +187,8 @@ SuiteResult ConvertSuite(const FolderJob& job, const Folders& folders, const std
         return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + error.Report(), notes);
     }
 }
+
+namespace {
 
 void Count(FolderSummary& summary, SuiteStatus status) {
     switch (status) {
@@ -200,7 +210,32 @@ std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary
     return text;
 }
 
+// The package of a found suite mirrors the JAR's place below the source
+// folder, so that equal names in different folders keep their own packages.
+SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std::string& target,
+                       const std::string& staging) {
+    SuiteJob one;
+    one.jar = suite.jar;
+    one.jad = suite.jad;
+    std::string relative = suite.relative;
+    const char separator = SeparatorOf(target);
+    std::replace_if(relative.begin(), relative.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
+    one.stj = target + WithoutExtension(relative) + ".stj";
+    one.overwrite = job.overwrite;
+    one.useArchiver = job.useArchiver;
+    one.rar = job.rar;
+    one.stagingFolder = staging;
+    one.archiverLimit = job.archiverLimit;
+    return one;
+}
+
 }  // namespace
+
+std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system) {
+    std::vector<FoundSuite> suites;
+    CollectSuites(system, folder, "", includeSubfolders, suites);
+    return suites;
+}
 
 int FolderSummary::ExitCode() const {
     const bool allDone = refusal.empty() && Finished() == found;
@@ -237,28 +272,29 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         summary.refusal = NoArchiverMessage(job.rar);
         return summary;
     }
-    const Folders folders{WithBackslash(system.FullPath(TrimSpaces(job.source))),
-                          WithBackslash(system.FullPath(TrimSpaces(job.target)))};
-    std::vector<std::string> jars;
+    const std::string source = WithSeparator(system.FullPath(TrimSpaces(job.source)));
+    const std::string target = WithSeparator(system.FullPath(TrimSpaces(job.target)));
+    std::vector<FoundSuite> suites;
     try {
-        CollectJars(system, folders.source, "", job.includeSubfolders, jars);
-        system.CreateFolder(folders.target);
+        suites = FindSuites(source, job.includeSubfolders, system);
+        system.CreateFolder(target);
     } catch (const AppError& error) {
         summary.refusal = error.Report();
         return summary;
     }
 
-    summary.found = jars.size();
-    listener.SuitesFound(jars.size());
+    summary.found = suites.size();
+    listener.SuitesFound(suites.size());
     std::vector<SuiteResult> results;
-    results.reserve(jars.size());
-    for (std::size_t i = 0; i < jars.size(); ++i) {
+    results.reserve(suites.size());
+    for (std::size_t i = 0; i < suites.size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
             break;
         }
-        const std::string staging = job.workFolder + std::to_string(i + 1) + "\\";
-        results.push_back(ConvertSuite(job, folders, jars[i], staging, system));
+        const std::string staging = job.workFolder + std::to_string(i + 1) + SeparatorOf(job.workFolder);
+        results.push_back(ConvertSuite(SuiteOfFolder(job, suites[i], target, staging), system));
+        results.back().file = suites[i].relative;
         try {
             system.RemoveTree(staging);
         } catch (const AppError&) {
@@ -268,7 +304,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         listener.SuiteFinished(i, results.back());
     }
     try {
-        system.WriteWholeFile(folders.target + std::string(kLogFileName), LogText(results, summary));
+        system.WriteWholeFile(target + std::string(kLogFileName), LogText(results, summary));
     } catch (const AppError&) {
         // The list is still in the window; a target that takes no log took
         // no packages either, and each suite says so.

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "package/PackageBuild.h"
 #include "package/SystemPort.h"
@@ -28,11 +29,11 @@ struct FolderJob {
     // succeeded and wrote RAR 4.
     bool useArchiver = false;
     std::string rar;     // the main window's rar.exe field, as typed; needed only with useArchiver
-    std::string source;  // folders as typed, with or without a trailing backslash
+    std::string source;  // folders as typed, with or without a trailing separator
     std::string target;
     bool includeSubfolders = false;
     bool overwrite = false;
-    // An empty folder of this run's own (ending in a backslash); each suite
+    // An empty folder of this run's own (ending in its separator); each suite
     // stages its members in a subfolder that goes again after the suite.
     std::string workFolder;
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
@@ -50,7 +51,44 @@ struct SuiteResult {
     std::string suite;   // its MIDlet-Name, empty when none is known
     std::string result;  // German, one line: "erstellt", "vorhanden", "übersprungen: …", "fehlgeschlagen: …"
     SuiteStatus status = SuiteStatus::Failed;
+    // What the result says after its " – ", one text each, for a caller that
+    // lists them apart: what the checks found, a JAD made from the manifest.
+    std::vector<std::string> findings;
 };
+
+// One suite of a folder: a JAR and the JAD that goes with it.
+struct FoundSuite {
+    std::string jar;       // the JAR's path
+    std::string jad;       // its JAD's path; empty when it has none and one is made from its manifest
+    std::string relative;  // the JAR's path below the searched folder
+};
+
+// The suites of `folder` (ending in its separator, '\\' or '/'; the paths
+// found use the same one): each folder's names in alphabetical order without
+// regard to case, its files before its subfolders, linked folders not
+// followed. Throws AppError when a folder cannot be listed.
+std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system);
+
+// One suite to convert.
+struct SuiteJob {
+    std::string jar;
+    std::string jad;  // empty: one is made from the JAR's manifest
+    std::string stj;  // the package to write; its folder is made where missing
+    bool overwrite = false;
+    bool useArchiver = false;  // see FolderJob
+    std::string rar;
+    // An empty folder for this suite alone (ending in its separator), made
+    // where something is staged; the caller removes it afterwards.
+    std::string stagingFolder;
+    std::chrono::milliseconds archiverLimit = kArchiverLimit;
+    // A suite with any finding of the checks is skipped, with the first
+    // finding as the reason, instead of being packaged with notes.
+    bool strict = false;
+};
+
+// Converts one suite. Its result names the JAR by `job.jar`. Throws nothing
+// the port throws: a failure ends up in the result.
+SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system);
 
 // Told what happens, on the thread that converts.
 class FolderListener {

@@ -160,7 +160,8 @@ std::unique_ptr<ByteSource> FakeSystem::OpenForReading(const std::string& path) 
 void FakeSystem::CreateFolder(const std::string& folder) {
     Add("create " + folder);
     Fail("create " + folder);
-    folders.insert(folder.empty() || folder.back() == '\\' ? folder : folder + "\\");
+    const bool ended = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+    folders.insert(ended ? folder : folder + (folder.find('/') != std::string::npos ? "/" : "\\"));
 }
 
 std::vector<FolderEntry> FakeSystem::ListFolder(const std::string& folder) {
@@ -170,7 +171,8 @@ std::vector<FolderEntry> FakeSystem::ListFolder(const std::string& folder) {
     auto take = [&](const std::string& path, bool isFolder) {
         if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return;
         const std::string rest = path.substr(folder.size());
-        const std::size_t slash = rest.find('\\');
+        // Paths of a POSIX port's folders have the forward slash.
+        const std::size_t slash = rest.find(folder.empty() ? '\\' : folder.back());
         if (slash == std::string::npos) names.emplace(rest, isFolder);
         else names[rest.substr(0, slash)] = true;
     };
@@ -246,7 +248,7 @@ bool FakeSystem::SameFile(const std::string& a, const std::string& b) {
 }
 
 std::string FakeSystem::FullPath(const std::string& path) {  // the program's current folder is C:\Work
-    const bool absolute = path.find(':') != std::string::npos || path.rfind('\\', 0) == 0;
+    const bool absolute = path.find(':') != std::string::npos || path.rfind('\\', 0) == 0 || path.rfind('/', 0) == 0;
     return absolute ? path : "C:\\Work\\" + path;
 }
 

@@ -388,6 +388,82 @@ TEST(ConvertFolder, ACancelStopsBeforeTheNextSuiteAndTheListIsWrittenAllTheSame)
     EXPECT_THAT(log, HasSubstr("2 von 4 erstellt"));
 }
 
+TEST(ConvertFolder, AFolderOfAPosixPortKeepsItsForwardSlashes) {
+    Disk disk;
+    FakeSystem& sys = disk.sys;
+    disk.job.useArchiver = false;
+    disk.job.includeSubfolders = true;
+    disk.job.source = "/home/anna/spiele";
+    disk.job.target = "/home/anna/stj";
+    const std::string top = Jar("Top", "t/T"), deep = Jar("Deep", "d/D");
+    sys.files["/home/anna/spiele/Game.jar"] = top;
+    sys.files["/home/anna/spiele/Game.jad"] = Jad("Top", "t/T", top.size());
+    sys.files["/home/anna/spiele/eins/Game.jar"] = deep;
+
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(summary.refusal, "");
+    EXPECT_THAT(disk.listener.Files(), ElementsAre("Game.jar", "eins/Game.jar"));
+    EXPECT_EQ(sys.Archived("/home/anna/stj/Game.stj"),
+              Package(top, Jad("Top", "t/T", top.size()), Ini("Top", "t/T")));
+    EXPECT_THAT(sys.Archived("/home/anna/stj/eins/Game.stj"), StartsWith("java.jah=" + deep + ";"));
+    EXPECT_TRUE(sys.Stamp("/home/anna/stj/kestrane-protokoll.txt").exists);
+    EXPECT_EQ(summary.built, 2u);
+}
+
+TEST(FindSuites, NamesEachJarWithItsJadAndItsPlaceBelowTheFolder) {
+    FakeSystem sys;
+    sys.files[kIn + "B.jar"] = Jar("B", "b/B");
+    sys.files[kIn + "B.jad"] = Jad("B", "b/B", 1);
+    sys.files[kIn + "a.jar"] = Jar("A", "a/A");
+    sys.files[kIn + "x\\C.jar"] = Jar("C", "c/C");
+    const std::vector<FoundSuite> suites = FindSuites(kIn, true, sys);
+    ASSERT_EQ(suites.size(), 3u);
+    EXPECT_EQ(suites[0].jar, kIn + "a.jar");
+    EXPECT_EQ(suites[0].jad, "") << "none: one is made from the manifest";
+    EXPECT_EQ(suites[1].jad, kIn + "B.jad");
+    EXPECT_EQ(suites[1].relative, "B.jar");
+    EXPECT_EQ(suites[2].jar, kIn + "x\\C.jar");
+    EXPECT_EQ(suites[2].relative, "x\\C.jar");
+    EXPECT_THROW(FindSuites("D:\\Fehlt\\", false, sys), AppError);
+}
+
+// One suite, as a command-line tool converts it: the findings come apart
+// from the result, and a strict run packages only a suite without any.
+TEST(ConvertSuite, StrictSkipsASuiteWithAFindingThatOtherwiseIsANote) {
+    for (const bool strict : {false, true}) {
+        SCOPED_TRACE(strict);
+        FakeSystem sys;
+        const std::string jar = Jar("A", "a/A");
+        sys.files[kIn + "A.jar"] = jar;
+        sys.files[kIn + "A.jad"] = Jad("A", "a/A", 17);
+        SuiteJob job;
+        job.jar = kIn + "A.jar";
+        job.jad = kIn + "A.jad";
+        job.stj = kOut + "neu\\A.stj";
+        job.stagingFolder = "C:\\Temp\\1\\";
+        job.strict = strict;
+        const SuiteResult result = ConvertSuite(job, sys);
+
+        EXPECT_EQ(result.file, kIn + "A.jar");
+        EXPECT_EQ(result.suite, "A");
+        ASSERT_EQ(result.findings.size(), strict ? 0u : 1u);
+        const std::string sizeFinding = strict ? result.result.substr(std::string("übersprungen: ").size())
+                                               : result.findings.front();
+        EXPECT_THAT(sizeFinding, AllOf(StartsWith("MIDlet-Jar-Size"), HasSubstr("17"),
+                                       HasSubstr(std::to_string(jar.size()))));
+        if (strict) {
+            EXPECT_EQ(result.status, SuiteStatus::Skipped);
+            EXPECT_THAT(result.result, StartsWith("übersprungen: MIDlet-Jar-Size"));
+            EXPECT_FALSE(sys.Stamp(job.stj).exists);
+        } else {
+            EXPECT_EQ(result.status, SuiteStatus::Built);
+            EXPECT_EQ(result.result, "erstellt – " + result.findings.front());
+            EXPECT_EQ(sys.Archived(job.stj), Package(jar, Jad("A", "a/A", jar.size()), Ini("A", "a/A")))
+                << "the package's folder is made";
+        }
+    }
+}
+
 TEST(SummaryLine, CountsExistingPackagesAsSkipped) {
     FolderSummary summary;
     summary.found = 240;
@@ -423,7 +499,8 @@ TEST(FolderSummary, ExitCodeIsZeroOnlyWhenEverySuiteWasBuiltOrLeftAsExisting) {
 }
 
 TEST(ResultLine, KeepsTheThreeColumnsApart) {
-    EXPECT_EQ(ResultLine({"a\tb.jar", "Name\tmit Tab", "erstellt", SuiteStatus::Built}), "a b.jar\tName mit Tab\terstellt");
+    EXPECT_EQ(ResultLine({"a\tb.jar", "Name\tmit Tab", "erstellt", SuiteStatus::Built, {}}),
+              "a b.jar\tName mit Tab\terstellt");
 }
 
 TEST(WorkFolder, IsRemovedHoweverTheScopeEnds) {
