@@ -340,7 +340,8 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
     try {
         const MadeJad made = JadFromJar(jar, system);
         if (!made.jad) return {jar, {}, "\u00fcbersprungen: " + made.problem, SuiteStatus::Skipped, {}};
-        if (const std::string* name = FindAttribute(ParseJad(*made.jad).attributes, "MIDlet-Name")) result.suite = *name;
+        const JadAttributes parsed = ParseJad(*made.jad);
+        if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
         if (!overwrite && system.Kind(jad) != PathKind::Missing) {
             result.status = SuiteStatus::Existing;

@@ -59,7 +59,7 @@ std::optional<std::string> ToSingleByte(std::string_view utf8, const char16_t (&
         std::size_t at = 0;
         while (at < N && upper[at] != code) ++at;
         if (at == N) return std::nullopt;
-        out += static_cast<char>(0x100 - N + at);
+        out += static_cast<char>(0x80 + at);
     }
     return out;
 }
