@@ -281,12 +281,8 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
 
 void Run::WriteLogs() {
     for (const auto& [folder, log] : logs_) {
-        // With its byte order mark, so that editors of every age read it as UTF-8.
-        std::string text = "\xEF\xBB\xBF" "Datei\tSuite\tErgebnis\r\n";
-        for (const SuiteResult& result : log.first) text += ResultLine(result) + "\r\n";
-        text += SummaryLine(log.second) + (log.second.cancelled ? " (abgebrochen)" : "") + "\r\n";
         try {
-            system_.WriteWholeFile(folder + std::string(kLogFileName), text);
+            system_.WriteWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second));
         } catch (const AppError& error) {
             Message("kestrane: " + error.Report());
         }
