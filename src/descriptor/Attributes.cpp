@@ -171,6 +171,12 @@ JadAttributes ParseJad(std::string_view bytes) {
     return jad;
 }
 
+std::string Utf16JadToUtf8(std::string_view bytes) {
+    const JadLayout layout = DetectLayout(bytes);
+    if (!IsUtf16(layout.encoding)) return std::string(bytes);
+    return Utf16ToUtf8(bytes.substr(layout.bomSize), layout.encoding == JadEncoding::Utf16BigEndian);
+}
+
 MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std::uint64_t jarSize) {
     const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
     if (midlet == nullptr || midlet->empty()) return {std::nullopt, std::string(kNoMidletMessage)};

@@ -52,6 +52,10 @@ struct JadAttributes {
 // bytes that are not UTF-8 are read as Windows-1252.
 JadAttributes ParseJad(std::string_view bytes);
 
+// A UTF-16 JAD (see ParseJad) as UTF-8 without a byte order mark, every
+// line and line end as it was; a JAD in any other encoding comes back as it is.
+std::string Utf16JadToUtf8(std::string_view bytes);
+
 // Keys that only the tools that built a JAR write into its manifest; a JAD
 // made from the manifest leaves them out. Compared without regard to case;
 // a key ending in '*' stands for every key that starts with it.

@@ -1,6 +1,7 @@
 #include "package/FolderConversion.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
+#include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
 #include "package/SuiteFiles.h"
 
@@ -56,6 +58,42 @@ std::string OneLine(std::string text) {
     return line;
 }
 
+// The JAR a JAD of the folder belongs to, among the folder's files, as the
+// main window pairs them: the plain file name of its MIDlet-Jar-URL, else
+// the JAR of its base name; a JAD that cannot be read by base name only.
+// Names compare without regard to case, as Windows compares them.
+std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad,
+                                      const std::vector<std::string>& files, SystemPort& system) {
+    auto existing = [&files](const std::string& name) -> std::optional<std::string> {
+        for (const std::string& file : files)
+            if (EqualsIgnoringAsciiCase(file, name)) return file;
+        return std::nullopt;
+    };
+    try {
+        if (const std::optional<std::string> url = JarFileNamedBy(system.ReadWholeFile(folder + jad)))
+            if (std::optional<std::string> named = existing(*url)) return named;
+    } catch (const AppError&) {
+        // Paired by its name alone; the suite's conversion reports what is wrong with it.
+    }
+    return existing(WithoutExtension(jad) + ".jar");
+}
+
+// For each JAR of the folder (by name) its JAD: of the JADs that belong to
+// it, the one of its base name, else the first in the folder's order.
+std::map<std::string, std::string> JadsOfJars(const std::string& folder, const std::vector<std::string>& files,
+                                              SystemPort& system) {
+    std::map<std::string, std::string> jadOf;
+    for (const std::string& jad : files) {
+        if (RoleOfFile(jad) != FileRole::Jad) continue;
+        const std::optional<std::string> jar = OwnerOfJad(folder, jad, files, system);
+        if (!jar) continue;
+        const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(jad));
+        const auto [it, first] = jadOf.emplace(*jar, jad);
+        if (!first && sameBase) it->second = jad;
+    }
+    return jadOf;
+}
+
 // The suites below `root` + `relative`, each folder's names in alphabetical
 // order without regard to case, its files before its subfolders.
 void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
@@ -64,10 +102,14 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     std::vector<FolderEntry> entries = system.ListFolder(folder);
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessCaseBlind(a.name, b.name); });
-    for (const FolderEntry& entry : entries) {
-        if (entry.isFolder || !IsJarName(entry.name)) continue;
-        const std::string jar = folder + entry.name;
-        suites.push_back({jar, PartnerJad(jar, system).value_or(""), relative + entry.name});
+    std::vector<std::string> files;
+    for (const FolderEntry& entry : entries)
+        if (!entry.isFolder) files.push_back(entry.name);
+    const std::map<std::string, std::string> jadOf = JadsOfJars(folder, files, system);
+    for (const std::string& name : files) {
+        if (!IsJarName(name)) continue;
+        const auto jad = jadOf.find(name);
+        suites.push_back({folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
@@ -82,7 +124,6 @@ bool StopsTheSuite(FindingKind kind) {
     case FindingKind::SameFile:
     case FindingKind::JarUnreadable:
     case FindingKind::NoManifest:
-    case FindingKind::JadIsUtf16:
         return true;
     default:
         return false;
@@ -117,6 +158,29 @@ std::string SuiteName(const std::string& jadBytes) {
     return name ? *name : std::string();
 }
 
+// The suite's INI text as "Erstelle INI" makes it from the JAD, or why
+// there is none.
+struct SuiteIni {
+    std::optional<std::string> text;
+    std::string problem;
+    // For a JAD without MIDlet-1: the phone takes the JAD's and the
+    // manifest's attributes together, so the INI takes the manifest's
+    // MIDlet-1, and the user hears of it.
+    std::optional<Finding> borrowed;
+};
+
+SuiteIni IniOfSuite(const std::string& jar, const std::string& jadPath, SystemPort& system) {
+    DescriptorBuffer descriptor;
+    IniOutcome ini = GenerateIni(jadPath, descriptor, system);
+    if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
+    const AttributeList manifest = ManifestOf(jar, system);
+    if (const std::string* midlet = FindAttribute(manifest, "MIDlet-1"))
+        return {IniWithMidlet(descriptor, *midlet), {}, MidletFromManifestFinding(*midlet)};
+    // Both complaints of a JAD without MIDlet-1 say the same.
+    return {std::nullopt, ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front(),
+            std::nullopt};
+}
+
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
     result.status = status;
     result.result = std::move(text);
@@ -149,17 +213,13 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
             system.WriteWholeFile(jadPath, jad.bytes);
             notes.emplace_back("JAD-Datei aus dem Manifest erstellt.");
         }
-        DescriptorBuffer descriptor;
-        const IniOutcome ini = GenerateIni(jadPath, descriptor, system);
-        // Both complaints of a JAD without MIDlet-1 say the same.
-        if (!ini.complaints.empty() || !ini.text)
-            return Finish(result, SuiteStatus::Skipped,
-                          "übersprungen: " + (ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front()),
-                          {});
+        SuiteIni ini = IniOfSuite(jar, jadPath, system);
+        if (!ini.text) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + ini.problem, {});
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(), jar, jadPath, "", stj, *ini.text, staging, "",
                                std::nullopt};
-        const SuiteFindings findings = InspectSuite(request, system);
+        SuiteFindings findings = InspectSuite(request, system);
+        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
             if (job.strict || StopsTheSuite(finding.kind))
                 return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
@@ -233,7 +293,51 @@ SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std:
     return one;
 }
 
+std::string RefusalLogText(const FolderSummary& summary) {
+    return std::string(kUtf8Mark) + summary.refusal + "\r\n" + SummaryLine(summary) + "\r\n";
+}
+
+void WriteLog(const std::string& target, const std::string& text, SystemPort& system) {
+    try {
+        system.CreateFolder(target);
+        system.WriteWholeFile(target + std::string(kLogFileName), text);
+    } catch (const AppError&) {
+        // The list is still in the window, and the summary says how it ended.
+    }
+}
+
+// Whether the target folder is there, made where it was missing, and takes
+// new files: found out before the first suite, not by each suite failing.
+bool TargetWritable(const std::string& target, SystemPort& system) {
+    try {
+        system.CreateFolder(target);
+    } catch (const AppError&) {
+        return false;
+    }
+    return !system.IsWriteProtected(target);
+}
+
+// Why the run cannot start, or nothing; then `suites` holds what it converts.
+std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string& target, SystemPort& system,
+                                        std::vector<FoundSuite>& suites) {
+    if (IsBlank(job.source)) return std::string(kNoSourceFolderMessage);
+    if (target.empty()) return std::string(kNoTargetFolderMessage);
+    if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
+    if (!TargetWritable(target, system)) return TargetNotWritableMessage(target);
+    try {
+        suites = FindSuites(WithSeparator(system.FullPath(TrimSpaces(job.source))), job.includeSubfolders, system);
+    } catch (const AppError& error) {
+        return error.Report();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string TargetNotWritableMessage(std::string_view folder) {
+    return "In den Zielordner „" + std::string(folder) +
+           "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.";
+}
 
 std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system) {
     std::vector<FoundSuite> suites;
@@ -242,14 +346,15 @@ std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfol
 }
 
 int FolderSummary::ExitCode() const {
-    const bool allDone = refusal.empty() && Finished() == found;
+    if (!refusal.empty()) return 2;
+    const bool allDone = !cancelled && Finished() == found;
     return allDone && skipped == 0 && failed == 0 ? 0 : 1;
 }
 
 std::string SummaryLine(const FolderSummary& summary) {
     return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " erstellt, " +
-           std::to_string(summary.existing + summary.skipped) + " übersprungen, " + std::to_string(summary.failed) +
-           " fehlgeschlagen";
+           std::to_string(summary.existing) + " vorhanden, " + std::to_string(summary.skipped) + " übersprungen, " +
+           std::to_string(summary.failed) + " fehlgeschlagen";
 }
 
 std::string ResultLine(const SuiteResult& result) {
@@ -264,26 +369,13 @@ std::string ResultLine(const SuiteResult& result) {
 
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
     FolderSummary summary;
-    if (IsBlank(job.source)) {
-        summary.refusal = kNoSourceFolderMessage;
-        return summary;
-    }
-    if (IsBlank(job.target)) {
-        summary.refusal = kNoTargetFolderMessage;
-        return summary;
-    }
-    if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) {
-        summary.refusal = NoArchiverMessage(job.rar);
-        return summary;
-    }
-    const std::string source = WithSeparator(system.FullPath(TrimSpaces(job.source)));
-    const std::string target = WithSeparator(system.FullPath(TrimSpaces(job.target)));
+    const std::string target =
+        IsBlank(job.target) ? std::string() : WithSeparator(system.FullPath(TrimSpaces(job.target)));
     std::vector<FoundSuite> suites;
-    try {
-        suites = FindSuites(source, job.includeSubfolders, system);
-        system.CreateFolder(target);
-    } catch (const AppError& error) {
-        summary.refusal = error.Report();
+    if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, suites)) {
+        summary.refusal = std::move(*refusal);
+        // An unattended run leaves its reason where its packages would be.
+        if (!target.empty()) WriteLog(target, RefusalLogText(summary), system);
         return summary;
     }
 
@@ -307,12 +399,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         Count(summary, results.back().status);
         listener.SuiteFinished(i, results.back());
     }
-    try {
-        system.WriteWholeFile(target + std::string(kLogFileName), LogText(results, summary));
-    } catch (const AppError&) {
-        // The list is still in the window; a target that takes no log took
-        // no packages either, and each suite says so.
-    }
+    WriteLog(target, LogText(results, summary), system);
     return summary;
 }
 

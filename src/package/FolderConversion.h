@@ -20,7 +20,10 @@ namespace kestrane {
 
 inline constexpr std::string_view kNoSourceFolderMessage = "Quellordner nicht angegeben!";
 inline constexpr std::string_view kNoTargetFolderMessage = "Zielordner nicht angegeben!";
-// The list written into the target folder at the end.
+// A target folder that takes no files refuses the run before its first suite.
+std::string TargetNotWritableMessage(std::string_view folder);
+// The list written into the target folder at the end, or the refusal of a
+// run that could not start, where the target folder takes it.
 inline constexpr std::string_view kLogFileName = "kestrane-protokoll.txt";
 
 struct FolderJob {
@@ -112,12 +115,13 @@ struct FolderSummary {
     bool cancelled = false;
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
-    // 0 when every suite was built or left as existing, else 1: for scripts.
+    // For scripts: 0 when every suite was built or left as existing; 1 when
+    // one failed or was skipped, or the run was cancelled; 2 when the run
+    // was refused before it started.
     int ExitCode() const;
 };
 
-// "37 von 240 erstellt, 2 übersprungen, 1 fehlgeschlagen"; the existing
-// packages count as skipped.
+// "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
 std::string SummaryLine(const FolderSummary& summary);
 
 // One line of the list as copied and logged: file, suite, result, tab-separated.

@@ -1,5 +1,6 @@
 #include "package/IniText.h"
 
+#include "descriptor/Attributes.h"
 #include "descriptor/DescriptorFields.h"
 #include "descriptor/Text.h"
 
@@ -37,10 +38,30 @@ IniOutcome IniFromDescriptor(const DescriptorBuffer& descriptor) {
 
 IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor, SystemPort& system) {
     if (IsBlank(jadPath)) return {{std::string(kNoJadMessage)}, std::nullopt};
-    descriptor.Load(system.ReadWholeFile(jadPath));
+    std::string bytes = system.ReadWholeFile(jadPath);
+    // The descriptor reads one byte as one character; in UTF-16 every other
+    // byte is a NUL and no key would be found.
+    bool inUtf8 = false;
+    if (IsUtf16(ParseJad(bytes).encoding)) {
+        std::string text = Utf16JadToUtf8(bytes);
+        std::optional<std::string> ansi = system.ToAnsi(text);
+        inUtf8 = !ansi;
+        bytes = ansi ? std::move(*ansi) : std::move(text);
+    }
+    descriptor.Load(std::move(bytes));
     IniOutcome outcome = IniFromDescriptor(descriptor);
-    outcome.text = system.FromAnsi(*outcome.text);
+    // Characters the ANSI code page lacks stay UTF-8; the build then says
+    // that the INI text cannot be stored.
+    if (!inUtf8) outcome.text = system.FromAnsi(*outcome.text);
     return outcome;
+}
+
+std::string IniWithMidlet(const DescriptorBuffer& descriptor, std::string_view midlet) {
+    DescriptorBuffer borrowed;
+    borrowed.Load("MIDlet-1: " + std::string(midlet));
+    // The suite's name is printable ASCII, the same in every code page.
+    const std::string suite = GetMidletName(descriptor);
+    return FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""), GetMidletClass(borrowed).value_or(""));
 }
 
 }  // namespace kestrane

@@ -34,6 +34,11 @@ struct IniOutcome {
 // `descriptor`; a descriptor without MIDlet-1 complains once for the icon and
 // once for the class, and still gives a text. A JAD that cannot be read
 // raises AppError before anything changes, so the buffer keeps its content.
+// A UTF-16 JAD is read as its text in the ANSI code page, as any other JAD.
 IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor, SystemPort& system);
+
+// The INI text of a loaded JAD that has no MIDlet-1, with the icon and class
+// of `midlet` (a MIDlet-1 value from elsewhere, UTF-8) in its place.
+std::string IniWithMidlet(const DescriptorBuffer& descriptor, std::string_view midlet);
 
 }  // namespace kestrane

@@ -93,10 +93,12 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
     const Members& members = prepared.members;
     system.WriteWholeFile(members.ini, prepared.iniBytes);
     system.CopyOver(request.jar, members.jah);
-    if (request.correctedJarSize)
-        system.WriteWholeFile(members.utf, ReplaceJarSize(system.ReadWholeFile(request.jad), *request.correctedJarSize));
-    else
+    const std::string jad = system.ReadWholeFile(request.jad);
+    const std::string utf = PackageJadBytes(jad, request.correctedJarSize);
+    if (utf == jad)
         system.CopyOver(request.jad, members.utf);
+    else
+        system.WriteWholeFile(members.utf, utf);
     if (!members.obj.empty()) system.CopyOver(request.obj, members.obj);
 }
 
@@ -224,6 +226,11 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
     }
     if (!IsBlank(request.rar) && !ArchiverFound(request.rar, system)) return NoArchiverMessage(request.rar);
     return std::nullopt;
+}
+
+std::string PackageJadBytes(std::string_view jadBytes, std::optional<std::uint64_t> correctedJarSize) {
+    std::string jad = Utf16JadToUtf8(jadBytes);
+    return correctedJarSize ? ReplaceJarSize(jad, *correctedJarSize) : jad;
 }
 
 bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& before, const FileStamp& after) {

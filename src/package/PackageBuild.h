@@ -96,6 +96,12 @@ struct Outcome {
     bool archiverRan() const { return kind == Kind::Built || kind == Kind::ArchiverFailed || kind == Kind::WrongFormat; }
 };
 
+// The bytes of the package's java.utf, for Kestrane's own packing and for
+// rar.exe's staging alike: the JAD as it is, but a UTF-16 one in UTF-8 (the
+// phone reads no other), and with the JAR's real size where the request
+// corrects it. The user's JAD stays as it is.
+std::string PackageJadBytes(std::string_view jadBytes, std::optional<std::uint64_t> correctedJarSize);
+
 // Success needs the archiver's word and the file to prove it: an exit code
 // of 0, and an STJ file that exists and was created or changed by the build.
 bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& before, const FileStamp& after);

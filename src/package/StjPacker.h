@@ -21,8 +21,8 @@ namespace kestrane {
 std::string TemporaryPackagePath(const std::string& stj);
 
 // The members in the order the phone's packages have them: java.jah (the
-// JAR, with its time), java.utf (the JAD, with its time; with the JAR's real
-// size when the request corrects it), stjava.ini (`iniBytes`, with the time
+// JAR, with its time), java.utf (the JAD as PackageJadBytes makes it, with
+// the JAD's time), stjava.ini (`iniBytes`, with the time
 // now) and java.obj when the request names one. Throws AppError.
 std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system);
 

@@ -4,6 +4,9 @@
 #include <cstddef>
 
 #include "descriptor/Attributes.h"
+#include "descriptor/DescriptorBuffer.h"
+#include "descriptor/DescriptorFields.h"
+#include "descriptor/TextEncoding.h"
 
 namespace kestrane {
 
@@ -12,14 +15,7 @@ namespace {
 // A value quoted in a message box is cut here, between two characters.
 constexpr std::size_t kMaxQuotedCharacters = 60;
 
-std::string Quoted(std::string_view value) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
-        if (++characters > kMaxQuotedCharacters) return "„" + std::string(value.substr(0, i)) + "…“";
-    }
-    return "„" + std::string(value) + "“";
-}
+std::string Quoted(std::string_view value) { return QuotedValue(value); }
 
 std::string Trimmed(std::string_view text) {
     const std::size_t begin = text.find_first_not_of(" \t");
@@ -84,14 +80,28 @@ void CompareWithManifest(const AttributeList& jad, const AttributeList& manifest
     }
 }
 
+// The JAR entry of a class named as MIDlet-1 and the INI name it.
+std::string ClassEntry(std::string_view cls) {
+    std::string entry(cls);
+    std::replace(entry.begin(), entry.end(), '.', '/');
+    return entry + ".class";
+}
+
+// The entry of MIDlet-1's class, when it names one.
+std::optional<std::string> MidletClassEntry(const AttributeList& jad) {
+    const std::string* midlet = FindAttribute(jad, "MIDlet-1");
+    if (midlet == nullptr) return std::nullopt;
+    const std::vector<std::string> fields = MidletFields(*midlet);
+    if (fields.size() < 3 || fields[2].empty()) return std::nullopt;
+    return ClassEntry(fields[2]);
+}
+
 void CheckMidletEntries(const AttributeList& jad, const std::vector<std::string>& entries, SuiteFindings& out) {
     const std::string* midlet = FindAttribute(jad, "MIDlet-1");
     if (midlet == nullptr) return;  // today's input checks already refuse such a JAD
     const std::vector<std::string> fields = MidletFields(*midlet);
     if (fields.size() >= 3 && !fields[2].empty()) {
-        std::string entry = fields[2];
-        std::replace(entry.begin(), entry.end(), '.', '/');
-        entry += ".class";
+        const std::string entry = ClassEntry(fields[2]);
         if (!HasEntry(entries, entry))
             out.findings.push_back({FindingKind::ClassMissing, "Die Klasse " + Quoted(fields[2]) +
                                                                    " aus MIDlet-1 fehlt in der JAR-Datei (" +
@@ -106,9 +116,90 @@ void CheckMidletEntries(const AttributeList& jad, const std::vector<std::string>
     }
 }
 
+// The two values of the INI text the checks compare, as the user may have
+// edited it: lines ended by CR LF or LF, the key before the first '='
+// without regard to case, the first line of a key counts, values as they
+// stand. A key that is missing counts as empty.
+struct IniValues {
+    std::string suite, cls;
+};
+
+IniValues ParseIniValues(std::string_view text) {
+    IniValues values;
+    bool suiteSeen = false, classSeen = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        start = end + 1;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, equals), value = line.substr(equals + 1);
+        if (!suiteSeen && EqualsIgnoringAsciiCase(key, "suite")) {
+            values.suite = value;
+            suiteSeen = true;
+        } else if (!classSeen && EqualsIgnoringAsciiCase(key, "class")) {
+            values.cls = value;
+            classSeen = true;
+        }
+    }
+    return values;
+}
+
+// Whether the INI's suite is the JAD's MIDlet-Name: the whole name, or the
+// part of it that "Erstelle INI" takes (its first word of printable ASCII).
+bool SuiteNamesJad(const std::string& suite, const std::string& name, std::string_view jadBytes) {
+    if (suite == name) return true;
+    DescriptorBuffer descriptor;
+    descriptor.Load(Utf16JadToUtf8(jadBytes));
+    const std::string generated = GetMidletName(descriptor);
+    return !generated.empty() && suite == generated;
+}
+
+void CheckIni(std::string_view iniText, std::string_view jadBytes, const AttributeList& jad, const JarReading& jar,
+              SuiteFindings& out) {
+    const IniValues ini = ParseIniValues(iniText);
+    if (const std::string* name = FindAttribute(jad, "MIDlet-Name"); name && !SuiteNamesJad(ini.suite, *name, jadBytes))
+        out.findings.push_back({FindingKind::IniSuiteDiffers, "suite ist in der INI-Datei " + Quoted(ini.suite) +
+                                                                  ", MIDlet-Name in der JAD-Datei aber " +
+                                                                  Quoted(*name) + "."});
+    if (ini.cls.empty()) {
+        out.findings.push_back(
+            {FindingKind::IniClassEmpty, "In der INI-Datei ist keine Klasse angegeben (class=)."});
+        return;
+    }
+    if (!jar.contents) return;
+    const std::string entry = ClassEntry(ini.cls);
+    if (HasEntry(jar.contents->entries, entry)) return;
+    // MIDlet-1's class, missing too, has been reported once already.
+    if (MidletClassEntry(jad) == entry) return;
+    out.findings.push_back({FindingKind::IniClassMissing, "Die Klasse " + Quoted(ini.cls) +
+                                                              " aus der INI-Datei fehlt in der JAR-Datei (" +
+                                                              Quoted(entry) + ")."});
+}
+
 }  // namespace
 
-SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile) {
+std::string QuotedValue(std::string_view value) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
+        if (++characters > kMaxQuotedCharacters) return "„" + std::string(value.substr(0, i)) + "…“";
+    }
+    return "„" + std::string(value) + "“";
+}
+
+Finding MidletFromManifestFinding(std::string_view midlet) {
+    return {FindingKind::MidletFromManifest,
+            "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
+            "genommen (" +
+                Quoted(midlet) + ")."};
+}
+
+SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
+                         std::optional<std::string_view> iniText) {
     SuiteFindings out;
     if (sameFile) {
         out.findings.push_back({FindingKind::SameFile, "JAR-Datei und JAD-Datei sind dieselbe Datei."});
@@ -125,9 +216,11 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
         if (jar.contents->manifest) CompareWithManifest(jad.attributes, ParseManifest(*jar.contents->manifest), out);
         CheckMidletEntries(jad.attributes, jar.contents->entries, out);
     }
+    if (iniText) CheckIni(*iniText, jadBytes, jad.attributes, jar, out);
     if (IsUtf16(jad.encoding))
-        out.findings.push_back({FindingKind::JadIsUtf16,
-                                "Die JAD-Datei ist in UTF-16 gespeichert; im Paket muss sie UTF-8 sein (java.utf)."});
+        out.findings.push_back({FindingKind::JadIsUtf16, "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie "
+                                                         "als UTF-8 gespeichert (java.utf), die JAD-Datei selbst "
+                                                         "bleibt unverändert."});
     return out;
 }
 

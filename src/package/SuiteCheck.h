@@ -23,7 +23,11 @@ enum class FindingKind {
     AttributeDiffers,  // MIDlet-Name, MIDlet-Version or MIDlet-Vendor differ from the manifest's
     ClassMissing,      // no .class entry for the class of MIDlet-1
     IconMissing,       // no entry for the icon of MIDlet-1
-    JadIsUtf16,        // the package member must be UTF-8
+    JadIsUtf16,        // the package's copy is made UTF-8
+    IniClassMissing,   // no .class entry for the INI's class=
+    IniClassEmpty,     // the INI names no class
+    IniSuiteDiffers,   // the INI's suite= is not the JAD's MIDlet-Name
+    MidletFromManifest,  // the JAD lacks MIDlet-1; the INI took the manifest's
 };
 
 struct Finding {
@@ -38,8 +42,19 @@ struct SuiteFindings {
     std::optional<std::uint64_t> correctedJarSize;
 };
 
-// `jar` is the JAR read with ReadJar, `jarSize` its size in bytes.
-SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile);
+// `jar` is the JAR read with ReadJar, `jarSize` its size in bytes; `iniText`
+// the INI text as the user left it (UTF-8), checked against the suite too
+// where it is given.
+SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
+                         std::optional<std::string_view> iniText = std::nullopt);
+
+// What a folder's conversion tells about a JAD without MIDlet-1 whose INI
+// text took `midlet`, the manifest's MIDlet-1.
+Finding MidletFromManifestFinding(std::string_view midlet);
+
+// A value from the user's files as the findings quote it: in „…“, cut after
+// 60 characters.
+std::string QuotedValue(std::string_view value);
 
 // The text of the box that asks whether to build anyway: every finding,
 // then "Trotzdem erstellen?".

@@ -66,11 +66,23 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
     } catch (const AppError&) {
         return std::nullopt;
     }
-    const JadAttributes jad = ParseJad(bytes);
-    if (const std::string* url = FindAttribute(jad.attributes, "MIDlet-Jar-URL"); url && IsPlainFileName(*url)) {
+    if (const std::optional<std::string> url = JarFileNamedBy(bytes)) {
         if (auto named = ExistingFile(jadPath.substr(0, NameStart(jadPath)) + *url, system)) return named;
     }
     return ExistingFile(WithoutExtension(jadPath) + ".jar", system);
+}
+
+std::optional<std::string> JarFileNamedBy(std::string_view jadBytes) {
+    const JadAttributes jad = ParseJad(jadBytes);
+    const std::string* url = FindAttribute(jad.attributes, "MIDlet-Jar-URL");
+    if (url == nullptr || !IsPlainFileName(*url)) return std::nullopt;
+    return *url;
+}
+
+AttributeList ManifestOf(const std::string& jarPath, SystemPort& system) {
+    const JarReading reading = ReadJarFile(jarPath, system);
+    if (!reading.contents || !reading.contents->manifest) return {};
+    return ParseManifest(*reading.contents->manifest);
 }
 
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
@@ -82,7 +94,7 @@ SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system) {
     const std::string jadBytes = system.ReadWholeFile(request.jad);
     const bool sameFile = system.SameFile(request.jar, request.jad);
     const JarReading reading = sameFile ? JarReading{} : ReadJarFile(request.jar, system);
-    return CheckSuite(jadBytes, reading, system.Stamp(request.jar).size, sameFile);
+    return CheckSuite(jadBytes, reading, system.Stamp(request.jar).size, sameFile, request.iniText);
 }
 
 }  // namespace kestrane

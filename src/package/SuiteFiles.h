@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "descriptor/Attributes.h"
 #include "package/PackageBuild.h"
@@ -25,6 +26,10 @@ FileRole RoleOfFile(const std::string& path);
 // The JAD of the same base name in the JAR's folder, if there is one.
 std::optional<std::string> PartnerJad(const std::string& jarPath, SystemPort& system);
 
+// The file name in the JAD's MIDlet-Jar-URL, when that is a plain file name
+// (no folder, no drive, no URL), meaning a file beside the JAD.
+std::optional<std::string> JarFileNamedBy(std::string_view jadBytes);
+
 // The file the JAD's MIDlet-Jar-URL names, when that is a plain file name
 // of a file next to the JAD; else the JAR of the JAD's base name beside it.
 // A JAD that cannot be read has no partner.
@@ -34,7 +39,11 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
 // file name and real size. Throws AppError when the JAR cannot be opened.
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system);
 
-// What the checks find in the request's JAD and JAR. Throws AppError when
+// The main section of the JAR's manifest; empty when the JAR cannot be read
+// or has no manifest. Throws AppError when it cannot be opened.
+AttributeList ManifestOf(const std::string& jarPath, SystemPort& system);
+
+// What the checks find in the request's JAD, JAR and INI text. Throws AppError when
 // either cannot be read.
 SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system);
 

@@ -342,31 +342,59 @@ TEST(ConvertFolder, WithRarExeAFailedSuiteLeavesNoPackageAndTheOldOneUntouched) 
     }
 }
 
-TEST(ConvertFolder, RefusedRunsTouchNothing) {
+// A refused run starts no suite; where the target folder takes it, the log
+// says why, for whoever finds the run's result only there.
+TEST(ConvertFolder, RefusedRunsTouchNothingButTheLog) {
+    const std::string unwritable = "In den Zielordner „E:\\STJ\\“ kann nicht geschrieben werden. Es wurde keine Suite "
+                                   "umgewandelt.";
     struct Case {
         const char* what;
         std::function<void(Disk&)> setUp;
         std::string says;
+        bool logged;
     };
     const Case cases[] = {
-        {"rar.exe field empty", [](Disk& d) { d.job.rar = "  "; }, "rar.exe"},
-        {"no rar.exe in the named folder", [](Disk& d) { d.job.rar = "C:\\Leer\\rar.exe"; }, "C:\\Leer\\"},
-        {"no source folder", [](Disk& d) { d.job.source = " "; }, "Quellordner"},
-        {"no target folder", [](Disk& d) { d.job.target = ""; }, "Zielordner"},
-        {"source folder missing", [](Disk& d) { d.job.source = "D:\\Fehlt"; }, "D:\\Fehlt\\"},
-        {"target folder cannot be made", [](Disk& d) { d.sys.failOn.insert("create " + kOut); }, kOut},
+        {"rar.exe field empty", [](Disk& d) { d.job.rar = "  "; }, "rar.exe", true},
+        {"no rar.exe in the named folder", [](Disk& d) { d.job.rar = "C:\\Leer\\rar.exe"; }, "C:\\Leer\\", true},
+        {"no source folder", [](Disk& d) { d.job.source = " "; }, "Quellordner", true},
+        {"no target folder", [](Disk& d) { d.job.target = ""; }, "Zielordner", false},
+        {"source folder missing", [](Disk& d) { d.job.source = "D:\\Fehlt"; }, "D:\\Fehlt\\", true},
+        {"target folder cannot be made", [](Disk& d) { d.sys.failOn.insert("create " + kOut); }, unwritable, false},
+        {"target folder write-protected", [](Disk& d) { d.sys.writeProtected.insert(kOut); }, unwritable, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         Disk disk;
         disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
         c.setUp(disk);
         const FolderSummary summary = disk.Run();
-        EXPECT_THAT(summary.refusal, HasSubstr(c.says)) << c.what;
-        EXPECT_THAT(disk.listener.found, IsEmpty()) << c.what;
-        EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("start ")))) << c.what;
-        EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("write ")))) << c.what;
-        EXPECT_EQ(summary.ExitCode(), 1) << c.what;
+        EXPECT_THAT(summary.refusal, HasSubstr(c.says));
+        EXPECT_THAT(disk.listener.found, IsEmpty());
+        EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("start "))));
+        EXPECT_THAT(disk.sys.log, Not(::testing::Contains(AllOf(StartsWith("write "), Not(HasSubstr(kLogFileName))))));
+        EXPECT_EQ(summary.ExitCode(), 2);
+        const std::string log = disk.sys.Archived(kOut + std::string(kLogFileName));
+        if (c.logged)
+            EXPECT_EQ(log, "\xEF\xBB\xBF" + summary.refusal +
+                               "\r\n0 von 0 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen\r\n");
+        else
+            EXPECT_EQ(log, "");
     }
+}
+
+// Today's users saw every suite fail with rar.exe's code 5 and no log.
+TEST(ConvertFolder, AnUnwritableTargetIsFoundBeforeTheFirstSuite) {
+    Disk disk;
+    disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+    disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
+    disk.sys.writeProtected.insert(kOut);
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(summary.refusal,
+              "In den Zielordner „E:\\STJ\\“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.");
+    EXPECT_EQ(summary.found, 0u);
+    EXPECT_THAT(disk.listener.results, IsEmpty());
+    EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("list "))))
+        << "the source is not even searched";
 }
 
 TEST(ConvertFolder, ACancelStopsBeforeTheNextSuiteAndTheListIsWrittenAllTheSame) {
@@ -464,26 +492,165 @@ TEST(ConvertSuite, StrictSkipsASuiteWithAFindingThatOtherwiseIsANote) {
     }
 }
 
-TEST(SummaryLine, CountsExistingPackagesAsSkipped) {
+// A JAD names its JAR in MIDlet-Jar-URL; the folder's pairs are those the
+// main window makes from the JAD.
+TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> jads;  // name -> MIDlet-Jar-URL, "" for none, "?" unreadable
+        std::map<std::string, std::string> jadOf;  // JAR -> its JAD, "" for none
+    };
+    const Case cases[] = {
+        {"named by MIDlet-Jar-URL", {{"snake-1.0.jad", "Snake.jar"}}, {{"Snake.jar", "snake-1.0.jad"}}},
+        {"named in another case", {{"s.jad", "SNAKE.JAR"}}, {{"Snake.jar", "s.jad"}}},
+        {"a JAD of the JAR's name that names another JAR belongs to that one",
+         {{"Snake.jad", "Tetris.jar"}}, {{"Snake.jar", ""}, {"Tetris.jar", "Snake.jad"}}},
+        {"a JAD naming a JAR that is not there goes by its name", {{"Snake.jad", "Alt.jar"}},
+         {{"Snake.jar", "Snake.jad"}}},
+        {"a URL that is no plain file name goes by its name", {{"Snake.jad", "http://x/Tetris.jar"}},
+         {{"Snake.jar", "Snake.jad"}, {"Tetris.jar", ""}}},
+        {"of several, the JAD of the JAR's own name", {{"a.jad", "Snake.jar"}, {"Snake.jad", ""}},
+         {{"Snake.jar", "Snake.jad"}}},
+        {"of several of other names, the first", {{"b.jad", "Snake.jar"}, {"a.jad", "Snake.jar"}},
+         {{"Snake.jar", "a.jad"}}},
+        {"an unreadable JAD by its name only", {{"Snake.jad", "?"}, {"x.jad", "Tetris.jar"}},
+         {{"Snake.jar", "Snake.jad"}, {"Tetris.jar", "x.jad"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSystem sys;
+        sys.files[kIn + "Snake.jar"] = Jar("Snake", "s/S");
+        sys.files[kIn + "Tetris.jar"] = Jar("Tetris", "t/T");
+        for (const auto& [name, url] : c.jads) {
+            const bool named = !url.empty() && url != "?";
+            sys.files[kIn + name] = "MIDlet-Name: N\r\n" + (named ? "MIDlet-Jar-URL: " + url + "\r\n" : "");
+            if (url == "?") sys.failOn.insert("read " + kIn + name);
+        }
+        std::map<std::string, std::string> jadOf;
+        for (const FoundSuite& suite : FindSuites(kIn, false, sys))
+            jadOf[suite.relative] = suite.jad.empty() ? "" : suite.jad.substr(kIn.size());
+        for (const auto& [jar, jad] : c.jadOf) EXPECT_EQ(jadOf[jar], jad) << jar;
+    }
+}
+
+TEST(ConvertFolder, AJadFoundThroughMidletJarUrlGoesIntoThePackage) {
+    Disk disk;
+    FakeSystem& sys = disk.sys;
+    const std::string jar = Jar("Snake", "snake/Main");
+    const std::string jad = Jad("Snake", "snake/Main", jar.size()) + "MIDlet-Jar-URL: Snake.jar\r\nEigenes: ja\r\n";
+    sys.files[kIn + "Snake.jar"] = jar;
+    sys.files[kIn + "snake-1.0.jad"] = jad;
+    disk.Run();
+    EXPECT_EQ(disk.listener.Of("Snake.jar").result, "erstellt");
+    EXPECT_EQ(sys.Archived(kOut + "Snake.stj"), Package(jar, jad, Ini("Snake", "snake/Main")));
+}
+
+// The phone takes the JAD's and the manifest's attributes together.
+TEST(ConvertFolder, AJadWithoutMidlet1TakesTheManifestsForTheIni) {
+    for (const bool strict : {false, true}) {
+        SCOPED_TRACE(strict);
+        FakeSystem sys;
+        const std::string jar = Jar("Snake", "snake/Main");
+        const std::string jad = "MIDlet-Name: Snake\r\nMIDlet-Jar-Size: " + std::to_string(jar.size()) + "\r\n";
+        sys.files[kIn + "Snake.jar"] = jar;
+        sys.files[kIn + "Snake.jad"] = jad;
+        SuiteJob job;
+        job.jar = kIn + "Snake.jar";
+        job.jad = kIn + "Snake.jad";
+        job.stj = kOut + "Snake.stj";
+        job.stagingFolder = "C:\\Temp\\1\\";
+        job.strict = strict;
+        const SuiteResult result = ConvertSuite(job, sys);
+        const std::string finding = "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem "
+                                    "Manifest der JAR-Datei genommen („Snake, /i.png, snake/Main“).";
+        if (strict) {
+            EXPECT_EQ(result.result, "übersprungen: " + finding);
+            EXPECT_FALSE(sys.Stamp(job.stj).exists);
+            continue;
+        }
+        EXPECT_EQ(result.status, SuiteStatus::Built);
+        EXPECT_THAT(result.findings, ElementsAre(finding));
+        EXPECT_EQ(sys.Archived(job.stj), Package(jar, jad, Ini("Snake", "snake/Main")))
+            << "java.utf stays the user's JAD";
+    }
+}
+
+TEST(ConvertFolder, WithoutMidlet1InJadAndManifestTheSuiteIsSkipped) {
+    Disk disk;
+    disk.sys.files[kIn + "Leer.jar"] = Jar("Leer", "l/L", false);
+    disk.sys.files[kIn + "Leer.jad"] = "MIDlet-Name: Leer\r\n";
+    disk.Run();
+    EXPECT_EQ(disk.listener.Of("Leer.jar").result, "übersprungen: Keine gültige JAD-Datei!");
+    EXPECT_FALSE(disk.sys.Stamp(kOut + "Leer.stj").exists);
+}
+
+// UTF-16 as Notepad saves it (little-endian with its mark) or without a
+// mark, big-endian: each ASCII character with a NUL byte.
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+    std::string out = bigEndian ? "" : "\xFF\xFE";
+    for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+TEST(ConvertFolder, AUtf16JadIsPackagedAsUtf8ByEitherPacker) {
+    for (const bool useArchiver : {true, false}) {
+        for (const bool bigEndian : {false, true}) {
+            SCOPED_TRACE(std::string(useArchiver ? "rar.exe" : "itself") + (bigEndian ? " BE" : " LE"));
+            Disk disk;
+            disk.job.useArchiver = useArchiver;
+            FakeSystem& sys = disk.sys;
+            const std::string jar = Jar("Snake", "snake/Main");
+            const std::string wide = Utf16(Jad("Snake", "snake/Main", 17), bigEndian);
+            sys.files[kIn + "Snake.jar"] = jar;
+            sys.files[kIn + "Snake.jad"] = wide;
+            disk.Run();
+            const SuiteResult& result = disk.listener.Of("Snake.jar");
+            EXPECT_EQ(result.status, SuiteStatus::Built);
+            EXPECT_THAT(result.findings,
+                        ::testing::Contains("Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 "
+                                            "gespeichert (java.utf), die JAD-Datei selbst bleibt unverändert."));
+            EXPECT_EQ(sys.Archived(kOut + "Snake.stj"),
+                      Package(jar, Jad("Snake", "snake/Main", jar.size()), Ini("Snake", "snake/Main")))
+                << "UTF-8 without a mark, with the real size, and the INI read from it";
+            EXPECT_EQ(sys.files[kIn + "Snake.jad"], wide);
+        }
+    }
+}
+
+TEST(ConvertFolder, TheLogCountsExistingPackagesApart) {
+    Disk disk;
+    disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+    disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
+    disk.sys.files[kIn + "C.jar"] = "kein ZIP";
+    disk.sys.files[kOut + "A.stj"] = "OLD";
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(SummaryLine(summary), "1 von 3 erstellt, 1 vorhanden, 1 übersprungen, 0 fehlgeschlagen");
+    EXPECT_THAT(disk.sys.files[kOut + "kestrane-protokoll.txt"],
+                HasSubstr("\r\n1 von 3 erstellt, 1 vorhanden, 1 übersprungen, 0 fehlgeschlagen\r\n"));
+    EXPECT_EQ(summary.ExitCode(), 1);
+}
+
+TEST(SummaryLine, CountsExistingPackagesApartFromSkippedSuites) {
     FolderSummary summary;
     summary.found = 240;
     summary.built = 37;
-    summary.existing = 1;
-    summary.skipped = 1;
+    summary.existing = 13;
+    summary.skipped = 2;
     summary.failed = 1;
-    EXPECT_EQ(SummaryLine(summary), "37 von 240 erstellt, 2 übersprungen, 1 fehlgeschlagen");
+    EXPECT_EQ(SummaryLine(summary), "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen");
 }
 
-TEST(FolderSummary, ExitCodeIsZeroOnlyWhenEverySuiteWasBuiltOrLeftAsExisting) {
+TEST(FolderSummary, ExitCodeIsZeroWhenEverySuiteWasBuiltOrLeftAsExistingTwoWhenTheRunNeverStarted) {
     struct Case {
         std::size_t found, built, existing, skipped, failed;
-        bool refused;
+        bool cancelled, refused;
         int code;
     };
     const Case cases[] = {
-        {0, 0, 0, 0, 0, false, 0}, {3, 3, 0, 0, 0, false, 0}, {3, 1, 2, 0, 0, false, 0},
-        {3, 2, 0, 1, 0, false, 1}, {3, 2, 0, 0, 1, false, 1}, {3, 2, 0, 0, 0, false, 1},  // cancelled
-        {0, 0, 0, 0, 0, true, 1},
+        {0, 0, 0, 0, 0, false, false, 0}, {3, 3, 0, 0, 0, false, false, 0}, {3, 1, 2, 0, 0, false, false, 0},
+        {3, 2, 0, 1, 0, false, false, 1}, {3, 2, 0, 0, 1, false, false, 1}, {3, 2, 0, 0, 0, true, false, 1},
+        {3, 3, 0, 0, 0, true, false, 1},  // cancelled after the last suite, before the list was done
+        {0, 0, 0, 0, 0, false, true, 2},
     };
     for (const Case& c : cases) {
         FolderSummary summary;
@@ -492,6 +659,7 @@ TEST(FolderSummary, ExitCodeIsZeroOnlyWhenEverySuiteWasBuiltOrLeftAsExisting) {
         summary.existing = c.existing;
         summary.skipped = c.skipped;
         summary.failed = c.failed;
+        summary.cancelled = c.cancelled;
         if (c.refused) summary.refusal = "nein";
         EXPECT_EQ(summary.ExitCode(), c.code) << c.found << " " << c.built << " " << c.existing << " " << c.skipped
                                               << " " << c.failed;

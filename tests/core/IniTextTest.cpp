@@ -56,6 +56,31 @@ TEST_F(GenerateIniTest, WritesTheSixLinesFromTheJadPathAsTyped) {
     EXPECT_EQ(sys.log, std::vector<std::string>{"read " + path});
 }
 
+// The descriptor reads one byte as one character; a UTF-16 JAD gives the
+// INI text its UTF-8 twin gives, with or without a byte order mark, and also
+// when a character elsewhere in it has no ANSI form.
+TEST_F(GenerateIniTest, AUtf16JadGivesTheTextOfTheSameJadInUtf8) {
+    const std::string jad = "MIDlet-1: Snake, /icons/snake.png, com.example.Snake\r\nMIDlet-Name: Snake\r\n";
+    auto utf16 = [](const std::string& ascii, bool bigEndian, const std::string& tail) {
+        std::string out = bigEndian ? "" : "\xFF\xFE";
+        for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return out + tail;
+    };
+    const std::string expected =
+        "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\nclass=com.example.Snake";
+    const std::pair<const char*, std::string> cases[] = {
+        {"little-endian with its mark", utf16(jad, false, "")},
+        {"big-endian without a mark", utf16(jad, true, "")},
+        {"a vendor in Chinese", utf16(jad + "MIDlet-Vendor: ", false, std::string("\x22\x6F\r\0\n\0", 6))},
+    };
+    for (const auto& [what, bytes] : cases) {
+        sys.files["C:\\w.jad"] = bytes;
+        const IniOutcome outcome = GenerateIni("C:\\w.jad", descriptor, sys);
+        EXPECT_EQ(outcome.text, expected) << what;
+        EXPECT_TRUE(outcome.complaints.empty()) << what;
+    }
+}
+
 TEST_F(GenerateIniTest, EmptyOrSpaceOnlyPathOnlyComplains) {
     descriptor.Load("MIDlet-Name: Old");
     for (const std::string path : {"", " ", "    "}) {

@@ -145,13 +145,15 @@ struct Suite {
 const std::string kIniWrite =
     "write C:\\App\\stjava.ini = suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=Main";
 const std::string kCopyJar = "copy  D:\\in\\snake.jar -> C:\\App\\java.jah";
+// The JAD is read first: a UTF-16 one is staged as UTF-8, not copied.
+const std::string kReadJad = "read D:\\in\\snake.jad";
 const std::string kCopyJad = "copy D:\\in\\snake.jad -> C:\\App\\java.utf";
 const std::string kBat = "write C:\\Tools\\stj.bat = " + std::string(R"(rar.exe a -m0 -ep "D:\out\game.stj" )") +
                          R"("C:\App\java.jah" "C:\App\java.utf" "C:\App\stjava.ini")";
 const std::string kRun = "run C:\\Tools\\stj.bat in C:\\Tools", kDelete = "delete C:\\Tools\\stj.bat";
 
 std::vector<Matcher<std::string>> Staged(std::initializer_list<Matcher<std::string>> rest) {
-    std::vector<Matcher<std::string>> events{Eq(kIniWrite), Eq(kCopyJar), Eq(kCopyJad), Eq(kBat)};
+    std::vector<Matcher<std::string>> events{Eq(kIniWrite), Eq(kCopyJar), Eq(kReadJad), Eq(kCopyJad), Eq(kBat)};
     events.insert(events.end(), rest);
     return events;
 }
@@ -183,7 +185,7 @@ const BuildCase kBuildCases[] = {
      Outcome::Kind::InputProblem, {}},
     // Stopped while staging: the window never went busy.
     {"copying the JAD fails", [](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.utf"); },
-     Outcome::Kind::SystemError, {Eq(kIniWrite), Eq(kCopyJar), Eq(kCopyJad)}},
+     Outcome::Kind::SystemError, {Eq(kIniWrite), Eq(kCopyJar), Eq(kReadJad), Eq(kCopyJad)}},
     {"the JAR is gone", [](Suite& s) { s.sys.files.erase(" D:\\in\\snake.jar"); }, Outcome::Kind::SystemError,
      {Eq(kIniWrite), Eq(kCopyJar)}},
     {"rar.exe's folder cannot be written", [](Suite& s) { s.sys.failOn.insert("write C:\\Tools\\stj.bat"); },
@@ -281,6 +283,33 @@ TEST(BuildPackage, BuildsAPackageWithoutAWindowOrWaits) {
     EXPECT_EQ(suite.sys.at[kDelete], 250ms);  // as soon as the archiver ended
     EXPECT_THAT(suite.sys.log, Not(Contains("busy")));
     EXPECT_EQ(suite.sys.files.count("C:\\Tools\\stj.bat"), 0u);
+}
+
+// "Erstelle STJ" after "Ja" on the UTF-16 finding: the phone reads java.utf
+// as UTF-8 only, so rar.exe's staged copy and Kestrane's own member are UTF-8.
+TEST(BuildPackage, AUtf16JadBecomesUtf8InThePackageWhicheverWayItIsPacked) {
+    auto utf16le = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (const char c : ascii) out += std::string{c, '\0'};
+        return out;
+    };
+    const std::string wide = utf16le("MIDlet-Name: Snake\r\nMIDlet-Jar-Size: 3\r\n");
+    for (const bool itself : {false, true}) {
+        using Size = std::optional<std::uint64_t>;
+        for (const Size corrected : {Size(), Size(8)}) {
+            SCOPED_TRACE(std::string(itself ? "itself" : "rar.exe") + (corrected ? ", size corrected" : ""));
+            Suite suite;
+            suite.sys.files["D:\\in\\snake.jad"] = wide;
+            if (itself) suite.request.rar = "";
+            suite.request.correctedJarSize = corrected;
+            EXPECT_EQ(BuildPackage(suite.request, suite.sys).kind, Outcome::Kind::Built);
+            const std::string utf =
+                std::string("MIDlet-Name: Snake\r\nMIDlet-Jar-Size: ") + (corrected ? "8" : "3") + "\r\n";
+            EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
+                      "java.jah=JARBYTES;java.utf=" + utf + ";stjava.ini=" + suite.request.iniText + ";");
+            EXPECT_EQ(suite.sys.files["D:\\in\\snake.jad"], wide) << "the user's JAD stays as it is";
+        }
+    }
 }
 
 TEST(BuildPackage, StartedDirectlyNoBatchFileAndNoPathNeedsAnOemForm) {

@@ -8,6 +8,7 @@
 
 #include "descriptor/Attributes.h"
 #include "descriptor/TextEncoding.h"
+#include "package/IniText.h"
 #include "package/SuiteCheck.h"
 #include "support/ZipWriter.h"
 
@@ -119,6 +120,60 @@ TEST_P(SuiteChecks, FindWhatIsWrong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Suites, SuiteChecks, ::testing::ValuesIn(kCheckCases));
+
+// The INI text as the main window hands it over with "Erstelle STJ": what
+// the user may have edited, against the JAD and the JAR.
+TEST(SuiteCheck, TheIniTextIsCheckedAgainstTheSuite) {
+    const std::string generated = "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
+                                  "class=com.example.snake.SnakeMIDlet";
+    const std::string noClass = "In der INI-Datei ist keine Klasse angegeben (class=).";
+    const std::string otherSuite =
+        "suite ist in der INI-Datei „{}“, MIDlet-Name in der JAD-Datei aber „Snake F\xC3\xBCr Alle“.";
+    auto suiteSays = [&](const std::string& value) {
+        std::string text = otherSuite;
+        return text.replace(text.find("{}"), 2, value);
+    };
+    struct Case {
+        const char* what;
+        std::string ini;
+        std::function<void(Suite&)> change;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {"as Erstelle INI writes it", generated, [](Suite&) {}, {}},
+        {"the whole name, LF line ends, keys in capitals",
+         "SUITE=Snake F\xC3\xBCr Alle\nnum=1\nClass=com.example.snake.SnakeMIDlet\n", [](Suite&) {}, {}},
+        {"the untouched template", std::string(kIniTemplate), [](Suite&) {}, {suiteSays(""), noClass}},
+        {"the template for a JAD without a name", std::string(kIniTemplate),
+         [](Suite& s) {
+             const std::size_t name = s.jadBody.find("MIDlet-Name");
+             s.jadBody.erase(name, s.jadBody.find("MIDlet-Vendor") - name);
+         },
+         {noClass}},
+        {"no class line at all", "suite=Snake", [](Suite&) {}, {noClass}},
+        {"another suite", "suite=Tetris\r\nclass=com.example.snake.SnakeMIDlet", [](Suite&) {}, {suiteSays("Tetris")}},
+        {"a class the JAR lacks", "suite=Snake\r\nclass=com.example.Other", [](Suite&) {},
+         {"Die Klasse „com.example.Other“ aus der INI-Datei fehlt in der JAR-Datei („com/example/Other.class“)."}},
+        {"a value as it stands, with its space", "suite=Snake\r\nclass= com.example.snake.SnakeMIDlet", [](Suite&) {},
+         {"Die Klasse „ com.example.snake.SnakeMIDlet“ aus der INI-Datei fehlt in der JAR-Datei "
+          "(„ com/example/snake/SnakeMIDlet.class“)."}},
+        {"the missing class of MIDlet-1 is said once", generated,
+         [](Suite& s) { s.entries = {"icons/snake.png"}; },
+         {"Die Klasse „com.example.snake.SnakeMIDlet“ aus MIDlet-1 fehlt in der JAR-Datei "
+          "(„com/example/snake/SnakeMIDlet.class“)."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Suite suite;
+        c.change(suite);
+        const std::string jar = suite.Jar();
+        MemorySource source(jar);
+        const SuiteFindings found = CheckSuite(suite.Jad(jar.size()), ReadJar(source), jar.size(), false, c.ini);
+        std::vector<std::string> texts;
+        for (const Finding& finding : found.findings) texts.push_back(finding.text);
+        EXPECT_EQ(texts, c.texts);
+    }
+}
 
 TEST(SuiteCheck, AWrongOrMissingSizeIsCorrectedInThePackage) {
     for (const std::string line : {"MIDlet-Jar-Size: 1\r\n", "MIDlet-Jar-Size: 12kB\r\n", "MIDlet-Jar-Size: 99999999999999999999999\r\n", ""}) {
