@@ -182,17 +182,16 @@ std::optional<std::string> Run::TargetFolder() {
     case PathKind::Other:
         throw RunError{"kestrane: Das Ziel " + Quoted(target) + " ist kein Ordner.", 2};
     case PathKind::Missing:
-        try {
-            system_.CreateFolder(WithSeparator(target));
-        } catch (const AppError& error) {
-            throw RunError{"kestrane: " + error.Report(), 1};
-        }
-        break;
     case PathKind::Folder: break;
     }
+    // Refused before the first suite, as the folder window refuses it.
     const std::string folder = WithSeparator(system_.FullPath(target));
-    if (system_.IsWriteProtected(folder))
-        throw RunError{"kestrane: Im Zielordner " + Quoted(target) + " d\u00fcrfen keine Dateien angelegt werden.", 1};
+    try {
+        system_.CreateFolder(folder);
+    } catch (const AppError&) {
+        throw RunError{"kestrane: " + TargetNotWritableMessage(target), 2};
+    }
+    if (system_.IsWriteProtected(folder)) throw RunError{"kestrane: " + TargetNotWritableMessage(target), 2};
     return folder;
 }
 

@@ -23,7 +23,8 @@ std::string JsonEscaped(std::string_view text);
 
 // Runs what `options` asks for and returns the exit code: 0 when every suite
 // was built (or checked, or had its JAD made) or left as existing, 1 when
-// any was skipped or failed, 2 for an argument that names nothing usable.
+// any was skipped or failed or the run was cancelled, 2 for an argument that
+// names nothing usable or a target that takes no files.
 // `stop` is asked before each suite; once set, the run ends there.
 int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console,
                 const std::atomic<bool>& stop);

@@ -124,7 +124,8 @@ std::string_view HelpText() {
            "  --help             zeigt diese Hilfe\n"
            "\n"
            "Exit-Code: 0, wenn jede Suite erstellt wurde oder schon vorhanden war; 1, wenn eine\n"
-           "\u00fcbersprungen wurde oder fehlschlug; 2 bei falschem Aufruf.\n"
+           "\u00fcbersprungen wurde oder fehlschlug oder der Lauf abgebrochen wurde; 2 bei falschem\n"
+           "Aufruf oder einem Ziel, in das nicht geschrieben werden kann.\n"
            "Strg+C bricht nach der Suite ab, die gerade gepackt wird.\n";
 }
 

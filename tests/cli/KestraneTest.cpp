@@ -155,7 +155,7 @@ TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
     EXPECT_EQ(ran.exitCode, 1) << ran.err;  // the broken ones
     const std::vector<std::string> expected = {
         "Quelle/Allein.jar\terstellt",
-        "Quelle/Breit.jar\t\u00fcbersprungen",
+        "Quelle/Breit.jar\terstellt",
         "Quelle/Falsch.jar\terstellt",
         "Quelle/Kaputt.jar\t\u00fcbersprungen",
         "Quelle/Paar.jar\terstellt",
@@ -164,7 +164,7 @@ TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
         "Quelle/Namen/mit Leerzeichen.jar\terstellt",
         "Quelle/Namen/neue|Zeile.jar\terstellt",
         "Quelle/Namen/\u6f22\u5b57.jar\terstellt",
-        "7 von 10 erstellt, 2 \u00fcbersprungen, 1 fehlgeschlagen",
+        "8 von 10 erstellt, 0 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen",
     };
     // In the order the folder conversion lists them; here only which suite came to what.
     std::vector<std::string> lines = JsonLines(ran.out);
@@ -175,9 +175,9 @@ TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
     EXPECT_EQ(lines, sorted);
 
     const fs::path target = root / "Ziel";
-    EXPECT_EQ(Files(target, ".stj").size(), 7u);
+    EXPECT_EQ(Files(target, ".stj").size(), 8u);
     EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
-    for (const char* name : {"Allein", "Falsch", "Paar", "Namen/Gr\u00f6\u00dfe", "Namen/mit Leerzeichen",
+    for (const char* name : {"Allein", "Breit", "Falsch", "Paar", "Namen/Gr\u00f6\u00dfe", "Namen/mit Leerzeichen",
                              "Namen/neue\nZeile", "Namen/\u6f22\u5b57"})
         ExpectReadable(target / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
     const std::string log = Slurp(target / "kestrane-protokoll.txt");
@@ -186,7 +186,7 @@ TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
 
     // Again: every package is there and stays; the exit code still tells of the broken ones.
     const Ran again = Kestrane({"Quelle", "-r", "-o", "Ziel"});
-    EXPECT_NE(again.out.find("0 von 10 erstellt, 9 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("0 von 10 erstellt, 8 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos) << again.out;
     EXPECT_NE(again.out.find("Quelle/Paar.jar\tPaar\tvorhanden\n"), std::string::npos) << again.out;
 }
 
@@ -293,11 +293,12 @@ TEST_F(KestraneTest, FullAndReadOnlyTargets) {
     EXPECT_EQ(full.exitCode, 1) << full.out << full.err;
     EXPECT_NE(full.out.find("Quelle/A.jar\tA\terstellt"), std::string::npos) << full.out;
     EXPECT_NE(full.out.find("Quelle/B.jar\tB\tfehlgeschlagen: Die Datei"), std::string::npos) << full.out;
-    EXPECT_NE(full.out.find("1 von 2 erstellt, 0 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos);
+    EXPECT_NE(full.out.find("1 von 2 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos);
 
     const Ran readOnly = Kestrane({"Quelle", "-o", "Ziel"}, std::regex_replace(mount, std::regex("OPTIONS"), "ro"));
-    EXPECT_EQ(readOnly.exitCode, 1);
-    EXPECT_EQ(readOnly.err, "kestrane: Im Zielordner \u201EZiel\u201C d\u00fcrfen keine Dateien angelegt werden.\n");
+    EXPECT_EQ(readOnly.exitCode, 2);
+    EXPECT_EQ(readOnly.err, "kestrane: In den Zielordner \u201EZiel\u201C kann nicht geschrieben werden. Es wurde keine "
+                            "Suite umgewandelt.\n");
 }
 
 TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
