@@ -1,7 +1,6 @@
 #include "cli/PosixSystem.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -122,16 +121,6 @@ std::tm LocalTime(std::time_t time) {
     return local;
 }
 
-std::tm UniversalTime(std::time_t time) {
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &time);
-#else
-    gmtime_r(&time, &utc);
-#endif
-    return utc;
-}
-
 std::uint32_t DosTimeOf(const std::tm& time) {
     return DosDateTime({time.tm_year + 1900, time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec});
 }
@@ -153,14 +142,6 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
-
-std::optional<std::uint32_t> DosTimeOfEpoch(std::string_view seconds) {
-    long long value = 0;
-    const char* end = seconds.data() + seconds.size();
-    const auto [stop, error] = std::from_chars(seconds.data(), end, value);
-    if (seconds.empty() || error != std::errc() || stop != end || value < 0) return std::nullopt;
-    return DosTimeOf(UniversalTime(static_cast<std::time_t>(value)));
-}
 
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
     auto [file, size] = OpenToRead(path);

@@ -14,17 +14,13 @@
 
 namespace kestrane {
 
-// The moment SOURCE_DATE_EPOCH names (seconds since 1970, UTC) as MS-DOS
-// date and time, for packages that come out the same byte for byte; nothing
-// when the text is not such a number.
-std::optional<std::uint32_t> DosTimeOfEpoch(std::string_view seconds);
-
 // What a path names, for the tool's checks of its arguments.
 enum class PathKind { Missing, File, Folder, Other };
 
 class PosixSystem final : public SystemPort {
 public:
-    // `fixedNow` replaces the time now in DosNow (see DosTimeOfEpoch).
+    // `fixedNow` replaces the time now in DosNow (see DosTimeOfEpoch in
+    // package/RarArchive.h).
     explicit PosixSystem(std::optional<std::uint32_t> fixedNow = std::nullopt) : fixedNow_(fixedNow) {}
 
     std::string ReadWholeFile(const std::string& path) override;

@@ -14,6 +14,7 @@
 
 #include "cli/Cli.h"
 #include "descriptor/TextEncoding.h"
+#include "package/RarArchive.h"
 
 namespace {
 

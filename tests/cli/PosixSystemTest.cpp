@@ -80,9 +80,10 @@ TEST(CodePages, AWholeTextOrNothing) {
     EXPECT_EQ(Utf8ToWindows1252("\xC3"), std::nullopt);  // cut in the middle of a character
 }
 
-TEST(PosixSystemTest, SourceDateEpochIsUtcInDosForm) {
+TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForDosNow) {
     // 2005-03-04 05:06:08 UTC, by date(1): date -u -d @1109912768
     EXPECT_EQ(DosTimeOfEpoch("1109912768"), DosDateTime({2005, 3, 4, 5, 6, 8}));
+    EXPECT_EQ(DosTimeOfEpoch("4102444799"), DosDateTime({2099, 12, 31, 23, 59, 58}));  // 23:59:59, in steps of 2 s
     EXPECT_EQ(DosTimeOfEpoch("0"), kDosEpoch);  // 1970: before MS-DOS's first day
     for (const char* bad : {"", "12abc", "-5", " 1"}) EXPECT_EQ(DosTimeOfEpoch(bad), std::nullopt) << bad;
 
