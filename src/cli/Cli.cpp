@@ -40,8 +40,10 @@ std::string OneLine(const std::string& text) {
     std::string line;
     for (const char c : text) {
         const bool lineEnd = c == '\r' || c == '\n';
-        if (!lineEnd) line += c;
-        else if (!line.empty() && line.back() != ' ') line += ' ';
+        if (!lineEnd)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
     }
     return line;
 }
@@ -72,7 +74,8 @@ public:
 private:
     std::optional<std::string> TargetFolder();
     void PlanInput(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
-    void PlanFolder(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
+    void PlanFolder(const std::string& input, const std::optional<std::string>& target,
+                    std::vector<PlannedSuite>& plan);
     void PlanFile(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
     SuiteResult Work(const PlannedSuite& suite, const std::string& staging);
     SuiteResult CheckOnly(const PlannedSuite& suite, const std::string& staging);
@@ -133,7 +136,8 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
         std::string findings;
         for (const std::string& finding : result.findings)
             findings += (findings.empty() ? "\"" : ",\"") + JsonEscaped(finding) + "\"";
-        std::fprintf(console_.out, "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
+        std::fprintf(console_.out,
+                     "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
                      JsonEscaped(shown).c_str(), JsonEscaped(result.suite).c_str(),
                      JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
                      findings.c_str());
@@ -153,7 +157,8 @@ void Count(FolderSummary& summary, SuiteStatus status) {
 // "37 von 240 in Ordnung, 2 übersprungen, 1 fehlgeschlagen": a check builds nothing.
 std::string CheckSummaryLine(const FolderSummary& summary) {
     return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " in Ordnung, " +
-           std::to_string(summary.skipped) + " \u00fcbersprungen, " + std::to_string(summary.failed) + " fehlgeschlagen";
+           std::to_string(summary.skipped) + " \u00fcbersprungen, " + std::to_string(summary.failed) +
+           " fehlgeschlagen";
 }
 
 int Run::Finish(FolderSummary summary) {
@@ -179,8 +184,7 @@ std::optional<std::string> Run::TargetFolder() {
     const std::string& target = *options_.target;
     switch (system_.Kind(target)) {
     case PathKind::File:
-    case PathKind::Other:
-        throw RunError{"kestrane: Das Ziel " + Quoted(target) + " ist kein Ordner.", 2};
+    case PathKind::Other: throw RunError{"kestrane: Das Ziel " + Quoted(target) + " ist kein Ordner.", 2};
     case PathKind::Missing:
     case PathKind::Folder: break;
     }
@@ -274,7 +278,8 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
     SuiteResult result = Work(trial, staging);
     if (result.status != SuiteStatus::Built) return result;
     result.result = "in Ordnung";
-    for (std::size_t i = 0; i < result.findings.size(); ++i) result.result += (i == 0 ? " \u2013 " : " ") + result.findings[i];
+    for (std::size_t i = 0; i < result.findings.size(); ++i)
+        result.result += (i == 0 ? " \u2013 " : " ") + result.findings[i];
     return result;
 }
 
@@ -367,7 +372,8 @@ int Run::MakeJads() {
     summary.found = options_.inputs.size();
     for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
         Progress(i, options_.inputs.size());
-        const SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
+        const SuiteResult result =
+            MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
         Count(summary, result.status);
         Report(result, options_.inputs[i]);
     }
@@ -401,8 +407,8 @@ int Run::ShowIni() {
         std::string complaints;
         for (const std::string& complaint : outcome.complaints)
             complaints += (complaints.empty() ? "\"" : ",\"") + JsonEscaped(complaint) + "\"";
-        std::fprintf(console_.out, "{\"datei\":\"%s\",\"ini\":\"%s\",\"beanstandungen\":[%s]}\n", JsonEscaped(jad).c_str(),
-                     JsonEscaped(outcome.text.value_or("")).c_str(), complaints.c_str());
+        std::fprintf(console_.out, "{\"datei\":\"%s\",\"ini\":\"%s\",\"beanstandungen\":[%s]}\n",
+                     JsonEscaped(jad).c_str(), JsonEscaped(outcome.text.value_or("")).c_str(), complaints.c_str());
     } else {
         for (const std::string& complaint : outcome.complaints) Message("kestrane: " + complaint);
         if (outcome.text) std::fprintf(console_.out, "%s\n", ShownIni(*outcome.text).c_str());

@@ -11,8 +11,8 @@ struct ModeOption {
     CliMode mode;
 };
 constexpr ModeOption kModes[] = {
-    {"--jad", CliMode::MakeJad}, {"--ini", CliMode::ShowIni}, {"--pruefen", CliMode::Check}, {"--help", CliMode::Help},
-    {"-h", CliMode::Help},
+    {"--jad", CliMode::MakeJad}, {"--ini", CliMode::ShowIni}, {"--pruefen", CliMode::Check},
+    {"--help", CliMode::Help},   {"-h", CliMode::Help},
 };
 
 std::optional<CliMode> ModeNamed(std::string_view argument) {
@@ -43,16 +43,18 @@ bool Takes(CliMode mode, std::string_view option) {
 std::optional<UsageError> Misplaced(const CliOptions& options, const std::vector<std::string_view>& given) {
     for (const std::string_view option : given)
         if (!Takes(options.mode, option))
-            return UsageError{"kestrane: " + Quoted(option) + " gilt nicht zusammen mit " + Quoted(NameOf(options.mode)) +
-                              "."};
+            return UsageError{"kestrane: " + Quoted(option) + " gilt nicht zusammen mit " +
+                              Quoted(NameOf(options.mode)) + "."};
     return std::nullopt;
 }
 
 std::optional<UsageError> CheckInputs(const CliOptions& options) {
     if (options.mode == CliMode::Help) return std::nullopt;
     if (options.inputs.empty()) {
-        if (options.mode == CliMode::ShowIni) return UsageError{"kestrane: Nach \u201E--ini\u201C fehlt die JAD-Datei."};
-        if (options.mode == CliMode::MakeJad) return UsageError{"kestrane: Nach \u201E--jad\u201C fehlt die JAR-Datei."};
+        if (options.mode == CliMode::ShowIni)
+            return UsageError{"kestrane: Nach \u201E--ini\u201C fehlt die JAD-Datei."};
+        if (options.mode == CliMode::MakeJad)
+            return UsageError{"kestrane: Nach \u201E--jad\u201C fehlt die JAR-Datei."};
         return UsageError{"kestrane: Keine Datei und kein Ordner angegeben. Hilfe: kestrane --help"};
     }
     if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
@@ -86,7 +88,8 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             if (options.target) return UsageError{"kestrane: \u201E-o\u201C ist zweimal angegeben."};
             options.target = arguments[++i];
             switches.push_back("-o");
-        } else if (argument == "-r" || argument == "--ueberschreiben" || argument == "--streng" || argument == "--json") {
+        } else if (argument == "-r" || argument == "--ueberschreiben" || argument == "--streng" ||
+                   argument == "--json") {
             options.recursive |= argument == "-r";
             options.overwrite |= argument == "--ueberschreiben";
             options.strict |= argument == "--streng";

@@ -34,7 +34,9 @@ AppError ErrnoError(std::string context, int number) {
     return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
 }
 
-std::string CannotReadMessage(const std::string& path) { return "Die Datei " + Quoted(path) + " konnte nicht gelesen werden."; }
+std::string CannotReadMessage(const std::string& path) {
+    return "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
+}
 std::string CannotWriteMessage(const std::string& path) {
     return "Die Datei " + Quoted(path) + " konnte nicht geschrieben werden.";
 }
@@ -160,8 +162,8 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
     if (!file) throw ErrnoError(CannotWriteMessage(path), errno);
     errno = 0;
     // A full disk may show only when the buffer is flushed or the file closed.
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-                         std::fflush(file.get()) == 0;
+    const bool written =
+        std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && std::fflush(file.get()) == 0;
     const int number = errno ? errno : EIO;
     if (std::fclose(file.release()) != 0 && written) throw ErrnoError(CannotWriteMessage(path), errno ? errno : EIO);
     if (!written) throw ErrnoError(CannotWriteMessage(path), number);
@@ -175,7 +177,8 @@ std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path)
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
-    if (error) throw ErrorOf("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " kopiert werden.", error);
+    if (error)
+        throw ErrorOf("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " kopiert werden.", error);
 }
 
 void PosixSystem::Delete(const std::string& path) {

@@ -1,9 +1,8 @@
 // kestrane as a user runs it: real suites in a temporary folder, the
 // program started as a process, its packages read by archivers that share
 // no code with it, its JSON read by Python.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -40,10 +39,10 @@ std::string Slurp(const fs::path& path) {
 std::string SuiteJar(const std::string& name, std::string filler = "") {
     return testing::ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", testing::ManifestText({{"Manifest-Version", "1.0"},
-                                                                  {"MIDlet-Name", name},
-                                                                  {"MIDlet-Vendor", "Kestrane Test"},
-                                                                  {"MIDlet-Version", "1.0"},
-                                                                  {"MIDlet-1", name + ", /i.png, a.Main"}}))
+                                                                 {"MIDlet-Name", name},
+                                                                 {"MIDlet-Vendor", "Kestrane Test"},
+                                                                 {"MIDlet-Version", "1.0"},
+                                                                 {"MIDlet-1", name + ", /i.png, a.Main"}}))
         .Deflated("a/Main.class", "\xCA\xFE\xBA\xBE")
         .Stored("i.png", "\x89PNG")
         .Stored("filler.bin", std::move(filler))
@@ -94,13 +93,13 @@ protected:
     // Each JSON line of a run, read by Python: "datei<TAB>status", or the summary.
     std::vector<std::string> JsonLines(const std::string& out) {
         testing::WriteFile(root / "out.json", out);
-        const testing::ShellRun run = testing::RunShell(
-            {"python3", "-c",
-             "import json,sys\n"
-             "for line in open(sys.argv[1], encoding='utf-8'):\n"
-             "    o = json.loads(line)\n"
-             "    print(o['zusammenfassung'] if 'zusammenfassung' in o else o['datei'].replace('\\n', '|') + '\\t' + o['status'])\n",
-             (root / "out.json").string()});
+        const testing::ShellRun run = testing::RunShell({"python3", "-c",
+                                                         "import json,sys\n"
+                                                         "for line in open(sys.argv[1], encoding='utf-8'):\n"
+                                                         "    o = json.loads(line)\n"
+                                                         "    print(o['zusammenfassung'] if 'zusammenfassung' in o "
+                                                         "else o['datei'].replace('\\n', '|') + '\\t' + o['status'])\n",
+                                                         (root / "out.json").string()});
         EXPECT_EQ(run.exitCode, 0) << run.output;
         std::vector<std::string> lines;
         std::size_t start = 0;
@@ -186,7 +185,9 @@ TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
 
     // Again: every package is there and stays; the exit code still tells of the broken ones.
     const Ran again = Kestrane({"Quelle", "-r", "-o", "Ziel"});
-    EXPECT_NE(again.out.find("0 von 10 erstellt, 8 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("0 von 10 erstellt, 8 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen"),
+              std::string::npos)
+        << again.out;
     EXPECT_NE(again.out.find("Quelle/Paar.jar\tPaar\tvorhanden\n"), std::string::npos) << again.out;
 }
 
@@ -246,7 +247,8 @@ TEST_F(KestraneTest, CheckingWritesNothing) {
     Write("B.jar", SuiteJar("B").substr(0, 30));
     const Ran ran = Kestrane({"--pruefen", "Quelle"});
     EXPECT_EQ(ran.exitCode, 1);
-    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\tin Ordnung \u2013 JAD-Datei aus dem Manifest erstellt."), std::string::npos)
+    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\tin Ordnung \u2013 JAD-Datei aus dem Manifest erstellt."),
+              std::string::npos)
         << ran.out;
     EXPECT_NE(ran.out.find("1 von 2 in Ordnung, 1 \u00fcbersprungen, 0 fehlgeschlagen"), std::string::npos) << ran.out;
     EXPECT_EQ(std::distance(fs::directory_iterator(src), fs::directory_iterator()), 2);
@@ -297,8 +299,9 @@ TEST_F(KestraneTest, FullAndReadOnlyTargets) {
 
     const Ran readOnly = Kestrane({"Quelle", "-o", "Ziel"}, std::regex_replace(mount, std::regex("OPTIONS"), "ro"));
     EXPECT_EQ(readOnly.exitCode, 2);
-    EXPECT_EQ(readOnly.err, "kestrane: In den Zielordner \u201EZiel\u201C kann nicht geschrieben werden. Es wurde keine "
-                            "Suite umgewandelt.\n");
+    EXPECT_EQ(readOnly.err,
+              "kestrane: In den Zielordner \u201EZiel\u201C kann nicht geschrieben werden. Es wurde keine "
+              "Suite umgewandelt.\n");
 }
 
 TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {

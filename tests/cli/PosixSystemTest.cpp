@@ -1,7 +1,6 @@
 // The command-line tool's port against a real temporary folder, and the
 // core's code-page tables against glibc's iconv, which shares nothing with them.
 #include <gtest/gtest.h>
-
 #include <iconv.h>
 #include <unistd.h>
 
@@ -73,8 +72,10 @@ TEST(CodePages, EveryCharacterOfTheBasicPlaneAsIconvHasIt) {
 }
 
 TEST(CodePages, AWholeTextOrNothing) {
-    EXPECT_EQ(Utf8ToWindows1252("Gr\u00f6\u00dfe 5 \u20ac"), std::optional<std::string>("Gr\xF6\xDF" "e 5 \x80"));
-    EXPECT_EQ(Utf8ToCp437("Gr\u00f6\u00dfe"), std::optional<std::string>("Gr\x94\xE1" "e"));
+    EXPECT_EQ(Utf8ToWindows1252("Gr\u00f6\u00dfe 5 \u20ac"), std::optional<std::string>("Gr\xF6\xDF"
+                                                                                        "e 5 \x80"));
+    EXPECT_EQ(Utf8ToCp437("Gr\u00f6\u00dfe"), std::optional<std::string>("Gr\x94\xE1"
+                                                                         "e"));
     EXPECT_EQ(Utf8ToWindows1252("Suite \u6f22"), std::nullopt);
     EXPECT_EQ(Utf8ToCp437("5 \u20ac"), std::nullopt);
     EXPECT_EQ(Utf8ToWindows1252("\xC3"), std::nullopt);  // cut in the middle of a character
