@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
@@ -80,7 +81,8 @@ private:
     SuiteResult Work(const PlannedSuite& suite, const std::string& staging);
     SuiteResult CheckOnly(const PlannedSuite& suite, const std::string& staging);
     void Report(const SuiteResult& result, const std::string& shown);
-    void Progress(std::size_t done, std::size_t count);
+    // Before the suite at `index` (from 0) of `count`.
+    void Progress(std::size_t index, std::size_t count);
     void EndProgress();
     int Finish(FolderSummary summary);
     void WriteLogs();
@@ -101,9 +103,9 @@ void Run::Message(const std::string& text) {
     std::fprintf(console_.err, "%s\n", OneLine(text).c_str());
 }
 
-void Run::Progress(std::size_t done, std::size_t count) {
+void Run::Progress(std::size_t index, std::size_t count) {
     if (!console_.progress) return;
-    std::fprintf(console_.err, "\r%zu von %zu Suiten \u2026", done, count);
+    std::fprintf(console_.err, "\rSuite %zu von %zu \u2026", index + 1, count);
     std::fflush(console_.err);
     progressShown_ = true;
 }
@@ -293,6 +295,17 @@ void Run::WriteLogs() {
     }
 }
 
+// A suite named twice (its JAR and its JAD, or a file and its folder) is
+// packed once: the second time would only find its own package.
+void WithoutRepeats(std::vector<PlannedSuite>& plan) {
+    std::vector<PlannedSuite> once;
+    for (PlannedSuite& suite : plan) {
+        const auto same = [&](const PlannedSuite& earlier) { return earlier.job.stj == suite.job.stj; };
+        if (std::find_if(once.begin(), once.end(), same) == once.end()) once.push_back(std::move(suite));
+    }
+    plan = std::move(once);
+}
+
 int Run::Convert() {
     std::vector<PlannedSuite> plan;
     try {
@@ -302,6 +315,7 @@ int Run::Convert() {
         Message(error.message);
         return error.exitCode;
     }
+    WithoutRepeats(plan);
     FolderSummary summary;
     summary.found = plan.size();
     WorkFolder work(system_);
@@ -362,8 +376,10 @@ int Run::MakeJads() {
     try {
         target = TargetFolder();
         for (const std::string& input : options_.inputs)
-            if (system_.Kind(input) != PathKind::File)
-                throw RunError{"kestrane: Die JAR-Datei " + Quoted(input) + " gibt es nicht.", 2};
+            if (const PathKind kind = system_.Kind(input); kind != PathKind::File)
+                throw RunError{"kestrane: " + Quoted(input) +
+                                   (kind == PathKind::Missing ? " gibt es nicht." : " ist keine JAR-Datei."),
+                               2};
     } catch (const RunError& error) {
         Message(error.message);
         return error.exitCode;

@@ -1,5 +1,6 @@
 // kestrane: the folder conversion of the window as a command-line tool.
 #include <atomic>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -44,6 +46,12 @@ int Main(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "%s\n", error->message.c_str());
         return 2;
     }
+#ifdef _WIN32
+    // The lines are UTF-8; a console shows them so only when told.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+    // The system's descriptions of its errors in the user's language.
+    std::setlocale(LC_ALL, "");
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");

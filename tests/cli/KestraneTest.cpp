@@ -278,6 +278,48 @@ TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {
     EXPECT_EQ(Slurp(root / "Datei"), "x");
 }
 
+TEST_F(KestraneTest, ProgressOnATerminalNeverInAPipe) {
+    if (testing::RunShell({"sh", "-c", "command -v script"}).exitCode != 0) GTEST_SKIP() << "no script(1) here";
+    Write("A.jar", SuiteJar("A"));
+    Write("B.jar", SuiteJar("B"));
+    const Ran piped = Kestrane({"Quelle", "-o", "Rohr"});
+    EXPECT_EQ(piped.err, "");
+    const testing::ShellRun terminal = testing::RunShell(
+        {"script", "-qec", ShellQuoted(KESTRANE_PROGRAM) + " Quelle -o Terminal", "/dev/null"}, root);
+    EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
+    EXPECT_NE(terminal.output.find("\rSuite 2 von 2 \u2026"), std::string::npos) << terminal.output;
+    EXPECT_NE(terminal.output.find("Quelle/B.jar\tB\terstellt"), std::string::npos) << terminal.output;
+}
+
+TEST_F(KestraneTest, WhatCannotBeReadOrWrittenWithoutRootsOverrides) {
+    const std::string wrapper =
+        geteuid() == 0 ? "setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner" : "";
+    if (!wrapper.empty() && testing::RunShell({"sh", "-c", wrapper + " true"}).exitCode != 0)
+        GTEST_SKIP() << "setpriv cannot drop root's overrides here";
+    Write("A.jar", SuiteJar("A"));
+    Write("C.jar", SuiteJar("C"));
+    Write("Zu/B.jar", SuiteJar("B"));
+    fs::create_directories(root / "Schreibgeschuetzt");
+    fs::permissions(src / "Zu", fs::perms::none);
+    fs::permissions(src / "C.jar", fs::perms::none);
+    fs::permissions(root / "Schreibgeschuetzt", fs::perms::owner_read | fs::perms::owner_exec);
+
+    const Ran ran = Kestrane({"Quelle", "Quelle/Zu", "-o", "Ziel"}, wrapper);
+    const Ran refused = Kestrane({"Quelle", "-o", "Schreibgeschuetzt"}, wrapper);
+    fs::permissions(src / "Zu", fs::perms::owner_all);
+    fs::permissions(src / "C.jar", fs::perms::owner_all);
+    fs::permissions(root / "Schreibgeschuetzt", fs::perms::owner_all);
+
+    EXPECT_EQ(ran.exitCode, 1);
+    EXPECT_NE(ran.err.find("Der Ordner \u201E" + (src / "Zu/").string() + "\u201C konnte nicht gelesen werden."),
+              std::string::npos)
+        << ran.err;
+    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\terstellt"), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find("Quelle/C.jar\t\tfehlgeschlagen: Die Datei"), std::string::npos) << ran.out;
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_TRUE(fs::is_empty(root / "Schreibgeschuetzt"));
+}
+
 // A user namespace lends the test a mount of its own without root rights.
 bool CanMount() { return testing::RunShell({"unshare", "-rm", "true"}).exitCode == 0; }
 
