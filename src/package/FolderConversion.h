@@ -1,7 +1,9 @@
 // "Ordner umwandeln": every JAR of a folder becomes a package of its own.
-// A suite's JAD is its partner, or else one made from its manifest; its INI
-// text comes from the JAD as "Erstelle INI" makes it; the checks run, and
-// what they find is written into the suite's result instead of being asked.
+// A suite's JAD is the one of its folder that pairs with it as the main
+// window pairs them, or else one made from its manifest; its INI text comes
+// from the JAD as "Erstelle INI" makes it; the checks run, and what they
+// find is written into the suite's result instead of being asked. The same
+// steps serve a command-line tool: FindSuites, then ConvertSuite for each.
 // Kestrane packs each suite itself; where the user asks for rar.exe instead,
 // it is started directly for each suite, without a batch file and without
 // the single build's settling waits.
@@ -69,7 +71,10 @@ struct FoundSuite {
 // The suites of `folder` (ending in its separator, '\\' or '/'; the paths
 // found use the same one): each folder's names in alphabetical order without
 // regard to case, its files before its subfolders, linked folders not
-// followed. Throws AppError when a folder cannot be listed.
+// followed. A JAR's JAD is a JAD of its folder that pairs with it as
+// PartnerJar pairs them (one that cannot be read, by its base name only);
+// of several, the one of the JAR's base name, else the first by name.
+// Throws AppError when a folder cannot be listed.
 std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system);
 
 // One suite to convert.
@@ -85,7 +90,8 @@ struct SuiteJob {
     std::string stagingFolder;
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
     // A suite with any finding of the checks is skipped, with the first
-    // finding as the reason, instead of being packaged with notes.
+    // finding as the reason, instead of being packaged with notes. A JAD
+    // made from the manifest is no finding: a JAR alone is a whole suite.
     bool strict = false;
 };
 

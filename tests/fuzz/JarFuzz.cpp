@@ -12,6 +12,7 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/JarArchive.h"
 #include "descriptor/TextEncoding.h"
+#include "package/IniText.h"
 #include "package/SuiteCheck.h"
 
 namespace {
@@ -129,7 +130,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RequireClean(jad.attributes);
     CheckReplacedSize(input, jad);
 
-    const kestrane::SuiteFindings found = kestrane::CheckSuite(input, jar, size, false);
+    // The package's copy of a UTF-16 JAD is UTF-8; any other JAD stays as it is.
+    const std::string packaged = kestrane::Utf16JadToUtf8(input);
+    if (kestrane::IsUtf16(jad.encoding))
+        Require(kestrane::IsValidUtf8(packaged));
+    else
+        Require(packaged == input);
+
+    // The window's INI text is UTF-8; the input is one where it is valid.
+    const std::string_view ini = kestrane::IsValidUtf8(input) ? input : kestrane::kIniTemplate;
+    const kestrane::SuiteFindings found = kestrane::CheckSuite(input, jar, size, false, ini);
     bool sizeFinding = false;
     for (const kestrane::Finding& finding : found.findings) {
         Require(!finding.text.empty() && kestrane::IsValidUtf8(finding.text));
