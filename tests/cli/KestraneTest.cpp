@@ -202,8 +202,10 @@ TEST_F(KestraneTest, StrictSkipsWhatHasFindingsAndTheJadNamesItsJar) {
     EXPECT_NE(strict.out.find("\u00fcbersprungen: MIDlet-Jar-Size"), std::string::npos) << strict.out;
     EXPECT_FALSE(fs::exists(src / "Inhalt 2.stj"));
 
-    const Ran lenient = Kestrane({"Quelle/Beschreibung.jad"});
+    // Named by its JAD and by itself: one suite, one package.
+    const Ran lenient = Kestrane({"Quelle/Beschreibung.jad", "Quelle/Inhalt 2.jar"});
     EXPECT_EQ(lenient.exitCode, 0) << lenient.out << lenient.err;
+    EXPECT_EQ(std::count(lenient.out.begin(), lenient.out.end(), '\n'), 2) << lenient.out;
     ExpectReadable(src / "Inhalt 2.stj", src / "Inhalt 2.jar");
     // The package's JAD says the JAR's real size; the user's JAD stays.
     const auto members = ReadRarArchive(Slurp(src / "Inhalt 2.stj"));
