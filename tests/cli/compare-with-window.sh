@@ -38,7 +38,7 @@ jad(f"{src}/Anders.jad", "Inhalt", "Inhalt.jar", jar(f"{src}/Inhalt.jar", "Inhal
 jad(f"{src}/Breit.jad", "Breit", "Breit.jar", jar(f"{src}/Breit.jar", "Breit"), utf16=True)
 jar(f"{src}/Kaputt.jar", "Kaputt", cut=True)
 for name in ["mit Leerzeichen", "Größe", "漢字"]:
-    jar(f"{src}/Namen/{name}.jar", name)
+    jar(f"{src}/{name}.jar", name)
 EOF
 
 export SOURCE_DATE_EPOCH=1109912768 TZ=UTC
