@@ -259,6 +259,8 @@ void Count(FolderSummary& summary, SuiteStatus status) {
     }
 }
 
+}  // namespace
+
 std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
     // With its byte order mark, so that editors of every age read it as UTF-8.
     std::string text(kUtf8Mark);
@@ -269,6 +271,8 @@ std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary
     text += "\r\n";
     return text;
 }
+
+namespace {
 
 // The package of a found suite mirrors the JAR's place below the source
 // folder, so that equal names in different folders keep their own packages.

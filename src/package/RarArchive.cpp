@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <chrono>
 #include <limits>
 #include <stdexcept>
 
@@ -137,6 +139,21 @@ std::uint32_t DosDateTime(const CalendarTime& t) {
     return static_cast<std::uint32_t>(year - 1980) << 25 | static_cast<std::uint32_t>(t.month) << 21 |
            static_cast<std::uint32_t>(t.day) << 16 | static_cast<std::uint32_t>(t.hour) << 11 |
            static_cast<std::uint32_t>(t.minute) << 5 | static_cast<std::uint32_t>(t.second / 2);
+}
+
+std::optional<std::uint32_t> DosTimeOfEpoch(std::string_view text) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0) return std::nullopt;
+    using namespace std::chrono;
+    const sys_seconds moment{seconds(value)};
+    const sys_days day = floor<days>(moment);
+    const year_month_day date(day);
+    const hh_mm_ss<seconds> time(moment - day);
+    return DosDateTime({static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                        static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
+                        static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())});
 }
 
 CalendarTime FromDosDateTime(std::uint32_t dos) {

@@ -368,6 +368,12 @@ std::chrono::milliseconds Win32System::Now() {
 }
 
 std::uint32_t Win32System::DosNow() {
+    // SOURCE_DATE_EPOCH, where set, stands for now: the same suites then
+    // make the same packages byte for byte, here and with kestrane.
+    char epoch[32] = {};
+    const DWORD length = GetEnvironmentVariableA("SOURCE_DATE_EPOCH", epoch, sizeof epoch);
+    if (length > 0 && length < sizeof epoch)
+        if (const std::optional<std::uint32_t> fixed = DosTimeOfEpoch(epoch)) return *fixed;
     SYSTEMTIME now{};
     GetLocalTime(&now);
     FILETIME local{};
