@@ -23,7 +23,11 @@ char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 bool LessCaseBlind(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
+                                        [](char x, char y) {
+                                            // As bytes: UTF-8 letters after ASCII, as Explorer lists them.
+                                            return static_cast<unsigned char>(AsciiLower(x)) <
+                                                   static_cast<unsigned char>(AsciiLower(y));
+                                        });
 }
 
 // A JAR with a name before its extension.

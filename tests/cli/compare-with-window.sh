@@ -7,8 +7,14 @@
 # windows-x86 build (and its Wine prefix) and the native one.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-kestrane=$PWD/build/native/kestrane
-window=$(cat build/windows-x86/program-path.txt)
+# CTest passes the three; by hand, the presets' folders are taken.
+kestrane=${KESTRANE_CLI:-$PWD/build/native/kestrane}
+window=${KESTRANE_EXE:-$(cat build/windows-x86/program-path.txt)}
+export KESTRANE_WINEPREFIX=${KESTRANE_WINEPREFIX:-$PWD/build/windows-x86/wineprefix}
+if [ ! -x "$kestrane" ]; then
+    echo "compare-with-window.sh: no kestrane at $kestrane; build the native preset first" >&2
+    exit 1
+fi
 work=$(mktemp -d "$PWD/build/windows-x86/compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
