@@ -350,9 +350,8 @@ PathKind PosixSystem::Kind(const std::string& path) {
     return fs::exists(status) ? PathKind::Other : PathKind::Missing;
 }
 
-void PosixSystem::WaitForEvent(std::chrono::milliseconds timeout) {
-    // No window, no events: the wait is all there is.
-    std::this_thread::sleep_for(timeout);
+void PosixSystem::Pause(std::chrono::milliseconds duration) {
+    if (duration > std::chrono::milliseconds(0)) std::this_thread::sleep_for(duration);
 }
 
 }  // namespace kestrane

@@ -50,8 +50,7 @@ public:
 
     std::chrono::milliseconds Now() override;
     std::uint32_t DosNow() override;
-    void ProcessPendingEvents() override {}
-    void WaitForEvent(std::chrono::milliseconds timeout) override;
+    void Pause(std::chrono::milliseconds duration) override;
 
     // Following links; a link that leads nowhere is Missing.
     PathKind Kind(const std::string& path);

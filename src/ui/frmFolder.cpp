@@ -4,13 +4,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <process.h>
 #include <shlobj.h>
 
 #include "package/AppError.h"
 #include "resource.h"
 #include "ui/Win32System.h"
 #include "ui/WinText.h"
+#include "ui/WorkerThread.h"
 
 namespace kestrane {
 
@@ -84,24 +84,18 @@ public:
     Conversion(const Conversion&) = delete;
     Conversion& operator=(const Conversion&) = delete;
     ~Conversion() {
-        if (!thread_.Valid()) return;
         cancel_ = true;
-        WaitForSingleObject(thread_.Get(), INFINITE);
+        thread_.reset();  // waits for the suite being packed
     }
 
     bool Start() {
-        thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Conversion::Main, this, 0, nullptr)));
-        return thread_.Valid();
+        thread_ = std::make_unique<WorkerThread>([this] { Work(); });
+        return thread_->Started();
     }
     void Cancel() { cancel_ = true; }
     bool Cancelling() const { return cancel_; }
 
 private:
-    static unsigned __stdcall Main(void* self) {
-        static_cast<Conversion*>(self)->Work();
-        return 0;
-    }
-
     void Work() {
         auto summary = std::make_unique<FolderSummary>();
         try {
@@ -112,24 +106,19 @@ private:
         } catch (...) {
             summary->refusal = CurrentFailureText();
         }
-        Post(WM_CONVERSION_ENDED, 0, std::move(summary));
-    }
-
-    template <typename T>
-    void Post(UINT message, WPARAM wParam, std::unique_ptr<T> data) {
-        if (PostMessageW(window_, message, wParam, reinterpret_cast<LPARAM>(data.get()))) data.release();
+        PostOwned(window_, WM_CONVERSION_ENDED, std::move(summary));
     }
 
     void SuitesFound(std::size_t count) override { PostMessageW(window_, WM_SUITES_FOUND, count, 0); }
     void SuiteFinished(std::size_t, const SuiteResult& result) override {
-        Post(WM_SUITE_FINISHED, 0, std::make_unique<SuiteResult>(result));
+        PostOwned(window_, WM_SUITE_FINISHED, std::make_unique<SuiteResult>(result));
     }
     bool Cancelled() override { return cancel_; }
 
     HWND window_;
     FolderJob job_;
     std::atomic<bool> cancel_{false};
-    UniqueHandle thread_;
+    std::unique_ptr<WorkerThread> thread_;
 };
 
 int frmFolder::ShowModal(HWND mainWindow, const FolderWindowStart& start) {
@@ -189,10 +178,10 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnSuitesFound(static_cast<std::size_t>(wParam));
         return 0;
     case WM_SUITE_FINISHED:
-        OnSuiteFinished(std::unique_ptr<SuiteResult>(reinterpret_cast<SuiteResult*>(lParam)));
+        OnSuiteFinished(TakePosted<SuiteResult>(lParam));
         return 0;
     case WM_CONVERSION_ENDED:
-        OnConversionEnded(std::unique_ptr<FolderSummary>(reinterpret_cast<FolderSummary*>(lParam)));
+        OnConversionEnded(TakePosted<FolderSummary>(lParam));
         return 0;
     case WM_START_AT_ONCE:
         cmdStart_Click();

@@ -10,6 +10,7 @@
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
 #include "ui/WinText.h"
+#include "ui/WorkerThread.h"
 #include "ui/frmFolder.h"
 #include "ui/frmInfo.h"
 
@@ -23,6 +24,9 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                      // 4100
 constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 8198
 constexpr int kFileNameChars = 260;
+// What the build's thread posts to the window.
+constexpr UINT WM_BUILD_WAITING = WM_APP + 1;  // wParam: TRUE as the wait begins, FALSE as it ends
+constexpr UINT WM_BUILD_ENDED = WM_APP + 2;    // lParam: Outcome*, the window's to delete
 constexpr std::string_view kPackItselfQuestion =
     "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
 
@@ -148,6 +152,12 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         PostQuitMessage(exitCode_);
+        return 0;
+    case WM_BUILD_WAITING:
+        OnBuildWaiting(wParam != FALSE);
+        return 0;
+    case WM_BUILD_ENDED:
+        OnBuildEnded(TakePosted<Outcome>(lParam));
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);
@@ -377,6 +387,48 @@ void frmMain::cmdINI_Click() {
     if (outcome.text) SetWindowTextW(Control(IDC_TXTINI), Widen(*outcome.text).c_str());
 }
 
+// The build on a thread of its own with a port of its own. It tells the
+// window when the wait begins and ends, and posts its outcome at the end.
+class frmMain::Build final : private BuildProgress {
+public:
+    Build(HWND window, PackageRequest request, bool packItself)
+        : window_(window), request_(std::move(request)), packItself_(packItself) {}
+    Build(const Build&) = delete;
+    Build& operator=(const Build&) = delete;
+
+    bool Start() {
+        thread_ = std::make_unique<WorkerThread>([this] { Work(); });
+        return thread_->Started();
+    }
+
+private:
+    void Work() {
+        auto outcome = std::make_unique<Outcome>();
+        try {
+            OleSession com;  // the shell starts the batch file
+            Win32System system;
+            // The waits around the archiver's start that the window has always made.
+            const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000),
+                                       kArchiverLimit};
+            *outcome = packItself_ ? PackItself(request_, system, this) : BuildPackage(request_, system, options, this);
+        } catch (...) {
+            *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
+        }
+        PostOwned(window_, WM_BUILD_ENDED, std::move(outcome));
+    }
+
+    void WaitingForArchiver(bool waiting) override { PostMessageW(window_, WM_BUILD_WAITING, waiting, 0); }
+
+    HWND window_;
+    PackageRequest request_;
+    bool packItself_;
+    std::unique_ptr<WorkerThread> thread_;
+};
+
+frmMain::frmMain() = default;
+
+frmMain::~frmMain() = default;  // a build still running is waited for
+
 void frmMain::cmdSTJ_Click() {
     if (building_) return;
     PackageRequest request = ReadRequest();
@@ -390,30 +442,49 @@ void frmMain::cmdSTJ_Click() {
         if (!AskYesNo(FindingsQuestion(findings.findings))) return;
         request.correctedJarSize = findings.correctedJarSize;
     }
+    buildRequest_ = std::move(request);
+    StartBuild(false);
+}
+
+// From here until its last box the window takes no command, no dropped file
+// and no close: those wait for the build's end (a close) or are not taken.
+void frmMain::StartBuild(bool packItself) {
     building_ = true;
-    const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
-    try {
-        Outcome outcome = BuildPackage(request, system_, options, this);
-        if (outcome.kind == Outcome::Kind::WrongFormat) outcome = OfferToPackItself(outcome, request);
-        ShowOutcome(outcome);
-    } catch (...) {
-        SetControlsEnabled(true);
-        ReportFailure();
+    build_ = std::make_unique<Build>(hwnd_, buildRequest_, packItself);
+    if (!build_->Start()) {
+        const DWORD error = GetLastError();
+        build_.reset();
+        OnBuildEnded(std::make_unique<Outcome>(Outcome{
+            Outcome::Kind::SystemError, SystemError("Das Erstellen konnte nicht gestartet werden.", error).Report(),
+            std::nullopt, std::nullopt}));
     }
+}
+
+void frmMain::OnBuildWaiting(bool waiting) {
+    if (waiting) {
+        ShowWaitLabel(true);
+        SetControlsEnabled(false);
+    } else {
+        ShowWaitLabel(false);
+    }
+}
+
+void frmMain::OnBuildEnded(std::unique_ptr<Outcome> outcome) {
+    build_.reset();  // the thread has posted its last; waits for its end
+    // Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
+    // write anything else; the phone reads only the older format. The user
+    // decides: Kestrane packs the suite itself, or the file stays as it is.
+    if (outcome->kind == Outcome::Kind::WrongFormat &&
+        AskYesNo(outcome->message + "\n\n" + std::string(kPackItselfQuestion))) {
+        StartBuild(true);
+        return;
+    }
+    ShowOutcome(*outcome);
     building_ = false;
     if (closeRequested_) {
         closeRequested_ = false;
         OnClose();
     }
-}
-
-// Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
-// write anything else; the phone reads only the older format. The user
-// decides: Kestrane packs the suite itself, or the file stays as it is.
-Outcome frmMain::OfferToPackItself(const Outcome& wrongFormat, const PackageRequest& request) {
-    if (AskYesNo(wrongFormat.message + "\n\n" + std::string(kPackItselfQuestion)))
-        return PackItself(request, system_, this);
-    return wrongFormat;
 }
 
 PackageRequest frmMain::ReadRequest() const {
@@ -427,15 +498,6 @@ PackageRequest frmMain::ReadRequest() const {
     request.stagingFolder = Narrow(ProgramFolder());
     request.userFolder = Narrow(UserDataFolder());
     return request;
-}
-
-void frmMain::WaitingForArchiver(bool waiting) {
-    if (waiting) {
-        ShowWaitLabel(true);
-        SetControlsEnabled(false);
-    } else {
-        ShowWaitLabel(false);
-    }
 }
 
 void frmMain::ShowOutcome(const Outcome& outcome) {
