@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "ui/LateBound.h"
+
 namespace kestrane {
 
 namespace {
@@ -53,9 +55,32 @@ StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments) {
     return parsed;
 }
 
+namespace {
+
+// Whether anything follows the program's own name, which comes first, quoted
+// or up to the first blank.
+bool HasArguments(const wchar_t* line) {
+    if (*line == L'"') {
+        ++line;
+        while (*line && *line != L'"') ++line;
+        if (*line) ++line;
+    } else {
+        while (*line && *line != L' ' && *line != L'\t') ++line;
+    }
+    while (*line == L' ' || *line == L'\t') ++line;
+    return *line != L'\0';
+}
+
+}  // namespace
+
 std::vector<std::wstring> ProgramArguments() {
+    // A start without arguments, the usual one, loads no shell32 for them.
+    const wchar_t* line = GetCommandLineW();
+    if (!HasArguments(line)) return {};
+    auto splitLine = LateBound<decltype(CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
+    if (!splitLine) return {};
     int count = 0;
-    wchar_t** split = CommandLineToArgvW(GetCommandLineW(), &count);
+    wchar_t** split = splitLine(line, &count);
     if (!split) return {};
     std::vector<std::wstring> arguments(split + (count > 0 ? 1 : 0), split + count);
     LocalFree(split);

@@ -1,4 +1,5 @@
 #include "ui/ProgramFiles.h"
+#include "ui/LateBound.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -37,7 +38,9 @@ std::wstring ProgramName() {
 
 std::wstring UserDataFolder() {
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0])
+    auto folderPath = LateBound<decltype(SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
+    if (!folderPath || FAILED(folderPath(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) ||
+        !folder[0])
         return {};
     std::wstring path = folder;
     if (path.back() != L'\\') path.push_back(L'\\');
@@ -46,7 +49,8 @@ std::wstring UserDataFolder() {
 
 void OpenReadme(HWND owner, const std::wstring& programFolder) {
     const std::wstring readme = programFolder + L"readme.txt";
-    ShellExecuteW(owner, L"open", readme.c_str(), L"", L"", SW_SHOWNORMAL);
+    if (auto execute = LateBound<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW"))
+        execute(owner, L"open", readme.c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 }  // namespace kestrane

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include "ui/LateBound.h"
 #include <ole2.h>
 
 #include <utility>
@@ -178,18 +180,24 @@ private:
     T* p_ = nullptr;
 };
 
-// OLE, and with it COM, on this thread for the lifetime of the scope.
+// OLE, and with it COM, on this thread for the lifetime of the scope; ole32
+// is loaded with the first session (see LateBound.h).
 class OleSession {
 public:
-    OleSession() : result_(OleInitialize(nullptr)) {}
+    OleSession() {
+        if (auto initialize = LateBound<decltype(OleInitialize)>(L"ole32.dll", "OleInitialize"))
+            result_ = initialize(nullptr);
+    }
     OleSession(const OleSession&) = delete;
     OleSession& operator=(const OleSession&) = delete;
     ~OleSession() {
-        if (SUCCEEDED(result_)) OleUninitialize();
+        if (SUCCEEDED(result_))
+            if (auto uninitialize = LateBound<decltype(OleUninitialize)>(L"ole32.dll", "OleUninitialize"))
+                uninitialize();
     }
 
 private:
-    HRESULT result_;
+    HRESULT result_ = E_FAIL;
 };
 
 // Keeps the main window from taking input while a window of ours is open

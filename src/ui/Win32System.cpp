@@ -1,4 +1,5 @@
 #include "ui/Win32System.h"
+#include "ui/LateBound.h"
 
 #include <shellapi.h>
 
@@ -335,7 +336,8 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.lpParameters = L"";
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
-    if (!ShellExecuteExW(&info))
+    auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (!execute || !execute(&info))
         throw SystemError("Die Stapeldatei " + Quoted(batchPath) + " konnte nicht gestartet werden.", GetLastError());
     return std::make_unique<ShellRun>(info.hProcess);
 }

@@ -1,4 +1,5 @@
 #include "ui/frmFolder.h"
+#include "ui/LateBound.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -290,10 +291,14 @@ void frmFolder::cmdSearch_Click(int fieldId, const wchar_t* title) {
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowseCallback;
     info.lParam = current.empty() ? 0 : reinterpret_cast<LPARAM>(current.c_str());
-    LPITEMIDLIST picked = SHBrowseForFolderW(&info);
+    auto browse = LateBound<decltype(SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    auto pathOf = LateBound<decltype(SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    auto free = LateBound<decltype(CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (!browse || !pathOf || !free) return;
+    LPITEMIDLIST picked = browse(&info);
     if (!picked) return;  // cancelled: the field keeps its text
-    const bool ok = SHGetPathFromIDListW(picked, chosen) != FALSE;
-    CoTaskMemFree(picked);
+    const bool ok = pathOf(picked, chosen) != FALSE;
+    free(picked);
     if (ok) SetWindowTextW(Control(fieldId), chosen);
 }
 

@@ -1,4 +1,5 @@
 #include "ui/frmInfo.h"
+#include "ui/LateBound.h"
 
 #include <olectl.h>
 #include <shellapi.h>
@@ -135,9 +136,11 @@ void frmInfo::LoadPicture(HINSTANCE instance) {
     CopyMemory(target, bytes, size);
     GlobalUnlock(memory.Get());
     ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()))) return;
+    auto streamOn = LateBound<decltype(CreateStreamOnHGlobal)>(L"ole32.dll", "CreateStreamOnHGlobal");
+    auto loadPicture = LateBound<decltype(OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
+    if (!streamOn || !loadPicture || FAILED(streamOn(memory.Get(), TRUE, stream.Put()))) return;
     memory.Release();
-    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture, imgST60_.PutVoid()))) {
+    if (FAILED(loadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture, imgST60_.PutVoid()))) {
         imgST60_.Reset();
     }
 }

@@ -1,4 +1,5 @@
 #include "ui/frmMain.h"
+#include "ui/LateBound.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -196,7 +197,8 @@ void frmMain::Form_Initialize() {
 
 void frmMain::OnCreate() {
     CreateControls();
-    DragAcceptFiles(hwnd_, TRUE);
+    // What DragAcceptFiles does, without loading shell32 at the start.
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     Form_Load();
 }
 
@@ -277,13 +279,16 @@ void frmMain::OnEndSession(bool ending) {
 
 void frmMain::OnDropFiles(HDROP drop) {
     std::vector<std::wstring> paths;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    auto query = LateBound<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+    auto finish = LateBound<decltype(DragFinish)>(L"shell32.dll", "DragFinish");
+    if (!query || !finish) return;
+    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
-        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        std::wstring path(query(drop, i, nullptr, 0), L'\0');
+        query(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
         paths.push_back(std::move(path));
     }
-    DragFinish(drop);
+    finish(drop);
     // Nothing is taken while a build runs: the fields are its inputs.
     if (!building_ && IsWindowEnabled(hwnd_)) TakeFiles(paths);
 }
@@ -359,7 +364,9 @@ std::optional<std::wstring> frmMain::AskFileName(bool save, const wchar_t* filte
         proposal.copy(fileName, proposal.size() - nameStart, nameStart);
         if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
     }
-    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
+    auto dialog = save ? LateBound<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW")
+                       : LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!dialog || !dialog(&ofn)) return std::nullopt;
     return std::wstring(fileName);
 }
 
