@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "package/FolderConversion.h"
@@ -14,9 +15,10 @@
 
 namespace kestrane {
 
+using namespace cli_words;
+
 namespace {
 
-std::string Quoted(const std::string& text) { return "\u201E" + text + "\u201C"; }
 
 constexpr char kSeparator =
 #ifdef _WIN32
@@ -105,7 +107,7 @@ void Run::Message(const std::string& text) {
 
 void Run::Progress(std::size_t index, std::size_t count) {
     if (!console_.progress) return;
-    std::fprintf(console_.err, "\rSuite %zu von %zu \u2026", index + 1, count);
+    std::fprintf(console_.err, "\r%s", cli_words::Progress(index + 1, count).c_str());
     std::fflush(console_.err);
     progressShown_ = true;
 }
@@ -119,10 +121,10 @@ void Run::EndProgress() {
 
 std::string StatusWord(SuiteStatus status) {
     switch (status) {
-    case SuiteStatus::Built: return "erstellt";
-    case SuiteStatus::Existing: return "vorhanden";
-    case SuiteStatus::Skipped: return "\u00fcbersprungen";
-    case SuiteStatus::Failed: return "fehlgeschlagen";
+    case SuiteStatus::Built: return std::string(kStatusBuilt);
+    case SuiteStatus::Existing: return std::string(kStatusExisting);
+    case SuiteStatus::Skipped: return std::string(kStatusSkipped);
+    case SuiteStatus::Failed: return std::string(kStatusFailed);
     }
     return {};
 }
@@ -147,17 +149,15 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
     std::fflush(console_.out);
 }
 
-// "37 von 240 in Ordnung, 2 übersprungen, 1 fehlgeschlagen": a check builds nothing.
+// A check builds nothing: its counts say how many are fine.
 std::string CheckSummaryLine(const FolderSummary& summary) {
-    return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " in Ordnung, " +
-           std::to_string(summary.skipped) + " \u00fcbersprungen, " + std::to_string(summary.failed) +
-           " fehlgeschlagen";
+    return CheckCounts(summary.built, summary.found, summary.skipped, summary.failed);
 }
 
 int Run::Finish(FolderSummary summary) {
     EndProgress();
     std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
-    if (summary.cancelled) line += " (abgebrochen)";
+    if (summary.cancelled) line += kCancelledMark;
     if (!options_.json) {
         std::fprintf(console_.out, "%s\n", line.c_str());
     } else {
@@ -177,7 +177,7 @@ std::optional<std::string> Run::TargetFolder() {
     const std::string& target = *options_.target;
     switch (system_.Kind(target)) {
     case PathKind::File:
-    case PathKind::Other: throw RunError{"kestrane: Das Ziel " + Quoted(target) + " ist kein Ordner.", 2};
+    case PathKind::Other: throw RunError{TargetNoFolder(target), 2};
     case PathKind::Missing:
     case PathKind::Folder: break;
     }
@@ -186,9 +186,9 @@ std::optional<std::string> Run::TargetFolder() {
     try {
         system_.CreateFolder(folder);
     } catch (const AppError&) {
-        throw RunError{"kestrane: " + TargetNotWritableMessage(target), 2};
+        throw RunError{Said(TargetNotWritableMessage(target)), 2};
     }
-    if (system_.IsWriteProtected(folder)) throw RunError{"kestrane: " + TargetNotWritableMessage(target), 2};
+    if (system_.IsWriteProtected(folder)) throw RunError{Said(TargetNotWritableMessage(target)), 2};
     return folder;
 }
 
@@ -209,7 +209,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
     try {
         suites = FindSuites(folder, options_.recursive, system_);
     } catch (const AppError& error) {
-        Message("kestrane: " + error.Report());
+        Message(Said(error.Report()));
         ++listingFailures_;
         return;
     }
@@ -232,11 +232,11 @@ void Run::PlanFile(const std::string& input, const std::optional<std::string>& t
     if (RoleOfFile(file) == FileRole::Jad) {
         jad = file;
         jar = PartnerJar(file, system_).value_or("");
-        if (jar.empty()) planned.problem = "\u00fcbersprungen: Zur JAD-Datei gibt es keine JAR-Datei.";
+        if (jar.empty()) planned.problem = std::string(kSkippedPrefix) + std::string(kJadWithoutItsJar);
     } else if (RoleOfFile(file) == FileRole::Jar) {
         jad = PartnerJad(file, system_).value_or("");
     } else {
-        throw RunError{"kestrane: " + Quoted(input) + " ist weder eine JAR- noch eine JAD-Datei.", 2};
+        throw RunError{NeitherJarNorJad(input), 2};
     }
     const std::string packages = target.value_or(FolderOf(file));
     const std::string base = jar.empty() ? file : jar;
@@ -250,8 +250,8 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
     switch (system_.Kind(input)) {
     case PathKind::Folder: PlanFolder(input, target, plan); return;
     case PathKind::File: PlanFile(input, target, plan); return;
-    case PathKind::Other: throw RunError{"kestrane: " + Quoted(input) + " ist weder eine Datei noch ein Ordner.", 2};
-    case PathKind::Missing: throw RunError{"kestrane: " + Quoted(input) + " gibt es nicht.", 2};
+    case PathKind::Other: throw RunError{NeitherFileNorFolder(input), 2};
+    case PathKind::Missing: throw RunError{Missing(input), 2};
     }
 }
 
@@ -270,7 +270,7 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
     trial.job.overwrite = true;
     SuiteResult result = Work(trial, staging);
     if (result.status != SuiteStatus::Built) return result;
-    result.result = "in Ordnung";
+    result.result = std::string(kFine);
     for (std::size_t i = 0; i < result.findings.size(); ++i)
         result.result += (i == 0 ? " \u2013 " : " ") + result.findings[i];
     return result;
@@ -281,7 +281,7 @@ void Run::WriteLogs() {
         try {
             system_.WriteWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second));
         } catch (const AppError& error) {
-            Message("kestrane: " + error.Report());
+            Message(Said(error.Report()));
         }
     }
 }
@@ -335,7 +335,7 @@ int Run::Convert() {
     if (summary.cancelled)
         for (auto& [folder, log] : logs_) log.second.cancelled = true;
     WriteLogs();
-    if (summary.cancelled) Message("kestrane: Abgebrochen; die begonnene Suite wurde fertig gepackt.");
+    if (summary.cancelled) Message(std::string(kInterrupted));
     return Finish(summary);
 }
 
@@ -368,8 +368,7 @@ int Run::MakeJads() {
         target = TargetFolder();
         for (const std::string& input : options_.inputs)
             if (const PathKind kind = system_.Kind(input); kind != PathKind::File)
-                throw RunError{"kestrane: " + Quoted(input) +
-                                   (kind == PathKind::Missing ? " gibt es nicht." : " ist keine JAR-Datei."),
+                throw RunError{kind == PathKind::Missing ? Missing(input) : NoJar(input),
                                2};
     } catch (const RunError& error) {
         Message(error.message);
@@ -399,14 +398,14 @@ std::string ShownIni(const std::string& text) {
 int Run::ShowIni() {
     const std::string& jad = options_.inputs.front();
     if (system_.Kind(jad) != PathKind::File) {
-        Message("kestrane: Die JAD-Datei " + Quoted(jad) + " gibt es nicht.");
+        Message(JadMissing(jad));
         return 2;
     }
     IniOutcome outcome;
     try {
         outcome = GenerateIni(jad, system_);
     } catch (const AppError& error) {
-        Message("kestrane: " + error.Report());
+        Message(Said(error.Report()));
         return 1;
     }
     if (options_.json) {
@@ -416,7 +415,7 @@ int Run::ShowIni() {
         std::fprintf(console_.out, "{\"datei\":\"%s\",\"ini\":\"%s\",\"beanstandungen\":[%s]}\n",
                      JsonEscaped(jad).c_str(), JsonEscaped(outcome.text.value_or("")).c_str(), complaints.c_str());
     } else {
-        for (const std::string& complaint : outcome.complaints) Message("kestrane: " + complaint);
+        for (const std::string& complaint : outcome.complaints) Message(Said(complaint));
         if (outcome.text) std::fprintf(console_.out, "%s\n", ShownIni(*outcome.text).c_str());
     }
     return outcome.complaints.empty() && outcome.text ? 0 : 1;

@@ -36,6 +36,5 @@ struct UsageError {
 std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>& arguments);
 
 // The text of --help.
-std::string_view HelpText();
 
 }  // namespace kestrane

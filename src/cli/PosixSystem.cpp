@@ -17,6 +17,7 @@
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/RarArchive.h"
+#include "package/Words.h"
 
 namespace kestrane {
 
@@ -24,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Quoted(const std::string& path) { return "\u201E" + path + "\u201C"; }
 
 AppError ErrorOf(std::string context, const std::error_code& error) {
     return AppError(std::move(context), static_cast<std::uint32_t>(error.value()), error.message());
@@ -34,12 +34,6 @@ AppError ErrnoError(std::string context, int number) {
     return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
 }
 
-std::string CannotReadMessage(const std::string& path) {
-    return "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
-}
-std::string CannotWriteMessage(const std::string& path) {
-    return "Die Datei " + Quoted(path) + " konnte nicht geschrieben werden.";
-}
 
 fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
@@ -81,11 +75,11 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 // An existing file opened for reading, and its size; a folder is no file.
 std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     std::error_code error;
-    if (fs::is_directory(PathOf(path), error)) throw ErrnoError(CannotReadMessage(path), EISDIR);
+    if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotRead(path), EISDIR);
     UniqueFile file = OpenFile(path, "rb");
-    if (!file) throw ErrnoError(CannotReadMessage(path), errno);
+    if (!file) throw ErrnoError(FileNotRead(path), errno);
     const std::uint64_t size = fs::file_size(PathOf(path), error);
-    if (error) throw ErrorOf(CannotReadMessage(path), error);
+    if (error) throw ErrorOf(FileNotRead(path), error);
     return {std::move(file), size};
 }
 
@@ -103,7 +97,7 @@ public:
         if (length == 0) return bytes;
         errno = 0;
         if (!SeekTo(file_.get(), offset) || std::fread(bytes.data(), 1, length, file_.get()) != length)
-            throw ErrnoError(CannotReadMessage(path_), errno != 0 ? errno : EIO);
+            throw ErrnoError(FileNotRead(path_), errno != 0 ? errno : EIO);
         return bytes;
     }
 
@@ -148,25 +142,25 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
     auto [file, size] = OpenToRead(path);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
-        throw ErrnoError(CannotReadMessage(path), EFBIG);
+        throw ErrnoError(FileNotRead(path), EFBIG);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     errno = 0;
     const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (read != bytes.size() && std::ferror(file.get())) throw ErrnoError(CannotReadMessage(path), errno ? errno : EIO);
+    if (read != bytes.size() && std::ferror(file.get())) throw ErrnoError(FileNotRead(path), errno ? errno : EIO);
     bytes.resize(read);
     return bytes;
 }
 
 void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
     UniqueFile file = OpenFile(path, "wb");
-    if (!file) throw ErrnoError(CannotWriteMessage(path), errno);
+    if (!file) throw ErrnoError(FileNotWritten(path), errno);
     errno = 0;
     // A full disk may show only when the buffer is flushed or the file closed.
     const bool written =
         std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && std::fflush(file.get()) == 0;
     const int number = errno ? errno : EIO;
-    if (std::fclose(file.release()) != 0 && written) throw ErrnoError(CannotWriteMessage(path), errno ? errno : EIO);
-    if (!written) throw ErrnoError(CannotWriteMessage(path), number);
+    if (std::fclose(file.release()) != 0 && written) throw ErrnoError(FileNotWritten(path), errno ? errno : EIO);
+    if (!written) throw ErrnoError(FileNotWritten(path), number);
 }
 
 std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {
@@ -178,11 +172,11 @@ void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
     if (error)
-        throw ErrorOf("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " kopiert werden.", error);
+        throw ErrorOf(FileNotCopied(from, to), error);
 }
 
 void PosixSystem::Delete(const std::string& path) {
-    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gel\u00f6scht werden.";
+    const std::string context = FileNotDeleted(path);
     std::error_code error;
     const fs::file_status status = fs::symlink_status(PathOf(path), error);
     if (fs::is_directory(status)) throw ErrnoError(context, EISDIR);
@@ -195,14 +189,14 @@ void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::rename(PathOf(from), PathOf(to), error);
     if (error)
-        throw ErrorOf("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " verschoben werden.", error);
+        throw ErrorOf(FileNotMoved(from, to), error);
 }
 
 std::uint32_t PosixSystem::DosLastWrite(const std::string& path) {
     std::error_code error;
     const fs::file_time_type written = fs::last_write_time(PathOf(path), error);
     if (error)
-        throw ErrorOf("Die Zeit der letzten \u00c4nderung der Datei " + Quoted(path) + " konnte nicht gelesen werden.",
+        throw ErrorOf(FileTimeNotRead(path),
                       error);
     const auto system = std::chrono::file_clock::to_sys(written);
     return DosTimeOf(LocalTime(std::chrono::system_clock::to_time_t(
@@ -258,11 +252,11 @@ void PosixSystem::CreateFolder(const std::string& folder) {
     fs::path path = PathOf(folder);
     if (!path.has_filename()) path = path.parent_path();
     fs::create_directories(path, error);
-    if (error) throw ErrorOf("Der Ordner " + Quoted(folder) + " konnte nicht angelegt werden.", error);
+    if (error) throw ErrorOf(FolderNotMade(folder), error);
 }
 
 std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
-    const std::string context = "Der Ordner " + Quoted(folder) + " konnte nicht gelesen werden.";
+    const std::string context = FolderNotRead(folder);
     std::error_code error;
     fs::directory_iterator it(PathOf(folder), error);
     if (error) throw ErrorOf(context, error);
@@ -282,7 +276,7 @@ std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
 std::string PosixSystem::MakeWorkFolder() {
     std::error_code error;
     const fs::path temp = fs::temp_directory_path(error);
-    if (error) throw ErrorOf("Der Ordner f\u00fcr tempor\u00e4re Dateien ist nicht bekannt.", error);
+    if (error) throw ErrorOf(std::string(kNoTemporaryFolder), error);
     // A folder left behind by an earlier process of the same number is
     // passed over, not reused.
     for (int attempt = 0;; ++attempt) {
@@ -290,7 +284,7 @@ std::string PosixSystem::MakeWorkFolder() {
             temp / ("kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++workFolders_));
         if (fs::create_directory(folder, error)) return WithSeparator(TextOf(folder));
         if (error || attempt > 100)
-            throw ErrorOf("Der Arbeitsordner " + Quoted(TextOf(folder)) + " konnte nicht angelegt werden.",
+            throw ErrorOf(WorkFolderNotMade(TextOf(folder)),
                           error ? error : std::make_error_code(std::errc::file_exists));
     }
 }
@@ -306,12 +300,12 @@ void PosixSystem::RemoveTree(const std::string& folder) {
             if (entry.isFolder && !entry.isLink) {
                 RemoveTree(inside);
             } else if (!fs::remove(PathOf(inside), error) && error) {
-                throw ErrorOf("Die Datei " + Quoted(inside) + " konnte nicht gel\u00f6scht werden.", error);
+                throw ErrorOf(FileNotDeleted(inside), error);
             }
         }
     }
     if (!fs::remove(path, error) && error)
-        throw ErrorOf("Der Ordner " + Quoted(TextOf(path)) + " konnte nicht gel\u00f6scht werden.", error);
+        throw ErrorOf(FolderNotDeleted(TextOf(path)), error);
 }
 
 std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }
@@ -321,16 +315,12 @@ std::string PosixSystem::FromAnsi(std::string_view bytes) { return Windows1252To
 std::optional<std::string> PosixSystem::ToOem(std::string_view text) { return Utf8ToCp437(text); }
 
 std::unique_ptr<ArchiverRun> PosixSystem::RunHidden(const std::string& batchPath, const std::string&) {
-    throw AppError("Die Stapeldatei " + Quoted(batchPath) +
-                       " wurde nicht gestartet: kestrane packt die STJ-Datei selbst und startet kein rar.exe.",
-                   0, {});
+    throw AppError(NotStartedHere(BatchFileNotStarted(batchPath)), 0, {});
 }
 
 std::unique_ptr<ArchiverRun> PosixSystem::StartProgram(const std::string& program, const std::string&,
                                                        const std::string&) {
-    throw AppError("Das Programm " + Quoted(program) +
-                       " wurde nicht gestartet: kestrane packt die STJ-Datei selbst und startet kein rar.exe.",
-                   0, {});
+    throw AppError(NotStartedHere(ProgramNotStarted(program)), 0, {});
 }
 
 std::chrono::milliseconds PosixSystem::Now() {

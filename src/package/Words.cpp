@@ -7,6 +7,8 @@ namespace {
 // A value quoted in a message box is cut here, between two characters.
 constexpr std::size_t kMaxQuotedCharacters = 60;
 
+std::string Path(const std::string& path) { return "„" + path + "“"; }
+
 const std::string kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
 
 }  // namespace
@@ -149,6 +151,56 @@ std::string CountsText(std::size_t built, std::size_t found, std::size_t existin
                        std::size_t failed) {
     return std::to_string(built) + " von " + std::to_string(found) + " erstellt, " + std::to_string(existing) +
            " vorhanden, " + std::to_string(skipped) + " übersprungen, " + std::to_string(failed) + " fehlgeschlagen";
+}
+
+std::string FileNotRead(const std::string& path) { return "Die Datei " + Path(path) + " konnte nicht gelesen werden."; }
+
+std::string FileNotWritten(const std::string& path) {
+    return "Die Datei " + Path(path) + " konnte nicht geschrieben werden.";
+}
+
+std::string FileNotCopied(const std::string& from, const std::string& to) {
+    return "Die Datei " + Path(from) + " konnte nicht nach " + Path(to) + " kopiert werden.";
+}
+
+std::string FileNotMoved(const std::string& from, const std::string& to) {
+    return "Die Datei " + Path(from) + " konnte nicht nach " + Path(to) + " verschoben werden.";
+}
+
+std::string FileNotDeleted(const std::string& path) {
+    return "Die Datei " + Path(path) + " konnte nicht gelöscht werden.";
+}
+
+std::string FileTimeNotRead(const std::string& path) {
+    return "Die Zeit der letzten Änderung der Datei " + Path(path) + " konnte nicht gelesen werden.";
+}
+
+std::string FolderNotMade(const std::string& folder) {
+    return "Der Ordner " + Path(folder) + " konnte nicht angelegt werden.";
+}
+
+std::string FolderNotRead(const std::string& folder) {
+    return "Der Ordner " + Path(folder) + " konnte nicht gelesen werden.";
+}
+
+std::string FolderNotDeleted(const std::string& folder) {
+    return "Der Ordner " + Path(folder) + " konnte nicht gelöscht werden.";
+}
+
+std::string WorkFolderNotMade(const std::string& folder) {
+    return "Der Arbeitsordner " + Path(folder) + " konnte nicht angelegt werden.";
+}
+
+std::string BatchFileNotStarted(const std::string& path) {
+    return "Die Stapeldatei " + Path(path) + " konnte nicht gestartet werden.";
+}
+
+std::string ProgramNotStarted(const std::string& path) {
+    return "Das Programm " + Path(path) + " konnte nicht gestartet werden.";
+}
+
+std::string NotStartedHere(const std::string& notStarted) {
+    return notStarted.substr(0, notStarted.size() - 1) + ": kestrane packt die STJ-Datei selbst und startet kein rar.exe.";
 }
 
 }  // namespace kestrane

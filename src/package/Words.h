@@ -90,4 +90,22 @@ std::string CountsText(std::size_t built, std::size_t found, std::size_t existin
 inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis";
 inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
 
+// ---- What a system port says the system refused, before its number and description ----
+
+std::string FileNotRead(const std::string& path);
+std::string FileNotWritten(const std::string& path);
+std::string FileNotCopied(const std::string& from, const std::string& to);
+std::string FileNotMoved(const std::string& from, const std::string& to);
+std::string FileNotDeleted(const std::string& path);
+std::string FileTimeNotRead(const std::string& path);
+std::string FolderNotMade(const std::string& folder);
+std::string FolderNotRead(const std::string& folder);
+std::string FolderNotDeleted(const std::string& folder);
+std::string WorkFolderNotMade(const std::string& folder);
+inline constexpr std::string_view kNoTemporaryFolder = "Der Ordner für temporäre Dateien ist nicht bekannt.";
+std::string BatchFileNotStarted(const std::string& path);
+std::string ProgramNotStarted(const std::string& path);
+// kestrane starts nothing: what it says of a start asked for all the same.
+std::string NotStartedHere(const std::string& notStarted);
+
 }  // namespace kestrane

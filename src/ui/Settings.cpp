@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ui/ScopedWin.h"
+#include "ui/UiWords.h"
 #include "ui/WinText.h"
 
 namespace kestrane {
@@ -18,7 +19,7 @@ std::wstring SectionKey(const std::wstring& programName) {
 }  // namespace
 
 std::wstring LoadRarPath(const std::wstring& programName) {
-    const char* context = "Die Einstellung (Pfad von rar.exe) konnte nicht gelesen werden.";
+    const std::string context(ui_words::kSettingNotRead);
     UniqueRegKey key;
     LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, SectionKey(programName).c_str(), 0, KEY_QUERY_VALUE, key.Put());
     if (status == ERROR_FILE_NOT_FOUND) return {};
@@ -42,7 +43,7 @@ std::wstring LoadRarPath(const std::wstring& programName) {
 }
 
 void SaveRarPath(const std::wstring& programName, const std::wstring& path) {
-    const char* context = "Die Einstellung (Pfad von rar.exe) konnte nicht gespeichert werden.";
+    const std::string context(ui_words::kSettingNotSaved);
     UniqueRegKey key;
     LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, SectionKey(programName).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                      nullptr, key.Put(), nullptr);

@@ -5,14 +5,13 @@
 
 #include "descriptor/DescriptorBuffer.h"
 #include "package/RarArchive.h"
+#include "package/Words.h"
 #include "ui/ScopedWin.h"
 #include "ui/WinText.h"
 
 namespace kestrane {
 
 namespace {
-
-std::string Quoted(const std::string& path) { return "„" + path + "“"; }
 
 DWORD Milliseconds(std::chrono::milliseconds duration) {
     return duration.count() <= 0 ? 0 : static_cast<DWORD>(duration.count());
@@ -43,10 +42,6 @@ private:
     UniqueHandle process_;
 };
 
-std::string CannotReadMessage(const std::string& path) {
-    return "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
-}
-
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.
 class FileSource final : public ByteSource {
@@ -63,7 +58,7 @@ public:
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD read = 0;
         if (length > 0 && (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
-            throw SystemError(CannotReadMessage(path_),
+            throw SystemError(FileNotRead(path_),
                               read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
         return bytes;
     }
@@ -78,9 +73,9 @@ private:
 std::pair<UniqueHandle, std::uint64_t> OpenToRead(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) throw SystemError(CannotReadMessage(path), GetLastError());
+    if (!file.Valid()) throw SystemError(FileNotRead(path), GetLastError());
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(CannotReadMessage(path), GetLastError());
+    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(FileNotRead(path), GetLastError());
     return {std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
@@ -92,7 +87,7 @@ std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path)
 }
 
 std::string Win32System::ReadWholeFile(const std::string& path) {
-    const std::string context = CannotReadMessage(path);
+    const std::string context = FileNotRead(path);
     auto [file, size] = OpenToRead(path);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw SystemError(context, ERROR_FILE_TOO_LARGE);
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -106,7 +101,7 @@ std::string Win32System::ReadWholeFile(const std::string& path) {
 void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht geschrieben werden.";
+    const std::string context = FileNotWritten(path);
     if (!file.Valid()) throw SystemError(context, GetLastError());
     DWORD written = 0;
     if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
@@ -116,20 +111,20 @@ void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
     if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
-        throw SystemError("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " kopiert werden.",
+        throw SystemError(FileNotCopied(from, to),
                           GetLastError());
 }
 
 void Win32System::Delete(const std::string& path) {
     if (!DeleteFileW(Widen(path).c_str()))
-        throw SystemError("Die Datei " + Quoted(path) + " konnte nicht gel\u00f6scht werden.", GetLastError());
+        throw SystemError(FileNotDeleted(path), GetLastError());
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
     // Written through, so that the package is on the disk when the user is
     // told it was made.
     if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw SystemError("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " verschoben werden.",
+        throw SystemError(FileNotMoved(from, to),
                           GetLastError());
 }
 
@@ -147,7 +142,7 @@ std::uint32_t DosTimeOfLocal(const FILETIME& local) {
 std::uint32_t Win32System::DosLastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
-        throw SystemError("Die Zeit der letzten \u00c4nderung der Datei " + Quoted(path) + " konnte nicht gelesen werden.",
+        throw SystemError(FileTimeNotRead(path),
                           GetLastError());
     FILETIME local{};
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return kDosEpoch;
@@ -239,7 +234,7 @@ void Win32System::CreateFolder(const std::string& folder) {
         if (!there && !CreateDirectoryW(part.c_str(), nullptr)) {
             const DWORD error = GetLastError();
             if (error != ERROR_ALREADY_EXISTS)
-                throw SystemError("Der Ordner " + Quoted(Narrow(part)) + " konnte nicht angelegt werden.", error);
+                throw SystemError(FolderNotMade(Narrow(part)), error);
         }
         if (next == std::wstring::npos) return;
     }
@@ -251,7 +246,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return {};  // a drive's empty root
-        throw SystemError("Der Ordner " + Quoted(folder) + " konnte nicht gelesen werden.", error);
+        throw SystemError(FolderNotRead(folder), error);
     }
     std::vector<FolderEntry> entries;
     do {
@@ -263,7 +258,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     const DWORD error = GetLastError();
     FindClose(search);
     if (error != ERROR_NO_MORE_FILES)
-        throw SystemError("Der Ordner " + Quoted(folder) + " konnte nicht gelesen werden.", error);
+        throw SystemError(FolderNotRead(folder), error);
     return entries;
 }
 
@@ -272,7 +267,7 @@ std::string Win32System::MakeWorkFolder() {
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0 || length > MAX_PATH) {
         const DWORD error = GetLastError();
-        throw SystemError("Der Ordner f\u00fcr tempor\u00e4re Dateien ist nicht bekannt.", error);
+        throw SystemError(std::string(kNoTemporaryFolder), error);
     }
     // The process and a counter make the name; a folder left behind by an
     // earlier process of the same number is passed over, not reused.
@@ -284,7 +279,7 @@ std::string Win32System::MakeWorkFolder() {
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt > 100)
-            throw SystemError("Der Arbeitsordner " + Quoted(Narrow(folder)) + " konnte nicht angelegt werden.", error);
+            throw SystemError(WorkFolderNotMade(Narrow(folder)), error);
     }
 }
 
@@ -304,7 +299,7 @@ void Win32System::RemoveTree(const std::string& folder) {
                 SetFileAttributesW(inside.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (!DeleteFileW(inside.c_str())) {
                     const DWORD error = GetLastError();
-                    throw SystemError("Die Datei " + Quoted(Narrow(inside)) + " konnte nicht gel\u00f6scht werden.", error);
+                    throw SystemError(FileNotDeleted(Narrow(inside)), error);
                 }
             }
         }
@@ -313,7 +308,7 @@ void Win32System::RemoveTree(const std::string& folder) {
     if (!RemoveDirectoryW(path.c_str())) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND)
-            throw SystemError("Der Ordner " + Quoted(Narrow(path)) + " konnte nicht gel\u00f6scht werden.", error);
+            throw SystemError(FolderNotDeleted(Narrow(path)), error);
     }
 }
 
@@ -338,7 +333,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.nShow = SW_HIDE;
     auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     if (!execute || !execute(&info))
-        throw SystemError("Die Stapeldatei " + Quoted(batchPath) + " konnte nicht gestartet werden.", GetLastError());
+        throw SystemError(BatchFileNotStarted(batchPath), GetLastError());
     return std::make_unique<ShellRun>(info.hProcess);
 }
 
@@ -358,7 +353,7 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     // archiver itself in a run over hundreds of suites.
     if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory.c_str(), &startup, &process))
-        throw SystemError("Das Programm " + Quoted(program) + " konnte nicht gestartet werden.", GetLastError());
+        throw SystemError(ProgramNotStarted(program), GetLastError());
     UniqueHandle thread(process.hThread);
     return std::make_unique<ShellRun>(process.hProcess);
 }

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "ui/UiWords.h"
+
 namespace kestrane {
 
 namespace {
@@ -74,9 +76,9 @@ std::string CurrentFailureText() {
     } catch (const AppError& error) {
         return error.Report();
     } catch (const std::exception& error) {
-        return std::string("Unerwarteter Fehler: ") + error.what();
+        return ui_words::UnexpectedFailure(error.what());
     } catch (...) {
-        return "Unerwarteter Fehler.";
+        return ui_words::UnexpectedFailure("");
     }
 }
 

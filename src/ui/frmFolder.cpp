@@ -10,6 +10,7 @@
 #include "package/AppError.h"
 #include "resource.h"
 #include "ui/Win32System.h"
+#include "ui/UiWords.h"
 #include "ui/WinText.h"
 #include "ui/WorkerThread.h"
 
@@ -243,8 +244,8 @@ void frmFolder::ShowDetail(int row) {
 
 void frmFolder::OnCommand(int id) {
     switch (id) {
-    case IDC_FOLDER_CMDSOURCE: cmdSearch_Click(IDC_FOLDER_TXTSOURCE, L"Quellordner mit den JAR-Dateien:"); break;
-    case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, L"Zielordner für die STJ-Dateien:"); break;
+    case IDC_FOLDER_CMDSOURCE: cmdSearch_Click(IDC_FOLDER_TXTSOURCE, ui_words::kSourcePickerTitle.data()); break;
+    case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, ui_words::kTargetPickerTitle.data()); break;
     case IDC_FOLDER_CMDSTART: cmdStart_Click(); break;
     case IDC_FOLDER_CMDCLOSE:
     case IDCANCEL: cmdClose_Click(); break;  // Esc, as in a dialog
@@ -271,7 +272,7 @@ void frmFolder::OnClose() {
     if (conversion_) {
         closeRequested_ = true;
         conversion_->Cancel();
-        ShowStatus("Wird nach der laufenden Suite beendet...");
+        ShowStatus(std::string(ui_words::kClosingAfterSuite));
         return;
     }
     CloseModal();
@@ -306,7 +307,7 @@ void frmFolder::cmdStart_Click() {
     if (conversion_) {
         conversion_->Cancel();
         EnableWindow(Control(IDC_FOLDER_CMDSTART), FALSE);
-        ShowStatus(SummaryLine(counts_) + " – wird nach der laufenden Suite abgebrochen...");
+        ShowStatus(SummaryLine(counts_) + std::string(ui_words::kCancellingAfterSuite));
         return;
     }
     FolderJob job;
@@ -322,7 +323,7 @@ void frmFolder::cmdStart_Click() {
     ShowDetail(-1);
     counts_ = {};
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);  // no macro for progress bars
-    ShowStatus("Suche nach JAR-Dateien...");
+    ShowStatus(std::string(ui_words::kSearching));
     exitCode_ = 1;
     conversion_ = std::make_unique<Conversion>(hwnd_, std::move(job));
     if (!conversion_->Start()) {
@@ -334,7 +335,7 @@ void frmFolder::cmdStart_Click() {
             CloseModal();
             return;
         }
-        throw SystemError("Die Umwandlung konnte nicht gestartet werden.", error);
+        throw SystemError(std::string(ui_words::kConversionNotStarted), error);
     }
     SetRunning(true);
 }
@@ -370,7 +371,7 @@ void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
         ShowStatus(start_.unattended ? summary->refusal : "");
         if (!closeRequested_ && !start_.unattended) ShowMessage(summary->refusal);
     } else {
-        ShowStatus(SummaryLine(*summary) + (summary->cancelled ? " – abgebrochen" : ""));
+        ShowStatus(SummaryLine(*summary) + std::string(summary->cancelled ? ui_words::kCancelled : ""));
     }
     // An unattended run's list is in the log; the script that started it goes on.
     if (closeRequested_ || start_.unattended) CloseModal();

@@ -10,6 +10,7 @@
 #include "resource.h"
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
+#include "ui/UiWords.h"
 #include "ui/WinText.h"
 #include "ui/WorkerThread.h"
 #include "ui/frmFolder.h"
@@ -28,8 +29,6 @@ constexpr int kFileNameChars = 260;
 // What the build's thread posts to the window.
 constexpr UINT WM_BUILD_WAITING = WM_APP + 1;  // wParam: TRUE as the wait begins, FALSE as it ends
 constexpr UINT WM_BUILD_ENDED = WM_APP + 2;    // lParam: Outcome*, the window's to delete
-constexpr std::string_view kPackItselfQuestion =
-    "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
 
 // In tab order, which is also the order of creation and so of keyboard focus.
 constexpr ControlSpec kControls[] = {
@@ -328,9 +327,7 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
     PairWithChosenFile(IDC_TXTJAR);
     PairWithChosenFile(IDC_TXTJAD);
     if (!ignored.empty())
-        ShowMessage("Diese Dateien wurden nicht übernommen, weil Kestrane mit ihrer Art nichts anfangen kann:" +
-                        Narrow(ignored),
-                    false);
+        ShowMessage(std::string(ui_words::kFilesNotTaken) + Narrow(ignored), false);
     if (!folder.empty()) OpenFolderConversion(folder);
 }
 
@@ -466,7 +463,7 @@ void frmMain::StartBuild(bool packItself) {
         const DWORD error = GetLastError();
         build_.reset();
         OnBuildEnded(std::make_unique<Outcome>(Outcome{
-            Outcome::Kind::SystemError, SystemError("Das Erstellen konnte nicht gestartet werden.", error).Report(),
+            Outcome::Kind::SystemError, SystemError(std::string(ui_words::kBuildNotStarted), error).Report(),
             std::nullopt, std::nullopt}));
     }
 }
@@ -486,7 +483,7 @@ void frmMain::OnBuildEnded(std::unique_ptr<Outcome> outcome) {
     // write anything else; the phone reads only the older format. The user
     // decides: Kestrane packs the suite itself, or the file stays as it is.
     if (outcome->kind == Outcome::Kind::WrongFormat &&
-        AskYesNo(outcome->message + "\n\n" + std::string(kPackItselfQuestion))) {
+        AskYesNo(outcome->message + "\n\n" + std::string(ui_words::kPackItselfQuestion))) {
         StartBuild(true);
         return;
     }
@@ -545,7 +542,7 @@ void frmMain::mnuFileMakeJad_Click() {
     }
     const MadeJad made = JadFromJar(Narrow(jar), system_);
     if (!made.jad) {
-        ShowMessage(JadFaultText(made) + "\n\nEs wurde keine JAD-Datei geschrieben.", true);
+        ShowMessage(JadFaultText(made) + "\n\n" + std::string(ui_words::kNoJadWritten), true);
         return;
     }
     const std::optional<std::wstring> target = AskFileName(true, kJadFilter, Widen(WithoutExtension(Narrow(jar))) + L".jad");
