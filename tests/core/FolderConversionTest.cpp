@@ -677,22 +677,39 @@ TEST(ResultLine, KeepsTheThreeColumnsApart) {
               "a b.jar\tName mit Tab\terstellt");
 }
 
-TEST(WorkFolder, IsRemovedHoweverTheScopeEnds) {
-    FakeSystem sys;
-    std::string path;
-    try {
-        WorkFolder work(sys);
-        path = work.Path();
-        sys.files[path + "1\\java.jah"] = "x";
-        throw std::runtime_error("cancelled");
-    } catch (const std::runtime_error&) {
+// The window's worker holds the working folder for the run: whatever ends
+// the run, nothing of it stays on the user's disk.
+TEST(WorkFolder, IsGoneAfterARunHoweverTheRunEnded) {
+    const std::pair<const char*, std::function<void(Disk&)>> endings[] = {
+        {"every suite built", [](Disk&) {}},
+        {"the archiver failing", [](Disk& disk) { disk.sys.archiver.exitCode = 3; }},
+        {"a cancel after the first suite",
+         [](Disk& disk) { disk.listener.cancel = [](std::size_t finished) { return finished == 1; }; }},
+        {"the window failing after the first suite",
+         [](Disk& disk) {
+             disk.listener.cancel = [](std::size_t finished) {
+                 if (finished == 1) throw std::runtime_error("Fenster geschlossen");
+                 return false;
+             };
+         }},
+    };
+    for (const auto& [what, arrange] : endings) {
+        SCOPED_TRACE(what);
+        Disk disk;
+        for (const char* name : {"A", "B"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+        arrange(disk);
+        std::string path;
+        try {
+            WorkFolder work(disk.sys);
+            path = work.Path();
+            disk.job.workFolder = path;
+            disk.Run();
+        } catch (const std::runtime_error&) {
+        }
+        ASSERT_FALSE(path.empty());
+        EXPECT_EQ(disk.sys.folders.count(path), 0u) << path << " stayed";
+        EXPECT_THAT(disk.Below(path), IsEmpty());
     }
-    EXPECT_EQ(path, "C:\\Temp\\kestrane-1\\");
-    EXPECT_FALSE(sys.Stamp(path + "1\\java.jah").exists);
-    EXPECT_EQ(sys.log.back(), "remove " + path);
-
-    sys.failOn.insert("remove C:\\Temp\\kestrane-2\\");
-    EXPECT_NO_THROW({ WorkFolder failing(sys); }) << "a folder that will not go is left to the system";
 }
 
 }  // namespace
