@@ -267,6 +267,7 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
          AllOf(HasSubstr("java.jah"), HasSubstr("Fehler 5: Zugriff verweigert"))},
         {[](Suite& s) { s.request.obj = "D:\\in\\fehlt.obj"; }, AllOf(HasSubstr("fehlt.obj"), HasSubstr("Fehler 2"))},
+        {[](Suite& s) { s.sys.files.erase("D:\\in\\snake.jad"); }, AllOf(HasSubstr("snake.jad"), HasSubstr("Fehler 2"))},
     };
     for (const Case& c : cases) {
         Suite suite;
