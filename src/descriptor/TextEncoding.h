@@ -3,6 +3,7 @@
 // Everything the program compares is first brought to UTF-8 here.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,12 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
 void AppendUtf8(std::string& out, char32_t code);
+
+// UTF-8 to Windows-1252 (the ANSI code page of Western Windows) and to code
+// page 437 (the OEM one of a German or American console), for a system
+// without a converter of its own; nothing when the text is not UTF-8 or a
+// character has no exact form there, as Windows converts without best fit.
+std::optional<std::string> Utf8ToWindows1252(std::string_view text);
+std::optional<std::string> Utf8ToCp437(std::string_view text);
 
 }  // namespace kestrane

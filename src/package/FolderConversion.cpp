@@ -23,7 +23,11 @@ char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 bool LessCaseBlind(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return AsciiLower(x) < AsciiLower(y); });
+                                        [](char x, char y) {
+                                            // As bytes: UTF-8 letters after ASCII, as Explorer lists them.
+                                            return static_cast<unsigned char>(AsciiLower(x)) <
+                                                   static_cast<unsigned char>(AsciiLower(y));
+                                        });
 }
 
 // A JAR with a name before its extension.
@@ -259,6 +263,8 @@ void Count(FolderSummary& summary, SuiteStatus status) {
     }
 }
 
+}  // namespace
+
 std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
     // With its byte order mark, so that editors of every age read it as UTF-8.
     std::string text(kUtf8Mark);
@@ -269,6 +275,8 @@ std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary
     text += "\r\n";
     return text;
 }
+
+namespace {
 
 // The package of a found suite mirrors the JAR's place below the source
 // folder, so that equal names in different folders keep their own packages.

@@ -133,6 +133,10 @@ std::string SummaryLine(const FolderSummary& summary);
 // One line of the list as copied and logged: file, suite, result, tab-separated.
 std::string ResultLine(const SuiteResult& result);
 
+// The whole of kestrane-protokoll.txt: a heading, one line per suite, the
+// summary; UTF-8 with its byte order mark, CR LF line ends.
+std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary);
+
 // Converts the folder. Throws nothing the port throws: a refusal ends up in
 // the summary, a suite's failure in its result.
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener);

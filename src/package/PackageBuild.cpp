@@ -10,7 +10,6 @@
 #include "package/BatchFile.h"
 #include "package/RarArchive.h"
 #include "package/StjPacker.h"
-#include "package/Wait.h"
 
 namespace kestrane {
 
@@ -102,24 +101,19 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
     if (!members.obj.empty()) system.CopyOver(request.obj, members.obj);
 }
 
-std::int32_t Milliseconds(std::chrono::milliseconds duration) { return static_cast<std::int32_t>(duration.count()); }
-
 // Starts the archiver (through the batch file, unless it is started
 // directly) between the two settling waits and waits on for it, up to the
 // limit from its start. The exit code, if it ended.
 std::optional<std::uint32_t> RunArchiver(const Prepared& prepared, const std::string& batchPath,
                                          SystemPort& system, const BuildOptions& options) {
-    Delay(Milliseconds(options.settleBeforeRun), system);
+    system.Pause(options.settleBeforeRun);
     const auto started = system.Now();
     std::unique_ptr<ArchiverRun> run =
         batchPath.empty() ? system.StartProgram(prepared.archiver, prepared.batchLine, prepared.runFolder)
                           : system.RunHidden(batchPath, prepared.runFolder);
-    Delay(Milliseconds(options.settleAfterRun), system);
+    system.Pause(options.settleAfterRun);
     const auto waited = system.Now() - started;
-    WaitUntil(
-        options.archiverLimit > waited ? options.archiverLimit - waited : std::chrono::milliseconds(0), system,
-        [&run] { return run->ExitCode().has_value(); },
-        [&run](std::chrono::milliseconds remaining) { run->WaitForEndOrEvent(remaining); });
+    if (!run->ExitCode() && options.archiverLimit > waited) run->WaitForEnd(options.archiverLimit - waited);
     return run->ExitCode();
 }
 

@@ -56,8 +56,8 @@ struct PackageRequest {
 };
 
 struct BuildOptions {
-    // Waits around the archiver's start that the window has always made,
-    // with its events processed; a batch of builds needs none.
+    // Waits around the archiver's start that the window has always made; a
+    // batch of builds needs none.
     std::chrono::milliseconds settleBeforeRun{0};
     std::chrono::milliseconds settleAfterRun{0};
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
@@ -71,8 +71,9 @@ struct BuildOptions {
     bool replaceWhenGood = false;
 };
 
-// Told when the archiver's wait begins and ends (or Kestrane's own packing),
-// so that a window can show that it is busy for exactly that time.
+// Told, on the thread that builds, when the archiver's wait begins and ends
+// (or Kestrane's own packing), so that a window can show that it is busy for
+// exactly that time.
 class BuildProgress {
 public:
     virtual void WaitingForArchiver(bool waiting) = 0;

@@ -1,7 +1,11 @@
 #include "package/RarArchive.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <chrono>
 #include <limits>
 #include <stdexcept>
 
@@ -48,19 +52,6 @@ constexpr std::uint8_t kStored = 0x30;
 
 constexpr std::size_t kBlockHeadSize = 7;   // HEAD_CRC, HEAD_TYPE, HEAD_FLAGS, HEAD_SIZE
 constexpr std::size_t kFileHeadSize = 32;   // up to and including ATTR
-
-const std::array<std::uint32_t, 256>& CrcTable() {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
 
 void Put16(std::string& out, std::uint32_t value) {
     out += static_cast<char>(value & 0xFF);
@@ -125,10 +116,15 @@ std::optional<std::vector<RarMember>> Fail(std::string* problem, const char* wha
 }  // namespace
 
 std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
-    const auto& table = CrcTable();
-    crc = ~crc;
-    for (const char c : bytes) crc = table[(crc ^ static_cast<std::uint8_t>(c)) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    // zlib's is the same CRC-32, several bytes at a time; it counts in uInt.
+    constexpr std::size_t kLargestStep = 1u << 30;
+    while (!bytes.empty()) {
+        const std::size_t step = std::min(bytes.size(), kLargestStep);
+        crc = static_cast<std::uint32_t>(
+            crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(step)));
+        bytes.remove_prefix(step);
+    }
+    return crc;
 }
 
 std::uint32_t DosDateTime(const CalendarTime& t) {
@@ -137,6 +133,21 @@ std::uint32_t DosDateTime(const CalendarTime& t) {
     return static_cast<std::uint32_t>(year - 1980) << 25 | static_cast<std::uint32_t>(t.month) << 21 |
            static_cast<std::uint32_t>(t.day) << 16 | static_cast<std::uint32_t>(t.hour) << 11 |
            static_cast<std::uint32_t>(t.minute) << 5 | static_cast<std::uint32_t>(t.second / 2);
+}
+
+std::optional<std::uint32_t> DosTimeOfEpoch(std::string_view text) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0) return std::nullopt;
+    using namespace std::chrono;
+    const sys_seconds moment{seconds(value)};
+    const sys_days day = floor<days>(moment);
+    const year_month_day date(day);
+    const hh_mm_ss<seconds> time(moment - day);
+    return DosDateTime({static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                        static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
+                        static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())});
 }
 
 CalendarTime FromDosDateTime(std::uint32_t dos) {

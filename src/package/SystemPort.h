@@ -1,6 +1,8 @@
 // Everything the core needs of the system, in one small port: files, the
-// code pages of the files it writes, the archiver's process, the clock and
-// the event pump. The program implements it with Win32; tests with a fake
+// code pages of the files it writes, the archiver's process and the clock.
+// The core runs on a thread of its own and waits plainly; whoever shows its
+// progress hears of it through the core's listeners. The program implements
+// the port with Win32, the command-line tool with POSIX; tests with a fake
 // that keeps its own clock, so no test waits for real time.
 #pragma once
 
@@ -39,8 +41,8 @@ public:
     virtual ~ArchiverRun() = default;
     // The exit code once the process has ended; nothing while it runs.
     virtual std::optional<std::uint32_t> ExitCode() = 0;
-    // Sleeps until the process ends, an event arrives or `timeout` passes.
-    virtual void WaitForEndOrEvent(std::chrono::milliseconds timeout) = 0;
+    // Sleeps until the process ends or `timeout` passes.
+    virtual void WaitForEnd(std::chrono::milliseconds timeout) = 0;
 };
 
 // All text crossing this port is UTF-8; the port converts where the system
@@ -105,10 +107,8 @@ public:
     virtual std::chrono::milliseconds Now() = 0;
     // The local date and time now, as MS-DOS date and time.
     virtual std::uint32_t DosNow() = 0;
-    // Handles every window event that is waiting, then returns.
-    virtual void ProcessPendingEvents() = 0;
-    // Sleeps until a new event arrives or `timeout` has passed.
-    virtual void WaitForEvent(std::chrono::milliseconds timeout) = 0;
+    // Waits this long on the clock; nothing for zero or less.
+    virtual void Pause(std::chrono::milliseconds duration) = 0;
 
 protected:
     ~SystemPort() = default;

@@ -19,7 +19,7 @@ DWORD Milliseconds(std::chrono::milliseconds duration) {
 
 class ShellRun final : public ArchiverRun {
 public:
-    ShellRun(HANDLE process, bool pumpsEvents) : process_(process), pumpsEvents_(pumpsEvents) {}
+    explicit ShellRun(HANDLE process) : process_(process) {}
 
     std::optional<std::uint32_t> ExitCode() override {
         if (!process_.Valid()) return std::nullopt;
@@ -29,20 +29,17 @@ public:
         return code;
     }
 
-    void WaitForEndOrEvent(std::chrono::milliseconds timeout) override {
-        HANDLE handles[] = {process_.Get()};
-        const DWORD count = process_.Valid() ? 1 : 0;
-        if (pumpsEvents_)
-            MsgWaitForMultipleObjectsEx(count, handles, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        else if (count > 0)
+    void WaitForEnd(std::chrono::milliseconds timeout) override {
+        // The shell gives no process for some associations: then there is
+        // nothing to wait for but the time.
+        if (process_.Valid())
             WaitForSingleObject(process_.Get(), Milliseconds(timeout));
         else
-            Sleep(Milliseconds(timeout));
+            ::Sleep(Milliseconds(timeout));
     }
 
 private:
     UniqueHandle process_;
-    bool pumpsEvents_;
 };
 
 std::string CannotReadMessage(const std::string& path) {
@@ -330,8 +327,9 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     const std::wstring directory = Widen(folder);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = router_ ? router_->OwnerWindow() : nullptr;
+    // The build's thread waits for the process; the shell must not leave work
+    // of its own behind on it.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpVerb = L"open";
     info.lpFile = file.c_str();
     info.lpParameters = L"";
@@ -339,7 +337,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.nShow = SW_HIDE;
     if (!ShellExecuteExW(&info))
         throw SystemError("Die Stapeldatei " + Quoted(batchPath) + " konnte nicht gestartet werden.", GetLastError());
-    return std::make_unique<ShellRun>(info.hProcess, router_ != nullptr);
+    return std::make_unique<ShellRun>(info.hProcess);
 }
 
 std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& program, const std::string& commandLine,
@@ -360,7 +358,7 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
                         directory.c_str(), &startup, &process))
         throw SystemError("Das Programm " + Quoted(program) + " konnte nicht gestartet werden.", GetLastError());
     UniqueHandle thread(process.hThread);
-    return std::make_unique<ShellRun>(process.hProcess, router_ != nullptr);
+    return std::make_unique<ShellRun>(process.hProcess);
 }
 
 std::chrono::milliseconds Win32System::Now() {
@@ -368,6 +366,12 @@ std::chrono::milliseconds Win32System::Now() {
 }
 
 std::uint32_t Win32System::DosNow() {
+    // SOURCE_DATE_EPOCH, where set, stands for now: the same suites then
+    // make the same packages byte for byte, here and with kestrane.
+    char epoch[32] = {};
+    const DWORD length = GetEnvironmentVariableA("SOURCE_DATE_EPOCH", epoch, sizeof epoch);
+    if (length > 0 && length < sizeof epoch)
+        if (const std::optional<std::uint32_t> fixed = DosTimeOfEpoch(epoch)) return *fixed;
     SYSTEMTIME now{};
     GetLocalTime(&now);
     FILETIME local{};
@@ -375,24 +379,6 @@ std::uint32_t Win32System::DosNow() {
     return DosTimeOfLocal(local);
 }
 
-void Win32System::ProcessPendingEvents() {
-    if (!router_) return;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave it for the message loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        router_->TranslateAndDispatch(msg);
-    }
-}
-
-void Win32System::WaitForEvent(std::chrono::milliseconds timeout) {
-    if (router_)
-        MsgWaitForMultipleObjectsEx(0, nullptr, Milliseconds(timeout), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    else
-        Sleep(Milliseconds(timeout));
-}
+void Win32System::Pause(std::chrono::milliseconds duration) { ::Sleep(Milliseconds(duration)); }
 
 }  // namespace kestrane

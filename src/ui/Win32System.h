@@ -1,6 +1,6 @@
 // The core's system port on Win32: files with the system's errors turned
-// into AppError, the ANSI and OEM code pages, the archiver's start through
-// the shell, and the main window's message pump for the waits.
+// into AppError, the ANSI and OEM code pages, and the archiver's start
+// through the shell. Each thread that builds has one of its own.
 #pragma once
 
 #include <windows.h>
@@ -9,25 +9,8 @@
 
 namespace kestrane {
 
-// The window whose messages the waits keep flowing.
-class MessageRouter {
-public:
-    // Keyboard handling first, then the window procedure.
-    virtual void TranslateAndDispatch(MSG& msg) = 0;
-    // The owner of anything the shell shows.
-    virtual HWND OwnerWindow() const = 0;
-
-protected:
-    ~MessageRouter() = default;
-};
-
 class Win32System final : public SystemPort {
 public:
-    explicit Win32System(MessageRouter& router) : router_(&router) {}
-    // For a thread without windows: no events to pump; the waits sleep on
-    // the archiver's process alone.
-    Win32System() = default;
-
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
@@ -55,11 +38,7 @@ public:
 
     std::chrono::milliseconds Now() override;
     std::uint32_t DosNow() override;
-    void ProcessPendingEvents() override;
-    void WaitForEvent(std::chrono::milliseconds timeout) override;
-
-private:
-    MessageRouter* router_ = nullptr;
+    void Pause(std::chrono::milliseconds duration) override;
 };
 
 }  // namespace kestrane

@@ -1,5 +1,7 @@
 #include "ui/WinText.h"
 
+#include <exception>
+
 namespace kestrane {
 
 namespace {
@@ -64,6 +66,18 @@ std::wstring WindowText(HWND hwnd) {
     const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
     return text;
+}
+
+std::string CurrentFailureText() {
+    try {
+        throw;
+    } catch (const AppError& error) {
+        return error.Report();
+    } catch (const std::exception& error) {
+        return std::string("Unerwarteter Fehler: ") + error.what();
+    } catch (...) {
+        return "Unerwarteter Fehler.";
+    }
 }
 
 }  // namespace kestrane

@@ -25,6 +25,10 @@ std::string ErrorDescription(DWORD error);
 // An AppError for `error` with the German context sentence.
 AppError SystemError(std::string context, DWORD error);
 
+// What to tell the user of the exception being handled (call it inside a
+// catch block): an AppError's report, anything else as unexpected.
+std::string CurrentFailureText();
+
 // The text of a window or control.
 std::wstring WindowText(HWND hwnd);
 

@@ -4,13 +4,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <process.h>
 #include <shlobj.h>
 
 #include "package/AppError.h"
 #include "resource.h"
 #include "ui/Win32System.h"
 #include "ui/WinText.h"
+#include "ui/WorkerThread.h"
 
 namespace kestrane {
 
@@ -30,47 +30,26 @@ constexpr UINT WM_START_AT_ONCE = WM_APP + 4;
 // The exit code of a run that could not start.
 constexpr int kCouldNotStart = 2;
 
-enum class Kind { Label, Field, Button, CheckBox, List, Detail, Progress };
-
-// What a control does when the window is made larger: its right edge, or
-// its right and bottom edges, follow the window's; or it moves with the
-// right edge (the buttons) or the bottom edge (what sits below the list).
-enum class Anchor { Fixed, Widen, MoveRight, Fill, BelowList };
-
-}  // namespace
-
-struct frmFolder::ControlSpec {
-    int id;
-    Kind kind;
-    const wchar_t* text;
-    int left, top, width, height;  // twips; a label's height comes from its font
-    Anchor anchor;
-};
-
-namespace {
-
-using ControlSpec = frmFolder::ControlSpec;
-
 // In tab order.
 constexpr ControlSpec kControls[] = {
-    {IDC_FOLDER_LBLSOURCE, Kind::Label, L"Quellordner:", 120, 150, 1260, 0, Anchor::Fixed},
-    {IDC_FOLDER_TXTSOURCE, Kind::Field, L"", 1440, 120, 6240, 285, Anchor::Widen},
-    {IDC_FOLDER_CMDSOURCE, Kind::Button, L"Suchen...", 7800, 60, 975, 375, Anchor::MoveRight},
-    {IDC_FOLDER_LBLTARGET, Kind::Label, L"Zielordner:", 120, 630, 1260, 0, Anchor::Fixed},
-    {IDC_FOLDER_TXTTARGET, Kind::Field, L"", 1440, 600, 6240, 285, Anchor::Widen},
-    {IDC_FOLDER_CMDTARGET, Kind::Button, L"Suchen...", 7800, 540, 975, 375, Anchor::MoveRight},
-    {IDC_FOLDER_CHKSUBFOLDERS, Kind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255, Anchor::Fixed},
-    {IDC_FOLDER_CHKOVERWRITE, Kind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255,
+    {IDC_FOLDER_LBLSOURCE, ControlKind::Label, L"Quellordner:", 120, 150, 1260, 0, Anchor::Fixed},
+    {IDC_FOLDER_TXTSOURCE, ControlKind::Field, L"", 1440, 120, 6240, 285, Anchor::Widen},
+    {IDC_FOLDER_CMDSOURCE, ControlKind::Button, L"Suchen...", 7800, 60, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_LBLTARGET, ControlKind::Label, L"Zielordner:", 120, 630, 1260, 0, Anchor::Fixed},
+    {IDC_FOLDER_TXTTARGET, ControlKind::Field, L"", 1440, 600, 6240, 285, Anchor::Widen},
+    {IDC_FOLDER_CMDTARGET, ControlKind::Button, L"Suchen...", 7800, 540, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_CHKSUBFOLDERS, ControlKind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255, Anchor::Fixed},
+    {IDC_FOLDER_CHKOVERWRITE, ControlKind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255,
      Anchor::Fixed},
     // Off: Kestrane packs the suites itself, in the format the phone reads.
-    {IDC_FOLDER_CHKARCHIVER, Kind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255, Anchor::Fixed},
-    {IDC_FOLDER_CMDSTART, Kind::Button, L"Start", 6720, 1140, 975, 375, Anchor::MoveRight},
-    {IDC_FOLDER_CMDCLOSE, Kind::Button, L"Schließen", 7800, 1140, 975, 375, Anchor::MoveRight},
-    {IDC_FOLDER_LVWRESULTS, Kind::List, L"", 120, 1980, 8655, 3000, Anchor::Fill},
+    {IDC_FOLDER_CHKARCHIVER, ControlKind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255, Anchor::Fixed},
+    {IDC_FOLDER_CMDSTART, ControlKind::Button, L"Start", 6720, 1140, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_CMDCLOSE, ControlKind::Button, L"Schließen", 7800, 1140, 975, 375, Anchor::MoveRight},
+    {IDC_FOLDER_LVWRESULTS, ControlKind::List, L"", 120, 1980, 8655, 3000, Anchor::Fill},
     // The chosen row whole: a reason can be longer than its column.
-    {IDC_FOLDER_TXTDETAIL, Kind::Detail, L"", 120, 5040, 8655, 600, Anchor::BelowList},
-    {IDC_FOLDER_PRGPROGRESS, Kind::Progress, L"", 120, 5700, 8655, 255, Anchor::BelowList},
-    {IDC_FOLDER_LBLSTATUS, Kind::Label, L"", 120, 6060, 8655, 0, Anchor::BelowList},
+    {IDC_FOLDER_TXTDETAIL, ControlKind::Detail, L"", 120, 5040, 8655, 600, Anchor::MoveDownWiden},
+    {IDC_FOLDER_PRGPROGRESS, ControlKind::Progress, L"", 120, 5700, 8655, 255, Anchor::MoveDownWiden},
+    {IDC_FOLDER_LBLSTATUS, ControlKind::Label, L"", 120, 6060, 8655, 0, Anchor::MoveDownWiden},
 };
 
 constexpr int kResultColumn = 2;
@@ -86,7 +65,7 @@ struct Column {
 };
 constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Ergebnis", 3660}};
 
-bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND box) { return Button_GetCheck(box) == BST_CHECKED; }
 
 // Starts the folder picker in the folder the field names.
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
@@ -105,24 +84,18 @@ public:
     Conversion(const Conversion&) = delete;
     Conversion& operator=(const Conversion&) = delete;
     ~Conversion() {
-        if (!thread_.Valid()) return;
         cancel_ = true;
-        WaitForSingleObject(thread_.Get(), INFINITE);
+        thread_.reset();  // waits for the suite being packed
     }
 
     bool Start() {
-        thread_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Conversion::Main, this, 0, nullptr)));
-        return thread_.Valid();
+        thread_ = std::make_unique<WorkerThread>([this] { Work(); });
+        return thread_->Started();
     }
     void Cancel() { cancel_ = true; }
     bool Cancelling() const { return cancel_; }
 
 private:
-    static unsigned __stdcall Main(void* self) {
-        static_cast<Conversion*>(self)->Work();
-        return 0;
-    }
-
     void Work() {
         auto summary = std::make_unique<FolderSummary>();
         try {
@@ -130,95 +103,52 @@ private:
             WorkFolder work(system);
             job_.workFolder = work.Path();
             *summary = ConvertFolder(job_, system, *this);
-        } catch (const AppError& error) {
-            summary->refusal = error.Report();
-        } catch (const std::exception& error) {
-            summary->refusal = std::string("Unerwarteter Fehler: ") + error.what();
         } catch (...) {
-            summary->refusal = "Unerwarteter Fehler.";
+            summary->refusal = CurrentFailureText();
         }
-        Post(WM_CONVERSION_ENDED, 0, std::move(summary));
-    }
-
-    template <typename T>
-    void Post(UINT message, WPARAM wParam, std::unique_ptr<T> data) {
-        if (PostMessageW(window_, message, wParam, reinterpret_cast<LPARAM>(data.get()))) data.release();
+        PostOwned(window_, WM_CONVERSION_ENDED, std::move(summary));
     }
 
     void SuitesFound(std::size_t count) override { PostMessageW(window_, WM_SUITES_FOUND, count, 0); }
     void SuiteFinished(std::size_t, const SuiteResult& result) override {
-        Post(WM_SUITE_FINISHED, 0, std::make_unique<SuiteResult>(result));
+        PostOwned(window_, WM_SUITE_FINISHED, std::make_unique<SuiteResult>(result));
     }
     bool Cancelled() override { return cancel_; }
 
     HWND window_;
     FolderJob job_;
     std::atomic<bool> cancel_{false};
-    UniqueHandle thread_;
+    std::unique_ptr<WorkerThread> thread_;
 };
 
 int frmFolder::ShowModal(HWND mainWindow, const FolderWindowStart& start) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
-    // COM for the folder picker.
-    OleSession ole;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW wc{};
-    wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = KESTRANE_FOLDER_CLASS;
-    if (!RegisterWindowClass(wc)) return 1;
-    DisabledWindow disabled(mainWindow);
-    frmFolder window(mainWindow, start);
-    if (!window.Create(instance)) return 1;
-    window.RunModalMessageLoop(true);
+    if (!RegisterWindowClass(instance, KESTRANE_FOLDER_CLASS, true)) return 1;
+    frmFolder window(start);
+    if (!window.RunModal(mainWindow, 0, KESTRANE_FOLDER_CLASS, L"Ordner umwandeln", kWindowStyle, kClientWidthTwips,
+                         kClientHeightTwips, true))
+        return 1;
     return window.exitCode_;
 }
 
-frmFolder::frmFolder(HWND mainWindow, FolderWindowStart start) : mainWindow_(mainWindow), start_(std::move(start)) {}
+frmFolder::frmFolder(FolderWindowStart start) : start_(std::move(start)) {}
 
 frmFolder::~frmFolder() {
     conversion_.reset();  // a run still going is stopped and waited for
-    Close();
+    CloseModal();
 }
 
-void frmFolder::Close() {
-    if (!hwnd_) return;
-    // Enabled before the window goes, so that the system passes the
-    // activation to the main window and not to another program's.
-    EnableWindow(mainWindow_, TRUE);
-    DestroyWindow(hwnd_);
-}
-
-bool frmFolder::Create(HINSTANCE instance) {
-    if (!CreateWindowOfClass(0, KESTRANE_FOLDER_CLASS, L"Ordner umwandeln", kWindowStyle, kClientWidthTwips,
-                             kClientHeightTwips, FALSE, nullptr, instance))
-        return false;
+void frmFolder::OnShown() {
     RECT frame{};
     GetWindowRect(hwnd_, &frame);
     smallestWindow_ = {frame.right - frame.left, frame.bottom - frame.top};
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    UpdateWindow(hwnd_);
     if (start_.unattended) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
-    return true;
 }
 
-
 LRESULT frmFolder::OnFailure(UINT, WPARAM, LPARAM) {
-    try {
-        throw;
-    } catch (const AppError& error) {
-        ShowMessage(error.Report());
-    } catch (const std::exception& error) {
-        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what());
-    } catch (...) {
-        ShowMessage("Unerwarteter Fehler.");
-    }
+    ShowMessage(CurrentFailureText());
     return 0;
 }
 
@@ -239,7 +169,7 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnClose();
         return 0;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED) Layout(LOWORD(lParam), HIWORD(lParam));
+        if (wParam != SIZE_MINIMIZED) OnSize(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_GETMINMAXINFO:
         OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
@@ -248,10 +178,10 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnSuitesFound(static_cast<std::size_t>(wParam));
         return 0;
     case WM_SUITE_FINISHED:
-        OnSuiteFinished(std::unique_ptr<SuiteResult>(reinterpret_cast<SuiteResult*>(lParam)));
+        OnSuiteFinished(TakePosted<SuiteResult>(lParam));
         return 0;
     case WM_CONVERSION_ENDED:
-        OnConversionEnded(std::unique_ptr<FolderSummary>(reinterpret_cast<FolderSummary*>(lParam)));
+        OnConversionEnded(TakePosted<FolderSummary>(lParam));
         return 0;
     case WM_START_AT_ONCE:
         cmdStart_Click();
@@ -272,92 +202,29 @@ void frmFolder::Form_Load() {
 
 void frmFolder::CreateControls() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    TEXTMETRICW metrics{};
-    {
-        WindowDC screen(nullptr);
-        ScopedSelect selectFont(screen.Get(), font_.Get());
-        GetTextMetricsW(screen.Get(), &metrics);
-    }
-    labelHeight_ = metrics.tmHeight;
-    for (const ControlSpec& spec : kControls) {
-        const wchar_t* className = L"BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD exStyle = 0;
-        switch (spec.kind) {
-        case Kind::Label:
-            className = L"STATIC";
-            style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
-            break;
-        case Kind::Field:
-            className = L"EDIT";
-            style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Button: style |= WS_TABSTOP | BS_PUSHBUTTON; break;
-        case Kind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
-        case Kind::List:
-            className = WC_LISTVIEWW;
-            style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Detail:
-            className = L"EDIT";
-            style |= WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Progress: className = PROGRESS_CLASSW; break;
-        }
-        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, PlaceAsCreated(spec), font_.Get());
-        if (spec.kind == Kind::Field) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-    }
+    WindowBase::CreateControls(kControls, font_.Get());
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = const_cast<wchar_t*>(kColumns[i].title);
         column.cx = ScaleX(kColumns[i].widthTwips);
-        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+        ListView_InsertColumn(list, i, &column);
     }
 }
 
-RECT frmFolder::PlaceAsCreated(const ControlSpec& spec) const {
-    const int height = spec.kind == Kind::Label ? labelHeight_ : ScaleY(spec.height);
-    return {ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + ScaleX(spec.width), ScaleY(spec.top) + height};
-}
-
-// Every control where its anchor puts it for a client area of this size; the
-// result column takes the width the list gained, so that reasons show whole.
-void frmFolder::Layout(int clientWidth, int clientHeight) {
+// The result column takes the width the list gained, so that reasons show whole.
+void frmFolder::OnSize(int clientWidth, int clientHeight) {
     if (!Control(IDC_FOLDER_LBLSTATUS)) return;  // sized before the controls exist
-    const int dx = std::max(0, clientWidth - ScaleX(kClientWidthTwips));
-    const int dy = std::max(0, clientHeight - ScaleY(kClientHeightTwips));
-    HDWP batch = BeginDeferWindowPos(static_cast<int>(std::size(kControls)));
-    for (const ControlSpec& spec : kControls) {
-        RECT place = PlaceAsCreated(spec);
-        switch (spec.anchor) {
-        case Anchor::Fixed: break;
-        case Anchor::Widen: place.right += dx; break;
-        case Anchor::MoveRight: OffsetRect(&place, dx, 0); break;
-        case Anchor::Fill:
-            place.right += dx;
-            place.bottom += dy;
-            break;
-        case Anchor::BelowList:
-            OffsetRect(&place, 0, dy);
-            place.right += dx;
-            break;
-        }
-        if (batch)
-            batch = DeferWindowPos(batch, Control(spec.id), nullptr, place.left, place.top, place.right - place.left,
-                                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (batch) EndDeferWindowPos(batch);
+    const SIZE design{ScaleX(kClientWidthTwips), ScaleY(kClientHeightTwips)};
+    LayOutControls(kControls, {clientWidth, clientHeight}, design);
+    const int grown = std::max(0, clientWidth - static_cast<int>(design.cx));
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     const int column = ListView_GetColumnWidth(list, kResultColumn);
     ListView_SetColumnWidth(list, kResultColumn,
-                            std::max(ScaleX(kColumns[kResultColumn].widthTwips), column + dx - widthGrown_));
-    widthGrown_ = dx;
+                            std::max(ScaleX(kColumns[kResultColumn].widthTwips), column + grown - widthGrown_));
+    widthGrown_ = grown;
 }
 
 void frmFolder::OnMinMaxInfo(MINMAXINFO& info) const {
@@ -406,7 +273,7 @@ void frmFolder::OnClose() {
         ShowStatus("Wird nach der laufenden Suite beendet...");
         return;
     }
-    Close();
+    CloseModal();
 }
 
 void frmFolder::cmdClose_Click() { OnClose(); }
@@ -414,6 +281,7 @@ void frmFolder::cmdClose_Click() { OnClose(); }
 void frmFolder::cmdSearch_Click(int fieldId, const wchar_t* title) {
     if (conversion_) return;
     const std::wstring current = WindowText(Control(fieldId));
+    OleSession com;  // the folder picker is a shell dialog
     wchar_t chosen[MAX_PATH] = {};
     BROWSEINFOW info{};
     info.hwndOwner = hwnd_;
@@ -444,11 +312,11 @@ void frmFolder::cmdStart_Click() {
     job.overwrite = Checked(Control(IDC_FOLDER_CHKOVERWRITE));
     job.useArchiver = Checked(Control(IDC_FOLDER_CHKARCHIVER));
 
-    SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_DELETEALLITEMS, 0, 0);
+    ListView_DeleteAllItems(Control(IDC_FOLDER_LVWRESULTS));
     results_.clear();
     ShowDetail(-1);
     counts_ = {};
-    SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);
+    SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);  // no macro for progress bars
     ShowStatus("Suche nach JAR-Dateien...");
     exitCode_ = 1;
     conversion_ = std::make_unique<Conversion>(hwnd_, std::move(job));
@@ -458,7 +326,7 @@ void frmFolder::cmdStart_Click() {
         ShowStatus("");
         if (start_.unattended) {
             exitCode_ = kCouldNotStart;
-            Close();
+            CloseModal();
             return;
         }
         throw SystemError("Die Umwandlung konnte nicht gestartet werden.", error);
@@ -485,13 +353,10 @@ void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(results_.size());
     item.pszText = const_cast<wchar_t*>(texts[0].c_str());
-    const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    for (int column = 1; column < 3; ++column) {
-        item.iSubItem = column;
-        item.pszText = const_cast<wchar_t*>(texts[column].c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    }
-    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+    const int row = ListView_InsertItem(list, &item);
+    for (int column = 1; column < 3; ++column)
+        ListView_SetItemText(list, row, column, const_cast<wchar_t*>(texts[column].c_str()));
+    ListView_EnsureVisible(list, row, FALSE);
     results_.push_back(std::move(*result));
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, results_.size(), 0);
     if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
@@ -508,7 +373,7 @@ void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
         ShowStatus(SummaryLine(*summary) + (summary->cancelled ? " – abgebrochen" : ""));
     }
     // An unattended run's list is in the log; the script that started it goes on.
-    if (closeRequested_ || start_.unattended) Close();
+    if (closeRequested_ || start_.unattended) CloseModal();
 }
 
 void frmFolder::SetRunning(bool running) {
@@ -521,7 +386,7 @@ void frmFolder::SetRunning(bool running) {
 void frmFolder::CopySelectedRows() {
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     std::wstring text;
-    for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;) {
+    for (int row = -1; (row = ListView_GetNextItem(list, row, LVNI_SELECTED)) != -1;) {
         if (static_cast<std::size_t>(row) < results_.size()) text += Widen(ResultLine(results_[row])) + L"\r\n";
     }
     if (text.empty() || !OpenClipboard(hwnd_)) return;
@@ -535,13 +400,7 @@ void frmFolder::CopySelectedRows() {
     CloseClipboard();
 }
 
-void frmFolder::SelectAllRows() {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageW(Control(IDC_FOLDER_LVWRESULTS), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&item));
-}
+void frmFolder::SelectAllRows() { ListView_SetItemState(Control(IDC_FOLDER_LVWRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED); }
 
 void frmFolder::ShowStatus(const std::string& text) {
     SetWindowTextW(Control(IDC_FOLDER_LBLSTATUS), Widen(text).c_str());

@@ -36,29 +36,25 @@ public:
     // none ran to its end, 2 when an unattended run could not start.
     static int ShowModal(HWND mainWindow, const FolderWindowStart& start);
 
-    struct ControlSpec;  // a control of the window's table
-
 private:
     class Conversion;
 
-    frmFolder(HWND mainWindow, FolderWindowStart start);
+    explicit frmFolder(FolderWindowStart start);
     ~frmFolder();
 
-    bool Create(HINSTANCE instance);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnShown() override;
 
     void Form_Load();
     void CreateControls();
-    RECT PlaceAsCreated(const ControlSpec& spec) const;
-    void Layout(int clientWidth, int clientHeight);
+    void OnSize(int clientWidth, int clientHeight);
     void OnMinMaxInfo(MINMAXINFO& info) const;
     void ShowDetail(int row);
     void OnCommand(int id);
     LRESULT OnNotify(const NMHDR& header);
     void OnClose();
-    void Close();
     void OnSuitesFound(std::size_t count);
     void OnSuiteFinished(std::unique_ptr<SuiteResult> result);
     void OnConversionEnded(std::unique_ptr<FolderSummary> summary);
@@ -69,12 +65,10 @@ private:
     void CopySelectedRows();
     void SelectAllRows();
 
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     void SetRunning(bool running);
     void ShowStatus(const std::string& text);
     void ShowMessage(const std::string& text);
 
-    HWND mainWindow_;
     FolderWindowStart start_;
     GdiObject<HFONT> font_;
     std::unique_ptr<Conversion> conversion_;
@@ -83,7 +77,6 @@ private:
     int exitCode_ = 1;
     SIZE smallestWindow_{};  // the window's size as created: it gets no smaller
     int widthGrown_ = 0;     // pixels the client area is wider than as created
-    int labelHeight_ = 0;    // the font's line height: a label's height
     bool closeRequested_ = false;
 };
 

@@ -65,45 +65,17 @@ int TopmostLabelAt(std::span<const RECT> labels, POINT point) {
 
 void frmInfo::ShowModal(HWND mainWindow, const std::wstring& programFolder) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
-
-    // These end in reverse order: the window first, then the main window
-    // gets its input back, then COM goes.
+    // OLE for the picture; it goes after the window.
     OleSession ole;
-    WNDCLASSEXW wc{};
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = KESTRANE_INFO_CLASS;
-    if (!RegisterWindowClass(wc)) return;
-    DisabledWindow disabled(mainWindow);
-    frmInfo info(mainWindow, programFolder);
-    if (info.Create(instance)) info.RunModalMessageLoop(false);
+    if (!RegisterWindowClass(instance, KESTRANE_INFO_CLASS, false)) return;
+    frmInfo info(programFolder);
+    info.RunModal(mainWindow, kWindowExStyle, KESTRANE_INFO_CLASS, L"Info", kWindowStyle, kClientWidthTwips,
+                  kClientHeightTwips, false);
 }
 
-frmInfo::frmInfo(HWND mainWindow, std::wstring programFolder)
-    : mainWindow_(mainWindow), programFolder_(std::move(programFolder)) {}
+frmInfo::frmInfo(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
 
-frmInfo::~frmInfo() { Close(); }
-
-bool frmInfo::Create(HINSTANCE instance) {
-    // No owner: the window stands on its own, as the main window does.
-    if (!CreateWindowOfClass(kWindowExStyle, KESTRANE_INFO_CLASS, L"Info", kWindowStyle, kClientWidthTwips,
-                             kClientHeightTwips, FALSE, nullptr, instance)) {
-        return false;
-    }
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    UpdateWindow(hwnd_);
-    return true;
-}
-
-
-void frmInfo::Close() {
-    if (!hwnd_) return;
-    // Enabled before the window goes, so that the system passes the
-    // activation to the main window and not to another program's.
-    EnableWindow(mainWindow_, TRUE);
-    DestroyWindow(hwnd_);
-}
+frmInfo::~frmInfo() { CloseModal(); }
 
 // Nothing here has a failure worth telling the user about: the worst is a
 // missing picture.
@@ -131,7 +103,7 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnLButtonUp(lParam);
         return 0;
     case WM_CLOSE:
-        Close();
+        CloseModal();
         return 0;
     default:
         return DefaultHandling(message, wParam, lParam);
@@ -265,11 +237,11 @@ void frmInfo::OnLButtonUp(LPARAM lParam) {
     if (label == lblMore) lblMore_Click();
 }
 
-void frmInfo::lblBack_Click() { Close(); }
+void frmInfo::lblBack_Click() { CloseModal(); }
 
 void frmInfo::lblMore_Click() {
     OpenReadme(hwnd_, programFolder_);
-    Close();
+    CloseModal();
 }
 
 HFONT frmInfo::LabelFont(int label) const {

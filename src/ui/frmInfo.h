@@ -27,11 +27,8 @@ public:
 private:
     static constexpr int kLabelCount = 6;
 
-    frmInfo(HWND mainWindow, std::wstring programFolder);
+    explicit frmInfo(std::wstring programFolder);
     ~frmInfo();
-
-    bool Create(HINSTANCE instance);
-    void Close();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -54,7 +51,6 @@ private:
     int LabelAt(POINT client) const { return TopmostLabelAt(labelRects_, client); }
     HFONT LabelFont(int label) const;
 
-    HWND mainWindow_;
     std::wstring programFolder_;
     GdiObject<HFONT> boldFont_;
     GdiObject<HFONT> font_;

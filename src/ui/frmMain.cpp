@@ -10,6 +10,7 @@
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"
 #include "ui/WinText.h"
+#include "ui/WorkerThread.h"
 #include "ui/frmFolder.h"
 #include "ui/frmInfo.h"
 
@@ -23,40 +24,34 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                      // 4100
 constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 8198
 constexpr int kFileNameChars = 260;
+// What the build's thread posts to the window.
+constexpr UINT WM_BUILD_WAITING = WM_APP + 1;  // wParam: TRUE as the wait begins, FALSE as it ends
+constexpr UINT WM_BUILD_ENDED = WM_APP + 2;    // lParam: Outcome*, the window's to delete
 constexpr std::string_view kPackItselfQuestion =
     "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
 
-enum class Kind { Label, Field, IniField, Button };
-
-struct ControlSpec {
-    int id;
-    Kind kind;
-    const wchar_t* text;
-    int left, top, width, height;  // twips; a label's size comes from its caption
-};
-
 // In tab order, which is also the order of creation and so of keyboard focus.
 constexpr ControlSpec kControls[] = {
-    {IDC_LBLRAR, Kind::Label, L"rar.exe:", 120, 150, 0, 0},
-    {IDC_TXTRAR, Kind::Field, L"", 1080, 120, 2895, 285},
-    {IDC_CMDSEARCHRAR, Kind::Button, L"Suchen...", 4080, 60, 975, 375},
-    {IDC_LBLJAR, Kind::Label, L"JAR-Datei:", 120, 630, 0, 0},
-    {IDC_TXTJAR, Kind::Field, L"", 1080, 600, 2895, 285},
-    {IDC_CMDSEARCHJAR, Kind::Button, L"Suchen...", 4080, 540, 975, 375},
-    {IDC_CMDSEARCHJAD, Kind::Button, L"Suchen...", 4080, 900, 975, 375},
-    {IDC_LBLJAD, Kind::Label, L"JAD-Datei:", 120, 990, 0, 0},
-    {IDC_LBLOBJ, Kind::Label, L"OBJ-Datei:", 120, 1350, 0, 0},
-    {IDC_TXTJAD, Kind::Field, L"", 1080, 960, 2895, 285},
-    {IDC_TXTOBJ, Kind::Field, L"", 1080, 1320, 2895, 285},
-    {IDC_CMDSEARCHOBJ, Kind::Button, L"Suchen...", 4080, 1260, 975, 375},
-    {IDC_CMDINI, Kind::Button, L"Erstelle INI", 4080, 3120, 975, 375},
-    {IDC_TXTINI, Kind::IniField, L"", 1080, 1800, 2895, 1695},
-    {IDC_LBLINI, Kind::Label, L"INI-Datei:", 120, 1830, 0, 0},
-    {IDC_CMDSTJ, Kind::Button, L"Erstelle STJ", 4080, 4080, 975, 375},
-    {IDC_TXTSTJ, Kind::Field, L"", 1080, 3720, 2895, 285},
-    {IDC_LBLSTJ, Kind::Label, L"STJ-Datei:", 120, 3750, 0, 0},
-    {IDC_CMDSEARCHSTJ, Kind::Button, L"Suchen...", 4080, 3660, 975, 375},
-    {IDC_LBLWAIT, Kind::Label, L"Bitte warten...", 120, 4200, 0, 0},
+    {IDC_LBLRAR, ControlKind::Label, L"rar.exe:", 120, 150, 0, 0},
+    {IDC_TXTRAR, ControlKind::Field, L"", 1080, 120, 2895, 285},
+    {IDC_CMDSEARCHRAR, ControlKind::Button, L"Suchen...", 4080, 60, 975, 375},
+    {IDC_LBLJAR, ControlKind::Label, L"JAR-Datei:", 120, 630, 0, 0},
+    {IDC_TXTJAR, ControlKind::Field, L"", 1080, 600, 2895, 285},
+    {IDC_CMDSEARCHJAR, ControlKind::Button, L"Suchen...", 4080, 540, 975, 375},
+    {IDC_CMDSEARCHJAD, ControlKind::Button, L"Suchen...", 4080, 900, 975, 375},
+    {IDC_LBLJAD, ControlKind::Label, L"JAD-Datei:", 120, 990, 0, 0},
+    {IDC_LBLOBJ, ControlKind::Label, L"OBJ-Datei:", 120, 1350, 0, 0},
+    {IDC_TXTJAD, ControlKind::Field, L"", 1080, 960, 2895, 285},
+    {IDC_TXTOBJ, ControlKind::Field, L"", 1080, 1320, 2895, 285},
+    {IDC_CMDSEARCHOBJ, ControlKind::Button, L"Suchen...", 4080, 1260, 975, 375},
+    {IDC_CMDINI, ControlKind::Button, L"Erstelle INI", 4080, 3120, 975, 375},
+    {IDC_TXTINI, ControlKind::MultiLineField, L"", 1080, 1800, 2895, 1695},
+    {IDC_LBLINI, ControlKind::Label, L"INI-Datei:", 120, 1830, 0, 0},
+    {IDC_CMDSTJ, ControlKind::Button, L"Erstelle STJ", 4080, 4080, 975, 375},
+    {IDC_TXTSTJ, ControlKind::Field, L"", 1080, 3720, 2895, 285},
+    {IDC_LBLSTJ, ControlKind::Label, L"STJ-Datei:", 120, 3750, 0, 0},
+    {IDC_CMDSEARCHSTJ, ControlKind::Button, L"Suchen...", 4080, 3660, 975, 375},
+    {IDC_LBLWAIT, ControlKind::Label, L"Bitte warten...", 120, 4200, 0, 0},
 };
 
 struct SearchButton {
@@ -107,16 +102,7 @@ bool IsEdit(HWND hwnd) {
 bool frmMain::Create(HINSTANCE instance, int showCommand) {
     Form_Initialize();
 
-    WNDCLASSEXW wc{};
-    wc.hInstance = instance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = KESTRANE_MAIN_CLASS;
-    if (!RegisterWindowClass(wc)) return false;
+    if (!RegisterWindowClass(instance, KESTRANE_MAIN_CLASS, true)) return false;
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
     if (!CreateWindowOfClass(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, kClientWidthTwips,
@@ -167,6 +153,12 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         PostQuitMessage(exitCode_);
         return 0;
+    case WM_BUILD_WAITING:
+        OnBuildWaiting(wParam != FALSE);
+        return 0;
+    case WM_BUILD_ENDED:
+        OnBuildEnded(TakePosted<Outcome>(lParam));
+        return 0;
     default:
         return DefaultHandling(message, wParam, lParam);
     }
@@ -210,45 +202,8 @@ void frmMain::OnCreate() {
 
 void frmMain::CreateControls() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    WindowDC screen(nullptr);
-    ScopedSelect selectFont(screen.Get(), font_.Get());
-
-    for (const ControlSpec& spec : kControls) {
-        const wchar_t* className = L"BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD exStyle = 0;
-        int width = ScaleX(spec.width);
-        int height = ScaleY(spec.height);
-        switch (spec.kind) {
-        case Kind::Label: {
-            // Labels fit their caption on one line in the window's font.
-            SIZE extent{};
-            GetTextExtentPoint32W(screen.Get(), spec.text, lstrlenW(spec.text), &extent);
-            width = extent.cx;
-            height = extent.cy;
-            className = L"STATIC";
-            style |= SS_LEFT | SS_NOPREFIX;
-            if (spec.id == IDC_LBLWAIT) style &= ~WS_VISIBLE;
-            break;
-        }
-        case Kind::Field:
-            className = L"EDIT";
-            style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::IniField:
-            className = L"EDIT";
-            style |= WS_TABSTOP | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Button:
-            style |= WS_TABSTOP | BS_PUSHBUTTON;
-            break;
-        }
-        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + width, ScaleY(spec.top) + height};
-        HWND control = AddControl(spec.id, className, spec.text, style, exStyle, place, font_.Get());
-        if (spec.kind == Kind::Field || spec.kind == Kind::IniField) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-    }
+    WindowBase::CreateControls(kControls, font_.Get());
+    ShowWindow(Control(IDC_LBLWAIT), SW_HIDE);  // shown only while a build waits
     SetWindowTextW(Control(IDC_TXTINI), Widen(kIniTemplate).c_str());
 }
 
@@ -432,6 +387,48 @@ void frmMain::cmdINI_Click() {
     if (outcome.text) SetWindowTextW(Control(IDC_TXTINI), Widen(*outcome.text).c_str());
 }
 
+// The build on a thread of its own with a port of its own. It tells the
+// window when the wait begins and ends, and posts its outcome at the end.
+class frmMain::Build final : private BuildProgress {
+public:
+    Build(HWND window, PackageRequest request, bool packItself)
+        : window_(window), request_(std::move(request)), packItself_(packItself) {}
+    Build(const Build&) = delete;
+    Build& operator=(const Build&) = delete;
+
+    bool Start() {
+        thread_ = std::make_unique<WorkerThread>([this] { Work(); });
+        return thread_->Started();
+    }
+
+private:
+    void Work() {
+        auto outcome = std::make_unique<Outcome>();
+        try {
+            OleSession com;  // the shell starts the batch file
+            Win32System system;
+            // The waits around the archiver's start that the window has always made.
+            const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000),
+                                       kArchiverLimit};
+            *outcome = packItself_ ? PackItself(request_, system, this) : BuildPackage(request_, system, options, this);
+        } catch (...) {
+            *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
+        }
+        PostOwned(window_, WM_BUILD_ENDED, std::move(outcome));
+    }
+
+    void WaitingForArchiver(bool waiting) override { PostMessageW(window_, WM_BUILD_WAITING, waiting, 0); }
+
+    HWND window_;
+    PackageRequest request_;
+    bool packItself_;
+    std::unique_ptr<WorkerThread> thread_;
+};
+
+frmMain::frmMain() = default;
+
+frmMain::~frmMain() = default;  // a build still running is waited for
+
 void frmMain::cmdSTJ_Click() {
     if (building_) return;
     PackageRequest request = ReadRequest();
@@ -445,30 +442,49 @@ void frmMain::cmdSTJ_Click() {
         if (!AskYesNo(FindingsQuestion(findings.findings))) return;
         request.correctedJarSize = findings.correctedJarSize;
     }
+    buildRequest_ = std::move(request);
+    StartBuild(false);
+}
+
+// From here until its last box the window takes no command, no dropped file
+// and no close: those wait for the build's end (a close) or are not taken.
+void frmMain::StartBuild(bool packItself) {
     building_ = true;
-    const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
-    try {
-        Outcome outcome = BuildPackage(request, system_, options, this);
-        if (outcome.kind == Outcome::Kind::WrongFormat) outcome = OfferToPackItself(outcome, request);
-        ShowOutcome(outcome);
-    } catch (...) {
-        SetControlsEnabled(true);
-        ReportFailure();
+    build_ = std::make_unique<Build>(hwnd_, buildRequest_, packItself);
+    if (!build_->Start()) {
+        const DWORD error = GetLastError();
+        build_.reset();
+        OnBuildEnded(std::make_unique<Outcome>(Outcome{
+            Outcome::Kind::SystemError, SystemError("Das Erstellen konnte nicht gestartet werden.", error).Report(),
+            std::nullopt, std::nullopt}));
     }
+}
+
+void frmMain::OnBuildWaiting(bool waiting) {
+    if (waiting) {
+        ShowWaitLabel(true);
+        SetControlsEnabled(false);
+    } else {
+        ShowWaitLabel(false);
+    }
+}
+
+void frmMain::OnBuildEnded(std::unique_ptr<Outcome> outcome) {
+    build_.reset();  // the thread has posted its last; waits for its end
+    // Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
+    // write anything else; the phone reads only the older format. The user
+    // decides: Kestrane packs the suite itself, or the file stays as it is.
+    if (outcome->kind == Outcome::Kind::WrongFormat &&
+        AskYesNo(outcome->message + "\n\n" + std::string(kPackItselfQuestion))) {
+        StartBuild(true);
+        return;
+    }
+    ShowOutcome(*outcome);
     building_ = false;
     if (closeRequested_) {
         closeRequested_ = false;
         OnClose();
     }
-}
-
-// Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
-// write anything else; the phone reads only the older format. The user
-// decides: Kestrane packs the suite itself, or the file stays as it is.
-Outcome frmMain::OfferToPackItself(const Outcome& wrongFormat, const PackageRequest& request) {
-    if (AskYesNo(wrongFormat.message + "\n\n" + std::string(kPackItselfQuestion)))
-        return PackItself(request, system_, this);
-    return wrongFormat;
 }
 
 PackageRequest frmMain::ReadRequest() const {
@@ -482,15 +498,6 @@ PackageRequest frmMain::ReadRequest() const {
     request.stagingFolder = Narrow(ProgramFolder());
     request.userFolder = Narrow(UserDataFolder());
     return request;
-}
-
-void frmMain::WaitingForArchiver(bool waiting) {
-    if (waiting) {
-        ShowWaitLabel(true);
-        SetControlsEnabled(false);
-    } else {
-        ShowWaitLabel(false);
-    }
 }
 
 void frmMain::ShowOutcome(const Outcome& outcome) {
@@ -555,17 +562,7 @@ void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
 
 void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(hwnd_, ProgramFolder()); }
 
-void frmMain::ReportFailure() {
-    try {
-        throw;
-    } catch (const AppError& error) {
-        ShowMessage(error.Report(), true);
-    } catch (const std::exception& error) {
-        ShowMessage(std::string("Unerwarteter Fehler: ") + error.what(), true);
-    } catch (...) {
-        ShowMessage("Unerwarteter Fehler.", true);
-    }
-}
+void frmMain::ReportFailure() { ShowMessage(CurrentFailureText(), true); }
 
 std::string frmMain::FieldText(int id) const { return Narrow(WindowText(Control(id))); }
 

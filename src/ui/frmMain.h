@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,16 +21,17 @@
 
 namespace kestrane {
 
-class frmMain final : public WindowBase, private MessageRouter, private BuildProgress {
+class frmMain final : public WindowBase {
 public:
-    frmMain() : system_(*this) {}
+    frmMain();
+    ~frmMain();
 
     // Creates and shows the window; false when the system refused.
     bool Create(HINSTANCE instance, int showCommand);
 
-    // Keyboard handling shared by the message loop and the build's wait:
+    // The keyboard handling of the program's message loop:
     // Tab moves through the fields, Enter and Esc do nothing of their own.
-    void TranslateAndDispatch(MSG& msg) override;
+    void TranslateAndDispatch(MSG& msg);
 
     // Files handed to the program, dropped on its window or named on its
     // command line: each goes to its field by its extension, then the
@@ -51,8 +53,7 @@ public:
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
-    HWND OwnerWindow() const override { return hwnd_; }
-    void WaitingForArchiver(bool waiting) override;
+    class Build;
 
     void Form_Initialize();
     void Form_Load();
@@ -75,14 +76,15 @@ private:
     void mnuHelpAbout_Click();
 
     void CreateControls();
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
     // Fills an empty JAD or JAR field with the partner of the file just chosen.
     void PairWithChosenFile(int fieldId);
     std::optional<std::wstring> AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal);
     bool AskYesNo(std::string_view question);
-    Outcome OfferToPackItself(const Outcome& wrongFormat, const PackageRequest& request);
+    void StartBuild(bool packItself);
+    void OnBuildWaiting(bool waiting);
+    void OnBuildEnded(std::unique_ptr<Outcome> outcome);
     void ShowOutcome(const Outcome& outcome);
     void ShowMessage(std::string_view text, bool critical);
     void ReportFailure();
@@ -94,7 +96,9 @@ private:
     HWND focusBeforeDisable_ = nullptr;
     HWND focusBeforeDeactivate_ = nullptr;
     std::exception_ptr startupFailure_;
-    bool building_ = false;
+    bool building_ = false;  // from the click on "Erstelle STJ" to its last box
+    std::unique_ptr<Build> build_;
+    PackageRequest buildRequest_;  // what the build running or just ended builds
     bool closeRequested_ = false;
     int exitCode_ = 0;
 };

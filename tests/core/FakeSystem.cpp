@@ -44,7 +44,7 @@ public:
         return Refused() ? 3u : system_.archiver.exitCode;
     }
 
-    void WaitForEndOrEvent(Ms timeout) override {
+    void WaitForEnd(Ms timeout) override {
         std::optional<Ms> end;
         if (system_.archiver.endsAfter) end = started_ + *system_.archiver.endsAfter;
         system_.Advance(timeout, end);
@@ -289,21 +289,15 @@ std::unique_ptr<ArchiverRun> FakeSystem::StartProgram(const std::string& program
     return std::make_unique<Run>(*this, std::move(paths));
 }
 
-void FakeSystem::ProcessPendingEvents() {
-    ++pumped;
-    while (!scheduled.empty() && scheduled.begin()->first <= now) {
+void FakeSystem::Advance(Ms duration, std::optional<Ms> limit) {
+    Ms until = now + std::max(duration, Ms(0));
+    if (limit) until = std::min(until, std::max(*limit, now));
+    while (!scheduled.empty() && scheduled.begin()->first <= until) {
+        now = std::max(now, scheduled.begin()->first);
         auto event = std::move(scheduled.begin()->second);
         scheduled.erase(scheduled.begin());
         event();
     }
-}
-
-void FakeSystem::WaitForEvent(Ms timeout) { Advance(timeout); }
-
-void FakeSystem::Advance(Ms duration, std::optional<Ms> limit) {
-    Ms until = now + std::max(duration, Ms(0));
-    if (limit) until = std::min(until, std::max(*limit, now));
-    if (!scheduled.empty()) until = std::min(until, std::max(scheduled.begin()->first, now));
     now = until;
 }
 

@@ -62,9 +62,9 @@ public:
     std::vector<std::string> log;
     std::map<std::string, Ms> at;  // the time of the latest entry of that text
     Ms now{0};
-    int pumped = 0;  // rounds of ProcessPendingEvents
 
-    // Runs `event` inside the first round of events at or after `when`.
+    // Runs `event` once the clock, moved on by a wait, reaches `when`: the
+    // world going on while the core waits.
     void Schedule(Ms when, std::function<void()> event) { scheduled.emplace(when, std::move(event)); }
 
     void Add(const std::string& event);
@@ -101,13 +101,13 @@ public:
                                               const std::string& folder) override;
     Ms Now() override { return now; }
     std::uint32_t DosNow() override { return dosNow; }
-    void ProcessPendingEvents() override;
-    void WaitForEvent(Ms timeout) override;
+    void Pause(Ms duration) override { Advance(duration); }
 
 private:
     class Run;
     void Fail(const std::string& operation);
-    // Moves the clock on by `duration`, but not past the next scheduled event or `limit`.
+    // Moves the clock on by `duration`, but not past `limit`, running each
+    // scheduled event as its time comes.
     void Advance(Ms duration, std::optional<Ms> limit = std::nullopt);
     std::multimap<Ms, std::function<void()>> scheduled;
     int workFolders_ = 0;

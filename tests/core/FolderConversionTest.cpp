@@ -121,16 +121,17 @@ TEST(ConvertFolder, EveryJarIsOneSuiteAndEachResultSaysWhatBecameOfIt) {
     sys.files[kIn + "nomidlet.jar"] = Jar("Leer", "l/L", false);
     sys.files[kIn + "liesmich.txt"] = "text";
     sys.files[kIn + "jar"] = "no extension of its own";
+    sys.files[kIn + "Ärger.jar"] = Jar("Aerger", "a/A");
     sys.files[kIn + "sub\\Deep.jar"] = Jar("Deep", "d/D");
     const auto sourceBefore = disk.Below(kIn);
 
     const FolderSummary summary = disk.Run();
     const Recorder& seen = disk.listener;
 
-    EXPECT_THAT(seen.found, ElementsAre(6u)) << "found once, before the first suite; subfolders not asked for";
+    EXPECT_THAT(seen.found, ElementsAre(7u)) << "found once, before the first suite; subfolders not asked for";
     EXPECT_THAT(seen.Files(), ElementsAre("broken.jar", "nomidlet.jar", "plain.jar", "Sized.jar", "Snake.jar",
-                                          "Tetris.JAR"))
-        << "alphabetical without regard to case";
+                                          "Tetris.JAR", "Ärger.jar"))
+        << "alphabetical without regard to case, letters beyond ASCII after it";
     EXPECT_EQ(seen.Of("Snake.jar").status, SuiteStatus::Built);
     EXPECT_EQ(seen.Of("Snake.jar").result, "erstellt");
     EXPECT_EQ(seen.Of("Snake.jar").suite, "Snake");
@@ -162,8 +163,8 @@ TEST(ConvertFolder, EveryJarIsOneSuiteAndEachResultSaysWhatBecameOfIt) {
     EXPECT_FALSE(sys.Stamp(kOut + "Deep.stj").exists);
     EXPECT_FALSE(sys.Stamp(kOut + "sub\\Deep.stj").exists);
 
-    EXPECT_EQ(summary.found, 6u);
-    EXPECT_EQ(summary.built, 3u);
+    EXPECT_EQ(summary.found, 7u);
+    EXPECT_EQ(summary.built, 4u);
     EXPECT_EQ(summary.skipped, 3u);
     EXPECT_EQ(summary.ExitCode(), 1);
     EXPECT_EQ(disk.Below(kIn), sourceBefore) << "the source folder is only read";

@@ -19,7 +19,6 @@
 #include "package/BatchFile.h"
 #include "package/PackageBuild.h"
 #include "package/RarArchive.h"
-#include "package/Wait.h"
 
 namespace kestrane {
 namespace {
@@ -359,7 +358,6 @@ TEST(BuildPackage, WindowBuildWaitsForTheSlowArchiverPastTheSettlingWaits) {
     suite.sys.archiver.endsAfter = 1300ms;
     EXPECT_EQ(suite.Build({1000ms, 1000ms, 5000ms}).kind, Outcome::Kind::Built);
     EXPECT_EQ(suite.sys.at[kDelete] - suite.sys.at[kRun], 1300ms);
-    EXPECT_GE(suite.sys.pumped, 2);
 }
 
 TEST(BuildPackage, PackageThatExistedIsBuiltOnlyWhenTheArchiverChangedIt) {
@@ -418,50 +416,6 @@ TEST(BuildPackage, WithoutAUserFolderAProtectedFolderIsReported) {
     const Outcome outcome = suite.Build();
     EXPECT_EQ(outcome.kind, Outcome::Kind::SystemError);
     EXPECT_THAT(outcome.message, HasSubstr("C:\\App\\stjava.ini"));
-}
-
-TEST(BuildPackage, EventsDuringTheWaitsAreHandledAndTheBuildGoesOn) {
-    Suite suite;
-    int handled = 0;
-    for (Ms when : {10ms, 999ms, 1500ms, 1999ms}) suite.sys.Schedule(when, [&] { ++handled; });
-    EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
-    EXPECT_EQ(handled, 4);
-}
-
-TEST(Delay, WaitsTheTimeOnTheClockAndProcessesEventsAtLeastOnce) {
-    struct Case {
-        int ms;
-        Ms eventEvery;  // 0: no events
-        Ms took;
-    };
-    const Case cases[] = {{50, 0ms, 50ms}, {30, 1ms, 30ms}, {0, 0ms, 0ms}, {-1, 0ms, 0ms}, {-5000, 0ms, 0ms}};
-    for (const Case& c : cases) {
-        FakeSystem sys;
-        int events = 0;
-        if (c.eventEvery > 0ms)
-            for (Ms t = c.eventEvery; t < 100ms; t += c.eventEvery) sys.Schedule(t, [&] { ++events; });
-        Delay(c.ms, sys);
-        EXPECT_EQ(sys.now, c.took) << c.ms;
-        EXPECT_GE(sys.pumped, 1) << c.ms;
-        if (c.eventEvery > 0ms) {
-            EXPECT_EQ(events, c.ms / c.eventEvery.count()) << c.ms;
-        }
-    }
-}
-
-TEST(WaitUntil, ChecksAfterEachRoundOfEventsAndSleepsWhatIsLeft) {
-    FakeSystem sys;
-    int checks = 0;
-    std::vector<Ms> sleeps;
-    EXPECT_TRUE(WaitUntil(5s, sys, [&] { return ++checks == 3 && sys.pumped == 3; },
-                          [&](Ms remaining) {
-                              sleeps.push_back(remaining);
-                              sys.now += 100ms;
-                          }));
-    EXPECT_EQ(sleeps, (std::vector<Ms>{5000ms, 4900ms}));
-    // With no time left it still looks once.
-    EXPECT_TRUE(WaitUntil(0ms, sys, [] { return true; }, [](Ms) {}));
-    EXPECT_FALSE(WaitUntil(-5ms, sys, [] { return false; }, [](Ms) {}));
 }
 
 // ---- Kestrane packing itself: no rar.exe named ----
@@ -523,7 +477,6 @@ TEST(PackItself, MembersInThePhonesOrderWithTheirFilesTimesWhileTheWindowIsBusy)
     ASSERT_NE(idle, log.end());
     EXPECT_TRUE(std::find_if(busy, idle, [](const std::string& e) { return e.rfind("move ", 0) == 0; }) != idle);
     EXPECT_EQ(suite.sys.now, 0ms);
-    EXPECT_EQ(suite.sys.pumped, 0);
 }
 
 TEST(PackItself, TheCorrectedSizeGoesIntoThePackagesJadOnly) {

@@ -3,10 +3,11 @@
 
     check_release.py Kestrane-<version>-win32.zip RES_FOLDER
 
-It unpacks to one folder named like the ZIP, holding Kestrane.exe and
-readme.txt and nothing else. The exe passes every check of check_exe.py (the
+It unpacks to one folder named like the ZIP, holding Kestrane.exe,
+kestrane-cli.exe and readme.txt and nothing else. The exe passes every check of check_exe.py (the
 32-bit program, only Windows' own DLLs, its resources), carries no symbols
-and has the version the ZIP's name gives; the readme is res/readme.txt."""
+and has the version the ZIP's name gives; kestrane-cli.exe is a stripped 32-bit
+console program; the readme is res/readme.txt."""
 import re
 import sys
 import tempfile
@@ -36,13 +37,19 @@ def main(zip_path, res):
     with zipfile.ZipFile(zip_path) as archive:
         check(archive.testzip() is None, "a member fails its CRC")
         files = sorted(n for n in archive.namelist() if not n.endswith("/"))
-        check(files == [f"{folder}/Kestrane.exe", f"{folder}/readme.txt"], f"members: {files}")
+        check(files == [f"{folder}/Kestrane.exe", f"{folder}/kestrane-cli.exe", f"{folder}/readme.txt"],
+              f"members: {files}")
         exe = archive.read(f"{folder}/Kestrane.exe")
+        console = pefile.PE(data=archive.read(f"{folder}/kestrane-cli.exe"))
         readme = archive.read(f"{folder}/readme.txt")
 
     check(readme == (res / "readme.txt").read_bytes(), "readme.txt differs from res/readme.txt")
     pe = pefile.PE(data=exe)
     check_stripped(pe)
+    check_stripped(console)
+    check(console.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "kestrane-cli.exe is not 32-bit")
+    check(console.OPTIONAL_HEADER.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_CUI"],
+          "kestrane-cli.exe is no console program")
     if match:
         major, minor, patch = (int(g) for g in match.groups())
         fixed = pe.VS_FIXEDFILEINFO[0]

@@ -1,0 +1,478 @@
+#include "cli/Cli.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "descriptor/Attributes.h"
+#include "descriptor/DescriptorBuffer.h"
+#include "package/FolderConversion.h"
+#include "package/IniText.h"
+#include "package/SuiteFiles.h"
+
+namespace kestrane {
+
+namespace {
+
+std::string Quoted(const std::string& text) { return "\u201E" + text + "\u201C"; }
+
+constexpr char kSeparator =
+#ifdef _WIN32
+    '\\';
+#else
+    '/';
+#endif
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || (folder.back() != '/' && folder.back() != kSeparator)) folder += kSeparator;
+    return folder;
+}
+
+// The folder part of a path with its separator; the current folder for a bare name.
+std::string FolderOf(const std::string& path) {
+    const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
+    return folder.empty() ? "." + std::string(1, kSeparator) : folder;
+}
+
+// A report in paragraphs, or a name with a line end, on one line of output.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const bool lineEnd = c == '\r' || c == '\n';
+        if (!lineEnd)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    return line;
+}
+
+// Stops the run with a message: the exit code says how.
+struct RunError {
+    std::string message;
+    int exitCode;
+};
+
+// One suite to work on, and where its outcome is logged.
+struct PlannedSuite {
+    SuiteJob job;
+    std::string shown;      // the JAR as the user knows it: the argument, and below a folder the path under it
+    std::string logFolder;  // where kestrane-protokoll.txt lists it; empty for none
+    std::string problem;    // why it cannot even start (a JAD without its JAR)
+};
+
+class Run {
+public:
+    Run(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop)
+        : options_(options), system_(system), console_(console), stop_(stop) {}
+
+    int Convert();
+    int MakeJads();
+    int ShowIni();
+
+private:
+    std::optional<std::string> TargetFolder();
+    void PlanInput(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
+    void PlanFolder(const std::string& input, const std::optional<std::string>& target,
+                    std::vector<PlannedSuite>& plan);
+    void PlanFile(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
+    SuiteResult Work(const PlannedSuite& suite, const std::string& staging);
+    SuiteResult CheckOnly(const PlannedSuite& suite, const std::string& staging);
+    void Report(const SuiteResult& result, const std::string& shown);
+    // Before the suite at `index` (from 0) of `count`.
+    void Progress(std::size_t index, std::size_t count);
+    void EndProgress();
+    int Finish(FolderSummary summary);
+    void WriteLogs();
+    void Message(const std::string& text);
+
+    const CliOptions& options_;
+    PosixSystem& system_;
+    const Console& console_;
+    const std::atomic<bool>& stop_;
+    bool progressShown_ = false;
+    int listingFailures_ = 0;
+    // Per log folder: its suites' lines and their summary.
+    std::map<std::string, std::pair<std::vector<SuiteResult>, FolderSummary>> logs_;
+};
+
+void Run::Message(const std::string& text) {
+    EndProgress();
+    std::fprintf(console_.err, "%s\n", OneLine(text).c_str());
+}
+
+void Run::Progress(std::size_t index, std::size_t count) {
+    if (!console_.progress) return;
+    std::fprintf(console_.err, "\rSuite %zu von %zu \u2026", index + 1, count);
+    std::fflush(console_.err);
+    progressShown_ = true;
+}
+
+void Run::EndProgress() {
+    if (!progressShown_) return;
+    std::fprintf(console_.err, "\r%*s\r", 40, "");
+    std::fflush(console_.err);
+    progressShown_ = false;
+}
+
+std::string StatusWord(SuiteStatus status) {
+    switch (status) {
+    case SuiteStatus::Built: return "erstellt";
+    case SuiteStatus::Existing: return "vorhanden";
+    case SuiteStatus::Skipped: return "\u00fcbersprungen";
+    case SuiteStatus::Failed: return "fehlgeschlagen";
+    }
+    return {};
+}
+
+void Run::Report(const SuiteResult& result, const std::string& shown) {
+    EndProgress();
+    SuiteResult line = result;
+    line.file = OneLine(shown);
+    line.suite = OneLine(line.suite);
+    if (!options_.json) {
+        std::fprintf(console_.out, "%s\n", ResultLine(line).c_str());
+    } else {
+        std::string findings;
+        for (const std::string& finding : result.findings)
+            findings += (findings.empty() ? "\"" : ",\"") + JsonEscaped(finding) + "\"";
+        std::fprintf(console_.out,
+                     "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
+                     JsonEscaped(shown).c_str(), JsonEscaped(result.suite).c_str(),
+                     JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
+                     findings.c_str());
+    }
+    std::fflush(console_.out);
+}
+
+void Count(FolderSummary& summary, SuiteStatus status) {
+    switch (status) {
+    case SuiteStatus::Built: ++summary.built; break;
+    case SuiteStatus::Existing: ++summary.existing; break;
+    case SuiteStatus::Skipped: ++summary.skipped; break;
+    case SuiteStatus::Failed: ++summary.failed; break;
+    }
+}
+
+// "37 von 240 in Ordnung, 2 übersprungen, 1 fehlgeschlagen": a check builds nothing.
+std::string CheckSummaryLine(const FolderSummary& summary) {
+    return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " in Ordnung, " +
+           std::to_string(summary.skipped) + " \u00fcbersprungen, " + std::to_string(summary.failed) +
+           " fehlgeschlagen";
+}
+
+int Run::Finish(FolderSummary summary) {
+    EndProgress();
+    std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
+    if (summary.cancelled) line += " (abgebrochen)";
+    if (!options_.json) {
+        std::fprintf(console_.out, "%s\n", line.c_str());
+    } else {
+        std::fprintf(console_.out,
+                     "{\"zusammenfassung\":\"%s\",\"gefunden\":%zu,\"erstellt\":%zu,\"vorhanden\":%zu,"
+                     "\"uebersprungen\":%zu,\"fehlgeschlagen\":%zu,\"abgebrochen\":%s}\n",
+                     JsonEscaped(line).c_str(), summary.found, summary.built, summary.existing, summary.skipped,
+                     summary.failed, summary.cancelled ? "true" : "false");
+    }
+    std::fflush(console_.out);
+    return listingFailures_ > 0 ? 1 : summary.ExitCode();
+}
+
+// The target folder of -o, made where missing; none without -o.
+std::optional<std::string> Run::TargetFolder() {
+    if (!options_.target) return std::nullopt;
+    const std::string& target = *options_.target;
+    switch (system_.Kind(target)) {
+    case PathKind::File:
+    case PathKind::Other: throw RunError{"kestrane: Das Ziel " + Quoted(target) + " ist kein Ordner.", 2};
+    case PathKind::Missing:
+    case PathKind::Folder: break;
+    }
+    // Refused before the first suite, as the folder window refuses it.
+    const std::string folder = WithSeparator(system_.FullPath(target));
+    try {
+        system_.CreateFolder(folder);
+    } catch (const AppError&) {
+        throw RunError{"kestrane: " + TargetNotWritableMessage(target), 2};
+    }
+    if (system_.IsWriteProtected(folder)) throw RunError{"kestrane: " + TargetNotWritableMessage(target), 2};
+    return folder;
+}
+
+SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std::string stj) {
+    SuiteJob job;
+    job.jar = std::move(jar);
+    job.jad = std::move(jad);
+    job.stj = std::move(stj);
+    job.overwrite = options.overwrite;
+    job.strict = options.strict;
+    return job;
+}
+
+void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target,
+                     std::vector<PlannedSuite>& plan) {
+    const std::string folder = WithSeparator(system_.FullPath(input));
+    std::vector<FoundSuite> suites;
+    try {
+        suites = FindSuites(folder, options_.recursive, system_);
+    } catch (const AppError& error) {
+        Message("kestrane: " + error.Report());
+        ++listingFailures_;
+        return;
+    }
+    const std::string packages = target.value_or(folder);
+    for (const FoundSuite& suite : suites) {
+        PlannedSuite planned;
+        planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
+        planned.shown = WithSeparator(input) + suite.relative;
+        planned.logFolder = packages;
+        plan.push_back(std::move(planned));
+    }
+}
+
+void Run::PlanFile(const std::string& input, const std::optional<std::string>& target,
+                   std::vector<PlannedSuite>& plan) {
+    const std::string file = system_.FullPath(input);
+    PlannedSuite planned;
+    planned.shown = input;
+    std::string jar = file, jad;
+    if (RoleOfFile(file) == FileRole::Jad) {
+        jad = file;
+        jar = PartnerJar(file, system_).value_or("");
+        if (jar.empty()) planned.problem = "\u00fcbersprungen: Zur JAD-Datei gibt es keine JAR-Datei.";
+    } else if (RoleOfFile(file) == FileRole::Jar) {
+        jad = PartnerJad(file, system_).value_or("");
+    } else {
+        throw RunError{"kestrane: " + Quoted(input) + " ist weder eine JAR- noch eine JAD-Datei.", 2};
+    }
+    const std::string packages = target.value_or(FolderOf(file));
+    const std::string base = jar.empty() ? file : jar;
+    planned.job = JobFor(options_, jar, jad, packages + FileNameOf(WithoutExtension(base)) + ".stj");
+    planned.logFolder = packages;
+    plan.push_back(std::move(planned));
+}
+
+void Run::PlanInput(const std::string& input, const std::optional<std::string>& target,
+                    std::vector<PlannedSuite>& plan) {
+    switch (system_.Kind(input)) {
+    case PathKind::Folder: PlanFolder(input, target, plan); return;
+    case PathKind::File: PlanFile(input, target, plan); return;
+    case PathKind::Other: throw RunError{"kestrane: " + Quoted(input) + " ist weder eine Datei noch ein Ordner.", 2};
+    case PathKind::Missing: throw RunError{"kestrane: " + Quoted(input) + " gibt es nicht.", 2};
+    }
+}
+
+SuiteResult Run::Work(const PlannedSuite& suite, const std::string& staging) {
+    if (!suite.problem.empty()) return {suite.job.jad, {}, suite.problem, SuiteStatus::Skipped, {}};
+    SuiteJob job = suite.job;
+    job.stagingFolder = staging;
+    return ConvertSuite(job, system_);
+}
+
+// The conversion made in the working folder and thrown away: what the checks
+// find, and that the package could be written.
+SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging) {
+    PlannedSuite trial = suite;
+    trial.job.stj = staging + "pruefen.stj";
+    trial.job.overwrite = true;
+    SuiteResult result = Work(trial, staging);
+    if (result.status != SuiteStatus::Built) return result;
+    result.result = "in Ordnung";
+    for (std::size_t i = 0; i < result.findings.size(); ++i)
+        result.result += (i == 0 ? " \u2013 " : " ") + result.findings[i];
+    return result;
+}
+
+void Run::WriteLogs() {
+    for (const auto& [folder, log] : logs_) {
+        try {
+            system_.WriteWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second));
+        } catch (const AppError& error) {
+            Message("kestrane: " + error.Report());
+        }
+    }
+}
+
+// A suite named twice (its JAR and its JAD, or a file and its folder) is
+// packed once: the second time would only find its own package.
+void WithoutRepeats(std::vector<PlannedSuite>& plan) {
+    std::vector<PlannedSuite> once;
+    for (PlannedSuite& suite : plan) {
+        const auto same = [&](const PlannedSuite& earlier) { return earlier.job.stj == suite.job.stj; };
+        if (std::find_if(once.begin(), once.end(), same) == once.end()) once.push_back(std::move(suite));
+    }
+    plan = std::move(once);
+}
+
+int Run::Convert() {
+    std::vector<PlannedSuite> plan;
+    try {
+        const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
+        for (const std::string& input : options_.inputs) PlanInput(input, target, plan);
+    } catch (const RunError& error) {
+        Message(error.message);
+        return error.exitCode;
+    }
+    WithoutRepeats(plan);
+    FolderSummary summary;
+    summary.found = plan.size();
+    WorkFolder work(system_);
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (stop_) {
+            summary.cancelled = true;
+            break;
+        }
+        Progress(i, plan.size());
+        const std::string staging = work.Path() + std::to_string(i + 1) + kSeparator;
+        SuiteResult result = options_.mode == CliMode::Check ? CheckOnly(plan[i], staging) : Work(plan[i], staging);
+        try {
+            system_.RemoveTree(staging);
+        } catch (const AppError&) {
+            // What stays goes with the working folder at the end.
+        }
+        Count(summary, result.status);
+        Report(result, plan[i].shown);
+        if (options_.mode != CliMode::Convert) continue;
+        auto& log = logs_[plan[i].logFolder];
+        result.file = plan[i].shown;
+        log.first.push_back(std::move(result));
+        ++log.second.found;
+        Count(log.second, log.first.back().status);
+    }
+    if (summary.cancelled)
+        for (auto& [folder, log] : logs_) log.second.cancelled = true;
+    WriteLogs();
+    if (summary.cancelled) Message("kestrane: Abgebrochen; die begonnene Suite wurde fertig gepackt.");
+    return Finish(summary);
+}
+
+SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>& target, bool overwrite,
+                       PosixSystem& system) {
+    SuiteResult result{jar, {}, {}, SuiteStatus::Failed, {}};
+    try {
+        const MadeJad made = JadFromJar(jar, system);
+        if (!made.jad) return {jar, {}, "\u00fcbersprungen: " + made.problem, SuiteStatus::Skipped, {}};
+        const JadAttributes parsed = ParseJad(*made.jad);
+        if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
+        const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
+        if (!overwrite && system.Kind(jad) != PathKind::Missing) {
+            result.status = SuiteStatus::Existing;
+            result.result = "vorhanden";
+            return result;
+        }
+        system.WriteWholeFile(jad, *made.jad);
+        result.status = SuiteStatus::Built;
+        result.result = "erstellt";
+    } catch (const AppError& error) {
+        result.result = OneLine("fehlgeschlagen: " + error.Report());
+    }
+    return result;
+}
+
+int Run::MakeJads() {
+    std::optional<std::string> target;
+    try {
+        target = TargetFolder();
+        for (const std::string& input : options_.inputs)
+            if (const PathKind kind = system_.Kind(input); kind != PathKind::File)
+                throw RunError{"kestrane: " + Quoted(input) +
+                                   (kind == PathKind::Missing ? " gibt es nicht." : " ist keine JAR-Datei."),
+                               2};
+    } catch (const RunError& error) {
+        Message(error.message);
+        return error.exitCode;
+    }
+    FolderSummary summary;
+    summary.found = options_.inputs.size();
+    for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
+        Progress(i, options_.inputs.size());
+        const SuiteResult result =
+            MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
+        Count(summary, result.status);
+        Report(result, options_.inputs[i]);
+    }
+    summary.cancelled = summary.Finished() < summary.found;
+    return Finish(summary);
+}
+
+// The INI text with the line ends of the system it is shown on.
+std::string ShownIni(const std::string& text) {
+    std::string shown;
+    for (const char c : text)
+        if (c != '\r') shown += c;
+    return shown;
+}
+
+int Run::ShowIni() {
+    const std::string& jad = options_.inputs.front();
+    if (system_.Kind(jad) != PathKind::File) {
+        Message("kestrane: Die JAD-Datei " + Quoted(jad) + " gibt es nicht.");
+        return 2;
+    }
+    IniOutcome outcome;
+    try {
+        DescriptorBuffer descriptor;
+        outcome = GenerateIni(jad, descriptor, system_);
+    } catch (const AppError& error) {
+        Message("kestrane: " + error.Report());
+        return 1;
+    }
+    if (options_.json) {
+        std::string complaints;
+        for (const std::string& complaint : outcome.complaints)
+            complaints += (complaints.empty() ? "\"" : ",\"") + JsonEscaped(complaint) + "\"";
+        std::fprintf(console_.out, "{\"datei\":\"%s\",\"ini\":\"%s\",\"beanstandungen\":[%s]}\n",
+                     JsonEscaped(jad).c_str(), JsonEscaped(outcome.text.value_or("")).c_str(), complaints.c_str());
+    } else {
+        for (const std::string& complaint : outcome.complaints) Message("kestrane: " + complaint);
+        if (outcome.text) std::fprintf(console_.out, "%s\n", ShownIni(*outcome.text).c_str());
+    }
+    return outcome.complaints.empty() && outcome.text ? 0 : 1;
+}
+
+}  // namespace
+
+std::string JsonEscaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop) {
+    Run run(options, system, console, stop);
+    try {
+        switch (options.mode) {
+        case CliMode::Convert:
+        case CliMode::Check: return run.Convert();
+        case CliMode::MakeJad: return run.MakeJads();
+        case CliMode::ShowIni: return run.ShowIni();
+        case CliMode::Help: break;
+        }
+        std::fprintf(console.out, "%s", std::string(HelpText()).c_str());
+        return 0;
+    } catch (const AppError& error) {
+        // The working folder: nothing else fails outside a suite.
+        std::fprintf(console.err, "kestrane: %s\n", OneLine(error.Report()).c_str());
+        return 1;
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,31 @@
+// The command-line tool's work once its options are understood: the suites
+// of the named files and folders converted, checked, given JADs or their INI
+// text shown, each outcome as a line of text or of JSON.
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "cli/Options.h"
+#include "cli/PosixSystem.h"
+
+namespace kestrane {
+
+struct Console {
+    std::FILE* out = stdout;  // the results
+    std::FILE* err = stderr;  // messages, and the progress line
+    bool progress = false;    // `err` is a terminal: a line that rewrites itself
+};
+
+// Escapes for a JSON string, without the quotes.
+std::string JsonEscaped(std::string_view text);
+
+// Runs what `options` asks for and returns the exit code: 0 when every suite
+// was built (or checked, or had its JAD made) or left as existing, 1 when
+// any was skipped or failed or the run was cancelled, 2 for an argument that
+// names nothing usable or a target that takes no files.
+// `stop` is asked before each suite; once set, the run ends there.
+int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop);
+
+}  // namespace kestrane

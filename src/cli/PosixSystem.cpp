@@ -1,0 +1,357 @@
+#include "cli/PosixSystem.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "descriptor/DescriptorBuffer.h"
+#include "descriptor/TextEncoding.h"
+#include "package/AppError.h"
+#include "package/RarArchive.h"
+
+namespace kestrane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\u201E" + path + "\u201C"; }
+
+AppError ErrorOf(std::string context, const std::error_code& error) {
+    return AppError(std::move(context), static_cast<std::uint32_t>(error.value()), error.message());
+}
+
+AppError ErrnoError(std::string context, int number) {
+    return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
+}
+
+std::string CannotReadMessage(const std::string& path) {
+    return "Die Datei " + Quoted(path) + " konnte nicht gelesen werden.";
+}
+std::string CannotWriteMessage(const std::string& path) {
+    return "Die Datei " + Quoted(path) + " konnte nicht geschrieben werden.";
+}
+
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string TextOf(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The separator the port's folders end in.
+constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += kSeparator;
+    return folder;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+UniqueFile OpenFile(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return UniqueFile(_wfopen(PathOf(path).c_str(), wideMode.c_str()));
+#else
+    return UniqueFile(std::fopen(PathOf(path).c_str(), mode));
+#endif
+}
+
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+// An existing file opened for reading, and its size; a folder is no file.
+std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
+    std::error_code error;
+    if (fs::is_directory(PathOf(path), error)) throw ErrnoError(CannotReadMessage(path), EISDIR);
+    UniqueFile file = OpenFile(path, "rb");
+    if (!file) throw ErrnoError(CannotReadMessage(path), errno);
+    const std::uint64_t size = fs::file_size(PathOf(path), error);
+    if (error) throw ErrorOf(CannotReadMessage(path), error);
+    return {std::move(file), size};
+}
+
+// A file open for reading parts of it; the JAR reader asks for its
+// directory and its manifest only.
+class FileSource final : public ByteSource {
+public:
+    FileSource(UniqueFile file, std::uint64_t size, std::string path)
+        : file_(std::move(file)), size_(size), path_(std::move(path)) {}
+
+    std::uint64_t Size() override { return size_; }
+
+    std::string Read(std::uint64_t offset, std::size_t length) override {
+        std::string bytes(length, '\0');
+        if (length == 0) return bytes;
+        errno = 0;
+        if (!SeekTo(file_.get(), offset) || std::fread(bytes.data(), 1, length, file_.get()) != length)
+            throw ErrnoError(CannotReadMessage(path_), errno != 0 ? errno : EIO);
+        return bytes;
+    }
+
+private:
+    UniqueFile file_;
+    std::uint64_t size_;
+    std::string path_;
+};
+
+std::tm LocalTime(std::time_t time) {
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    return local;
+}
+
+std::uint32_t DosTimeOf(const std::tm& time) {
+    return DosDateTime({time.tm_year + 1900, time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec});
+}
+
+unsigned long ProcessNumber() {
+#ifdef _WIN32
+    return static_cast<unsigned long>(_getpid());
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+}
+
+bool EqualPaths(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+    return EqualsIgnoringAsciiCase(a, b);
+#else
+    return a == b;
+#endif
+}
+
+}  // namespace
+
+std::string PosixSystem::ReadWholeFile(const std::string& path) {
+    auto [file, size] = OpenToRead(path);
+    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
+        throw ErrnoError(CannotReadMessage(path), EFBIG);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    errno = 0;
+    const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (read != bytes.size() && std::ferror(file.get())) throw ErrnoError(CannotReadMessage(path), errno ? errno : EIO);
+    bytes.resize(read);
+    return bytes;
+}
+
+void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
+    UniqueFile file = OpenFile(path, "wb");
+    if (!file) throw ErrnoError(CannotWriteMessage(path), errno);
+    errno = 0;
+    // A full disk may show only when the buffer is flushed or the file closed.
+    const bool written =
+        std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && std::fflush(file.get()) == 0;
+    const int number = errno ? errno : EIO;
+    if (std::fclose(file.release()) != 0 && written) throw ErrnoError(CannotWriteMessage(path), errno ? errno : EIO);
+    if (!written) throw ErrnoError(CannotWriteMessage(path), number);
+}
+
+std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {
+    auto [file, size] = OpenToRead(path);
+    return std::make_unique<FileSource>(std::move(file), size, path);
+}
+
+void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
+    if (error)
+        throw ErrorOf("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " kopiert werden.", error);
+}
+
+void PosixSystem::Delete(const std::string& path) {
+    const std::string context = "Die Datei " + Quoted(path) + " konnte nicht gel\u00f6scht werden.";
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(PathOf(path), error);
+    if (fs::is_directory(status)) throw ErrnoError(context, EISDIR);
+    if (!fs::remove(PathOf(path), error) && !error) throw ErrnoError(context, ENOENT);
+    if (error) throw ErrorOf(context, error);
+}
+
+void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
+    // rename() replaces in one step; nobody sees a half package.
+    std::error_code error;
+    fs::rename(PathOf(from), PathOf(to), error);
+    if (error)
+        throw ErrorOf("Die Datei " + Quoted(from) + " konnte nicht nach " + Quoted(to) + " verschoben werden.", error);
+}
+
+std::uint32_t PosixSystem::DosLastWrite(const std::string& path) {
+    std::error_code error;
+    const fs::file_time_type written = fs::last_write_time(PathOf(path), error);
+    if (error)
+        throw ErrorOf("Die Zeit der letzten \u00c4nderung der Datei " + Quoted(path) + " konnte nicht gelesen werden.",
+                      error);
+    const auto system = std::chrono::file_clock::to_sys(written);
+    return DosTimeOf(LocalTime(std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system))));
+}
+
+FileStamp PosixSystem::Stamp(const std::string& path) {
+    std::error_code error;
+    const fs::path file = PathOf(path);
+    if (!fs::is_regular_file(file, error)) return {};
+    FileStamp stamp;
+    stamp.size = fs::file_size(file, error);
+    if (error) return {};
+    stamp.lastWrite = fs::last_write_time(file, error).time_since_epoch().count();
+    if (error) return {};
+    stamp.exists = true;
+    return stamp;
+}
+
+bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
+    // Device and inode (volume and index on Windows) where both exist.
+    std::error_code error;
+    const bool same = fs::equivalent(PathOf(a), PathOf(b), error);
+    if (!error) return same;
+    return EqualPaths(FullPath(a), FullPath(b));
+}
+
+std::string PosixSystem::FullPath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    const fs::path full = fs::absolute(PathOf(path), error);
+    if (error) return path;
+    return TextOf(full.lexically_normal());
+}
+
+std::optional<std::string> PosixSystem::ShortPath(const std::string&) { return std::nullopt; }
+
+bool PosixSystem::IsWriteProtected(const std::string& folder) {
+    std::error_code error;
+    if (!fs::is_directory(PathOf(folder), error)) return false;
+    // A probe of this process's own name, gone again at once.
+    const std::string probe = WithSeparator(folder) + "kestrane-" + std::to_string(ProcessNumber()) + ".tmp";
+    if (UniqueFile file = OpenFile(probe, "wbx")) {
+        file.reset();
+        fs::remove(PathOf(probe), error);
+        return false;
+    }
+    return errno == EACCES || errno == EPERM || errno == EROFS;
+}
+
+void PosixSystem::CreateFolder(const std::string& folder) {
+    std::error_code error;
+    fs::path path = PathOf(folder);
+    if (!path.has_filename()) path = path.parent_path();
+    fs::create_directories(path, error);
+    if (error) throw ErrorOf("Der Ordner " + Quoted(folder) + " konnte nicht angelegt werden.", error);
+}
+
+std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
+    const std::string context = "Der Ordner " + Quoted(folder) + " konnte nicht gelesen werden.";
+    std::error_code error;
+    fs::directory_iterator it(PathOf(folder), error);
+    if (error) throw ErrorOf(context, error);
+    std::vector<FolderEntry> entries;
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        // The link itself first: a link to a folder is reported as one and
+        // never walked, a link that leads nowhere (or in a circle) as a file.
+        std::error_code ignored;
+        const bool isLink = it->is_symlink(ignored);
+        const bool isFolder = it->is_directory(ignored);
+        entries.push_back({TextOf(it->path().filename()), isFolder, isFolder && isLink});
+    }
+    if (error) throw ErrorOf(context, error);
+    return entries;
+}
+
+std::string PosixSystem::MakeWorkFolder() {
+    std::error_code error;
+    const fs::path temp = fs::temp_directory_path(error);
+    if (error) throw ErrorOf("Der Ordner f\u00fcr tempor\u00e4re Dateien ist nicht bekannt.", error);
+    // A folder left behind by an earlier process of the same number is
+    // passed over, not reused.
+    for (int attempt = 0;; ++attempt) {
+        const fs::path folder =
+            temp / ("kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++workFolders_));
+        if (fs::create_directory(folder, error)) return WithSeparator(TextOf(folder));
+        if (error || attempt > 100)
+            throw ErrorOf("Der Arbeitsordner " + Quoted(TextOf(folder)) + " konnte nicht angelegt werden.",
+                          error ? error : std::make_error_code(std::errc::file_exists));
+    }
+}
+
+void PosixSystem::RemoveTree(const std::string& folder) {
+    std::error_code error;
+    const fs::path path = PathOf(WithSeparator(folder)).parent_path();
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (!fs::exists(status)) return;
+    if (fs::is_directory(status)) {
+        for (const FolderEntry& entry : ListFolder(TextOf(path))) {
+            const std::string inside = TextOf(path / PathOf(entry.name));
+            if (entry.isFolder && !entry.isLink) {
+                RemoveTree(inside);
+            } else if (!fs::remove(PathOf(inside), error) && error) {
+                throw ErrorOf("Die Datei " + Quoted(inside) + " konnte nicht gel\u00f6scht werden.", error);
+            }
+        }
+    }
+    if (!fs::remove(path, error) && error)
+        throw ErrorOf("Der Ordner " + Quoted(TextOf(path)) + " konnte nicht gel\u00f6scht werden.", error);
+}
+
+std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }
+
+std::string PosixSystem::FromAnsi(std::string_view bytes) { return Windows1252ToUtf8(bytes); }
+
+std::optional<std::string> PosixSystem::ToOem(std::string_view text) { return Utf8ToCp437(text); }
+
+std::unique_ptr<ArchiverRun> PosixSystem::RunHidden(const std::string& batchPath, const std::string&) {
+    throw AppError("Die Stapeldatei " + Quoted(batchPath) +
+                       " wurde nicht gestartet: kestrane packt die STJ-Datei selbst und startet kein rar.exe.",
+                   0, {});
+}
+
+std::unique_ptr<ArchiverRun> PosixSystem::StartProgram(const std::string& program, const std::string&,
+                                                       const std::string&) {
+    throw AppError("Das Programm " + Quoted(program) +
+                       " wurde nicht gestartet: kestrane packt die STJ-Datei selbst und startet kein rar.exe.",
+                   0, {});
+}
+
+std::chrono::milliseconds PosixSystem::Now() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+std::uint32_t PosixSystem::DosNow() {
+    if (fixedNow_) return *fixedNow_;
+    return DosTimeOf(LocalTime(std::time(nullptr)));
+}
+
+PathKind PosixSystem::Kind(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(PathOf(path), error);
+    if (fs::is_directory(status)) return PathKind::Folder;
+    if (fs::is_regular_file(status)) return PathKind::File;
+    return fs::exists(status) ? PathKind::Other : PathKind::Missing;
+}
+
+void PosixSystem::Pause(std::chrono::milliseconds duration) {
+    if (duration > std::chrono::milliseconds(0)) std::this_thread::sleep_for(duration);
+}
+
+}  // namespace kestrane

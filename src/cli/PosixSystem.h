@@ -1,0 +1,63 @@
+// The core's system port for the command-line tool: files through the C++
+// standard library and a few POSIX calls (their Windows twins where MinGW
+// builds the console program), code pages by the core's own tables, a real
+// clock. The tool packs every suite itself and never starts rar.exe.
+//
+// Paths are UTF-8 with '/' between folders on POSIX (a backslash there is a
+// character of a name), '\\' or '/' on Windows.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "package/SystemPort.h"
+
+namespace kestrane {
+
+// What a path names, for the tool's checks of its arguments.
+enum class PathKind { Missing, File, Folder, Other };
+
+class PosixSystem final : public SystemPort {
+public:
+    // `fixedNow` replaces the time now in DosNow (see DosTimeOfEpoch in
+    // package/RarArchive.h).
+    explicit PosixSystem(std::optional<std::uint32_t> fixedNow = std::nullopt) : fixedNow_(fixedNow) {}
+
+    std::string ReadWholeFile(const std::string& path) override;
+    void WriteWholeFile(const std::string& path, std::string_view bytes) override;
+    std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+    void CopyOver(const std::string& from, const std::string& to) override;
+    void Delete(const std::string& path) override;
+    void MoveOver(const std::string& from, const std::string& to) override;
+    std::uint32_t DosLastWrite(const std::string& path) override;
+    FileStamp Stamp(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
+    std::string FullPath(const std::string& path) override;
+    std::optional<std::string> ShortPath(const std::string& path) override;
+    bool IsWriteProtected(const std::string& folder) override;
+    void CreateFolder(const std::string& folder) override;
+    std::vector<FolderEntry> ListFolder(const std::string& folder) override;
+    std::string MakeWorkFolder() override;
+    void RemoveTree(const std::string& folder) override;
+
+    std::optional<std::string> ToAnsi(std::string_view text) override;
+    std::string FromAnsi(std::string_view bytes) override;
+    std::optional<std::string> ToOem(std::string_view text) override;
+
+    std::unique_ptr<ArchiverRun> RunHidden(const std::string& batchPath, const std::string& folder) override;
+    std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
+                                              const std::string& folder) override;
+
+    std::chrono::milliseconds Now() override;
+    std::uint32_t DosNow() override;
+    void Pause(std::chrono::milliseconds duration) override;
+
+    // Following links; a link that leads nowhere is Missing.
+    PathKind Kind(const std::string& path);
+
+private:
+    std::optional<std::uint32_t> fixedNow_;
+    unsigned workFolders_ = 0;
+};
+
+}  // namespace kestrane

@@ -1,0 +1,398 @@
+// kestrane as a user runs it: real suites in a temporary folder, the
+// program started as a process, its packages read by archivers that share
+// no code with it, its JSON read by Python.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "package/RarArchive.h"
+#include "support/UnixShell.h"
+#include "support/ZipWriter.h"
+
+extern char** environ;
+
+namespace kestrane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ShellQuoted;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string SuiteJar(const std::string& name, std::string filler = "") {
+    return testing::ZipWriter()
+        .Deflated("META-INF/MANIFEST.MF", testing::ManifestText({{"Manifest-Version", "1.0"},
+                                                                 {"MIDlet-Name", name},
+                                                                 {"MIDlet-Vendor", "Kestrane Test"},
+                                                                 {"MIDlet-Version", "1.0"},
+                                                                 {"MIDlet-1", name + ", /i.png, a.Main"}}))
+        .Deflated("a/Main.class", "\xCA\xFE\xBA\xBE")
+        .Stored("i.png", "\x89PNG")
+        .Stored("filler.bin", std::move(filler))
+        .Bytes();
+}
+
+std::string SuiteJad(const std::string& name, std::uint64_t jarSize, const std::string& jarUrl) {
+    return "MIDlet-Name: " + name + "\r\nMIDlet-Vendor: Kestrane Test\r\nMIDlet-Version: 1.0\r\nMIDlet-1: " + name +
+           ", /i.png, a.Main\r\nMIDlet-Jar-URL: " + jarUrl + "\r\nMIDlet-Jar-Size: " + std::to_string(jarSize) + "\r\n";
+}
+
+struct Ran {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+class KestraneTest : public ::testing::Test {
+protected:
+    fs::path root = fs::temp_directory_path() / ("kestrane-cli-test-" + std::to_string(getpid()));
+    fs::path src = root / "Quelle";
+
+    void SetUp() override {
+        fs::remove_all(root);
+        fs::create_directories(src);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    void Write(const std::string& name, const std::string& bytes) {
+        fs::create_directories((src / name).parent_path());
+        testing::WriteFile(src / name, bytes);
+    }
+
+    // The program with `arguments`, inside `wrapper` (a shell command line
+    // ending in what runs it, as unshare does) when given.
+    Ran Kestrane(const std::vector<std::string>& arguments, const std::string& wrapper = "") {
+        std::string line = "cd " + ShellQuoted(root.string()) + " && SOURCE_DATE_EPOCH=1109912768 " + wrapper + " " +
+                           ShellQuoted(KESTRANE_PROGRAM);
+        for (const std::string& argument : arguments) line += " " + ShellQuoted(argument);
+        const fs::path err = root / "stderr.txt";
+        Ran ran;
+        const testing::ShellRun run = testing::RunShell({"sh", "-c", line + " 2>" + ShellQuoted(err.string())});
+        ran.exitCode = run.exitCode;
+        ran.out = run.output;
+        ran.err = Slurp(err);
+        return ran;
+    }
+
+    // Each JSON line of a run, read by Python: "datei<TAB>status", or the summary.
+    std::vector<std::string> JsonLines(const std::string& out) {
+        testing::WriteFile(root / "out.json", out);
+        const testing::ShellRun run = testing::RunShell({"python3", "-c",
+                                                         "import json,sys\n"
+                                                         "for line in open(sys.argv[1], encoding='utf-8'):\n"
+                                                         "    o = json.loads(line)\n"
+                                                         "    print(o['zusammenfassung'] if 'zusammenfassung' in o "
+                                                         "else o['datei'].replace('\\n', '|') + '\\t' + o['status'])\n",
+                                                         (root / "out.json").string()});
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        for (std::size_t end; (end = run.output.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(run.output.substr(start, end - start));
+        return lines;
+    }
+
+    std::vector<fs::path> Files(const fs::path& folder, const std::string& ending) {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.path().string().ends_with(ending)) found.push_back(entry.path());
+        return found;
+    }
+
+    // Every package read whole by unar (and tested by 7-Zip where present);
+    // its java.jah is the JAR.
+    void ExpectReadable(const fs::path& stj, const fs::path& jar) {
+        const fs::path unpacked = root / "unpacked";
+        fs::remove_all(unpacked);
+        const auto run = testing::RunShell({KESTRANE_UNAR, "-q", "-o", unpacked.string(), "-D", stj.string()});
+        EXPECT_EQ(run.exitCode, 0) << stj << run.output;
+        EXPECT_EQ(Slurp(unpacked / "java.jah"), Slurp(jar)) << stj;
+        EXPECT_TRUE(fs::exists(unpacked / "stjava.ini")) << stj;
+        if (std::string(KESTRANE_7ZIP).empty()) return;
+        const auto tested = testing::RunShell({KESTRANE_7ZIP, "t", stj.string()});
+        EXPECT_EQ(tested.exitCode, 0) << stj << tested.output;
+    }
+};
+
+TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
+    const std::string pair = SuiteJar("Paar");
+    Write("Paar.jar", pair);
+    Write("Paar.jad", SuiteJad("Paar", pair.size(), "Paar.jar"));
+    Write("Allein.jar", SuiteJar("Allein"));
+    const std::string wrongSize = SuiteJar("Falsch");
+    Write("Falsch.jar", wrongSize);
+    Write("Falsch.jad", SuiteJad("Falsch", 7, "Falsch.jar"));
+    const std::string wide = SuiteJar("Breit");
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : SuiteJad("Breit", wide.size(), "Breit.jar")) utf16 += std::string{c, '\0'};
+    Write("Breit.jar", wide);
+    Write("Breit.jad", utf16);
+    Write("Kaputt.jar", SuiteJar("Kaputt").substr(0, 40));
+    fs::create_directories(src / "Ordner.jar");
+    for (const char* name : {"mit Leerzeichen.jar", "Gr\u00f6\u00dfe.jar", "\u6f22\u5b57.jar", "neue\nZeile.jar"})
+        Write(std::string("Namen/") + name, SuiteJar("Name"));
+    fs::create_symlink("Schleife.jar", src / "Schleife.jar");
+    fs::create_directory_symlink("..", src / "Namen/zur\u00fcck");
+
+    const Ran ran = Kestrane({"Quelle", "-r", "-o", "Ziel", "--json"});
+    EXPECT_EQ(ran.exitCode, 1) << ran.err;  // the broken ones
+    const std::vector<std::string> expected = {
+        "Quelle/Allein.jar\terstellt",
+        "Quelle/Breit.jar\terstellt",
+        "Quelle/Falsch.jar\terstellt",
+        "Quelle/Kaputt.jar\t\u00fcbersprungen",
+        "Quelle/Paar.jar\terstellt",
+        "Quelle/Schleife.jar\tfehlgeschlagen",
+        "Quelle/Namen/Gr\u00f6\u00dfe.jar\terstellt",
+        "Quelle/Namen/mit Leerzeichen.jar\terstellt",
+        "Quelle/Namen/neue|Zeile.jar\terstellt",
+        "Quelle/Namen/\u6f22\u5b57.jar\terstellt",
+        "8 von 10 erstellt, 0 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen",
+    };
+    // In the order the folder conversion lists them; here only which suite came to what.
+    std::vector<std::string> lines = JsonLines(ran.out);
+    ASSERT_FALSE(lines.empty());
+    std::sort(lines.begin(), lines.end() - 1);
+    std::vector<std::string> sorted = expected;
+    std::sort(sorted.begin(), sorted.end() - 1);
+    EXPECT_EQ(lines, sorted);
+
+    const fs::path target = root / "Ziel";
+    EXPECT_EQ(Files(target, ".stj").size(), 8u);
+    EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
+    for (const char* name : {"Allein", "Breit", "Falsch", "Paar", "Namen/Gr\u00f6\u00dfe", "Namen/mit Leerzeichen",
+                             "Namen/neue\nZeile", "Namen/\u6f22\u5b57"})
+        ExpectReadable(target / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
+    const std::string log = Slurp(target / "kestrane-protokoll.txt");
+    EXPECT_TRUE(log.starts_with("\xEF\xBB\xBF"));
+    EXPECT_TRUE(log.ends_with(expected.back() + "\r\n"));
+
+    // Again: every package is there and stays; the exit code still tells of the broken ones.
+    const Ran again = Kestrane({"Quelle", "-r", "-o", "Ziel"});
+    EXPECT_NE(again.out.find("0 von 10 erstellt, 8 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen"),
+              std::string::npos)
+        << again.out;
+    EXPECT_NE(again.out.find("Quelle/Paar.jar\tPaar\tvorhanden\n"), std::string::npos) << again.out;
+}
+
+TEST_F(KestraneTest, StrictSkipsWhatHasFindingsAndTheJadNamesItsJar) {
+    const std::string jar = SuiteJar("Inhalt");
+    Write("Inhalt 2.jar", jar);
+    const std::string jad = SuiteJad("Inhalt", 12, "Inhalt 2.jar");
+    Write("Beschreibung.jad", jad);
+
+    const Ran strict = Kestrane({"--streng", "Quelle/Beschreibung.jad"});
+    EXPECT_EQ(strict.exitCode, 1);
+    EXPECT_NE(strict.out.find("\u00fcbersprungen: MIDlet-Jar-Size"), std::string::npos) << strict.out;
+    EXPECT_FALSE(fs::exists(src / "Inhalt 2.stj"));
+
+    // Named by its JAD and by itself: one suite, one package.
+    const Ran lenient = Kestrane({"Quelle/Beschreibung.jad", "Quelle/Inhalt 2.jar"});
+    EXPECT_EQ(lenient.exitCode, 0) << lenient.out << lenient.err;
+    EXPECT_EQ(std::count(lenient.out.begin(), lenient.out.end(), '\n'), 2) << lenient.out;
+    ExpectReadable(src / "Inhalt 2.stj", src / "Inhalt 2.jar");
+    // The package's JAD says the JAR's real size; the user's JAD stays.
+    const auto members = ReadRarArchive(Slurp(src / "Inhalt 2.stj"));
+    ASSERT_TRUE(members);
+    EXPECT_NE((*members)[1].data.find("MIDlet-Jar-Size: " + std::to_string(jar.size())), std::string::npos);
+    EXPECT_EQ(Slurp(src / "Beschreibung.jad"), jad);
+    EXPECT_TRUE(fs::exists(src / "kestrane-protokoll.txt"));
+}
+
+TEST_F(KestraneTest, SameFolderSameDateSamePackagesByteForByte) {
+    Write("A.jar", SuiteJar("A"));
+    Write("B.jar", SuiteJar("B"));
+    Write("B.jad", SuiteJad("B", 1, "B.jar"));
+    ASSERT_EQ(Kestrane({"Quelle", "-o", "Eins"}).exitCode, 0);
+    ASSERT_EQ(Kestrane({"Quelle", "-o", "Zwei"}).exitCode, 0);
+    for (const char* name : {"A.stj", "B.stj"}) {
+        EXPECT_EQ(Slurp(root / "Eins" / name), Slurp(root / "Zwei" / name)) << name;
+        const auto members = ReadRarArchive(Slurp(root / "Eins" / name));
+        ASSERT_TRUE(members);
+        EXPECT_EQ((*members)[2].dosTime, DosDateTime({2005, 3, 4, 5, 6, 8}));  // SOURCE_DATE_EPOCH, in UTC
+    }
+}
+
+TEST_F(KestraneTest, JadFromManifestAndIniText) {
+    const std::string jar = SuiteJar("Manifestsuite");
+    Write("M.jar", jar);
+    const Ran made = Kestrane({"--jad", "Quelle/M.jar"});
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+    const std::string jad = Slurp(src / "M.jad");
+    EXPECT_NE(jad.find("MIDlet-Jar-Size: " + std::to_string(jar.size()) + "\r\n"), std::string::npos) << jad;
+    EXPECT_NE(Kestrane({"--jad", "Quelle/M.jar"}).out.find("vorhanden"), std::string::npos);
+
+    const Ran ini = Kestrane({"--ini", "Quelle/M.jad"});
+    EXPECT_EQ(ini.exitCode, 0);
+    EXPECT_TRUE(ini.out.starts_with("suite=Manifestsuite\nnum=1\n")) << ini.out;
+    EXPECT_EQ(ini.out.find('\r'), std::string::npos);
+}
+
+TEST_F(KestraneTest, CheckingWritesNothing) {
+    Write("A.jar", SuiteJar("A"));
+    Write("B.jar", SuiteJar("B").substr(0, 30));
+    const Ran ran = Kestrane({"--pruefen", "Quelle"});
+    EXPECT_EQ(ran.exitCode, 1);
+    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\tin Ordnung \u2013 JAD-Datei aus dem Manifest erstellt."),
+              std::string::npos)
+        << ran.out;
+    EXPECT_NE(ran.out.find("1 von 2 in Ordnung, 1 \u00fcbersprungen, 0 fehlgeschlagen"), std::string::npos) << ran.out;
+    EXPECT_EQ(std::distance(fs::directory_iterator(src), fs::directory_iterator()), 2);
+}
+
+TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {
+    Write("A.jar", SuiteJar("A"));
+    testing::WriteFile(root / "Datei", "x");
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {{"Fehlt"}, 2, "kestrane: \u201EFehlt\u201C gibt es nicht.\n"},
+        {{"Quelle", "-o", "Datei"}, 2, "kestrane: Das Ziel \u201EDatei\u201C ist kein Ordner.\n"},
+        {{"Datei"}, 2, "kestrane: \u201EDatei\u201C ist weder eine JAR- noch eine JAD-Datei.\n"},
+        {{"--ini", "Fehlt.jad"}, 2, "kestrane: Die JAD-Datei \u201EFehlt.jad\u201C gibt es nicht.\n"},
+        {{"-o", "Ziel"}, 2, "kestrane: Keine Datei und kein Ordner angegeben. Hilfe: kestrane --help\n"},
+    };
+    for (const auto& c : cases) {
+        const Ran ran = Kestrane(c.arguments);
+        EXPECT_EQ(ran.exitCode, c.exitCode) << c.message;
+        EXPECT_EQ(ran.err, c.message);
+        EXPECT_EQ(ran.out, "");
+    }
+    EXPECT_FALSE(fs::exists(root / "Ziel"));
+    EXPECT_EQ(Slurp(root / "Datei"), "x");
+}
+
+TEST_F(KestraneTest, ProgressOnATerminalNeverInAPipe) {
+    if (testing::RunShell({"sh", "-c", "command -v script"}).exitCode != 0) GTEST_SKIP() << "no script(1) here";
+    Write("A.jar", SuiteJar("A"));
+    Write("B.jar", SuiteJar("B"));
+    const Ran piped = Kestrane({"Quelle", "-o", "Rohr"});
+    EXPECT_EQ(piped.err, "");
+    const testing::ShellRun terminal = testing::RunShell(
+        {"script", "-qec", ShellQuoted(KESTRANE_PROGRAM) + " Quelle -o Terminal", "/dev/null"}, root);
+    EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
+    EXPECT_NE(terminal.output.find("\rSuite 2 von 2 \u2026"), std::string::npos) << terminal.output;
+    EXPECT_NE(terminal.output.find("Quelle/B.jar\tB\terstellt"), std::string::npos) << terminal.output;
+}
+
+TEST_F(KestraneTest, WhatCannotBeReadOrWrittenWithoutRootsOverrides) {
+    const std::string wrapper =
+        geteuid() == 0 ? "setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner" : "";
+    if (!wrapper.empty() && testing::RunShell({"sh", "-c", wrapper + " true"}).exitCode != 0)
+        GTEST_SKIP() << "setpriv cannot drop root's overrides here";
+    Write("A.jar", SuiteJar("A"));
+    Write("C.jar", SuiteJar("C"));
+    Write("Zu/B.jar", SuiteJar("B"));
+    fs::create_directories(root / "Schreibgeschuetzt");
+    fs::permissions(src / "Zu", fs::perms::none);
+    fs::permissions(src / "C.jar", fs::perms::none);
+    fs::permissions(root / "Schreibgeschuetzt", fs::perms::owner_read | fs::perms::owner_exec);
+
+    const Ran ran = Kestrane({"Quelle", "Quelle/Zu", "-o", "Ziel"}, wrapper);
+    const Ran refused = Kestrane({"Quelle", "-o", "Schreibgeschuetzt"}, wrapper);
+    fs::permissions(src / "Zu", fs::perms::owner_all);
+    fs::permissions(src / "C.jar", fs::perms::owner_all);
+    fs::permissions(root / "Schreibgeschuetzt", fs::perms::owner_all);
+
+    EXPECT_EQ(ran.exitCode, 1);
+    EXPECT_NE(ran.err.find("Der Ordner \u201E" + (src / "Zu/").string() + "\u201C konnte nicht gelesen werden."),
+              std::string::npos)
+        << ran.err;
+    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\terstellt"), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find("Quelle/C.jar\t\tfehlgeschlagen: Die Datei"), std::string::npos) << ran.out;
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_TRUE(fs::is_empty(root / "Schreibgeschuetzt"));
+}
+
+// A user namespace lends the test a mount of its own without root rights.
+bool CanMount() { return testing::RunShell({"unshare", "-rm", "true"}).exitCode == 0; }
+
+TEST_F(KestraneTest, FullAndReadOnlyTargets) {
+    if (!CanMount()) GTEST_SKIP() << "unshare -rm is not allowed here";
+    std::mt19937 random(7);
+    std::string noise(40'000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    Write("A.jar", SuiteJar("A", noise));
+    Write("B.jar", SuiteJar("B", noise));
+    fs::create_directories(root / "Ziel");
+    const std::string mount = "unshare -rm sh -c 'mount -t tmpfs -o size=64k,OPTIONS tmpfs Ziel && exec \"$0\" \"$@\"'";
+
+    const Ran full = Kestrane({"Quelle", "-o", "Ziel"}, std::regex_replace(mount, std::regex("OPTIONS"), "mode=755"));
+    EXPECT_EQ(full.exitCode, 1) << full.out << full.err;
+    EXPECT_NE(full.out.find("Quelle/A.jar\tA\terstellt"), std::string::npos) << full.out;
+    EXPECT_NE(full.out.find("Quelle/B.jar\tB\tfehlgeschlagen: Die Datei"), std::string::npos) << full.out;
+    EXPECT_NE(full.out.find("1 von 2 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos);
+
+    const Ran readOnly = Kestrane({"Quelle", "-o", "Ziel"}, std::regex_replace(mount, std::regex("OPTIONS"), "ro"));
+    EXPECT_EQ(readOnly.exitCode, 2);
+    EXPECT_EQ(readOnly.err,
+              "kestrane: In den Zielordner \u201EZiel\u201C kann nicht geschrieben werden. Es wurde keine "
+              "Suite umgewandelt.\n");
+}
+
+TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
+    std::mt19937 random(11);
+    std::string noise(1'000'000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    const std::string jar = SuiteJar("Gross", noise);
+    constexpr int kSuites = 60;
+    for (int i = 0; i < kSuites; ++i) Write("S" + std::to_string(100 + i) + ".jar", jar);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    const std::string program = KESTRANE_PROGRAM, source = src.string(), target = (root / "Ziel").string();
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(source.c_str()),
+                               const_cast<char*>("-o"), const_cast<char*>(target.c_str()), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+
+    std::string out;
+    char buffer[4096];
+    bool interrupted = false;
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (!interrupted && out.find('\n') != std::string::npos) {
+            kill(child, SIGINT);  // while the next suite is being packed
+            interrupted = true;
+        }
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << out;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(out.find("(abgebrochen)"), std::string::npos) << out;
+
+    const std::vector<fs::path> packages = Files(root / "Ziel", ".stj");
+    EXPECT_LT(packages.size(), static_cast<std::size_t>(kSuites));
+    EXPECT_EQ(packages.size(), static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n') - 1)) << out;
+    EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
+    for (const fs::path& stj : packages) EXPECT_TRUE(ReadRarArchive(Slurp(stj))) << stj;
+}
+
+}  // namespace
+}  // namespace kestrane
