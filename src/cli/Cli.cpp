@@ -147,15 +147,6 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
     std::fflush(console_.out);
 }
 
-void Count(FolderSummary& summary, SuiteStatus status) {
-    switch (status) {
-    case SuiteStatus::Built: ++summary.built; break;
-    case SuiteStatus::Existing: ++summary.existing; break;
-    case SuiteStatus::Skipped: ++summary.skipped; break;
-    case SuiteStatus::Failed: ++summary.failed; break;
-    }
-}
-
 // "37 von 240 in Ordnung, 2 übersprungen, 1 fehlgeschlagen": a check builds nothing.
 std::string CheckSummaryLine(const FolderSummary& summary) {
     return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " in Ordnung, " +
@@ -332,14 +323,14 @@ int Run::Convert() {
         } catch (const AppError&) {
             // What stays goes with the working folder at the end.
         }
-        Count(summary, result.status);
+        summary.Add(result.status);
         Report(result, plan[i].shown);
         if (options_.mode != CliMode::Convert) continue;
         auto& log = logs_[plan[i].logFolder];
         result.file = plan[i].shown;
         log.first.push_back(std::move(result));
         ++log.second.found;
-        Count(log.second, log.first.back().status);
+        log.second.Add(log.first.back().status);
     }
     if (summary.cancelled)
         for (auto& [folder, log] : logs_) log.second.cancelled = true;
@@ -390,7 +381,7 @@ int Run::MakeJads() {
         Progress(i, options_.inputs.size());
         const SuiteResult result =
             MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
-        Count(summary, result.status);
+        summary.Add(result.status);
         Report(result, options_.inputs[i]);
     }
     summary.cancelled = summary.Finished() < summary.found;

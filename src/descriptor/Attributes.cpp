@@ -13,7 +13,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kJarUrlKey = "MIDlet-Jar-URL";
 constexpr std::string_view kJarSizeKey = "MIDlet-Jar-Size";
 
-constexpr bool IsBlank(char32_t c) { return c == ' ' || c == '\t'; }
+constexpr bool IsSpaceOrTab(char32_t c) { return c == ' ' || c == '\t'; }
 constexpr bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
 
 // Where a JAD line's name and value lie, in code units of the whole text.
@@ -34,10 +34,10 @@ void ScanJadLines(std::size_t count, Unit unit, OnLine onLine) {
         while (colon < end && unit(colon) != ':') ++colon;
         if (colon < end) {
             JadLine line{start, colon, colon + 1, end};
-            while (line.nameBegin < line.nameEnd && IsBlank(unit(line.nameBegin))) ++line.nameBegin;
-            while (line.nameEnd > line.nameBegin && IsBlank(unit(line.nameEnd - 1))) --line.nameEnd;
-            while (line.valueBegin < line.valueEnd && IsBlank(unit(line.valueBegin))) ++line.valueBegin;
-            while (line.valueEnd > line.valueBegin && IsBlank(unit(line.valueEnd - 1))) --line.valueEnd;
+            while (line.nameBegin < line.nameEnd && IsSpaceOrTab(unit(line.nameBegin))) ++line.nameBegin;
+            while (line.nameEnd > line.nameBegin && IsSpaceOrTab(unit(line.nameEnd - 1))) --line.nameEnd;
+            while (line.valueBegin < line.valueEnd && IsSpaceOrTab(unit(line.valueBegin))) ++line.valueBegin;
+            while (line.valueEnd > line.valueBegin && IsSpaceOrTab(unit(line.valueEnd - 1))) --line.valueEnd;
             if (line.nameBegin < line.nameEnd) onLine(line);
         }
         start = end;
@@ -64,13 +64,6 @@ JadLayout DetectLayout(std::string_view bytes) {
     return {IsValidUtf8(bytes.substr(bom)) ? JadEncoding::Utf8 : JadEncoding::Windows1252, bom};
 }
 
-std::string Trimmed(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && IsBlank(static_cast<unsigned char>(text[end - 1]))) --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
 // Letters, digits, '-' and '_', as the JAR format allows them.
 bool IsManifestName(std::string_view name) {
     if (name.empty()) return false;
@@ -79,13 +72,6 @@ bool IsManifestName(std::string_view name) {
         if (!allowed) return false;
     }
     return true;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
 }
 
 bool IsBuildToolKey(std::string_view name) {
@@ -138,9 +124,9 @@ AttributeList ParseManifest(std::string_view bytes) {
     for (const std::string& line : lines) {
         const std::size_t colon = line.find(':');
         if (colon == std::string::npos) continue;
-        std::string name = Trimmed(std::string_view(line).substr(0, colon));
+        std::string name = TrimSpacesAndTabs(std::string_view(line).substr(0, colon));
         if (!IsManifestName(name)) continue;
-        std::string value = Trimmed(std::string_view(line).substr(colon + 1));
+        std::string value = TrimSpacesAndTabs(std::string_view(line).substr(colon + 1));
         if (!utf8) {
             value = Windows1252ToUtf8(value);
         }
@@ -188,7 +174,7 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
             EqualsIgnoringAsciiCase(attribute.name, kJarSizeKey))
             continue;
         // A second value under the same name is one a phone would not see.
-        if (!written.insert(LowerAscii(attribute.name)).second) continue;
+        if (!written.insert(AsciiLowered(attribute.name)).second) continue;
         jad += attribute.name + ": " + attribute.value + "\r\n";
     }
     jad += std::string(kJarUrlKey) + ": " + std::string(jarFileName) + "\r\n";

@@ -3,18 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "descriptor/Text.h"
+
 namespace kestrane {
-
-namespace {
-
-unsigned char FoldAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-bool SameIgnoringCase(char a, char b) { return FoldAscii(a) == FoldAscii(b); }
-
-}  // namespace
 
 void DescriptorBuffer::Load(std::string bytes) {
     if (bytes.size() > static_cast<std::size_t>(kMaxLength))
@@ -26,7 +17,7 @@ std::int32_t DescriptorBuffer::Find(std::string_view text, std::int32_t start) c
     if (start < 0) start = 0;
     if (start > Length()) return -1;
     const auto from = text_.begin() + start;
-    const auto hit = std::search(from, text_.end(), text.begin(), text.end(), SameIgnoringCase);
+    const auto hit = std::search(from, text_.end(), text.begin(), text.end(), SameIgnoringAsciiCase);
     if (hit == text_.end() && !text.empty()) return -1;
     return static_cast<std::int32_t>(hit - text_.begin());
 }

@@ -1,12 +1,38 @@
 #include "descriptor/Text.h"
 
+#include <algorithm>
+
 namespace kestrane {
 
-std::string TrimSpaces(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
+namespace {
+
+std::string Trim(std::string_view text, std::string_view blanks) {
+    const auto first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(' ');
+    const auto last = text.find_last_not_of(blanks);
     return std::string(text.substr(first, last - first + 1));
 }
+
+}  // namespace
+
+std::string AsciiLowered(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+    return lower;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameIgnoringAsciiCase);
+}
+
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
+    });
+}
+
+std::string TrimSpaces(std::string_view text) { return Trim(text, " "); }
+
+std::string TrimSpacesAndTabs(std::string_view text) { return Trim(text, " \t"); }
 
 }  // namespace kestrane

@@ -1,4 +1,6 @@
-// Small text helpers shared by the descriptor scanner and the package build.
+// The program's small text helpers, each written once: case folding of the
+// ASCII letters (names of attributes, entries and files), trimming, and what
+// counts as an empty field.
 #pragma once
 
 #include <string>
@@ -6,8 +8,24 @@
 
 namespace kestrane {
 
-// Removes leading and trailing spaces (code 32) only: tabs and line ends stay.
+// 'A' to 'Z' become 'a' to 'z'; every other byte stays as it is.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr bool SameIgnoringAsciiCase(char a, char b) { return AsciiLower(a) == AsciiLower(b); }
+std::string AsciiLowered(std::string_view text);
+
+// Names of attributes and ZIP entries are ASCII in practice; the other bytes
+// compare as they are.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Alphabetical without regard to ASCII case; bytes beyond ASCII (the letters
+// of UTF-8) after it, as Explorer lists names.
+bool LessIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// Removes leading and trailing spaces (code 32) only: tabs and line ends
+// stay. The fields of the window are trimmed so.
 std::string TrimSpaces(std::string_view text);
+// Removes leading and trailing spaces and tabs, as the JAR format trims an
+// attribute's name and value.
+std::string TrimSpacesAndTabs(std::string_view text);
 
 // A field counts as empty when nothing but spaces is in it.
 inline bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }

@@ -7,11 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace kestrane {
+#include "descriptor/Text.h"
 
-// Names of attributes and ZIP entries are ASCII in practice; the other bytes
-// compare as they are.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+namespace kestrane {
 
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);

@@ -19,17 +19,6 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool LessCaseBlind(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) {
-                                            // As bytes: UTF-8 letters after ASCII, as Explorer lists them.
-                                            return static_cast<unsigned char>(AsciiLower(x)) <
-                                                   static_cast<unsigned char>(AsciiLower(y));
-                                        });
-}
-
 // A JAR with a name before its extension.
 bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
@@ -105,7 +94,7 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     const std::string folder = root + relative;
     std::vector<FolderEntry> entries = system.ListFolder(folder);
     std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return LessCaseBlind(a.name, b.name); });
+              [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
     std::vector<std::string> files;
     for (const FolderEntry& entry : entries)
         if (!entry.isFolder) files.push_back(entry.name);
@@ -252,19 +241,6 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     }
 }
 
-namespace {
-
-void Count(FolderSummary& summary, SuiteStatus status) {
-    switch (status) {
-    case SuiteStatus::Built: ++summary.built; break;
-    case SuiteStatus::Existing: ++summary.existing; break;
-    case SuiteStatus::Skipped: ++summary.skipped; break;
-    case SuiteStatus::Failed: ++summary.failed; break;
-    }
-}
-
-}  // namespace
-
 std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
     // With its byte order mark, so that editors of every age read it as UTF-8.
     std::string text(kUtf8Mark);
@@ -352,6 +328,15 @@ std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfol
     return suites;
 }
 
+void FolderSummary::Add(SuiteStatus status) {
+    switch (status) {
+    case SuiteStatus::Built: ++built; break;
+    case SuiteStatus::Existing: ++existing; break;
+    case SuiteStatus::Skipped: ++skipped; break;
+    case SuiteStatus::Failed: ++failed; break;
+    }
+}
+
 int FolderSummary::ExitCode() const {
     if (!refusal.empty()) return 2;
     const bool allDone = !cancelled && Finished() == found;
@@ -403,7 +388,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         } catch (const AppError&) {
             // What stays goes with the working folder at the end.
         }
-        Count(summary, results.back().status);
+        summary.Add(results.back().status);
         listener.SuiteFinished(i, results.back());
     }
     WriteLog(target, LogText(results, summary), system);

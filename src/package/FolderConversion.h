@@ -121,6 +121,8 @@ struct FolderSummary {
     bool cancelled = false;
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
+    // Counts one finished suite.
+    void Add(SuiteStatus status);
     // For scripts: 0 when every suite was built or left as existing; 1 when
     // one failed or was skipped, or the run was cancelled; 2 when the run
     // was refused before it started.

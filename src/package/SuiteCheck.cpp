@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "descriptor/Attributes.h"
+#include "descriptor/Text.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/DescriptorFields.h"
 #include "descriptor/TextEncoding.h"
@@ -17,19 +18,13 @@ constexpr std::size_t kMaxQuotedCharacters = 60;
 
 std::string Quoted(std::string_view value) { return QuotedValue(value); }
 
-std::string Trimmed(std::string_view text) {
-    const std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos) return {};
-    return std::string(text.substr(begin, text.find_last_not_of(" \t") - begin + 1));
-}
-
 // The comma-separated fields of MIDlet-1: name, icon, class.
 std::vector<std::string> MidletFields(std::string_view value) {
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = value.find(',', start);
-        fields.push_back(Trimmed(value.substr(start, comma == std::string_view::npos ? comma : comma - start)));
+        fields.push_back(TrimSpacesAndTabs(value.substr(start, comma == std::string_view::npos ? comma : comma - start)));
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }

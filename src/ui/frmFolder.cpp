@@ -341,12 +341,7 @@ void frmFolder::OnSuitesFound(std::size_t count) {
 }
 
 void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
-    switch (result->status) {
-    case SuiteStatus::Built: ++counts_.built; break;
-    case SuiteStatus::Existing: ++counts_.existing; break;
-    case SuiteStatus::Skipped: ++counts_.skipped; break;
-    case SuiteStatus::Failed: ++counts_.failed; break;
-    }
+    counts_.Add(result->status);
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(result->result)};
     LVITEMW item{};
