@@ -404,8 +404,7 @@ int Run::ShowIni() {
     }
     IniOutcome outcome;
     try {
-        DescriptorBuffer descriptor;
-        outcome = GenerateIni(jad, descriptor, system_);
+        outcome = GenerateIni(jad, system_);
     } catch (const AppError& error) {
         Message("kestrane: " + error.Report());
         return 1;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "descriptor/Attributes.h"
-#include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
@@ -130,24 +129,22 @@ std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds li
     return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
 }
 
-// The suite's JAD: its partner, or one made from the manifest (not yet
-// written); or why there is none.
-struct SuiteJad {
-    std::string path;   // the partner's path; empty for a made one
-    std::string bytes;  // either's content
+// The suite read once: with its partner JAD, or with one made from the
+// manifest; or why no JAD can be had.
+struct SuiteRead {
+    std::optional<SuiteReading> suite;
     std::string problem;
 };
 
-SuiteJad ReadOrMakeJad(const std::string& jar, const std::string& jad, SystemPort& system) {
-    if (!jad.empty()) return {jad, system.ReadWholeFile(jad), {}};
-    MadeJad made = JadFromJar(jar, system);
-    if (!made.jad) return {{}, {}, std::move(made.problem)};
-    return {{}, std::move(*made.jad), {}};
+SuiteRead ReadSuiteOf(const std::string& jar, const std::string& jad, SystemPort& system) {
+    if (!jad.empty()) return {ReadSuite(jar, jad, system), {}};
+    SuiteRead read;
+    read.suite = ReadSuiteMakingJad(jar, system, &read.problem);
+    return read;
 }
 
-std::string SuiteName(const std::string& jadBytes) {
-    const JadAttributes jad = ParseJad(jadBytes);
-    const std::string* name = FindAttribute(jad.attributes, "MIDlet-Name");
+std::string SuiteName(const SuiteReading& suite) {
+    const std::string* name = FindAttribute(suite.jad.attributes, "MIDlet-Name");
     return name ? *name : std::string();
 }
 
@@ -162,16 +159,15 @@ struct SuiteIni {
     std::optional<Finding> borrowed;
 };
 
-SuiteIni IniOfSuite(const std::string& jar, const std::string& jadPath, SystemPort& system) {
-    DescriptorBuffer descriptor;
-    IniOutcome ini = GenerateIni(jadPath, descriptor, system);
+SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
+    const AttributeList manifest = suite.Manifest();
+    const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
+    IniOutcome ini = IniFromJad(suite.jadBytes, system,
+                                midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
+    if (ini.midletFromManifest) return {std::move(ini.text), {}, MidletFromManifestFinding(*midlet)};
     if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
-    const AttributeList manifest = ManifestOf(jar, system);
-    if (const std::string* midlet = FindAttribute(manifest, "MIDlet-1"))
-        return {IniWithMidlet(descriptor, *midlet), {}, MidletFromManifestFinding(*midlet)};
     // Both complaints of a JAD without MIDlet-1 say the same.
-    return {std::nullopt, ini.complaints.empty() ? std::string(kInvalidJadMessage) : ini.complaints.front(),
-            std::nullopt};
+    return {std::nullopt, ini.complaints.front(), std::nullopt};
 }
 
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
@@ -192,26 +188,27 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     const std::string& stj = job.stj;
     const std::string& staging = job.stagingFolder;
     try {
-        const SuiteJad jad = ReadOrMakeJad(jar, job.jad, system);
-        result.suite = SuiteName(jad.bytes);
+        const SuiteRead read = ReadSuiteOf(jar, job.jad, system);
+        if (read.suite) result.suite = SuiteName(*read.suite);
         if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, "vorhanden", {});
-        if (!jad.problem.empty()) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + jad.problem, {});
+        if (!read.suite) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + read.problem, {});
+        const SuiteReading& suite = *read.suite;
 
-        // rar.exe takes its members from the staging folder; Kestrane packing
-        // itself needs one only for a JAD made from the manifest.
-        if (job.useArchiver || jad.path.empty()) system.CreateFolder(staging);
-        std::string jadPath = jad.path;
-        if (jadPath.empty()) {
+        // rar.exe takes its members from the staging folder, a JAD made from
+        // the manifest among them; Kestrane packing itself takes the bytes.
+        std::string jadPath = job.jad;
+        if (job.useArchiver) system.CreateFolder(staging);
+        if (suite.jadMade) {
             jadPath = staging + FileNameOf(WithoutExtension(jar)) + ".jad";
-            system.WriteWholeFile(jadPath, jad.bytes);
+            if (job.useArchiver) system.WriteWholeFile(jadPath, suite.jadBytes);
             notes.emplace_back("JAD-Datei aus dem Manifest erstellt.");
         }
-        SuiteIni ini = IniOfSuite(jar, jadPath, system);
+        SuiteIni ini = IniOfSuite(suite, system);
         if (!ini.text) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + ini.problem, {});
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(), jar, jadPath, "", stj, *ini.text, staging, "",
-                               std::nullopt};
-        SuiteFindings findings = InspectSuite(request, system);
+                               std::nullopt, suite.jadBytes, suite.jadMade};
+        SuiteFindings findings = CheckSuite(suite, request.iniText);
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
             if (job.strict || StopsTheSuite(finding.kind))

@@ -36,9 +36,7 @@ IniOutcome IniFromDescriptor(const DescriptorBuffer& descriptor) {
 
 }  // namespace
 
-IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor, SystemPort& system) {
-    if (IsBlank(jadPath)) return {{std::string(kNoJadMessage)}, std::nullopt};
-    std::string bytes = system.ReadWholeFile(jadPath);
+IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::string_view> manifestMidlet) {
     // The descriptor reads one byte as one character; in UTF-16 every other
     // byte is a NUL and no key would be found.
     bool inUtf8 = false;
@@ -48,20 +46,27 @@ IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor,
         inUtf8 = !ansi;
         bytes = ansi ? std::move(*ansi) : std::move(text);
     }
+    DescriptorBuffer descriptor;
     descriptor.Load(std::move(bytes));
     IniOutcome outcome = IniFromDescriptor(descriptor);
+    if (!outcome.complaints.empty() && manifestMidlet) {
+        // MIDP takes the descriptor's and the manifest's attributes together.
+        DescriptorBuffer borrowed;
+        borrowed.Load("MIDlet-1: " + std::string(*manifestMidlet));
+        const std::string suite = GetMidletName(descriptor);
+        outcome = {{}, FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""),
+                                     GetMidletClass(borrowed).value_or(""))};
+        outcome.midletFromManifest = true;
+    }
     // Characters the ANSI code page lacks stay UTF-8; the build then says
     // that the INI text cannot be stored.
     if (!inUtf8) outcome.text = system.FromAnsi(*outcome.text);
     return outcome;
 }
 
-std::string IniWithMidlet(const DescriptorBuffer& descriptor, std::string_view midlet) {
-    DescriptorBuffer borrowed;
-    borrowed.Load("MIDlet-1: " + std::string(midlet));
-    // The suite's name is printable ASCII, the same in every code page.
-    const std::string suite = GetMidletName(descriptor);
-    return FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""), GetMidletClass(borrowed).value_or(""));
+IniOutcome GenerateIni(const std::string& jadPath, SystemPort& system) {
+    if (IsBlank(jadPath)) return {{std::string(kNoJadMessage)}, std::nullopt};
+    return IniFromJad(system.ReadWholeFile(jadPath), system);
 }
 
 }  // namespace kestrane

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "descriptor/DescriptorBuffer.h"
 #include "package/SystemPort.h"
 
 namespace kestrane {
@@ -28,17 +27,18 @@ std::string FormatIniText(std::string_view suite, std::string_view midlet, std::
 struct IniOutcome {
     std::vector<std::string> complaints;
     std::optional<std::string> text;  // UTF-8
+    bool midletFromManifest = false;  // MIDlet-1 was the manifest's
 };
 
-// The steps of the "Erstelle INI" button: the JAD path as typed, read into
-// `descriptor`; a descriptor without MIDlet-1 complains once for the icon and
-// once for the class, and still gives a text. A JAD that cannot be read
-// raises AppError before anything changes, so the buffer keeps its content.
-// A UTF-16 JAD is read as its text in the ANSI code page, as any other JAD.
-IniOutcome GenerateIni(const std::string& jadPath, DescriptorBuffer& descriptor, SystemPort& system);
+// The INI text of a JAD's bytes (UTF-8, ANSI or UTF-16): a descriptor
+// without MIDlet-1 complains once for the icon and once for the class, and
+// still gives a text; given the manifest's MIDlet-1, it takes that one
+// instead and complains of nothing.
+IniOutcome IniFromJad(std::string jadBytes, SystemPort& system,
+                      std::optional<std::string_view> manifestMidlet = std::nullopt);
 
-// The INI text of a loaded JAD that has no MIDlet-1, with the icon and class
-// of `midlet` (a MIDlet-1 value from elsewhere, UTF-8) in its place.
-std::string IniWithMidlet(const DescriptorBuffer& descriptor, std::string_view midlet);
+// The steps of the "Erstelle INI" button: the JAD path as typed, read once.
+// A JAD that cannot be read raises AppError before anything changes.
+IniOutcome GenerateIni(const std::string& jadPath, SystemPort& system);
 
 }  // namespace kestrane

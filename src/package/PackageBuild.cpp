@@ -55,7 +55,6 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
 std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system,
                                             const BuildOptions& options) {
     const bool direct = options.startDirectly;
-    if (std::optional<std::string> refusal = CheckRequest(request, system)) return std::move(*refusal);
     std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
 
     Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
@@ -92,7 +91,7 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
     const Members& members = prepared.members;
     system.WriteWholeFile(members.ini, prepared.iniBytes);
     system.CopyOver(request.jar, members.jah);
-    const std::string jad = system.ReadWholeFile(request.jad);
+    const std::string jad = JadOfRequest(request, system);
     const std::string utf = PackageJadBytes(jad, request.correctedJarSize);
     if (utf == jad)
         system.CopyOver(request.jad, members.utf);
@@ -222,6 +221,10 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
     return std::nullopt;
 }
 
+std::string JadOfRequest(const PackageRequest& request, SystemPort& system) {
+    return request.jadBytes ? *request.jadBytes : system.ReadWholeFile(request.jad);
+}
+
 std::string PackageJadBytes(std::string_view jadBytes, std::optional<std::uint64_t> correctedJarSize) {
     std::string jad = Utf16JadToUtf8(jadBytes);
     return correctedJarSize ? ReplaceJarSize(jad, *correctedJarSize) : jad;
@@ -233,11 +236,15 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                      BuildProgress* progress) {
+    if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
+    return BuildCheckedPackage(request, system, options, progress);
+}
+
+Outcome BuildCheckedPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
+                            BuildProgress* progress) {
     const bool itself = IsBlank(request.rar);
     std::variant<Prepared, std::string> prepared;
-    if (itself) {
-        if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
-    } else {
+    if (!itself) {
         prepared = Prepare(request, system, options);
         if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
     }
@@ -252,7 +259,7 @@ Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const Bu
 Outcome PackItself(const PackageRequest& request, SystemPort& system, BuildProgress* progress) {
     PackageRequest own = request;
     own.rar.clear();
-    return BuildPackage(own, system, {}, progress);
+    return BuildCheckedPackage(own, system, {}, progress);
 }
 
 }  // namespace kestrane

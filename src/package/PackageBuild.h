@@ -53,7 +53,16 @@ struct PackageRequest {
     // The JAR's real size, when the package's copy of the JAD must say so
     // instead of what the user's JAD says; the user's JAD stays as it is.
     std::optional<std::uint64_t> correctedJarSize;
+    // The JAD as the checks read it, where they did: the package takes these
+    // bytes rather than reading the file a second time.
+    std::optional<std::string> jadBytes;
+    // The JAD was made from the JAR's manifest: in the package it bears the
+    // JAR's time, so that the same JAR always makes the same package.
+    bool jadMade = false;
 };
+
+// The request's JAD: the bytes the checks read, else the file's.
+std::string JadOfRequest(const PackageRequest& request, SystemPort& system);
 
 struct BuildOptions {
     // Waits around the archiver's start that the window has always made; a
@@ -119,8 +128,12 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options = {},
                      BuildProgress* progress = nullptr);
 
-// The same request packed by Kestrane itself, whatever rar.exe it names:
-// the way on when rar.exe wrote RAR5.
+// BuildPackage of a request that CheckRequest has let pass already.
+Outcome BuildCheckedPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options = {},
+                            BuildProgress* progress = nullptr);
+
+// The request, checked already, packed by Kestrane itself, whatever rar.exe
+// it names: the way on when rar.exe wrote RAR5.
 Outcome PackItself(const PackageRequest& request, SystemPort& system, BuildProgress* progress = nullptr);
 
 }  // namespace kestrane

@@ -79,10 +79,38 @@ std::optional<std::string> JarFileNamedBy(std::string_view jadBytes) {
     return *url;
 }
 
-AttributeList ManifestOf(const std::string& jarPath, SystemPort& system) {
-    const JarReading reading = ReadJarFile(jarPath, system);
-    if (!reading.contents || !reading.contents->manifest) return {};
-    return ParseManifest(*reading.contents->manifest);
+AttributeList SuiteReading::Manifest() const {
+    if (!jar.contents || !jar.contents->manifest) return {};
+    return ParseManifest(*jar.contents->manifest);
+}
+
+SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
+    SuiteReading suite;
+    suite.jadBytes = system.ReadWholeFile(jadPath);
+    suite.jad = ParseJad(suite.jadBytes);
+    suite.sameFile = system.SameFile(jarPath, jadPath);
+    if (!suite.sameFile) suite.jar = ReadJarFile(jarPath, system);
+    suite.jarSize = system.Stamp(jarPath).size;
+    return suite;
+}
+
+std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
+    SuiteReading suite;
+    suite.jar = ReadJarFile(jarPath, system);
+    suite.jarSize = system.Stamp(jarPath).size;
+    MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
+    if (!made.jad) {
+        if (problem) *problem = std::move(made.problem);
+        return std::nullopt;
+    }
+    suite.jadBytes = std::move(*made.jad);
+    suite.jad = ParseJad(suite.jadBytes);
+    suite.jadMade = true;
+    return suite;
+}
+
+SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText) {
+    return CheckSuite(suite.jadBytes, suite.jar, suite.jarSize, suite.sameFile, iniText);
 }
 
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
@@ -91,10 +119,7 @@ MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
 }
 
 SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system) {
-    const std::string jadBytes = system.ReadWholeFile(request.jad);
-    const bool sameFile = system.SameFile(request.jar, request.jad);
-    const JarReading reading = sameFile ? JarReading{} : ReadJarFile(request.jar, system);
-    return CheckSuite(jadBytes, reading, system.Stamp(request.jar).size, sameFile, request.iniText);
+    return CheckSuite(ReadSuite(request.jar, request.jad, system), request.iniText);
 }
 
 }  // namespace kestrane

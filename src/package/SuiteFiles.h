@@ -39,12 +39,32 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
 // file name and real size. Throws AppError when the JAR cannot be opened.
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system);
 
-// The main section of the JAR's manifest; empty when the JAR cannot be read
-// or has no manifest. Throws AppError when it cannot be opened.
-AttributeList ManifestOf(const std::string& jarPath, SystemPort& system);
+// One suite as read from its files, once: the checks, the INI text, the
+// build, the folder conversion and kestrane all take this value.
+struct SuiteReading {
+    std::string jadBytes;  // the JAD as the user wrote it, or as made from the manifest
+    JadAttributes jad;     // its attributes
+    JarReading jar;        // the JAR's directory and manifest; nothing when it is the JAD
+    std::uint64_t jarSize = 0;
+    bool sameFile = false;  // JAR and JAD are one file
+    bool jadMade = false;   // no JAD of the user's: made from the manifest
 
-// What the checks find in the request's JAD, JAR and INI text. Throws AppError when
-// either cannot be read.
+    // The manifest's main section; empty without one.
+    AttributeList Manifest() const;
+};
+
+// Reads the suite's JAD and JAR. Throws AppError when either cannot be read.
+SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system);
+// A JAR without a JAD: the JAR read once, and the JAD made from its manifest
+// (see JadFromJar); nothing, with the reason, where none can be made.
+// Throws AppError when the JAR cannot be opened.
+std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem);
+
+// What the checks find in the suite and the INI text that goes with it.
+SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText);
+
+// The request's suite read and checked, with its INI text. Throws AppError
+// when the JAD or the JAR cannot be read.
 SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system);
 
 }  // namespace kestrane

@@ -382,7 +382,7 @@ bool frmMain::AskYesNo(std::string_view question) {
 }
 
 void frmMain::cmdINI_Click() {
-    const IniOutcome outcome = GenerateIni(FieldText(IDC_TXTJAD), descriptor_, system_);
+    const IniOutcome outcome = GenerateIni(FieldText(IDC_TXTJAD), system_);
     for (const std::string& complaint : outcome.complaints) ShowMessage(complaint, true);
     if (outcome.text) SetWindowTextW(Control(IDC_TXTINI), Widen(*outcome.text).c_str());
 }
@@ -410,7 +410,8 @@ private:
             // The waits around the archiver's start that the window has always made.
             const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000),
                                        kArchiverLimit};
-            *outcome = packItself_ ? PackItself(request_, system, this) : BuildPackage(request_, system, options, this);
+            *outcome = packItself_ ? PackItself(request_, system, this)
+                                   : BuildCheckedPackage(request_, system, options, this);
         } catch (...) {
             *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
         }
@@ -437,7 +438,10 @@ void frmMain::cmdSTJ_Click() {
         return;
     }
     // What the phone would refuse is asked about before anything is written.
-    const SuiteFindings findings = InspectSuite(request, system_);
+    // The build packs the JAD as the checks read it.
+    const SuiteReading suite = ReadSuite(request.jar, request.jad, system_);
+    request.jadBytes = suite.jadBytes;
+    const SuiteFindings findings = CheckSuite(suite, request.iniText);
     if (!findings.findings.empty()) {
         if (!AskYesNo(FindingsQuestion(findings.findings))) return;
         request.correctedJarSize = findings.correctedJarSize;

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "descriptor/DescriptorBuffer.h"
 #include "package/PackageBuild.h"
 #include "ui/CommandLine.h"
 #include "ui/ScopedWin.h"
@@ -90,7 +89,6 @@ private:
     void ReportFailure();
 
     GdiObject<HFONT> font_;
-    DescriptorBuffer descriptor_;
     Win32System system_;
 
     HWND focusBeforeDisable_ = nullptr;

@@ -266,6 +266,7 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
     sys.files.erase(kRar);
     disk.job.overwrite = true;
     const std::string a = Jar("A", "a/A"), b = Jar("B", "b/B");
+    sys.dosTimes[kIn + "B.jar"] = DosDateTime({2005, 3, 4, 5, 6, 8});
     sys.files[kIn + "A.jar"] = a;
     sys.files[kIn + "A.jad"] = Jad("A", "a/A", a.size());
     sys.files[kIn + "B.jar"] = b;
@@ -279,6 +280,11 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
         << "exactly this build's members";
     EXPECT_THAT(sys.Archived(kOut + "B.stj"), StartsWith("java.jah=" + b + ";java.utf=MIDlet-Name: B\r\n"));
     EXPECT_THAT(sys.log, Not(::testing::Contains(StartsWith("start "))));
+    // The JAD made from B's manifest bears B's time, not the moment it was
+    // made: the same JAR makes the same package, to the byte, every time.
+    const auto members = ReadRarArchive(sys.files[kOut + "B.stj"]);
+    ASSERT_TRUE(members.has_value());
+    EXPECT_EQ((*members)[1].dosTime, (*members)[0].dosTime);
     EXPECT_THAT(disk.Below(disk.job.workFolder), IsEmpty());
     EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"), ::testing::Key(kOut + "B.stj"),
                                               ::testing::Key(kOut + "kestrane-protokoll.txt")));

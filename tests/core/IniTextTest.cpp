@@ -46,7 +46,6 @@ TEST(IniText, SixLinesJoinedByCrLfWithNoneAfterTheLast) {
 class GenerateIniTest : public testing::Test {
 protected:
     FakeSystem sys;
-    DescriptorBuffer descriptor;
 };
 
 TEST_F(GenerateIniTest, WritesTheSixLinesFromTheJadPathAsTyped) {
@@ -54,7 +53,7 @@ TEST_F(GenerateIniTest, WritesTheSixLinesFromTheJadPathAsTyped) {
     sys.files[path] =
         "MIDlet-1: Snake Deluxe, /icons/snake.png, com.example.snake.SnakeMIDlet\r\n"
         "MIDlet-Name: Snake Deluxe\r\nMIDlet-Vendor: Example\r\n";
-    const IniOutcome outcome = GenerateIni(path, descriptor, sys);
+    const IniOutcome outcome = GenerateIni(path, sys);
     EXPECT_EQ(outcome.text, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
                             "class=com.example.snake.SnakeMIDlet");
     EXPECT_TRUE(outcome.complaints.empty());
@@ -80,46 +79,41 @@ TEST_F(GenerateIniTest, AUtf16JadGivesTheTextOfTheSameJadInUtf8) {
     };
     for (const auto& [what, bytes] : cases) {
         sys.files["C:\\w.jad"] = bytes;
-        const IniOutcome outcome = GenerateIni("C:\\w.jad", descriptor, sys);
+        const IniOutcome outcome = GenerateIni("C:\\w.jad", sys);
         EXPECT_EQ(outcome.text, expected) << what;
         EXPECT_TRUE(outcome.complaints.empty()) << what;
     }
 }
 
 TEST_F(GenerateIniTest, EmptyOrSpaceOnlyPathOnlyComplains) {
-    descriptor.Load("MIDlet-Name: Old");
     for (const std::string path : {"", " ", "    "}) {
-        const IniOutcome outcome = GenerateIni(path, descriptor, sys);
+        const IniOutcome outcome = GenerateIni(path, sys);
         EXPECT_EQ(outcome.complaints, std::vector<std::string>{"Keine JAD-Datei angegeben!"}) << "[" << path << "]";
         EXPECT_FALSE(outcome.text.has_value());
-        EXPECT_EQ(GetMidletName(descriptor), "Old");
     }
     EXPECT_TRUE(sys.log.empty());
 }
 
-TEST_F(GenerateIniTest, FailingReaderLeavesTheBufferAlone) {
-    descriptor.Load("MIDlet-Name: Old\r\nMIDlet-1: Old, /old.png, old.Main\r\n");
+TEST_F(GenerateIniTest, AJadThatCannotBeReadIsTheSystemsError) {
     try {
-        GenerateIni("C:\\fehlt.jad", descriptor, sys);
+        GenerateIni("C:\\fehlt.jad", sys);
         ADD_FAILURE() << "no AppError";
     } catch (const AppError& error) {
         EXPECT_EQ(error.Number(), 2u);
     }
-    EXPECT_EQ(GetMidletName(descriptor), "Old");
-    EXPECT_EQ(GetMidletClass(descriptor), "old.Main");
 }
 
 TEST_F(GenerateIniTest, SecondJadReplacesEverythingOfTheFirst) {
     sys.files["a.jad"] = "MIDlet-Name: A\r\nMIDlet-1: A, /a.png, a.Main\r\n";
     sys.files["b.jad"] = "MIDlet-Name: B\nMIDlet-1: B,,b.Main";
-    GenerateIni("a.jad", descriptor, sys);
-    EXPECT_EQ(GenerateIni("b.jad", descriptor, sys).text,
+    GenerateIni("a.jad", sys);
+    EXPECT_EQ(GenerateIni("b.jad", sys).text,
               "suite=B\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\nicon=\r\nclass=b.Main");
 }
 
 TEST_F(GenerateIniTest, JadWithoutMidlet1ComplainsTwiceAndStillGivesAText) {
     sys.files["kaputt.jad"] = "MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n";
-    const IniOutcome outcome = GenerateIni("kaputt.jad", descriptor, sys);
+    const IniOutcome outcome = GenerateIni("kaputt.jad", sys);
     EXPECT_EQ(outcome.complaints, (std::vector<std::string>{"Keine g\u00fcltige JAD-Datei!", "Keine g\u00fcltige JAD-Datei!"}));
     EXPECT_EQ(outcome.text, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass=");
 }
@@ -164,7 +158,7 @@ TEST_F(GenerateIniTest, SeedCorpusGivesTheSameBytesAsEver) {
         std::ifstream in(std::string(KESTRANE_FUZZ_DIR) + "/corpus/" + c.file, std::ios::binary);
         ASSERT_TRUE(in) << c.file;
         sys.files[c.file] = std::string(std::istreambuf_iterator<char>(in), {});
-        const IniOutcome outcome = GenerateIni(c.file, descriptor, sys);
+        const IniOutcome outcome = GenerateIni(c.file, sys);
         EXPECT_EQ(outcome.text, c.text) << c.file;
         EXPECT_EQ(outcome.complaints.size(), c.complains ? 2u : 0u) << c.file;
     }

@@ -122,7 +122,7 @@ struct Suite {
     PackageRequest request{"C:\\Tools\\rar.exe", " D:\\in\\snake.jar", "D:\\in\\snake.jad", "   ",
                            "D:\\out\\game.stj",
                            "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=Main",
-                           "C:\\App\\", "", std::nullopt};
+                           "C:\\App\\", "", std::nullopt, std::nullopt, false};
     // What the window does with the busy state, in the same log.
     struct Progress final : BuildProgress {
         explicit Progress(FakeSystem& s) : sys(s) {}

@@ -107,7 +107,7 @@ TEST(InspectSuite, AMatchingSuiteHasNoFindingsAWrongSizeIsPutRightInThePackageOn
                             std::to_string(jar.size()) + "\r\n";
     sys.files["D:\\in\\snake.jad"] = jad;
     PackageRequest request{"C:\\Tools\\rar.exe", "D:\\in\\snake.jar", "D:\\in\\snake.jad", "", "D:\\out\\s.stj",
-                           "suite=Snake\r\nclass=snake.Main", "C:\\App\\", "", std::nullopt};
+                           "suite=Snake\r\nclass=snake.Main", "C:\\App\\", "", std::nullopt, std::nullopt, false};
     EXPECT_TRUE(InspectSuite(request, sys).findings.empty());
 
     const std::string wrongSize = "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Jar-Size: 17\r\n";
