@@ -344,7 +344,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
     SuiteResult result{jar, {}, {}, SuiteStatus::Failed, {}};
     try {
         const MadeJad made = JadFromJar(jar, system);
-        if (!made.jad) return {jar, {}, "\u00fcbersprungen: " + made.problem, SuiteStatus::Skipped, {}};
+        if (!made.jad) return {jar, {}, std::string(kSkippedPrefix) + JadFaultText(made), SuiteStatus::Skipped, {}};
         const JadAttributes parsed = ParseJad(*made.jad);
         if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";

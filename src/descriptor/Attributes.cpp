@@ -165,7 +165,7 @@ std::string Utf16JadToUtf8(std::string_view bytes) {
 
 MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std::uint64_t jarSize) {
     const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
-    if (midlet == nullptr || midlet->empty()) return {std::nullopt, std::string(kNoMidletMessage)};
+    if (midlet == nullptr || midlet->empty()) return {std::nullopt, JadFault::NoMidlet};
 
     std::string jad;
     std::set<std::string> written;
@@ -179,12 +179,12 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
     }
     jad += std::string(kJarUrlKey) + ": " + std::string(jarFileName) + "\r\n";
     jad += std::string(kJarSizeKey) + ": " + std::to_string(jarSize) + "\r\n";
-    return {std::move(jad), {}};
+    return {std::move(jad)};
 }
 
 MadeJad MakeJad(const JarReading& jar, std::string_view jarFileName, std::uint64_t jarSize) {
-    if (!jar.contents) return {std::nullopt, jar.problem};
-    if (!jar.contents->manifest) return {std::nullopt, std::string(kNoManifestMessage)};
+    if (!jar.contents) return {std::nullopt, JadFault::JarUnreadable, jar.problem, jar.method};
+    if (!jar.contents->manifest) return {std::nullopt, JadFault::NoManifest};
     return MakeJad(ParseManifest(*jar.contents->manifest), jarFileName, jarSize);
 }
 

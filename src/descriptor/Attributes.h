@@ -64,14 +64,19 @@ inline constexpr std::array<std::string_view, 11> kBuildToolKeys = {
     "Archiver-Version", "Bnd-*", "Tool",     "Originally-Created-By", "Class-Path",
 };
 
-inline constexpr std::string_view kNoManifestMessage =
-    "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF).";
-inline constexpr std::string_view kNoMidletMessage =
-    "Das Manifest der JAR-Datei nennt kein MIDlet (MIDlet-1 fehlt); daraus lässt sich keine JAD-Datei erstellen.";
+// Why no JAD can be made from a JAR; the caller words it for the user.
+enum class JadFault {
+    None,
+    JarUnreadable,  // see the JAR's reading
+    NoManifest,     // no META-INF/MANIFEST.MF
+    NoMidlet,       // the manifest names no MIDlet-1
+};
 
 struct MadeJad {
     std::optional<std::string> jad;  // UTF-8, "Name: value" lines ending in CR LF
-    std::string problem;             // when there is none: why, in German
+    JadFault problem = JadFault::None;  // when there is none: why
+    JarFault jarFault = JarFault::None;  // with JarUnreadable
+    std::uint16_t method = 0;            // with JarFault::ManifestMethod
 };
 
 // The manifest's attributes without the build tools' keys and without any

@@ -30,7 +30,8 @@ constexpr std::uint64_t kMaxCompressedManifest = kMaxManifestSize + kMaxManifest
 
 // Ends the reading with the reason for the user.
 struct Refusal {
-    std::string text;
+    JarFault fault;
+    std::uint16_t method = 0;
 };
 
 std::uint16_t U16(std::string_view b, std::size_t at) {
@@ -62,7 +63,7 @@ Directory FindDirectory(ByteSource& source) {
     // A JAR cut short loses its end record but keeps its first entry.
     auto refuseWithoutEnd = [&]() {
         const bool zipStart = fileSize >= 4 && U32(source.Read(0, 4), 0) == kLocalSignature;
-        return Refusal{std::string(zipStart ? kJarDamagedMessage : kJarNotZipMessage)};
+        return Refusal{zipStart ? JarFault::Damaged : JarFault::NotZip};
     };
     if (fileSize < kEndSize) throw refuseWithoutEnd();
     const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize));
@@ -95,12 +96,12 @@ Directory FindDirectory(ByteSource& source) {
             locator >= tailStart ? tail.substr(static_cast<std::size_t>(locator - tailStart), 4) : source.Read(locator, 4);
         zip64 = U32(signature, 0) == kZip64LocatorSignature;
     }
-    if (zip64) throw Refusal{std::string(kJarZip64Message)};
+    if (zip64) throw Refusal{JarFault::Zip64};
     if (U16(tail, pos + 4) != 0 || U16(tail, pos + 6) != 0 || U16(tail, pos + 8) != directory.entries)
-        throw Refusal{std::string(kJarMultiPartMessage)};
-    if (directory.size > kMaxDirectorySize) throw Refusal{std::string(kJarDirectoryTooLargeMessage)};
+        throw Refusal{JarFault::MultiPart};
+    if (directory.size > kMaxDirectorySize) throw Refusal{JarFault::DirectoryTooLarge};
     if (directory.offset + directory.size > endOffset || directory.entries * std::uint64_t{kCentralSize} > directory.size)
-        throw Refusal{std::string(kJarDamagedMessage)};
+        throw Refusal{JarFault::Damaged};
     return directory;
 }
 
@@ -124,36 +125,36 @@ std::string Inflate(std::string& compressed, std::uint32_t size) {
     }
     const uLong produced = stream.total_out;
     inflateEnd(&stream);
-    if (result != Z_STREAM_END || produced != size) throw Refusal{std::string(kManifestDamagedMessage)};
+    if (result != Z_STREAM_END || produced != size) throw Refusal{JarFault::ManifestDamaged};
     out.resize(size);
     return out;
 }
 
 std::string ReadManifest(ByteSource& source, const ManifestEntry& entry, const Directory& directory) {
-    if (entry.flags & kEncryptedFlag) throw Refusal{std::string(kManifestEncryptedMessage)};
+    if (entry.flags & kEncryptedFlag) throw Refusal{JarFault::ManifestEncrypted};
     if (entry.method != kStored && entry.method != kDeflated)
-        throw Refusal{std::string(kManifestMethodMessage) + std::to_string(entry.method) + ")."};
+        throw Refusal{JarFault::ManifestMethod, entry.method};
     if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
-        throw Refusal{std::string(kJarZip64Message)};
-    if (entry.size > kMaxManifestSize) throw Refusal{std::string(kManifestTooLargeMessage)};
+        throw Refusal{JarFault::Zip64};
+    if (entry.size > kMaxManifestSize) throw Refusal{JarFault::ManifestTooLarge};
     if (entry.compressedSize > kMaxCompressedManifest ||
         (entry.method == kStored && entry.compressedSize != entry.size))
-        throw Refusal{std::string(kManifestDamagedMessage)};
+        throw Refusal{JarFault::ManifestDamaged};
 
     const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + entry.name.size();
-    if (nameEnd > directory.offset) throw Refusal{std::string(kJarDamagedMessage)};
+    if (nameEnd > directory.offset) throw Refusal{JarFault::Damaged};
     const std::string local = source.Read(entry.localOffset, static_cast<std::size_t>(nameEnd - entry.localOffset));
     if (U32(local, 0) != kLocalSignature || std::size_t{U16(local, 26)} != entry.name.size() ||
         local.compare(kLocalSize, std::string::npos, entry.name) != 0)
-        throw Refusal{std::string(kJarDamagedMessage)};
+        throw Refusal{JarFault::Damaged};
     const std::uint64_t dataStart = nameEnd + U16(local, 28);
-    if (dataStart + entry.compressedSize > directory.offset) throw Refusal{std::string(kJarDamagedMessage)};
+    if (dataStart + entry.compressedSize > directory.offset) throw Refusal{JarFault::Damaged};
 
     std::string data = source.Read(dataStart, entry.compressedSize);
     std::string manifest = entry.method == kStored ? std::move(data) : Inflate(data, entry.size);
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(manifest.data()),
                             static_cast<uInt>(manifest.size()));
-    if (crc != entry.crc) throw Refusal{std::string(kManifestDamagedMessage)};
+    if (crc != entry.crc) throw Refusal{JarFault::ManifestDamaged};
     return manifest;
 }
 
@@ -167,10 +168,10 @@ JarContents ReadContents(ByteSource& source) {
     std::size_t pos = 0;
     for (std::uint16_t i = 0; i < directory.entries; ++i) {
         if (central.size() - pos < kCentralSize || U32(central, pos) != kCentralSignature)
-            throw Refusal{std::string(kJarDamagedMessage)};
+            throw Refusal{JarFault::Damaged};
         const std::size_t nameLength = U16(central, pos + 28);
         const std::size_t recordSize = kCentralSize + nameLength + U16(central, pos + 30) + U16(central, pos + 32);
-        if (central.size() - pos < recordSize) throw Refusal{std::string(kJarDamagedMessage)};
+        if (central.size() - pos < recordSize) throw Refusal{JarFault::Damaged};
         std::string name = central.substr(pos + kCentralSize, nameLength);
         if (!manifest && EqualsIgnoringAsciiCase(name, kManifestName)) {
             manifest = ManifestEntry{U16(central, pos + 8),  U16(central, pos + 10), U32(central, pos + 16),
@@ -196,7 +197,7 @@ JarReading ReadJar(ByteSource& source) {
     try {
         return JarReading{ReadContents(source), {}};
     } catch (const Refusal& refusal) {
-        return JarReading{std::nullopt, refusal.text};
+        return JarReading{std::nullopt, refusal.fault, refusal.method};
     }
 }
 

@@ -43,21 +43,19 @@ inline constexpr std::size_t kMaxDirectorySize = std::size_t{16} << 20;
 
 inline constexpr std::string_view kManifestName = "META-INF/MANIFEST.MF";
 
-inline constexpr std::string_view kJarNotZipMessage = "Die JAR-Datei ist kein ZIP-Archiv.";
-inline constexpr std::string_view kJarDamagedMessage = "Die JAR-Datei ist unvollständig oder beschädigt.";
-inline constexpr std::string_view kJarZip64Message =
-    "Die JAR-Datei ist ein ZIP64-Archiv; dieses Format wird nicht unterstützt.";
-inline constexpr std::string_view kJarMultiPartMessage =
-    "Die JAR-Datei ist Teil eines mehrteiligen ZIP-Archivs; das wird nicht unterstützt.";
-inline constexpr std::string_view kJarDirectoryTooLargeMessage =
-    "Das Inhaltsverzeichnis der JAR-Datei ist zu groß (über 16 MiB).";
-inline constexpr std::string_view kManifestEncryptedMessage = "Das Manifest der JAR-Datei ist verschlüsselt.";
-inline constexpr std::string_view kManifestTooLargeMessage = "Das Manifest der JAR-Datei ist größer als 1 MiB.";
-inline constexpr std::string_view kManifestDamagedMessage =
-    "Das Manifest der JAR-Datei ist beschädigt: Größe oder Prüfsumme stimmen nicht.";
-// Followed by the method's number and ").".
-inline constexpr std::string_view kManifestMethodMessage =
-    "Das Manifest der JAR-Datei ist mit einem nicht unterstützten Verfahren gepackt (Methode ";
+// Why a JAR could not be read; the caller words it for the user.
+enum class JarFault {
+    None,
+    NotZip,             // not a ZIP archive at all
+    Damaged,            // cut short or damaged
+    Zip64,              // a ZIP64 archive, which phones of the time never took
+    MultiPart,          // one part of a split archive
+    DirectoryTooLarge,  // a central directory above kMaxDirectorySize
+    ManifestEncrypted,
+    ManifestTooLarge,   // above kMaxManifestSize
+    ManifestDamaged,    // its size or check sum do not match
+    ManifestMethod,     // packed with a method other than stored or deflated
+};
 
 struct JarContents {
     // Every entry's name as the central directory stores it, in its order.
@@ -68,7 +66,8 @@ struct JarContents {
 
 struct JarReading {
     std::optional<JarContents> contents;  // none when the JAR could not be read
-    std::string problem;                  // then why, in German; else empty
+    JarFault problem = JarFault::None;    // then why
+    std::uint16_t method = 0;             // with ManifestMethod: the method's number
 };
 
 // Exceptions of the source pass through: they are I/O failures, not faults

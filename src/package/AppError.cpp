@@ -1,5 +1,7 @@
 #include "package/AppError.h"
 
+#include "package/Words.h"
+
 namespace kestrane {
 
 AppError::AppError(std::string context, std::uint32_t number, std::string description)
@@ -11,8 +13,7 @@ AppError::AppError(std::string context, std::uint32_t number, std::string descri
 std::string AppError::Report() const {
     std::string text = context_;
     if (!text.empty()) text += "\n\n";
-    text += "Fehler " + std::to_string(number_);
-    if (!description_.empty()) text += ": " + description_;
+    text += ErrorNumberText(number_, description_);
     return text;
 }
 

@@ -81,12 +81,6 @@ std::optional<std::string> OemSafePath(const std::string& path, SystemPort& syst
     return std::nullopt;
 }
 
-std::string UnsafePathMessage(const std::string& path) {
-    return "Der Pfad „" + path +
-           "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
-           "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen.";
-}
-
 std::string WriteBatchFile(const std::string& folder, const std::string& line, SystemPort& system) {
     const std::string batchPath = folder + std::string(kBatchFileName);
     const std::optional<std::string> oem = system.ToOem(EscapePercents(line));

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "package/SystemPort.h"
+#include "package/Words.h"
 
 namespace kestrane {
 
@@ -41,8 +42,6 @@ std::string EscapePercents(std::string_view line);
 // and its name; nothing when none of these is representable.
 std::optional<std::string> OemSafePath(const std::string& path, SystemPort& system);
 
-// What the user is told when a path cannot be carried into the batch file.
-std::string UnsafePathMessage(const std::string& path);
 
 // Writes `line` (escaped, in the OEM code page) as the batch file in
 // `folder` (which ends in a backslash) and returns its path. Throws AppError.

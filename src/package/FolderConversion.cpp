@@ -123,10 +123,7 @@ bool StopsTheSuite(FindingKind kind) {
 }
 
 std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds limit) {
-    if (!outcome.exitCode)
-        return "rar.exe war nach " + std::to_string(limit.count() / 1000) + " Sekunden nicht fertig.";
-    if (*outcome.exitCode != 0) return "rar.exe endete mit dem Fehlercode " + std::to_string(*outcome.exitCode) + ".";
-    return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
+    return ArchiverFailureText(outcome.exitCode, limit.count() / 1000);
 }
 
 // The suite read once: with its partner JAD, or with one made from the
@@ -173,7 +170,7 @@ SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
     result.status = status;
     result.result = std::move(text);
-    for (std::size_t i = 0; i < notes.size(); ++i) result.result += (i == 0 ? " – " : " ") + notes[i];
+    for (std::size_t i = 0; i < notes.size(); ++i) result.result += std::string(i == 0 ? kFindingsSeparator : " ") + notes[i];
     result.result = OneLine(std::move(result.result));
     for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
@@ -190,8 +187,8 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     try {
         const SuiteRead read = ReadSuiteOf(jar, job.jad, system);
         if (read.suite) result.suite = SuiteName(*read.suite);
-        if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, "vorhanden", {});
-        if (!read.suite) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + read.problem, {});
+        if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
+        if (!read.suite) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + read.problem, {});
         const SuiteReading& suite = *read.suite;
 
         // rar.exe takes its members from the staging folder, a JAD made from
@@ -201,10 +198,10 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         if (suite.jadMade) {
             jadPath = staging + FileNameOf(WithoutExtension(jar)) + ".jad";
             if (job.useArchiver) system.WriteWholeFile(jadPath, suite.jadBytes);
-            notes.emplace_back("JAD-Datei aus dem Manifest erstellt.");
+            notes.emplace_back(kJadMadeNote);
         }
         SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text) return Finish(result, SuiteStatus::Skipped, "übersprungen: " + ini.problem, {});
+        if (!ini.text) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + ini.problem, {});
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(), jar, jadPath, "", stj, *ini.text, staging, "",
                                std::nullopt, suite.jadBytes, suite.jadMade};
@@ -212,7 +209,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
             if (job.strict || StopsTheSuite(finding.kind))
-                return Finish(result, SuiteStatus::Skipped, "übersprungen: " + finding.text, notes);
+                return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + finding.text, notes);
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
@@ -224,27 +221,27 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         options.replaceWhenGood = true;
         const Outcome outcome = BuildPackage(request, system, options);
         switch (outcome.kind) {
-        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, "erstellt", notes);
+        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, std::string(kBuiltWord), notes);
         case Outcome::Kind::ArchiverFailed:
-            return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + ArchiverFailure(outcome, job.archiverLimit),
+            return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefix) + ArchiverFailure(outcome, job.archiverLimit),
                           notes);
         case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
         }
-        return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + outcome.message, notes);
+        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefix) + outcome.message, notes);
     } catch (const AppError& error) {
-        return Finish(result, SuiteStatus::Failed, "fehlgeschlagen: " + error.Report(), notes);
+        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefix) + error.Report(), notes);
     }
 }
 
 std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
     // With its byte order mark, so that editors of every age read it as UTF-8.
     std::string text(kUtf8Mark);
-    text += "Datei\tSuite\tErgebnis\r\n";
+    text += std::string(kLogHeading) + "\r\n";
     for (const SuiteResult& result : results) text += ResultLine(result) + "\r\n";
     text += SummaryLine(summary);
-    if (summary.cancelled) text += " (abgebrochen)";
+    if (summary.cancelled) text += kCancelledMark;
     text += "\r\n";
     return text;
 }
@@ -314,11 +311,6 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
 
 }  // namespace
 
-std::string TargetNotWritableMessage(std::string_view folder) {
-    return "In den Zielordner „" + std::string(folder) +
-           "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.";
-}
-
 std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system) {
     std::vector<FoundSuite> suites;
     CollectSuites(system, folder, "", includeSubfolders, suites);
@@ -341,9 +333,7 @@ int FolderSummary::ExitCode() const {
 }
 
 std::string SummaryLine(const FolderSummary& summary) {
-    return std::to_string(summary.built) + " von " + std::to_string(summary.found) + " erstellt, " +
-           std::to_string(summary.existing) + " vorhanden, " + std::to_string(summary.skipped) + " übersprungen, " +
-           std::to_string(summary.failed) + " fehlgeschlagen";
+    return CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
 }
 
 std::string ResultLine(const SuiteResult& result) {

@@ -20,10 +20,6 @@
 
 namespace kestrane {
 
-inline constexpr std::string_view kNoSourceFolderMessage = "Quellordner nicht angegeben!";
-inline constexpr std::string_view kNoTargetFolderMessage = "Zielordner nicht angegeben!";
-// A target folder that takes no files refuses the run before its first suite.
-std::string TargetNotWritableMessage(std::string_view folder);
 // The list written into the target folder at the end, or the refusal of a
 // run that could not start, where the target folder takes it.
 inline constexpr std::string_view kLogFileName = "kestrane-protokoll.txt";

@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "package/SystemPort.h"
+#include "package/Words.h"
 
 namespace kestrane {
 
 // What txtINI holds before the first generation: the six keys, every line ended.
 inline constexpr std::string_view kIniTemplate =
     "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n";
-
-inline constexpr std::string_view kNoJadMessage = "Keine JAD-Datei angegeben!";
-inline constexpr std::string_view kInvalidJadMessage = "Keine gültige JAD-Datei!";
 
 // Six lines joined by CR LF, none after the last. Values go in unchanged.
 std::string FormatIniText(std::string_view suite, std::string_view midlet, std::string_view icon,

@@ -191,19 +191,13 @@ Outcome PackWithin(const PackageRequest& request, SystemPort& system, BuildProgr
 
 }  // namespace
 
-std::string StjIsInputMessage(std::string_view input) {
-    return "Die STJ-Datei ist zugleich die " + std::string(input) +
-           "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen.";
-}
-
 bool ArchiverFound(const std::string& rarPath, SystemPort& system) {
     return system.Stamp(BatchFolder(rarPath) + "rar.exe").exists;
 }
 
 std::string NoArchiverMessage(std::string_view rarPath) {
-    if (IsBlank(rarPath)) return "rar.exe ist nicht angegeben. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
-    return "Im Ordner „" + BatchFolder(rarPath) +
-           "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+    if (IsBlank(rarPath)) return std::string(kArchiverNotNamedMessage);
+    return NoArchiverText(BatchFolder(rarPath));
 }
 
 std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPort& system) {

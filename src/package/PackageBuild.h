@@ -14,22 +14,10 @@
 
 #include "package/AppError.h"
 #include "package/SystemPort.h"
+#include "package/Words.h"
 
 namespace kestrane {
 
-inline constexpr std::string_view kNoJarOrJadMessage = "JAR- oder JAD-Datei nicht angegeben!";
-inline constexpr std::string_view kNoStjMessage = "STJ-Datei nicht angegeben!";
-inline constexpr std::string_view kBuiltMessage = "STJ-Datei erstellt!";
-inline constexpr std::string_view kFailedMessage = "Erstellen fehlgeschlagen!";
-inline constexpr std::string_view kWrongFormatMessage =
-    "rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann.";
-inline constexpr std::string_view kIniNotAnsiMessage =
-    "Der INI-Text enthält Zeichen, die in einer ANSI-Datei nicht gespeichert werden können. "
-    "Bitte ändern Sie den INI-Text.";
-
-// The package must not overwrite one of its own inputs; `input` is "JAR",
-// "JAD" or "OBJ".
-std::string StjIsInputMessage(std::string_view input);
 // rar.exe is looked for in the folder the user named, whatever the file name.
 bool ArchiverFound(const std::string& rarPath, SystemPort& system);
 std::string NoArchiverMessage(std::string_view rarPath);

@@ -7,14 +7,11 @@ namespace kestrane {
 
 namespace {
 
-// The number and text Windows gives a data error found by its check sum.
+// The number Windows gives a data error found by its check sum.
 constexpr std::uint32_t kDataErrorNumber = 23;
-constexpr std::string_view kDataErrorText = "Datenfehler (zyklische Redundanzpr\u00fcfung)";
 
 AppError ReadBackError(const std::string& path, const std::string& problem) {
-    return AppError("Die STJ-Datei \u201E" + path + "\u201C stimmt beim Nachlesen nicht mit den Dateien \u00fcberein (" +
-                        problem + ").",
-                    kDataErrorNumber, std::string(kDataErrorText));
+    return AppError(ReadBackMessage(path, problem), kDataErrorNumber, std::string(kDataErrorText));
 }
 
 // What was written must come back whole: every header intact and every

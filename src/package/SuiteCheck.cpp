@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "descriptor/Attributes.h"
+#include "package/Words.h"
 #include "descriptor/Text.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/DescriptorFields.h"
@@ -12,11 +13,6 @@
 namespace kestrane {
 
 namespace {
-
-// A value quoted in a message box is cut here, between two characters.
-constexpr std::size_t kMaxQuotedCharacters = 60;
-
-std::string Quoted(std::string_view value) { return QuotedValue(value); }
 
 // The comma-separated fields of MIDlet-1: name, icon, class.
 std::vector<std::string> MidletFields(std::string_view value) {
@@ -46,18 +42,10 @@ bool HasEntry(const std::vector<std::string>& entries, std::string_view name) {
 
 void CheckJarSize(const AttributeList& jad, std::uint64_t jarSize, SuiteFindings& out) {
     const std::string* value = FindAttribute(jad, "MIDlet-Jar-Size");
-    const std::string size = std::to_string(jarSize);
     if (value == nullptr) {
-        out.findings.push_back({FindingKind::JarSizeMissing,
-                                "In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist " + size +
-                                    " Bytes groß. Im Paket wird der Wert ergänzt, die JAD-Datei selbst bleibt "
-                                    "unverändert."});
+        out.findings.push_back({FindingKind::JarSizeMissing, JarSizeMissingText(jarSize)});
     } else if (ParseSize(*value) != jarSize) {
-        out.findings.push_back({FindingKind::JarSizeDiffers,
-                                "MIDlet-Jar-Size ist in der JAD-Datei " + Quoted(*value) + ", die JAR-Datei ist aber " +
-                                    size +
-                                    " Bytes groß. Im Paket wird der Wert berichtigt, die JAD-Datei selbst bleibt "
-                                    "unverändert."});
+        out.findings.push_back({FindingKind::JarSizeDiffers, JarSizeDiffersText(*value, jarSize)});
     } else {
         return;
     }
@@ -69,9 +57,7 @@ void CompareWithManifest(const AttributeList& jad, const AttributeList& manifest
         const std::string* ours = FindAttribute(jad, key);
         const std::string* theirs = FindAttribute(manifest, key);
         if (ours == nullptr || theirs == nullptr || *ours == *theirs) continue;
-        out.findings.push_back({FindingKind::AttributeDiffers, std::string(key) + " ist in der JAD-Datei " +
-                                                                   Quoted(*ours) + ", im Manifest der JAR-Datei aber " +
-                                                                   Quoted(*theirs) + "."});
+        out.findings.push_back({FindingKind::AttributeDiffers, AttributeDiffersText(key, *ours, *theirs)});
     }
 }
 
@@ -98,16 +84,13 @@ void CheckMidletEntries(const AttributeList& jad, const std::vector<std::string>
     if (fields.size() >= 3 && !fields[2].empty()) {
         const std::string entry = ClassEntry(fields[2]);
         if (!HasEntry(entries, entry))
-            out.findings.push_back({FindingKind::ClassMissing, "Die Klasse " + Quoted(fields[2]) +
-                                                                   " aus MIDlet-1 fehlt in der JAR-Datei (" +
-                                                                   Quoted(entry) + ")."});
+            out.findings.push_back({FindingKind::ClassMissing, ClassMissingText(fields[2], entry)});
     }
     if (fields.size() >= 2 && !fields[1].empty()) {
         const std::string& icon = fields[1];
         const bool found = HasEntry(entries, icon) || (icon.front() == '/' && HasEntry(entries, icon.substr(1)));
         if (!found)
-            out.findings.push_back(
-                {FindingKind::IconMissing, "Das Symbol " + Quoted(icon) + " aus MIDlet-1 fehlt in der JAR-Datei."});
+            out.findings.push_back({FindingKind::IconMissing, IconMissingText(icon)});
     }
 }
 
@@ -157,12 +140,9 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
               SuiteFindings& out) {
     const IniValues ini = ParseIniValues(iniText);
     if (const std::string* name = FindAttribute(jad, "MIDlet-Name"); name && !SuiteNamesJad(ini.suite, *name, jadBytes))
-        out.findings.push_back({FindingKind::IniSuiteDiffers, "suite ist in der INI-Datei " + Quoted(ini.suite) +
-                                                                  ", MIDlet-Name in der JAD-Datei aber " +
-                                                                  Quoted(*name) + "."});
+        out.findings.push_back({FindingKind::IniSuiteDiffers, IniSuiteDiffersText(ini.suite, *name)});
     if (ini.cls.empty()) {
-        out.findings.push_back(
-            {FindingKind::IniClassEmpty, "In der INI-Datei ist keine Klasse angegeben (class=)."});
+        out.findings.push_back({FindingKind::IniClassEmpty, IniClassEmptyText()});
         return;
     }
     if (!jar.contents) return;
@@ -170,41 +150,27 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
     if (HasEntry(jar.contents->entries, entry)) return;
     // MIDlet-1's class, missing too, has been reported once already.
     if (MidletClassEntry(jad) == entry) return;
-    out.findings.push_back({FindingKind::IniClassMissing, "Die Klasse " + Quoted(ini.cls) +
-                                                              " aus der INI-Datei fehlt in der JAR-Datei (" +
-                                                              Quoted(entry) + ")."});
+    out.findings.push_back({FindingKind::IniClassMissing, IniClassMissingText(ini.cls, entry)});
 }
 
 }  // namespace
 
-std::string QuotedValue(std::string_view value) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
-        if (++characters > kMaxQuotedCharacters) return "„" + std::string(value.substr(0, i)) + "…“";
-    }
-    return "„" + std::string(value) + "“";
-}
-
 Finding MidletFromManifestFinding(std::string_view midlet) {
-    return {FindingKind::MidletFromManifest,
-            "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
-            "genommen (" +
-                Quoted(midlet) + ")."};
+    return {FindingKind::MidletFromManifest, MidletFromManifestText(midlet)};
 }
 
 SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
                          std::optional<std::string_view> iniText) {
     SuiteFindings out;
     if (sameFile) {
-        out.findings.push_back({FindingKind::SameFile, "JAR-Datei und JAD-Datei sind dieselbe Datei."});
+        out.findings.push_back({FindingKind::SameFile, SameFileText()});
         return out;
     }
     const JadAttributes jad = ParseJad(jadBytes);
     if (!jar.contents)
-        out.findings.push_back({FindingKind::JarUnreadable, jar.problem});
+        out.findings.push_back({FindingKind::JarUnreadable, JarFaultText(jar.problem, jar.method)});
     else if (!jar.contents->manifest)
-        out.findings.push_back({FindingKind::NoManifest, std::string(kNoManifestMessage)});
+        out.findings.push_back({FindingKind::NoManifest, NoManifestText()});
 
     CheckJarSize(jad.attributes, jarSize, out);
     if (jar.contents) {
@@ -213,17 +179,14 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
     }
     if (iniText) CheckIni(*iniText, jadBytes, jad.attributes, jar, out);
     if (IsUtf16(jad.encoding))
-        out.findings.push_back({FindingKind::JadIsUtf16, "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie "
-                                                         "als UTF-8 gespeichert (java.utf), die JAD-Datei selbst "
-                                                         "bleibt unverändert."});
+        out.findings.push_back({FindingKind::JadIsUtf16, JadIsUtf16Text()});
     return out;
 }
 
 std::string FindingsQuestion(const std::vector<Finding>& findings) {
-    std::string text = "Vor dem Erstellen ist aufgefallen:\n";
-    for (const Finding& finding : findings) text += "\n• " + finding.text;
-    text += "\n\nTrotzdem erstellen?";
-    return text;
+    std::vector<std::string> texts;
+    for (const Finding& finding : findings) texts.push_back(finding.text);
+    return FindingsQuestionText(texts);
 }
 
 }  // namespace kestrane

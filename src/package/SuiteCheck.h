@@ -52,9 +52,6 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
 // text took `midlet`, the manifest's MIDlet-1.
 Finding MidletFromManifestFinding(std::string_view midlet);
 
-// A value from the user's files as the findings quote it: in „…“, cut after
-// 60 characters.
-std::string QuotedValue(std::string_view value);
 
 // The text of the box that asks whether to build anyway: every finding,
 // then "Trotzdem erstellen?".

@@ -100,7 +100,7 @@ std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, Syste
     suite.jarSize = system.Stamp(jarPath).size;
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) {
-        if (problem) *problem = std::move(made.problem);
+        if (problem) *problem = JadFaultText(made);
         return std::nullopt;
     }
     suite.jadBytes = std::move(*made.jad);

@@ -538,7 +538,7 @@ void frmMain::mnuFileMakeJad_Click() {
     }
     const MadeJad made = JadFromJar(Narrow(jar), system_);
     if (!made.jad) {
-        ShowMessage(made.problem + "\n\nEs wurde keine JAD-Datei geschrieben.", true);
+        ShowMessage(JadFaultText(made) + "\n\nEs wurde keine JAD-Datei geschrieben.", true);
         return;
     }
     const std::optional<std::wstring> target = AskFileName(true, kJadFilter, Widen(WithoutExtension(Narrow(jar))) + L".jad");

@@ -142,7 +142,7 @@ TEST(MakeJad, KeepsTheSuitesAttributesAndAddsTheJar) {
         {"Built-By", "builder"},
     }));
     const MadeJad made = MakeJad(manifest, "Snake Deluxe.jar", 48213);
-    ASSERT_TRUE(made.jad) << made.problem;
+    ASSERT_TRUE(made.jad) << static_cast<int>(made.problem);
     EXPECT_EQ(*made.jad,
               "MIDlet-1: Snake Deluxe, /icons/snake.png, com.example.snake.SnakeMIDlet\r\n"
               "MIDlet-Name: Snake F\xC3\xBCr Alle\r\n"
@@ -160,12 +160,14 @@ TEST(MakeJad, KeepsTheSuitesAttributesAndAddsTheJar) {
 }
 
 TEST(MakeJad, NeedsAManifestWithAMidlet) {
-    EXPECT_EQ(MakeJad(List({{"MIDlet-Name", "A"}, {"MIDlet-2", "B, , b.B"}}), "a.jar", 1).problem, kNoMidletMessage);
-    EXPECT_EQ(MakeJad(List({{"MIDlet-1", ""}}), "a.jar", 1).problem, kNoMidletMessage);
-    EXPECT_EQ(MakeJad(JarReading{JarContents{{"a/A.class"}, std::nullopt}, {}}, "a.jar", 1).problem, kNoManifestMessage);
-    const MadeJad unreadable = MakeJad(JarReading{std::nullopt, std::string(kJarNotZipMessage)}, "a.jar", 1);
+    EXPECT_EQ(MakeJad(List({{"MIDlet-Name", "A"}, {"MIDlet-2", "B, , b.B"}}), "a.jar", 1).problem, JadFault::NoMidlet);
+    EXPECT_EQ(MakeJad(List({{"MIDlet-1", ""}}), "a.jar", 1).problem, JadFault::NoMidlet);
+    EXPECT_EQ(MakeJad(JarReading{JarContents{{"a/A.class"}, std::nullopt}, {}}, "a.jar", 1).problem, JadFault::NoManifest);
+    const MadeJad unreadable = MakeJad(JarReading{std::nullopt, JarFault::ManifestMethod, 12}, "a.jar", 1);
     EXPECT_FALSE(unreadable.jad);
-    EXPECT_EQ(unreadable.problem, kJarNotZipMessage);
+    EXPECT_EQ(unreadable.problem, JadFault::JarUnreadable);
+    EXPECT_EQ(unreadable.jarFault, JarFault::ManifestMethod) << "the JAR's reason passed on";
+    EXPECT_EQ(unreadable.method, 12u);
     const MadeJad fromJar = MakeJad(JarReading{JarContents{{}, "MIDlet-1: A, , a.A\n"}, {}}, "a.jar", 7);
     EXPECT_EQ(fromJar.jad, "MIDlet-1: A, , a.A\r\nMIDlet-Jar-URL: a.jar\r\nMIDlet-Jar-Size: 7\r\n");
 }

@@ -60,12 +60,12 @@ TEST(JarCorpus, ReadsWhatPythonsZipfileReads) {
             const JarReading read = Read(ReadFileBytes(folder + "/jar-corpus/" + file));
             if (broken) {
                 EXPECT_FALSE(read.contents);
-                EXPECT_FALSE(read.problem.empty());
+                EXPECT_NE(read.problem, JarFault::None);
             } else {
-                ASSERT_TRUE(read.contents) << read.problem;
+                ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);
                 EXPECT_EQ(read.contents->entries, expected.entries);
                 EXPECT_EQ(read.contents->manifest, expected.manifest);
-                EXPECT_EQ(read.problem, "");
+                EXPECT_EQ(read.problem, JarFault::None);
             }
         }
     }
@@ -118,7 +118,7 @@ class JarGood : public ::testing::TestWithParam<GoodCase> {};
 TEST_P(JarGood, ListsEntriesAndReadsTheManifest) {
     const GoodCase& c = GetParam();
     const JarReading read = Read(c.jar);
-    ASSERT_TRUE(read.contents) << read.problem;
+    ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);
     EXPECT_EQ(read.contents->entries, c.entries);
     EXPECT_EQ(read.contents->manifest, c.manifest);
 }
@@ -128,15 +128,16 @@ INSTANTIATE_TEST_SUITE_P(Jars, JarGood, ::testing::ValuesIn(GoodCases()));
 TEST(JarArchive, ManifestUpToOneMebibyte) {
     const std::string big(kMaxManifestSize, 'x');
     const JarReading read = Read(ZipWriter().Deflated("META-INF/MANIFEST.MF", big).Bytes());
-    ASSERT_TRUE(read.contents) << read.problem;
+    ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);
     EXPECT_EQ(read.contents->manifest, big);
-    EXPECT_EQ(Read(ZipWriter().Deflated("META-INF/MANIFEST.MF", big + "x").Bytes()).problem, kManifestTooLargeMessage);
+    EXPECT_EQ(Read(ZipWriter().Deflated("META-INF/MANIFEST.MF", big + "x").Bytes()).problem, JarFault::ManifestTooLarge);
 }
 
 struct BadCase {
     const char* what;
     std::string jar;
-    std::string problem;
+    JarFault problem;
+    std::uint16_t method = 0;
     friend void PrintTo(const BadCase& c, std::ostream* out) { *out << c.what; }
 };
 
@@ -153,7 +154,7 @@ std::vector<BadCase> BadCases() {
     const std::string jar = ZipWriter().Deflated("META-INF/MANIFEST.MF", kManifest).Deflated("a/B.class", "x").Bytes();
     const std::size_t end = jar.size() - 22;                                    // the end record
     const std::size_t central = jar.size() - 22 - 2 * 46 - 20 - 9;              // the first central header
-    const std::string damaged(kJarDamagedMessage), notZip(kJarNotZipMessage), manifestDamaged(kManifestDamagedMessage);
+    const JarFault damaged = JarFault::Damaged, notZip = JarFault::NotZip, manifestDamaged = JarFault::ManifestDamaged;
     return {
         {"empty file", "", notZip},
         {"shorter than an end record", std::string(21, '\0'), notZip},
@@ -165,15 +166,15 @@ std::vector<BadCase> BadCases() {
         {"wrong CRC", JarWith([](ZipEntry& e) { e.declaredCrc = 0xDEADBEEF; }), manifestDamaged},
         {"compressed size too small", JarWith([](ZipEntry& e) { e.declaredCompressedSize = 5; }), manifestDamaged},
         {"compressed size past the directory", JarWith([](ZipEntry& e) { e.declaredCompressedSize = 100000; }), damaged},
-        {"size of 4 GiB", JarWith([](ZipEntry& e) { e.declaredSize = 0xFFFFFFF0; }), std::string(kManifestTooLargeMessage)},
-        {"bzip2 method", JarWith([](ZipEntry& e) { e.method = 12; }), std::string(kManifestMethodMessage) + "12)."},
-        {"encrypted", JarWith([](ZipEntry& e) { e.encrypted = true; }), std::string(kManifestEncryptedMessage)},
+        {"size of 4 GiB", JarWith([](ZipEntry& e) { e.declaredSize = 0xFFFFFFF0; }), JarFault::ManifestTooLarge},
+        {"bzip2 method", JarWith([](ZipEntry& e) { e.method = 12; }), JarFault::ManifestMethod, 12},
+        {"encrypted", JarWith([](ZipEntry& e) { e.encrypted = true; }), JarFault::ManifestEncrypted},
         {"ZIP64", [] { ZipWriter z; z.Deflated("META-INF/MANIFEST.MF", kManifest); z.zip64End = true; return z.Bytes(); }(),
-         std::string(kJarZip64Message)},
-        {"second disk", Patched(jar, end + 4, 1), std::string(kJarMultiPartMessage)},
+         JarFault::Zip64},
+        {"second disk", Patched(jar, end + 4, 1), JarFault::MultiPart},
         {"directory offset past the end", Patched(jar, end + 16, 0x7FFFFFFF), damaged},
         {"directory size past the end", Patched(jar, end + 12, 0x100000), damaged},
-        {"directory of 32 MiB", Patched(jar, end + 12, 32u << 20), std::string(kJarDirectoryTooLargeMessage)},
+        {"directory of 32 MiB", Patched(jar, end + 12, 32u << 20), JarFault::DirectoryTooLarge},
         {"more entries than the directory holds", Patched(jar, end + 8, 3 | 3u << 16), damaged},
         {"central header signature", Patched(jar, central, 0x12345678), damaged},
         {"local header signature", Patched(jar, 0, 0x12345678), damaged},
@@ -188,6 +189,7 @@ TEST_P(JarBad, IsRefusedWithTheReason) {
     const JarReading read = Read(GetParam().jar);
     EXPECT_FALSE(read.contents);
     EXPECT_EQ(read.problem, GetParam().problem);
+    EXPECT_EQ(read.method, GetParam().method);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jars, JarBad, ::testing::ValuesIn(BadCases()));
@@ -197,7 +199,7 @@ TEST(JarArchive, EveryTruncationIsRefused) {
     for (std::size_t length = 0; length < jar.size(); ++length) {
         const JarReading read = Read(jar.substr(0, length));  // a read past the end would throw
         EXPECT_FALSE(read.contents) << length;
-        EXPECT_EQ(read.problem, length < 4 ? kJarNotZipMessage : kJarDamagedMessage) << length;
+        EXPECT_EQ(read.problem, length < 4 ? JarFault::NotZip : JarFault::Damaged) << length;
     }
 }
 
@@ -208,7 +210,7 @@ TEST(JarArchive, AnyChangedByteIsReadOrRefused) {
             std::string changed = jar;
             changed[at] = value;
             const JarReading read = Read(changed);
-            EXPECT_NE(read.contents.has_value(), !read.problem.empty()) << at;
+            EXPECT_NE(read.contents.has_value(), read.problem != JarFault::None) << at;
             // A manifest that comes out is the one that went in: the CRC guards it.
             if (read.contents && read.contents->manifest) {
                 EXPECT_EQ(read.contents->manifest, kManifest) << at;
@@ -238,7 +240,7 @@ TEST(JarArchive, ReadsTheDirectoryAndTheManifestOnly) {
     const std::string jar = ZipWriter().Stored("res/level.bin", noise).Deflated("META-INF/MANIFEST.MF", kManifest).Bytes();
     CountingSource source(jar);
     const JarReading read = ReadJar(source);
-    ASSERT_TRUE(read.contents) << read.problem;
+    ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);
     EXPECT_EQ(read.contents->manifest, kManifest);
     EXPECT_LT(source.read, 70'000u);  // the last 64 KiB, the directory, the manifest
 }

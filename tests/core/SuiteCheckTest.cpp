@@ -200,7 +200,7 @@ TEST(SuiteCheck, AnUnreadableJarIsOneFindingWithItsReason) {
     MemorySource source(cut);
     const SuiteFindings found = CheckSuite(suite.Jad(cut.size()), ReadJar(source), cut.size(), false);
     ASSERT_EQ(Kinds(found), std::vector<FindingKind>{K::JarUnreadable});
-    EXPECT_EQ(found.findings[0].text, kJarDamagedMessage);
+    EXPECT_EQ(found.findings[0].text, "Die JAR-Datei ist unvollst\u00e4ndig oder besch\u00e4digt.");
 }
 
 TEST(SuiteCheck, TheSameFileIsTheOnlyFinding) {

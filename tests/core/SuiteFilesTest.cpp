@@ -88,7 +88,7 @@ TEST(JadFromJar, NamesTheJarBySizeAndFileNameAndLeavesBuildKeysOut) {
     const std::string jar = SnakeJar();
     sys.files["D:\\Spiele\\Snake Deluxe.jar"] = jar;
     const MadeJad made = JadFromJar("D:\\Spiele\\Snake Deluxe.jar", sys);
-    ASSERT_TRUE(made.jad) << made.problem;
+    ASSERT_TRUE(made.jad) << static_cast<int>(made.problem);
     EXPECT_EQ(*made.jad, "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Version: 1.0\r\n"
                          "MIDlet-Vendor: Example\r\nMIDlet-Jar-URL: Snake Deluxe.jar\r\nMIDlet-Jar-Size: " +
                              std::to_string(jar.size()) + "\r\n");

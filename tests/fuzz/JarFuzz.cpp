@@ -76,7 +76,7 @@ void CheckReplacedSize(std::string_view input, const kestrane::JadAttributes& ja
 
 void CheckMadeJad(const kestrane::JarReading& jar, std::uint64_t size) {
     const kestrane::MadeJad made = kestrane::MakeJad(jar, "suite.jar", size);
-    Require(made.jad.has_value() != !made.problem.empty());
+    Require(made.jad.has_value() != (made.problem != kestrane::JadFault::None));
     if (!made.jad) return;
     const kestrane::AttributeList manifest = kestrane::ParseManifest(*jar.contents->manifest);
     const kestrane::JadAttributes jad = kestrane::ParseJad(*made.jad);
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     GuardedSource source(input);
     const kestrane::JarReading jar = kestrane::ReadJar(source);
-    Require(jar.contents.has_value() != !jar.problem.empty());
+    Require(jar.contents.has_value() != (jar.problem != kestrane::JarFault::None));
     // The end's search window, the directory, the manifest's header and data:
     // none bigger than the file.
     Require(source.read <= 4 * std::uint64_t{size} + 8);
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     GuardedSource again(input);
     const kestrane::JarReading second = kestrane::ReadJar(again);
-    Require(second.problem == jar.problem && second.contents.has_value() == jar.contents.has_value());
+    Require(second.problem == jar.problem && second.method == jar.method && second.contents.has_value() == jar.contents.has_value());
 
     RequireClean(kestrane::ParseManifest(input));
     const kestrane::JadAttributes jad = kestrane::ParseJad(input);

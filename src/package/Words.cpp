@@ -1,0 +1,154 @@
+#include "package/Words.h"
+
+namespace kestrane {
+
+namespace {
+
+// A value quoted in a message box is cut here, between two characters.
+constexpr std::size_t kMaxQuotedCharacters = 60;
+
+const std::string kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
+
+}  // namespace
+
+std::string StjIsInputMessage(std::string_view input) {
+    return "Die STJ-Datei ist zugleich die " + std::string(input) +
+           "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen.";
+}
+
+std::string NoArchiverText(std::string_view rarFolder) {
+    return "Im Ordner „" + std::string(rarFolder) + "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+}
+
+std::string UnsafePathMessage(const std::string& path) {
+    return "Der Pfad „" + path +
+           "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
+           "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen.";
+}
+
+std::string ReadBackMessage(const std::string& path, const std::string& problem) {
+    return "Die STJ-Datei „" + path + "“ stimmt beim Nachlesen nicht mit den Dateien überein (" + problem + ").";
+}
+
+std::string ErrorNumberText(std::uint32_t number, std::string_view description) {
+    std::string text = "Fehler " + std::to_string(number);
+    if (!description.empty()) text += ": " + std::string(description);
+    return text;
+}
+
+std::string QuotedValue(std::string_view value) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
+        if (++characters > kMaxQuotedCharacters) return "„" + std::string(value.substr(0, i)) + "…“";
+    }
+    return "„" + std::string(value) + "“";
+}
+
+std::string JarFaultText(JarFault fault, std::uint16_t method) {
+    switch (fault) {
+    case JarFault::None: return {};
+    case JarFault::NotZip: return "Die JAR-Datei ist kein ZIP-Archiv.";
+    case JarFault::Damaged: return "Die JAR-Datei ist unvollständig oder beschädigt.";
+    case JarFault::Zip64: return "Die JAR-Datei ist ein ZIP64-Archiv; dieses Format wird nicht unterstützt.";
+    case JarFault::MultiPart:
+        return "Die JAR-Datei ist Teil eines mehrteiligen ZIP-Archivs; das wird nicht unterstützt.";
+    case JarFault::DirectoryTooLarge: return "Das Inhaltsverzeichnis der JAR-Datei ist zu groß (über 16 MiB).";
+    case JarFault::ManifestEncrypted: return "Das Manifest der JAR-Datei ist verschlüsselt.";
+    case JarFault::ManifestTooLarge: return "Das Manifest der JAR-Datei ist größer als 1 MiB.";
+    case JarFault::ManifestDamaged:
+        return "Das Manifest der JAR-Datei ist beschädigt: Größe oder Prüfsumme stimmen nicht.";
+    case JarFault::ManifestMethod:
+        return "Das Manifest der JAR-Datei ist mit einem nicht unterstützten Verfahren gepackt (Methode " +
+               std::to_string(method) + ").";
+    }
+    return {};
+}
+
+std::string JadFaultText(const MadeJad& made) {
+    switch (made.problem) {
+    case JadFault::None: return {};
+    case JadFault::JarUnreadable: return JarFaultText(made.jarFault, made.method);
+    case JadFault::NoManifest: return NoManifestText();
+    case JadFault::NoMidlet:
+        return "Das Manifest der JAR-Datei nennt kein MIDlet (MIDlet-1 fehlt); daraus lässt sich keine JAD-Datei "
+               "erstellen.";
+    }
+    return {};
+}
+
+std::string SameFileText() { return "JAR-Datei und JAD-Datei sind dieselbe Datei."; }
+
+std::string NoManifestText() { return "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF)."; }
+
+std::string JarSizeMissingText(std::uint64_t jarSize) {
+    return "In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist " + std::to_string(jarSize) +
+           " Bytes groß. Im Paket wird der Wert ergänzt" + kKeptAsItIs;
+}
+
+std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize) {
+    return "MIDlet-Jar-Size ist in der JAD-Datei " + QuotedValue(jadValue) + ", die JAR-Datei ist aber " +
+           std::to_string(jarSize) + " Bytes groß. Im Paket wird der Wert berichtigt" + kKeptAsItIs;
+}
+
+std::string AttributeDiffersText(std::string_view key, std::string_view jad, std::string_view manifest) {
+    return std::string(key) + " ist in der JAD-Datei " + QuotedValue(jad) + ", im Manifest der JAR-Datei aber " +
+           QuotedValue(manifest) + ".";
+}
+
+std::string ClassMissingText(std::string_view cls, std::string_view entry) {
+    return "Die Klasse " + QuotedValue(cls) + " aus MIDlet-1 fehlt in der JAR-Datei (" + QuotedValue(entry) + ").";
+}
+
+std::string IconMissingText(std::string_view icon) {
+    return "Das Symbol " + QuotedValue(icon) + " aus MIDlet-1 fehlt in der JAR-Datei.";
+}
+
+std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName) {
+    return "suite ist in der INI-Datei " + QuotedValue(iniSuite) + ", MIDlet-Name in der JAD-Datei aber " +
+           QuotedValue(jadName) + ".";
+}
+
+std::string IniClassEmptyText() { return "In der INI-Datei ist keine Klasse angegeben (class=)."; }
+
+std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
+    return "Die Klasse " + QuotedValue(cls) + " aus der INI-Datei fehlt in der JAR-Datei (" + QuotedValue(entry) +
+           ").";
+}
+
+std::string MidletFromManifestText(std::string_view midlet) {
+    return "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
+           "genommen (" +
+           QuotedValue(midlet) + ").";
+}
+
+std::string JadIsUtf16Text() {
+    return "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)" +
+           kKeptAsItIs;
+}
+
+std::string FindingsQuestionText(const std::vector<std::string>& findings) {
+    std::string text = "Vor dem Erstellen ist aufgefallen:\n";
+    for (const std::string& finding : findings) text += "\n• " + finding;
+    text += "\n\nTrotzdem erstellen?";
+    return text;
+}
+
+std::string TargetNotWritableMessage(std::string_view folder) {
+    return "In den Zielordner „" + std::string(folder) +
+           "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.";
+}
+
+std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds) {
+    if (!exitCode) return "rar.exe war nach " + std::to_string(limitSeconds) + " Sekunden nicht fertig.";
+    if (*exitCode != 0) return "rar.exe endete mit dem Fehlercode " + std::to_string(*exitCode) + ".";
+    return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
+}
+
+std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
+                       std::size_t failed) {
+    return std::to_string(built) + " von " + std::to_string(found) + " erstellt, " + std::to_string(existing) +
+           " vorhanden, " + std::to_string(skipped) + " übersprungen, " + std::to_string(failed) + " fehlgeschlagen";
+}
+
+}  // namespace kestrane

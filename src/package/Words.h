@@ -1,0 +1,93 @@
+// Every sentence of the core that a user reads, in one place: the boxes of
+// "Erstelle INI" and "Erstelle STJ", the findings of the checks, the results
+// and the list of a folder conversion. The core finds things out and reports
+// codes and values; the words are made here, in German, as the program speaks.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "descriptor/Attributes.h"
+#include "descriptor/JarArchive.h"
+
+namespace kestrane {
+
+// ---- "Erstelle INI" and "Erstelle STJ" ----
+
+inline constexpr std::string_view kNoJadMessage = "Keine JAD-Datei angegeben!";
+inline constexpr std::string_view kInvalidJadMessage = "Keine gültige JAD-Datei!";
+inline constexpr std::string_view kNoJarOrJadMessage = "JAR- oder JAD-Datei nicht angegeben!";
+inline constexpr std::string_view kNoStjMessage = "STJ-Datei nicht angegeben!";
+inline constexpr std::string_view kBuiltMessage = "STJ-Datei erstellt!";
+inline constexpr std::string_view kFailedMessage = "Erstellen fehlgeschlagen!";
+inline constexpr std::string_view kWrongFormatMessage =
+    "rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann.";
+inline constexpr std::string_view kIniNotAnsiMessage =
+    "Der INI-Text enthält Zeichen, die in einer ANSI-Datei nicht gespeichert werden können. "
+    "Bitte ändern Sie den INI-Text.";
+
+// The package must not overwrite one of its own inputs; `input` is "JAR",
+// "JAD" or "OBJ".
+std::string StjIsInputMessage(std::string_view input);
+// No rar.exe named at all, or none in the folder the user named.
+inline constexpr std::string_view kArchiverNotNamedMessage =
+    "rar.exe ist nicht angegeben. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+std::string NoArchiverText(std::string_view rarFolder);
+// A path the batch file cannot carry: characters outside the OEM code page
+// and no short name.
+std::string UnsafePathMessage(const std::string& path);
+// What Kestrane wrote did not read back as the members it packed.
+std::string ReadBackMessage(const std::string& path, const std::string& problem);
+// The system's words for that, as Windows names its data error.
+inline constexpr std::string_view kDataErrorText = "Datenfehler (zyklische Redundanzprüfung)";
+// "Fehler 5: Zugriff verweigert" after what went wrong.
+std::string ErrorNumberText(std::uint32_t number, std::string_view description);
+
+// ---- What the checks find ----
+
+// A value quoted in a message: in German quotes, cut after 60 characters.
+std::string QuotedValue(std::string_view value);
+std::string JarFaultText(JarFault fault, std::uint16_t method);
+std::string JadFaultText(const MadeJad& made);
+std::string SameFileText();
+std::string NoManifestText();
+std::string JarSizeMissingText(std::uint64_t jarSize);
+std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize);
+std::string AttributeDiffersText(std::string_view key, std::string_view jad, std::string_view manifest);
+std::string ClassMissingText(std::string_view cls, std::string_view entry);
+std::string IconMissingText(std::string_view icon);
+std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName);
+std::string IniClassEmptyText();
+std::string IniClassMissingText(std::string_view cls, std::string_view entry);
+std::string MidletFromManifestText(std::string_view midlet);
+std::string JadIsUtf16Text();
+// The box that asks whether to build anyway: every finding's text, then
+// "Trotzdem erstellen?".
+std::string FindingsQuestionText(const std::vector<std::string>& findings);
+
+// ---- "Ordner umwandeln", /ordner and kestrane ----
+
+inline constexpr std::string_view kNoSourceFolderMessage = "Quellordner nicht angegeben!";
+inline constexpr std::string_view kNoTargetFolderMessage = "Zielordner nicht angegeben!";
+std::string TargetNotWritableMessage(std::string_view folder);
+
+// A suite's result: its status word, then its reason or findings.
+inline constexpr std::string_view kBuiltWord = "erstellt";
+inline constexpr std::string_view kExistingWord = "vorhanden";
+inline constexpr std::string_view kSkippedPrefix = "übersprungen: ";
+inline constexpr std::string_view kFailedPrefix = "fehlgeschlagen: ";
+inline constexpr std::string_view kFindingsSeparator = " – ";
+inline constexpr std::string_view kJadMadeNote = "JAD-Datei aus dem Manifest erstellt.";
+// rar.exe did not finish in time (no exit code), failed, or wrote nothing.
+std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds);
+
+// "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
+std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
+                       std::size_t failed);
+inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis";
+inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
+
+}  // namespace kestrane
