@@ -684,22 +684,26 @@ TEST(ResultLine, KeepsTheThreeColumnsApart) {
               "a b.jar\tName mit Tab\terstellt");
 }
 
-TEST(WorkFolder, IsRemovedHoweverTheScopeEnds) {
-    FakeSystem sys;
-    std::string path;
-    try {
-        WorkFolder work(sys);
-        path = work.Path();
-        sys.files[path + "1\\java.jah"] = "x";
-        throw std::runtime_error("cancelled");
-    } catch (const std::runtime_error&) {
+// The window's worker holds the working folder for the run: whatever ends
+// the run, nothing of it stays on the user's disk.
+TEST(WorkFolder, IsGoneAfterARunHoweverTheRunEnded) {
+    for (const std::string ending : {"built", "cancelled", "thrown"}) {
+        Disk disk;
+        for (const char* name : {"A", "B"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+        disk.listener.cancel = [&ending](std::size_t finished) {
+            if (finished == 1 && ending == "thrown") throw std::runtime_error("Fenster geschlossen");
+            return finished == 1 && ending == "cancelled";
+        };
+        std::string path;
+        try {
+            WorkFolder work(disk.sys);
+            path = disk.job.workFolder = work.Path();
+            disk.Run();
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(disk.sys.folders.count(path), 0u) << ending << ": " << path << " stayed";
+        EXPECT_THAT(disk.Below(path), IsEmpty()) << ending;
     }
-    EXPECT_EQ(path, "C:\\Temp\\kestrane-1\\");
-    EXPECT_FALSE(sys.Stamp(path + "1\\java.jah").exists);
-    EXPECT_EQ(sys.log.back(), "remove " + path);
-
-    sys.failOn.insert("remove C:\\Temp\\kestrane-2\\");
-    EXPECT_NO_THROW({ WorkFolder failing(sys); }) << "a folder that will not go is left to the system";
 }
 
 }  // namespace

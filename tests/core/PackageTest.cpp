@@ -244,10 +244,13 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
     };
     const Case cases[] = {
         {[](Suite& s) { s.request.jar = " "; }, Eq("JAR- oder JAD-Datei nicht angegeben!")},
+        {[](Suite& s) { s.request.jad = " "; s.request.stj = ""; }, Eq("JAR- oder JAD-Datei nicht angegeben!")},
         {[](Suite& s) { s.request.stj = ""; }, Eq("STJ-Datei nicht angegeben!")},
+        {[](Suite& s) { s.request.stj = "   "; }, Eq("STJ-Datei nicht angegeben!")},
         {[](Suite& s) { s.request.stj = kNoOem; }, HasSubstr(kNoOem)},
         {[](Suite& s) { s.request.iniText = "\xE6\xBC\xA2"; }, HasSubstr("ANSI")},
         {[](Suite& s) { s.request.stj = s.request.jar; }, HasSubstr("zugleich die JAR-Datei")},
+        {[](Suite& s) { s.request.stj = "d:\\IN\\Snake.JAD"; }, HasSubstr("zugleich die JAD-Datei")},
         {[](Suite& s) { s.request.obj = "D:\\out\\game.stj"; }, HasSubstr("zugleich die OBJ-Datei")},
         {[](Suite& s) { s.request.rar = "C:\\Tools\\winrar.exe"; s.sys.files.erase("C:\\Tools\\rar.exe"); },
          HasSubstr("C:\\Tools\\")},
@@ -262,6 +265,8 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
          Eq("Erstellen fehlgeschlagen!")},
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
          AllOf(HasSubstr("java.jah"), HasSubstr("Fehler 5: Zugriff verweigert"))},
+        {[](Suite& s) { s.request.obj = "D:\\in\\fehlt.obj"; }, AllOf(HasSubstr("fehlt.obj"), HasSubstr("Fehler 2"))},
+        {[](Suite& s) { s.sys.files.erase("D:\\in\\snake.jad"); }, AllOf(HasSubstr("snake.jad"), HasSubstr("Fehler 2"))},
     };
     for (const Case& c : cases) {
         Suite suite;

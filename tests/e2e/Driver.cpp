@@ -534,9 +534,13 @@ testing::AssertionResult App::ExpectBox(const testing::Matcher<const std::wstrin
                                        << "\", text that " << wanted.str() << ", " << icon;
 }
 
+// A box that a handler shows runs its own message loop, so it is up by the
+// time the marker of Drain() has been handled. The second marker lets a step
+// that a handler posts to its own window run too. Work of another thread has
+// to have ended visibly before this is asked.
 testing::AssertionResult App::ExpectNoBox() const {
     Drain();
-    std::this_thread::sleep_for(200ms);
+    Drain();
     if (auto box = FindBox()) return testing::AssertionFailure() << "unexpected " << *box;
     return testing::AssertionSuccess();
 }

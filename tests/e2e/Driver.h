@@ -147,6 +147,7 @@ public:
     // Waits for a box, answers it, and tells whether it had this text, icon and title.
     testing::AssertionResult ExpectBox(const testing::Matcher<const std::wstring&>& text, Icon icon,
                                        const std::wstring& title = L"Kestrane", Ms timeout = kWait);
+    // No box once the program has handled what was posted to it; looks without sleeping.
     testing::AssertionResult ExpectNoBox() const;
     FileDialog WaitFileDialog(Ms timeout = kWait) const;
 
