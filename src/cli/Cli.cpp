@@ -9,6 +9,7 @@
 #include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
+#include "descriptor/Text.h"
 #include "package/FolderConversion.h"
 #include "package/IniText.h"
 #include "package/SuiteFiles.h"
@@ -18,7 +19,6 @@ namespace kestrane {
 using namespace cli_words;
 
 namespace {
-
 
 constexpr char kSeparator =
 #ifdef _WIN32
@@ -36,19 +36,6 @@ std::string WithSeparator(std::string folder) {
 std::string FolderOf(const std::string& path) {
     const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
     return folder.empty() ? "." + std::string(1, kSeparator) : folder;
-}
-
-// A report in paragraphs, or a name with a line end, on one line of output.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (const char c : text) {
-        const bool lineEnd = c == '\r' || c == '\n';
-        if (!lineEnd)
-            line += c;
-        else if (!line.empty() && line.back() != ' ')
-            line += ' ';
-    }
-    return line;
 }
 
 // Stops the run with a message: the exit code says how.
@@ -272,7 +259,7 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
     if (result.status != SuiteStatus::Built) return result;
     result.result = std::string(kFine);
     for (std::size_t i = 0; i < result.findings.size(); ++i)
-        result.result += (i == 0 ? " \u2013 " : " ") + result.findings[i];
+        result.result += std::string(i == 0 ? kFindingsSeparator : " ") + result.findings[i];
     return result;
 }
 

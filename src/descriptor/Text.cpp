@@ -33,6 +33,18 @@ bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 std::string TrimSpaces(std::string_view text) { return Trim(text, " "); }
 
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (const char c : text) {
+        if (c != '\r' && c != '\n')
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
 std::string TrimSpacesAndTabs(std::string_view text) { return Trim(text, " \t"); }
 
 }  // namespace kestrane

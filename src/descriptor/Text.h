@@ -27,6 +27,11 @@ std::string TrimSpaces(std::string_view text);
 // attribute's name and value.
 std::string TrimSpacesAndTabs(std::string_view text);
 
+// The text on one line, for a list or a console: each run of line ends
+// becomes one space (the system's reports come in paragraphs, and a file
+// name may hold a line end); none is left at the end.
+std::string OneLine(std::string_view text);
+
 // A field counts as empty when nothing but spaces is in it.
 inline bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 

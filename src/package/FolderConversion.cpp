@@ -36,20 +36,6 @@ std::string WithSeparator(std::string folder) {
 // The folder part of a path, with its separator; empty for a bare name.
 std::string FolderPart(const std::string& path) { return path.substr(0, path.size() - FileNameOf(path).size()); }
 
-// One line of the list: the system's reports come in paragraphs.
-std::string OneLine(std::string text) {
-    std::string line;
-    for (const char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!line.empty() && line.back() != ' ') line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    return line;
-}
-
 // The JAR a JAD of the folder belongs to, among the folder's files, as the
 // main window pairs them: the plain file name of its MIDlet-Jar-URL, else
 // the JAR of its base name; a JAD that cannot be read by base name only.

@@ -118,8 +118,5 @@ MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
     return MakeJad(reading, FileNameOf(jarPath), system.Stamp(jarPath).size);
 }
 
-SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system) {
-    return CheckSuite(ReadSuite(request.jar, request.jad, system), request.iniText);
-}
 
 }  // namespace kestrane

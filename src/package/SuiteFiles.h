@@ -63,8 +63,5 @@ std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, Syste
 // What the checks find in the suite and the INI text that goes with it.
 SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText);
 
-// The request's suite read and checked, with its INI text. Throws AppError
-// when the JAD or the JAR cannot be read.
-SuiteFindings InspectSuite(const PackageRequest& request, SystemPort& system);
 
 }  // namespace kestrane

@@ -228,8 +228,8 @@ void frmMain::Form_QueryUnload() {
 void frmMain::OnCommand(int id) {
     // The controls are grey during a build, but commands can still arrive
     // (posted by another program, or an accelerator); none may start while
-    // the build waits and pumps events. "Beenden" is a close, which the
-    // build defers.
+    // the build runs on its thread. "Beenden" is a close, which the build
+    // defers.
     if (building_ && id != IDM_FILE_QUIT) return;
     switch (id) {
     case IDC_CMDSEARCHRAR:

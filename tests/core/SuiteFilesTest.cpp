@@ -98,7 +98,7 @@ TEST(JadFromJar, NamesTheJarBySizeAndFileNameAndLeavesBuildKeysOut) {
     EXPECT_THROW(JadFromJar("D:\\fehlt.jar", sys), AppError);
 }
 
-TEST(InspectSuite, AMatchingSuiteHasNoFindingsAWrongSizeIsPutRightInThePackageOnly) {
+TEST(ReadSuite, AMatchingSuiteHasNoFindingsAWrongSizeIsPutRightInThePackageOnly) {
     FakeSystem sys;
     const std::string jar = SnakeJar();
     sys.files["C:\\Tools\\rar.exe"] = "MZ";
@@ -108,11 +108,11 @@ TEST(InspectSuite, AMatchingSuiteHasNoFindingsAWrongSizeIsPutRightInThePackageOn
     sys.files["D:\\in\\snake.jad"] = jad;
     PackageRequest request{"C:\\Tools\\rar.exe", "D:\\in\\snake.jar", "D:\\in\\snake.jad", "", "D:\\out\\s.stj",
                            "suite=Snake\r\nclass=snake.Main", "C:\\App\\", "", std::nullopt, std::nullopt, false};
-    EXPECT_TRUE(InspectSuite(request, sys).findings.empty());
+    EXPECT_TRUE(CheckSuite(ReadSuite(request.jar, request.jad, sys), request.iniText).findings.empty());
 
     const std::string wrongSize = "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Jar-Size: 17\r\n";
     sys.files["D:\\in\\snake.jad"] = wrongSize;
-    const SuiteFindings findings = InspectSuite(request, sys);
+    const SuiteFindings findings = CheckSuite(ReadSuite(request.jar, request.jad, sys), request.iniText);
     ASSERT_EQ(findings.findings.size(), 1u);
     EXPECT_THAT(findings.findings[0].text, HasSubstr(std::to_string(jar.size())));
     ASSERT_EQ(findings.correctedJarSize, jar.size());
@@ -124,7 +124,7 @@ TEST(InspectSuite, AMatchingSuiteHasNoFindingsAWrongSizeIsPutRightInThePackageOn
     EXPECT_EQ(sys.files["C:\\App\\java.jah"], jar);
 
     request.jad = request.jar;  // the same file twice
-    EXPECT_EQ(InspectSuite(request, sys).findings.size(), 1u);
+    EXPECT_EQ(CheckSuite(ReadSuite(request.jar, request.jad, sys), request.iniText).findings.size(), 1u);
 }
 
 }  // namespace

@@ -150,12 +150,15 @@ protected:
     int Rows() const { return static_cast<int>(SendMessageW(Item(IDC_FOLDER_LVWRESULTS), LVM_GETITEMCOUNT, 0, 0)); }
     bool Ended() const { return Text(IDC_FOLDER_CMDSTART) == L"Start" && Text(IDC_FOLDER_LBLSTATUS).find(L" von ") != std::wstring::npos; }
 
-    // The menu item with rar.exe typed into the main window.
-    void OpenThroughTheMenu() {
+    // The menu item, with rar.exe typed into the main window unless told
+    // otherwise; the folder window's fields then name the source and `into`.
+    void OpenThroughTheMenu(const fs::path& into = {}, bool withRarExe = true) {
         app.Start();
-        app.SetText(IDC_TXTRAR, (rarDir / L"rar.exe").wstring());
+        if (withRarExe) app.SetText(IDC_TXTRAR, (rarDir / L"rar.exe").wstring());
         app.Menu(IDM_FILE_FOLDER);
         folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+        Set(IDC_FOLDER_TXTSOURCE, source.wstring());
+        if (!into.empty()) Set(IDC_FOLDER_TXTTARGET, into.wstring());
     }
     void StartAndWait(Ms timeout = 120s) {
         PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
@@ -192,10 +195,8 @@ TEST_F(FolderConversion, ThroughTheMenuEverySuiteBecomesOneCorrectPackage) {
     zip::WriteFile(source / L"liesmich.txt", "kein Spiel");
     const auto before = Snapshot(source);
 
-    OpenThroughTheMenu();
+    OpenThroughTheMenu(target);
     EXPECT_FALSE(IsWindowEnabled(app.Main())) << "the main window waits while the folder window is open";
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, target.wstring());
     Check(IDC_FOLDER_CHKSUBFOLDERS, true);
     StartAndWait();
 
@@ -319,9 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FolderConversion, ACancelShowsAtOnceAndStopsAfterTheCurrentSuite) {
     for (int i = 0; i < 12; ++i) Add({L"Spiel" + std::to_wstring(10 + i) + L".jar", "S" + std::to_string(i), "s/M"});
     zip::WriteFile(rarDir / L"rar.sleep", "400");
-    OpenThroughTheMenu();
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    OpenThroughTheMenu(target);
     Check(IDC_FOLDER_CHKARCHIVER, true);  // a slow rar.exe: time to cancel
     PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
     WaitFor([&] { return Rows() >= 2; }, "two suites done", 60s);
@@ -365,9 +364,7 @@ class BadTarget : public FolderConversion, public testing::WithParamInterface<Ta
 TEST_P(BadTarget, Refused) {
     Add(kGood[0]);
     const fs::path bad = GetParam().target(app.Folder());
-    OpenThroughTheMenu();
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, bad.wstring());
+    OpenThroughTheMenu(bad);
     PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
     const Box box = app.WaitBox();
     EXPECT_EQ(box.icon, Icon::Error);
@@ -403,9 +400,7 @@ TEST_F(FolderConversion, AnArchiverRunThatFailsFailsItsSuiteOnlyAndSaysWhy) {
     // cannot read this "archive" there: exit code 2.
     fs::create_directories(target / L"B.stj.kestrane-tmp");
     zip::WriteFile(target / L"B.stj", "vorher");
-    OpenThroughTheMenu();
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    OpenThroughTheMenu(target);
     Check(IDC_FOLDER_CHKARCHIVER, true);
     Check(IDC_FOLDER_CHKOVERWRITE, true);
     StartAndWait();
@@ -423,11 +418,7 @@ TEST_F(FolderConversion, AnArchiverRunThatFailsFailsItsSuiteOnlyAndSaysWhy) {
 TEST_F(FolderConversion, WithoutRarExeKestranePacksEverySuiteItself) {
     std::map<std::wstring, std::string> jars;
     for (const char* name : {"A", "B"}) jars[Wide(name)] = Add({Wide(name) + L".jar", name, "x/M", SuiteSpec::Matching});
-    app.Start();
-    app.Menu(IDM_FILE_FOLDER);
-    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    OpenThroughTheMenu(target, false);
     StartAndWait();
     ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
     EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"2 von 2 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen");
@@ -468,11 +459,7 @@ TEST_F(FolderConversion, EverySuiteOfACollectionBecomesTheRightPackage) {
     zip::WriteFile(target / L"Da.stj", "vorher");
     const auto before = Snapshot(source);
 
-    app.Start();
-    app.Menu(IDM_FILE_FOLDER);
-    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    OpenThroughTheMenu(target, false);
     StartAndWait();
     ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
     EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"3 von 4 erstellt, 1 vorhanden, 0 übersprungen, 0 fehlgeschlagen");
@@ -513,9 +500,7 @@ TEST_F(FolderConversion, EverySuiteOfACollectionBecomesTheRightPackage) {
 // what is below the list moves down, the buttons move right; it gets no
 // smaller than it was made.
 TEST_F(FolderConversion, TheWindowGrowsAndTheListWithIt) {
-    app.Start();
-    app.Menu(IDM_FILE_FOLDER);
-    folder = app.WaitWindowOfClass(KESTRANE_FOLDER_CLASS);
+    OpenThroughTheMenu({}, false);
     const int ids[] = {IDC_FOLDER_LBLSOURCE, IDC_FOLDER_TXTSOURCE, IDC_FOLDER_CMDSOURCE, IDC_FOLDER_CMDSTART,
                        IDC_FOLDER_LVWRESULTS, IDC_FOLDER_TXTDETAIL, IDC_FOLDER_PRGPROGRESS, IDC_FOLDER_LBLSTATUS};
     auto places = [&] {
@@ -569,9 +554,7 @@ TEST_F(FolderConversion, TheWindowGrowsAndTheListWithIt) {
 TEST_F(FolderConversion, ARar5PackageFromRarExeIsAFailedSuiteAndNoneStays) {
     for (const char* name : {"A", "B"}) Add({Wide(name) + L".jar", name, "x/M", SuiteSpec::Matching});
     zip::WriteFile(rarDir / L"rar.rar5", "");
-    OpenThroughTheMenu();
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
-    Set(IDC_FOLDER_TXTTARGET, target.wstring());
+    OpenThroughTheMenu(target);
     Check(IDC_FOLDER_CHKARCHIVER, true);
     StartAndWait();
     EXPECT_EQ(Text(IDC_FOLDER_LBLSTATUS), L"0 von 2 erstellt, 0 vorhanden, 0 übersprungen, 2 fehlgeschlagen");
@@ -613,7 +596,6 @@ TEST_F(FolderConversion, DISABLED_Benchmark200Suites) {
     for (int i = 0; i < kSuites; ++i)
         Add({L"Spiel" + std::to_wstring(1000 + i) + L".jar", "S" + std::to_string(i), "s/M", SuiteSpec::Matching});
     OpenThroughTheMenu();
-    Set(IDC_FOLDER_TXTSOURCE, source.wstring());
     auto convert = [&](const fs::path& into, bool withRar) {
         Set(IDC_FOLDER_TXTTARGET, into.wstring());
         Check(IDC_FOLDER_CHKARCHIVER, withRar);
