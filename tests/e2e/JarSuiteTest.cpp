@@ -239,9 +239,10 @@ struct FindingCase {
     const wchar_t* ini = nullptr;  // the INI text, when not the suite's own
 };
 
-std::string Utf16Le(const std::string& ascii) {
+// The text in UTF-16, little-endian, with its byte order mark, as Notepad saves "Unicode".
+std::string Utf16Le(const std::wstring& text) {
     std::string utf16 = "\xFF\xFE";
-    for (char c : ascii) utf16 += std::string{c, '\0'};
+    for (const wchar_t c : text) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return utf16;
 }
 
@@ -265,7 +266,7 @@ const FindingCase kFindings[] = {
     {"NoManifest", [] { return ZipWriter().Stored("icons/s.png", "x").Deflated("com/example/Snake.class", "k").Bytes(); },
      MatchingJad, L"Manifest"},
     {"NotAZip", [] { return std::string(4000, 'x'); }, MatchingJad, L"kein ZIP-Archiv"},
-    {"JadIsUtf16", [] { return SuiteJar(); }, [](const std::string& jar) { return Utf16Le(MatchingJad(jar)); },
+    {"JadIsUtf16", [] { return SuiteJar(); }, [](const std::string& jar) { return Utf16Le(Wide(MatchingJad(jar))); },
      L"UTF-16"},
     // The INI text left from another suite: its class is not in this JAR.
     {"IniOfAnotherSuite", [] { return SuiteJar(); }, MatchingJad, L"com/other/Viper.class",
@@ -339,8 +340,7 @@ TEST_P(Utf16Jad, YesPutsItIntoThePackageAsUtf8) {
     const bool withRar = GetParam();
     const std::string jarBytes = SuiteJar();
     const std::wstring text = Wide(MatchingJad(jarBytes)) + L"MIDlet-Description: Spaß für Jürgen\r\n";
-    std::string utf16 = "\xFF\xFE";
-    for (const wchar_t c : text) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    const std::string utf16 = Utf16Le(text);
     const fs::path jar = app.WriteFile(L"Schlange.jar", jarBytes);
     const fs::path jad = app.WriteFile(L"Schlange.jad", utf16);
     const fs::path stj = app.Folder() / L"Schlange.stj";
