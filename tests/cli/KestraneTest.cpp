@@ -303,15 +303,15 @@ TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
     // Python starts it, sends SIGINT once the first line came (while the next
     // suite is being packed), then prints the exit code (negative when the
     // signal killed it) and everything the program wrote.
-    const testing::ShellRun run = testing::RunShell(
-        {"python3", "-c",
-         "import signal,subprocess,sys\n"
-         "p = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)\n"
-         "first = p.stdout.readline()\n"
-         "p.send_signal(signal.SIGINT)\n"
-         "rest = p.stdout.read()\n"
-         "sys.stdout.buffer.write(b'%d\\n' % p.wait() + first + rest)\n",
-         KESTRANE_PROGRAM, src.string(), "-o", (root / "Ziel").string()});
+    const testing::ShellRun run =
+        testing::RunShell({"python3", "-c",
+                           "import signal,subprocess,sys\n"
+                           "p = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)\n"
+                           "first = p.stdout.readline()\n"
+                           "p.send_signal(signal.SIGINT)\n"
+                           "rest = p.stdout.read()\n"
+                           "sys.stdout.buffer.write(b'%d\\n' % p.wait() + first + rest)\n",
+                           KESTRANE_PROGRAM, src.string(), "-o", (root / "Ziel").string()});
     const std::string exitCode = run.output.substr(0, run.output.find('\n'));
     const std::string out = run.output.substr(exitCode.size() + 1);
     EXPECT_EQ(exitCode, "1") << out;
