@@ -53,7 +53,7 @@ std::string SuiteJad(const std::string& name, std::uint64_t jarSize, const std::
            ", /i.png, a.Main\r\nMIDlet-Jar-URL: " + jarUrl + "\r\nMIDlet-Jar-Size: " + std::to_string(jarSize) + "\r\n";
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
 struct Ran {
     int exitCode = -1;
