@@ -1,29 +1,20 @@
 // kestrane as a user runs it: real suites in a temporary folder, the
 // program started as a process, its packages read by archivers that share
 // no code with it, its JSON read by Python.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "package/RarArchive.h"
 #include "support/UnixShell.h"
 #include "support/ZipWriter.h"
-
-extern char** environ;
 
 namespace kestrane {
 namespace {
@@ -34,6 +25,14 @@ using testing::ShellQuoted;
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Bytes that no packer can shrink.
+std::string Noise(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string noise(size, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    return noise;
 }
 
 std::string SuiteJar(const std::string& name, std::string filler = "") {
@@ -53,6 +52,8 @@ std::string SuiteJad(const std::string& name, std::uint64_t jarSize, const std::
     return "MIDlet-Name: " + name + "\r\nMIDlet-Vendor: Kestrane Test\r\nMIDlet-Version: 1.0\r\nMIDlet-1: " + name +
            ", /i.png, a.Main\r\nMIDlet-Jar-URL: " + jarUrl + "\r\nMIDlet-Jar-Size: " + std::to_string(jarSize) + "\r\n";
 }
+
+bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
 struct Ran {
     int exitCode = -1;
@@ -82,30 +83,23 @@ protected:
                            ShellQuoted(KESTRANE_PROGRAM);
         for (const std::string& argument : arguments) line += " " + ShellQuoted(argument);
         const fs::path err = root / "stderr.txt";
-        Ran ran;
         const testing::ShellRun run = testing::RunShell({"sh", "-c", line + " 2>" + ShellQuoted(err.string())});
-        ran.exitCode = run.exitCode;
-        ran.out = run.output;
-        ran.err = Slurp(err);
-        return ran;
+        return {run.exitCode, run.output, Slurp(err)};
     }
 
-    // Each JSON line of a run, read by Python: "datei<TAB>status", or the summary.
-    std::vector<std::string> JsonLines(const std::string& out) {
+    // Each JSON line of a run, read by Python: "datei<TAB>status" sorted (the
+    // folder conversion has its own order), then the summary.
+    std::string JsonRead(const std::string& out) {
         testing::WriteFile(root / "out.json", out);
-        const testing::ShellRun run = testing::RunShell({"python3", "-c",
-                                                         "import json,sys\n"
-                                                         "for line in open(sys.argv[1], encoding='utf-8'):\n"
-                                                         "    o = json.loads(line)\n"
-                                                         "    print(o['zusammenfassung'] if 'zusammenfassung' in o "
-                                                         "else o['datei'].replace('\\n', '|') + '\\t' + o['status'])\n",
-                                                         (root / "out.json").string()});
+        const testing::ShellRun run = testing::RunShell(
+            {"python3", "-c",
+             "import json,sys\n"
+             "o = [json.loads(line) for line in open(sys.argv[1], encoding='utf-8')]\n"
+             "print('\\n'.join(sorted(x['datei'].replace('\\n', '|') + '\\t' + x['status'] for x in o[:-1])))\n"
+             "print(o[-1]['zusammenfassung'])\n",
+             (root / "out.json").string()});
         EXPECT_EQ(run.exitCode, 0) << run.output;
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        for (std::size_t end; (end = run.output.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(run.output.substr(start, end - start));
-        return lines;
+        return run.output;
     }
 
     std::vector<fs::path> Files(const fs::path& folder, const std::string& ending) {
@@ -130,19 +124,12 @@ protected:
     }
 };
 
-TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
-    const std::string pair = SuiteJar("Paar");
-    Write("Paar.jar", pair);
-    Write("Paar.jad", SuiteJad("Paar", pair.size(), "Paar.jar"));
+// The suites whose contents the core's tests vary; here what the port and
+// the JSON make of names, links and folders that only look like JARs.
+TEST_F(KestraneTest, EveryKindOfNameInAFolderAndTheSamePackagesAgain) {
+    Write("Paar.jar", SuiteJar("Paar"));
+    Write("Paar.jad", SuiteJad("Paar", 1, "Paar.jar"));
     Write("Allein.jar", SuiteJar("Allein"));
-    const std::string wrongSize = SuiteJar("Falsch");
-    Write("Falsch.jar", wrongSize);
-    Write("Falsch.jad", SuiteJad("Falsch", 7, "Falsch.jar"));
-    const std::string wide = SuiteJar("Breit");
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : SuiteJad("Breit", wide.size(), "Breit.jar")) utf16 += std::string{c, '\0'};
-    Write("Breit.jar", wide);
-    Write("Breit.jad", utf16);
     Write("Kaputt.jar", SuiteJar("Kaputt").substr(0, 40));
     fs::create_directories(src / "Ordner.jar");
     for (const char* name : {"mit Leerzeichen.jar", "Gr\u00f6\u00dfe.jar", "\u6f22\u5b57.jar", "neue\nZeile.jar"})
@@ -152,54 +139,50 @@ TEST_F(KestraneTest, EveryKindOfSuiteInAFolder) {
 
     const Ran ran = Kestrane({"Quelle", "-r", "-o", "Ziel", "--json"});
     EXPECT_EQ(ran.exitCode, 1) << ran.err;  // the broken ones
-    const std::vector<std::string> expected = {
-        "Quelle/Allein.jar\terstellt",
-        "Quelle/Breit.jar\terstellt",
-        "Quelle/Falsch.jar\terstellt",
-        "Quelle/Kaputt.jar\t\u00fcbersprungen",
-        "Quelle/Paar.jar\terstellt",
-        "Quelle/Schleife.jar\tfehlgeschlagen",
-        "Quelle/Namen/Gr\u00f6\u00dfe.jar\terstellt",
-        "Quelle/Namen/mit Leerzeichen.jar\terstellt",
-        "Quelle/Namen/neue|Zeile.jar\terstellt",
-        "Quelle/Namen/\u6f22\u5b57.jar\terstellt",
-        "8 von 10 erstellt, 0 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen",
-    };
-    // In the order the folder conversion lists them; here only which suite came to what.
-    std::vector<std::string> lines = JsonLines(ran.out);
-    ASSERT_FALSE(lines.empty());
-    std::sort(lines.begin(), lines.end() - 1);
-    std::vector<std::string> sorted = expected;
-    std::sort(sorted.begin(), sorted.end() - 1);
-    EXPECT_EQ(lines, sorted);
+    const std::string summary = "6 von 8 erstellt, 0 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen";
+    EXPECT_EQ(JsonRead(ran.out),
+              "Quelle/Allein.jar\terstellt\n"
+              "Quelle/Kaputt.jar\t\u00fcbersprungen\n"
+              "Quelle/Namen/Gr\u00f6\u00dfe.jar\terstellt\n"
+              "Quelle/Namen/mit Leerzeichen.jar\terstellt\n"
+              "Quelle/Namen/neue|Zeile.jar\terstellt\n"
+              "Quelle/Namen/\u6f22\u5b57.jar\terstellt\n"
+              "Quelle/Paar.jar\terstellt\n"
+              "Quelle/Schleife.jar\tfehlgeschlagen\n" +
+                  summary + "\n");
 
     const fs::path target = root / "Ziel";
-    EXPECT_EQ(Files(target, ".stj").size(), 8u);
+    EXPECT_EQ(Files(target, ".stj").size(), 6u);
     EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
-    for (const char* name : {"Allein", "Breit", "Falsch", "Paar", "Namen/Gr\u00f6\u00dfe", "Namen/mit Leerzeichen",
-                             "Namen/neue\nZeile", "Namen/\u6f22\u5b57"})
+    for (const char* name : {"Allein", "Paar", "Namen/Gr\u00f6\u00dfe", "Namen/mit Leerzeichen", "Namen/neue\nZeile",
+                             "Namen/\u6f22\u5b57"})
         ExpectReadable(target / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
     const std::string log = Slurp(target / "kestrane-protokoll.txt");
     EXPECT_TRUE(log.starts_with("\xEF\xBB\xBF"));
-    EXPECT_TRUE(log.ends_with(expected.back() + "\r\n"));
+    EXPECT_TRUE(log.ends_with(summary + "\r\n"));
 
     // Again: every package is there and stays; the exit code still tells of the broken ones.
-    const Ran again = Kestrane({"Quelle", "-r", "-o", "Ziel"});
-    EXPECT_NE(again.out.find("0 von 10 erstellt, 8 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen"),
-              std::string::npos)
-        << again.out;
-    EXPECT_NE(again.out.find("Quelle/Paar.jar\tPaar\tvorhanden\n"), std::string::npos) << again.out;
+    const std::string again = Kestrane({"Quelle", "-r", "-o", "Ziel"}).out;
+    EXPECT_TRUE(Has(again, "0 von 8 erstellt, 6 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen")) << again;
+    EXPECT_TRUE(Has(again, "Quelle/Paar.jar\tPaar\tvorhanden\n")) << again;
+
+    // Same folder, same date: the same packages byte for byte.
+    ASSERT_EQ(Kestrane({"Quelle", "-o", "Zwei"}).exitCode, 1);
+    for (const char* name : {"Allein.stj", "Paar.stj"}) {
+        EXPECT_EQ(Slurp(target / name), Slurp(root / "Zwei" / name)) << name;
+        const auto members = ReadRarArchive(Slurp(target / name));
+        ASSERT_TRUE(members);
+        EXPECT_EQ((*members)[2].dosTime, DosDateTime({2005, 3, 4, 5, 6, 8}));  // SOURCE_DATE_EPOCH, in UTC
+    }
 }
 
 TEST_F(KestraneTest, StrictSkipsWhatHasFindingsAndTheJadNamesItsJar) {
-    const std::string jar = SuiteJar("Inhalt");
-    Write("Inhalt 2.jar", jar);
-    const std::string jad = SuiteJad("Inhalt", 12, "Inhalt 2.jar");
-    Write("Beschreibung.jad", jad);
+    Write("Inhalt 2.jar", SuiteJar("Inhalt"));
+    Write("Beschreibung.jad", SuiteJad("Inhalt", 12, "Inhalt 2.jar"));
 
     const Ran strict = Kestrane({"--streng", "Quelle/Beschreibung.jad"});
     EXPECT_EQ(strict.exitCode, 1);
-    EXPECT_NE(strict.out.find("\u00fcbersprungen: MIDlet-Jar-Size"), std::string::npos) << strict.out;
+    EXPECT_TRUE(Has(strict.out, "\u00fcbersprungen: MIDlet-Jar-Size")) << strict.out;
     EXPECT_FALSE(fs::exists(src / "Inhalt 2.stj"));
 
     // Named by its JAD and by itself: one suite, one package.
@@ -207,53 +190,30 @@ TEST_F(KestraneTest, StrictSkipsWhatHasFindingsAndTheJadNamesItsJar) {
     EXPECT_EQ(lenient.exitCode, 0) << lenient.out << lenient.err;
     EXPECT_EQ(std::count(lenient.out.begin(), lenient.out.end(), '\n'), 2) << lenient.out;
     ExpectReadable(src / "Inhalt 2.stj", src / "Inhalt 2.jar");
-    // The package's JAD says the JAR's real size; the user's JAD stays.
-    const auto members = ReadRarArchive(Slurp(src / "Inhalt 2.stj"));
-    ASSERT_TRUE(members);
-    EXPECT_NE((*members)[1].data.find("MIDlet-Jar-Size: " + std::to_string(jar.size())), std::string::npos);
-    EXPECT_EQ(Slurp(src / "Beschreibung.jad"), jad);
     EXPECT_TRUE(fs::exists(src / "kestrane-protokoll.txt"));
 }
 
-TEST_F(KestraneTest, SameFolderSameDateSamePackagesByteForByte) {
-    Write("A.jar", SuiteJar("A"));
-    Write("B.jar", SuiteJar("B"));
-    Write("B.jad", SuiteJad("B", 1, "B.jar"));
-    ASSERT_EQ(Kestrane({"Quelle", "-o", "Eins"}).exitCode, 0);
-    ASSERT_EQ(Kestrane({"Quelle", "-o", "Zwei"}).exitCode, 0);
-    for (const char* name : {"A.stj", "B.stj"}) {
-        EXPECT_EQ(Slurp(root / "Eins" / name), Slurp(root / "Zwei" / name)) << name;
-        const auto members = ReadRarArchive(Slurp(root / "Eins" / name));
-        ASSERT_TRUE(members);
-        EXPECT_EQ((*members)[2].dosTime, DosDateTime({2005, 3, 4, 5, 6, 8}));  // SOURCE_DATE_EPOCH, in UTC
-    }
-}
-
-TEST_F(KestraneTest, JadFromManifestAndIniText) {
+TEST_F(KestraneTest, CheckingWritesNothingTheJadComesFromTheManifestTheIniToTheScreen) {
     const std::string jar = SuiteJar("Manifestsuite");
     Write("M.jar", jar);
+    Write("B.jar", SuiteJar("B").substr(0, 30));
+    const Ran checked = Kestrane({"--pruefen", "Quelle"});
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_TRUE(Has(checked.out, "Quelle/M.jar\tManifestsuite\tin Ordnung \u2013 JAD-Datei aus dem Manifest erstellt."))
+        << checked.out;
+    EXPECT_TRUE(Has(checked.out, "1 von 2 in Ordnung, 1 \u00fcbersprungen, 0 fehlgeschlagen")) << checked.out;
+    EXPECT_EQ(std::distance(fs::directory_iterator(src), fs::directory_iterator()), 2);
+
     const Ran made = Kestrane({"--jad", "Quelle/M.jar"});
     EXPECT_EQ(made.exitCode, 0) << made.err;
     const std::string jad = Slurp(src / "M.jad");
-    EXPECT_NE(jad.find("MIDlet-Jar-Size: " + std::to_string(jar.size()) + "\r\n"), std::string::npos) << jad;
-    EXPECT_NE(Kestrane({"--jad", "Quelle/M.jar"}).out.find("vorhanden"), std::string::npos);
+    EXPECT_TRUE(Has(jad, "MIDlet-Jar-Size: " + std::to_string(jar.size()) + "\r\n")) << jad;
+    EXPECT_TRUE(Has(Kestrane({"--jad", "Quelle/M.jar"}).out, "vorhanden"));
 
     const Ran ini = Kestrane({"--ini", "Quelle/M.jad"});
     EXPECT_EQ(ini.exitCode, 0);
     EXPECT_TRUE(ini.out.starts_with("suite=Manifestsuite\nnum=1\n")) << ini.out;
     EXPECT_EQ(ini.out.find('\r'), std::string::npos);
-}
-
-TEST_F(KestraneTest, CheckingWritesNothing) {
-    Write("A.jar", SuiteJar("A"));
-    Write("B.jar", SuiteJar("B").substr(0, 30));
-    const Ran ran = Kestrane({"--pruefen", "Quelle"});
-    EXPECT_EQ(ran.exitCode, 1);
-    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\tin Ordnung \u2013 JAD-Datei aus dem Manifest erstellt."),
-              std::string::npos)
-        << ran.out;
-    EXPECT_NE(ran.out.find("1 von 2 in Ordnung, 1 \u00fcbersprungen, 0 fehlgeschlagen"), std::string::npos) << ran.out;
-    EXPECT_EQ(std::distance(fs::directory_iterator(src), fs::directory_iterator()), 2);
 }
 
 TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {
@@ -284,16 +244,15 @@ TEST_F(KestraneTest, ProgressOnATerminalNeverInAPipe) {
     if (testing::RunShell({"sh", "-c", "command -v script"}).exitCode != 0) GTEST_SKIP() << "no script(1) here";
     Write("A.jar", SuiteJar("A"));
     Write("B.jar", SuiteJar("B"));
-    const Ran piped = Kestrane({"Quelle", "-o", "Rohr"});
-    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(Kestrane({"Quelle", "-o", "Rohr"}).err, "");
     const testing::ShellRun terminal = testing::RunShell(
         {"script", "-qec", ShellQuoted(KESTRANE_PROGRAM) + " Quelle -o Terminal", "/dev/null"}, root);
     EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
-    EXPECT_NE(terminal.output.find("\rSuite 2 von 2 \u2026"), std::string::npos) << terminal.output;
-    EXPECT_NE(terminal.output.find("Quelle/B.jar\tB\terstellt"), std::string::npos) << terminal.output;
+    EXPECT_TRUE(Has(terminal.output, "\rSuite 2 von 2 \u2026")) << terminal.output;
+    EXPECT_TRUE(Has(terminal.output, "Quelle/B.jar\tB\terstellt")) << terminal.output;
 }
 
-TEST_F(KestraneTest, WhatCannotBeReadOrWrittenWithoutRootsOverrides) {
+TEST_F(KestraneTest, WhatCannotBeReadWithoutRootsOverridesFailsAloneAndTheRestIsPacked) {
     const std::string wrapper =
         geteuid() == 0 ? "setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner" : "";
     if (!wrapper.empty() && testing::RunShell({"sh", "-c", wrapper + " true"}).exitCode != 0)
@@ -301,47 +260,36 @@ TEST_F(KestraneTest, WhatCannotBeReadOrWrittenWithoutRootsOverrides) {
     Write("A.jar", SuiteJar("A"));
     Write("C.jar", SuiteJar("C"));
     Write("Zu/B.jar", SuiteJar("B"));
-    fs::create_directories(root / "Schreibgeschuetzt");
     fs::permissions(src / "Zu", fs::perms::none);
     fs::permissions(src / "C.jar", fs::perms::none);
-    fs::permissions(root / "Schreibgeschuetzt", fs::perms::owner_read | fs::perms::owner_exec);
-
     const Ran ran = Kestrane({"Quelle", "Quelle/Zu", "-o", "Ziel"}, wrapper);
-    const Ran refused = Kestrane({"Quelle", "-o", "Schreibgeschuetzt"}, wrapper);
     fs::permissions(src / "Zu", fs::perms::owner_all);
     fs::permissions(src / "C.jar", fs::perms::owner_all);
-    fs::permissions(root / "Schreibgeschuetzt", fs::perms::owner_all);
 
     EXPECT_EQ(ran.exitCode, 1);
-    EXPECT_NE(ran.err.find("Der Ordner \u201E" + (src / "Zu/").string() + "\u201C konnte nicht gelesen werden."),
-              std::string::npos)
+    EXPECT_TRUE(Has(ran.err, "Der Ordner \u201E" + (src / "Zu/").string() + "\u201C konnte nicht gelesen werden."))
         << ran.err;
-    EXPECT_NE(ran.out.find("Quelle/A.jar\tA\terstellt"), std::string::npos) << ran.out;
-    EXPECT_NE(ran.out.find("Quelle/C.jar\t\tfehlgeschlagen: Die Datei"), std::string::npos) << ran.out;
-    EXPECT_EQ(refused.exitCode, 2) << refused.err;
-    EXPECT_TRUE(fs::is_empty(root / "Schreibgeschuetzt"));
+    EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tA\terstellt")) << ran.out;
+    EXPECT_TRUE(Has(ran.out, "Quelle/C.jar\t\tfehlgeschlagen: Die Datei")) << ran.out;
 }
 
-// A user namespace lends the test a mount of its own without root rights.
-bool CanMount() { return testing::RunShell({"unshare", "-rm", "true"}).exitCode == 0; }
-
 TEST_F(KestraneTest, FullAndReadOnlyTargets) {
-    if (!CanMount()) GTEST_SKIP() << "unshare -rm is not allowed here";
-    std::mt19937 random(7);
-    std::string noise(40'000, '\0');
-    for (char& c : noise) c = static_cast<char>(random());
-    Write("A.jar", SuiteJar("A", noise));
-    Write("B.jar", SuiteJar("B", noise));
+    // A user namespace lends the test a mount of its own without root rights.
+    if (testing::RunShell({"unshare", "-rm", "true"}).exitCode != 0) GTEST_SKIP() << "unshare -rm is not allowed here";
+    Write("A.jar", SuiteJar("A", Noise(40'000, 7)));
+    Write("B.jar", SuiteJar("B", Noise(40'000, 7)));
     fs::create_directories(root / "Ziel");
-    const std::string mount = "unshare -rm sh -c 'mount -t tmpfs -o size=64k,OPTIONS tmpfs Ziel && exec \"$0\" \"$@\"'";
+    const auto mounted = [](const std::string& options) {
+        return "unshare -rm sh -c 'mount -t tmpfs -o size=64k," + options + " tmpfs Ziel && exec \"$0\" \"$@\"'";
+    };
 
-    const Ran full = Kestrane({"Quelle", "-o", "Ziel"}, std::regex_replace(mount, std::regex("OPTIONS"), "mode=755"));
+    const Ran full = Kestrane({"Quelle", "-o", "Ziel"}, mounted("mode=755"));
     EXPECT_EQ(full.exitCode, 1) << full.out << full.err;
-    EXPECT_NE(full.out.find("Quelle/A.jar\tA\terstellt"), std::string::npos) << full.out;
-    EXPECT_NE(full.out.find("Quelle/B.jar\tB\tfehlgeschlagen: Die Datei"), std::string::npos) << full.out;
-    EXPECT_NE(full.out.find("1 von 2 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 1 fehlgeschlagen"), std::string::npos);
+    EXPECT_TRUE(Has(full.out, "Quelle/A.jar\tA\terstellt")) << full.out;
+    EXPECT_TRUE(Has(full.out, "Quelle/B.jar\tB\tfehlgeschlagen: Die Datei")) << full.out;
+    EXPECT_TRUE(Has(full.out, "1 von 2 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 1 fehlgeschlagen"));
 
-    const Ran readOnly = Kestrane({"Quelle", "-o", "Ziel"}, std::regex_replace(mount, std::regex("OPTIONS"), "ro"));
+    const Ran readOnly = Kestrane({"Quelle", "-o", "Ziel"}, mounted("ro"));
     EXPECT_EQ(readOnly.exitCode, 2);
     EXPECT_EQ(readOnly.err,
               "kestrane: In den Zielordner \u201EZiel\u201C kann nicht geschrieben werden. Es wurde keine "
@@ -349,43 +297,25 @@ TEST_F(KestraneTest, FullAndReadOnlyTargets) {
 }
 
 TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
-    std::mt19937 random(11);
-    std::string noise(1'000'000, '\0');
-    for (char& c : noise) c = static_cast<char>(random());
-    const std::string jar = SuiteJar("Gross", noise);
     constexpr int kSuites = 60;
+    const std::string jar = SuiteJar("Gross", Noise(1'000'000, 11));
     for (int i = 0; i < kSuites; ++i) Write("S" + std::to_string(100 + i) + ".jar", jar);
-
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    const std::string program = KESTRANE_PROGRAM, source = src.string(), target = (root / "Ziel").string();
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(source.c_str()),
-                               const_cast<char*>("-o"), const_cast<char*>(target.c_str()), nullptr};
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-
-    std::string out;
-    char buffer[4096];
-    bool interrupted = false;
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-        out.append(buffer, static_cast<std::size_t>(n));
-        if (!interrupted && out.find('\n') != std::string::npos) {
-            kill(child, SIGINT);  // while the next suite is being packed
-            interrupted = true;
-        }
-    }
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << out;
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(out.find("(abgebrochen)"), std::string::npos) << out;
+    // Python starts it, sends SIGINT once the first line came (while the next
+    // suite is being packed), then prints the exit code (negative when the
+    // signal killed it) and everything the program wrote.
+    const testing::ShellRun run =
+        testing::RunShell({"python3", "-c",
+                           "import signal,subprocess,sys\n"
+                           "p = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)\n"
+                           "first = p.stdout.readline()\n"
+                           "p.send_signal(signal.SIGINT)\n"
+                           "rest = p.stdout.read()\n"
+                           "sys.stdout.buffer.write(b'%d\\n' % p.wait() + first + rest)\n",
+                           KESTRANE_PROGRAM, src.string(), "-o", (root / "Ziel").string()});
+    const std::string exitCode = run.output.substr(0, run.output.find('\n'));
+    const std::string out = run.output.substr(exitCode.size() + 1);
+    EXPECT_EQ(exitCode, "1") << out;
+    EXPECT_TRUE(Has(out, "(abgebrochen)")) << out;
 
     const std::vector<fs::path> packages = Files(root / "Ziel", ".stj");
     EXPECT_LT(packages.size(), static_cast<std::size_t>(kSuites));
