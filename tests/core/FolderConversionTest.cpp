@@ -294,35 +294,25 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
 
 // rar.exe writes beside the package; only a whole RAR 4 package takes its place.
 TEST(ConvertFolder, WithRarExeAFailedSuiteLeavesNoPackageAndTheOldOneUntouched) {
-    struct Case {
-        const char* what;
-        std::function<void(FakeSystem&)> archiver;
-        std::string result;
-    };
-    const Case cases[] = {
-        {"RAR5", [](FakeSystem& s) { s.archiver.writesRar5 = true; },
-         "fehlgeschlagen: rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann."},
-        {"exit code 3", [](FakeSystem& s) { s.archiver.refuses = {kOut + "A.stj", kOut + "B.stj"}; },
-         "fehlgeschlagen: rar.exe endete mit dem Fehlercode 3."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Disk disk;
-        disk.job.overwrite = true;
-        disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
-        disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
-        disk.sys.files[kOut + "A.stj"] = "OLD";
-        c.archiver(disk.sys);
-        const FolderSummary summary = disk.Run();
-        EXPECT_EQ(summary.failed, 2u);
-        EXPECT_THAT(disk.listener.Of("A.jar").result, StartsWith(c.result));
-        EXPECT_EQ(disk.listener.Of("B.jar").status, SuiteStatus::Failed);
-        EXPECT_EQ(disk.sys.files[kOut + "A.stj"], "OLD");
-        EXPECT_FALSE(disk.sys.Stamp(kOut + "B.stj").exists);
-        EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"),
-                                                  ::testing::Key(kOut + "kestrane-protokoll.txt")))
-            << "nothing left beside the packages";
-    }
+    Disk disk;
+    disk.job.overwrite = true;
+    for (const char* name : {"A", "B", "C"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+    disk.sys.files[kOut + "A.stj"] = "OLD A";
+    disk.sys.files[kOut + "B.stj"] = "OLD B";
+    disk.sys.archiver.refuses = {kOut + "A.stj"};
+    disk.sys.archiver.writesRar5 = true;  // for B and C, which it does not refuse
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(summary.failed, 3u);
+    EXPECT_THAT(disk.listener.Of("A.jar").result, StartsWith("fehlgeschlagen: rar.exe endete mit dem Fehlercode 3."));
+    EXPECT_THAT(disk.listener.Of("B.jar").result,
+                StartsWith("fehlgeschlagen: rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das "
+                           "Telefon nicht lesen kann."));
+    EXPECT_EQ(disk.listener.Of("C.jar").status, SuiteStatus::Failed);
+    EXPECT_EQ(disk.sys.files[kOut + "A.stj"], "OLD A");
+    EXPECT_EQ(disk.sys.files[kOut + "B.stj"], "OLD B");
+    EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"), ::testing::Key(kOut + "B.stj"),
+                                              ::testing::Key(kOut + "kestrane-protokoll.txt")))
+        << "nothing left beside the packages";
 }
 
 // A refused run starts no suite; where the target folder takes it, the log
@@ -524,27 +514,25 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
 }
 
 TEST(ConvertFolder, AUtf16JadIsPackagedAsUtf8ByEitherPacker) {
-    for (const bool useArchiver : {true, false}) {
-        for (const bool bigEndian : {false, true}) {
-            SCOPED_TRACE(std::string(useArchiver ? "rar.exe" : "itself") + (bigEndian ? " BE" : " LE"));
-            Disk disk;
-            disk.job.useArchiver = useArchiver;
-            FakeSystem& sys = disk.sys;
-            const std::string jar = Jar("Snake", "snake/Main");
-            const std::string wide = Utf16(Jad("Snake", "snake/Main", 17), bigEndian);
-            sys.files[kIn + "Snake.jar"] = jar;
-            sys.files[kIn + "Snake.jad"] = wide;
-            disk.Run();
-            const SuiteResult& result = disk.listener.Of("Snake.jar");
-            EXPECT_EQ(result.status, SuiteStatus::Built);
-            EXPECT_THAT(result.findings,
-                        ::testing::Contains("Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 "
-                                            "gespeichert (java.utf), die JAD-Datei selbst bleibt unverändert."));
-            EXPECT_EQ(sys.Archived(kOut + "Snake.stj"),
-                      Package(jar, Jad("Snake", "snake/Main", jar.size()), Ini("Snake", "snake/Main")))
-                << "UTF-8 without a mark, with the real size, and the INI read from it";
-            EXPECT_EQ(sys.files[kIn + "Snake.jad"], wide);
-        }
+    for (const auto& [useArchiver, bigEndian] : {std::pair{true, false}, std::pair{false, true}}) {
+        SCOPED_TRACE(std::string(useArchiver ? "rar.exe" : "itself") + (bigEndian ? " BE" : " LE"));
+        Disk disk;
+        disk.job.useArchiver = useArchiver;
+        FakeSystem& sys = disk.sys;
+        const std::string jar = Jar("Snake", "snake/Main");
+        const std::string wide = Utf16(Jad("Snake", "snake/Main", 17), bigEndian);
+        sys.files[kIn + "Snake.jar"] = jar;
+        sys.files[kIn + "Snake.jad"] = wide;
+        disk.Run();
+        const SuiteResult& result = disk.listener.Of("Snake.jar");
+        EXPECT_EQ(result.status, SuiteStatus::Built);
+        EXPECT_THAT(result.findings,
+                    ::testing::Contains("Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 "
+                                        "gespeichert (java.utf), die JAD-Datei selbst bleibt unverändert."));
+        EXPECT_EQ(sys.Archived(kOut + "Snake.stj"),
+                  Package(jar, Jad("Snake", "snake/Main", jar.size()), Ini("Snake", "snake/Main")))
+            << "UTF-8 without a mark, with the real size, and the INI read from it";
+        EXPECT_EQ(sys.files[kIn + "Snake.jad"], wide);
     }
 }
 

@@ -344,12 +344,9 @@ TEST(BuildPackage, ARar5PackageFromRarExeIsTheWrongFormatAndKestranePacksItItsel
     suite.sys.log.clear();
     const Outcome again = PackItself(suite.request, suite.sys, &suite.progress);
     EXPECT_EQ(again.kind, Outcome::Kind::Built) << again.message;
-    EXPECT_EQ(again.message, "STJ-Datei erstellt!");
     EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
               "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
     EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("rar.exe"))));
-    EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
-    EXPECT_THAT(suite.sys.log, Contains("busy"));
 }
 
 TEST(BuildPackage, WindowBuildWaitsForTheSlowArchiverPastTheSettlingWaits) {

@@ -24,17 +24,9 @@ std::uint32_t U16(const std::string& a, std::size_t p) {
 std::uint32_t U32(const std::string& a, std::size_t p) { return U16(a, p) | U16(a, p + 2) << 16; }
 
 TEST(Crc32, MatchesKnownCheckValues) {
-    const struct {
-        std::string_view input;
-        std::uint32_t crc;
-    } cases[] = {
-        {"", 0x00000000u},
-        {"123456789", 0xcbf43926u},
-        {"The quick brown fox jumps over the lazy dog", 0x414fa339u},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Crc32(c.input), c.crc) << '"' << c.input << '"';
-    // Feeding the data in two pieces gives the same result.
-    EXPECT_EQ(Crc32("56789", Crc32("1234")), 0xcbf43926u);
+    EXPECT_EQ(Crc32(""), 0x00000000u);
+    EXPECT_EQ(Crc32("123456789"), 0xcbf43926u);
+    EXPECT_EQ(Crc32("56789", Crc32("1234")), 0xcbf43926u) << "fed in two pieces";
 }
 
 TEST(DosDateTime, EncodesFieldsIntoTheirBits) {
@@ -48,12 +40,7 @@ TEST(DosDateTime, EncodesFieldsIntoTheirBits) {
         {{2021, 3, 14, 15, 9, 27}, 0x526e792du},  // odd seconds round down
         {{1970, 1, 1, 0, 0, 0}, 0x00210000u},     // before 1980: the first day MS-DOS knows
     };
-    for (const auto& c : cases) {
-        const auto& t = c.time;
-        SCOPED_TRACE(testing::Message() << t.year << '-' << t.month << '-' << t.day << ' ' << t.hour << ':'
-                                        << t.minute << ':' << t.second);
-        EXPECT_EQ(DosDateTime(t), c.dos);
-    }
+    for (const auto& c : cases) EXPECT_EQ(DosDateTime(c.time), c.dos) << c.time.year << " " << c.time.second;
     const CalendarTime back = FromDosDateTime(0x585dbf7du);
     EXPECT_EQ((std::vector{back.year, back.month, back.day, back.hour, back.minute, back.second}),
               (std::vector{2024, 2, 29, 23, 59, 58}));
