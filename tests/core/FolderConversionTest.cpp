@@ -22,8 +22,10 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::Eq;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Matcher;
 using ::testing::Not;
 using ::testing::StartsWith;
 using testing_support::FakeSystem;
@@ -262,7 +264,7 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
     Disk disk;
     FakeSystem& sys = disk.sys;
     disk.job.useArchiver = false;
-    disk.job.rar = "";
+    disk.job.rar = "C:\\Leer\\rar.exe";  // named, but not there and not asked for
     sys.files.erase(kRar);
     disk.job.overwrite = true;
     const std::string a = Jar("A", "a/A"), b = Jar("B", "b/B");
@@ -290,63 +292,27 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
                                               ::testing::Key(kOut + "kestrane-protokoll.txt")));
 }
 
-TEST(ConvertFolder, RarExeIsNeededOnlyWhenAskedFor) {
-    struct Case {
-        bool useArchiver;
-        std::string rar;
-        bool onDisk;
-        bool refused;
-    };
-    const Case cases[] = {
-        {false, "", false, false},           {false, "C:\\Leer\\rar.exe", false, false},
-        {true, "", false, true},             {true, "  ", true, true},
-        {true, kRar, false, true},           {true, kRar, true, false},
-    };
-    for (const Case& c : cases) {
-        Disk disk;
-        disk.job.useArchiver = c.useArchiver;
-        disk.job.rar = c.rar;
-        if (!c.onDisk) disk.sys.files.erase(kRar);
-        disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
-        const FolderSummary summary = disk.Run();
-        EXPECT_EQ(!summary.refusal.empty(), c.refused) << c.useArchiver << " '" << c.rar << "' " << c.onDisk;
-        EXPECT_EQ(disk.sys.Stamp(kOut + "A.stj").exists, !c.refused) << c.useArchiver << " '" << c.rar << "'";
-    }
-}
-
 // rar.exe writes beside the package; only a whole RAR 4 package takes its place.
 TEST(ConvertFolder, WithRarExeAFailedSuiteLeavesNoPackageAndTheOldOneUntouched) {
-    struct Case {
-        const char* what;
-        std::function<void(FakeSystem&)> archiver;
-        std::string result;
-    };
-    const Case cases[] = {
-        {"RAR5", [](FakeSystem& s) { s.archiver.writesRar5 = true; },
-         "fehlgeschlagen: rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann."},
-        {"exit code 3", [](FakeSystem& s) { s.archiver.refuses = {kOut + "A.stj", kOut + "B.stj"}; },
-         "fehlgeschlagen: rar.exe endete mit dem Fehlercode 3."},
-        {"never ends", [](FakeSystem& s) { s.archiver.endsAfter.reset(); },
-         "fehlgeschlagen: rar.exe war nach 120 Sekunden nicht fertig."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Disk disk;
-        disk.job.overwrite = true;
-        disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
-        disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
-        disk.sys.files[kOut + "A.stj"] = "OLD";
-        c.archiver(disk.sys);
-        const FolderSummary summary = disk.Run();
-        EXPECT_EQ(summary.failed, 2u);
-        EXPECT_THAT(disk.listener.Of("A.jar").result, StartsWith(c.result));
-        EXPECT_EQ(disk.listener.Of("B.jar").status, SuiteStatus::Failed);
-        EXPECT_EQ(disk.sys.files[kOut + "A.stj"], "OLD");
-        EXPECT_FALSE(disk.sys.Stamp(kOut + "B.stj").exists);
-        EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"),
-                                                  ::testing::Key(kOut + "kestrane-protokoll.txt")))
-            << "nothing left beside the packages";
-    }
+    Disk disk;
+    disk.job.overwrite = true;
+    for (const char* name : {"A", "B", "C"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+    disk.sys.files[kOut + "A.stj"] = "OLD A";
+    disk.sys.files[kOut + "B.stj"] = "OLD B";
+    disk.sys.archiver.refuses = {kOut + "A.stj"};
+    disk.sys.archiver.writesRar5 = true;  // for B and C, which it does not refuse
+    const FolderSummary summary = disk.Run();
+    EXPECT_EQ(summary.failed, 3u);
+    EXPECT_THAT(disk.listener.Of("A.jar").result, StartsWith("fehlgeschlagen: rar.exe endete mit dem Fehlercode 3."));
+    EXPECT_THAT(disk.listener.Of("B.jar").result,
+                StartsWith("fehlgeschlagen: rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das "
+                           "Telefon nicht lesen kann."));
+    EXPECT_EQ(disk.listener.Of("C.jar").status, SuiteStatus::Failed);
+    EXPECT_EQ(disk.sys.files[kOut + "A.stj"], "OLD A");
+    EXPECT_EQ(disk.sys.files[kOut + "B.stj"], "OLD B");
+    EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"), ::testing::Key(kOut + "B.stj"),
+                                              ::testing::Key(kOut + "kestrane-protokoll.txt")))
+        << "nothing left beside the packages";
 }
 
 // A refused run starts no suite; where the target folder takes it, the log
@@ -395,21 +361,6 @@ TEST(ConvertFolder, RefusedRunsTouchNothingButTheLog) {
     }
 }
 
-// Today's users saw every suite fail with rar.exe's code 5 and no log.
-TEST(ConvertFolder, AnUnwritableTargetIsFoundBeforeTheFirstSuite) {
-    Disk disk;
-    disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
-    disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
-    disk.sys.writeProtected.insert(kOut);
-    const FolderSummary summary = disk.Run();
-    EXPECT_EQ(summary.refusal,
-              "In den Zielordner „E:\\STJ\\“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.");
-    EXPECT_EQ(summary.found, 0u);
-    EXPECT_THAT(disk.listener.results, IsEmpty());
-    EXPECT_THAT(disk.sys.log, Not(::testing::Contains(StartsWith("list "))))
-        << "the source is not even searched";
-}
-
 TEST(ConvertFolder, ACancelStopsBeforeTheNextSuiteAndTheListIsWrittenAllTheSame) {
     Disk disk;
     for (const char* name : {"A", "B", "C", "D"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
@@ -451,56 +402,55 @@ TEST(ConvertFolder, AFolderOfAPosixPortKeepsItsForwardSlashes) {
     EXPECT_EQ(summary.built, 2u);
 }
 
-TEST(FindSuites, NamesEachJarWithItsJadAndItsPlaceBelowTheFolder) {
-    FakeSystem sys;
-    sys.files[kIn + "B.jar"] = Jar("B", "b/B");
-    sys.files[kIn + "B.jad"] = Jad("B", "b/B", 1);
-    sys.files[kIn + "a.jar"] = Jar("A", "a/A");
-    sys.files[kIn + "x\\C.jar"] = Jar("C", "c/C");
-    const std::vector<FoundSuite> suites = FindSuites(kIn, true, sys);
-    ASSERT_EQ(suites.size(), 3u);
-    EXPECT_EQ(suites[0].jar, kIn + "a.jar");
-    EXPECT_EQ(suites[0].jad, "") << "none: one is made from the manifest";
-    EXPECT_EQ(suites[1].jad, kIn + "B.jad");
-    EXPECT_EQ(suites[1].relative, "B.jar");
-    EXPECT_EQ(suites[2].jar, kIn + "x\\C.jar");
-    EXPECT_EQ(suites[2].relative, "x\\C.jar");
-    EXPECT_THROW(FindSuites("D:\\Fehlt\\", false, sys), AppError);
-}
-
-// One suite, as a command-line tool converts it: the findings come apart
-// from the result, and a strict run packages only a suite without any.
+// One suite, as a command-line tool converts it: a finding is a note on the
+// built package, and a strict run skips the suite for it instead.
 TEST(ConvertSuite, StrictSkipsASuiteWithAFindingThatOtherwiseIsANote) {
-    for (const bool strict : {false, true}) {
-        SCOPED_TRACE(strict);
-        FakeSystem sys;
-        const std::string jar = Jar("A", "a/A");
-        sys.files[kIn + "A.jar"] = jar;
-        sys.files[kIn + "A.jad"] = Jad("A", "a/A", 17);
-        SuiteJob job;
-        job.jar = kIn + "A.jar";
-        job.jad = kIn + "A.jad";
-        job.stj = kOut + "neu\\A.stj";
-        job.stagingFolder = "C:\\Temp\\1\\";
-        job.strict = strict;
-        const SuiteResult result = ConvertSuite(job, sys);
-
-        EXPECT_EQ(result.file, kIn + "A.jar");
-        EXPECT_EQ(result.suite, "A");
-        ASSERT_EQ(result.findings.size(), strict ? 0u : 1u);
-        const std::string sizeFinding = strict ? result.result.substr(std::string("übersprungen: ").size())
-                                               : result.findings.front();
-        EXPECT_THAT(sizeFinding, AllOf(StartsWith("MIDlet-Jar-Size"), HasSubstr("17"),
-                                       HasSubstr(std::to_string(jar.size()))));
-        if (strict) {
-            EXPECT_EQ(result.status, SuiteStatus::Skipped);
-            EXPECT_THAT(result.result, StartsWith("übersprungen: MIDlet-Jar-Size"));
-            EXPECT_FALSE(sys.Stamp(job.stj).exists);
-        } else {
-            EXPECT_EQ(result.status, SuiteStatus::Built);
-            EXPECT_EQ(result.result, "erstellt – " + result.findings.front());
-            EXPECT_EQ(sys.Archived(job.stj), Package(jar, Jad("A", "a/A", jar.size()), Ini("A", "a/A")))
-                << "the package's folder is made";
+    const std::string jar = Jar("Snake", "snake/Main");
+    const std::string noMidlet1 = "MIDlet-Name: Snake\r\nMIDlet-Jar-Size: " + std::to_string(jar.size()) + "\r\n";
+    struct Case {
+        const char* what;
+        std::string jad;
+        Matcher<std::string> finding;
+        std::string packagedJad;  // java.utf of the built package
+    };
+    const Case cases[] = {
+        {"a wrong MIDlet-Jar-Size", Jad("Snake", "snake/Main", 17),
+         AllOf(StartsWith("MIDlet-Jar-Size"), HasSubstr("17"), HasSubstr(std::to_string(jar.size()))),
+         Jad("Snake", "snake/Main", jar.size())},
+        // The phone takes the JAD's and the manifest's attributes together; java.utf stays the user's JAD.
+        {"no MIDlet-1 in the JAD", noMidlet1,
+         Eq("In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
+            "genommen („Snake, /i.png, snake/Main“)."),
+         noMidlet1},
+    };
+    for (const Case& c : cases) {
+        for (const bool strict : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (strict ? ", strict" : ""));
+            FakeSystem sys;
+            sys.files[kIn + "Snake.jar"] = jar;
+            sys.files[kIn + "Snake.jad"] = c.jad;
+            SuiteJob job;
+            job.jar = kIn + "Snake.jar";
+            job.jad = kIn + "Snake.jad";
+            job.stj = kOut + "neu\\Snake.stj";
+            job.stagingFolder = "C:\\Temp\\1\\";
+            job.strict = strict;
+            const SuiteResult result = ConvertSuite(job, sys);
+            EXPECT_EQ(result.file, kIn + "Snake.jar");
+            EXPECT_EQ(result.suite, "Snake");
+            if (strict) {
+                EXPECT_EQ(result.status, SuiteStatus::Skipped);
+                EXPECT_THAT(result.findings, IsEmpty());
+                ASSERT_THAT(result.result, StartsWith("übersprungen: "));
+                EXPECT_THAT(result.result.substr(std::string("übersprungen: ").size()), c.finding);
+                EXPECT_FALSE(sys.Stamp(job.stj).exists);
+            } else {
+                EXPECT_EQ(result.status, SuiteStatus::Built);
+                ASSERT_THAT(result.findings, ElementsAre(c.finding));
+                EXPECT_EQ(result.result, "erstellt – " + result.findings.front());
+                EXPECT_EQ(sys.Archived(job.stj), Package(jar, c.packagedJad, Ini("Snake", "snake/Main")))
+                    << "the package's folder is made";
+            }
         }
     }
 }
@@ -546,48 +496,6 @@ TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
     }
 }
 
-TEST(ConvertFolder, AJadFoundThroughMidletJarUrlGoesIntoThePackage) {
-    Disk disk;
-    FakeSystem& sys = disk.sys;
-    const std::string jar = Jar("Snake", "snake/Main");
-    const std::string jad = Jad("Snake", "snake/Main", jar.size()) + "MIDlet-Jar-URL: Snake.jar\r\nEigenes: ja\r\n";
-    sys.files[kIn + "Snake.jar"] = jar;
-    sys.files[kIn + "snake-1.0.jad"] = jad;
-    disk.Run();
-    EXPECT_EQ(disk.listener.Of("Snake.jar").result, "erstellt");
-    EXPECT_EQ(sys.Archived(kOut + "Snake.stj"), Package(jar, jad, Ini("Snake", "snake/Main")));
-}
-
-// The phone takes the JAD's and the manifest's attributes together.
-TEST(ConvertFolder, AJadWithoutMidlet1TakesTheManifestsForTheIni) {
-    for (const bool strict : {false, true}) {
-        SCOPED_TRACE(strict);
-        FakeSystem sys;
-        const std::string jar = Jar("Snake", "snake/Main");
-        const std::string jad = "MIDlet-Name: Snake\r\nMIDlet-Jar-Size: " + std::to_string(jar.size()) + "\r\n";
-        sys.files[kIn + "Snake.jar"] = jar;
-        sys.files[kIn + "Snake.jad"] = jad;
-        SuiteJob job;
-        job.jar = kIn + "Snake.jar";
-        job.jad = kIn + "Snake.jad";
-        job.stj = kOut + "Snake.stj";
-        job.stagingFolder = "C:\\Temp\\1\\";
-        job.strict = strict;
-        const SuiteResult result = ConvertSuite(job, sys);
-        const std::string finding = "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem "
-                                    "Manifest der JAR-Datei genommen („Snake, /i.png, snake/Main“).";
-        if (strict) {
-            EXPECT_EQ(result.result, "übersprungen: " + finding);
-            EXPECT_FALSE(sys.Stamp(job.stj).exists);
-            continue;
-        }
-        EXPECT_EQ(result.status, SuiteStatus::Built);
-        EXPECT_THAT(result.findings, ElementsAre(finding));
-        EXPECT_EQ(sys.Archived(job.stj), Package(jar, jad, Ini("Snake", "snake/Main")))
-            << "java.utf stays the user's JAD";
-    }
-}
-
 TEST(ConvertFolder, WithoutMidlet1InJadAndManifestTheSuiteIsSkipped) {
     Disk disk;
     disk.sys.files[kIn + "Leer.jar"] = Jar("Leer", "l/L", false);
@@ -606,41 +514,26 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
 }
 
 TEST(ConvertFolder, AUtf16JadIsPackagedAsUtf8ByEitherPacker) {
-    for (const bool useArchiver : {true, false}) {
-        for (const bool bigEndian : {false, true}) {
-            SCOPED_TRACE(std::string(useArchiver ? "rar.exe" : "itself") + (bigEndian ? " BE" : " LE"));
-            Disk disk;
-            disk.job.useArchiver = useArchiver;
-            FakeSystem& sys = disk.sys;
-            const std::string jar = Jar("Snake", "snake/Main");
-            const std::string wide = Utf16(Jad("Snake", "snake/Main", 17), bigEndian);
-            sys.files[kIn + "Snake.jar"] = jar;
-            sys.files[kIn + "Snake.jad"] = wide;
-            disk.Run();
-            const SuiteResult& result = disk.listener.Of("Snake.jar");
-            EXPECT_EQ(result.status, SuiteStatus::Built);
-            EXPECT_THAT(result.findings,
-                        ::testing::Contains("Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 "
-                                            "gespeichert (java.utf), die JAD-Datei selbst bleibt unverändert."));
-            EXPECT_EQ(sys.Archived(kOut + "Snake.stj"),
-                      Package(jar, Jad("Snake", "snake/Main", jar.size()), Ini("Snake", "snake/Main")))
-                << "UTF-8 without a mark, with the real size, and the INI read from it";
-            EXPECT_EQ(sys.files[kIn + "Snake.jad"], wide);
-        }
+    for (const auto& [useArchiver, bigEndian] : {std::pair{true, false}, std::pair{false, true}}) {
+        SCOPED_TRACE(std::string(useArchiver ? "rar.exe" : "itself") + (bigEndian ? " BE" : " LE"));
+        Disk disk;
+        disk.job.useArchiver = useArchiver;
+        FakeSystem& sys = disk.sys;
+        const std::string jar = Jar("Snake", "snake/Main");
+        const std::string wide = Utf16(Jad("Snake", "snake/Main", 17), bigEndian);
+        sys.files[kIn + "Snake.jar"] = jar;
+        sys.files[kIn + "Snake.jad"] = wide;
+        disk.Run();
+        const SuiteResult& result = disk.listener.Of("Snake.jar");
+        EXPECT_EQ(result.status, SuiteStatus::Built);
+        EXPECT_THAT(result.findings,
+                    ::testing::Contains("Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 "
+                                        "gespeichert (java.utf), die JAD-Datei selbst bleibt unverändert."));
+        EXPECT_EQ(sys.Archived(kOut + "Snake.stj"),
+                  Package(jar, Jad("Snake", "snake/Main", jar.size()), Ini("Snake", "snake/Main")))
+            << "UTF-8 without a mark, with the real size, and the INI read from it";
+        EXPECT_EQ(sys.files[kIn + "Snake.jad"], wide);
     }
-}
-
-TEST(ConvertFolder, TheLogCountsExistingPackagesApart) {
-    Disk disk;
-    disk.sys.files[kIn + "A.jar"] = Jar("A", "a/A");
-    disk.sys.files[kIn + "B.jar"] = Jar("B", "b/B");
-    disk.sys.files[kIn + "C.jar"] = "kein ZIP";
-    disk.sys.files[kOut + "A.stj"] = "OLD";
-    const FolderSummary summary = disk.Run();
-    EXPECT_EQ(SummaryLine(summary), "1 von 3 erstellt, 1 vorhanden, 1 übersprungen, 0 fehlgeschlagen");
-    EXPECT_THAT(disk.sys.files[kOut + "kestrane-protokoll.txt"],
-                HasSubstr("\r\n1 von 3 erstellt, 1 vorhanden, 1 übersprungen, 0 fehlgeschlagen\r\n"));
-    EXPECT_EQ(summary.ExitCode(), 1);
 }
 
 TEST(SummaryLine, CountsExistingPackagesApartFromSkippedSuites) {

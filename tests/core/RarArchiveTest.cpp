@@ -24,18 +24,9 @@ std::uint32_t U16(const std::string& a, std::size_t p) {
 std::uint32_t U32(const std::string& a, std::size_t p) { return U16(a, p) | U16(a, p + 2) << 16; }
 
 TEST(Crc32, MatchesKnownCheckValues) {
-    const struct {
-        std::string_view input;
-        std::uint32_t crc;
-    } cases[] = {
-        {"", 0x00000000u},
-        {"a", 0xe8b7be43u},
-        {"123456789", 0xcbf43926u},
-        {"The quick brown fox jumps over the lazy dog", 0x414fa339u},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Crc32(c.input), c.crc) << '"' << c.input << '"';
-    // Feeding the data in two pieces gives the same result.
-    EXPECT_EQ(Crc32("56789", Crc32("1234")), 0xcbf43926u);
+    EXPECT_EQ(Crc32(""), 0x00000000u);
+    EXPECT_EQ(Crc32("123456789"), 0xcbf43926u);
+    EXPECT_EQ(Crc32("56789", Crc32("1234")), 0xcbf43926u) << "fed in two pieces";
 }
 
 TEST(DosDateTime, EncodesFieldsIntoTheirBits) {
@@ -49,12 +40,7 @@ TEST(DosDateTime, EncodesFieldsIntoTheirBits) {
         {{2021, 3, 14, 15, 9, 27}, 0x526e792du},  // odd seconds round down
         {{1970, 1, 1, 0, 0, 0}, 0x00210000u},     // before 1980: the first day MS-DOS knows
     };
-    for (const auto& c : cases) {
-        const auto& t = c.time;
-        SCOPED_TRACE(testing::Message() << t.year << '-' << t.month << '-' << t.day << ' ' << t.hour << ':'
-                                        << t.minute << ':' << t.second);
-        EXPECT_EQ(DosDateTime(t), c.dos);
-    }
+    for (const auto& c : cases) EXPECT_EQ(DosDateTime(c.time), c.dos) << c.time.year << " " << c.time.second;
     const CalendarTime back = FromDosDateTime(0x585dbf7du);
     EXPECT_EQ((std::vector{back.year, back.month, back.day, back.hour, back.minute, back.second}),
               (std::vector{2024, 2, 29, 23, 59, 58}));
@@ -161,17 +147,13 @@ TEST(FormatOf, TellsRar4FromRar5AndFromAnythingElse) {
         ArchiveFormat format;
     } cases[] = {
         {std::string("Rar!\x1a\x07\x00", 7), ArchiveFormat::Rar4},
-        {std::string("Rar!\x1a\x07\x00\xcf\x90", 9), ArchiveFormat::Rar4},
         {std::string("Rar!\x1a\x07\x01\x00", 8), ArchiveFormat::Rar5},
-        {std::string("Rar!\x1a\x07\x01\x00\x33\x92", 10), ArchiveFormat::Rar5},
         {std::string("Rar!\x1a\x07\x01", 7), ArchiveFormat::Other},  // too short to tell
         {std::string("Rar!\x1a\x07\x02\x00", 8), ArchiveFormat::Other},
         {"PK\x03\x04", ArchiveFormat::Other},
         {"", ArchiveFormat::Other},
-        {"java.jah=x;", ArchiveFormat::Other},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatOf(c.bytes), c.format) << testing::PrintToString(c.bytes);
-    EXPECT_EQ(FormatOf(WriteRarArchive({{"java.jah", "x"}})), ArchiveFormat::Rar4);
 }
 
 }  // namespace

@@ -150,7 +150,6 @@ TEST(SuiteCheck, TheIniTextIsCheckedAgainstTheSuite) {
              s.jadBody.erase(name, s.jadBody.find("MIDlet-Vendor") - name);
          },
          {noClass}},
-        {"no class line at all", "suite=Snake", [](Suite&) {}, {noClass}},
         {"another suite", "suite=Tetris\r\nclass=com.example.snake.SnakeMIDlet", [](Suite&) {}, {suiteSays("Tetris")}},
         {"a class the JAR lacks", "suite=Snake\r\nclass=com.example.Other", [](Suite&) {},
          {"Die Klasse „com.example.Other“ aus der INI-Datei fehlt in der JAR-Datei („com/example/Other.class“)."}},
