@@ -18,8 +18,13 @@ namespace {
 
 using testing_support::FakeSystem;
 
-TEST(IniText, TemplateEndsEveryLine) {
-    EXPECT_EQ(kIniTemplate, "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n");
+// What the phone reads from stjava.ini: six keys in this order, each line
+// ended by CR LF; only num and domain have a value before a JAD is read.
+TEST(IniText, TemplateHasTheSixKeysThePhoneReadsEachLineEndedByCrLf) {
+    std::string expected;
+    for (const char* line : {"suite=", "num=1", "domain=midp1", "midlet=", "icon=", "class="})
+        expected += std::string(line) + "\r\n";
+    EXPECT_EQ(kIniTemplate, expected);
 }
 
 TEST(IniText, SixLinesJoinedByCrLfWithNoneAfterTheLast) {
