@@ -1,0 +1,73 @@
+// Reading one Java class file as the phone's VM reads it: its version, the
+// classes and members it names, and what its code asks of the VM. The
+// reader keeps what the checks need, not the class: a suite of hundreds of
+// classes is judged from a few kilobytes of names. It never reads outside
+// its bytes; a class it cannot read is a fault, never a crash.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrane {
+
+enum class ClassFault {
+    None,
+    NotAClass,  // does not start with 0xCAFEBABE
+    Damaged,    // cut short, an index or a length outside the class, a constant of no known kind
+};
+
+// A field or method that the class's code refers to through its constant
+// pool (Fieldref, Methodref, InterfaceMethodref).
+struct MemberReference {
+    std::string owner;       // internal form, "javax/microedition/lcdui/Canvas"; an array class as "[I"
+    std::string name;        // "setFullScreenMode"
+    std::string descriptor;  // "(Z)V"
+    bool method = true;      // false for a field
+    bool operator==(const MemberReference&) const = default;
+    auto operator<=>(const MemberReference&) const = default;
+};
+
+struct ClassFile {
+    std::uint16_t major = 0, minor = 0;
+    std::string name;        // internal form, "a/b/C"
+    std::string superName;   // empty only for java/lang/Object
+    std::vector<std::string> interfaces;
+    // Every other class the class names, in internal form, sorted, each once:
+    // its constant pool's classes (an array class as its element class, no
+    // primitive arrays), and the classes in the descriptors of its fields,
+    // its methods and the members it refers to.
+    std::vector<std::string> classes;
+    // The members it refers to, sorted, each once.
+    std::vector<MemberReference> members;
+    // The String constants that have the form of a class name ("a.b.C", as
+    // Class.forName takes it), in internal form, sorted, each once.
+    std::vector<std::string> namedInStrings;
+
+    // What the VM of CLDC 1.0 asks of a class before it loads it.
+    // Methods whose code branches, switches or has an exception handler: the
+    // VM verifies only those with a StackMap attribute in their Code.
+    std::size_t methodsNeedingStackMap = 0;
+    std::size_t methodsWithoutStackMap = 0;  // of those, without one
+    bool usesJsr = false;                    // jsr, jsr_w or ret anywhere in its code
+    // Floating point anywhere: a float or double bytecode, a Float or Double
+    // constant, newarray of float or double, a field or descriptor with F or D.
+    bool usesFloatingPoint = false;
+};
+
+struct ClassReading {
+    std::optional<ClassFile> file;  // none when the class cannot be read
+    ClassFault fault = ClassFault::None;
+};
+
+ClassReading ReadClass(std::string_view bytes);
+
+// The class versions the VM of CLDC 1.0 loads: 45 (JDK 1.0.2 and 1.1) to
+// 48 (J2SE 1.4).
+inline constexpr std::uint16_t kOldestLoadableMajor = 45;
+inline constexpr std::uint16_t kNewestLoadableMajor = 48;
+
+}  // namespace kestrane
