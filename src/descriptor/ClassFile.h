@@ -65,6 +65,14 @@ struct ClassReading {
 
 ClassReading ReadClass(std::string_view bytes);
 
+// Every class entry of a JAR (a name ending in ".class"), read: see
+// ReadClasses in JarArchive.h.
+struct SuiteClasses {
+    std::vector<ClassFile> classes;
+    std::vector<std::string> damaged;    // entries that cannot be read as a class: their CRC, their bytes, their method
+    std::vector<std::string> encrypted;  // entries that are encrypted
+};
+
 // The class versions the VM of CLDC 1.0 loads: 45 (JDK 1.0.2 and 1.1) to
 // 48 (J2SE 1.4).
 inline constexpr std::uint16_t kOldestLoadableMajor = 45;

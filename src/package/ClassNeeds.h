@@ -12,13 +12,6 @@
 
 namespace kestrane {
 
-// Every class entry of a JAR, read.
-struct SuiteClasses {
-    std::vector<ClassFile> classes;
-    std::vector<std::string> damaged;    // entries that cannot be read as a class (their CRC, their bytes)
-    std::vector<std::string> encrypted;  // entries that are encrypted
-};
-
 // One kind of need; at most one group of each kind (and provider) per suite.
 enum class NeedKind {
     // The VM cannot load these classes at all.
