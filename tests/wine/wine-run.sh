@@ -52,12 +52,32 @@ if [ -z "${KESTRANE_WINE:-}" ]; then
     }
 fi
 
+# A program that a case started and Wine failed to end stays behind holding
+# CTest's output open, and CTest waits for it until its time-out: Wine's
+# TerminateProcess of a program still starting leaves its Unix process
+# waiting for the wineserver for ever. Once the test program has ended,
+# whatever still runs from the case's own folder is ended by its Unix ID.
+end_leftovers() {
+    [ -n "${KESTRANE_E2E_WORK:-}" ] || return 0
+    case_folder="\\e2e-work\\$(basename "$KESTRANE_E2E_WORK")\\"
+    for cmdline in /proc/[0-9]*/cmdline; do
+        pid=${cmdline#/proc/}
+        pid=${pid%/cmdline}
+        if tr '\0' '\n' <"$cmdline" 2>/dev/null | grep -qF "$case_folder"; then
+            kill -KILL "$pid" 2>/dev/null
+        fi
+    done
+}
+
 if [ -n "${KESTRANE_UNPRIVILEGED:-}" ] && [ "$(id -u)" -eq 0 ]; then
     # The wineserver opens files for the programs it serves, so it must run
     # without the overrides too: one started earlier would still hold them.
     wineserver -k 2>/dev/null
     wineserver -w 2>/dev/null
-    exec setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner \
-        "$KESTRANE_WINE" "$@"
+    setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search,-fowner "$KESTRANE_WINE" "$@"
+else
+    "$KESTRANE_WINE" "$@"
 fi
-exec "$KESTRANE_WINE" "$@"
+status=$?
+end_leftovers
+exit $status
