@@ -506,7 +506,6 @@ constexpr ApiClass kMidp20[] = {
 
 constexpr ApiPackage kMidp20Packages[] = {
     {"javax/microedition/lcdui/game/", Provider::Midp20, ""},
-    {"javax/microedition/pki/", Provider::Midp20, ""},
 };
 
 // ---------------------------------------------------------------------------
@@ -601,8 +600,8 @@ std::string MemberKey(const MemberReference& reference) {
 
 Platform::Platform(std::span<const ApiTable* const> tables) {
     for (std::size_t i = 0; i < tables.size(); ++i) Add(*tables[i], tables[i]->provider == Provider::Phone);
-    // Longest prefix first; of equal ones the earlier table's (MIDP 2.0's
-    // javax.microedition.pki before the one of JSR 177) stays first.
+    // Longest prefix first, so that a package inside another goes to its own
+    // provider; of equal ones the earlier table's.
     std::stable_sort(packages_.begin(), packages_.end(),
                      [](const ApiPackage& a, const ApiPackage& b) { return a.prefix.size() > b.prefix.size(); });
 }
