@@ -39,7 +39,9 @@ struct ClassFile {
     // Every other class the class names, in internal form, sorted, each once:
     // its constant pool's classes (an array class as its element class, no
     // primitive arrays), and the classes in the descriptors of its fields,
-    // its methods and the members it refers to.
+    // its methods and the members it refers to. Its super class and its
+    // interfaces are among them (the pool names them as classes); the class
+    // itself never is.
     std::vector<std::string> classes;
     // The members it refers to, sorted, each once.
     std::vector<MemberReference> members;
