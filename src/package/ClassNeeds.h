@@ -32,11 +32,11 @@ enum class NeedKind {
 
 struct NeedGroup {
     NeedKind kind;
-    std::string provider;  // with OptionalPackage and Vendor, who provides it; else empty
+    std::string provider = {};  // with OptionalPackage and Vendor, who provides it; else empty
     // What needs it, in Java's spelling: a class as "javax.microedition.lcdui.game.GameCanvas",
     // a member as its class's simple name and the member's, "Canvas.setFullScreenMode".
     // Sorted, each once; the whole list (the words cut it).
-    std::vector<std::string> examples;
+    std::vector<std::string> examples = {};
     bool floatingPoint = false;  // with Cldc11: float or double in the code
     std::size_t count = 0;       // with NotPreverified: how many classes are not verified
     std::size_t total = 0;       // with NotPreverified: of how many with code that needs it

@@ -54,7 +54,7 @@ constexpr ControlSpec kControls[] = {
     {IDC_FOLDER_LBLSTATUS, ControlKind::Label, L"", 120, 6060, 8655, 0, Anchor::MoveDownWiden},
 };
 
-constexpr int kResultColumn = 2;
+constexpr int kResultColumn = 3;
 
 // The controls a run greys: everything that would change what it works on.
 constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,     IDC_FOLDER_CMDSOURCE,    IDC_FOLDER_TXTTARGET,
@@ -65,7 +65,24 @@ struct Column {
     const wchar_t* title;
     int widthTwips;
 };
-constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Ergebnis", 3660}};
+constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Telefon", 1020}, {L"Ergebnis", 2640}};
+
+// The list's word for whether the suite runs on the phone.
+std::wstring PhoneWord(SuiteResult::Phone phone) {
+    switch (phone) {
+    case SuiteResult::Phone::Runs: return Widen(kRunsWord);
+    case SuiteResult::Phone::DoesNotRun: return Widen(kDoesNotRunWord);
+    case SuiteResult::Phone::Unknown: break;
+    }
+    return {};
+}
+
+// The summary, and how many of the suites run on the phone once one was judged.
+std::string CountsWithVerdicts(const FolderSummary& summary) {
+    std::string line = SummaryLine(summary);
+    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    return line;
+}
 
 bool Checked(HWND box) { return Button_GetCheck(box) == BST_CHECKED; }
 
@@ -307,7 +324,7 @@ void frmFolder::cmdStart_Click() {
     if (conversion_) {
         conversion_->Cancel();
         EnableWindow(Control(IDC_FOLDER_CMDSTART), FALSE);
-        ShowStatus(SummaryLine(counts_) + std::string(ui_words::kCancellingAfterSuite));
+        ShowStatus(CountsWithVerdicts(counts_) + std::string(ui_words::kCancellingAfterSuite));
         return;
     }
     FolderJob job;
@@ -343,24 +360,25 @@ void frmFolder::cmdStart_Click() {
 void frmFolder::OnSuitesFound(std::size_t count) {
     counts_.found = count;
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(count));
-    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
+    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(CountsWithVerdicts(counts_));
 }
 
 void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
-    counts_.Add(result->status);
+    counts_.Add(*result);
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
-    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(result->result)};
+    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), PhoneWord(result->phone),
+                                  Widen(result->result)};
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(results_.size());
     item.pszText = const_cast<wchar_t*>(texts[0].c_str());
     const int row = ListView_InsertItem(list, &item);
-    for (int column = 1; column < 3; ++column)
+    for (int column = 1; column < static_cast<int>(std::size(texts)); ++column)
         ListView_SetItemText(list, row, column, const_cast<wchar_t*>(texts[column].c_str()));
     ListView_EnsureVisible(list, row, FALSE);
     results_.push_back(std::move(*result));
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, results_.size(), 0);
-    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
+    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(CountsWithVerdicts(counts_));
 }
 
 void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
@@ -371,7 +389,7 @@ void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
         ShowStatus(start_.unattended ? summary->refusal : "");
         if (!closeRequested_ && !start_.unattended) ShowMessage(summary->refusal);
     } else {
-        ShowStatus(SummaryLine(*summary) + std::string(summary->cancelled ? ui_words::kCancelled : ""));
+        ShowStatus(CountsWithVerdicts(*summary) + std::string(summary->cancelled ? ui_words::kCancelled : ""));
     }
     // An unattended run's list is in the log; the script that started it goes on.
     if (closeRequested_ || start_.unattended) CloseModal();

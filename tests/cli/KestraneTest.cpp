@@ -14,6 +14,7 @@
 
 #include "package/RarArchive.h"
 #include "support/UnixShell.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace kestrane {
@@ -42,7 +43,7 @@ std::string SuiteJar(const std::string& name, std::string filler = "") {
                                                                  {"MIDlet-Vendor", "Kestrane Test"},
                                                                  {"MIDlet-Version", "1.0"},
                                                                  {"MIDlet-1", name + ", /i.png, a.Main"}}))
-        .Deflated("a/Main.class", "\xCA\xFE\xBA\xBE")
+        .Deflated("a/Main.class", testing::MinimalClass("a/Main"))
         .Stored("i.png", "\x89PNG")
         .Stored("filler.bin", std::move(filler))
         .Bytes();

