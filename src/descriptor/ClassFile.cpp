@@ -414,8 +414,10 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& 
     const std::uint16_t count = in.U2();
     for (std::uint16_t i = 0; i < count; ++i) {
         in.Skip(2);  // access flags
-        if (!IsMemberName(pool.Utf8(in.U2()))) throw Broken{};
+        const std::string_view name = pool.Utf8(in.U2());
+        if (!IsMemberName(name)) throw Broken{};
         const std::string_view descriptor = pool.Utf8(in.U2());
+        out.declared.push_back({out.name, std::string(name), std::string(descriptor), methods});
         if (methods)
             ReadMethodDescriptor(descriptor, out);
         else
@@ -423,9 +425,9 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& 
         bool code = false;
         const std::uint16_t attributes = in.U2();
         for (std::uint16_t a = 0; a < attributes; ++a) {
-            const std::string_view name = pool.Utf8(in.U2());
+            const std::string_view attribute = pool.Utf8(in.U2());
             const std::string_view body = in.Take(in.U4());
-            if (methods && name == "Code") {
+            if (methods && attribute == "Code") {
                 if (code) throw Broken{};
                 code = true;
                 ReadCode(body, pool, out);
@@ -479,6 +481,7 @@ ClassFile Read(std::string_view bytes) {
     SortUnique(file.classes);
     std::erase(file.classes, file.name);
     SortUnique(file.members);
+    SortUnique(file.declared);
     SortUnique(file.namedInStrings);
     return file;
 }

@@ -45,6 +45,10 @@ struct ClassFile {
     std::vector<std::string> classes;
     // The members it refers to, sorted, each once.
     std::vector<MemberReference> members;
+    // The fields and methods it declares itself (their owner is the class),
+    // sorted: a reference to one of them is the suite's own, whatever
+    // platform class above has a member of the same name.
+    std::vector<MemberReference> declared;
     // The String constants that have the form of a class name ("a.b.C", as
     // Class.forName takes it), in internal form, sorted, each once.
     std::vector<std::string> namedInStrings;

@@ -203,8 +203,9 @@ private:
             return;
         }
         // The suite's own class: up its superclasses and interfaces inside the
-        // JAR to the platform classes above it. A member none of them has is
-        // the suite's own.
+        // JAR, as the VM resolves it; a member one of them declares is the
+        // suite's own, else it is the platform classes' above them.
+        if (DeclaredInside(reference)) return;
         for (std::string_view above : PlatformAncestors(reference.owner)) {
             if (platform_.ClassOffer(above).provider != Provider::Phone) continue;
             if (platform_.Knows(above, reference)) {
@@ -218,6 +219,25 @@ private:
         const auto kind = KindOf(offer.provider);
         if (!kind) return;
         needs_.Add(*kind, offer.name, optional, std::string(SimpleName(offer.declaringClass)) + '.' + reference.name);
+    }
+
+    // Whether the class named by the reference, or a class of the JAR above
+    // it, declares the member.
+    bool DeclaredInside(const MemberReference& reference) const {
+        std::vector<std::string_view> inside{reference.owner};
+        for (std::size_t i = 0; i < inside.size(); ++i) {
+            const auto found = index_.find(inside[i]);
+            if (found == index_.end()) continue;
+            const ClassFile& file = *found->second;
+            const MemberReference own{file.name, reference.name, reference.descriptor, reference.method};
+            if (std::binary_search(file.declared.begin(), file.declared.end(), own)) return true;
+            auto step = [&](std::string_view next) {
+                if (!next.empty() && std::find(inside.begin(), inside.end(), next) == inside.end()) inside.push_back(next);
+            };
+            step(file.superName);
+            for (const std::string& next : file.interfaces) step(next);
+        }
+        return false;
     }
 
     // The first classes outside the JAR above a class of the JAR, superclass first.
