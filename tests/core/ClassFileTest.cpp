@@ -11,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "descriptor/ClassFile.h"
@@ -28,7 +29,17 @@ std::string Fixture(const std::string& path) {
     return bytes.str();
 }
 
-bool Loadable(const ClassFile& file) { return file.major >= kOldestLoadableMajor && file.major <= kNewestLoadableMajor; }
+bool Loadable(const ClassFile& file) {
+    return file.major >= kOldestLoadableMajor && file.major <= kNewestLoadableMajor;
+}
+
+template <typename Change>
+testing::ZipEntry Entry(std::string name, std::string data, Change change) {
+    testing::ZipEntry entry;
+    entry.name = std::move(name), entry.data = std::move(data);
+    change(entry);
+    return entry;
+}
 
 bool Has(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -65,7 +76,8 @@ TEST(ClassFile, WhatTheVmAsksOfClassesRealToolsMade) {
                                    "LdcFloat",   "LdcDouble",   "LongToDouble",   "WideFloatLocal", "FloatParameter",
                                    "FloatField", "DoubleArrayField"};
     std::vector<Case> all(std::begin(cases), std::end(cases));
-    for (const char* name : floatingPoint) all.push_back({"jasmin/" + std::string(name) + ".class", 46, 0, true, 0, 0, false, true});
+    for (const char* name : floatingPoint)
+        all.push_back({"jasmin/" + std::string(name) + ".class", 46, 0, true, 0, 0, false, true});
     for (const Case& c : all) {
         SCOPED_TRACE(c.path);
         const ClassReading read = ReadClass(Fixture(c.path));
@@ -109,7 +121,8 @@ TEST(ClassFile, NamesWhatTheSourceUses) {
 }
 
 TEST(ClassFile, CutShortOrAlteredIsDamagedNeverACrash) {
-    for (const char* path : {"preverified/com/example/Probe.class", "javac17/Modern.class", "jasmin/TableSwitch.class"}) {
+    for (const char* path :
+         {"preverified/com/example/Probe.class", "javac17/Modern.class", "jasmin/TableSwitch.class"}) {
         const std::string bytes = Fixture(path);
         for (std::size_t cut = 4; cut < bytes.size(); ++cut)
             ASSERT_EQ(ReadClass(std::string_view(bytes).substr(0, cut)).fault, ClassFault::Damaged) << path << cut;
@@ -154,20 +167,20 @@ TEST(ClassFile, ReadsTheClassesOfAJar) {
     for (int i = 0; i < 499; ++i) {
         const std::string kind = kinds[i % std::size(kinds)];
         const std::string bytes = Fixture("jasmin/" + kind + ".class");
-        if (i % 2) jar.Stored("c/" + std::to_string(i) + ".class", bytes); else jar.Deflated("c/" + std::to_string(i) + ".class", bytes);
+        jar.Add(Entry("c/" + std::to_string(i) + ".class", bytes, [i](auto& e) { e.method = i % 2 ? 0 : 8; }));
         expected.push_back(kind);
     }
     const std::string big = LargestPoolClass();
     jar.Deflated("Big.class", big);
     expected.push_back("Big");
     const std::string probe = Fixture("preverified/com/example/Probe.class");
-    jar.Add({.name = "bad/Crc.class", .data = probe, .declaredCrc = testing::Crc32(probe) ^ 1})
-        .Add({.name = "bad/Size.class", .data = probe, .declaredSize = 1000})
-        .Add({.name = "bad/Method.class", .data = probe, .method = 12})
-        .Add({.name = "bad/Locked.class", .data = probe, .encrypted = true})
+    jar.Add(Entry("bad/Crc.class", probe, [&](auto& e) { e.declaredCrc = testing::Crc32(probe) ^ 1; }))
+        .Add(Entry("bad/Size.class", probe, [](auto& e) { e.declaredSize = 1000; }))
+        .Add(Entry("bad/Method.class", probe, [](auto& e) { e.method = 12; }))  // bzip2
+        .Add(Entry("bad/Locked.class", probe, [](auto& e) { e.encrypted = true; }))
         .Deflated("bad/Cut.class", probe.substr(0, 500))
         .Stored("bad/Picture.class", "\x89PNG")
-        .Add({.name = "bad/Huge.class", .data = "x", .declaredSize = std::uint32_t{kMaxClassSize} + 1});
+        .Add(Entry("bad/Huge.class", "x", [](auto& e) { e.declaredSize = std::uint32_t{kMaxClassSize} + 1; }));
     const std::string bytes = jar.Bytes();
 
     MemorySource source(bytes);
@@ -175,7 +188,8 @@ TEST(ClassFile, ReadsTheClassesOfAJar) {
     const JarReading read = ReadJar(source);
     const SuiteClasses suite = ReadClasses(source, *read.contents);
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    std::printf("500 classes (%zu bytes of JAR, one with 65,535 constants) read in %.1f ms\n", bytes.size(), took.count());
+    std::printf("500 classes (a JAR of %zu bytes, one class with 65,535 constants) read in %.1f ms\n", bytes.size(),
+                took.count());
 
     std::vector<std::string> names;
     for (const ClassFile& file : suite.classes) names.push_back(file.name);
@@ -190,8 +204,9 @@ TEST(ClassFile, LeavesClassesUnreadPastTheTotalCap) {
     // Entries that each claim the largest size a class may have.
     testing::ZipWriter jar;
     const std::size_t entries = kMaxClassesCost / kMaxClassSize + 3;
+    const auto largest = static_cast<std::uint32_t>(kMaxClassSize);
     for (std::size_t i = 0; i < entries; ++i)
-        jar.Add({.name = std::to_string(i) + ".class", .data = "x", .declaredSize = std::uint32_t{kMaxClassSize}});
+        jar.Add(Entry(std::to_string(i) + ".class", "x", [largest](auto& e) { e.declaredSize = largest; }));
     const std::string bytes = jar.Bytes();
     MemorySource source(bytes);
     const SuiteClasses suite = ReadClasses(source, *ReadJar(source).contents);

@@ -26,36 +26,29 @@ bool SortedUnique(const std::vector<T>& items) {
 }
 
 bool IsInternalName(std::string_view name) {
-    if (name.empty() || name.front() == '/' || name.back() == '/' || name.find("//") != std::string_view::npos)
-        return false;
-    return name.find_first_of(".;[") == std::string_view::npos;
+    return !name.empty() && name.front() != '/' && name.back() != '/' && name.find("//") == std::string_view::npos &&
+           name.find_first_of(".;[") == std::string_view::npos;
 }
 
-bool IsDottedNameConverted(std::string_view name) {
-    return name.find('/') != std::string_view::npos && IsInternalName(name) &&
+// "a.b.C" as "a/b/C": ASCII identifiers only.
+bool IsConvertedDottedName(std::string_view name) {
+    return IsInternalName(name) && name.find('/') != std::string_view::npos &&
            std::all_of(name.begin(), name.end(), [](char c) {
-               return c == '/' || c == '_' || c == '$' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-                      (c >= 'A' && c <= 'Z');
+               const char lower = static_cast<char>(c | 0x20);
+               return c == '/' || c == '_' || c == '$' || (c >= '0' && c <= '9') || (lower >= 'a' && lower <= 'z');
            });
 }
 
 void RequireValid(const kestrane::ClassFile& file) {
     Require(IsInternalName(file.name));
-    Require(!file.superName.empty() || file.name == "java/lang/Object");
-    Require(file.superName.empty() || IsInternalName(file.superName));
-    for (const std::string& name : file.interfaces) Require(IsInternalName(name));
+    Require(file.superName.empty() ? file.name == "java/lang/Object" : IsInternalName(file.superName));
+    Require(std::all_of(file.interfaces.begin(), file.interfaces.end(), IsInternalName));
     Require(SortedUnique(file.classes) && SortedUnique(file.members) && SortedUnique(file.namedInStrings));
     for (const std::string& name : file.classes) Require(IsInternalName(name) && name != file.name);
-    // The super class and the interfaces are classes the pool names.
-    for (const std::string& name : file.interfaces)
-        Require(name == file.name || std::binary_search(file.classes.begin(), file.classes.end(), name));
-    for (const kestrane::MemberReference& member : file.members) {
-        Require(!member.owner.empty() && !member.name.empty() && !member.descriptor.empty());
-        Require(member.method == (member.descriptor[0] == '('));
-    }
-    for (const std::string& name : file.namedInStrings) Require(IsDottedNameConverted(name));
+    for (const kestrane::MemberReference& member : file.members)
+        Require(!member.owner.empty() && !member.name.empty() && member.method == (member.descriptor[0] == '('));
+    Require(std::all_of(file.namedInStrings.begin(), file.namedInStrings.end(), IsConvertedDottedName));
     Require(file.methodsWithoutStackMap <= file.methodsNeedingStackMap);
-    Require(file.methodsNeedingStackMap <= 0xFFFF);
 }
 
 }  // namespace

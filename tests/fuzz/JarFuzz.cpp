@@ -1,7 +1,8 @@
-// Feeds arbitrary bytes to the JAR reader (its manifest and its classes), as a manifest and as a JAD to
-// their parsers, and through the suite checks. Nothing may be read outside
-// the bytes, no reading may take more than a few passes over them, and what
-// comes out must keep the promises of the headers.
+// Feeds arbitrary bytes to the JAR reader (manifest and classes), as a
+// manifest and as a JAD to their parsers, and through the suite checks.
+// Nothing may be read outside the bytes, no reading may take more than a few
+// passes over them (the classes: more than their cap), and what comes out
+// must keep the promises of the headers.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
