@@ -171,7 +171,8 @@ bool IsInternalName(std::string_view name) {
 // A field's or method's own name; '<' only in <init> and <clinit>.
 bool IsMemberName(std::string_view name) {
     if (name == "<init>" || name == "<clinit>") return true;
-    return !name.empty() && IsValidUtf8(name) && std::all_of(name.begin(), name.end(), [](char c) { return IsNameByte(c) && c != '<'; });
+    return !name.empty() && IsValidUtf8(name) &&
+           std::all_of(name.begin(), name.end(), [](char c) { return IsNameByte(c) && c != '<'; });
 }
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
@@ -295,9 +296,9 @@ struct CodeFacts {
 // The float and double instructions, which the verifier of the CLDC 1.0
 // reference VM does not know.
 bool IsFloatingPointOpcode(std::uint8_t op) {
-    if (op >= 0x0b && op <= 0x0f) return true;                  // fconst_0..2, dconst_0..1
+    if (op >= 0x0b && op <= 0x0f) return true;                              // fconst_0..2, dconst_0..1
     if (op == 0x17 || op == 0x18 || op == 0x38 || op == 0x39) return true;  // fload dload fstore dstore
-    if ((op >= 0x22 && op <= 0x29) || (op >= 0x43 && op <= 0x4a)) return true;  // their _n forms
+    if ((op >= 0x22 && op <= 0x29) || (op >= 0x43 && op <= 0x4a)) return true;  // and their _n forms
     if (op == 0x30 || op == 0x31 || op == 0x51 || op == 0x52) return true;  // faload daload fastore dastore
     if (op >= 0x62 && op <= 0x77 && (op - 0x60) % 4 >= 2) return true;      // f/d add sub mul div rem neg
     if (op == 0x86 || op == 0x87 || op == 0x89 || op == 0x8a) return true;  // i2f i2d l2f l2d
@@ -369,7 +370,8 @@ CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFil
         if (IsFloatingPointOpcode(op) || (op == 0xc4 && IsFloatingPointOpcode(next))) file.usesFloatingPoint = true;
         if (op == 0xbc && (next == 6 || next == 7)) file.usesFloatingPoint = true;  // newarray T_FLOAT, T_DOUBLE
         if (op == 0x12 || op == 0x13 || op == 0x14) {
-            const std::size_t index = op == 0x12 ? next : (std::size_t{next} << 8 | static_cast<unsigned char>(code[pc + 2]));
+            const std::size_t index =
+                op == 0x12 ? next : (std::size_t{next} << 8 | static_cast<unsigned char>(code[pc + 2]));
             const std::uint8_t tag = pool.TagAt(index);
             if (tag == 0) throw Broken{};
             if (tag == kFloat || tag == kDouble) file.usesFloatingPoint = true;

@@ -144,7 +144,8 @@ std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::strin
     if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
         throw EntryRefusal{EntryFault::Zip64};
     if (entry.size > maxSize) throw EntryRefusal{EntryFault::TooLarge};
-    if (entry.compressedSize > MaxCompressed(maxSize) || (entry.method == kStored && entry.compressedSize != entry.size))
+    if (entry.compressedSize > MaxCompressed(maxSize) ||
+        (entry.method == kStored && entry.compressedSize != entry.size))
         throw EntryRefusal{EntryFault::DataDamaged};
 
     const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + name.size();
@@ -164,8 +165,7 @@ std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::strin
     return bytes;
 }
 
-std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::string_view name,
-                         std::uint64_t dataEnd) {
+std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd) {
     try {
         return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize);
     } catch (const EntryRefusal& refusal) {
@@ -200,12 +200,14 @@ JarContents ReadContents(ByteSource& source) {
         std::string name = central.substr(pos + kCentralSize, nameLength);
         if (!manifest && EqualsIgnoringAsciiCase(name, kManifestName)) manifest = i;
         contents.places.push_back(JarEntryPlace{U16(central, pos + 8), U16(central, pos + 10), U32(central, pos + 16),
-                                                U32(central, pos + 20), U32(central, pos + 24), U32(central, pos + 42)});
+                                                U32(central, pos + 20), U32(central, pos + 24),
+                                                U32(central, pos + 42)});
         contents.entries.push_back(std::move(name));
         pos += recordSize;
     }
     if (manifest)
-        contents.manifest = ReadManifest(source, contents.places[*manifest], contents.entries[*manifest], contents.dataEnd);
+        contents.manifest =
+            ReadManifest(source, contents.places[*manifest], contents.entries[*manifest], contents.dataEnd);
     return contents;
 }
 
