@@ -13,9 +13,6 @@ packages=(
     xvfb x11-utils imagemagick
     libarchive-tools unar 7zip
     python3 python3-pefile python3-pil
-    # Only tests/classes/make-classes.sh needs them: the class files the
-    # tests read are made with them and committed.
-    openjdk-17-jdk-headless proguard-cli jasmin-sable
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -4,9 +4,13 @@
 # the tests need no Java): javac 17 (openjdk-17-jdk-headless), ProGuard
 # (proguard-cli) retargeting to old versions and preverifying with
 # -microedition, and the assembler jasmin-sable for what no compiler writes.
-# tools/setup.sh installs all three. Run again after changing a source here.
+# The tests need none of them: install them to run this again after changing
+# a source here (apt-get install openjdk-17-jdk-headless proguard-cli jasmin-sable).
 set -euo pipefail
 cd "$(dirname "$0")"
+for tool in javac proguard jasmin; do
+    command -v "$tool" >/dev/null || { echo "make-classes.sh needs $tool" >&2; exit 1; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
