@@ -146,8 +146,9 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
 
 // A check builds nothing: its counts say how many are fine.
 std::string CheckSummaryLine(const FolderSummary& summary) {
-    return CheckCounts(summary.built, summary.found, summary.skipped, summary.failed) + ", " +
-           RunsText(summary.runs, summary.found);
+    std::string line = CheckCounts(summary.built, summary.found, summary.skipped, summary.failed);
+    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    return line;
 }
 
 int Run::Finish(FolderSummary summary) {

@@ -332,7 +332,9 @@ int FolderSummary::ExitCode() const {
 }
 
 std::string SummaryLine(const FolderSummary& summary) {
-    return CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
+    std::string line = CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
+    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    return line;
 }
 
 std::string ResultLine(const SuiteResult& result) {
@@ -342,7 +344,17 @@ std::string ResultLine(const SuiteResult& result) {
         std::replace(text.begin(), text.end(), '\t', ' ');
         return text;
     };
-    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result);
+    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result) + "\t" +
+           std::string(PhoneWord(result.phone));
+}
+
+std::string_view PhoneWord(SuiteResult::Phone phone) {
+    switch (phone) {
+    case SuiteResult::Phone::Runs: return kRunsWord;
+    case SuiteResult::Phone::DoesNotRun: return kDoesNotRunWord;
+    case SuiteResult::Phone::Unknown: break;
+    }
+    return {};
 }
 
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {

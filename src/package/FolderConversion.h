@@ -132,11 +132,15 @@ struct FolderSummary {
     int ExitCode() const;
 };
 
-// "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
+// "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen", and
+// once a suite's classes were judged ", 11 von 240 laufen auf dem Telefon".
 std::string SummaryLine(const FolderSummary& summary);
 
-// One line of the list as copied and logged: file, suite, result, tab-separated.
+// One line of the list as copied and logged: file, suite, result and
+// whether it runs on the phone, tab-separated.
 std::string ResultLine(const SuiteResult& result);
+// "läuft", "läuft nicht", or nothing where the JAR could not be judged.
+std::string_view PhoneWord(SuiteResult::Phone phone);
 
 // The whole of kestrane-protokoll.txt: a heading, one line per suite, the
 // summary; UTF-8 with its byte order mark, CR LF line ends.

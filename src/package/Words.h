@@ -100,7 +100,7 @@ std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int6
 // "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
 std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
                        std::size_t failed);
-inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis";
+inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis\tTelefon";
 inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
 
 // ---- What a system port says the system refused, before its number and description ----

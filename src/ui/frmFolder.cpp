@@ -67,22 +67,6 @@ struct Column {
 };
 constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Telefon", 1020}, {L"Ergebnis", 2640}};
 
-// The list's word for whether the suite runs on the phone.
-std::wstring PhoneWord(SuiteResult::Phone phone) {
-    switch (phone) {
-    case SuiteResult::Phone::Runs: return Widen(kRunsWord);
-    case SuiteResult::Phone::DoesNotRun: return Widen(kDoesNotRunWord);
-    case SuiteResult::Phone::Unknown: break;
-    }
-    return {};
-}
-
-// The summary, and how many of the suites run on the phone once one was judged.
-std::string CountsWithVerdicts(const FolderSummary& summary) {
-    std::string line = SummaryLine(summary);
-    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
-    return line;
-}
 
 bool Checked(HWND box) { return Button_GetCheck(box) == BST_CHECKED; }
 
@@ -324,7 +308,7 @@ void frmFolder::cmdStart_Click() {
     if (conversion_) {
         conversion_->Cancel();
         EnableWindow(Control(IDC_FOLDER_CMDSTART), FALSE);
-        ShowStatus(CountsWithVerdicts(counts_) + std::string(ui_words::kCancellingAfterSuite));
+        ShowStatus(SummaryLine(counts_) + std::string(ui_words::kCancellingAfterSuite));
         return;
     }
     FolderJob job;
@@ -360,13 +344,13 @@ void frmFolder::cmdStart_Click() {
 void frmFolder::OnSuitesFound(std::size_t count) {
     counts_.found = count;
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(count));
-    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(CountsWithVerdicts(counts_));
+    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
 }
 
 void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
     counts_.Add(*result);
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
-    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), PhoneWord(result->phone),
+    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(PhoneWord(result->phone)),
                                   Widen(result->result)};
     LVITEMW item{};
     item.mask = LVIF_TEXT;
@@ -378,7 +362,7 @@ void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
     ListView_EnsureVisible(list, row, FALSE);
     results_.push_back(std::move(*result));
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, results_.size(), 0);
-    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(CountsWithVerdicts(counts_));
+    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
 }
 
 void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
@@ -389,7 +373,7 @@ void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
         ShowStatus(start_.unattended ? summary->refusal : "");
         if (!closeRequested_ && !start_.unattended) ShowMessage(summary->refusal);
     } else {
-        ShowStatus(CountsWithVerdicts(*summary) + std::string(summary->cancelled ? ui_words::kCancelled : ""));
+        ShowStatus(SummaryLine(*summary) + std::string(summary->cancelled ? ui_words::kCancelled : ""));
     }
     // An unattended run's list is in the log; the script that started it goes on.
     if (closeRequested_ || start_.unattended) CloseModal();

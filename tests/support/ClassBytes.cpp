@@ -1,6 +1,9 @@
 #include "support/ClassBytes.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 
 namespace kestrane::testing {
 
@@ -36,6 +39,18 @@ std::string MinimalClass(std::string_view name, std::string_view superName, std:
     U16(out, 3);
     for (int table = 0; table < 4; ++table) U16(out, 0);  // no interfaces, fields, methods, attributes
     return out;
+}
+
+std::vector<std::pair<std::string, std::string>> ClassFilesIn(const std::filesystem::path& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().extension() != ".class") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files.emplace_back(entry.path().lexically_relative(folder).generic_string(),
+                           std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace kestrane::testing

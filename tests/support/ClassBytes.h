@@ -5,8 +5,11 @@
 // classes that javac, ProGuard and Jasmin made (tests/classes).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kestrane::testing {
 
@@ -14,5 +17,9 @@ namespace kestrane::testing {
 // the constant pool, gives classes of the same name other bytes and sizes.
 std::string MinimalClass(std::string_view name, std::string_view superName = "javax/microedition/midlet/MIDlet",
                          std::string_view filler = {});
+
+// The class files below `folder` as a JAR's entries: the path below the
+// folder with '/', and the bytes; in the order of their names.
+std::vector<std::pair<std::string, std::string>> ClassFilesIn(const std::filesystem::path& folder);
 
 }  // namespace kestrane::testing
