@@ -268,6 +268,19 @@ const FindingCase kFindings[] = {
     {"NoManifest", [] { return ZipWriter().Stored("icons/s.png", "x").Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); },
      MatchingJad, L"Manifest"},
     {"NotAZip", [] { return std::string(4000, 'x'); }, MatchingJad, L"kein ZIP-Archiv"},
+    // A game whose MIDlet is a GameCanvas, which MIDP 2.0 brought; its JAD says so.
+    {"NeedsMidp20",
+     [] {
+         return ZipWriter()
+             .Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest))
+             .Stored("icons/s.png", "x")
+             .Deflated("com/example/Snake.class",
+                       MinimalClass("com/example/Snake", "javax/microedition/lcdui/game/GameCanvas"))
+             .Bytes();
+     },
+     MatchingJad,
+     L"Die Suite braucht MIDP 2.0 (angegeben: MIDP-2.0), das Telefon hat MIDP 1.0: "
+     L"javax.microedition.lcdui.game.GameCanvas."},
     {"JadIsUtf16", [] { return SuiteJar(); }, [](const std::string& jar) { return Utf16Le(Wide(MatchingJad(jar))); },
      L"UTF-16"},
     // The INI text left from another suite: its class is not in this JAR.
