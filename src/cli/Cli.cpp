@@ -12,6 +12,7 @@
 #include "descriptor/Text.h"
 #include "package/FolderConversion.h"
 #include "package/IniText.h"
+#include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
 
 namespace kestrane {
@@ -266,7 +267,7 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
 void Run::WriteLogs() {
     for (const auto& [folder, log] : logs_) {
         try {
-            system_.WriteWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second));
+            ReplaceWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second), system_);
         } catch (const AppError& error) {
             Message(Said(error.Report()));
         }
@@ -340,7 +341,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
             result.result = "vorhanden";
             return result;
         }
-        system.WriteWholeFile(jad, *made.jad);
+        ReplaceWholeFile(jad, *made.jad, system);
         result.status = SuiteStatus::Built;
         result.result = "erstellt";
     } catch (const AppError& error) {

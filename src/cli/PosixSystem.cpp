@@ -1,5 +1,6 @@
 #include "cli/PosixSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -7,7 +8,11 @@
 #include <system_error>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #ifdef _WIN32
+#include <io.h>
 #include <process.h>
 #else
 #include <unistd.h>
@@ -129,6 +134,40 @@ unsigned long ProcessNumber() {
 #endif
 }
 
+// A file made for writing that was not there before; on POSIX never
+// through a link, whatever name it has.
+int OpenNewFile(const std::string& path) {
+#ifdef _WIN32
+    return _wopen(PathOf(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    return open(PathOf(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+}
+
+// Writes everything and puts it on the disk; the error number, or 0.
+int WriteAndClose(int file, std::string_view bytes) {
+    int number = 0;
+    for (std::size_t done = 0; done < bytes.size() && number == 0;) {
+        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
+#ifdef _WIN32
+        const int written = _write(file, bytes.data() + done, static_cast<unsigned>(chunk));
+#else
+        const ssize_t written = write(file, bytes.data() + done, chunk);
+#endif
+        if (written > 0) done += static_cast<std::size_t>(written);
+        else if (written == 0) number = ENOSPC;
+        else if (errno != EINTR) number = errno;
+    }
+#ifdef _WIN32
+    if (number == 0 && _commit(file) != 0) number = errno;
+    if (_close(file) != 0 && number == 0) number = errno;
+#else
+    if (number == 0 && fsync(file) != 0) number = errno;
+    if (close(file) != 0 && number == 0) number = errno;
+#endif
+    return number;
+}
+
 bool EqualPaths(const std::string& a, const std::string& b) {
 #ifdef _WIN32
     return EqualsIgnoringAsciiCase(a, b);
@@ -161,6 +200,26 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
     const int number = errno ? errno : EIO;
     if (std::fclose(file.release()) != 0 && written) throw ErrnoError(FileNotWritten(path), errno ? errno : EIO);
     if (!written) throw ErrnoError(FileNotWritten(path), number);
+}
+
+std::string PosixSystem::WriteNewFile(const std::string& near, std::string_view bytes) {
+    const fs::path folder = PathOf(near).parent_path();
+    for (int attempt = 0;; ++attempt) {
+        const std::string name =
+            "kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";
+        const std::string path = TextOf(folder / name);
+        const int file = OpenNewFile(path);
+        // A name taken by another process of the same number, in another
+        // namespace, or by a crash long ago: the next number.
+        if (file < 0 && errno == EEXIST && attempt < 100) continue;
+        if (file < 0) throw ErrnoError(FileNotWritten(path), errno);
+        if (const int number = WriteAndClose(file, bytes); number != 0) {
+            std::error_code ignored;
+            fs::remove(PathOf(path), ignored);
+            throw ErrnoError(FileNotWritten(path), number);
+        }
+        return path;
+    }
 }
 
 std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {

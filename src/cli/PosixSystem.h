@@ -25,6 +25,8 @@ public:
 
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
+    // kestrane-<process>-<n>.kestrane-tmp: short, so that a long package name still fits.
+    std::string WriteNewFile(const std::string& near, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
@@ -58,6 +60,7 @@ public:
 private:
     std::optional<std::uint32_t> fixedNow_;
     unsigned workFolders_ = 0;
+    unsigned newFiles_ = 0;
 };
 
 }  // namespace kestrane

@@ -10,6 +10,7 @@
 #include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
+#include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
 
 namespace kestrane {
@@ -260,7 +261,7 @@ std::string RefusalLogText(const FolderSummary& summary) {
 void WriteLog(const std::string& target, const std::string& text, SystemPort& system) {
     try {
         system.CreateFolder(target);
-        system.WriteWholeFile(target + std::string(kLogFileName), text);
+        ReplaceWholeFile(target + std::string(kLogFileName), text, system);
     } catch (const AppError&) {
         // The list is still in the window, and the summary says how it ended.
     }

@@ -1,5 +1,7 @@
 #include "package/StjPacker.h"
 
+#include <utility>
+
 #include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
 
@@ -45,16 +47,23 @@ std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string
 }
 
 void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system) {
-    TemporaryPackage package(stj, system);
-    system.WriteWholeFile(package.Path(), WriteRarArchive(members));
+    TemporaryPackage package(stj, system.WriteNewFile(stj, WriteRarArchive(members)), system);
     CheckWritten(package.Path(), members, system);
     package.PutInPlace();
+}
+
+void ReplaceWholeFile(const std::string& path, std::string_view bytes, SystemPort& system) {
+    TemporaryPackage file(path, system.WriteNewFile(path, bytes), system);
+    file.PutInPlace();
 }
 
 TemporaryPackage::TemporaryPackage(const std::string& stj, SystemPort& system)
     : system_(system), stj_(stj), path_(TemporaryPackagePath(stj)) {
     if (system_.Stamp(path_).exists) system_.Delete(path_);
 }
+
+TemporaryPackage::TemporaryPackage(std::string stj, std::string path, SystemPort& system)
+    : system_(system), stj_(std::move(stj)), path_(std::move(path)) {}
 
 TemporaryPackage::~TemporaryPackage() {
     if (inPlace_) return;

@@ -102,6 +102,13 @@ protected:
         return run.output;
     }
 
+    // A shell script in the test's folder, the program in $K.
+    testing::ShellRun Script(const std::string& script, bool ownMount = false) {
+        std::vector<std::string> argv = {"sh", "-c", script};
+        if (ownMount) argv.insert(argv.begin(), {"unshare", "-rm"});
+        return testing::RunShell(argv, root, {std::string("K=") + KESTRANE_PROGRAM, "SOURCE_DATE_EPOCH=1109912768"});
+    }
+
     std::vector<fs::path> Files(const fs::path& folder, const std::string& ending) {
         std::vector<fs::path> found;
         for (const auto& entry : fs::recursive_directory_iterator(folder))
@@ -322,6 +329,73 @@ TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
     EXPECT_EQ(packages.size(), static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n') - 1)) << out;
     EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
     for (const fs::path& stj : packages) EXPECT_TRUE(ReadRarArchive(Slurp(stj))) << stj;
+}
+
+// A full disk leaves the package, the JAD and the log of the run before as
+// they were, and no half file of any kind.
+TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
+    if (testing::RunShell({"unshare", "-rm", "true"}).exitCode != 0) GTEST_SKIP() << "unshare -rm is not allowed here";
+    Write("A.jar", SuiteJar("A", Noise(20'000, 3)));
+    Write("B.jar", SuiteJar("B"));
+    fs::create_directories(root / "Ziel");
+    fs::create_directories(root / "Vorher");
+    const testing::ShellRun run = Script(
+        "mount -t tmpfs -o size=256k tmpfs Ziel && \"$K\" Quelle/A.jar -o Ziel >/dev/null && "
+        "\"$K\" --jad Quelle/A.jar -o Ziel >/dev/null && cp Ziel/* Vorher/ && "
+        "{ dd if=/dev/zero of=Ziel/voll bs=4k 2>/dev/null; true; } && "
+        "\"$K\" Quelle/A.jar -o Ziel --ueberschreiben; echo \"exit $?\"; "
+        "\"$K\" --jad Quelle/A.jar Quelle/B.jar -o Ziel --ueberschreiben; echo \"exit $?\"; "
+        "rm Ziel/voll && cp -a Ziel Nachher",
+        true);
+    EXPECT_TRUE(Has(run.output, "Quelle/A.jar\tA\tfehlgeschlagen: ")) << run.output;
+    EXPECT_TRUE(Has(run.output, "Quelle/B.jar\tB\tfehlgeschlagen: ")) << run.output;
+    EXPECT_FALSE(Has(run.output, "exit 0")) << run.output;
+    for (const char* name : {"A.stj", "A.jad", "kestrane-protokoll.txt"})
+        EXPECT_EQ(Slurp(root / "Nachher" / name), Slurp(root / "Vorher" / name)) << name;
+    EXPECT_EQ(Slurp(root / "Nachher/A.jad").size(), fs::file_size(root / "Vorher/A.jad"));
+    EXPECT_FALSE(fs::exists(root / "Nachher/B.jad"));
+    EXPECT_TRUE(Files(root / "Nachher", ".kestrane-tmp").empty());
+}
+
+// A link at a name the program writes is replaced by the file, and what it
+// points to stays as it was, or missing.
+TEST_F(KestraneTest, LinksAtTheNamesWrittenAreReplacedNotWrittenThrough) {
+    Write("Paar.jar", SuiteJar("Paar"));
+    Write("A.jar", SuiteJar("A"));
+    const fs::path target = root / "Ziel", elsewhere = root / "Anderswo";
+    fs::create_directories(target);
+    fs::create_directories(elsewhere);
+    const std::pair<std::string, std::string> planted[] = {
+        {"kestrane-protokoll.txt", "fremd.txt"}, {"Paar.stj.kestrane-tmp", "planted.bin"},
+        {"A.stj", "opfer.stj"}, {"A.jad", "opfer.jad"}};
+    for (const auto& [name, victim] : planted) {
+        if (victim != "planted.bin") testing::WriteFile(elsewhere / victim, "fremd");
+        fs::create_symlink("../Anderswo/" + victim, target / name);
+    }
+    EXPECT_EQ(Kestrane({"Quelle", "-o", "Ziel", "--ueberschreiben"}).exitCode, 0);
+    EXPECT_EQ(Kestrane({"--jad", "Quelle/A.jar", "-o", "Ziel", "--ueberschreiben"}).exitCode, 0);
+    for (const auto& [name, victim] : planted) {
+        if (victim == "planted.bin") {
+            EXPECT_FALSE(fs::exists(elsewhere / victim));
+        } else {
+            EXPECT_EQ(Slurp(elsewhere / victim), "fremd") << victim;
+            EXPECT_FALSE(fs::is_symlink(target / name)) << name;
+        }
+    }
+    ExpectReadable(target / "Paar.stj", src / "Paar.jar");
+    EXPECT_FALSE(fs::is_symlink(target / "Paar.stj"));
+}
+
+// Three runs at once on one target: each says what it did, and every package
+// any of them leaves is whole.
+TEST_F(KestraneTest, RunsSideBySideOnOneTargetLeaveWholePackages) {
+    for (const char* name : {"A", "B", "C"}) Write(std::string(name) + ".jar", SuiteJar(name, Noise(2'000'000, 5)));
+    const testing::ShellRun run = Script(
+        "for i in 1 2 3; do (\"$K\" Quelle -o Ziel --ueberschreiben >/dev/null 2>&1; echo \"exit $?\") & done; wait");
+    EXPECT_EQ(run.output, "exit 0\nexit 0\nexit 0\n");
+    for (const char* name : {"A", "B", "C"})
+        ExpectReadable(root / "Ziel" / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
+    EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
 }
 
 }  // namespace
