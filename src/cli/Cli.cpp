@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,7 @@ struct PlannedSuite {
     std::string shown;      // the JAR as the user knows it: the argument, and below a folder the path under it
     std::string logFolder;  // where kestrane-protokoll.txt lists it; empty for none
     std::string problem;    // why it cannot even start (a JAD without its JAR)
+    std::string note;       // said after its result: a package name of its own
 };
 
 class Run {
@@ -275,14 +277,36 @@ void Run::WriteLogs() {
 }
 
 // A suite named twice (its JAR and its JAD, or a file and its folder) is
-// packed once: the second time would only find its own package.
-void WithoutRepeats(std::vector<PlannedSuite>& plan) {
+// packed once: the second time would only find its own package. Suites of
+// other JARs that would make one package (game.jar from two folders named
+// on the line, or Game.jar beside game.jar where the target ignores case)
+// each get one: the later ones "game (2).stj", "game (3).stj", … and their
+// lines say so.
+void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool writes) {
+    std::map<std::string, bool> ignoresCase;  // per folder of packages
+    std::set<std::string> jars, packages;
+    const auto key = [&](const PlannedSuite& suite, const std::string& stj) {
+        auto [it, added] = ignoresCase.try_emplace(suite.logFolder, false);
+        if (added) it->second = writes && system.IgnoresCase(suite.logFolder);
+        return it->second ? AsciiLowered(stj) : stj;
+    };
     std::vector<PlannedSuite> once;
     for (PlannedSuite& suite : plan) {
-        const auto same = [&](const PlannedSuite& earlier) { return earlier.job.stj == suite.job.stj; };
-        if (std::find_if(once.begin(), once.end(), same) == once.end()) once.push_back(std::move(suite));
+        if (!jars.insert(suite.job.jar.empty() ? suite.job.jad : suite.job.jar).second) continue;
+        const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
+        for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
+            suite.job.stj = base + " (" + std::to_string(n) + ").stj";
+        if (suite.job.stj != wanted) suite.note = OwnPackageName(FileNameOf(suite.job.stj), FileNameOf(wanted));
+        once.push_back(std::move(suite));
     }
     plan = std::move(once);
+}
+
+// The line's own words after what the conversion found.
+void AddNote(SuiteResult& result, const std::string& note) {
+    if (note.empty()) return;
+    result.result += std::string(result.findings.empty() ? kFindingsSeparator : " ") + note;
+    result.findings.push_back(note);
 }
 
 int Run::Convert() {
@@ -294,7 +318,7 @@ int Run::Convert() {
         Message(error.message);
         return error.exitCode;
     }
-    WithoutRepeats(plan);
+    OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
     FolderSummary summary;
     summary.found = plan.size();
     WorkFolder work(system_);
@@ -306,6 +330,7 @@ int Run::Convert() {
         Progress(i, plan.size());
         const std::string staging = work.Path() + std::to_string(i + 1) + kSeparator;
         SuiteResult result = options_.mode == CliMode::Check ? CheckOnly(plan[i], staging) : Work(plan[i], staging);
+        AddNote(result, plan[i].note);
         try {
             system_.RemoveTree(staging);
         } catch (const AppError&) {

@@ -22,6 +22,7 @@
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/RarArchive.h"
+#include "package/SuiteFiles.h"
 #include "package/Words.h"
 
 namespace kestrane {
@@ -397,6 +398,27 @@ PathKind PosixSystem::Kind(const std::string& path) {
     if (fs::is_directory(status)) return PathKind::Folder;
     if (fs::is_regular_file(status)) return PathKind::File;
     return fs::exists(status) ? PathKind::Other : PathKind::Missing;
+}
+
+bool PosixSystem::IgnoresCase(const std::string& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    std::string probe;
+    try {
+        probe = WriteNewFile(WithSeparator(folder) + "probe", "");
+    } catch (const AppError&) {
+        return false;  // nothing is written there at all
+    }
+    std::string upper = probe;
+    for (std::size_t i = upper.size() - FileNameOf(upper).size(); i < upper.size(); ++i)
+        if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+    std::error_code error;
+    const bool same = fs::exists(fs::symlink_status(PathOf(upper), error));
+    fs::remove(PathOf(probe), error);
+    return same;
+#endif
 }
 
 void PosixSystem::Pause(std::chrono::milliseconds duration) {

@@ -54,6 +54,10 @@ public:
     std::uint32_t DosNow() override;
     void Pause(std::chrono::milliseconds duration) override;
 
+    // Whether names that differ only in case name one file in the folder
+    // (ending in its separator): always on Windows, tried elsewhere.
+    bool IgnoresCase(const std::string& folder);
+
     // Following links; a link that leads nowhere is Missing.
     PathKind Kind(const std::string& path);
 

@@ -331,6 +331,21 @@ TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
     for (const fs::path& stj : packages) EXPECT_TRUE(ReadRarArchive(Slurp(stj))) << stj;
 }
 
+// Suites of one file name from two folders named on the line: two packages,
+// and the second one's line names its own.
+TEST_F(KestraneTest, TwoSuitesThatWouldShareAPackageNameGetOneEach) {
+    Write("a/game.jar", SuiteJar("Erstes"));
+    Write("b/game.jar", SuiteJar("Zweites"));
+    const Ran ran = Kestrane({"Quelle/a", "Quelle/b", "Quelle/b/game.jar", "-o", "Ziel"});
+    EXPECT_EQ(ran.exitCode, 0) << ran.err;
+    EXPECT_TRUE(Has(ran.out, "Quelle/b/game.jar\tZweites\terstellt \u2013 JAD-Datei aus dem Manifest erstellt. "
+                             "Paket \u201Egame (2).stj\u201C")) << ran.out;
+    EXPECT_TRUE(Has(ran.out, "2 von 2 erstellt, 0 vorhanden")) << ran.out;
+    ExpectReadable(root / "Ziel/game.stj", src / "a/game.jar");
+    ExpectReadable(root / "Ziel/game (2).stj", src / "b/game.jar");
+    EXPECT_TRUE(Has(Slurp(root / "Ziel/kestrane-protokoll.txt"), "Quelle/b/game.jar\tZweites\terstellt"));
+}
+
 // A full disk leaves the package, the JAD and the log of the run before as
 // they were, and no half file of any kind.
 TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
