@@ -189,6 +189,7 @@ SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std
     job.stj = std::move(stj);
     job.overwrite = options.overwrite;
     job.strict = options.strict;
+    job.wholeExisting = true;
     return job;
 }
 

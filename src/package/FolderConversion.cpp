@@ -174,7 +174,11 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     try {
         const SuiteRead read = ReadSuiteOf(jar, job.jad, system);
         if (read.suite) result.suite = SuiteName(*read.suite);
-        if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
+        if (!job.overwrite && system.Stamp(stj).exists) {
+            if (!job.wholeExisting || IsWholePackage(stj, system))
+                return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
+            notes.emplace_back(kDamagedPackageNote);
+        }
         if (!read.suite) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + read.problem, {});
         const SuiteReading& suite = *read.suite;
 

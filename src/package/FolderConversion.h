@@ -89,6 +89,9 @@ struct SuiteJob {
     // finding as the reason, instead of being packaged with notes. A JAD
     // made from the manifest is no finding: a JAR alone is a whole suite.
     bool strict = false;
+    // A package already there counts as existing only when it is whole (see
+    // IsWholePackage); a damaged one is built again, and its result says so.
+    bool wholeExisting = false;
 };
 
 // Converts one suite. Its result names the JAR by `job.jar`. Throws nothing

@@ -32,6 +32,20 @@ void CheckWritten(const std::string& path, const std::vector<RarMember>& members
 
 }  // namespace
 
+bool IsWholePackage(const std::string& stj, SystemPort& system) {
+    std::optional<std::vector<RarMember>> members;
+    try {
+        members = ReadRarArchive(system.ReadWholeFile(stj));
+    } catch (const AppError&) {
+        return false;
+    }
+    const std::string_view names[] = {"java.jah", "java.utf", "stjava.ini", "java.obj"};
+    if (!members || members->size() < 3 || members->size() > 4) return false;
+    for (std::size_t i = 0; i < members->size(); ++i)
+        if ((*members)[i].name != names[i]) return false;
+    return true;
+}
+
 std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestrane-tmp"; }
 
 std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system) {

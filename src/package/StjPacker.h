@@ -31,6 +31,11 @@ std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string
 // file of its own. Throws AppError; then `stj` is untouched.
 void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system);
 
+// Whether the file reads back as a whole package: a RAR 4 archive whose
+// headers and members pass their check sums, holding java.jah, java.utf and
+// stjava.ini, and java.obj or nothing after them.
+bool IsWholePackage(const std::string& stj, SystemPort& system);
+
 // Puts exactly these bytes in the place of `path` in one step: written new
 // first, so that a full disk leaves the old file as it was, and a link of
 // that name is replaced, not written through. Throws AppError.

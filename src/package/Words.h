@@ -80,6 +80,7 @@ inline constexpr std::string_view kExistingWord = "vorhanden";
 inline constexpr std::string_view kSkippedPrefix = "übersprungen: ";
 inline constexpr std::string_view kFailedPrefix = "fehlgeschlagen: ";
 inline constexpr std::string_view kFindingsSeparator = " – ";
+inline constexpr std::string_view kDamagedPackageNote = "Das vorhandene Paket war beschädigt und wurde ersetzt.";
 inline constexpr std::string_view kJadMadeNote = "JAD-Datei aus dem Manifest erstellt.";
 // rar.exe did not finish in time (no exit code), failed, or wrote nothing.
 std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds);

@@ -346,6 +346,23 @@ TEST_F(KestraneTest, TwoSuitesThatWouldShareAPackageNameGetOneEach) {
     EXPECT_TRUE(Has(Slurp(root / "Ziel/kestrane-protokoll.txt"), "Quelle/b/game.jar\tZweites\terstellt"));
 }
 
+// Only a package that reads back whole counts as existing; one left empty or
+// cut off by a crash is built again.
+TEST_F(KestraneTest, ADamagedPackageIsBuiltAgain) {
+    for (const char* name : {"Leer", "Halb", "Ganz"}) Write(std::string(name) + ".jar", SuiteJar(name));
+    ASSERT_EQ(Kestrane({"Quelle"}).exitCode, 0);
+    testing::WriteFile(src / "Leer.stj", "");
+    testing::WriteFile(src / "Halb.stj", Slurp(src / "Halb.stj").substr(0, fs::file_size(src / "Halb.stj") / 2));
+    const Ran ran = Kestrane({"Quelle"});
+    EXPECT_EQ(ran.exitCode, 0) << ran.err;
+    for (const char* name : {"Leer", "Halb"}) {
+        EXPECT_TRUE(Has(ran.out, std::string(name) + "\terstellt \u2013 Das vorhandene Paket war besch\u00e4digt"))
+            << ran.out;
+        ExpectReadable(src / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
+    }
+    EXPECT_TRUE(Has(ran.out, "Quelle/Ganz.jar\tGanz\tvorhanden\n")) << ran.out;
+}
+
 // A full disk leaves the package, the JAD and the log of the run before as
 // they were, and no half file of any kind.
 TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
