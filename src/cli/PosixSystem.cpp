@@ -79,6 +79,7 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 }
 
 // An existing file opened for reading, and its size; a folder is no file.
+#ifdef _WIN32
 std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     std::error_code error;
     if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotRead(path), EISDIR);
@@ -88,6 +89,36 @@ std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     if (error) throw ErrorOf(FileNotRead(path), error);
     return {std::move(file), size};
 }
+#else
+NotAFile KindOfNonFile(mode_t mode) {
+    if (S_ISFIFO(mode)) return NotAFile::Fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return NotAFile::Device;
+    if (S_ISSOCK(mode)) return NotAFile::Socket;
+    return NotAFile::Other;
+}
+
+// Opened without waiting and looked at before the first byte is read: a
+// FIFO would block the run for ever, a device never end.
+std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
+    const int file = open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) throw ErrnoError(FileNotRead(path), errno);
+    struct stat info {};
+    int number = fstat(file, &info) == 0 ? 0 : errno;
+    if (number == 0 && S_ISDIR(info.st_mode)) number = EISDIR;
+    if (number == 0 && !S_ISREG(info.st_mode)) {
+        close(file);
+        throw AppError(FileNotRead(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
+    }
+    if (number == 0 && fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK) != 0) number = errno;
+    std::FILE* stream = number == 0 ? fdopen(file, "rb") : nullptr;
+    if (!stream && number == 0) number = errno;
+    if (number != 0) {
+        close(file);
+        throw ErrnoError(FileNotRead(path), number);
+    }
+    return {UniqueFile(stream), static_cast<std::uint64_t>(info.st_size)};
+}
+#endif
 
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.

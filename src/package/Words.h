@@ -95,6 +95,9 @@ inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
 
 std::string FileNotRead(const std::string& path);
 std::string FileNotWritten(const std::string& path);
+// What a name leads to when it is not a file, as the system's description.
+enum class NotAFile { Fifo, Device, Socket, Other };
+std::string NotAFileText(NotAFile kind);
 std::string FileNotCopied(const std::string& from, const std::string& to);
 std::string FileNotMoved(const std::string& from, const std::string& to);
 std::string FileNotDeleted(const std::string& path);

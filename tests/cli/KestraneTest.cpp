@@ -2,6 +2,7 @@
 // program started as a process, its packages read by archivers that share
 // no code with it, its JSON read by Python.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -361,6 +362,22 @@ TEST_F(KestraneTest, ADamagedPackageIsBuiltAgain) {
         ExpectReadable(src / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
     }
     EXPECT_TRUE(Has(ran.out, "Quelle/Ganz.jar\tGanz\tvorhanden\n")) << ran.out;
+}
+
+// A FIFO under a suite's name is no file: its suite fails at once, with the
+// reason, and the run goes on. (It used to block the run for ever.)
+TEST_F(KestraneTest, AFifoIsAFailedSuiteNotAWaitForEver) {
+    Write("A.jar", SuiteJar("A"));
+    Write("Paar.jar", SuiteJar("Paar"));
+    for (const char* name : {"Rohr.jar", "Paar.jad"}) ASSERT_EQ(mkfifo((src / name).c_str(), 0644), 0) << name;
+    for (const char* mode : {"--ueberschreiben", "--pruefen"}) {
+        const Ran ran = Kestrane({mode, "Quelle"}, "timeout -s KILL 30");
+        EXPECT_EQ(ran.exitCode, 1) << mode;
+        for (const char* name : {"Rohr.jar", "Paar.jad"})
+            EXPECT_TRUE(Has(ran.out, (src / name).string() + "\u201C konnte nicht gelesen werden. Fehler 22: keine "
+                                     "Datei, sondern eine benannte Pipe (FIFO)\n")) << mode << ran.out;
+        EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tA\t")) << ran.out;
+    }
 }
 
 // A full disk leaves the package, the JAD and the log of the run before as
