@@ -9,8 +9,10 @@ namespace kestrane {
 
 namespace {
 
+// Where the file name begins. A path that begins with '/' is a POSIX one:
+// only '/' separates there, and '\\' and ':' are letters of a name.
 std::size_t NameStart(const std::string& path) {
-    const std::size_t separator = path.find_last_of("\\/:");
+    const std::size_t separator = path.find_last_of(path.starts_with('/') ? "/" : "\\/:");
     return separator == std::string::npos ? 0 : separator + 1;
 }
 

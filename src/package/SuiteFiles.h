@@ -15,6 +15,8 @@
 namespace kestrane {
 
 // The file name at the end of a path, and the path without its extension.
+// In a POSIX path (one that begins with '/') only '/' separates; elsewhere
+// '\\', '/' and a drive's ':'.
 std::string FileNameOf(const std::string& path);
 std::string WithoutExtension(const std::string& path);
 

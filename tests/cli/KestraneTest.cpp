@@ -380,6 +380,22 @@ TEST_F(KestraneTest, AFifoIsAFailedSuiteNotAWaitForEver) {
     }
 }
 
+// On Linux only '/' separates: ':' and '\\' are letters of a name, named on
+// the line or found in a folder.
+TEST_F(KestraneTest, NamesAreBytesWithOnlyTheSlashBetweenFolders) {
+    for (const char* name : {"x:game.jar", "y:game.jar", "back\\slash.jar"}) Write(name, SuiteJar(name));
+    EXPECT_EQ(Kestrane({"Quelle/x:game.jar", "Quelle/y:game.jar", "-o", "Ziel"}).exitCode, 0);
+    EXPECT_EQ(Kestrane({"Quelle", "-o", "Ordner"}).exitCode, 0);
+    for (const char* target : {"Ziel", "Ordner"}) {
+        for (const auto& entry : fs::directory_iterator(root / target))
+            EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+        for (const char* name : {"x:game", "y:game", "back\\slash"}) {
+            if (std::string(target) == "Ziel" && name[0] == 'b') continue;
+            ExpectReadable(root / target / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
+        }
+    }
+}
+
 // A full disk leaves the package, the JAD and the log of the run before as
 // they were, and no half file of any kind.
 TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
