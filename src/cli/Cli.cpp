@@ -11,6 +11,7 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
+#include "descriptor/TextEncoding.h"
 #include "package/FolderConversion.h"
 #include "package/IniText.h"
 #include "package/StjPacker.h"
@@ -109,6 +110,61 @@ void Run::EndProgress() {
     progressShown_ = false;
 }
 
+// The length of the whole UTF-8 character at `at`, or 0 for a byte of none.
+std::size_t CharacterAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    return IsValidUtf8(text.substr(at, length)) ? length : 0;
+}
+
+// Text for a line of the list and of the log: a control character and a
+// byte of no UTF-8 character escaped ("\n", "\x1B"), so that each suite
+// keeps one line and the log stays UTF-8.
+std::string LineText(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = CharacterAt(text, i);
+        if (length > 0 && c >= 0x20 && c != 0x7F) {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : escaped;
+        ++i;
+    }
+    return out;
+}
+
+SuiteResult Shown(SuiteResult result, const std::string& shown) {
+    result.file = LineText(shown);
+    result.suite = LineText(OneLine(result.suite));
+    result.result = LineText(result.result);
+    return result;
+}
+
+// For a name that is no UTF-8, which a JSON string cannot hold: its bytes,
+// each one outside printable ASCII and '%' as %XX, as a field of its own
+// after the one that has U+FFFD in their place.
+std::string RawBytesField(std::string_view key, std::string_view text) {
+    if (IsValidUtf8(text)) return {};
+    std::string bytes;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && c != '%' && c != '"' && c != '\\') {
+            bytes += c;
+            continue;
+        }
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+        bytes += escaped;
+    }
+    return ",\"" + std::string(key) + "\":\"" + bytes + "\"";
+}
+
 std::string StatusWord(SuiteStatus status) {
     switch (status) {
     case SuiteStatus::Built: return std::string(kStatusBuilt);
@@ -121,18 +177,15 @@ std::string StatusWord(SuiteStatus status) {
 
 void Run::Report(const SuiteResult& result, const std::string& shown) {
     EndProgress();
-    SuiteResult line = result;
-    line.file = OneLine(shown);
-    line.suite = OneLine(line.suite);
     if (!options_.json) {
-        std::fprintf(console_.out, "%s\n", ResultLine(line).c_str());
+        std::fprintf(console_.out, "%s\n", ResultLine(Shown(result, shown)).c_str());
     } else {
         std::string findings;
         for (const std::string& finding : result.findings)
             findings += (findings.empty() ? "\"" : ",\"") + JsonEscaped(finding) + "\"";
         std::fprintf(console_.out,
-                     "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
-                     JsonEscaped(shown).c_str(), JsonEscaped(result.suite).c_str(),
+                     "{\"datei\":\"%s\"%s,\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
+                     JsonEscaped(shown).c_str(), RawBytesField("datei_bytes", shown).c_str(), JsonEscaped(result.suite).c_str(),
                      JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
                      findings.c_str());
     }
@@ -341,8 +394,7 @@ int Run::Convert() {
         Report(result, plan[i].shown);
         if (options_.mode != CliMode::Convert) continue;
         auto& log = logs_[plan[i].logFolder];
-        result.file = plan[i].shown;
-        log.first.push_back(std::move(result));
+        log.first.push_back(Shown(std::move(result), plan[i].shown));
         ++log.second.found;
         log.second.Add(log.first.back().status);
     }
@@ -439,7 +491,14 @@ int Run::ShowIni() {
 
 std::string JsonEscaped(std::string_view text) {
     std::string out;
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (const std::size_t length = CharacterAt(text, i); length != 1) {
+            // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
+            out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
+            i += length == 0 ? 0 : length - 1;
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;

@@ -396,6 +396,34 @@ TEST_F(KestraneTest, NamesAreBytesWithOnlyTheSlashBetweenFolders) {
     }
 }
 
+// A name that is no UTF-8, or holds CR, LF or another control character:
+// every JSON line is JSON and gives the name's bytes back, and each suite
+// keeps one line of the text and of the log, which stays UTF-8.
+TEST_F(KestraneTest, HostileNamesKeepTheJsonValidAndEachLineWhole) {
+    const std::string names[] = {"caf\xE9.jar", "zwei\r\nZeilen.jar", "Flucht\x1B[31m.jar", "gut.jar"};
+    for (const std::string& name : names) Write(name, SuiteJar("S"));
+    const Ran json = Kestrane({"Quelle", "--json", "-o", "Json"});
+    const Ran text = Kestrane({"Quelle", "-o", "Text"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(text.exitCode, 0);
+    testing::WriteFile(root / "out.json", json.out);
+    testing::WriteFile(root / "out.txt", text.out);
+    const testing::ShellRun read = testing::RunShell(
+        {"python3", "-c",
+         "import json,sys,urllib.parse\n"
+         "for line in open('out.json','rb').read().decode('utf-8').splitlines()[:-1]:\n"
+         "  o = json.loads(line)\n"
+         "  raw = urllib.parse.unquote_to_bytes(o['datei_bytes']) if 'datei_bytes' in o else o['datei'].encode()\n"
+         "  print(repr(raw), o['status'])\n"
+         "for f in ['out.txt', 'Text/kestrane-protokoll.txt']:\n"
+         "  print(len(open(f, 'rb').read().decode('utf-8').splitlines()))\n"},
+        root);
+    EXPECT_EQ(read.output,
+              "b'Quelle/caf\\xe9.jar' erstellt\nb'Quelle/Flucht\\x1b[31m.jar' erstellt\n"
+              "b'Quelle/gut.jar' erstellt\nb'Quelle/zwei\\r\\nZeilen.jar' erstellt\n5\n6\n");
+    EXPECT_TRUE(Has(text.out, "Quelle/zwei\\r\\nZeilen.jar\tS\terstellt")) << text.out;
+}
+
 // A full disk leaves the package, the JAD and the log of the run before as
 // they were, and no half file of any kind.
 TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
