@@ -52,7 +52,8 @@ struct PlannedSuite {
     SuiteJob job;
     std::string shown;      // the JAR as the user knows it: the argument, and below a folder the path under it
     std::string logFolder;  // where kestrane-protokoll.txt lists it; empty for none
-    std::string problem;    // why it cannot even start (a JAD without its JAR)
+    std::string problem;    // why it cannot even start (a JAD without its JAR, a folder not listed)
+    SuiteStatus problemStatus = SuiteStatus::Skipped;
     std::string note;       // said after its result: a package name of its own
 };
 
@@ -251,7 +252,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
     const std::string folder = WithSeparator(system_.FullPath(input));
     std::vector<FoundSuite> suites;
     try {
-        suites = FindSuites(folder, options_.recursive, system_);
+        suites = FindSuites(folder, options_.recursive, system_, true);
     } catch (const AppError& error) {
         Message(Said(error.Report()));
         ++listingFailures_;
@@ -263,6 +264,11 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
         planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
         planned.shown = WithSeparator(input) + suite.relative;
         planned.logFolder = packages;
+        if (!suite.unreadable.empty()) {
+            planned.job.stj.clear();
+            planned.problem = OneLine(std::string(kFailedPrefix) + suite.unreadable);
+            planned.problemStatus = SuiteStatus::Failed;
+        }
         plan.push_back(std::move(planned));
     }
 }
@@ -300,7 +306,7 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
 }
 
 SuiteResult Run::Work(const PlannedSuite& suite, const std::string& staging) {
-    if (!suite.problem.empty()) return {suite.job.jad, {}, suite.problem, SuiteStatus::Skipped, {}};
+    if (!suite.problem.empty()) return {suite.job.jad, {}, suite.problem, suite.problemStatus, {}};
     SuiteJob job = suite.job;
     job.stagingFolder = staging;
     return ConvertSuite(job, system_);
@@ -346,7 +352,12 @@ void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool w
     };
     std::vector<PlannedSuite> once;
     for (PlannedSuite& suite : plan) {
-        if (!jars.insert(suite.job.jar.empty() ? suite.job.jad : suite.job.jar).second) continue;
+        const std::string& named = !suite.job.jar.empty() ? suite.job.jar : !suite.job.jad.empty() ? suite.job.jad : suite.shown;
+        if (!jars.insert(named).second) continue;
+        if (suite.job.stj.empty()) {  // a folder that could not be listed
+            once.push_back(std::move(suite));
+            continue;
+        }
         const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
         for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
             suite.job.stj = base + " (" + std::to_string(n) + ").stj";

@@ -75,10 +75,17 @@ std::map<std::string, std::string> JadsOfJars(const std::string& folder, const s
 
 // The suites below `root` + `relative`, each folder's names in alphabetical
 // order without regard to case, its files before its subfolders.
-void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
+void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep, bool goOn,
                    std::vector<FoundSuite>& suites) {
     const std::string folder = root + relative;
-    std::vector<FolderEntry> entries = system.ListFolder(folder);
+    std::vector<FolderEntry> entries;
+    try {
+        entries = system.ListFolder(folder);
+    } catch (const AppError& error) {
+        if (!goOn || relative.empty()) throw;
+        suites.push_back({{}, {}, relative, error.Report()});
+        return;
+    }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
     std::vector<std::string> files;
@@ -88,13 +95,14 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     for (const std::string& name : files) {
         if (!IsJarName(name)) continue;
         const auto jad = jadOf.find(name);
-        suites.push_back({folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name});
+        suites.push_back(
+            {folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name, {}});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
     for (const FolderEntry& entry : entries)
         if (entry.isFolder && !entry.isLink)
-            CollectSuites(system, root, relative + entry.name + separator, deep, suites);
+            CollectSuites(system, root, relative + entry.name + separator, deep, goOn, suites);
 }
 
 // The checks that make a package useless: the phone could not install it.
@@ -302,9 +310,9 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
 
 }  // namespace
 
-std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system) {
+std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn) {
     std::vector<FoundSuite> suites;
-    CollectSuites(system, folder, "", includeSubfolders, suites);
+    CollectSuites(system, folder, "", includeSubfolders, goOn, suites);
     return suites;
 }
 

@@ -271,6 +271,8 @@ TEST_F(KestraneTest, WhatCannotBeReadWithoutRootsOverridesFailsAloneAndTheRestIs
     fs::permissions(src / "Zu", fs::perms::none);
     fs::permissions(src / "C.jar", fs::perms::none);
     const Ran ran = Kestrane({"Quelle", "Quelle/Zu", "-o", "Ziel"}, wrapper);
+    // A subfolder that cannot be listed is a line of its own; the rest is packed.
+    const Ran deep = Kestrane({"Quelle", "-r", "-o", "Tief"}, wrapper);
     fs::permissions(src / "Zu", fs::perms::owner_all);
     fs::permissions(src / "C.jar", fs::perms::owner_all);
 
@@ -279,6 +281,11 @@ TEST_F(KestraneTest, WhatCannotBeReadWithoutRootsOverridesFailsAloneAndTheRestIs
         << ran.err;
     EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tA\terstellt")) << ran.out;
     EXPECT_TRUE(Has(ran.out, "Quelle/C.jar\t\tfehlgeschlagen: Die Datei")) << ran.out;
+    EXPECT_EQ(deep.exitCode, 1);
+    EXPECT_TRUE(Has(deep.out, "Quelle/Zu/\t\tfehlgeschlagen: Der Ordner \u201E" + (src / "Zu/").string() +
+                                  "\u201C konnte nicht gelesen werden. Fehler 13: ")) << deep.out;
+    EXPECT_TRUE(Has(deep.out, "Quelle/A.jar\tA\terstellt")) << deep.out;
+    EXPECT_TRUE(Has(deep.out, "1 von 3 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 2 fehlgeschlagen")) << deep.out;
 }
 
 TEST_F(KestraneTest, FullAndReadOnlyTargets) {
