@@ -1,6 +1,8 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -65,6 +67,10 @@ public:
     int Convert();
     int MakeJads();
     int ShowIni();
+    // Records why stdout took no more, the first time it did not.
+    void Flush();
+
+    int lostOutput = 0;  // errno of the first write to stdout that failed
 
 private:
     std::optional<std::string> TargetFolder();
@@ -95,6 +101,12 @@ private:
 void Run::Message(const std::string& text) {
     EndProgress();
     std::fprintf(console_.err, "%s\n", OneLine(text).c_str());
+}
+
+void Run::Flush() {
+    errno = 0;
+    if ((std::fflush(console_.out) != 0 || std::ferror(console_.out)) && lostOutput == 0)
+        lostOutput = errno != 0 ? errno : EIO;
 }
 
 void Run::Progress(std::size_t index, std::size_t count) {
@@ -190,7 +202,7 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
                      JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
                      findings.c_str());
     }
-    std::fflush(console_.out);
+    Flush();
 }
 
 // A check builds nothing: its counts say how many are fine.
@@ -211,7 +223,7 @@ int Run::Finish(FolderSummary summary) {
                      JsonEscaped(line).c_str(), summary.found, summary.built, summary.existing, summary.skipped,
                      summary.failed, summary.cancelled ? "true" : "false");
     }
-    std::fflush(console_.out);
+    Flush();
     return listingFailures_ > 0 ? 1 : summary.ExitCode();
 }
 
@@ -529,8 +541,9 @@ std::string JsonEscaped(std::string_view text) {
     return out;
 }
 
-int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop) {
-    Run run(options, system, console, stop);
+namespace {
+
+int RunAll(Run& run, const CliOptions& options, const Console& console) {
     try {
         switch (options.mode) {
         case CliMode::Convert:
@@ -546,6 +559,19 @@ int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& c
         std::fprintf(console.err, "kestrane: %s\n", OneLine(error.Report()).c_str());
         return 1;
     }
+}
+
+}  // namespace
+
+int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop) {
+    Run run(options, system, console, stop);
+    const int exitCode = RunAll(run, options, console);
+    run.Flush();
+    // A full disk or a closed pipe behind stdout: the results are lost, and
+    // the exit code must not say otherwise.
+    if (run.lostOutput == 0) return exitCode;
+    std::fprintf(console.err, "%s\n", OutputLost(std::strerror(run.lostOutput)).c_str());
+    return 1;
 }
 
 }  // namespace kestrane

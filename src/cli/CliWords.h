@@ -36,6 +36,8 @@ std::string OwnPackageName(const std::string& name, const std::string& taken);
 inline constexpr std::string_view kJadWithoutItsJar = "Zur JAD-Datei gibt es keine JAR-Datei.";
 inline constexpr std::string_view kFine = "in Ordnung";
 inline constexpr std::string_view kInterrupted = "kestrane: Abgebrochen; die begonnene Suite wurde fertig gepackt.";
+// stdout took the results no more: the system's reason.
+std::string OutputLost(const std::string& reason);
 // A suite's "status" in --json.
 inline constexpr std::string_view kStatusBuilt = "erstellt";
 inline constexpr std::string_view kStatusExisting = "vorhanden";

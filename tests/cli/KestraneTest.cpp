@@ -431,6 +431,17 @@ TEST_F(KestraneTest, HostileNamesKeepTheJsonValidAndEachLineWhole) {
     EXPECT_TRUE(Has(text.out, "Quelle/zwei\\r\\nZeilen.jar\tS\terstellt")) << text.out;
 }
 
+// Results that stdout does not take are no success.
+TEST_F(KestraneTest, AFullStdoutIsSaidOnStderrAndFailsTheRun) {
+    Write("A.jar", SuiteJar("A"));
+    for (const char* arguments : {"Quelle -o Ziel", "--json --pruefen Quelle", "--help"}) {
+        const testing::ShellRun run = Script("\"$K\" " + std::string(arguments) + " >/dev/full; echo \"exit $?\"");
+        EXPECT_TRUE(run.output.starts_with("kestrane: Die Ergebnisse konnten nicht ausgegeben werden: ")) << run.output;
+        EXPECT_TRUE(run.output.ends_with("\nexit 1\n")) << arguments << run.output;
+    }
+    ExpectReadable(root / "Ziel/A.stj", src / "A.jar");
+}
+
 // A full disk leaves the package, the JAD and the log of the run before as
 // they were, and no half file of any kind.
 TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
