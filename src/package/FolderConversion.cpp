@@ -49,7 +49,7 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
         return std::nullopt;
     };
     try {
-        if (const std::optional<std::string> url = JarFileNamedBy(system.ReadWholeFile(folder + jad)))
+        if (const std::optional<std::string> url = JarFileNamedBy(ReadJadFile(folder + jad, system)))
             if (std::optional<std::string> named = existing(*url)) return named;
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.

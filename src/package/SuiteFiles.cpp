@@ -4,6 +4,7 @@
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/BatchFile.h"
+#include "package/Words.h"
 
 namespace kestrane {
 
@@ -64,7 +65,7 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
     if (IsBlank(jadPath)) return std::nullopt;
     std::string bytes;
     try {
-        bytes = system.ReadWholeFile(jadPath);
+        bytes = ReadJadFile(jadPath, system);
     } catch (const AppError&) {
         return std::nullopt;
     }
@@ -72,6 +73,12 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
         if (auto named = ExistingFile(jadPath.substr(0, NameStart(jadPath)) + *url, system)) return named;
     }
     return ExistingFile(WithoutExtension(jadPath) + ".jar", system);
+}
+
+std::string ReadJadFile(const std::string& jadPath, SystemPort& system) {
+    if (const std::uint64_t size = system.Stamp(jadPath).size; size > kMaxJadBytes)
+        throw AppError(FileNotRead(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
+    return system.ReadWholeFile(jadPath);
 }
 
 std::optional<std::string> JarFileNamedBy(std::string_view jadBytes) {
@@ -88,7 +95,7 @@ AttributeList SuiteReading::Manifest() const {
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
     SuiteReading suite;
-    suite.jadBytes = system.ReadWholeFile(jadPath);
+    suite.jadBytes = ReadJadFile(jadPath, system);
     suite.jad = ParseJad(suite.jadBytes);
     suite.sameFile = system.SameFile(jarPath, jadPath);
     if (!suite.sameFile) suite.jar = ReadJarFile(jarPath, system);

@@ -155,6 +155,11 @@ std::string CountsText(std::size_t built, std::size_t found, std::size_t existin
 
 std::string FileNotRead(const std::string& path) { return "Die Datei " + Path(path) + " konnte nicht gelesen werden."; }
 
+std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
+    return "Die JAD-Datei ist " + std::to_string(size / 1024) + " KiB groß; keine JAD-Datei ist größer als " +
+           std::to_string(limit / 1024) + " KiB.";
+}
+
 std::string NotAFileText(NotAFile kind) {
     switch (kind) {
     case NotAFile::Fifo: return "keine Datei, sondern eine benannte Pipe (FIFO)";

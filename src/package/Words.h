@@ -95,6 +95,10 @@ inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
 
 std::string FileNotRead(const std::string& path);
 std::string FileNotWritten(const std::string& path);
+// A JAD larger than any JAD is, refused unread; the number Windows gives a
+// file too large for what is asked of it.
+inline constexpr std::uint32_t kFileTooLargeNumber = 223;
+std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit);
 // What a name leads to when it is not a file, as the system's description.
 enum class NotAFile { Fifo, Device, Socket, Other };
 std::string NotAFileText(NotAFile kind);

@@ -442,6 +442,22 @@ TEST_F(KestraneTest, AFullStdoutIsSaidOnStderrAndFailsTheRun) {
     ExpectReadable(root / "Ziel/A.stj", src / "A.jar");
 }
 
+// A file of a JAD's name the size of a video is refused before it is read.
+TEST_F(KestraneTest, AJadLargerThanAnyJadIsRefusedUnread) {
+    const std::string jar = SuiteJar("Gross");
+    Write("Gross.jar", jar);
+    Write("Gross.jad", SuiteJad("Gross", jar.size(), "Gross.jar"));
+    fs::resize_file(src / "Gross.jad", 2 << 20);
+    const std::string refusal = "Gross.jad\u201C konnte nicht gelesen werden. Fehler 223: Die JAD-Datei ist 2048 KiB gro\u00df";
+    const Ran converted = Kestrane({"Quelle"});
+    EXPECT_EQ(converted.exitCode, 1);
+    EXPECT_TRUE(Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" + refusal))
+        << converted.out;
+    const Ran ini = Kestrane({"--ini", "Quelle/Gross.jad"});
+    EXPECT_EQ(ini.exitCode, 1);
+    EXPECT_TRUE(Has(ini.err, "\u201EQuelle/" + refusal)) << ini.err;
+}
+
 // A full disk leaves the package, the JAD and the log of the run before as
 // they were, and no half file of any kind.
 TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
