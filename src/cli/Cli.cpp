@@ -198,7 +198,8 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
             findings += (findings.empty() ? "\"" : ",\"") + JsonEscaped(finding) + "\"";
         std::fprintf(console_.out,
                      "{\"datei\":\"%s\"%s,\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
-                     JsonEscaped(shown).c_str(), RawBytesField("datei_bytes", shown).c_str(), JsonEscaped(result.suite).c_str(),
+                     JsonEscaped(shown).c_str(), RawBytesField("datei_bytes", shown).c_str(),
+                     JsonEscaped(result.suite).c_str(),
                      JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
                      findings.c_str());
     }
@@ -364,7 +365,9 @@ void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool w
     };
     std::vector<PlannedSuite> once;
     for (PlannedSuite& suite : plan) {
-        const std::string& named = !suite.job.jar.empty() ? suite.job.jar : !suite.job.jad.empty() ? suite.job.jad : suite.shown;
+        const std::string& named = !suite.job.jar.empty()   ? suite.job.jar
+                                   : !suite.job.jad.empty() ? suite.job.jad
+                                                            : suite.shown;
         if (!jars.insert(named).second) continue;
         if (suite.job.stj.empty()) {  // a folder that could not be listed
             once.push_back(std::move(suite));

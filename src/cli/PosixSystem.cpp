@@ -234,8 +234,8 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
     if (!written) throw ErrnoError(FileNotWritten(path), number);
 }
 
-std::string PosixSystem::WriteNewFile(const std::string& near, std::string_view bytes) {
-    const fs::path folder = PathOf(near).parent_path();
+std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
+    const fs::path folder = PathOf(beside).parent_path();
     for (int attempt = 0;; ++attempt) {
         const std::string name =
             "kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";

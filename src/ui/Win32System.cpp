@@ -109,8 +109,8 @@ void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes
         throw SystemError(context, GetLastError());
 }
 
-std::string Win32System::WriteNewFile(const std::string& near, std::string_view bytes) {
-    const std::wstring wide = Widen(near);
+std::string Win32System::WriteNewFile(const std::string& beside, std::string_view bytes) {
+    const std::wstring wide = Widen(beside);
     const std::size_t slash = wide.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : wide.substr(0, slash + 1);
     static LONG counter = 0;
@@ -118,7 +118,8 @@ std::string Win32System::WriteNewFile(const std::string& near, std::string_view 
         const std::wstring path = folder + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L"-" +
                                   Widen(std::to_string(InterlockedIncrement(&counter))) + L".kestrane-tmp";
         // CREATE_NEW: a file or a link of that name is never written through.
-        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) {
             const DWORD error = GetLastError();
             if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;

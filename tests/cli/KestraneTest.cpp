@@ -340,18 +340,25 @@ TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
 }
 
 // Suites of one file name from two folders named on the line: two packages,
-// and the second one's line names its own.
-TEST_F(KestraneTest, TwoSuitesThatWouldShareAPackageNameGetOneEach) {
+// and the second one's line names its own. On Linux only '/' separates:
+// ':' and '\\' are letters of a name, named on the line or found in a folder.
+TEST_F(KestraneTest, EverySuiteGetsAPackageOfItsOwnWholeName) {
     Write("a/game.jar", SuiteJar("Erstes"));
     Write("b/game.jar", SuiteJar("Zweites"));
-    const Ran ran = Kestrane({"Quelle/a", "Quelle/b", "Quelle/b/game.jar", "-o", "Ziel"});
+    for (const char* name : {"x:game", "y:game", "back\\slash"})
+        Write("c/" + std::string(name) + ".jar", SuiteJar(name));
+    const Ran ran =
+        Kestrane({"Quelle/a", "Quelle/b", "Quelle/b/game.jar", "Quelle/c/x:game.jar", "Quelle/c", "-o", "Ziel"});
     EXPECT_EQ(ran.exitCode, 0) << ran.err;
     EXPECT_TRUE(Has(ran.out, "Quelle/b/game.jar\tZweites\terstellt \u2013 JAD-Datei aus dem Manifest erstellt. "
                              "Paket \u201Egame (2).stj\u201C")) << ran.out;
-    EXPECT_TRUE(Has(ran.out, "2 von 2 erstellt, 0 vorhanden")) << ran.out;
-    ExpectReadable(root / "Ziel/game.stj", src / "a/game.jar");
-    ExpectReadable(root / "Ziel/game (2).stj", src / "b/game.jar");
-    EXPECT_TRUE(Has(Slurp(root / "Ziel/kestrane-protokoll.txt"), "Quelle/b/game.jar\tZweites\terstellt"));
+    EXPECT_TRUE(Has(ran.out, "5 von 5 erstellt, 0 vorhanden")) << ran.out;
+    for (const auto& entry : fs::directory_iterator(root / "Ziel"))
+        EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+    const std::pair<const char*, const char*> packages[] = {{"game", "a/game"}, {"game (2)", "b/game"},
+        {"x:game", "c/x:game"}, {"y:game", "c/y:game"}, {"back\\slash", "c/back\\slash"}};
+    for (const auto& [stj, jar] : packages)
+        ExpectReadable(root / "Ziel" / (std::string(stj) + ".stj"), src / (std::string(jar) + ".jar"));
 }
 
 // Only a package that reads back whole counts as existing; one left empty or
@@ -374,8 +381,7 @@ TEST_F(KestraneTest, ADamagedPackageIsBuiltAgain) {
 // A FIFO under a suite's name is no file: its suite fails at once, with the
 // reason, and the run goes on. (It used to block the run for ever.)
 TEST_F(KestraneTest, AFifoIsAFailedSuiteNotAWaitForEver) {
-    Write("A.jar", SuiteJar("A"));
-    Write("Paar.jar", SuiteJar("Paar"));
+    for (const char* name : {"A.jar", "Paar.jar"}) Write(name, SuiteJar("S"));
     for (const char* name : {"Rohr.jar", "Paar.jad"}) ASSERT_EQ(mkfifo((src / name).c_str(), 0644), 0) << name;
     for (const char* mode : {"--ueberschreiben", "--pruefen"}) {
         const Ran ran = Kestrane({mode, "Quelle"}, "timeout -s KILL 30");
@@ -383,23 +389,7 @@ TEST_F(KestraneTest, AFifoIsAFailedSuiteNotAWaitForEver) {
         for (const char* name : {"Rohr.jar", "Paar.jad"})
             EXPECT_TRUE(Has(ran.out, (src / name).string() + "\u201C konnte nicht gelesen werden. Fehler 22: keine "
                                      "Datei, sondern eine benannte Pipe (FIFO)\n")) << mode << ran.out;
-        EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tA\t")) << ran.out;
-    }
-}
-
-// On Linux only '/' separates: ':' and '\\' are letters of a name, named on
-// the line or found in a folder.
-TEST_F(KestraneTest, NamesAreBytesWithOnlyTheSlashBetweenFolders) {
-    for (const char* name : {"x:game.jar", "y:game.jar", "back\\slash.jar"}) Write(name, SuiteJar(name));
-    EXPECT_EQ(Kestrane({"Quelle/x:game.jar", "Quelle/y:game.jar", "-o", "Ziel"}).exitCode, 0);
-    EXPECT_EQ(Kestrane({"Quelle", "-o", "Ordner"}).exitCode, 0);
-    for (const char* target : {"Ziel", "Ordner"}) {
-        for (const auto& entry : fs::directory_iterator(root / target))
-            EXPECT_TRUE(entry.is_regular_file()) << entry.path();
-        for (const char* name : {"x:game", "y:game", "back\\slash"}) {
-            if (std::string(target) == "Ziel" && name[0] == 'b') continue;
-            ExpectReadable(root / target / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
-        }
+        EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tS\t")) << ran.out;
     }
 }
 
@@ -411,8 +401,7 @@ TEST_F(KestraneTest, HostileNamesKeepTheJsonValidAndEachLineWhole) {
     for (const std::string& name : names) Write(name, SuiteJar("S"));
     const Ran json = Kestrane({"Quelle", "--json", "-o", "Json"});
     const Ran text = Kestrane({"Quelle", "-o", "Text"});
-    EXPECT_EQ(json.exitCode, 0);
-    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_EQ(json.exitCode + text.exitCode, 0);
     testing::WriteFile(root / "out.json", json.out);
     testing::WriteFile(root / "out.txt", text.out);
     const testing::ShellRun read = testing::RunShell(
@@ -448,14 +437,12 @@ TEST_F(KestraneTest, AJadLargerThanAnyJadIsRefusedUnread) {
     Write("Gross.jar", jar);
     Write("Gross.jad", SuiteJad("Gross", jar.size(), "Gross.jar"));
     fs::resize_file(src / "Gross.jad", 2 << 20);
-    const std::string refusal = "Gross.jad\u201C konnte nicht gelesen werden. Fehler 223: Die JAD-Datei ist 2048 KiB gro\u00df";
+    const std::string refusal =
+        "Gross.jad\u201C konnte nicht gelesen werden. Fehler 223: Die JAD-Datei ist 2048 KiB gro\u00df";
     const Ran converted = Kestrane({"Quelle"});
     EXPECT_EQ(converted.exitCode, 1);
-    EXPECT_TRUE(Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" + refusal))
-        << converted.out;
-    const Ran ini = Kestrane({"--ini", "Quelle/Gross.jad"});
-    EXPECT_EQ(ini.exitCode, 1);
-    EXPECT_TRUE(Has(ini.err, "\u201EQuelle/" + refusal)) << ini.err;
+    EXPECT_TRUE(Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" +
+                                       refusal)) << converted.out;
 }
 
 // A full disk leaves the package, the JAD and the log of the run before as
@@ -474,12 +461,11 @@ TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
         "\"$K\" --jad Quelle/A.jar Quelle/B.jar -o Ziel --ueberschreiben; echo \"exit $?\"; "
         "rm Ziel/voll && cp -a Ziel Nachher",
         true);
-    EXPECT_TRUE(Has(run.output, "Quelle/A.jar\tA\tfehlgeschlagen: ")) << run.output;
-    EXPECT_TRUE(Has(run.output, "Quelle/B.jar\tB\tfehlgeschlagen: ")) << run.output;
+    for (const char* line : {"Quelle/A.jar\tA\tfehlgeschlagen: ", "Quelle/B.jar\tB\tfehlgeschlagen: "})
+        EXPECT_TRUE(Has(run.output, line)) << run.output;
     EXPECT_FALSE(Has(run.output, "exit 0")) << run.output;
     for (const char* name : {"A.stj", "A.jad", "kestrane-protokoll.txt"})
         EXPECT_EQ(Slurp(root / "Nachher" / name), Slurp(root / "Vorher" / name)) << name;
-    EXPECT_EQ(Slurp(root / "Nachher/A.jad").size(), fs::file_size(root / "Vorher/A.jad"));
     EXPECT_FALSE(fs::exists(root / "Nachher/B.jad"));
     EXPECT_TRUE(Files(root / "Nachher", ".kestrane-tmp").empty());
 }
@@ -490,8 +476,7 @@ TEST_F(KestraneTest, LinksAtTheNamesWrittenAreReplacedNotWrittenThrough) {
     Write("Paar.jar", SuiteJar("Paar"));
     Write("A.jar", SuiteJar("A"));
     const fs::path target = root / "Ziel", elsewhere = root / "Anderswo";
-    fs::create_directories(target);
-    fs::create_directories(elsewhere);
+    for (const fs::path& folder : {target, elsewhere}) fs::create_directories(folder);
     const std::pair<std::string, std::string> planted[] = {
         {"kestrane-protokoll.txt", "fremd.txt"}, {"Paar.stj.kestrane-tmp", "planted.bin"},
         {"A.stj", "opfer.stj"}, {"A.jad", "opfer.jad"}};

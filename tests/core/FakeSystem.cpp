@@ -122,8 +122,8 @@ void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes)
     writtenAt[path] = now.count();
 }
 
-std::string FakeSystem::WriteNewFile(const std::string& near, std::string_view bytes) {
-    const std::string path = near + ".kestrane-tmp";
+std::string FakeSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
+    const std::string path = beside + ".kestrane-tmp";
     WriteWholeFile(path, bytes);
     return path;
 }
