@@ -1,8 +1,11 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -10,8 +13,10 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
+#include "descriptor/TextEncoding.h"
 #include "package/FolderConversion.h"
 #include "package/IniText.h"
+#include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
 
 namespace kestrane {
@@ -49,7 +54,9 @@ struct PlannedSuite {
     SuiteJob job;
     std::string shown;      // the JAR as the user knows it: the argument, and below a folder the path under it
     std::string logFolder;  // where kestrane-protokoll.txt lists it; empty for none
-    std::string problem;    // why it cannot even start (a JAD without its JAR)
+    std::string problem;    // why it cannot even start (a JAD without its JAR, a folder not listed)
+    SuiteStatus problemStatus = SuiteStatus::Skipped;
+    std::string note;       // said after its result: a package name of its own
 };
 
 class Run {
@@ -60,6 +67,10 @@ public:
     int Convert();
     int MakeJads();
     int ShowIni();
+    // Records why stdout took no more, the first time it did not.
+    void Flush();
+
+    int lostOutput = 0;  // errno of the first write to stdout that failed
 
 private:
     std::optional<std::string> TargetFolder();
@@ -92,6 +103,12 @@ void Run::Message(const std::string& text) {
     std::fprintf(console_.err, "%s\n", OneLine(text).c_str());
 }
 
+void Run::Flush() {
+    errno = 0;
+    if ((std::fflush(console_.out) != 0 || std::ferror(console_.out)) && lostOutput == 0)
+        lostOutput = errno != 0 ? errno : EIO;
+}
+
 void Run::Progress(std::size_t index, std::size_t count) {
     if (!console_.progress) return;
     std::fprintf(console_.err, "\r%s", cli_words::Progress(index + 1, count).c_str());
@@ -113,6 +130,61 @@ std::string JsonList(const std::vector<std::string>& texts) {
     return list;
 }
 
+// The length of the whole UTF-8 character at `at`, or 0 for a byte of none.
+std::size_t CharacterAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    return IsValidUtf8(text.substr(at, length)) ? length : 0;
+}
+
+// Text for a line of the list and of the log: a control character and a
+// byte of no UTF-8 character escaped ("\n", "\x1B"), so that each suite
+// keeps one line and the log stays UTF-8.
+std::string LineText(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = CharacterAt(text, i);
+        if (length > 0 && c >= 0x20 && c != 0x7F) {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : escaped;
+        ++i;
+    }
+    return out;
+}
+
+SuiteResult Shown(SuiteResult result, const std::string& shown) {
+    result.file = LineText(shown);
+    result.suite = LineText(OneLine(result.suite));
+    result.result = LineText(result.result);
+    return result;
+}
+
+// For a name that is no UTF-8, which a JSON string cannot hold: its bytes,
+// each one outside printable ASCII and '%' as %XX, as a field of its own
+// after the one that has U+FFFD in their place.
+std::string RawBytesField(std::string_view key, std::string_view text) {
+    if (IsValidUtf8(text)) return {};
+    std::string bytes;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && c != '%' && c != '"' && c != '\\') {
+            bytes += c;
+            continue;
+        }
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+        bytes += escaped;
+    }
+    return ",\"" + std::string(key) + "\":\"" + bytes + "\"";
+}
+
 std::string StatusWord(SuiteStatus status) {
     switch (status) {
     case SuiteStatus::Built: return std::string(kStatusBuilt);
@@ -125,23 +197,21 @@ std::string StatusWord(SuiteStatus status) {
 
 void Run::Report(const SuiteResult& result, const std::string& shown) {
     EndProgress();
-    SuiteResult line = result;
-    line.file = OneLine(shown);
-    line.suite = OneLine(line.suite);
     if (!options_.json) {
-        std::fprintf(console_.out, "%s\n", ResultLine(line).c_str());
+        std::fprintf(console_.out, "%s\n", ResultLine(Shown(result, shown)).c_str());
     } else {
         const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                            : result.phone == SuiteResult::Phone::Runs  ? "true"
                                                                        : "false";
         std::fprintf(console_.out,
-                     "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s],"
+                     "{\"datei\":\"%s\"%s,\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s],"
                      "\"laeuft\":%s,\"braucht\":[%s]}\n",
-                     JsonEscaped(shown).c_str(), JsonEscaped(result.suite).c_str(),
+                     JsonEscaped(shown).c_str(), RawBytesField("datei_bytes", shown).c_str(),
+                     JsonEscaped(result.suite).c_str(),
                      JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
                      JsonList(result.findings).c_str(), runs, JsonList(result.needs).c_str());
     }
-    std::fflush(console_.out);
+    Flush();
 }
 
 // A check builds nothing: its counts say how many are fine.
@@ -164,7 +234,7 @@ int Run::Finish(FolderSummary summary) {
                      JsonEscaped(line).c_str(), summary.found, summary.built, summary.existing, summary.skipped,
                      summary.failed, summary.cancelled ? "true" : "false", summary.runs);
     }
-    std::fflush(console_.out);
+    Flush();
     return listingFailures_ > 0 ? 1 : summary.ExitCode();
 }
 
@@ -196,6 +266,7 @@ SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std
     job.stj = std::move(stj);
     job.overwrite = options.overwrite;
     job.strict = options.strict;
+    job.wholeExisting = true;
     return job;
 }
 
@@ -204,7 +275,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
     const std::string folder = WithSeparator(system_.FullPath(input));
     std::vector<FoundSuite> suites;
     try {
-        suites = FindSuites(folder, options_.recursive, system_);
+        suites = FindSuites(folder, options_.recursive, system_, true);
     } catch (const AppError& error) {
         Message(Said(error.Report()));
         ++listingFailures_;
@@ -216,6 +287,11 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
         planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
         planned.shown = WithSeparator(input) + suite.relative;
         planned.logFolder = packages;
+        if (!suite.unreadable.empty()) {
+            planned.job.stj.clear();
+            planned.problem = OneLine(std::string(kFailedPrefix) + suite.unreadable);
+            planned.problemStatus = SuiteStatus::Failed;
+        }
         plan.push_back(std::move(planned));
     }
 }
@@ -253,7 +329,7 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
 }
 
 SuiteResult Run::Work(const PlannedSuite& suite, const std::string& staging) {
-    if (!suite.problem.empty()) return {suite.job.jad, {}, suite.problem, SuiteStatus::Skipped, {}};
+    if (!suite.problem.empty()) return {suite.job.jad, {}, suite.problem, suite.problemStatus, {}};
     SuiteJob job = suite.job;
     job.stagingFolder = staging;
     return ConvertSuite(job, system_);
@@ -276,7 +352,7 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
 void Run::WriteLogs() {
     for (const auto& [folder, log] : logs_) {
         try {
-            system_.WriteWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second));
+            ReplaceWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second), system_);
         } catch (const AppError& error) {
             Message(Said(error.Report()));
         }
@@ -284,14 +360,43 @@ void Run::WriteLogs() {
 }
 
 // A suite named twice (its JAR and its JAD, or a file and its folder) is
-// packed once: the second time would only find its own package.
-void WithoutRepeats(std::vector<PlannedSuite>& plan) {
+// packed once: the second time would only find its own package. Suites of
+// other JARs that would make one package (game.jar from two folders named
+// on the line, or Game.jar beside game.jar where the target ignores case)
+// each get one: the later ones "game (2).stj", "game (3).stj", … and their
+// lines say so.
+void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool writes) {
+    std::map<std::string, bool> ignoresCase;  // per folder of packages
+    std::set<std::string> jars, packages;
+    const auto key = [&](const PlannedSuite& suite, const std::string& stj) {
+        auto [it, added] = ignoresCase.try_emplace(suite.logFolder, false);
+        if (added) it->second = writes && system.IgnoresCase(suite.logFolder);
+        return it->second ? AsciiLowered(stj) : stj;
+    };
     std::vector<PlannedSuite> once;
     for (PlannedSuite& suite : plan) {
-        const auto same = [&](const PlannedSuite& earlier) { return earlier.job.stj == suite.job.stj; };
-        if (std::find_if(once.begin(), once.end(), same) == once.end()) once.push_back(std::move(suite));
+        const std::string& named = !suite.job.jar.empty()   ? suite.job.jar
+                                   : !suite.job.jad.empty() ? suite.job.jad
+                                                            : suite.shown;
+        if (!jars.insert(named).second) continue;
+        if (suite.job.stj.empty()) {  // a folder that could not be listed
+            once.push_back(std::move(suite));
+            continue;
+        }
+        const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
+        for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
+            suite.job.stj = base + " (" + std::to_string(n) + ").stj";
+        if (suite.job.stj != wanted) suite.note = OwnPackageName(FileNameOf(suite.job.stj), FileNameOf(wanted));
+        once.push_back(std::move(suite));
     }
     plan = std::move(once);
+}
+
+// The line's own words after what the conversion found.
+void AddNote(SuiteResult& result, const std::string& note) {
+    if (note.empty()) return;
+    result.result += std::string(result.findings.empty() ? kFindingsSeparator : " ") + note;
+    result.findings.push_back(note);
 }
 
 int Run::Convert() {
@@ -303,7 +408,7 @@ int Run::Convert() {
         Message(error.message);
         return error.exitCode;
     }
-    WithoutRepeats(plan);
+    OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
     FolderSummary summary;
     summary.found = plan.size();
     WorkFolder work(system_);
@@ -315,6 +420,7 @@ int Run::Convert() {
         Progress(i, plan.size());
         const std::string staging = work.Path() + std::to_string(i + 1) + kSeparator;
         SuiteResult result = options_.mode == CliMode::Check ? CheckOnly(plan[i], staging) : Work(plan[i], staging);
+        AddNote(result, plan[i].note);
         try {
             system_.RemoveTree(staging);
         } catch (const AppError&) {
@@ -324,8 +430,7 @@ int Run::Convert() {
         Report(result, plan[i].shown);
         if (options_.mode != CliMode::Convert) continue;
         auto& log = logs_[plan[i].logFolder];
-        result.file = plan[i].shown;
-        log.first.push_back(std::move(result));
+        log.first.push_back(Shown(std::move(result), plan[i].shown));
         ++log.second.found;
         log.second.Add(log.first.back());
     }
@@ -350,7 +455,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
             result.result = "vorhanden";
             return result;
         }
-        system.WriteWholeFile(jad, *made.jad);
+        ReplaceWholeFile(jad, *made.jad, system);
         result.status = SuiteStatus::Built;
         result.result = "erstellt";
     } catch (const AppError& error) {
@@ -420,7 +525,14 @@ int Run::ShowIni() {
 
 std::string JsonEscaped(std::string_view text) {
     std::string out;
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (const std::size_t length = CharacterAt(text, i); length != 1) {
+            // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
+            out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
+            i += length == 0 ? 0 : length - 1;
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -440,8 +552,9 @@ std::string JsonEscaped(std::string_view text) {
     return out;
 }
 
-int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop) {
-    Run run(options, system, console, stop);
+namespace {
+
+int RunAll(Run& run, const CliOptions& options, const Console& console) {
     try {
         switch (options.mode) {
         case CliMode::Convert:
@@ -457,6 +570,19 @@ int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& c
         std::fprintf(console.err, "kestrane: %s\n", OneLine(error.Report()).c_str());
         return 1;
     }
+}
+
+}  // namespace
+
+int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop) {
+    Run run(options, system, console, stop);
+    const int exitCode = RunAll(run, options, console);
+    run.Flush();
+    // A full disk or a closed pipe behind stdout: the results are lost, and
+    // the exit code must not say otherwise.
+    if (run.lostOutput == 0) return exitCode;
+    std::fprintf(console.err, "%s\n", OutputLost(std::strerror(run.lostOutput)).c_str());
+    return 1;
 }
 
 }  // namespace kestrane

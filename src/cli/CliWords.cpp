@@ -76,6 +76,14 @@ std::string Progress(std::size_t suite, std::size_t suites) {
     return "Suite " + std::to_string(suite) + " von " + std::to_string(suites) + " …";
 }
 
+std::string OwnPackageName(const std::string& name, const std::string& taken) {
+    return "Paket " + Quoted(name) + ", da " + Quoted(taken) + " einer anderen Suite gehört.";
+}
+
+std::string OutputLost(const std::string& reason) {
+    return "kestrane: Die Ergebnisse konnten nicht ausgegeben werden: " + reason + ".";
+}
+
 std::string CheckCounts(std::size_t fine, std::size_t found, std::size_t skipped, std::size_t failed) {
     return std::to_string(fine) + " von " + std::to_string(found) + " in Ordnung, " + std::to_string(skipped) +
            " übersprungen, " + std::to_string(failed) + " fehlgeschlagen";

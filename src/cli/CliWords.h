@@ -31,9 +31,13 @@ std::string JadMissing(const std::string& jad);
 // During and after a run.
 std::string Said(const std::string& message);  // "kestrane: " before the core's words
 std::string Progress(std::size_t suite, std::size_t suites);
+// "game (2).stj" instead of "game.stj", which another suite's package has.
+std::string OwnPackageName(const std::string& name, const std::string& taken);
 inline constexpr std::string_view kJadWithoutItsJar = "Zur JAD-Datei gibt es keine JAR-Datei.";
 inline constexpr std::string_view kFine = "in Ordnung";
 inline constexpr std::string_view kInterrupted = "kestrane: Abgebrochen; die begonnene Suite wurde fertig gepackt.";
+// stdout took the results no more: the system's reason.
+std::string OutputLost(const std::string& reason);
 // A suite's "status" in --json.
 inline constexpr std::string_view kStatusBuilt = "erstellt";
 inline constexpr std::string_view kStatusExisting = "vorhanden";

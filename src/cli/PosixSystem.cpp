@@ -1,5 +1,6 @@
 #include "cli/PosixSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -7,7 +8,11 @@
 #include <system_error>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #ifdef _WIN32
+#include <io.h>
 #include <process.h>
 #else
 #include <unistd.h>
@@ -17,6 +22,7 @@
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/RarArchive.h"
+#include "package/SuiteFiles.h"
 #include "package/Words.h"
 
 namespace kestrane {
@@ -73,6 +79,7 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 }
 
 // An existing file opened for reading, and its size; a folder is no file.
+#ifdef _WIN32
 std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     std::error_code error;
     if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotRead(path), EISDIR);
@@ -82,6 +89,36 @@ std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     if (error) throw ErrorOf(FileNotRead(path), error);
     return {std::move(file), size};
 }
+#else
+NotAFile KindOfNonFile(mode_t mode) {
+    if (S_ISFIFO(mode)) return NotAFile::Fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return NotAFile::Device;
+    if (S_ISSOCK(mode)) return NotAFile::Socket;
+    return NotAFile::Other;
+}
+
+// Opened without waiting and looked at before the first byte is read: a
+// FIFO would block the run for ever, a device never end.
+std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
+    const int file = open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) throw ErrnoError(FileNotRead(path), errno);
+    struct stat info {};
+    int number = fstat(file, &info) == 0 ? 0 : errno;
+    if (number == 0 && S_ISDIR(info.st_mode)) number = EISDIR;
+    if (number == 0 && !S_ISREG(info.st_mode)) {
+        close(file);
+        throw AppError(FileNotRead(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
+    }
+    if (number == 0 && fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK) != 0) number = errno;
+    std::FILE* stream = number == 0 ? fdopen(file, "rb") : nullptr;
+    if (!stream && number == 0) number = errno;
+    if (number != 0) {
+        close(file);
+        throw ErrnoError(FileNotRead(path), number);
+    }
+    return {UniqueFile(stream), static_cast<std::uint64_t>(info.st_size)};
+}
+#endif
 
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.
@@ -129,6 +166,40 @@ unsigned long ProcessNumber() {
 #endif
 }
 
+// A file made for writing that was not there before; on POSIX never
+// through a link, whatever name it has.
+int OpenNewFile(const std::string& path) {
+#ifdef _WIN32
+    return _wopen(PathOf(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    return open(PathOf(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+}
+
+// Writes everything and puts it on the disk; the error number, or 0.
+int WriteAndClose(int file, std::string_view bytes) {
+    int number = 0;
+    for (std::size_t done = 0; done < bytes.size() && number == 0;) {
+        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
+#ifdef _WIN32
+        const int written = _write(file, bytes.data() + done, static_cast<unsigned>(chunk));
+#else
+        const ssize_t written = write(file, bytes.data() + done, chunk);
+#endif
+        if (written > 0) done += static_cast<std::size_t>(written);
+        else if (written == 0) number = ENOSPC;
+        else if (errno != EINTR) number = errno;
+    }
+#ifdef _WIN32
+    if (number == 0 && _commit(file) != 0) number = errno;
+    if (_close(file) != 0 && number == 0) number = errno;
+#else
+    if (number == 0 && fsync(file) != 0) number = errno;
+    if (close(file) != 0 && number == 0) number = errno;
+#endif
+    return number;
+}
+
 bool EqualPaths(const std::string& a, const std::string& b) {
 #ifdef _WIN32
     return EqualsIgnoringAsciiCase(a, b);
@@ -161,6 +232,26 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
     const int number = errno ? errno : EIO;
     if (std::fclose(file.release()) != 0 && written) throw ErrnoError(FileNotWritten(path), errno ? errno : EIO);
     if (!written) throw ErrnoError(FileNotWritten(path), number);
+}
+
+std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
+    const fs::path folder = PathOf(beside).parent_path();
+    for (int attempt = 0;; ++attempt) {
+        const std::string name =
+            "kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";
+        const std::string path = TextOf(folder / name);
+        const int file = OpenNewFile(path);
+        // A name taken by another process of the same number, in another
+        // namespace, or by a crash long ago: the next number.
+        if (file < 0 && errno == EEXIST && attempt < 100) continue;
+        if (file < 0) throw ErrnoError(FileNotWritten(path), errno);
+        if (const int number = WriteAndClose(file, bytes); number != 0) {
+            std::error_code ignored;
+            fs::remove(PathOf(path), ignored);
+            throw ErrnoError(FileNotWritten(path), number);
+        }
+        return path;
+    }
 }
 
 std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {
@@ -338,6 +429,27 @@ PathKind PosixSystem::Kind(const std::string& path) {
     if (fs::is_directory(status)) return PathKind::Folder;
     if (fs::is_regular_file(status)) return PathKind::File;
     return fs::exists(status) ? PathKind::Other : PathKind::Missing;
+}
+
+bool PosixSystem::IgnoresCase(const std::string& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    std::string probe;
+    try {
+        probe = WriteNewFile(WithSeparator(folder) + "probe", "");
+    } catch (const AppError&) {
+        return false;  // nothing is written there at all
+    }
+    std::string upper = probe;
+    for (std::size_t i = upper.size() - FileNameOf(upper).size(); i < upper.size(); ++i)
+        if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+    std::error_code error;
+    const bool same = fs::exists(fs::symlink_status(PathOf(upper), error));
+    fs::remove(PathOf(probe), error);
+    return same;
+#endif
 }
 
 void PosixSystem::Pause(std::chrono::milliseconds duration) {

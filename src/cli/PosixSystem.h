@@ -25,6 +25,8 @@ public:
 
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
+    // kestrane-<process>-<n>.kestrane-tmp: short, so that a long package name still fits.
+    std::string WriteNewFile(const std::string& beside, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
@@ -52,12 +54,17 @@ public:
     std::uint32_t DosNow() override;
     void Pause(std::chrono::milliseconds duration) override;
 
+    // Whether names that differ only in case name one file in the folder
+    // (ending in its separator): always on Windows, tried elsewhere.
+    bool IgnoresCase(const std::string& folder);
+
     // Following links; a link that leads nowhere is Missing.
     PathKind Kind(const std::string& path);
 
 private:
     std::optional<std::uint32_t> fixedNow_;
     unsigned workFolders_ = 0;
+    unsigned newFiles_ = 0;
 };
 
 }  // namespace kestrane

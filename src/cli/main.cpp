@@ -11,6 +11,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -26,9 +27,27 @@ std::atomic<bool> stopRequested{false};
 
 extern "C" void RequestStop(int signalNumber) {
     stopRequested = true;
+#ifdef _WIN32
     // Windows' C run-time resets the handler on each signal; the next Ctrl+C
     // must not end the program mid-package either.
     std::signal(signalNumber, RequestStop);
+#else
+    (void)signalNumber;
+#endif
+}
+
+// Ctrl+C also ends a wait the program is in, such as for a pipe that takes
+// no more output: without SA_RESTART the call returns, and the run ends.
+void StopOn(int signalNumber) {
+#ifdef _WIN32
+    std::signal(signalNumber, RequestStop);
+#else
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(signalNumber, &action, nullptr);
+#endif
 }
 
 bool IsTerminal(std::FILE* stream) {
@@ -52,8 +71,8 @@ int Main(const std::vector<std::string>& arguments) {
 #endif
     // The system's descriptions of its errors in the user's language.
     std::setlocale(LC_ALL, "");
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
+    StopOn(SIGINT);
+    StopOn(SIGTERM);
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     PosixSystem system(epoch ? DosTimeOfEpoch(epoch) : std::nullopt);
     Console console;

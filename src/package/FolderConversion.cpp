@@ -10,6 +10,7 @@
 #include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
+#include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
 
 namespace kestrane {
@@ -48,7 +49,7 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
         return std::nullopt;
     };
     try {
-        if (const std::optional<std::string> url = JarFileNamedBy(system.ReadWholeFile(folder + jad)))
+        if (const std::optional<std::string> url = JarFileNamedBy(ReadJadFile(folder + jad, system)))
             if (std::optional<std::string> named = existing(*url)) return named;
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
@@ -74,10 +75,17 @@ std::map<std::string, std::string> JadsOfJars(const std::string& folder, const s
 
 // The suites below `root` + `relative`, each folder's names in alphabetical
 // order without regard to case, its files before its subfolders.
-void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep,
+void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep, bool goOn,
                    std::vector<FoundSuite>& suites) {
     const std::string folder = root + relative;
-    std::vector<FolderEntry> entries = system.ListFolder(folder);
+    std::vector<FolderEntry> entries;
+    try {
+        entries = system.ListFolder(folder);
+    } catch (const AppError& error) {
+        if (!goOn || relative.empty()) throw;
+        suites.push_back({{}, {}, relative, error.Report()});
+        return;
+    }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
     std::vector<std::string> files;
@@ -87,13 +95,14 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     for (const std::string& name : files) {
         if (!IsJarName(name)) continue;
         const auto jad = jadOf.find(name);
-        suites.push_back({folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name});
+        suites.push_back(
+            {folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name, {}});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
     for (const FolderEntry& entry : entries)
         if (entry.isFolder && !entry.isLink)
-            CollectSuites(system, root, relative + entry.name + separator, deep, suites);
+            CollectSuites(system, root, relative + entry.name + separator, deep, goOn, suites);
 }
 
 // The checks that make a package useless: the phone could not install it.
@@ -184,7 +193,11 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
             result.suite = SuiteName(*read.suite);
             TellVerdict(*read.suite, result);
         }
-        if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
+        if (!job.overwrite && system.Stamp(stj).exists) {
+            if (!job.wholeExisting || IsWholePackage(stj, system))
+                return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
+            notes.emplace_back(kDamagedPackageNote);
+        }
         if (!read.suite) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + read.problem, {});
         const SuiteReading& suite = *read.suite;
 
@@ -271,7 +284,7 @@ std::string RefusalLogText(const FolderSummary& summary) {
 void WriteLog(const std::string& target, const std::string& text, SystemPort& system) {
     try {
         system.CreateFolder(target);
-        system.WriteWholeFile(target + std::string(kLogFileName), text);
+        ReplaceWholeFile(target + std::string(kLogFileName), text, system);
     } catch (const AppError&) {
         // The list is still in the window, and the summary says how it ended.
     }
@@ -308,9 +321,9 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
 
 }  // namespace
 
-std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system) {
+std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn) {
     std::vector<FoundSuite> suites;
-    CollectSuites(system, folder, "", includeSubfolders, suites);
+    CollectSuites(system, folder, "", includeSubfolders, goOn, suites);
     return suites;
 }
 

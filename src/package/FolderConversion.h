@@ -66,6 +66,10 @@ struct FoundSuite {
     std::string jar;       // the JAR's path
     std::string jad;       // its JAD's path; empty when it has none and one is made from its manifest
     std::string relative;  // the JAR's path below the searched folder
+    // For a folder below that could not be listed, when the search goes on:
+    // why, as the system said it; then `relative` is the folder's path (with
+    // its separator), and `jar` and `jad` are empty.
+    std::string unreadable;
 };
 
 // The suites of `folder` (ending in its separator, '\\' or '/'; the paths
@@ -74,8 +78,11 @@ struct FoundSuite {
 // followed. A JAR's JAD is a JAD of its folder that pairs with it as
 // PartnerJar pairs them (one that cannot be read, by its base name only);
 // of several, the one of the JAR's base name, else the first by name.
-// Throws AppError when a folder cannot be listed.
-std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system);
+// Throws AppError when a folder cannot be listed; with `goOn`, only when
+// `folder` itself cannot be, and a subfolder that cannot be becomes an entry
+// of its own (see FoundSuite::unreadable) where its suites would have been.
+std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system,
+                                   bool goOn = false);
 
 // One suite to convert.
 struct SuiteJob {
@@ -94,6 +101,9 @@ struct SuiteJob {
     // made from the manifest is no finding: a JAR alone is a whole suite; nor
     // is a need of a class loaded only where present: the suite runs without.
     bool strict = false;
+    // A package already there counts as existing only when it is whole (see
+    // IsWholePackage); a damaged one is built again, and its result says so.
+    bool wholeExisting = false;
 };
 
 // Converts one suite. Its result names the JAR by `job.jar`. Throws nothing

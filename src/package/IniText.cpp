@@ -3,6 +3,7 @@
 #include "descriptor/Attributes.h"
 #include "descriptor/DescriptorFields.h"
 #include "descriptor/Text.h"
+#include "package/SuiteFiles.h"
 
 namespace kestrane {
 
@@ -66,7 +67,7 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
 
 IniOutcome GenerateIni(const std::string& jadPath, SystemPort& system) {
     if (IsBlank(jadPath)) return {{std::string(kNoJadMessage)}, std::nullopt};
-    return IniFromJad(system.ReadWholeFile(jadPath), system);
+    return IniFromJad(ReadJadFile(jadPath, system), system);
 }
 
 }  // namespace kestrane

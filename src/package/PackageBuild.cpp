@@ -10,6 +10,7 @@
 #include "package/BatchFile.h"
 #include "package/RarArchive.h"
 #include "package/StjPacker.h"
+#include "package/SuiteFiles.h"
 
 namespace kestrane {
 
@@ -216,7 +217,7 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
 }
 
 std::string JadOfRequest(const PackageRequest& request, SystemPort& system) {
-    return request.jadBytes ? *request.jadBytes : system.ReadWholeFile(request.jad);
+    return request.jadBytes ? *request.jadBytes : ReadJadFile(request.jad, system);
 }
 
 std::string PackageJadBytes(std::string_view jadBytes, std::optional<std::uint64_t> correctedJarSize) {

@@ -1,5 +1,7 @@
 #include "package/StjPacker.h"
 
+#include <utility>
+
 #include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
 
@@ -30,6 +32,20 @@ void CheckWritten(const std::string& path, const std::vector<RarMember>& members
 
 }  // namespace
 
+bool IsWholePackage(const std::string& stj, SystemPort& system) {
+    std::optional<std::vector<RarMember>> members;
+    try {
+        members = ReadRarArchive(system.ReadWholeFile(stj));
+    } catch (const AppError&) {
+        return false;
+    }
+    const std::string_view names[] = {"java.jah", "java.utf", "stjava.ini", "java.obj"};
+    if (!members || members->size() < 3 || members->size() > 4) return false;
+    for (std::size_t i = 0; i < members->size(); ++i)
+        if ((*members)[i].name != names[i]) return false;
+    return true;
+}
+
 std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestrane-tmp"; }
 
 std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system) {
@@ -45,16 +61,23 @@ std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string
 }
 
 void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system) {
-    TemporaryPackage package(stj, system);
-    system.WriteWholeFile(package.Path(), WriteRarArchive(members));
+    TemporaryPackage package(stj, system.WriteNewFile(stj, WriteRarArchive(members)), system);
     CheckWritten(package.Path(), members, system);
     package.PutInPlace();
+}
+
+void ReplaceWholeFile(const std::string& path, std::string_view bytes, SystemPort& system) {
+    TemporaryPackage file(path, system.WriteNewFile(path, bytes), system);
+    file.PutInPlace();
 }
 
 TemporaryPackage::TemporaryPackage(const std::string& stj, SystemPort& system)
     : system_(system), stj_(stj), path_(TemporaryPackagePath(stj)) {
     if (system_.Stamp(path_).exists) system_.Delete(path_);
 }
+
+TemporaryPackage::TemporaryPackage(std::string stj, std::string path, SystemPort& system)
+    : system_(system), stj_(std::move(stj)), path_(std::move(path)) {}
 
 TemporaryPackage::~TemporaryPackage() {
     if (inPlace_) return;

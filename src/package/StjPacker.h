@@ -1,8 +1,9 @@
 // Kestrane packing the STJ file itself, in the RAR 4 format the phone reads:
 // the members straight from the user's files, the archive written under a
-// temporary name beside the STJ file, read back and checked, and only then
-// put in the STJ file's place in one step. A build that fails leaves an
-// existing STJ file as it was and no temporary file behind.
+// temporary name of its own beside the STJ file, read back and checked, and
+// only then put in the STJ file's place in one step. A build that fails
+// leaves an existing STJ file as it was and no temporary file behind; every
+// other file the program writes whole (a JAD, the log) goes the same way.
 #pragma once
 
 #include <string>
@@ -15,9 +16,9 @@
 
 namespace kestrane {
 
-// The package's temporary name beside the STJ file: recognisably Kestrane's,
-// and one name per STJ file, so that a file left behind by a crash is
-// overwritten by the next build of the same package.
+// The temporary name of the package rar.exe writes beside the STJ file:
+// recognisably Kestrane's, and one name per STJ file, so that a file left
+// behind by a crash is overwritten by the next build of the same package.
 std::string TemporaryPackagePath(const std::string& stj);
 
 // The members in the order the phone's packages have them: java.jah (the
@@ -26,16 +27,29 @@ std::string TemporaryPackagePath(const std::string& stj);
 // now) and java.obj when the request names one. Throws AppError.
 std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system);
 
-// Writes the members as the STJ file `stj` (absolute) by way of its
-// temporary file. Throws AppError; then `stj` is untouched.
+// Writes the members as the STJ file `stj` (absolute) by way of a temporary
+// file of its own. Throws AppError; then `stj` is untouched.
 void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system);
 
-// A package being made under its temporary name: deleted when the scope ends,
+// Whether the file reads back as a whole package: a RAR 4 archive whose
+// headers and members pass their check sums, holding java.jah, java.utf and
+// stjava.ini, and java.obj or nothing after them.
+bool IsWholePackage(const std::string& stj, SystemPort& system);
+
+// Puts exactly these bytes in the place of `path` in one step: written new
+// first, so that a full disk leaves the old file as it was, and a link of
+// that name is replaced, not written through. Throws AppError.
+void ReplaceWholeFile(const std::string& path, std::string_view bytes, SystemPort& system);
+
+// A package being made under a temporary name: deleted when the scope ends,
 // unless it was put in the STJ file's place.
 class TemporaryPackage {
 public:
-    // Clears the way: a file of that name left from an earlier run goes.
+    // At TemporaryPackagePath, for rar.exe to write: a file of that name
+    // left from an earlier run goes.
     TemporaryPackage(const std::string& stj, SystemPort& system);
+    // Already written, at `path` (see SystemPort::WriteNewFile).
+    TemporaryPackage(std::string stj, std::string path, SystemPort& system);
     ~TemporaryPackage();
     TemporaryPackage(const TemporaryPackage&) = delete;
     TemporaryPackage& operator=(const TemporaryPackage&) = delete;

@@ -4,13 +4,16 @@
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/BatchFile.h"
+#include "package/Words.h"
 
 namespace kestrane {
 
 namespace {
 
+// Where the file name begins. A path that begins with '/' is a POSIX one:
+// only '/' separates there, and '\\' and ':' are letters of a name.
 std::size_t NameStart(const std::string& path) {
-    const std::size_t separator = path.find_last_of("\\/:");
+    const std::size_t separator = path.find_last_of(path.starts_with('/') ? "/" : "\\/:");
     return separator == std::string::npos ? 0 : separator + 1;
 }
 
@@ -75,7 +78,7 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
     if (IsBlank(jadPath)) return std::nullopt;
     std::string bytes;
     try {
-        bytes = system.ReadWholeFile(jadPath);
+        bytes = ReadJadFile(jadPath, system);
     } catch (const AppError&) {
         return std::nullopt;
     }
@@ -83,6 +86,12 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
         if (auto named = ExistingFile(jadPath.substr(0, NameStart(jadPath)) + *url, system)) return named;
     }
     return ExistingFile(WithoutExtension(jadPath) + ".jar", system);
+}
+
+std::string ReadJadFile(const std::string& jadPath, SystemPort& system) {
+    if (const std::uint64_t size = system.Stamp(jadPath).size; size > kMaxJadBytes)
+        throw AppError(FileNotRead(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
+    return system.ReadWholeFile(jadPath);
 }
 
 std::optional<std::string> JarFileNamedBy(std::string_view jadBytes) {
@@ -99,7 +108,7 @@ AttributeList SuiteReading::Manifest() const {
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
     SuiteReading suite;
-    suite.jadBytes = system.ReadWholeFile(jadPath);
+    suite.jadBytes = ReadJadFile(jadPath, system);
     suite.jad = ParseJad(suite.jadBytes);
     suite.sameFile = system.SameFile(jarPath, jadPath);
     if (!suite.sameFile) ReadAndJudgeJar(jarPath, system, suite, &suite.jad.attributes);

@@ -3,6 +3,7 @@
 // before its package is built.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@
 namespace kestrane {
 
 // The file name at the end of a path, and the path without its extension.
+// In a POSIX path (one that begins with '/') only '/' separates; elsewhere
+// '\\', '/' and a drive's ':'.
 std::string FileNameOf(const std::string& path);
 std::string WithoutExtension(const std::string& path);
 
@@ -35,6 +38,12 @@ std::optional<std::string> JarFileNamedBy(std::string_view jadBytes);
 // of a file next to the JAD; else the JAR of the JAD's base name beside it.
 // A JAD that cannot be read has no partner.
 std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& system);
+
+// No JAD is this large: a few lines of attributes. A larger file is refused
+// before it is read, so that a stray video named *.jad costs no memory.
+inline constexpr std::uint64_t kMaxJadBytes = 512 * 1024;
+// The JAD's bytes; throws AppError when it cannot be read or is larger than kMaxJadBytes.
+std::string ReadJadFile(const std::string& jadPath, SystemPort& system);
 
 // A JAD for the JAR from its manifest (see MakeJad), naming the JAR by its
 // file name and real size. Throws AppError when the JAR cannot be opened.

@@ -54,6 +54,12 @@ public:
     virtual std::string ReadWholeFile(const std::string& path) = 0;
     // Creates or overwrites the file with exactly these bytes.
     virtual void WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
+    // Writes the bytes into a new file in the folder of `beside`, under a name
+    // of this call's own that ends in ".kestrane-tmp": created exclusively,
+    // never through a link, so that neither a second run beside this one nor
+    // a link planted there gets the bytes; on the disk when it returns.
+    // Returns its path. Throws AppError; then no file of its making stays.
+    virtual std::string WriteNewFile(const std::string& beside, std::string_view bytes) = 0;
     // The file for reading parts of it, as the JAR reader does.
     virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
     // Copies byte for byte, overwriting.

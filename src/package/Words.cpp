@@ -245,6 +245,21 @@ std::string CountsText(std::size_t built, std::size_t found, std::size_t existin
 
 std::string FileNotRead(const std::string& path) { return "Die Datei " + Path(path) + " konnte nicht gelesen werden."; }
 
+std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
+    return "Die JAD-Datei ist " + std::to_string(size / 1024) + " KiB groß; keine JAD-Datei ist größer als " +
+           std::to_string(limit / 1024) + " KiB.";
+}
+
+std::string NotAFileText(NotAFile kind) {
+    switch (kind) {
+    case NotAFile::Fifo: return "keine Datei, sondern eine benannte Pipe (FIFO)";
+    case NotAFile::Device: return "keine Datei, sondern ein Gerät";
+    case NotAFile::Socket: return "keine Datei, sondern ein Socket";
+    case NotAFile::Other: break;
+    }
+    return "keine gewöhnliche Datei";
+}
+
 std::string FileNotWritten(const std::string& path) {
     return "Die Datei " + Path(path) + " konnte nicht geschrieben werden.";
 }

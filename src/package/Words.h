@@ -93,6 +93,7 @@ inline constexpr std::string_view kExistingWord = "vorhanden";
 inline constexpr std::string_view kSkippedPrefix = "übersprungen: ";
 inline constexpr std::string_view kFailedPrefix = "fehlgeschlagen: ";
 inline constexpr std::string_view kFindingsSeparator = " – ";
+inline constexpr std::string_view kDamagedPackageNote = "Das vorhandene Paket war beschädigt und wurde ersetzt.";
 inline constexpr std::string_view kJadMadeNote = "JAD-Datei aus dem Manifest erstellt.";
 // rar.exe did not finish in time (no exit code), failed, or wrote nothing.
 std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds);
@@ -107,6 +108,13 @@ inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
 
 std::string FileNotRead(const std::string& path);
 std::string FileNotWritten(const std::string& path);
+// A JAD larger than any JAD is, refused unread; the number Windows gives a
+// file too large for what is asked of it.
+inline constexpr std::uint32_t kFileTooLargeNumber = 223;
+std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit);
+// What a name leads to when it is not a file, as the system's description.
+enum class NotAFile { Fifo, Device, Socket, Other };
+std::string NotAFileText(NotAFile kind);
 std::string FileNotCopied(const std::string& from, const std::string& to);
 std::string FileNotMoved(const std::string& from, const std::string& to);
 std::string FileNotDeleted(const std::string& path);

@@ -109,6 +109,33 @@ void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes
         throw SystemError(context, GetLastError());
 }
 
+std::string Win32System::WriteNewFile(const std::string& beside, std::string_view bytes) {
+    const std::wstring wide = Widen(beside);
+    const std::size_t slash = wide.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : wide.substr(0, slash + 1);
+    static LONG counter = 0;
+    for (int attempt = 0;; ++attempt) {
+        const std::wstring path = folder + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L"-" +
+                                  Widen(std::to_string(InterlockedIncrement(&counter))) + L".kestrane-tmp";
+        // CREATE_NEW: a file or a link of that name is never written through.
+        UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) {
+            const DWORD error = GetLastError();
+            if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;
+            throw SystemError(FileNotWritten(Narrow(path)), error);
+        }
+        DWORD written = 0;
+        const bool whole = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                           written == bytes.size() && FlushFileBuffers(file.Get());
+        const DWORD error = whole ? ERROR_SUCCESS : GetLastError();
+        file.Reset();
+        if (whole) return Narrow(path);
+        DeleteFileW(path.c_str());
+        throw SystemError(FileNotWritten(Narrow(path)), error == ERROR_SUCCESS ? ERROR_DISK_FULL : error);
+    }
+}
+
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
     if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
         throw SystemError(FileNotCopied(from, to),

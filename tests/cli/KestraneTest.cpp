@@ -2,6 +2,7 @@
 // program started as a process, its packages read by archivers that share
 // no code with it, its JSON read by Python.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -101,6 +102,13 @@ protected:
              (root / "out.json").string()});
         EXPECT_EQ(run.exitCode, 0) << run.output;
         return run.output;
+    }
+
+    // A shell script in the test's folder, the program in $K.
+    testing::ShellRun Script(const std::string& script, bool ownMount = false) {
+        std::vector<std::string> argv = {"sh", "-c", script};
+        if (ownMount) argv.insert(argv.begin(), {"unshare", "-rm"});
+        return testing::RunShell(argv, root, {std::string("K=") + KESTRANE_PROGRAM, "SOURCE_DATE_EPOCH=1109912768"});
     }
 
     std::vector<fs::path> Files(const fs::path& folder, const std::string& ending) {
@@ -299,6 +307,8 @@ TEST_F(KestraneTest, WhatCannotBeReadWithoutRootsOverridesFailsAloneAndTheRestIs
     fs::permissions(src / "Zu", fs::perms::none);
     fs::permissions(src / "C.jar", fs::perms::none);
     const Ran ran = Kestrane({"Quelle", "Quelle/Zu", "-o", "Ziel"}, wrapper);
+    // A subfolder that cannot be listed is a line of its own; the rest is packed.
+    const Ran deep = Kestrane({"Quelle", "-r", "-o", "Tief"}, wrapper);
     fs::permissions(src / "Zu", fs::perms::owner_all);
     fs::permissions(src / "C.jar", fs::perms::owner_all);
 
@@ -307,6 +317,11 @@ TEST_F(KestraneTest, WhatCannotBeReadWithoutRootsOverridesFailsAloneAndTheRestIs
         << ran.err;
     EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tA\terstellt")) << ran.out;
     EXPECT_TRUE(Has(ran.out, "Quelle/C.jar\t\tfehlgeschlagen: Die Datei")) << ran.out;
+    EXPECT_EQ(deep.exitCode, 1);
+    EXPECT_TRUE(Has(deep.out, "Quelle/Zu/\t\tfehlgeschlagen: Der Ordner \u201E" + (src / "Zu/").string() +
+                                  "\u201C konnte nicht gelesen werden. Fehler 13: ")) << deep.out;
+    EXPECT_TRUE(Has(deep.out, "Quelle/A.jar\tA\terstellt")) << deep.out;
+    EXPECT_TRUE(Has(deep.out, "1 von 3 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 2 fehlgeschlagen")) << deep.out;
 }
 
 TEST_F(KestraneTest, FullAndReadOnlyTargets) {
@@ -358,6 +373,177 @@ TEST_F(KestraneTest, CtrlCStopsAfterTheSuiteBeingPacked) {
     EXPECT_EQ(packages.size(), static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n') - 1)) << out;
     EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
     for (const fs::path& stj : packages) EXPECT_TRUE(ReadRarArchive(Slurp(stj))) << stj;
+}
+
+// Suites of one file name from two folders named on the line: two packages,
+// and the second one's line names its own. On Linux only '/' separates:
+// ':' and '\\' are letters of a name, named on the line or found in a folder.
+TEST_F(KestraneTest, EverySuiteGetsAPackageOfItsOwnWholeName) {
+    Write("a/game.jar", SuiteJar("Erstes"));
+    Write("b/game.jar", SuiteJar("Zweites"));
+    for (const char* name : {"x:game", "y:game", "back\\slash"})
+        Write("c/" + std::string(name) + ".jar", SuiteJar(name));
+    const Ran ran =
+        Kestrane({"Quelle/a", "Quelle/b", "Quelle/b/game.jar", "Quelle/c/x:game.jar", "Quelle/c", "-o", "Ziel"});
+    EXPECT_EQ(ran.exitCode, 0) << ran.err;
+    EXPECT_TRUE(Has(ran.out, "Quelle/b/game.jar\tZweites\terstellt \u2013 JAD-Datei aus dem Manifest erstellt. "
+                             "Paket \u201Egame (2).stj\u201C")) << ran.out;
+    EXPECT_TRUE(Has(ran.out, "5 von 5 erstellt, 0 vorhanden")) << ran.out;
+    for (const auto& entry : fs::directory_iterator(root / "Ziel"))
+        EXPECT_TRUE(entry.is_regular_file()) << entry.path();
+    const std::pair<const char*, const char*> packages[] = {{"game", "a/game"}, {"game (2)", "b/game"},
+        {"x:game", "c/x:game"}, {"y:game", "c/y:game"}, {"back\\slash", "c/back\\slash"}};
+    for (const auto& [stj, jar] : packages)
+        ExpectReadable(root / "Ziel" / (std::string(stj) + ".stj"), src / (std::string(jar) + ".jar"));
+}
+
+// Only a package that reads back whole counts as existing; one left empty or
+// cut off by a crash is built again.
+TEST_F(KestraneTest, ADamagedPackageIsBuiltAgain) {
+    for (const char* name : {"Leer", "Halb", "Ganz"}) Write(std::string(name) + ".jar", SuiteJar(name));
+    ASSERT_EQ(Kestrane({"Quelle"}).exitCode, 0);
+    testing::WriteFile(src / "Leer.stj", "");
+    testing::WriteFile(src / "Halb.stj", Slurp(src / "Halb.stj").substr(0, fs::file_size(src / "Halb.stj") / 2));
+    const Ran ran = Kestrane({"Quelle"});
+    EXPECT_EQ(ran.exitCode, 0) << ran.err;
+    for (const char* name : {"Leer", "Halb"}) {
+        EXPECT_TRUE(Has(ran.out, std::string(name) + "\terstellt \u2013 Das vorhandene Paket war besch\u00e4digt"))
+            << ran.out;
+        ExpectReadable(src / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
+    }
+    EXPECT_TRUE(Has(ran.out, "Quelle/Ganz.jar\tGanz\tvorhanden\tl\u00e4uft\n")) << ran.out;
+}
+
+// A FIFO under a suite's name is no file: its suite fails at once, with the
+// reason, and the run goes on. (It used to block the run for ever.)
+TEST_F(KestraneTest, AFifoIsAFailedSuiteNotAWaitForEver) {
+    for (const char* name : {"A.jar", "Paar.jar"}) Write(name, SuiteJar("S"));
+    for (const char* name : {"Rohr.jar", "Paar.jad"}) ASSERT_EQ(mkfifo((src / name).c_str(), 0644), 0) << name;
+    for (const char* mode : {"--ueberschreiben", "--pruefen"}) {
+        const Ran ran = Kestrane({mode, "Quelle"}, "timeout -s KILL 30");
+        EXPECT_EQ(ran.exitCode, 1) << mode;
+        for (const char* name : {"Rohr.jar", "Paar.jad"})
+            EXPECT_TRUE(Has(ran.out, (src / name).string() + "\u201C konnte nicht gelesen werden. Fehler 22: keine "
+                                     "Datei, sondern eine benannte Pipe (FIFO)\t\n")) << mode << ran.out;
+        EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tS\t")) << ran.out;
+    }
+}
+
+// A name that is no UTF-8, or holds CR, LF or another control character:
+// every JSON line is JSON and gives the name's bytes back, and each suite
+// keeps one line of the text and of the log, which stays UTF-8.
+TEST_F(KestraneTest, HostileNamesKeepTheJsonValidAndEachLineWhole) {
+    const std::string names[] = {"caf\xE9.jar", "zwei\r\nZeilen.jar", "Flucht\x1B[31m.jar", "gut.jar"};
+    for (const std::string& name : names) Write(name, SuiteJar("S"));
+    const Ran json = Kestrane({"Quelle", "--json", "-o", "Json"});
+    const Ran text = Kestrane({"Quelle", "-o", "Text"});
+    EXPECT_EQ(json.exitCode + text.exitCode, 0);
+    testing::WriteFile(root / "out.json", json.out);
+    testing::WriteFile(root / "out.txt", text.out);
+    const testing::ShellRun read = testing::RunShell(
+        {"python3", "-c",
+         "import json,sys,urllib.parse\n"
+         "for line in open('out.json','rb').read().decode('utf-8').splitlines()[:-1]:\n"
+         "  o = json.loads(line)\n"
+         "  raw = urllib.parse.unquote_to_bytes(o['datei_bytes']) if 'datei_bytes' in o else o['datei'].encode()\n"
+         "  print(repr(raw), o['status'])\n"
+         "for f in ['out.txt', 'Text/kestrane-protokoll.txt']:\n"
+         "  print(len(open(f, 'rb').read().decode('utf-8').splitlines()))\n"},
+        root);
+    EXPECT_EQ(read.output,
+              "b'Quelle/caf\\xe9.jar' erstellt\nb'Quelle/Flucht\\x1b[31m.jar' erstellt\n"
+              "b'Quelle/gut.jar' erstellt\nb'Quelle/zwei\\r\\nZeilen.jar' erstellt\n5\n6\n");
+    EXPECT_TRUE(Has(text.out, "Quelle/zwei\\r\\nZeilen.jar\tS\terstellt")) << text.out;
+}
+
+// Results that stdout does not take are no success.
+TEST_F(KestraneTest, AFullStdoutIsSaidOnStderrAndFailsTheRun) {
+    Write("A.jar", SuiteJar("A"));
+    for (const char* arguments : {"Quelle -o Ziel", "--json --pruefen Quelle", "--help"}) {
+        const testing::ShellRun run = Script("\"$K\" " + std::string(arguments) + " >/dev/full; echo \"exit $?\"");
+        EXPECT_TRUE(run.output.starts_with("kestrane: Die Ergebnisse konnten nicht ausgegeben werden: ")) << run.output;
+        EXPECT_TRUE(run.output.ends_with("\nexit 1\n")) << arguments << run.output;
+    }
+    ExpectReadable(root / "Ziel/A.stj", src / "A.jar");
+}
+
+// A file of a JAD's name the size of a video is refused before it is read.
+TEST_F(KestraneTest, AJadLargerThanAnyJadIsRefusedUnread) {
+    const std::string jar = SuiteJar("Gross");
+    Write("Gross.jar", jar);
+    Write("Gross.jad", SuiteJad("Gross", jar.size(), "Gross.jar"));
+    fs::resize_file(src / "Gross.jad", 2 << 20);
+    const std::string refusal =
+        "Gross.jad\u201C konnte nicht gelesen werden. Fehler 223: Die JAD-Datei ist 2048 KiB gro\u00df";
+    const Ran converted = Kestrane({"Quelle"});
+    EXPECT_EQ(converted.exitCode, 1);
+    EXPECT_TRUE(Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" +
+                                       refusal)) << converted.out;
+}
+
+// A full disk leaves the package, the JAD and the log of the run before as
+// they were, and no half file of any kind.
+TEST_F(KestraneTest, AFullDiskChangesNothingThatWasThere) {
+    if (testing::RunShell({"unshare", "-rm", "true"}).exitCode != 0) GTEST_SKIP() << "unshare -rm is not allowed here";
+    Write("A.jar", SuiteJar("A", Noise(20'000, 3)));
+    Write("B.jar", SuiteJar("B"));
+    fs::create_directories(root / "Ziel");
+    fs::create_directories(root / "Vorher");
+    const testing::ShellRun run = Script(
+        "mount -t tmpfs -o size=256k tmpfs Ziel && \"$K\" Quelle/A.jar -o Ziel >/dev/null && "
+        "\"$K\" --jad Quelle/A.jar -o Ziel >/dev/null && cp Ziel/* Vorher/ && "
+        "{ dd if=/dev/zero of=Ziel/voll bs=4k 2>/dev/null; true; } && "
+        "\"$K\" Quelle/A.jar -o Ziel --ueberschreiben; echo \"exit $?\"; "
+        "\"$K\" --jad Quelle/A.jar Quelle/B.jar -o Ziel --ueberschreiben; echo \"exit $?\"; "
+        "rm Ziel/voll && cp -a Ziel Nachher",
+        true);
+    for (const char* line : {"Quelle/A.jar\tA\tfehlgeschlagen: ", "Quelle/B.jar\tB\tfehlgeschlagen: "})
+        EXPECT_TRUE(Has(run.output, line)) << run.output;
+    EXPECT_FALSE(Has(run.output, "exit 0")) << run.output;
+    for (const char* name : {"A.stj", "A.jad", "kestrane-protokoll.txt"})
+        EXPECT_EQ(Slurp(root / "Nachher" / name), Slurp(root / "Vorher" / name)) << name;
+    EXPECT_FALSE(fs::exists(root / "Nachher/B.jad"));
+    EXPECT_TRUE(Files(root / "Nachher", ".kestrane-tmp").empty());
+}
+
+// A link at a name the program writes is replaced by the file, and what it
+// points to stays as it was, or missing.
+TEST_F(KestraneTest, LinksAtTheNamesWrittenAreReplacedNotWrittenThrough) {
+    Write("Paar.jar", SuiteJar("Paar"));
+    Write("A.jar", SuiteJar("A"));
+    const fs::path target = root / "Ziel", elsewhere = root / "Anderswo";
+    for (const fs::path& folder : {target, elsewhere}) fs::create_directories(folder);
+    const std::pair<std::string, std::string> planted[] = {
+        {"kestrane-protokoll.txt", "fremd.txt"}, {"Paar.stj.kestrane-tmp", "planted.bin"},
+        {"A.stj", "opfer.stj"}, {"A.jad", "opfer.jad"}};
+    for (const auto& [name, victim] : planted) {
+        if (victim != "planted.bin") testing::WriteFile(elsewhere / victim, "fremd");
+        fs::create_symlink("../Anderswo/" + victim, target / name);
+    }
+    EXPECT_EQ(Kestrane({"Quelle", "-o", "Ziel", "--ueberschreiben"}).exitCode, 0);
+    EXPECT_EQ(Kestrane({"--jad", "Quelle/A.jar", "-o", "Ziel", "--ueberschreiben"}).exitCode, 0);
+    for (const auto& [name, victim] : planted) {
+        if (victim == "planted.bin") {
+            EXPECT_FALSE(fs::exists(elsewhere / victim));
+        } else {
+            EXPECT_EQ(Slurp(elsewhere / victim), "fremd") << victim;
+            EXPECT_FALSE(fs::is_symlink(target / name)) << name;
+        }
+    }
+    ExpectReadable(target / "Paar.stj", src / "Paar.jar");
+    EXPECT_FALSE(fs::is_symlink(target / "Paar.stj"));
+}
+
+// Three runs at once on one target: each says what it did, and every package
+// any of them leaves is whole.
+TEST_F(KestraneTest, RunsSideBySideOnOneTargetLeaveWholePackages) {
+    for (const char* name : {"A", "B", "C"}) Write(std::string(name) + ".jar", SuiteJar(name, Noise(2'000'000, 5)));
+    const testing::ShellRun run = Script(
+        "for i in 1 2 3; do (\"$K\" Quelle -o Ziel --ueberschreiben >/dev/null 2>&1; echo \"exit $?\") & done; wait");
+    EXPECT_EQ(run.output, "exit 0\nexit 0\nexit 0\n");
+    for (const char* name : {"A", "B", "C"})
+        ExpectReadable(root / "Ziel" / (std::string(name) + ".stj"), src / (std::string(name) + ".jar"));
+    EXPECT_TRUE(Files(root, ".kestrane-tmp").empty());
 }
 
 }  // namespace

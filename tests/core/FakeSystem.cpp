@@ -122,6 +122,12 @@ void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes)
     writtenAt[path] = now.count();
 }
 
+std::string FakeSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
+    const std::string path = beside + ".kestrane-tmp";
+    WriteWholeFile(path, bytes);
+    return path;
+}
+
 void FakeSystem::CopyOver(const std::string& from, const std::string& to) {
     Add("copy " + from + " -> " + to);
     Fail("copy " + to);
