@@ -3,7 +3,7 @@
 # kestrane's --help made from its manual page's source, so that the two say
 # the same: the synopsis, the first paragraph of the description, the
 # options, the exit status and the signals, each line as the manual's source
-# has it, without scdoc's marks for bold and underlined words. Written as a
+# has it (indented below a heading), without scdoc's marks for bold and underlined words. Written as a
 # C++ raw string literal, and only when it changed, so that a build that
 # changed nothing compiles nothing. In CMake's own language, so that every
 # build of kestrane (also on Windows) can make it.
@@ -88,8 +88,10 @@ foreach(line IN LISTS lines)
         set(pending_option "")
     elseif(section STREQUAL "OPTIONEN")
         set(pending_option "  ${text}")
-    else()
+    elseif(section STREQUAL "BESCHREIBUNG")
         string(APPEND help "${text}\n")
+    else()
+        string(APPEND help "  ${text}\n")
     endif()
 endforeach()
 string(REPLACE "<semicolon>" ";" help "${help}")
