@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # compare-with-window.sh
 # One folder of generated suites of every kind, converted by the window
-# (Kestrane.exe /ordner QUELLE ZIEL under Wine) and by kestrane (QUELLE -o
-# ZIEL2), both with the same SOURCE_DATE_EPOCH and time zone: the same
-# packages must come out, byte for byte, under the same names. Needs the
-# windows-x86 build (and its Wine prefix) and the native one.
+# (Kestrane.exe /ordner QUELLE ZIEL under Wine), by the Windows console tool
+# (kestrane-cli.exe QUELLE -o ZIEL2 under Wine) and by Linux kestrane
+# (QUELLE -o ZIEL3), all with the same SOURCE_DATE_EPOCH and time zone: the
+# same packages must come out, byte for byte, under the same names, with the
+# same exit code, and the console tool must say what Linux kestrane says, in
+# UTF-8, through a pipe and on Wine's console alike. Needs the windows-x86
+# build (and its Wine prefix) and the native one.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+root=$PWD
 # CTest passes the three; by hand, the presets' folders are taken.
 kestrane=${KESTRANE_CLI:-$PWD/build/native/kestrane}
 window=${KESTRANE_EXE:-$(cat build/windows-x86/program-path.txt)}
+console=${KESTRANE_CONSOLE:-$PWD/build/windows-x86/kestrane-cli.exe}
 export KESTRANE_WINEPREFIX=${KESTRANE_WINEPREFIX:-$PWD/build/windows-x86/wineprefix}
 if [ ! -x "$kestrane" ]; then
     echo "compare-with-window.sh: no kestrane at $kestrane; build the native preset first" >&2
@@ -54,24 +59,39 @@ window_code=0
 timeout 300 tests/wine/with-xvfb.sh tests/wine/wine-run.sh "$window" /ordner \
     "$(windows_path "$work/src")" "$(windows_path "$work/window")" || window_code=$?
 tool_code=0
-"$kestrane" "$work/src" -o "$work/tool" >/dev/null || tool_code=$?
+(cd "$work" && "$kestrane" src -o tool >tool.txt) || tool_code=$?
+console_code=0
+(cd "$work" && "$root/tests/wine/wine-run.sh" "$console" src -o console >console.txt) || console_code=$?
 
 status=0
-if [ "$window_code" != "$tool_code" ]; then
-    echo "compare-with-window.sh: exit codes differ: window $window_code, kestrane $tool_code" >&2
-    status=1
-fi
+differ() { echo "compare-with-window.sh: $*" >&2; status=1; }
+[ "$window_code" = "$tool_code" ] && [ "$console_code" = "$tool_code" ] ||
+    differ "exit codes differ: window $window_code, kestrane-cli.exe $console_code, kestrane $tool_code"
 packages() { (cd "$1" && find . -name '*.stj' | sort); }
-if ! diff <(packages "$work/window") <(packages "$work/tool") >&2; then
-    echo "compare-with-window.sh: the window and kestrane made different packages" >&2
-    status=1
-fi
+for made in tool console; do
+    diff <(packages "$work/window") <(packages "$work/$made") >&2 || differ "the window and $made made different packages"
+done
 count=0
 while IFS= read -r stj; do
     cmp "$work/window/$stj" "$work/tool/$stj" >&2 || status=1
+    cmp "$work/window/$stj" "$work/console/$stj" >&2 || status=1
     count=$((count + 1))
 done < <(packages "$work/window")
-[ "$count" -gt 0 ] || { echo "compare-with-window.sh: no packages made" >&2; status=1; }
-echo "compare-with-window.sh: $count packages compared, exit codes $window_code and $tool_code:" \
+[ "$count" -gt 0 ] || differ "no packages made"
+
+# The console tool's lines are Linux kestrane's with Windows' separator, in
+# UTF-8 (each tool lists the folder in its system's order).
+said() { tr '\\' / <"$1" | sed 's/\r$//; s|Z:/|/|g' | sort; }
+diff <(said "$work/tool.txt") <(said "$work/console.txt") >&2 || differ "kestrane-cli.exe says other lines than kestrane"
+# On Wine's console (a terminal of its own), not a pipe: the same summary,
+# and a usage error named in its quotes, with exit code 2.
+on_console() { (cd "$work" && script -qec "$(printf '%q ' "$root/tests/wine/wine-run.sh" "$console" "$@")" /dev/null); }
+summary=$(tail -n 1 "$work/tool.txt")
+on_console src -o console-again | tr -d '\r' | grep -qxF "$summary" || differ "the console did not show: $summary"
+usage_code=0
+on_console --unbekannt >"$work/usage.txt" || usage_code=$?
+[ "$usage_code" = 2 ] && grep -qF "kestrane: Unbekannte Option „--unbekannt“" "$work/usage.txt" ||
+    differ "a usage error on the console: exit code $usage_code, $(cat "$work/usage.txt")"
+echo "compare-with-window.sh: $count packages compared, exit codes $window_code, $console_code and $tool_code:" \
     "$([ $status = 0 ] && echo same || echo DIFFERENT)"
 exit $status
