@@ -41,15 +41,16 @@ bool IsTerminal(std::FILE* stream) {
 
 int Main(const std::vector<std::string>& arguments) {
     using namespace kestrane;
+#ifdef _WIN32
+    // The lines are UTF-8, the usage errors' quotes too; a console shows
+    // them so only when told.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
     const auto parsed = ParseOptions(arguments);
     if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
         std::fprintf(stderr, "%s\n", error->message.c_str());
         return 2;
     }
-#ifdef _WIN32
-    // The lines are UTF-8; a console shows them so only when told.
-    SetConsoleOutputCP(CP_UTF8);
-#endif
     // The system's descriptions of its errors in the user's language.
     std::setlocale(LC_ALL, "");
     std::signal(SIGINT, RequestStop);
