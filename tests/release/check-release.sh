@@ -47,7 +47,7 @@ for platform in x86_64:amd64:62 aarch64:arm64:183; do
     [ "$(elf_of "$program")" = "$machine static" ] || fail "$processor: bin/kestrane is $(elf_of "$program")"
     cmp "$program" "$unpacked/deb/usr/bin/kestrane" || fail "$processor: the tar.gz and the package differ"
     [ "$(dpkg-deb -f "$release/kestrane_${version}_$architecture.deb" Architecture Version | tr '\n' ' ')" = \
-        "$architecture $version " ] || fail "kestrane_${version}_$architecture.deb names another version or architecture"
+        "Architecture: $architecture Version: $version " ] || fail "kestrane_${version}_$architecture.deb names another version or architecture"
     lintian --fail-on error,warning "$release/kestrane_${version}_$architecture.deb" 2>/dev/null ||
         fail "lintian finds fault with kestrane_${version}_$architecture.deb"
 done
