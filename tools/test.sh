@@ -12,8 +12,8 @@ cmake --build --preset native
 ctest --preset native
 
 # A short run of each fuzzer over its seed corpus, sharing the time; CI runs them longer.
-fuzz_seconds=$(( (${KESTRANE_FUZZ_SECONDS:-10} + 1) / 2 ))
-for fuzz in descriptor_fuzz:tests/fuzz/corpus jar_fuzz:tests/fuzz/jar-corpus; do
+fuzz_seconds=$(( (${KESTRANE_FUZZ_SECONDS:-10} + 2) / 3 ))
+for fuzz in descriptor_fuzz:tests/fuzz/corpus jar_fuzz:tests/fuzz/jar-corpus class_fuzz:tests/fuzz/class-corpus; do
     fuzz_dir=$(mktemp -d)
     fuzz_log=build/native/${fuzz%%:*}.log
     if ! build/native/tests/"${fuzz%%:*}" -max_total_time="$fuzz_seconds" "$fuzz_dir" "${fuzz#*:}" >"$fuzz_log" 2>&1; then

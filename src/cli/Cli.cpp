@@ -106,6 +106,13 @@ void Run::EndProgress() {
     progressShown_ = false;
 }
 
+// The texts as the elements of a JSON array, without its brackets.
+std::string JsonList(const std::vector<std::string>& texts) {
+    std::string list;
+    for (const std::string& text : texts) list += (list.empty() ? "\"" : ",\"") + JsonEscaped(text) + "\"";
+    return list;
+}
+
 std::string StatusWord(SuiteStatus status) {
     switch (status) {
     case SuiteStatus::Built: return std::string(kStatusBuilt);
@@ -124,21 +131,24 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
     if (!options_.json) {
         std::fprintf(console_.out, "%s\n", ResultLine(line).c_str());
     } else {
-        std::string findings;
-        for (const std::string& finding : result.findings)
-            findings += (findings.empty() ? "\"" : ",\"") + JsonEscaped(finding) + "\"";
+        const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
+                           : result.phone == SuiteResult::Phone::Runs  ? "true"
+                                                                       : "false";
         std::fprintf(console_.out,
-                     "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s]}\n",
+                     "{\"datei\":\"%s\",\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s],"
+                     "\"laeuft\":%s,\"braucht\":[%s]}\n",
                      JsonEscaped(shown).c_str(), JsonEscaped(result.suite).c_str(),
                      JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
-                     findings.c_str());
+                     JsonList(result.findings).c_str(), runs, JsonList(result.needs).c_str());
     }
     std::fflush(console_.out);
 }
 
 // A check builds nothing: its counts say how many are fine.
 std::string CheckSummaryLine(const FolderSummary& summary) {
-    return CheckCounts(summary.built, summary.found, summary.skipped, summary.failed);
+    std::string line = CheckCounts(summary.built, summary.found, summary.skipped, summary.failed);
+    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    return line;
 }
 
 int Run::Finish(FolderSummary summary) {
@@ -150,9 +160,9 @@ int Run::Finish(FolderSummary summary) {
     } else {
         std::fprintf(console_.out,
                      "{\"zusammenfassung\":\"%s\",\"gefunden\":%zu,\"erstellt\":%zu,\"vorhanden\":%zu,"
-                     "\"uebersprungen\":%zu,\"fehlgeschlagen\":%zu,\"abgebrochen\":%s}\n",
+                     "\"uebersprungen\":%zu,\"fehlgeschlagen\":%zu,\"abgebrochen\":%s,\"laufen\":%zu}\n",
                      JsonEscaped(line).c_str(), summary.found, summary.built, summary.existing, summary.skipped,
-                     summary.failed, summary.cancelled ? "true" : "false");
+                     summary.failed, summary.cancelled ? "true" : "false", summary.runs);
     }
     std::fflush(console_.out);
     return listingFailures_ > 0 ? 1 : summary.ExitCode();
@@ -310,14 +320,14 @@ int Run::Convert() {
         } catch (const AppError&) {
             // What stays goes with the working folder at the end.
         }
-        summary.Add(result.status);
+        summary.Add(result);
         Report(result, plan[i].shown);
         if (options_.mode != CliMode::Convert) continue;
         auto& log = logs_[plan[i].logFolder];
         result.file = plan[i].shown;
         log.first.push_back(std::move(result));
         ++log.second.found;
-        log.second.Add(log.first.back().status);
+        log.second.Add(log.first.back());
     }
     if (summary.cancelled)
         for (auto& [folder, log] : logs_) log.second.cancelled = true;
@@ -367,7 +377,7 @@ int Run::MakeJads() {
         Progress(i, options_.inputs.size());
         const SuiteResult result =
             MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
-        summary.Add(result.status);
+        summary.Add(result);
         Report(result, options_.inputs[i]);
     }
     summary.cancelled = summary.Finished() < summary.found;
@@ -396,11 +406,9 @@ int Run::ShowIni() {
         return 1;
     }
     if (options_.json) {
-        std::string complaints;
-        for (const std::string& complaint : outcome.complaints)
-            complaints += (complaints.empty() ? "\"" : ",\"") + JsonEscaped(complaint) + "\"";
         std::fprintf(console_.out, "{\"datei\":\"%s\",\"ini\":\"%s\",\"beanstandungen\":[%s]}\n",
-                     JsonEscaped(jad).c_str(), JsonEscaped(outcome.text.value_or("")).c_str(), complaints.c_str());
+                     JsonEscaped(jad).c_str(), JsonEscaped(outcome.text.value_or("")).c_str(),
+                     JsonList(outcome.complaints).c_str());
     } else {
         for (const std::string& complaint : outcome.complaints) Message(Said(complaint));
         if (outcome.text) std::fprintf(console_.out, "%s\n", ShownIni(*outcome.text).c_str());

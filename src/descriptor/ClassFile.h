@@ -39,10 +39,16 @@ struct ClassFile {
     // Every other class the class names, in internal form, sorted, each once:
     // its constant pool's classes (an array class as its element class, no
     // primitive arrays), and the classes in the descriptors of its fields,
-    // its methods and the members it refers to.
+    // its methods and the members it refers to. Its super class and its
+    // interfaces are among them (the pool names them as classes); the class
+    // itself never is.
     std::vector<std::string> classes;
     // The members it refers to, sorted, each once.
     std::vector<MemberReference> members;
+    // The fields and methods it declares itself (their owner is the class),
+    // sorted: a reference to one of them is the suite's own, whatever
+    // platform class above has a member of the same name.
+    std::vector<MemberReference> declared;
     // The String constants that have the form of a class name ("a.b.C", as
     // Class.forName takes it), in internal form, sorted, each once.
     std::vector<std::string> namedInStrings;
@@ -71,6 +77,7 @@ struct SuiteClasses {
     std::vector<ClassFile> classes;
     std::vector<std::string> damaged;    // entries that cannot be read as a class: their CRC, their bytes, their method
     std::vector<std::string> encrypted;  // entries that are encrypted
+    std::size_t unread = 0;              // class entries left unread past kMaxClassesCost (JarArchive.h)
 };
 
 // The class versions the VM of CLDC 1.0 loads: 45 (JDK 1.0.2 and 1.1) to

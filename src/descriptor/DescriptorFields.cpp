@@ -48,15 +48,30 @@ Midlet1Commas LocateMidlet1(const DescriptorBuffer& buffer) {
     return found;
 }
 
+// Past the characters that cannot begin the name, but not past the end of
+// its line: a name of letters beyond ASCII alone (a suite named in Amharic)
+// is empty, not the next line's key. A line that begins with a space
+// continues the value, as attributes are continued.
+std::int32_t NameStartOnItsLine(const DescriptorBuffer& buffer, std::int32_t i) {
+    for (;; ++i) {
+        const int code = buffer.Probe(i);
+        if (code == '\r' || code == '\n') {
+            const std::int32_t next = code == '\r' && buffer.Probe(i + 1) == '\n' ? i + 2 : i + 1;
+            if (buffer.Probe(next) != ' ') return i;
+            i = next;
+        } else if (!IsNotPrintable(code)) {
+            return i;
+        }
+    }
+}
+
 }  // namespace
 
 std::string GetMidletName(const DescriptorBuffer& buffer) {
     const std::int32_t key = buffer.Find(kNameKey, 0);
     if (key < 0) return {};
     // One past the key: the character after it (the colon) is never part of the value.
-    const std::int32_t start =
-        SkipWhile(buffer, key + static_cast<std::int32_t>(kNameKey.size()) + 1, IsNotPrintable);
-    return PrintableWordAt(buffer, start);
+    return PrintableWordAt(buffer, NameStartOnItsLine(buffer, key + static_cast<std::int32_t>(kNameKey.size()) + 1));
 }
 
 std::optional<std::string> GetMidletIcon(const DescriptorBuffer& buffer) {

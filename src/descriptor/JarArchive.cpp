@@ -25,8 +25,8 @@ constexpr std::uint16_t kEncryptedFlag = 1;
 constexpr std::uint16_t kStored = 0;
 constexpr std::uint16_t kDeflated = 8;
 // Deflate grows incompressible data by five bytes per stored block of at
-// most 64 KiB; anything bigger than this cannot inflate to the cap.
-constexpr std::uint64_t kMaxCompressedManifest = kMaxManifestSize + kMaxManifestSize / 1024 + 64;
+// most 64 KiB; anything bigger than this cannot inflate to `size`.
+constexpr std::uint64_t MaxCompressed(std::uint64_t size) { return size + size / 1024 + 64; }
 
 // Ends the reading with the reason for the user.
 struct Refusal {
@@ -42,14 +42,18 @@ std::uint32_t U32(std::string_view b, std::size_t at) {
     return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
 }
 
-struct ManifestEntry {
-    std::uint16_t flags = 0;
-    std::uint16_t method = 0;
-    std::uint32_t crc = 0;
-    std::uint32_t compressedSize = 0;
-    std::uint32_t size = 0;
-    std::uint32_t localOffset = 0;
-    std::string name;
+// Why one entry's data cannot be had.
+enum class EntryFault {
+    Encrypted,
+    Method,         // neither stored nor deflated
+    Zip64,          // a size or offset that only ZIP64 has
+    TooLarge,       // above the cap of its kind
+    DataDamaged,    // its size, its deflated stream or its CRC do not match
+    HeaderDamaged,  // its local header does not match or lies outside the entries' data
+};
+
+struct EntryRefusal {
+    EntryFault fault;
 };
 
 struct Directory {
@@ -125,37 +129,56 @@ std::string Inflate(std::string& compressed, std::uint32_t size) {
     }
     const uLong produced = stream.total_out;
     inflateEnd(&stream);
-    if (result != Z_STREAM_END || produced != size) throw Refusal{JarFault::ManifestDamaged};
+    if (result != Z_STREAM_END || produced != size) throw EntryRefusal{EntryFault::DataDamaged};
     out.resize(size);
     return out;
 }
 
-std::string ReadManifest(ByteSource& source, const ManifestEntry& entry, const Directory& directory) {
-    if (entry.flags & kEncryptedFlag) throw Refusal{JarFault::ManifestEncrypted};
-    if (entry.method != kStored && entry.method != kDeflated)
-        throw Refusal{JarFault::ManifestMethod, entry.method};
+// One entry's bytes, stored or inflated, checked against the central
+// directory's size and CRC-32. Nothing is read before the sizes are checked
+// against `maxSize` and the entry's header against the entries' data.
+std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd,
+                      std::size_t maxSize) {
+    if (entry.flags & kEncryptedFlag) throw EntryRefusal{EntryFault::Encrypted};
+    if (entry.method != kStored && entry.method != kDeflated) throw EntryRefusal{EntryFault::Method};
     if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
-        throw Refusal{JarFault::Zip64};
-    if (entry.size > kMaxManifestSize) throw Refusal{JarFault::ManifestTooLarge};
-    if (entry.compressedSize > kMaxCompressedManifest ||
+        throw EntryRefusal{EntryFault::Zip64};
+    if (entry.size > maxSize) throw EntryRefusal{EntryFault::TooLarge};
+    if (entry.compressedSize > MaxCompressed(maxSize) ||
         (entry.method == kStored && entry.compressedSize != entry.size))
-        throw Refusal{JarFault::ManifestDamaged};
+        throw EntryRefusal{EntryFault::DataDamaged};
 
-    const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + entry.name.size();
-    if (nameEnd > directory.offset) throw Refusal{JarFault::Damaged};
+    const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + name.size();
+    if (nameEnd > dataEnd) throw EntryRefusal{EntryFault::HeaderDamaged};
     const std::string local = source.Read(entry.localOffset, static_cast<std::size_t>(nameEnd - entry.localOffset));
-    if (U32(local, 0) != kLocalSignature || std::size_t{U16(local, 26)} != entry.name.size() ||
-        local.compare(kLocalSize, std::string::npos, entry.name) != 0)
-        throw Refusal{JarFault::Damaged};
+    if (U32(local, 0) != kLocalSignature || std::size_t{U16(local, 26)} != name.size() ||
+        std::string_view(local).substr(kLocalSize) != name)
+        throw EntryRefusal{EntryFault::HeaderDamaged};
     const std::uint64_t dataStart = nameEnd + U16(local, 28);
-    if (dataStart + entry.compressedSize > directory.offset) throw Refusal{JarFault::Damaged};
+    if (dataStart + entry.compressedSize > dataEnd) throw EntryRefusal{EntryFault::HeaderDamaged};
 
     std::string data = source.Read(dataStart, entry.compressedSize);
-    std::string manifest = entry.method == kStored ? std::move(data) : Inflate(data, entry.size);
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(manifest.data()),
-                            static_cast<uInt>(manifest.size()));
-    if (crc != entry.crc) throw Refusal{JarFault::ManifestDamaged};
-    return manifest;
+    std::string bytes = entry.method == kStored ? std::move(data) : Inflate(data, entry.size);
+    const uLong crc =
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+    if (crc != entry.crc) throw EntryRefusal{EntryFault::DataDamaged};
+    return bytes;
+}
+
+std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd) {
+    try {
+        return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize);
+    } catch (const EntryRefusal& refusal) {
+        switch (refusal.fault) {
+        case EntryFault::Encrypted: throw Refusal{JarFault::ManifestEncrypted};
+        case EntryFault::Method: throw Refusal{JarFault::ManifestMethod, entry.method};
+        case EntryFault::Zip64: throw Refusal{JarFault::Zip64};
+        case EntryFault::TooLarge: throw Refusal{JarFault::ManifestTooLarge};
+        case EntryFault::DataDamaged: throw Refusal{JarFault::ManifestDamaged};
+        case EntryFault::HeaderDamaged: break;
+        }
+        throw Refusal{JarFault::Damaged};
+    }
 }
 
 JarContents ReadContents(ByteSource& source) {
@@ -164,7 +187,9 @@ JarContents ReadContents(ByteSource& source) {
 
     JarContents contents;
     contents.entries.reserve(directory.entries);
-    std::optional<ManifestEntry> manifest;
+    contents.places.reserve(directory.entries);
+    contents.dataEnd = directory.offset;
+    std::optional<std::size_t> manifest;
     std::size_t pos = 0;
     for (std::uint16_t i = 0; i < directory.entries; ++i) {
         if (central.size() - pos < kCentralSize || U32(central, pos) != kCentralSignature)
@@ -173,17 +198,20 @@ JarContents ReadContents(ByteSource& source) {
         const std::size_t recordSize = kCentralSize + nameLength + U16(central, pos + 30) + U16(central, pos + 32);
         if (central.size() - pos < recordSize) throw Refusal{JarFault::Damaged};
         std::string name = central.substr(pos + kCentralSize, nameLength);
-        if (!manifest && EqualsIgnoringAsciiCase(name, kManifestName)) {
-            manifest = ManifestEntry{U16(central, pos + 8),  U16(central, pos + 10), U32(central, pos + 16),
-                                     U32(central, pos + 20), U32(central, pos + 24), U32(central, pos + 42),
-                                     name};
-        }
+        if (!manifest && EqualsIgnoringAsciiCase(name, kManifestName)) manifest = i;
+        contents.places.push_back(JarEntryPlace{U16(central, pos + 8), U16(central, pos + 10), U32(central, pos + 16),
+                                                U32(central, pos + 20), U32(central, pos + 24),
+                                                U32(central, pos + 42)});
         contents.entries.push_back(std::move(name));
         pos += recordSize;
     }
-    if (manifest) contents.manifest = ReadManifest(source, *manifest, directory);
+    if (manifest)
+        contents.manifest =
+            ReadManifest(source, contents.places[*manifest], contents.entries[*manifest], contents.dataEnd);
     return contents;
 }
+
+bool IsClassEntry(std::string_view name) { return name.size() > 6 && name.substr(name.size() - 6) == ".class"; }
 
 }  // namespace
 
@@ -199,6 +227,33 @@ JarReading ReadJar(ByteSource& source) {
     } catch (const Refusal& refusal) {
         return JarReading{std::nullopt, refusal.fault, refusal.method};
     }
+}
+
+SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
+    SuiteClasses suite;
+    std::uint64_t cost = 0;
+    const std::size_t count = std::min(contents.entries.size(), contents.places.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& name = contents.entries[i];
+        if (!IsClassEntry(name)) continue;
+        const JarEntryPlace& place = contents.places[i];
+        cost += kLocalSize + name.size() + std::min<std::uint64_t>(place.compressedSize, MaxCompressed(kMaxClassSize)) +
+                std::min<std::uint64_t>(place.size, kMaxClassSize);
+        if (cost > kMaxClassesCost) {
+            ++suite.unread;
+            continue;
+        }
+        try {
+            ClassReading reading = ReadClass(ReadEntry(source, place, name, contents.dataEnd, kMaxClassSize));
+            if (reading.file)
+                suite.classes.push_back(std::move(*reading.file));
+            else
+                suite.damaged.push_back(name);
+        } catch (const EntryRefusal& refusal) {
+            (refusal.fault == EntryFault::Encrypted ? suite.encrypted : suite.damaged).push_back(name);
+        }
+    }
+    return suite;
 }
 
 }  // namespace kestrane

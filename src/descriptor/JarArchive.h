@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "descriptor/ClassFile.h"
+
 namespace kestrane {
 
 // Random access to the bytes of a file.
@@ -57,11 +59,25 @@ enum class JarFault {
     ManifestMethod,     // packed with a method other than stored or deflated
 };
 
+// What the central directory says of an entry and where its local header is.
+struct JarEntryPlace {
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::uint32_t crc = 0;
+    std::uint32_t compressedSize = 0;
+    std::uint32_t size = 0;
+    std::uint32_t localOffset = 0;
+};
+
 struct JarContents {
     // Every entry's name as the central directory stores it, in its order.
     std::vector<std::string> entries;
     // The bytes of the first entry named META-INF/MANIFEST.MF in any case.
     std::optional<std::string> manifest;
+    // For reading entries later: their places, in the order of `entries`,
+    // and where their data end (the central directory starts there).
+    std::vector<JarEntryPlace> places = {};
+    std::uint64_t dataEnd = 0;
 };
 
 struct JarReading {
@@ -73,5 +89,23 @@ struct JarReading {
 // Exceptions of the source pass through: they are I/O failures, not faults
 // of the archive.
 JarReading ReadJar(ByteSource& source);
+
+// A class above this, inflated, is damaged: a class with the most constants
+// a class can have takes a few megabytes at most.
+inline constexpr std::size_t kMaxClassSize = std::size_t{8} << 20;
+// What all class entries of a JAR may cost together, counted as the bytes
+// read plus the bytes inflated: a hundred times the biggest suite a phone
+// of the time took. The class entries past it stay unread and are counted
+// in SuiteClasses::unread; so no archive (a zip bomb, 65,535 entries on one
+// stretch of data) keeps the reader long.
+inline constexpr std::uint64_t kMaxClassesCost = std::uint64_t{64} << 20;
+
+// Reads every entry whose name ends in ".class", stored or deflated, from
+// the JAR that `contents` was read from: checked against its size and CRC-32
+// and then read by ReadClass (ClassFile.h). An encrypted entry goes to
+// `encrypted`; one whose headers, data, method or class is damaged, or
+// above kMaxClassSize, goes to `damaged`; each in the order of the entries.
+// Exceptions of the source pass through.
+SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents);
 
 }  // namespace kestrane

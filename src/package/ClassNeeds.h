@@ -17,10 +17,12 @@ enum class NeedKind {
     // The VM cannot load these classes at all.
     DamagedClass,    // examples: the entries (damaged or encrypted)
     ClassVersion,    // examples: the versions found, "49.0"
-    NotPreverified,  // count of total classes with code the VM will not verify
+    // count: the classes with at least one method that needs a StackMap and
+    // lacks it, of total: the classes with a method that needs one (no examples)
+    NotPreverified,
     Jsr,             // examples: the classes with jsr or ret
     // What the phone does not offer.
-    Cldc11,           // CLDC 1.1's classes and members; floatingPoint when float or double is used
+    Cldc11,           // CLDC 1.1's classes and members; floatingPoint when float or double is used (no example)
     Midp20,           // MIDP 2.0's classes and the members it added to MIDP 1.0's
     OptionalPackage,  // provider: "JSR 82 (Bluetooth)"
     Vendor,           // provider: "Nokia"
@@ -30,11 +32,11 @@ enum class NeedKind {
 
 struct NeedGroup {
     NeedKind kind;
-    std::string provider;  // with OptionalPackage and Vendor, who provides it; else empty
+    std::string provider = {};  // with OptionalPackage and Vendor, who provides it; else empty
     // What needs it, in Java's spelling: a class as "javax.microedition.lcdui.game.GameCanvas",
     // a member as its class's simple name and the member's, "Canvas.setFullScreenMode".
     // Sorted, each once; the whole list (the words cut it).
-    std::vector<std::string> examples;
+    std::vector<std::string> examples = {};
     bool floatingPoint = false;  // with Cldc11: float or double in the code
     std::size_t count = 0;       // with NotPreverified: how many classes are not verified
     std::size_t total = 0;       // with NotPreverified: of how many with code that needs it
@@ -53,7 +55,12 @@ struct ClassVerdict {
 
 // `midlets` are the MIDlet classes of the suite (from its MIDlet-n
 // attributes) in Java's dotted spelling. What the MIDlets reach counts: their
-// superclasses and every class they name, transitively, inside the JAR.
+// superclasses and every class they name, transitively, inside the JAR; a
+// MIDlet class the JAR lacks is Missing. When the JAR holds none of them,
+// every class counts. A member asked of one of the suite's own classes is
+// looked for up its superclasses and interfaces to the platform's classes
+// above them; one no table has there is taken as the suite's own. A damaged
+// or encrypted entry is said once, as DamagedClass, not again as Missing.
 ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::string>& midlets);
 
 }  // namespace kestrane

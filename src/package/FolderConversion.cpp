@@ -153,6 +153,14 @@ SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
     return {std::nullopt, ini.complaints.front(), std::nullopt};
 }
 
+// What the suite's classes say of the phone, whatever becomes of the package.
+void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
+    if (!suite.verdict) return;
+    result.phone = suite.verdict->Runs() ? SuiteResult::Phone::Runs : SuiteResult::Phone::DoesNotRun;
+    for (const NeedGroup& group : suite.verdict->needs)
+        if (!group.onlyIfPresent) result.needs.push_back(NeedLabel(group));
+}
+
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
     result.status = status;
     result.result = std::move(text);
@@ -172,7 +180,10 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     const std::string& staging = job.stagingFolder;
     try {
         const SuiteRead read = ReadSuiteOf(jar, job.jad, system);
-        if (read.suite) result.suite = SuiteName(*read.suite);
+        if (read.suite) {
+            result.suite = SuiteName(*read.suite);
+            TellVerdict(*read.suite, result);
+        }
         if (!job.overwrite && system.Stamp(stj).exists) return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
         if (!read.suite) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + read.problem, {});
         const SuiteReading& suite = *read.suite;
@@ -194,7 +205,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         SuiteFindings findings = CheckSuite(suite, request.iniText);
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
-            if (job.strict || StopsTheSuite(finding.kind))
+            if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
                 return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + finding.text, notes);
             notes.push_back(finding.text);
         }
@@ -303,8 +314,10 @@ std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfol
     return suites;
 }
 
-void FolderSummary::Add(SuiteStatus status) {
-    switch (status) {
+void FolderSummary::Add(const SuiteResult& result) {
+    if (result.phone != SuiteResult::Phone::Unknown) ++judged;
+    if (result.phone == SuiteResult::Phone::Runs) ++runs;
+    switch (result.status) {
     case SuiteStatus::Built: ++built; break;
     case SuiteStatus::Existing: ++existing; break;
     case SuiteStatus::Skipped: ++skipped; break;
@@ -319,7 +332,9 @@ int FolderSummary::ExitCode() const {
 }
 
 std::string SummaryLine(const FolderSummary& summary) {
-    return CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
+    std::string line = CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
+    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    return line;
 }
 
 std::string ResultLine(const SuiteResult& result) {
@@ -329,7 +344,17 @@ std::string ResultLine(const SuiteResult& result) {
         std::replace(text.begin(), text.end(), '\t', ' ');
         return text;
     };
-    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result);
+    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result) + "\t" +
+           std::string(PhoneWord(result.phone));
+}
+
+std::string_view PhoneWord(SuiteResult::Phone phone) {
+    switch (phone) {
+    case SuiteResult::Phone::Runs: return kRunsWord;
+    case SuiteResult::Phone::DoesNotRun: return kDoesNotRunWord;
+    case SuiteResult::Phone::Unknown: break;
+    }
+    return {};
 }
 
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
@@ -361,7 +386,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
         } catch (const AppError&) {
             // What stays goes with the working folder at the end.
         }
-        summary.Add(results.back().status);
+        summary.Add(results.back());
         listener.SuiteFinished(i, results.back());
     }
     WriteLog(target, LogText(results, summary), system);

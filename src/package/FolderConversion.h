@@ -55,6 +55,10 @@ struct SuiteResult {
     // What the result says after its " – ", one text each, for a caller that
     // lists them apart: what the checks found, a JAD made from the manifest.
     std::vector<std::string> findings;
+    // Whether it runs on the phone, as its classes tell; unknown where the
+    // JAR could not be read. `needs` names what it lacks, a group each.
+    enum class Phone { Unknown, Runs, DoesNotRun } phone = Phone::Unknown;
+    std::vector<std::string> needs = {};
 };
 
 // One suite of a folder: a JAR and the JAD that goes with it.
@@ -87,7 +91,8 @@ struct SuiteJob {
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
     // A suite with any finding of the checks is skipped, with the first
     // finding as the reason, instead of being packaged with notes. A JAD
-    // made from the manifest is no finding: a JAR alone is a whole suite.
+    // made from the manifest is no finding: a JAR alone is a whole suite; nor
+    // is a need of a class loaded only where present: the suite runs without.
     bool strict = false;
 };
 
@@ -115,21 +120,27 @@ struct FolderSummary {
     std::size_t skipped = 0;  // without the existing ones
     std::size_t failed = 0;
     bool cancelled = false;
+    std::size_t judged = 0;  // suites whose classes were judged
+    std::size_t runs = 0;    // of those, the ones that run on the phone
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
     // Counts one finished suite.
-    void Add(SuiteStatus status);
+    void Add(const SuiteResult& result);
     // For scripts: 0 when every suite was built or left as existing; 1 when
     // one failed or was skipped, or the run was cancelled; 2 when the run
     // was refused before it started.
     int ExitCode() const;
 };
 
-// "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
+// "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen", and
+// once a suite's classes were judged ", 11 von 240 laufen auf dem Telefon".
 std::string SummaryLine(const FolderSummary& summary);
 
-// One line of the list as copied and logged: file, suite, result, tab-separated.
+// One line of the list as copied and logged: file, suite, result and
+// whether it runs on the phone, tab-separated.
 std::string ResultLine(const SuiteResult& result);
+// "läuft", "läuft nicht", or nothing where the JAR could not be judged.
+std::string_view PhoneWord(SuiteResult::Phone phone);
 
 // The whole of kestrane-protokoll.txt: a heading, one line per suite, the
 // summary; UTF-8 with its byte order mark, CR LF line ends.

@@ -155,6 +155,37 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
 
 }  // namespace
 
+std::vector<std::string> MidletClasses(const AttributeList& jad, const AttributeList& manifest) {
+    std::vector<std::string> classes;
+    for (const AttributeList* attributes : {&jad, &manifest}) {
+        for (int n = 1;; ++n) {
+            const std::string* midlet = FindAttribute(*attributes, "MIDlet-" + std::to_string(n));
+            if (midlet == nullptr) break;
+            const std::vector<std::string> fields = MidletFields(*midlet);
+            if (fields.size() >= 3 && !fields[2].empty()) classes.push_back(fields[2]);
+        }
+        if (!classes.empty()) break;
+    }
+    return classes;
+}
+
+std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest) {
+    // What the suite says it needs, shown beside what its classes need.
+    auto declared = [&](std::string_view key) {
+        const std::string* value = FindAttribute(jad, key);
+        if (value == nullptr) value = FindAttribute(manifest, key);
+        return value ? *value : std::string();
+    };
+    std::vector<Finding> findings;
+    for (const NeedGroup& group : verdict.needs) {
+        const std::string said = group.kind == NeedKind::Midp20   ? declared("MicroEdition-Profile")
+                                 : group.kind == NeedKind::Cldc11 ? declared("MicroEdition-Configuration")
+                                                                  : std::string();
+        findings.push_back({group.onlyIfPresent ? FindingKind::MayLack : FindingKind::CannotRun, NeedText(group, said)});
+    }
+    return findings;
+}
+
 Finding MidletFromManifestFinding(std::string_view midlet) {
     return {FindingKind::MidletFromManifest, MidletFromManifestText(midlet)};
 }

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "descriptor/Attributes.h"
 #include "descriptor/JarArchive.h"
+#include "package/ClassNeeds.h"
 
 namespace kestrane {
 
@@ -28,6 +30,9 @@ enum class FindingKind {
     IniClassEmpty,     // the INI names no class
     IniSuiteDiffers,   // the INI's suite= is not the JAD's MIDlet-Name
     MidletFromManifest,  // the JAD lacks MIDlet-1; the INI took the manifest's
+    // What the suite's classes need beyond the phone, a finding a group (see ClassNeeds.h):
+    CannotRun,  // the phone cannot load or run the suite
+    MayLack,    // needed only where present (a class loaded by name): the suite runs without
 };
 
 struct Finding {
@@ -47,6 +52,14 @@ struct SuiteFindings {
 // where it is given.
 SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
                          std::optional<std::string_view> iniText = std::nullopt);
+
+// The MIDlet classes the suite names, in Java's spelling: the class of each
+// MIDlet-<n> of the JAD, else of the manifest.
+std::vector<std::string> MidletClasses(const AttributeList& jad, const AttributeList& manifest);
+
+// The findings of the judgement of the suite's classes, one a group;
+// `jad` and `manifest` say what platform the suite declares.
+std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest);
 
 // What a folder's conversion tells about a JAD without MIDlet-1 whose INI
 // text took `midlet`, the manifest's MIDlet-1.

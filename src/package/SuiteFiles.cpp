@@ -30,6 +30,19 @@ JarReading ReadJarFile(const std::string& jarPath, SystemPort& system) {
     return ReadJar(*source);
 }
 
+// The JAR's directory and manifest, then its classes judged against the
+// phone, in one opening of the file. The JAD names the MIDlets, else the
+// manifest does.
+void ReadAndJudgeJar(const std::string& jarPath, SystemPort& system, SuiteReading& suite,
+                     const AttributeList* jadAttributes) {
+    std::unique_ptr<ByteSource> source = system.OpenForReading(jarPath);
+    suite.jar = ReadJar(*source);
+    if (!suite.jar.contents) return;
+    const AttributeList manifest = suite.Manifest();
+    const std::vector<std::string> midlets = MidletClasses(jadAttributes ? *jadAttributes : AttributeList{}, manifest);
+    suite.verdict = JudgeClasses(ReadClasses(*source, *suite.jar.contents), midlets);
+}
+
 }  // namespace
 
 std::string FileNameOf(const std::string& path) { return path.substr(NameStart(path)); }
@@ -89,14 +102,14 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
     suite.jadBytes = system.ReadWholeFile(jadPath);
     suite.jad = ParseJad(suite.jadBytes);
     suite.sameFile = system.SameFile(jarPath, jadPath);
-    if (!suite.sameFile) suite.jar = ReadJarFile(jarPath, system);
+    if (!suite.sameFile) ReadAndJudgeJar(jarPath, system, suite, &suite.jad.attributes);
     suite.jarSize = system.Stamp(jarPath).size;
     return suite;
 }
 
 std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
     SuiteReading suite;
-    suite.jar = ReadJarFile(jarPath, system);
+    ReadAndJudgeJar(jarPath, system, suite, nullptr);
     suite.jarSize = system.Stamp(jarPath).size;
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) {
@@ -110,13 +123,17 @@ std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, Syste
 }
 
 SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText) {
-    return CheckSuite(suite.jadBytes, suite.jar, suite.jarSize, suite.sameFile, iniText);
+    SuiteFindings found = CheckSuite(suite.jadBytes, suite.jar, suite.jarSize, suite.sameFile, iniText);
+    if (suite.verdict) {
+        for (Finding& finding : NeedFindings(*suite.verdict, suite.jad.attributes, suite.Manifest()))
+            found.findings.push_back(std::move(finding));
+    }
+    return found;
 }
 
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
     const JarReading reading = ReadJarFile(jarPath, system);
     return MakeJad(reading, FileNameOf(jarPath), system.Stamp(jarPath).size);
 }
-
 
 }  // namespace kestrane

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "descriptor/Attributes.h"
+#include "package/ClassNeeds.h"
 #include "package/PackageBuild.h"
 #include "package/SuiteCheck.h"
 #include "package/SystemPort.h"
@@ -48,6 +49,9 @@ struct SuiteReading {
     std::uint64_t jarSize = 0;
     bool sameFile = false;  // JAR and JAD are one file
     bool jadMade = false;   // no JAD of the user's: made from the manifest
+    // What the suite's classes need beyond the phone; none when the JAR
+    // could not be read (or is the JAD).
+    std::optional<ClassVerdict> verdict;
 
     // The manifest's main section; empty without one.
     AttributeList Manifest() const;
@@ -60,7 +64,8 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
 // Throws AppError when the JAR cannot be opened.
 std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem);
 
-// What the checks find in the suite and the INI text that goes with it.
+// What the checks find in the suite and the INI text that goes with it,
+// what its classes need beyond the phone among them.
 SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText);
 
 

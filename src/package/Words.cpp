@@ -1,5 +1,7 @@
 #include "package/Words.h"
 
+#include <algorithm>
+
 namespace kestrane {
 
 namespace {
@@ -127,6 +129,94 @@ std::string MidletFromManifestText(std::string_view midlet) {
 std::string JadIsUtf16Text() {
     return "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)" +
            kKeptAsItIs;
+}
+
+namespace {
+
+// "a, b, c und 4 weitere", "a und b", "a".
+std::string Examples(const std::vector<std::string>& examples) {
+    constexpr std::size_t kShown = 3;
+    const std::size_t shown = std::min(examples.size(), kShown);
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i) {
+        const bool last = i + 1 == shown && examples.size() <= kShown;
+        text += i == 0 ? "" : last ? " und " : ", ";
+        text += examples[i];
+    }
+    if (examples.size() > kShown) text += " und " + std::to_string(examples.size() - kShown) + " weitere";
+    return text;
+}
+
+// ": a, b und c" where there are examples.
+std::string ExampleList(const NeedGroup& group) {
+    std::vector<std::string> examples = group.examples;
+    if (group.floatingPoint) examples.insert(examples.begin(), "Gleitkommazahlen (float, double)");
+    return examples.empty() ? std::string() : ": " + Examples(examples);
+}
+
+std::string Declared(std::string_view declared) {
+    return declared.empty() ? std::string() : " (angegeben: " + std::string(declared) + ")";
+}
+
+std::string RequiredNeedText(const NeedGroup& group, std::string_view declared) {
+    switch (group.kind) {
+    case NeedKind::DamagedClass:
+        return "Klassen der JAR-Datei sind beschädigt oder verschlüsselt; das Telefon lädt sie nicht" +
+               ExampleList(group) + ".";
+    case NeedKind::ClassVersion:
+        return "Die Klassen haben die Version " + Examples(group.examples) +
+               "; das Telefon lädt nur Klassen der Versionen 45 bis 48 (bis Java 1.4).";
+    case NeedKind::NotPreverified:
+        return "Die Klassen sind nicht vorverifiziert (" + std::to_string(group.count) + " von " +
+               std::to_string(group.total) + "); das Telefon lädt sie nicht.";
+    case NeedKind::Jsr:
+        return "Klassen enthalten die Befehle jsr oder ret, die das Telefon nicht lädt" + ExampleList(group) + ".";
+    case NeedKind::Cldc11:
+        return "Die Suite braucht CLDC 1.1" + Declared(declared) + ", das Telefon hat CLDC 1.0" + ExampleList(group) +
+               ".";
+    case NeedKind::Midp20:
+        return "Die Suite braucht MIDP 2.0" + Declared(declared) + ", das Telefon hat MIDP 1.0" + ExampleList(group) +
+               ".";
+    case NeedKind::OptionalPackage:
+        return "Die Suite braucht " + group.provider + ", das das Telefon nicht hat" + ExampleList(group) + ".";
+    case NeedKind::Vendor:
+        return "Die Suite braucht Klassen von " + group.provider + ", die das Telefon nicht hat" + ExampleList(group) +
+               ".";
+    case NeedKind::JavaSe:
+        return "Die Suite braucht Klassen von Java SE, die kein Telefon hat" + ExampleList(group) + ".";
+    case NeedKind::Missing: return "Der JAR-Datei fehlen Klassen, die sie braucht" + ExampleList(group) + ".";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string NeedText(const NeedGroup& group, std::string_view declared) {
+    std::string text = RequiredNeedText(group, declared);
+    if (!group.onlyIfPresent) return text;
+    text.pop_back();
+    return text + " (nur falls vorhanden; die Suite läuft auch ohne).";
+}
+
+std::string NeedLabel(const NeedGroup& group) {
+    switch (group.kind) {
+    case NeedKind::DamagedClass: return "beschädigte Klassen";
+    case NeedKind::ClassVersion: return "Klassenversion";
+    case NeedKind::NotPreverified: return "nicht vorverifiziert";
+    case NeedKind::Jsr: return "jsr/ret";
+    case NeedKind::Cldc11: return "CLDC 1.1";
+    case NeedKind::Midp20: return "MIDP 2.0";
+    case NeedKind::OptionalPackage:
+    case NeedKind::Vendor: return group.provider;
+    case NeedKind::JavaSe: return "Java SE";
+    case NeedKind::Missing: return "fehlende Klassen";
+    }
+    return {};
+}
+
+std::string RunsText(std::size_t runs, std::size_t found) {
+    return std::to_string(runs) + " von " + std::to_string(found) + (runs == 1 ? " läuft" : " laufen") +
+           " auf dem Telefon";
 }
 
 std::string FindingsQuestionText(const std::vector<std::string>& findings) {

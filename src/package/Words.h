@@ -12,6 +12,7 @@
 
 #include "descriptor/Attributes.h"
 #include "descriptor/JarArchive.h"
+#include "package/ClassNeeds.h"
 
 namespace kestrane {
 
@@ -64,6 +65,18 @@ std::string IniClassEmptyText();
 std::string IniClassMissingText(std::string_view cls, std::string_view entry);
 std::string MidletFromManifestText(std::string_view midlet);
 std::string JadIsUtf16Text();
+// What the suite's classes need beyond the phone, one sentence a group with
+// up to three examples; `declared` is what the JAD or the manifest says of
+// the platform (MicroEdition-Profile and -Configuration, joined), shown
+// beside what the classes need of MIDP 2.0 or CLDC 1.1; empty for nothing.
+std::string NeedText(const NeedGroup& group, std::string_view declared);
+// The group in a word or two, for kestrane's JSON: "MIDP 2.0", "JSR 82 (Bluetooth)".
+std::string NeedLabel(const NeedGroup& group);
+// The verdict in the folder window's list.
+inline constexpr std::string_view kRunsWord = "läuft";
+inline constexpr std::string_view kDoesNotRunWord = "läuft nicht";
+// "11 von 49 laufen auf dem Telefon".
+std::string RunsText(std::size_t runs, std::size_t found);
 // The box that asks whether to build anyway: every finding's text, then
 // "Trotzdem erstellen?".
 std::string FindingsQuestionText(const std::vector<std::string>& findings);
@@ -87,7 +100,7 @@ std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int6
 // "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
 std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
                        std::size_t failed);
-inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis";
+inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis\tTelefon";
 inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
 
 // ---- What a system port says the system refused, before its number and description ----

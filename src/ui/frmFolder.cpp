@@ -54,7 +54,7 @@ constexpr ControlSpec kControls[] = {
     {IDC_FOLDER_LBLSTATUS, ControlKind::Label, L"", 120, 6060, 8655, 0, Anchor::MoveDownWiden},
 };
 
-constexpr int kResultColumn = 2;
+constexpr int kResultColumn = 3;
 
 // The controls a run greys: everything that would change what it works on.
 constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,     IDC_FOLDER_CMDSOURCE,    IDC_FOLDER_TXTTARGET,
@@ -65,7 +65,8 @@ struct Column {
     const wchar_t* title;
     int widthTwips;
 };
-constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Ergebnis", 3660}};
+constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Telefon", 1020}, {L"Ergebnis", 2640}};
+
 
 bool Checked(HWND box) { return Button_GetCheck(box) == BST_CHECKED; }
 
@@ -347,15 +348,16 @@ void frmFolder::OnSuitesFound(std::size_t count) {
 }
 
 void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
-    counts_.Add(result->status);
+    counts_.Add(*result);
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
-    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(result->result)};
+    const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(PhoneWord(result->phone)),
+                                  Widen(result->result)};
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(results_.size());
     item.pszText = const_cast<wchar_t*>(texts[0].c_str());
     const int row = ListView_InsertItem(list, &item);
-    for (int column = 1; column < 3; ++column)
+    for (int column = 1; column < static_cast<int>(std::size(texts)); ++column)
         ListView_SetItemText(list, row, column, const_cast<wchar_t*>(texts[column].c_str()));
     ListView_EnsureVisible(list, row, FALSE);
     results_.push_back(std::move(*result));

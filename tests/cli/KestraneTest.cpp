@@ -14,6 +14,7 @@
 
 #include "package/RarArchive.h"
 #include "support/UnixShell.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace kestrane {
@@ -42,7 +43,7 @@ std::string SuiteJar(const std::string& name, std::string filler = "") {
                                                                  {"MIDlet-Vendor", "Kestrane Test"},
                                                                  {"MIDlet-Version", "1.0"},
                                                                  {"MIDlet-1", name + ", /i.png, a.Main"}}))
-        .Deflated("a/Main.class", "\xCA\xFE\xBA\xBE")
+        .Deflated("a/Main.class", testing::MinimalClass("a/Main"))
         .Stored("i.png", "\x89PNG")
         .Stored("filler.bin", std::move(filler))
         .Bytes();
@@ -139,7 +140,8 @@ TEST_F(KestraneTest, EveryKindOfNameInAFolderAndTheSamePackagesAgain) {
 
     const Ran ran = Kestrane({"Quelle", "-r", "-o", "Ziel", "--json"});
     EXPECT_EQ(ran.exitCode, 1) << ran.err;  // the broken ones
-    const std::string summary = "6 von 8 erstellt, 0 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen";
+    const std::string summary =
+        "6 von 8 erstellt, 0 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen, 6 von 8 laufen auf dem Telefon";
     EXPECT_EQ(JsonRead(ran.out),
               "Quelle/Allein.jar\terstellt\n"
               "Quelle/Kaputt.jar\t\u00fcbersprungen\n"
@@ -164,7 +166,7 @@ TEST_F(KestraneTest, EveryKindOfNameInAFolderAndTheSamePackagesAgain) {
     // Again: every package is there and stays; the exit code still tells of the broken ones.
     const std::string again = Kestrane({"Quelle", "-r", "-o", "Ziel"}).out;
     EXPECT_TRUE(Has(again, "0 von 8 erstellt, 6 vorhanden, 1 \u00fcbersprungen, 1 fehlgeschlagen")) << again;
-    EXPECT_TRUE(Has(again, "Quelle/Paar.jar\tPaar\tvorhanden\n")) << again;
+    EXPECT_TRUE(Has(again, "Quelle/Paar.jar\tPaar\tvorhanden\tl\u00e4uft\n")) << again;
 
     // Same folder, same date: the same packages byte for byte.
     ASSERT_EQ(Kestrane({"Quelle", "-o", "Zwei"}).exitCode, 1);
@@ -214,6 +216,40 @@ TEST_F(KestraneTest, CheckingWritesNothingTheJadComesFromTheManifestTheIniToTheS
     EXPECT_EQ(ini.exitCode, 0);
     EXPECT_TRUE(ini.out.starts_with("suite=Manifestsuite\nnum=1\n")) << ini.out;
     EXPECT_EQ(ini.out.find('\r'), std::string::npos);
+}
+
+// Games the Eclipse compiler made (tests/classes/needs): which run on the
+// phone, in the JSON and the check's counts; strict packs only those.
+TEST_F(KestraneTest, SaysWhichGamesRunOnThePhoneAndStrictPacksOnlyThose) {
+    for (const char* game : {"midp10", "gamecanvas"}) {
+        testing::ZipWriter zip;
+        zip.Deflated("META-INF/MANIFEST.MF", testing::ManifestText({{"MIDlet-Name", game}, {"MIDlet-Vendor", "V"},
+                                                                    {"MIDlet-Version", "1.0"},
+                                                                    {"MIDlet-1", std::string(game) + ", , Main"}}));
+        for (auto& [name, bytes] : testing::ClassFilesIn(std::string(KESTRANE_CLASSES_DIR) + "/needs/" + game))
+            zip.Deflated(name, bytes);
+        Write(std::string(game) + ".jar", zip.Bytes());
+    }
+    const Ran checked = Kestrane({"--pruefen", "--json", "Quelle"});
+    testing::WriteFile(root / "out.json", checked.out);
+    const testing::ShellRun verdicts = testing::RunShell(
+        {"python3", "-c",
+         "import json,sys\n"
+         "o = [json.loads(line) for line in open(sys.argv[1], encoding='utf-8')]\n"
+         "print(sorted((x['datei'], x['laeuft'], x['braucht']) for x in o[:-1]), o[-1]['laufen'])\n",
+         (root / "out.json").string()});
+    EXPECT_EQ(verdicts.output,
+              "[('Quelle/gamecanvas.jar', False, ['MIDP 2.0']), ('Quelle/midp10.jar', True, [])] 1\n")
+        << checked.out;
+    EXPECT_TRUE(Has(checked.out, "2 von 2 in Ordnung, 0 \u00fcbersprungen, 0 fehlgeschlagen, 1 von 2 l\u00e4uft auf "
+                                 "dem Telefon"))
+        << checked.out;
+
+    const Ran strict = Kestrane({"--streng", "Quelle", "-o", "Ziel"});
+    EXPECT_EQ(strict.exitCode, 1);
+    EXPECT_TRUE(Has(strict.out, "Quelle/gamecanvas.jar\tgamecanvas\t\u00fcbersprungen: Die Suite braucht MIDP 2.0"))
+        << strict.out;
+    EXPECT_EQ(Files(root / "Ziel", ".stj"), std::vector<fs::path>{root / "Ziel" / "midp10.stj"});
 }
 
 TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {

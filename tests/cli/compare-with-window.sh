@@ -24,14 +24,19 @@ work=$(mktemp -d "$PWD/build/windows-x86/compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 python3 - "$work/src" <<'EOF'
-import os, sys, zipfile
+import os, struct, sys, zipfile
 src = sys.argv[1]
+def minimal_class(name, filler=b""):
+    # The smallest class the phone loads: version 46, no fields, no methods.
+    def utf8(text): return b"\x01" + struct.pack(">H", len(text)) + text
+    pool = b"\x07\x00\x02" + utf8(name) + b"\x07\x00\x04" + utf8(b"javax/microedition/midlet/MIDlet") + utf8(filler)
+    return b"\xca\xfe\xba\xbe" + struct.pack(">HHH", 0, 46, 6) + pool + struct.pack(">HHHHHHH", 0x21, 1, 3, 0, 0, 0, 0)
 def jar(path, name, cut=False):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr("META-INF/MANIFEST.MF", f"Manifest-Version: 1.0\r\nMIDlet-Name: {name}\r\nMIDlet-Vendor: V\r\n"
                    f"MIDlet-Version: 1.0\r\nMIDlet-1: {name}, /i.png, a.Main\r\n\r\n")
-        z.writestr("a/Main.class", b"\xca\xfe\xba\xbe" * 100)
+        z.writestr("a/Main.class", minimal_class(b"a/Main", b"c" * 400))
         z.writestr("i.png", b"\x89PNG", zipfile.ZIP_STORED)
     if cut:
         data = open(path, "rb").read()

@@ -14,6 +14,7 @@
 #include "package/FolderConversion.h"
 #include "package/RarArchive.h"
 #include "package/SuiteFiles.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace kestrane {
@@ -21,6 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::AllOf;
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Eq;
 using ::testing::HasSubstr;
@@ -43,7 +45,7 @@ std::string Jar(const std::string& name, const std::string& cls, bool withMidlet
     return kestrane::testing::ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText(manifest))
         .Stored("i.png", "PNG")
-        .Deflated(cls + ".class", std::string(200, 'c') + name)
+        .Deflated(cls + ".class", kestrane::testing::MinimalClass(cls, "javax/microedition/midlet/MIDlet", name))
         .Bytes();
 }
 
@@ -455,6 +457,54 @@ TEST(ConvertSuite, StrictSkipsASuiteWithAFindingThatOtherwiseIsANote) {
     }
 }
 
+// Games the Eclipse compiler made (tests/classes/needs): one that needs
+// MIDP 2.0 is packed with what it needs said and skipped when strict; one
+// that asks for MIDP 2.0's classes only by name runs, and is packed when
+// strict too.
+TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStrict) {
+    const struct {
+        const char* game;
+        SuiteResult::Phone phone;
+        std::vector<std::string> needs;
+        Matcher<std::vector<std::string>> said;
+        bool strictSkips;
+    } cases[] = {
+        {"midp10", SuiteResult::Phone::Runs, {}, IsEmpty(), false},
+        {"gamecanvas", SuiteResult::Phone::DoesNotRun, {"MIDP 2.0"},
+         ElementsAre(StartsWith(
+             "Die Suite braucht MIDP 2.0, das Telefon hat MIDP 1.0: javax.microedition.lcdui.game.GameCanvas")),
+         true},
+        {"forname", SuiteResult::Phone::Runs, {},
+         AllOf(Not(IsEmpty()), Each(HasSubstr("(nur falls vorhanden; die Suite läuft auch ohne)"))), false},
+    };
+    for (const auto& c : cases) {
+        kestrane::testing::ZipWriter zip;
+        zip.Deflated("META-INF/MANIFEST.MF",
+                     kestrane::testing::ManifestText({{"MIDlet-Name", "Spiel"}, {"MIDlet-Vendor", "Example"},
+                                                      {"MIDlet-Version", "1.0"}, {"MIDlet-1", "Spiel, , Main"}}));
+        for (auto& [name, bytes] : kestrane::testing::ClassFilesIn(std::string(KESTRANE_CLASSES_DIR) + "/needs/" + c.game))
+            zip.Deflated(name, bytes);
+        for (const bool strict : {false, true}) {
+            SCOPED_TRACE(std::string(c.game) + (strict ? ", strict" : ""));
+            FakeSystem sys;
+            sys.files[kIn + "Spiel.jar"] = zip.Bytes();
+            SuiteJob job;
+            job.jar = kIn + "Spiel.jar";
+            job.stj = kOut + "Spiel.stj";
+            job.strict = strict;
+            const SuiteResult result = ConvertSuite(job, sys);
+            EXPECT_EQ(result.phone, c.phone);
+            EXPECT_EQ(result.needs, c.needs);
+            EXPECT_EQ(result.status, strict && c.strictSkips ? SuiteStatus::Skipped : SuiteStatus::Built);
+            // What the suite's line says besides the JAD made from its manifest.
+            std::vector<std::string> said = result.findings;
+            std::erase(said, "JAD-Datei aus dem Manifest erstellt.");
+            if (result.status == SuiteStatus::Skipped) said = {result.result.substr(std::string("übersprungen: ").size())};
+            EXPECT_THAT(said, c.said);
+        }
+    }
+}
+
 // A JAD names its JAR in MIDlet-Jar-URL; the folder's pairs are those the
 // main window makes from the JAD.
 TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
@@ -572,9 +622,11 @@ TEST(FolderSummary, ExitCodeIsZeroWhenEverySuiteWasBuiltOrLeftAsExistingTwoWhenT
     }
 }
 
-TEST(ResultLine, KeepsTheThreeColumnsApart) {
+TEST(ResultLine, KeepsTheFourColumnsApart) {
     EXPECT_EQ(ResultLine({"a\tb.jar", "Name\tmit Tab", "erstellt", SuiteStatus::Built, {}}),
-              "a b.jar\tName mit Tab\terstellt");
+              "a b.jar\tName mit Tab\terstellt\t");
+    EXPECT_EQ(ResultLine({"a.jar", "A", "erstellt", SuiteStatus::Built, {}, SuiteResult::Phone::DoesNotRun}),
+              "a.jar\tA\terstellt\tl\u00e4uft nicht");
 }
 
 // The window's worker holds the working folder for the run: whatever ends

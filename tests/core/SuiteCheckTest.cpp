@@ -10,6 +10,7 @@
 #include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
 #include "package/SuiteCheck.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace kestrane {
@@ -35,7 +36,7 @@ struct Suite {
     std::string Jar() const {
         ZipWriter zip;
         if (withManifest) zip.Deflated("META-INF/MANIFEST.MF", testing::ManifestText(manifest));
-        for (const std::string& entry : entries) zip.Deflated(entry, "\xCA\xFE\xBA\xBE" + entry);
+        for (const std::string& entry : entries) zip.Deflated(entry, entry.ends_with(".class") ? testing::MinimalClass(entry.substr(0, entry.size() - 6)) : entry);
         return zip.Bytes();
     }
     std::string Jad(std::uint64_t jarSize) const {

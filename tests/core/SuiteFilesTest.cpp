@@ -9,6 +9,7 @@
 
 #include "FakeSystem.h"
 #include "package/SuiteFiles.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace kestrane {
@@ -26,7 +27,7 @@ std::string SnakeJar() {
                                                                  {"MIDlet-Version", "1.0"},
                                                                  {"MIDlet-Vendor", "Example"}}))
         .Stored("s.png", "PNG")
-        .Deflated("snake/Main.class", std::string(300, 'c'))
+        .Deflated("snake/Main.class", testing::MinimalClass("snake/Main", "javax/microedition/midlet/MIDlet", std::string(300, 'c')))
         .Bytes();
 }
 

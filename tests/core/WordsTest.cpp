@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "package/Words.h"
@@ -41,6 +43,46 @@ TEST(Words, AQuotedValueIsCutAfterSixtyCharactersNeverInsideOne) {
     std::string expected = "\u201E";
     for (int i = 0; i < 60; ++i) expected += "\u00fc";
     EXPECT_EQ(quoted, expected + "\u2026\u201C");
+}
+
+// The sentences a collector reads of a suite that will not run: at most
+// three examples, then how many more.
+TEST(Words, WhatASuiteNeedsBeyondThePhoneIsOneSentenceWithAtMostThreeExamples) {
+    auto group = [](NeedKind kind, std::vector<std::string> examples) {
+        NeedGroup g{kind};
+        g.examples = std::move(examples);
+        return g;
+    };
+    NeedGroup unverified{NeedKind::NotPreverified};
+    unverified.count = unverified.total = 102;
+    NeedGroup floats = group(NeedKind::Cldc11, {"Random.nextInt"});
+    floats.floatingPoint = true;
+    NeedGroup byName = group(NeedKind::OptionalPackage, {"javax.bluetooth.LocalDevice"});
+    byName.provider = "JSR 82 (Bluetooth)";
+    byName.onlyIfPresent = true;
+    const struct {
+        NeedGroup group;
+        std::string declared, text;
+    } cases[] = {
+        {group(NeedKind::Midp20, {"javax.microedition.lcdui.game.GameCanvas", "Canvas.setFullScreenMode",
+                                  "Image.getRGB", "a", "b", "c"}),
+         "",
+         "Die Suite braucht MIDP 2.0, das Telefon hat MIDP 1.0: javax.microedition.lcdui.game.GameCanvas, "
+         "Canvas.setFullScreenMode, Image.getRGB und 3 weitere."},
+        {unverified, "", "Die Klassen sind nicht vorverifiziert (102 von 102); das Telefon lädt sie nicht."},
+        {group(NeedKind::Missing, {"org.bouncycastle.crypto.Digest", "org.bouncycastle.crypto.digests.SHA1Digest"}), "",
+         "Der JAR-Datei fehlen Klassen, die sie braucht: org.bouncycastle.crypto.Digest und "
+         "org.bouncycastle.crypto.digests.SHA1Digest."},
+        {group(NeedKind::Midp20, {"Image.getRGB", "Font.getFont", "Sprite"}), "MIDP-2.0",
+         "Die Suite braucht MIDP 2.0 (angegeben: MIDP-2.0), das Telefon hat MIDP 1.0: Image.getRGB, Font.getFont und "
+         "Sprite."},
+        {floats, "", "Die Suite braucht CLDC 1.1, das Telefon hat CLDC 1.0: Gleitkommazahlen (float, double) und "
+                     "Random.nextInt."},
+        {byName, "",
+         "Die Suite braucht JSR 82 (Bluetooth), das das Telefon nicht hat: javax.bluetooth.LocalDevice (nur falls "
+         "vorhanden; die Suite läuft auch ohne)."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NeedText(c.group, c.declared), c.text);
 }
 
 }  // namespace

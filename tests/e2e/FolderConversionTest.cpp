@@ -20,6 +20,7 @@
 
 #include "Driver.h"
 #include "package/RarArchive.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace {
@@ -53,7 +54,7 @@ std::string JarOf(const SuiteSpec& s) {
                                                              {"MIDlet-Version", "1.0"},
                                                              {"MIDlet-Vendor", "Test"}}))
         .Stored("i.png", "PNG" + s.name)
-        .Deflated(s.cls + ".class", std::string(500, 'c') + s.name)
+        .Deflated(s.cls + ".class", zip::MinimalClass(s.cls, "javax/microedition/midlet/MIDlet", std::string(500, 'c') + s.name))
         .Bytes();
 }
 
@@ -513,7 +514,7 @@ TEST_F(FolderConversion, TheWindowGrowsAndTheListWithIt) {
         }
         return out;
     };
-    auto reasonsWidth = [&] { return SendMessageW(Item(IDC_FOLDER_LVWRESULTS), LVM_GETCOLUMNWIDTH, 2, 0); };
+    auto reasonsWidth = [&] { return SendMessageW(Item(IDC_FOLDER_LVWRESULTS), LVM_GETCOLUMNWIDTH, 3, 0); };
     const auto small = places();
     const LRESULT reasonsBefore = reasonsWidth();
     RECT frame{};

@@ -6,6 +6,7 @@
 
 #include "Driver.h"
 #include "package/RarArchive.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 using namespace e2e;
 namespace fs = std::filesystem;
 using kestrane::testing::ManifestText;
+using kestrane::testing::MinimalClass;
 using kestrane::testing::ZipWriter;
 using testing::HasSubstr;
 using testing::IsEmpty;
@@ -38,7 +40,7 @@ std::string SuiteJar(const std::vector<std::pair<std::string, std::string>>& man
     return ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", ManifestText(manifest))
         .Stored("icons/s.png", "\x89PNG")
-        .Deflated("com/example/Snake.class", std::string(500, 'k'))
+        .Deflated("com/example/Snake.class", MinimalClass("com/example/Snake", "javax/microedition/midlet/MIDlet", std::string(500, 'k')))
         .Bytes();
 }
 
@@ -142,7 +144,7 @@ struct NoJadCase {
 };
 
 const NoJadCase kNoJad[] = {
-    {"NoManifest", [] { return ZipWriter().Deflated("com/example/Snake.class", "k").Bytes(); }, L"kein Manifest"},
+    {"NoManifest", [] { return ZipWriter().Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); }, L"kein Manifest"},
     {"NoMidlet1", [] { return SuiteJar({{"Manifest-Version", "1.0"}, {"MIDlet-Name", "Schlange"}}); }, L"MIDlet-1"},
     {"Truncated", [] { const std::string jar = SuiteJar(); return jar.substr(0, jar.size() - 30); }, L"JAR-Datei"},
     {"NotAZipAtAll", [] { return std::string("Dies ist kein Archiv.\r\n"); }, L"kein ZIP-Archiv"},
@@ -261,9 +263,9 @@ const FindingCase kFindings[] = {
      L"Natter"},
     {"ClassMissing", [] { return ZipWriter().Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest)).Stored("icons/s.png", "x").Bytes(); },
      MatchingJad, L"com/example/Snake.class"},
-    {"IconMissing", [] { return ZipWriter().Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest)).Deflated("com/example/Snake.class", "k").Bytes(); },
+    {"IconMissing", [] { return ZipWriter().Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest)).Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); },
      MatchingJad, L"/icons/s.png"},
-    {"NoManifest", [] { return ZipWriter().Stored("icons/s.png", "x").Deflated("com/example/Snake.class", "k").Bytes(); },
+    {"NoManifest", [] { return ZipWriter().Stored("icons/s.png", "x").Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); },
      MatchingJad, L"Manifest"},
     {"NotAZip", [] { return std::string(4000, 'x'); }, MatchingJad, L"kein ZIP-Archiv"},
     {"JadIsUtf16", [] { return SuiteJar(); }, [](const std::string& jar) { return Utf16Le(Wide(MatchingJad(jar))); },

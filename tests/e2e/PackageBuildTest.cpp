@@ -10,6 +10,7 @@
 
 #include "Driver.h"
 #include "package/RarArchive.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace {
@@ -54,7 +55,7 @@ std::string JarBytes() {
                   kestrane::testing::ManifestText({{"MIDlet-1", "Schlange, /s.png, com.example.Snake"},
                                                    {"MIDlet-Name", "Schlange"}}))
         .Stored("s.png", "PNG")
-        .Deflated("com/example/Snake.class", "class bytes")
+        .Deflated("com/example/Snake.class", kestrane::testing::MinimalClass("com/example/Snake"))
         .Stored("data.bin", everyByte)
         .Bytes();
 }

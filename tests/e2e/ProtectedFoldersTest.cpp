@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 #include "package/RarArchive.h"
+#include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 
 namespace {
@@ -50,7 +51,7 @@ std::string SuiteJar() {
     return kestrane::testing::ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText({{"MIDlet-1", "A, /a.png, a.Main"}}))
         .Stored("a.png", "png")
-        .Deflated("a/Main.class", "class")
+        .Deflated("a/Main.class", kestrane::testing::MinimalClass("a/Main"))
         .Bytes();
 }
 

@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes to the JAR reader, as a manifest and as a JAD to
-// their parsers, and through the suite checks. Nothing may be read outside
-// the bytes, no reading may take more than a few passes over them, and what
-// comes out must keep the promises of the headers.
+// Feeds arbitrary bytes to the JAR reader (manifest and classes), as a
+// manifest and as a JAD to their parsers, and through the suite checks.
+// Nothing may be read outside the bytes, no reading may take more than a few
+// passes over them (the classes: more than their cap), and what comes out
+// must keep the promises of the headers.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -99,6 +101,17 @@ void CheckMadeJad(const kestrane::JarReading& jar, std::uint64_t size) {
     Require(names.count("midlet-1") == 1);
 }
 
+// Each class entry read, refused or left unread, the reads within the cap.
+void CheckClasses(std::string_view input, const kestrane::JarContents& contents) {
+    GuardedSource source(input);
+    const kestrane::SuiteClasses suite = kestrane::ReadClasses(source, contents);
+    const std::size_t classEntries = static_cast<std::size_t>(
+        std::count_if(contents.entries.begin(), contents.entries.end(),
+                      [](const std::string& name) { return name.size() > 6 && name.ends_with(".class"); }));
+    Require(suite.classes.size() + suite.damaged.size() + suite.encrypted.size() + suite.unread == classEntries);
+    Require(source.read <= kestrane::kMaxClassesCost);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -120,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(jar.contents->entries.size() <= 0xFFFF && names <= size);
         if (jar.contents->manifest) Require(named && jar.contents->manifest->size() <= kestrane::kMaxManifestSize);
         CheckMadeJad(jar, size);
+        CheckClasses(input, *jar.contents);
     }
     GuardedSource again(input);
     const kestrane::JarReading second = kestrane::ReadJar(again);

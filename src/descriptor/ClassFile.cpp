@@ -1,0 +1,501 @@
+#include "descriptor/ClassFile.h"
+
+#include <algorithm>
+
+#include "descriptor/TextEncoding.h"
+
+namespace kestrane {
+
+namespace {
+
+// Ends the reading of a class that cannot be read.
+struct Broken {
+    ClassFault fault = ClassFault::Damaged;
+};
+
+constexpr std::uint32_t kMagic = 0xCAFEBABE;
+
+// The constant kinds up to today's Java. A class of a newer Java is read in
+// full, so that it is judged by its version instead of refused as broken.
+enum Tag : std::uint8_t {
+    kUtf8 = 1,
+    kInteger = 3,
+    kFloat = 4,
+    kLong = 5,
+    kDouble = 6,
+    kClass = 7,
+    kString = 8,
+    kFieldref = 9,
+    kMethodref = 10,
+    kInterfaceMethodref = 11,
+    kNameAndType = 12,
+    kMethodHandle = 15,
+    kMethodType = 16,
+    kDynamic = 17,
+    kInvokeDynamic = 18,
+    kModule = 19,
+    kPackage = 20,
+};
+
+// Big-endian reads that refuse every byte outside the class.
+class Cursor {
+public:
+    explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
+
+    std::size_t Position() const { return pos_; }
+    std::size_t Left() const { return bytes_.size() - pos_; }
+    std::uint8_t U1() { return static_cast<std::uint8_t>(Take(1)[0]); }
+    std::uint16_t U2() {
+        const std::string_view b = Take(2);
+        return static_cast<std::uint16_t>(Byte(b, 0) << 8 | Byte(b, 1));
+    }
+    std::uint32_t U4() {
+        const std::string_view b = Take(4);
+        return static_cast<std::uint32_t>(Byte(b, 0)) << 24 | static_cast<std::uint32_t>(Byte(b, 1)) << 16 |
+               static_cast<std::uint32_t>(Byte(b, 2)) << 8 | static_cast<std::uint32_t>(Byte(b, 3));
+    }
+    std::string_view Take(std::size_t length) {
+        if (length > Left()) throw Broken{};
+        const std::string_view taken = bytes_.substr(pos_, length);
+        pos_ += length;
+        return taken;
+    }
+    void Skip(std::size_t length) { Take(length); }
+
+private:
+    static unsigned Byte(std::string_view b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
+
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+// The constant pool as ASM's ClassReader keeps it: one pass that notes where
+// each entry starts, the entries decoded only when asked for.
+class ConstantPool {
+public:
+    // Reads the count and the entries; the cursor is left after the pool.
+    explicit ConstantPool(Cursor& in, std::string_view bytes) : bytes_(bytes) {
+        const std::uint16_t count = in.U2();
+        if (count == 0) throw Broken{};
+        starts_.assign(count, 0);
+        for (std::size_t i = 1; i < count; ++i) {
+            starts_[i] = in.Position();
+            const std::uint8_t tag = in.U1();
+            in.Skip(BodySize(tag, in));
+            // A long or a double takes two slots, the second one unusable.
+            if (tag == kLong || tag == kDouble) {
+                if (++i == count) throw Broken{};
+                starts_[i] = 0;
+            }
+        }
+    }
+
+    std::size_t Count() const { return starts_.size(); }
+    // 0 for index 0 and for the second slot of a long or a double.
+    std::uint8_t TagAt(std::size_t index) const {
+        if (index == 0 || index >= starts_.size() || starts_[index] == 0) return 0;
+        return static_cast<std::uint8_t>(bytes_[starts_[index]]);
+    }
+    std::string_view Utf8(std::size_t index) const {
+        Cursor entry = Entry(index, kUtf8);
+        return entry.Take(entry.U2());
+    }
+    // A Class, String, MethodType, Module or Package entry: the Utf8 it names.
+    std::string_view NamedUtf8(std::size_t index, std::uint8_t tag) const { return Utf8(Entry(index, tag).U2()); }
+    struct NameAndType {
+        std::string_view name, descriptor;
+    };
+    NameAndType NameAndTypeAt(std::size_t index) const {
+        Cursor entry = Entry(index, kNameAndType);
+        const std::uint16_t name = entry.U2();
+        return {Utf8(name), Utf8(entry.U2())};
+    }
+    // The two indexes of a Fieldref, Methodref or InterfaceMethodref.
+    std::pair<std::uint16_t, std::uint16_t> RefAt(std::size_t index) const {
+        Cursor entry = Entry(index, TagAt(index));
+        const std::uint16_t owner = entry.U2();
+        return {owner, entry.U2()};
+    }
+
+private:
+    static std::size_t BodySize(std::uint8_t tag, Cursor& in) {
+        switch (tag) {
+        case kUtf8: return in.U2();
+        case kClass:
+        case kString:
+        case kMethodType:
+        case kModule:
+        case kPackage: return 2;
+        case kMethodHandle: return 3;
+        case kInteger:
+        case kFloat:
+        case kFieldref:
+        case kMethodref:
+        case kInterfaceMethodref:
+        case kNameAndType:
+        case kDynamic:
+        case kInvokeDynamic: return 4;
+        case kLong:
+        case kDouble: return 8;
+        default: throw Broken{};
+        }
+    }
+
+    // A cursor on the entry's body, after its tag; refuses an index outside
+    // the pool or an entry of another kind.
+    Cursor Entry(std::size_t index, std::uint8_t tag) const {
+        if (tag == 0 || TagAt(index) != tag) throw Broken{};
+        Cursor entry(bytes_);
+        entry.Skip(starts_[index] + 1);
+        return entry;
+    }
+
+    std::string_view bytes_;
+    std::vector<std::size_t> starts_;
+};
+
+bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
+
+// A class name in internal form: parts joined by '/', none of them empty,
+// none with '.', ';' or '['. The pool's text is modified UTF-8; names are
+// taken only where that is plain UTF-8 (no encoded zero byte, no character
+// beyond U+FFFF), so that what the program shows of them is always text.
+bool IsInternalName(std::string_view name) {
+    if (name.empty() || name.front() == '/' || name.back() == '/' || !IsValidUtf8(name)) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '/' ? name[i + 1] == '/' : !IsNameByte(name[i])) return false;
+    }
+    return true;
+}
+
+// A field's or method's own name; '<' only in <init> and <clinit>.
+bool IsMemberName(std::string_view name) {
+    if (name == "<init>" || name == "<clinit>") return true;
+    return !name.empty() && IsValidUtf8(name) &&
+           std::all_of(name.begin(), name.end(), [](char c) { return IsNameByte(c) && c != '<'; });
+}
+
+// Reads one field type at `pos` of a descriptor: the class it names goes to
+// `classes`; float and double are noted. Returns the position after it.
+std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, ClassFile& out) {
+    std::size_t dimensions = 0;
+    while (pos < descriptor.size() && descriptor[pos] == '[') ++pos, ++dimensions;
+    if (dimensions > 255 || pos == descriptor.size()) throw Broken{};
+    switch (descriptor[pos]) {
+    case 'B':
+    case 'C':
+    case 'I':
+    case 'J':
+    case 'S':
+    case 'Z': return pos + 1;
+    case 'F':
+    case 'D':
+        // The reference VM of CLDC 1.0 has no floating point: its loader
+        // takes neither F nor D in the type of a field, parameter or result.
+        out.usesFloatingPoint = true;
+        return pos + 1;
+    case 'L': {
+        const std::size_t end = descriptor.find(';', pos);
+        if (end == std::string_view::npos) throw Broken{};
+        const std::string_view name = descriptor.substr(pos + 1, end - pos - 1);
+        if (!IsInternalName(name)) throw Broken{};
+        out.classes.emplace_back(name);
+        return end + 1;
+    }
+    default: throw Broken{};
+    }
+}
+
+void ReadFieldDescriptor(std::string_view descriptor, ClassFile& out) {
+    if (ReadFieldType(descriptor, 0, out) != descriptor.size()) throw Broken{};
+}
+
+void ReadMethodDescriptor(std::string_view descriptor, ClassFile& out) {
+    if (descriptor.empty() || descriptor[0] != '(') throw Broken{};
+    std::size_t pos = 1;
+    while (pos < descriptor.size() && descriptor[pos] != ')') pos = ReadFieldType(descriptor, pos, out);
+    if (pos == descriptor.size()) throw Broken{};
+    ++pos;
+    if (descriptor.substr(pos) == "V") return;
+    ReadFieldDescriptor(descriptor.substr(pos), out);
+}
+
+// A Class entry's name: an array's element class, nothing for an array of a
+// primitive type.
+void ReadClassEntry(std::string_view name, ClassFile& out) {
+    if (!name.empty() && name[0] == '[')
+        ReadFieldDescriptor(name, out);
+    else if (IsInternalName(name))
+        out.classes.emplace_back(name);
+    else
+        throw Broken{};
+}
+
+void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
+    const auto [ownerIndex, typeIndex] = pool.RefAt(index);
+    const std::string_view owner = pool.NamedUtf8(ownerIndex, kClass);
+    const ConstantPool::NameAndType type = pool.NameAndTypeAt(typeIndex);
+    if (!IsMemberName(type.name)) throw Broken{};
+    const bool method = pool.TagAt(index) != kFieldref;
+    if (method)
+        ReadMethodDescriptor(type.descriptor, out);
+    else
+        ReadFieldDescriptor(type.descriptor, out);
+    out.members.push_back({std::string(owner), std::string(type.name), std::string(type.descriptor), method});
+}
+
+bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
+bool IsIdentifierPart(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
+
+// "com.example.Plugin", as Class.forName takes a name: identifiers joined
+// by dots, at least one dot. Returns the internal form, or nothing.
+std::optional<std::string> DottedClassName(std::string_view text) {
+    if (text.find('.') == std::string_view::npos) return std::nullopt;
+    std::string internal(text);
+    bool partStart = true;
+    for (char& c : internal) {
+        if (c == '.') {
+            if (partStart) return std::nullopt;
+            c = '/';
+            partStart = true;
+        } else if (partStart ? IsIdentifierStart(c) : IsIdentifierPart(c)) {
+            partStart = false;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (partStart) return std::nullopt;
+    return internal;
+}
+
+// Every entry of the pool that names something: classes, members, strings.
+// The reference VM of CLDC 1.0, built without floating point, refuses a
+// Float or Double constant already when its loader reads the pool.
+void ReadPoolEntries(const ConstantPool& pool, ClassFile& out) {
+    for (std::size_t i = 1; i < pool.Count(); ++i) {
+        switch (pool.TagAt(i)) {
+        case kClass: ReadClassEntry(pool.NamedUtf8(i, kClass), out); break;
+        case kFieldref:
+        case kMethodref:
+        case kInterfaceMethodref: ReadMemberReference(pool, i, out); break;
+        case kString:
+            if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.namedInStrings.push_back(*name);
+            break;
+        case kFloat:
+        case kDouble: out.usesFloatingPoint = true; break;
+        default: break;
+        }
+    }
+}
+
+// What one method's bytecode asks of the VM.
+struct CodeFacts {
+    bool branches = false;
+};
+
+// The float and double instructions, which the verifier of the CLDC 1.0
+// reference VM does not know.
+bool IsFloatingPointOpcode(std::uint8_t op) {
+    if (op >= 0x0b && op <= 0x0f) return true;                              // fconst_0..2, dconst_0..1
+    if (op == 0x17 || op == 0x18 || op == 0x38 || op == 0x39) return true;  // fload dload fstore dstore
+    if ((op >= 0x22 && op <= 0x29) || (op >= 0x43 && op <= 0x4a)) return true;  // and their _n forms
+    if (op == 0x30 || op == 0x31 || op == 0x51 || op == 0x52) return true;  // faload daload fastore dastore
+    if (op >= 0x62 && op <= 0x77 && (op - 0x60) % 4 >= 2) return true;      // f/d add sub mul div rem neg
+    if (op == 0x86 || op == 0x87 || op == 0x89 || op == 0x8a) return true;  // i2f i2d l2f l2d
+    if (op >= 0x8b && op <= 0x90) return true;                              // f2i f2l f2d d2i d2l d2f
+    if (op >= 0x95 && op <= 0x98) return true;                              // fcmpl fcmpg dcmpl dcmpg
+    return op == 0xae || op == 0xaf;                                        // freturn dreturn
+}
+
+bool IsBranchOpcode(std::uint8_t op) {
+    return (op >= 0x99 && op <= 0xa8) || op == 0xc6 || op == 0xc7 || op == 0xc8 || op == 0xc9;  // if*, goto, jsr
+}
+
+// The length of the instruction at `pc`, its operands within the code.
+std::size_t InstructionLength(std::string_view code, std::size_t pc) {
+    const std::uint8_t op = static_cast<std::uint8_t>(code[pc]);
+    Cursor operands(code);
+    operands.Skip(pc + 1);
+    switch (op) {
+    case 0x10: case 0x12: case 0x15: case 0x16: case 0x17: case 0x18: case 0x19:  // bipush ldc *load
+    case 0x36: case 0x37: case 0x38: case 0x39: case 0x3a: case 0xa9: case 0xbc:  // *store ret newarray
+        return 2;
+    case 0x11: case 0x13: case 0x14: case 0x84: case 0xbb: case 0xbd: case 0xc0: case 0xc1:
+        return 3;  // sipush ldc_w ldc2_w iinc new anewarray checkcast instanceof
+    case 0xc5: return 4;  // multianewarray
+    case 0xb9: case 0xba: case 0xc8: case 0xc9: return 5;  // invokeinterface invokedynamic goto_w jsr_w
+    case 0xc4: {
+        const std::uint8_t widened = operands.U1();
+        if (widened == 0x84) return 6;  // wide iinc
+        if ((widened >= 0x15 && widened <= 0x19) || (widened >= 0x36 && widened <= 0x3a) || widened == 0xa9) return 4;
+        throw Broken{};
+    }
+    case 0xaa: case 0xab: {
+        // tableswitch and lookupswitch: their table starts at a multiple of
+        // four from the start of the code.
+        const std::size_t padding = (4 - (pc + 1) % 4) % 4;
+        operands.Skip(padding + 4);
+        std::uint64_t tableSize = 0;
+        if (op == 0xaa) {
+            const auto low = static_cast<std::int32_t>(operands.U4());
+            const auto high = static_cast<std::int32_t>(operands.U4());
+            if (high < low) throw Broken{};
+            tableSize = (std::int64_t{high} - low + 1) * 4;
+        } else {
+            const auto pairs = static_cast<std::int32_t>(operands.U4());
+            if (pairs < 0) throw Broken{};
+            tableSize = std::uint64_t(pairs) * 8;
+        }
+        if (tableSize > operands.Left()) throw Broken{};
+        return 1 + padding + (op == 0xaa ? 12 : 8) + static_cast<std::size_t>(tableSize);
+    }
+    default:
+        if (op <= 0xc9) return IsBranchOpcode(op) || (op >= 0xb2 && op <= 0xb8) ? 3 : 1;
+        throw Broken{};  // breakpoint, the VM's own and the undefined ones
+    }
+}
+
+// Walks the bytecode instruction by instruction.
+CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFile& file) {
+    CodeFacts facts;
+    for (std::size_t pc = 0; pc < code.size();) {
+        const std::size_t length = InstructionLength(code, pc);
+        if (length > code.size() - pc) throw Broken{};
+        const std::uint8_t op = static_cast<std::uint8_t>(code[pc]);
+        const std::uint8_t next = static_cast<std::uint8_t>(length > 1 ? code[pc + 1] : 0);
+        // Subroutines: the reference VM's verifier of CLDC 1.0 takes no jsr,
+        // jsr_w or ret, in a wide form neither.
+        if (op == 0xa8 || op == 0xc9 || op == 0xa9 || (op == 0xc4 && next == 0xa9)) file.usesJsr = true;
+        if (IsBranchOpcode(op) || op == 0xaa || op == 0xab) facts.branches = true;
+        if (IsFloatingPointOpcode(op) || (op == 0xc4 && IsFloatingPointOpcode(next))) file.usesFloatingPoint = true;
+        if (op == 0xbc && (next == 6 || next == 7)) file.usesFloatingPoint = true;  // newarray T_FLOAT, T_DOUBLE
+        if (op == 0x12 || op == 0x13 || op == 0x14) {
+            const std::size_t index =
+                op == 0x12 ? next : (std::size_t{next} << 8 | static_cast<unsigned char>(code[pc + 2]));
+            const std::uint8_t tag = pool.TagAt(index);
+            if (tag == 0) throw Broken{};
+            if (tag == kFloat || tag == kDouble) file.usesFloatingPoint = true;
+        }
+        pc += length;
+    }
+    return facts;
+}
+
+// A Code attribute's body. The reference VM of CLDC 1.0 verifies a method
+// against the StackMap attribute the preverifier put into its Code: a method
+// that branches, switches or has a handler and lacks one is refused. Java
+// 6's StackMapTable is another attribute, which the VM does not read.
+void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) {
+    Cursor in(body);
+    in.Skip(4);  // max_stack, max_locals
+    const std::uint32_t codeLength = in.U4();
+    if (codeLength == 0 || codeLength > 0xFFFF) throw Broken{};
+    const CodeFacts facts = ReadBytecode(in.Take(codeLength), pool, file);
+    const std::uint16_t handlers = in.U2();
+    for (std::uint16_t i = 0; i < handlers; ++i) {
+        const std::uint16_t start = in.U2(), end = in.U2(), handler = in.U2(), catchType = in.U2();
+        if (start >= end || end > codeLength || handler >= codeLength) throw Broken{};
+        if (catchType != 0) pool.NamedUtf8(catchType, kClass);
+    }
+    bool stackMap = false;
+    const std::uint16_t attributes = in.U2();
+    for (std::uint16_t i = 0; i < attributes; ++i) {
+        stackMap = pool.Utf8(in.U2()) == "StackMap" || stackMap;
+        in.Skip(in.U4());
+    }
+    if (in.Left() != 0) throw Broken{};
+    if (facts.branches || handlers > 0) {
+        ++file.methodsNeedingStackMap;
+        if (!stackMap) ++file.methodsWithoutStackMap;
+    }
+}
+
+// The fields or the methods, with the attributes of each; of a method's
+// only its Code is read.
+void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& out) {
+    const std::uint16_t count = in.U2();
+    for (std::uint16_t i = 0; i < count; ++i) {
+        in.Skip(2);  // access flags
+        const std::string_view name = pool.Utf8(in.U2());
+        if (!IsMemberName(name)) throw Broken{};
+        const std::string_view descriptor = pool.Utf8(in.U2());
+        out.declared.push_back({out.name, std::string(name), std::string(descriptor), methods});
+        if (methods)
+            ReadMethodDescriptor(descriptor, out);
+        else
+            ReadFieldDescriptor(descriptor, out);
+        bool code = false;
+        const std::uint16_t attributes = in.U2();
+        for (std::uint16_t a = 0; a < attributes; ++a) {
+            const std::string_view attribute = pool.Utf8(in.U2());
+            const std::string_view body = in.Take(in.U4());
+            if (methods && attribute == "Code") {
+                if (code) throw Broken{};
+                code = true;
+                ReadCode(body, pool, out);
+            }
+        }
+    }
+}
+
+void ReadAttributesSkipping(Cursor& in, const ConstantPool& pool) {
+    const std::uint16_t count = in.U2();
+    for (std::uint16_t i = 0; i < count; ++i) {
+        pool.Utf8(in.U2());
+        in.Skip(in.U4());
+    }
+}
+
+// The class itself, its super class, an interface: no array.
+std::string ClassName(const ConstantPool& pool, std::uint16_t index) {
+    const std::string_view name = pool.NamedUtf8(index, kClass);
+    if (!IsInternalName(name)) throw Broken{};
+    return std::string(name);
+}
+
+template <typename T>
+void SortUnique(std::vector<T>& items) {
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
+}
+
+ClassFile Read(std::string_view bytes) {
+    Cursor in(bytes);
+    if (bytes.size() < 4 || in.U4() != kMagic) throw Broken{ClassFault::NotAClass};
+    ClassFile file;
+    file.minor = in.U2();
+    file.major = in.U2();
+    const ConstantPool pool(in, bytes);
+    in.Skip(2);  // access flags
+    file.name = ClassName(pool, in.U2());
+    if (const std::uint16_t super = in.U2(); super != 0)
+        file.superName = ClassName(pool, super);
+    else if (file.name != "java/lang/Object")
+        throw Broken{};
+    const std::uint16_t interfaces = in.U2();
+    for (std::uint16_t i = 0; i < interfaces; ++i) file.interfaces.push_back(ClassName(pool, in.U2()));
+    ReadPoolEntries(pool, file);
+    ReadMembers(in, pool, false, file);
+    ReadMembers(in, pool, true, file);
+    ReadAttributesSkipping(in, pool);
+    if (in.Left() != 0) throw Broken{};  // bytes after the class's end
+
+    SortUnique(file.classes);
+    std::erase(file.classes, file.name);
+    SortUnique(file.members);
+    SortUnique(file.declared);
+    SortUnique(file.namedInStrings);
+    return file;
+}
+
+}  // namespace
+
+ClassReading ReadClass(std::string_view bytes) {
+    try {
+        return ClassReading{Read(bytes), ClassFault::None};
+    } catch (const Broken& broken) {
+        return ClassReading{std::nullopt, broken.fault};
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,310 @@
+#include "package/ClassNeeds.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+
+#include "package/Platform.h"
+
+namespace kestrane {
+
+bool ClassVerdict::Runs() const {
+    return std::all_of(needs.begin(), needs.end(), [](const NeedGroup& need) { return need.onlyIfPresent; });
+}
+
+namespace {
+
+enum class Reach { Not, Optional, Always };
+
+using ClassIndex = std::unordered_map<std::string_view, const ClassFile*>;
+
+std::string InternalName(std::string_view dotted) {
+    std::string name(dotted);
+    std::replace(name.begin(), name.end(), '.', '/');
+    return name;
+}
+
+// The classes the JAR holds that a class leads the VM to load.
+template <typename Visit>
+void ForEachNamedClass(const ClassFile& file, Visit visit) {
+    if (!file.superName.empty()) visit(file.superName);
+    for (const std::string& name : file.interfaces) visit(name);
+    for (const std::string& name : file.classes) visit(name);
+}
+
+// What the MIDlets reach, and what they reach only through a name in a
+// string: two walks over the JAR's classes, each class visited once.
+class Reachability {
+public:
+    explicit Reachability(const ClassIndex& index) : index_(index) {}
+
+    void Walk(const std::vector<std::string_view>& roots, Reach reach) {
+        std::vector<std::string_view> queue;
+        for (std::string_view root : roots) Mark(root, reach, queue);
+        while (!queue.empty()) {
+            const ClassFile& file = *index_.at(queue.back());
+            queue.pop_back();
+            ForEachNamedClass(file, [&](const std::string& name) { Mark(name, reach, queue); });
+        }
+    }
+
+    // The classes reached always name these in strings, as Class.forName takes them.
+    std::vector<std::string_view> NamedInStrings() const {
+        std::vector<std::string_view> names;
+        for (const auto& [name, reach] : reach_) {
+            if (reach == Reach::Not) continue;
+            for (const std::string& named : index_.at(name)->namedInStrings) names.push_back(named);
+        }
+        return names;
+    }
+
+    Reach Of(std::string_view name) const {
+        const auto found = reach_.find(name);
+        return found == reach_.end() ? Reach::Not : found->second;
+    }
+
+private:
+    void Mark(std::string_view name, Reach reach, std::vector<std::string_view>& queue) {
+        if (index_.find(name) == index_.end()) return;
+        Reach& known = reach_[name];
+        if (known >= reach) return;
+        known = reach;
+        queue.push_back(name);
+    }
+
+    const ClassIndex& index_;
+    std::unordered_map<std::string_view, Reach> reach_;
+};
+
+// The groups being gathered, by kind, provider and whether only optional.
+class NeedCollector {
+public:
+    NeedGroup& Group(NeedKind kind, std::string_view provider, bool optional) {
+        return Gathering(kind, provider, optional).group;
+    }
+    void Add(NeedKind kind, std::string_view provider, bool optional, std::string example) {
+        Gathering(kind, provider, optional).examples.insert(std::move(example));
+    }
+
+    // What is needed always is not said again as optional.
+    std::vector<NeedGroup> Result() {
+        std::vector<NeedGroup> needs;
+        for (auto& [key, gathered] : groups_) {
+            const auto& [optional, kind, provider] = key;
+            if (optional) {
+                const auto always = groups_.find(Key{false, kind, provider});
+                if (always != groups_.end()) {
+                    for (const std::string& example : always->second.examples) gathered.examples.erase(example);
+                    if (always->second.group.floatingPoint) gathered.group.floatingPoint = false;
+                }
+                if (gathered.examples.empty() && !gathered.group.floatingPoint && gathered.group.count == 0) continue;
+            }
+            gathered.group.examples.assign(gathered.examples.begin(), gathered.examples.end());
+            needs.push_back(std::move(gathered.group));
+        }
+        return needs;
+    }
+
+private:
+    using Key = std::tuple<bool, NeedKind, std::string>;  // the optional ones last, then in the order of NeedKind
+    struct Gathered {
+        NeedGroup group{};
+        std::set<std::string> examples;
+    };
+
+    Gathered& Gathering(NeedKind kind, std::string_view provider, bool optional) {
+        auto [it, added] = groups_.try_emplace(Key{optional, kind, std::string(provider)});
+        if (added) {
+            it->second.group.kind = kind;
+            it->second.group.provider = std::string(provider);
+            it->second.group.onlyIfPresent = optional;
+        }
+        return it->second;
+    }
+
+    std::map<Key, Gathered> groups_;
+};
+
+std::optional<NeedKind> KindOf(Provider provider) {
+    switch (provider) {
+    case Provider::Phone: return std::nullopt;
+    case Provider::Cldc11: return NeedKind::Cldc11;
+    case Provider::Midp20: return NeedKind::Midp20;
+    case Provider::OptionalPackage: return NeedKind::OptionalPackage;
+    case Provider::Vendor: return NeedKind::Vendor;
+    case Provider::JavaSe: return NeedKind::JavaSe;
+    case Provider::Nowhere: return NeedKind::Missing;
+    }
+    return std::nullopt;
+}
+
+class Judgement {
+public:
+    Judgement(const ClassIndex& index, const Platform& platform, NeedCollector& needs)
+        : index_(index), platform_(platform), needs_(needs) {}
+
+    // An entry the JAR holds but nobody can read is damaged, not missing.
+    void Unreadable(std::string_view entry) {
+        needs_.Add(NeedKind::DamagedClass, {}, false, std::string(entry));
+        if (entry.ends_with(".class")) unreadable_.emplace(entry.substr(0, entry.size() - 6));
+    }
+
+    void JudgeLoading(const ClassFile& file, bool optional) {
+        if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
+            needs_.Add(NeedKind::ClassVersion, {}, optional,
+                       std::to_string(file.major) + '.' + std::to_string(file.minor));
+        if (file.methodsNeedingStackMap > 0) ++verified_[optional].total;
+        if (file.methodsWithoutStackMap > 0) ++verified_[optional].count;
+        if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));
+        if (file.usesFloatingPoint) needs_.Group(NeedKind::Cldc11, {}, optional).floatingPoint = true;
+    }
+
+    void JudgeNames(const ClassFile& file, bool optional) {
+        ForEachNamedClass(file, [&](const std::string& name) {
+            if (index_.find(name) == index_.end()) NeedClass(name, optional);
+        });
+        for (const MemberReference& reference : file.members) JudgeMember(reference, optional);
+    }
+
+    // A class named in a string that the JAR does not hold is asked for only
+    // if the platform has it; a string no table knows is no class at all.
+    void JudgeNamedInString(std::string_view name) {
+        if (index_.find(name) != index_.end()) return;
+        if (platform_.ClassOffer(name).provider != Provider::Nowhere) NeedClass(name, true);
+    }
+
+    void NeedClass(std::string_view name, bool optional) {
+        if (unreadable_.contains(name)) return;  // said as damaged already
+        const Offer offer = platform_.ClassOffer(name);
+        if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
+    }
+
+    // Said once all classes are judged: how many of the classes with code the
+    // VM verifies lack the StackMap it verifies them with ("102 of 102").
+    void JudgeVerification() {
+        for (bool optional : {false, true}) {
+            if (verified_[optional].count == 0) continue;
+            NeedGroup& group = needs_.Group(NeedKind::NotPreverified, {}, optional);
+            group.count = verified_[optional].count;
+            group.total = verified_[optional].total;
+        }
+    }
+
+private:
+    void JudgeMember(const MemberReference& reference, bool optional) {
+        if (reference.owner.starts_with('[')) return;  // an array's clone and length: the VM's own
+        if (index_.find(reference.owner) == index_.end()) {
+            // A class the platform lacks is said as a class; its members add nothing.
+            if (platform_.ClassOffer(reference.owner).provider == Provider::Phone)
+                NeedMember(platform_.MemberOffer(reference.owner, reference), reference, optional);
+            return;
+        }
+        // The suite's own class: up its superclasses and interfaces inside the
+        // JAR, as the VM resolves it; a member one of them declares is the
+        // suite's own, else it is the platform classes' above them.
+        if (DeclaredInside(reference)) return;
+        for (std::string_view above : PlatformAncestors(reference.owner)) {
+            if (platform_.ClassOffer(above).provider != Provider::Phone) continue;
+            if (platform_.Knows(above, reference)) {
+                NeedMember(platform_.MemberOffer(above, reference), reference, optional);
+                return;
+            }
+        }
+    }
+
+    void NeedMember(const Offer& offer, const MemberReference& reference, bool optional) {
+        const auto kind = KindOf(offer.provider);
+        if (!kind) return;
+        needs_.Add(*kind, offer.name, optional, std::string(SimpleName(offer.declaringClass)) + '.' + reference.name);
+    }
+
+    // Whether the class named by the reference, or a class of the JAR above
+    // it, declares the member.
+    bool DeclaredInside(const MemberReference& reference) const {
+        std::vector<std::string_view> inside{reference.owner};
+        for (std::size_t i = 0; i < inside.size(); ++i) {
+            const auto found = index_.find(inside[i]);
+            if (found == index_.end()) continue;
+            const ClassFile& file = *found->second;
+            const MemberReference own{file.name, reference.name, reference.descriptor, reference.method};
+            if (std::binary_search(file.declared.begin(), file.declared.end(), own)) return true;
+            auto step = [&](std::string_view next) {
+                if (!next.empty() && std::find(inside.begin(), inside.end(), next) == inside.end()) inside.push_back(next);
+            };
+            step(file.superName);
+            for (const std::string& next : file.interfaces) step(next);
+        }
+        return false;
+    }
+
+    // The first classes outside the JAR above a class of the JAR, superclass first.
+    std::vector<std::string_view> PlatformAncestors(std::string_view name) const {
+        std::vector<std::string_view> ancestors, inside{name};
+        for (std::size_t i = 0; i < inside.size(); ++i) {
+            const ClassFile& file = *index_.at(inside[i]);
+            auto step = [&](std::string_view next) {
+                if (next.empty()) return;
+                auto& list = index_.find(next) == index_.end() ? ancestors : inside;
+                if (std::find(list.begin(), list.end(), next) == list.end()) list.push_back(next);
+            };
+            step(file.superName);
+            for (const std::string& interface : file.interfaces) step(interface);
+        }
+        return ancestors;
+    }
+
+    const ClassIndex& index_;
+    const Platform& platform_;
+    NeedCollector& needs_;
+    std::set<std::string, std::less<>> unreadable_;  // the class names of the damaged and encrypted entries
+    struct Verification {
+        std::size_t count = 0, total = 0;
+    };
+    Verification verified_[2];  // of the classes reached always, and only through a string
+};
+
+}  // namespace
+
+ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::string>& midlets) {
+    ClassIndex index;
+    for (const ClassFile& file : suite.classes) index.emplace(file.name, &file);
+
+    NeedCollector needs;
+    Judgement judgement(index, Platform::Phone(), needs);
+    for (const std::string& entry : suite.damaged) judgement.Unreadable(entry);
+    for (const std::string& entry : suite.encrypted) judgement.Unreadable(entry);
+
+    std::vector<std::string> midletNames;
+    std::vector<std::string_view> roots;
+    for (const std::string& midlet : midlets)
+        if (!midlet.empty()) midletNames.push_back(InternalName(midlet));
+    for (const std::string& name : midletNames) {
+        if (index.find(name) != index.end()) roots.push_back(name);
+        else judgement.NeedClass(name, false);
+    }
+    // Without a MIDlet to start from, every class counts.
+    if (roots.empty())
+        for (const ClassFile& file : suite.classes) roots.push_back(file.name);
+
+    Reachability reach(index);
+    reach.Walk(roots, Reach::Always);
+    reach.Walk(reach.NamedInStrings(), Reach::Optional);
+    for (const ClassFile& file : suite.classes) {
+        const Reach how = reach.Of(file.name);
+        if (how == Reach::Not) continue;
+        judgement.JudgeLoading(file, how == Reach::Optional);
+        judgement.JudgeNames(file, how == Reach::Optional);
+        for (const std::string& named : file.namedInStrings) judgement.JudgeNamedInString(named);
+    }
+    judgement.JudgeVerification();
+
+    ClassVerdict verdict;
+    verdict.needs = needs.Result();
+    verdict.classes = suite.classes.size();
+    return verdict;
+}
+
+}  // namespace kestrane

@@ -1,0 +1,4 @@
+import javax.microedition.lcdui.*;
+public class Board extends Canvas {
+    protected void paint(Graphics g) {}
+}

@@ -1,0 +1,3 @@
+public class Board extends com.nokia.mid.ui.FullCanvas {
+    protected void paint(javax.microedition.lcdui.Graphics g) { repaint(); }
+}

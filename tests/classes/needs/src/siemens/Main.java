@@ -1,0 +1,10 @@
+import javax.microedition.lcdui.*;
+import javax.microedition.midlet.*;
+public class Main extends MIDlet {
+    protected void pauseApp() {}
+    protected void destroyApp(boolean unconditional) {}
+    protected void startApp() {
+        com.siemens.mp.game.Light.setLightOn();
+        Display.getDisplay(this).setCurrent(new Form("Licht"));
+    }
+}

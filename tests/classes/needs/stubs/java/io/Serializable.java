@@ -1,0 +1,2 @@
+package java.io;
+public interface Serializable {}

@@ -1,0 +1,5 @@
+package java.lang;
+public class ClassNotFoundException extends Exception {
+    public ClassNotFoundException() {}
+    public ClassNotFoundException(String message) {}
+}

@@ -1,0 +1,2 @@
+package java.lang;
+public interface Cloneable {}

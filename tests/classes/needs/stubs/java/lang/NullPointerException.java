@@ -1,0 +1,5 @@
+package java.lang;
+public class NullPointerException extends RuntimeException {
+    public NullPointerException() {}
+    public NullPointerException(String message) {}
+}

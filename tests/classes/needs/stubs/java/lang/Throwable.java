@@ -1,0 +1,5 @@
+package java.lang;
+public class Throwable extends Object {
+    public Throwable() {}
+    public Throwable(String message) {}
+}

@@ -1,0 +1,6 @@
+package java.util;
+public class Random {
+    public Random() {}
+    public int nextInt() { return 0; }
+    public int nextInt(int n) { return 0; }
+}

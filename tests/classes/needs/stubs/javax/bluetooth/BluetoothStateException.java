@@ -1,0 +1,2 @@
+package javax.bluetooth;
+public class BluetoothStateException extends java.io.IOException {}

@@ -1,0 +1,2 @@
+package javax.microedition.lcdui;
+public interface CommandListener { void commandAction(Command c, Displayable d); }

@@ -1,0 +1,4 @@
+package javax.microedition.midlet;
+public class MIDletStateChangeException extends Exception {
+    public MIDletStateChangeException() {}
+}

@@ -1,0 +1,4 @@
+package javax.microedition.rms;
+public class RecordStoreException extends Exception {
+    public RecordStoreException() {}
+}

@@ -1,0 +1,4 @@
+package org.bouncycastle.crypto;
+public interface Digest {
+    int getDigestSize();
+}

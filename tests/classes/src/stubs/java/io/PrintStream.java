@@ -1,0 +1,5 @@
+package java.io;
+
+public class PrintStream {
+    public void println(int value) {}
+}

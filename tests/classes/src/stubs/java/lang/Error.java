@@ -1,0 +1,3 @@
+package java.lang;
+
+public class Error extends Throwable {}

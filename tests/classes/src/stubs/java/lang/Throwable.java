@@ -1,0 +1,3 @@
+package java.lang;
+
+public class Throwable extends Object {}

@@ -1,0 +1,76 @@
+// The phone's tables asked about facts of the published APIs: which release
+// or package brought a class or a member, resolved as the VM resolves it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "package/Platform.h"
+
+namespace kestrane {
+namespace {
+
+struct Fact {
+    const char* owner;  // internal form
+    const char* member;  // name and descriptor, a field as "name:descriptor"; empty: the class itself
+    Provider provider;
+    const char* who = "";  // the provider's name begins so
+};
+
+Offer Asked(const Fact& fact) {
+    const Platform& phone = Platform::Phone();
+    const std::string member = fact.member;
+    if (member.empty()) return phone.ClassOffer(fact.owner);
+    const std::size_t split = member.find_first_of("(:");
+    MemberReference reference{fact.owner, member.substr(0, split), member.substr(split + (member[split] == ':')),
+                              member[split] == '('};
+    return phone.MemberOffer(fact.owner, reference);
+}
+
+TEST(Platform, EachPublishedFactIsOfTheReleaseThatBroughtIt) {
+    const Fact facts[] = {
+        {"java/lang/System", "out:Ljava/io/PrintStream;", Provider::Phone},
+        {"java/lang/Boolean", "TRUE:Ljava/lang/Boolean;", Provider::Cldc11},
+        {"java/lang/String", "intern()Ljava/lang/String;", Provider::Cldc11},
+        {"java/lang/Thread", "getName()Ljava/lang/String;", Provider::Cldc11},
+        {"java/lang/StringBuffer", "append(F)Ljava/lang/StringBuffer;", Provider::Cldc11},
+        {"java/lang/Math", "sqrt(D)D", Provider::Cldc11},
+        {"java/lang/Math", "round(F)I", Provider::JavaSe},  // not even CLDC 1.1 has it
+        {"java/lang/Integer", "valueOf(I)Ljava/lang/Integer;", Provider::JavaSe},  // what autoboxing calls
+        {"java/lang/Runnable", "toString()Ljava/lang/String;", Provider::Phone},   // an interface reaches Object
+        {"javax/microedition/lcdui/Canvas", "<init>()V", Provider::Phone},
+        {"javax/microedition/lcdui/List", "setTitle(Ljava/lang/String;)V", Provider::Phone},  // Screen's in MIDP 1.0
+        {"javax/microedition/lcdui/Form", "getWidth()I", Provider::Midp20},
+        {"javax/microedition/lcdui/Alert", "setIndicator(Ljavax/microedition/lcdui/Gauge;)V", Provider::Midp20},
+        {"javax/microedition/lcdui/Image", "getRGB([IIIIIII)V", Provider::Midp20},
+        {"javax/microedition/lcdui/Display", "flashBacklight(I)Z", Provider::Midp20},
+        {"javax/microedition/lcdui/ChoiceGroup", "setFont(ILjavax/microedition/lcdui/Font;)V", Provider::Midp20},
+        {"javax/microedition/lcdui/game/Sprite", "setFrame(I)V", Provider::Midp20},
+        {"javax/microedition/media/control/ToneControl", "", Provider::Midp20},
+        {"javax/microedition/media/control/VideoControl", "", Provider::OptionalPackage, "JSR 135"},
+        {"javax/microedition/pki/Certificate", "", Provider::Midp20},
+        {"javax/microedition/pki/UserCredentialManager", "", Provider::OptionalPackage, "JSR 177"},
+        {"javax/microedition/io/file/FileConnection", "", Provider::OptionalPackage, "JSR 75"},
+        {"javax/wireless/messaging/TextMessage", "", Provider::OptionalPackage, "JSR 120"},
+        {"javax/microedition/m3g/Graphics3D", "", Provider::OptionalPackage, "JSR 184"},
+        {"org/w3c/dom/Document", "", Provider::OptionalPackage, "JSR 226"},
+        {"org/xml/sax/helpers/DefaultHandler", "", Provider::OptionalPackage, "JSR 172"},
+        {"com/mascotcapsule/micro3d/v3/Graphics3D", "", Provider::Vendor, "MascotCapsule"},
+        {"com/siemens/mp/io/File", "", Provider::Phone},
+        {"java/util/ArrayList", "", Provider::JavaSe},
+        {"org/bouncycastle/crypto/Digest", "", Provider::Nowhere},
+    };
+    for (const Fact& fact : facts) {
+        const Offer offer = Asked(fact);
+        EXPECT_EQ(offer.provider, fact.provider) << fact.owner << " " << fact.member;
+        EXPECT_TRUE(offer.name.starts_with(fact.who)) << fact.owner << " " << offer.name;
+    }
+}
+
+TEST(Platform, AMemberIsSaidOfTheClassThatDeclaresIt) {
+    const MemberReference getWidth{"javax/microedition/lcdui/List", "getWidth", "()I", true};
+    EXPECT_EQ(Platform::Phone().MemberOffer("javax/microedition/lcdui/List", getWidth).declaringClass,
+              "javax/microedition/lcdui/Displayable");
+}
+
+}  // namespace
+}  // namespace kestrane
