@@ -89,10 +89,17 @@ done < <(packages "$work/window")
 said() { tr '\\' / <"$1" | sed 's/\r$//; s|Z:/|/|g' | sort; }
 diff <(said "$work/tool.txt") <(said "$work/console.txt") >&2 || differ "kestrane-cli.exe says other lines than kestrane"
 # On Wine's console (a terminal of its own), not a pipe: the same summary,
-# and a usage error named in its quotes, with exit code 2.
-on_console() { (cd "$work" && script -qec "$(printf '%q ' "$root/tests/wine/wine-run.sh" "$console" "$@")" /dev/null); }
+# the same help, and a usage error named in its quotes, with exit code 2.
+# The console draws on the terminal with escape sequences and breaks its lines
+# at the terminal's width: a wide terminal keeps each line whole.
+on_console() {
+    (cd "$work" && script -qec "stty cols 1000; $(printf '%q ' "$root/tests/wine/wine-run.sh" "$console" "$@")" /dev/null) |
+        sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' | tr -d '\r'
+}
 summary=$(tail -n 1 "$work/tool.txt")
-on_console src -o console-again | tr -d '\r' | grep -qxF "$summary" || differ "the console did not show: $summary"
+shown=$(on_console src -o console-again) || true
+grep -qxF "$summary" <<<"$shown" || differ "the console did not show: $summary"
+diff <("$kestrane" --help) <(on_console --help) >&2 || differ "the console showed another --help"
 usage_code=0
 on_console --unbekannt >"$work/usage.txt" || usage_code=$?
 [ "$usage_code" = 2 ] && grep -qF "kestrane: Unbekannte Option „--unbekannt“" "$work/usage.txt" ||
