@@ -4,8 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# zlib's headers for this machine's processor by name: with arm64's beside
+# them, "zlib1g-dev" alone names two.
+native=$(dpkg --print-architecture)
 packages=(
-    cmake ninja-build clang g++ googletest zlib1g-dev libz-mingw-w64-dev
+    cmake ninja-build clang g++ googletest "zlib1g-dev:$native" libz-mingw-w64-dev
     g++-mingw-w64-i686
     # wine64 brings the 64-bit wineserver, which serves the 32-bit programs
     # also where the kernel runs no 32-bit code.
@@ -13,7 +16,15 @@ packages=(
     xvfb x11-utils imagemagick
     libarchive-tools unar 7zip
     python3 python3-pefile python3-pil
+    # kestrane's manual page, and the check of its Debian package.
+    scdoc lintian man-db
 )
+# kestrane for ARM: Debian's cross compiler, zlib of arm64 through multiarch
+# (from the machine's own apt sources, which must serve arm64 as Debian's
+# do), and qemu's user-mode emulator for its tests, without its
+# recommendation qemu-user-binfmt, so that nothing changes how the machine
+# starts foreign programs.
+arm_packages=(g++-aarch64-linux-gnu zlib1g-dev:arm64 qemu-user)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 export DEBIAN_FRONTEND=noninteractive
@@ -28,14 +39,24 @@ if [ -z "$clang_major" ] || ! ls /usr/lib/llvm-"$clang_major"/lib/clang/*/lib/li
     missing+=(clang-runtime)
 fi
 
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
+arm_missing=()
+for package in "${arm_packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || arm_missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ ${#arm_missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]} ${arm_missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    dpkg --print-foreign-architectures | grep -qx arm64 || as_root dpkg --add-architecture arm64
     as_root apt-get update -qq
     as_root apt-get install -y -qq "${packages[@]}" >/dev/null
     clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
     as_root apt-get install -y -qq "libclang-rt-$clang_major-dev" >/dev/null 2>&1 ||
         as_root apt-get install -y -qq "libclang-common-$clang_major-dev" >/dev/null
+    if ! as_root apt-get install -y -qq --no-install-recommends "${arm_packages[@]}" >/dev/null; then
+        echo "setup.sh: the apt sources serve no arm64 packages (zlib1g-dev:arm64): no ARM build" >&2
+        exit 1
+    fi
 fi
 
 # The first line of the machine's own apt sources for its release (deb822

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every preset and runs every test: the portable core with
-# sanitizers, the fuzz target briefly, and the Windows program under Wine.
+# sanitizers, the fuzz target briefly, the Windows program under Wine,
+# kestrane for ARM under qemu-user, and the release files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,6 +34,17 @@ echo "Windows tests under $loader"
 cmake --preset windows-x86 -DKESTRANE_WINE_TESTS=ON
 cmake --build --preset windows-x86
 tests/wine/with-xvfb.sh ctest --preset windows-x86
+
+# kestrane for Linux on ARM, cross-built; its tests (the core's, the RAR
+# readers' and the tool's, without sanitizers) under qemu-user.
+cmake --preset linux-aarch64
+cmake --build --preset linux-aarch64 -j2
+ctest --preset linux-aarch64
+
+# Every release file, made as the README says, and checked as its users meet
+# it: the Debian packages installed, used and removed again.
+tools/release.sh
+tests/release/check-release.sh build/release
 
 # The README's first command, as a newcomer without a display runs it.
 tests/run/run-sh-test.sh

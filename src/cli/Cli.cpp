@@ -100,7 +100,7 @@ private:
 
 void Run::Message(const std::string& text) {
     EndProgress();
-    std::fprintf(console_.err, "%s\n", OneLine(text).c_str());
+    console_.write(console_.err, OneLine(text) + "\n");
 }
 
 void Run::Flush() {
@@ -111,14 +111,14 @@ void Run::Flush() {
 
 void Run::Progress(std::size_t index, std::size_t count) {
     if (!console_.progress) return;
-    std::fprintf(console_.err, "\r%s", cli_words::Progress(index + 1, count).c_str());
+    console_.write(console_.err, "\r" + cli_words::Progress(index + 1, count));
     std::fflush(console_.err);
     progressShown_ = true;
 }
 
 void Run::EndProgress() {
     if (!progressShown_) return;
-    std::fprintf(console_.err, "\r%*s\r", 40, "");
+    console_.write(console_.err, "\r" + std::string(40, ' ') + "\r");
     std::fflush(console_.err);
     progressShown_ = false;
 }
@@ -198,18 +198,16 @@ std::string StatusWord(SuiteStatus status) {
 void Run::Report(const SuiteResult& result, const std::string& shown) {
     EndProgress();
     if (!options_.json) {
-        std::fprintf(console_.out, "%s\n", ResultLine(Shown(result, shown)).c_str());
+        console_.write(console_.out, ResultLine(Shown(result, shown)) + "\n");
     } else {
         const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                            : result.phone == SuiteResult::Phone::Runs  ? "true"
                                                                        : "false";
-        std::fprintf(console_.out,
-                     "{\"datei\":\"%s\"%s,\"suite\":\"%s\",\"status\":\"%s\",\"ergebnis\":\"%s\",\"befunde\":[%s],"
-                     "\"laeuft\":%s,\"braucht\":[%s]}\n",
-                     JsonEscaped(shown).c_str(), RawBytesField("datei_bytes", shown).c_str(),
-                     JsonEscaped(result.suite).c_str(),
-                     JsonEscaped(StatusWord(result.status)).c_str(), JsonEscaped(result.result).c_str(),
-                     JsonList(result.findings).c_str(), runs, JsonList(result.needs).c_str());
+        console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(shown) + "\"" + RawBytesField("datei_bytes", shown) +
+                                         ",\"suite\":\"" + JsonEscaped(result.suite) + "\",\"status\":\"" +
+                                         JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" +
+                                         JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
+                                         "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}\n");
     }
     Flush();
 }
@@ -226,13 +224,16 @@ int Run::Finish(FolderSummary summary) {
     std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
     if (summary.cancelled) line += kCancelledMark;
     if (!options_.json) {
-        std::fprintf(console_.out, "%s\n", line.c_str());
+        console_.write(console_.out, line + "\n");
     } else {
-        std::fprintf(console_.out,
-                     "{\"zusammenfassung\":\"%s\",\"gefunden\":%zu,\"erstellt\":%zu,\"vorhanden\":%zu,"
-                     "\"uebersprungen\":%zu,\"fehlgeschlagen\":%zu,\"abgebrochen\":%s,\"laufen\":%zu}\n",
-                     JsonEscaped(line).c_str(), summary.found, summary.built, summary.existing, summary.skipped,
-                     summary.failed, summary.cancelled ? "true" : "false", summary.runs);
+        using std::to_string;
+        console_.write(console_.out, "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" +
+                                         to_string(summary.found) + ",\"erstellt\":" + to_string(summary.built) +
+                                         ",\"vorhanden\":" + to_string(summary.existing) +
+                                         ",\"uebersprungen\":" + to_string(summary.skipped) +
+                                         ",\"fehlgeschlagen\":" + to_string(summary.failed) + ",\"abgebrochen\":" +
+                                         (summary.cancelled ? "true" : "false") + ",\"laufen\":" +
+                                         to_string(summary.runs) + "}\n");
     }
     Flush();
     return listingFailures_ > 0 ? 1 : summary.ExitCode();
@@ -511,17 +512,19 @@ int Run::ShowIni() {
         return 1;
     }
     if (options_.json) {
-        std::fprintf(console_.out, "{\"datei\":\"%s\",\"ini\":\"%s\",\"beanstandungen\":[%s]}\n",
-                     JsonEscaped(jad).c_str(), JsonEscaped(outcome.text.value_or("")).c_str(),
-                     JsonList(outcome.complaints).c_str());
+        console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" +
+                                         JsonEscaped(outcome.text.value_or("")) + "\",\"beanstandungen\":[" +
+                                         JsonList(outcome.complaints) + "]}\n");
     } else {
         for (const std::string& complaint : outcome.complaints) Message(Said(complaint));
-        if (outcome.text) std::fprintf(console_.out, "%s\n", ShownIni(*outcome.text).c_str());
+        if (outcome.text) console_.write(console_.out, ShownIni(*outcome.text) + "\n");
     }
     return outcome.complaints.empty() && outcome.text ? 0 : 1;
 }
 
 }  // namespace
+
+void WriteBytes(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
 std::string JsonEscaped(std::string_view text) {
     std::string out;
@@ -563,11 +566,11 @@ int RunAll(Run& run, const CliOptions& options, const Console& console) {
         case CliMode::ShowIni: return run.ShowIni();
         case CliMode::Help: break;
         }
-        std::fprintf(console.out, "%s", std::string(HelpText()).c_str());
+        console.write(console.out, HelpText());
         return 0;
     } catch (const AppError& error) {
         // The working folder: nothing else fails outside a suite.
-        std::fprintf(console.err, "kestrane: %s\n", OneLine(error.Report()).c_str());
+        console.write(console.err, "kestrane: " + OneLine(error.Report()) + "\n");
         return 1;
     }
 }
@@ -581,7 +584,7 @@ int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& c
     // A full disk or a closed pipe behind stdout: the results are lost, and
     // the exit code must not say otherwise.
     if (run.lostOutput == 0) return exitCode;
-    std::fprintf(console.err, "%s\n", OutputLost(std::strerror(run.lostOutput)).c_str());
+    console.write(console.err, OutputLost(std::strerror(run.lostOutput)) + "\n");
     return 1;
 }
 

@@ -6,16 +6,23 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "cli/Options.h"
 #include "cli/PosixSystem.h"
 
 namespace kestrane {
 
+// Writes UTF-8 text to a stream as it is, through stdio.
+void WriteBytes(std::FILE* stream, std::string_view text);
+
 struct Console {
     std::FILE* out = stdout;  // the results
     std::FILE* err = stderr;  // messages, and the progress line
     bool progress = false;    // `err` is a terminal: a line that rewrites itself
+    // How every line reaches `out` or `err`: Windows' console is written in
+    // UTF-16 instead, since it shows UTF-8 bytes one character each.
+    void (*write)(std::FILE* stream, std::string_view text) = WriteBytes;
 };
 
 // Escapes for a JSON string, without the quotes.

@@ -8,32 +8,11 @@ std::string Quoted(std::string_view text) { return "„" + std::string(text) + "
 
 }  // namespace
 
+// Made from the manual page's source, kestrane.1.scd, at build time.
 std::string_view HelpText() {
-    return "Aufruf:\n"
-           "  kestrane DATEI|ORDNER... [-o ZIEL] [-r] [--ueberschreiben] [--streng] [--json]\n"
-           "  kestrane --jad JAR... [-o ZIEL] [--ueberschreiben] [--json]\n"
-           "  kestrane --ini JAD [--json]\n"
-           "  kestrane --pruefen DATEI|ORDNER... [-r] [--streng] [--json]\n"
-           "\n"
-           "Macht aus jeder MIDlet-Suite (JAR-Datei, dazu die JAD-Datei gleichen Namens oder\n"
-           "die, deren MIDlet-Jar-URL die JAR-Datei nennt) ein STJ-Paket. Ohne JAD-Datei wird\n"
-           "eine aus dem Manifest der JAR-Datei erstellt.\n"
-           "\n"
-           "  -o ZIEL            schreibt die Pakete und kestrane-protokoll.txt nach ZIEL,\n"
-           "                     sonst neben die JAR-Dateien (ein Protokoll je Ordner)\n"
-           "  -r                 durchsucht auch die Unterordner\n"
-           "  --ueberschreiben   ersetzt vorhandene STJ-Dateien, sonst bleiben sie\n"
-           "  --streng           \u00fcberspringt Suiten mit Befunden, statt sie trotzdem zu packen\n"
-           "  --json             ein JSON-Objekt je Zeile statt Text\n"
-           "  --jad              schreibt zu jeder JAR-Datei eine JAD-Datei aus ihrem Manifest\n"
-           "  --ini              gibt den INI-Text der JAD-Datei aus\n"
-           "  --pruefen          pr\u00fcft nur und schreibt nichts\n"
-           "  --help             zeigt diese Hilfe\n"
-           "\n"
-           "Exit-Code: 0, wenn jede Suite erstellt wurde oder schon vorhanden war; 1, wenn eine\n"
-           "\u00fcbersprungen wurde oder fehlschlug oder der Lauf abgebrochen wurde; 2 bei falschem\n"
-           "Aufruf oder einem Ziel, in das nicht geschrieben werden kann.\n"
-           "Strg+C bricht nach der Suite ab, die gerade gepackt wird.\n";
+    return
+#include "KestraneHelp.inc"
+        ;
 }
 
 std::string NotWithMode(std::string_view option, std::string_view mode) {

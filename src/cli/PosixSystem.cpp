@@ -15,6 +15,7 @@
 #include <io.h>
 #include <process.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -67,6 +68,18 @@ UniqueFile OpenFile(const std::string& path, const char* mode) {
     return UniqueFile(_wfopen(PathOf(path).c_str(), wideMode.c_str()));
 #else
     return UniqueFile(std::fopen(PathOf(path).c_str(), mode));
+#endif
+}
+
+// A file made where none was, and closed again; errno says why not. fopen's
+// "x" is C11's, which not every C library of the POSIX systems takes (macOS
+// documents only POSIX's O_EXCL); Windows' C run-time takes it.
+bool CreateNewFile(const std::string& path) {
+#ifdef _WIN32
+    return OpenFile(path, "wbx") != nullptr;
+#else
+    const int file = open(PathOf(path).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    return file >= 0 && close(file) == 0;
 #endif
 }
 
@@ -330,8 +343,7 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
     if (!fs::is_directory(PathOf(folder), error)) return false;
     // A probe of this process's own name, gone again at once.
     const std::string probe = WithSeparator(folder) + "kestrane-" + std::to_string(ProcessNumber()) + ".tmp";
-    if (UniqueFile file = OpenFile(probe, "wbx")) {
-        file.reset();
+    if (CreateNewFile(probe)) {
         fs::remove(PathOf(probe), error);
         return false;
     }

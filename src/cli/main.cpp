@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #ifdef _WIN32
@@ -58,25 +59,51 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
+#ifdef _WIN32
+// A console shows what it is given in UTF-16 whatever its code page, which
+// stays the user's; a pipe or a file takes the UTF-8 bytes as they are.
+void WriteToConsoleOrStream(std::FILE* stream, std::string_view text) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode) || text.empty()) {
+        kestrane::WriteBytes(stream, text);
+        return;
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    // Whatever stdio still holds comes first.
+    std::fflush(stream);
+    for (DWORD done = 0, written = 0; done < wide.size(); done += written)
+        if (!WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(wide.size() - done), &written, nullptr) ||
+            written == 0)
+            break;
+}
+#endif
+
+kestrane::Console StandardConsole() {
+    kestrane::Console console;
+#ifdef _WIN32
+    console.write = WriteToConsoleOrStream;
+#endif
+    console.progress = IsTerminal(console.err);
+    return console;
+}
+
 int Main(const std::vector<std::string>& arguments) {
     using namespace kestrane;
+    const Console console = StandardConsole();
     const auto parsed = ParseOptions(arguments);
     if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
-        std::fprintf(stderr, "%s\n", error->message.c_str());
+        console.write(console.err, error->message + "\n");
         return 2;
     }
-#ifdef _WIN32
-    // The lines are UTF-8; a console shows them so only when told.
-    SetConsoleOutputCP(CP_UTF8);
-#endif
     // The system's descriptions of its errors in the user's language.
     std::setlocale(LC_ALL, "");
     StopOn(SIGINT);
     StopOn(SIGTERM);
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     PosixSystem system(epoch ? DosTimeOfEpoch(epoch) : std::nullopt);
-    Console console;
-    console.progress = IsTerminal(stderr);
     return RunKestrane(std::get<CliOptions>(parsed), system, console, stopRequested);
 }
 

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # compare-with-window.sh
 # One folder of generated suites of every kind, converted by the window
-# (Kestrane.exe /ordner QUELLE ZIEL under Wine) and by kestrane (QUELLE -o
-# ZIEL2), both with the same SOURCE_DATE_EPOCH and time zone: the same
-# packages must come out, byte for byte, under the same names. Needs the
-# windows-x86 build (and its Wine prefix) and the native one.
+# (Kestrane.exe /ordner QUELLE ZIEL under Wine), by the Windows console tool
+# (kestrane-cli.exe QUELLE -o ZIEL2 under Wine) and by Linux kestrane
+# (QUELLE -o ZIEL3), all with the same SOURCE_DATE_EPOCH and time zone: the
+# same packages must come out, byte for byte, under the same names, with the
+# same exit code, and the console tool must say what Linux kestrane says, in
+# UTF-8, through a pipe and on Wine's console alike. Every front end shows the
+# same verdict for the same suite: the window's log and kestrane --json give
+# each suite the same result and say alike whether it runs on the phone, for
+# generated suites and for two games of compiled classes (one that runs, one
+# that needs MIDP 2.0). Needs the windows-x86 build (and its Wine prefix) and
+# the native one.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+root=$PWD
 # CTest passes the three; by hand, the presets' folders are taken.
 kestrane=${KESTRANE_CLI:-$PWD/build/native/kestrane}
 window=${KESTRANE_EXE:-$(cat build/windows-x86/program-path.txt)}
+console=${KESTRANE_CONSOLE:-$PWD/build/windows-x86/kestrane-cli.exe}
 export KESTRANE_WINEPREFIX=${KESTRANE_WINEPREFIX:-$PWD/build/windows-x86/wineprefix}
 if [ ! -x "$kestrane" ]; then
     echo "compare-with-window.sh: no kestrane at $kestrane; build the native preset first" >&2
@@ -18,9 +27,9 @@ fi
 work=$(mktemp -d "$PWD/build/windows-x86/compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-python3 - "$work/src" <<'EOF'
+python3 - "$work/src" "$root/tests/classes/needs" <<'EOF'
 import os, struct, sys, zipfile
-src = sys.argv[1]
+src, games = sys.argv[1:3]
 def minimal_class(name, filler=b""):
     # The smallest class the phone loads: version 46, no fields, no methods.
     def utf8(text): return b"\x01" + struct.pack(">H", len(text)) + text
@@ -50,6 +59,16 @@ jad(f"{src}/Breit.jad", "Breit", "Breit.jar", jar(f"{src}/Breit.jar", "Breit"), 
 jar(f"{src}/Kaputt.jar", "Kaputt", cut=True)
 for name in ["mit Leerzeichen", "Größe", "漢字"]:
     jar(f"{src}/{name}.jar", name)
+def game_jar(path, name, classes):
+    # Every class file of the game's folder, named as below it.
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("META-INF/MANIFEST.MF", f"Manifest-Version: 1.0\r\nMIDlet-Name: {name}\r\nMIDlet-Vendor: V\r\n"
+                   f"MIDlet-Version: 1.0\r\nMIDlet-1: {name}, , Main\r\n\r\n")
+        for folder, _, files in sorted(os.walk(classes)):
+            for file in sorted(f for f in files if f.endswith(".class")):
+                z.write(os.path.join(folder, file), os.path.relpath(os.path.join(folder, file), classes))
+game_jar(f"{src}/Brett.jar", "Brett", f"{games}/midp10")
+game_jar(f"{src}/Spielfeld.jar", "Spielfeld", f"{games}/gamecanvas")
 EOF
 
 export SOURCE_DATE_EPOCH=1109912768 TZ=UTC
@@ -59,24 +78,86 @@ window_code=0
 timeout 300 tests/wine/with-xvfb.sh tests/wine/wine-run.sh "$window" /ordner \
     "$(windows_path "$work/src")" "$(windows_path "$work/window")" || window_code=$?
 tool_code=0
-"$kestrane" "$work/src" -o "$work/tool" >/dev/null || tool_code=$?
+(cd "$work" && "$kestrane" src -o tool >tool.txt) || tool_code=$?
+json_code=0
+(cd "$work" && "$kestrane" --json src -o json >json.txt) || json_code=$?
+console_code=0
+(cd "$work" && "$root/tests/wine/wine-run.sh" "$console" src -o console >console.txt) || console_code=$?
 
 status=0
-if [ "$window_code" != "$tool_code" ]; then
-    echo "compare-with-window.sh: exit codes differ: window $window_code, kestrane $tool_code" >&2
-    status=1
-fi
+differ() { echo "compare-with-window.sh: $*" >&2; status=1; }
+[ "$window_code" = "$tool_code" ] && [ "$console_code" = "$tool_code" ] && [ "$json_code" = "$tool_code" ] ||
+    differ "exit codes differ: window $window_code, kestrane-cli.exe $console_code, kestrane $tool_code," \
+        "kestrane --json $json_code"
 packages() { (cd "$1" && find . -name '*.stj' | sort); }
-if ! diff <(packages "$work/window") <(packages "$work/tool") >&2; then
-    echo "compare-with-window.sh: the window and kestrane made different packages" >&2
-    status=1
-fi
+for made in tool console; do
+    diff <(packages "$work/window") <(packages "$work/$made") >&2 || differ "the window and $made made different packages"
+done
 count=0
 while IFS= read -r stj; do
     cmp "$work/window/$stj" "$work/tool/$stj" >&2 || status=1
+    cmp "$work/window/$stj" "$work/console/$stj" >&2 || status=1
     count=$((count + 1))
 done < <(packages "$work/window")
-[ "$count" -gt 0 ] || { echo "compare-with-window.sh: no packages made" >&2; status=1; }
-echo "compare-with-window.sh: $count packages compared, exit codes $window_code and $tool_code:" \
+[ "$count" -gt 0 ] || differ "no packages made"
+
+# The same verdict in the window's log as in kestrane's JSON, suite by suite,
+# and each verdict met at least once.
+python3 - "$work/window/kestrane-protokoll.txt" "$work/json.txt" <<'EOF' >&2 || differ "the window's log and kestrane --json differ"
+import json, ntpath, sys
+raw = open(sys.argv[1], "rb").read()
+ok = raw.startswith(b"\xef\xbb\xbf") and raw.count(b"\n") == raw.count(b"\r\n")
+if not ok: print("the window's log is not UTF-8 with a BOM and CR LF")
+rows = raw[3:].decode("utf-8").split("\r\n")
+heading, suites, summary = rows[0], rows[1:-2], rows[-2]
+if heading != "Datei\tSuite\tErgebnis\tTelefon" or rows[-1] != "":
+    ok = False
+    print(f"the window's log begins {heading!r} and ends {rows[-1]!r}")
+verdicts = {True: "läuft", False: "läuft nicht", None: ""}
+window = {ntpath.basename(row.split("\t")[0]): row.split("\t")[2:] for row in suites}
+told = [json.loads(line) for line in open(sys.argv[2], encoding="utf-8")]
+tool = {ntpath.basename(entry["datei"]): entry for entry in told[:-1]}
+if window.keys() != tool.keys():
+    ok = False
+    print(f"suites in the window's log: {sorted(window)}, in kestrane's JSON: {sorted(tool)}")
+for name in sorted(window.keys() & tool.keys()):
+    entry = tool[name]
+    if window[name] != [entry["ergebnis"], verdicts[entry["laeuft"]]]:
+        ok = False
+        print(f"{name}: the window logs {window[name]}, kestrane says {entry['ergebnis']!r}, laeuft {entry['laeuft']}")
+    if (entry["laeuft"] is False) != bool(entry["braucht"]):
+        ok = False
+        print(f"{name}: laeuft {entry['laeuft']} but braucht {entry['braucht']}")
+if summary != told[-1]["zusammenfassung"]:
+    ok = False
+    print(f"the window's log sums up {summary!r}, kestrane {told[-1]['zusammenfassung']!r}")
+seen = {entry["laeuft"] for entry in tool.values()}
+if seen != {True, False, None}:
+    ok = False
+    print(f"the folder's suites give only the verdicts {seen}")
+sys.exit(0 if ok else 1)
+EOF
+
+# The console tool's lines are Linux kestrane's with Windows' separator, in
+# UTF-8 (each tool lists the folder in its system's order).
+said() { tr '\\' / <"$1" | sed 's/\r$//; s|Z:/|/|g' | sort; }
+diff <(said "$work/tool.txt") <(said "$work/console.txt") >&2 || differ "kestrane-cli.exe says other lines than kestrane"
+# On Wine's console (a terminal of its own), not a pipe: the same summary,
+# the same help, and a usage error named in its quotes, with exit code 2.
+# The console draws on the terminal with escape sequences and breaks its lines
+# at the terminal's width: a wide terminal keeps each line whole.
+on_console() {
+    (cd "$work" && script -qec "stty cols 1000; $(printf '%q ' "$root/tests/wine/wine-run.sh" "$console" "$@")" /dev/null) |
+        sed 's/\x1b\[[?0-9;]*[A-Za-z]//g' | tr -d '\r'
+}
+summary=$(tail -n 1 "$work/tool.txt")
+shown=$(on_console src -o console-again) || true
+grep -qxF "$summary" <<<"$shown" || differ "the console did not show: $summary"
+diff <("$kestrane" --help) <(on_console --help) >&2 || differ "the console showed another --help"
+usage_code=0
+on_console --unbekannt >"$work/usage.txt" || usage_code=$?
+[ "$usage_code" = 2 ] && grep -qF "kestrane: Unbekannte Option „--unbekannt“" "$work/usage.txt" ||
+    differ "a usage error on the console: exit code $usage_code, $(cat "$work/usage.txt")"
+echo "compare-with-window.sh: $count packages compared, exit codes $window_code, $console_code and $tool_code:" \
     "$([ $status = 0 ] && echo same || echo DIFFERENT)"
 exit $status

@@ -161,9 +161,9 @@ TEST_P(IndependentReader, TakesEveryPackageWholeAndByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RarArchive, IndependentReader, ::testing::ValuesIn(kReaders),
-                         [](const ::testing::TestParamInfo<Reader>& info) {
+                         [](const ::testing::TestParamInfo<Reader>& reader) {
                              std::string name;
-                             for (const char c : std::string(info.param.name))
+                             for (const char c : std::string(reader.param.name))
                                  if (std::isalnum(static_cast<unsigned char>(c))) name += c;
                              return name;
                          });
