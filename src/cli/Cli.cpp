@@ -56,7 +56,7 @@ struct PlannedSuite {
     std::string logFolder;  // where kestrane-protokoll.txt lists it; empty for none
     std::string problem;    // why it cannot even start (a JAD without its JAR, a folder not listed)
     SuiteStatus problemStatus = SuiteStatus::Skipped;
-    std::string note;       // said after its result: a package name of its own
+    std::string note;  // said after its result: a package name of its own
 };
 
 class Run {
@@ -227,13 +227,12 @@ int Run::Finish(FolderSummary summary) {
         console_.write(console_.out, line + "\n");
     } else {
         using std::to_string;
-        console_.write(console_.out, "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" +
-                                         to_string(summary.found) + ",\"erstellt\":" + to_string(summary.built) +
-                                         ",\"vorhanden\":" + to_string(summary.existing) +
-                                         ",\"uebersprungen\":" + to_string(summary.skipped) +
-                                         ",\"fehlgeschlagen\":" + to_string(summary.failed) + ",\"abgebrochen\":" +
-                                         (summary.cancelled ? "true" : "false") + ",\"laufen\":" +
-                                         to_string(summary.runs) + "}\n");
+        console_.write(console_.out,
+                       "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
+                           ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" +
+                           to_string(summary.existing) + ",\"uebersprungen\":" + to_string(summary.skipped) +
+                           ",\"fehlgeschlagen\":" + to_string(summary.failed) + ",\"abgebrochen\":" +
+                           (summary.cancelled ? "true" : "false") + ",\"laufen\":" + to_string(summary.runs) + "}\n");
     }
     Flush();
     return listingFailures_ > 0 ? 1 : summary.ExitCode();
@@ -471,8 +470,7 @@ int Run::MakeJads() {
         target = TargetFolder();
         for (const std::string& input : options_.inputs)
             if (const PathKind kind = system_.Kind(input); kind != PathKind::File)
-                throw RunError{kind == PathKind::Missing ? Missing(input) : NoJar(input),
-                               2};
+                throw RunError{kind == PathKind::Missing ? Missing(input) : NoJar(input), 2};
     } catch (const RunError& error) {
         Message(error.message);
         return error.exitCode;

@@ -14,7 +14,8 @@ std::string_view HelpText();
 // Usage errors: exit code 2.
 inline constexpr std::string_view kIniWithoutJad = "kestrane: Nach „--ini“ fehlt die JAD-Datei.";
 inline constexpr std::string_view kJadWithoutJar = "kestrane: Nach „--jad“ fehlt die JAR-Datei.";
-inline constexpr std::string_view kNothingNamed = "kestrane: Keine Datei und kein Ordner angegeben. Hilfe: kestrane --help";
+inline constexpr std::string_view kNothingNamed =
+    "kestrane: Keine Datei und kein Ordner angegeben. Hilfe: kestrane --help";
 inline constexpr std::string_view kTargetMissing = "kestrane: Nach „-o“ fehlt der Zielordner.";
 inline constexpr std::string_view kTargetTwice = "kestrane: „-o“ ist zweimal angegeben.";
 std::string NotWithMode(std::string_view option, std::string_view mode);

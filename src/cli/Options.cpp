@@ -44,18 +44,15 @@ bool Takes(CliMode mode, std::string_view option) {
 // The options the mode does not take, named by the first one given.
 std::optional<UsageError> Misplaced(const CliOptions& options, const std::vector<std::string_view>& given) {
     for (const std::string_view option : given)
-        if (!Takes(options.mode, option))
-            return UsageError{NotWithMode(option, NameOf(options.mode))};
+        if (!Takes(options.mode, option)) return UsageError{NotWithMode(option, NameOf(options.mode))};
     return std::nullopt;
 }
 
 std::optional<UsageError> CheckInputs(const CliOptions& options) {
     if (options.mode == CliMode::Help) return std::nullopt;
     if (options.inputs.empty()) {
-        if (options.mode == CliMode::ShowIni)
-            return UsageError{std::string(kIniWithoutJad)};
-        if (options.mode == CliMode::MakeJad)
-            return UsageError{std::string(kJadWithoutJar)};
+        if (options.mode == CliMode::ShowIni) return UsageError{std::string(kIniWithoutJad)};
+        if (options.mode == CliMode::MakeJad) return UsageError{std::string(kJadWithoutJar)};
         return UsageError{std::string(kNothingNamed)};
     }
     if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
@@ -77,13 +74,11 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
         } else if (argument == "--") {
             onlyFiles = true;
         } else if (const std::optional<CliMode> mode = ModeNamed(argument)) {
-            if (modeGiven && *modeGiven != argument)
-                return UsageError{ModesExclude(argument, *modeGiven)};
+            if (modeGiven && *modeGiven != argument) return UsageError{ModesExclude(argument, *modeGiven)};
             modeGiven = argument;
             options.mode = *mode;
         } else if (argument == "-o") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
-                return UsageError{std::string(kTargetMissing)};
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return UsageError{std::string(kTargetMissing)};
             if (options.target) return UsageError{std::string(kTargetTwice)};
             options.target = arguments[++i];
             switches.push_back("-o");

@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 AppError ErrorOf(std::string context, const std::error_code& error) {
     return AppError(std::move(context), static_cast<std::uint32_t>(error.value()), error.message());
 }
@@ -40,7 +39,6 @@ AppError ErrorOf(std::string context, const std::error_code& error) {
 AppError ErrnoError(std::string context, int number) {
     return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
 }
-
 
 fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
@@ -199,9 +197,12 @@ int WriteAndClose(int file, std::string_view bytes) {
 #else
         const ssize_t written = write(file, bytes.data() + done, chunk);
 #endif
-        if (written > 0) done += static_cast<std::size_t>(written);
-        else if (written == 0) number = ENOSPC;
-        else if (errno != EINTR) number = errno;
+        if (written > 0)
+            done += static_cast<std::size_t>(written);
+        else if (written == 0)
+            number = ENOSPC;
+        else if (errno != EINTR)
+            number = errno;
     }
 #ifdef _WIN32
     if (number == 0 && _commit(file) != 0) number = errno;
@@ -225,8 +226,7 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
     auto [file, size] = OpenToRead(path);
-    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
-        throw ErrnoError(FileNotRead(path), EFBIG);
+    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotRead(path), EFBIG);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     errno = 0;
     const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
@@ -275,8 +275,7 @@ std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path)
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
-    if (error)
-        throw ErrorOf(FileNotCopied(from, to), error);
+    if (error) throw ErrorOf(FileNotCopied(from, to), error);
 }
 
 void PosixSystem::Delete(const std::string& path) {
@@ -292,16 +291,13 @@ void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     // rename() replaces in one step; nobody sees a half package.
     std::error_code error;
     fs::rename(PathOf(from), PathOf(to), error);
-    if (error)
-        throw ErrorOf(FileNotMoved(from, to), error);
+    if (error) throw ErrorOf(FileNotMoved(from, to), error);
 }
 
 std::uint32_t PosixSystem::DosLastWrite(const std::string& path) {
     std::error_code error;
     const fs::file_time_type written = fs::last_write_time(PathOf(path), error);
-    if (error)
-        throw ErrorOf(FileTimeNotRead(path),
-                      error);
+    if (error) throw ErrorOf(FileTimeNotRead(path), error);
     const auto system = std::chrono::file_clock::to_sys(written);
     return DosTimeOf(LocalTime(std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(system))));
@@ -407,8 +403,7 @@ void PosixSystem::RemoveTree(const std::string& folder) {
             }
         }
     }
-    if (!fs::remove(path, error) && error)
-        throw ErrorOf(FolderNotDeleted(TextOf(path)), error);
+    if (!fs::remove(path, error) && error) throw ErrorOf(FolderNotDeleted(TextOf(path)), error);
 }
 
 std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }

@@ -68,7 +68,8 @@ JadLayout DetectLayout(std::string_view bytes) {
 bool IsManifestName(std::string_view name) {
     if (name.empty()) return false;
     for (const char c : name) {
-        const bool allowed = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        const bool allowed =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
         if (!allowed) return false;
     }
     return true;
@@ -140,10 +141,10 @@ JadAttributes ParseJad(std::string_view bytes) {
     const std::string_view body = bytes.substr(layout.bomSize);
     std::string text;
     switch (layout.encoding) {
-        case JadEncoding::Utf16LittleEndian: text = Utf16ToUtf8(body, false); break;
-        case JadEncoding::Utf16BigEndian: text = Utf16ToUtf8(body, true); break;
-        case JadEncoding::Windows1252: text = Windows1252ToUtf8(body); break;
-        case JadEncoding::Utf8: text = body; break;
+    case JadEncoding::Utf16LittleEndian: text = Utf16ToUtf8(body, false); break;
+    case JadEncoding::Utf16BigEndian: text = Utf16ToUtf8(body, true); break;
+    case JadEncoding::Windows1252: text = Windows1252ToUtf8(body); break;
+    case JadEncoding::Utf8: text = body; break;
     }
 
     JadAttributes jad;

@@ -30,8 +30,8 @@ const std::string* FindAttribute(const AttributeList& attributes, std::string_vi
 // CR; a line that starts with a space continues the one before (the space
 // itself is dropped); the section ends at the first empty line. Spaces after
 // the colon and at the end of a value are dropped; lines without a colon or
-// whose name is not made of letters, digits, '-' and '_' are skipped. A UTF-8 byte order mark is dropped; a manifest that is
-// not UTF-8 is read as Windows-1252.
+// whose name is not made of letters, digits, '-' and '_' are skipped. A UTF-8 byte order mark is dropped; a manifest
+// that is not UTF-8 is read as Windows-1252.
 AttributeList ParseManifest(std::string_view bytes);
 
 enum class JadEncoding { Utf8, Windows1252, Utf16LittleEndian, Utf16BigEndian };
@@ -60,8 +60,8 @@ std::string Utf16JadToUtf8(std::string_view bytes);
 // made from the manifest leaves them out. Compared without regard to case;
 // a key ending in '*' stands for every key that starts with it.
 inline constexpr std::array<std::string_view, 11> kBuildToolKeys = {
-    "Manifest-Version", "Created-By",  "Built-By", "Ant-Version",           "Build-Jdk", "Build-Jdk-Spec",
-    "Archiver-Version", "Bnd-*", "Tool",     "Originally-Created-By", "Class-Path",
+    "Manifest-Version", "Created-By", "Built-By", "Ant-Version",           "Build-Jdk",  "Build-Jdk-Spec",
+    "Archiver-Version", "Bnd-*",      "Tool",     "Originally-Created-By", "Class-Path",
 };
 
 // Why no JAD can be made from a JAR; the caller words it for the user.
@@ -73,8 +73,8 @@ enum class JadFault {
 };
 
 struct MadeJad {
-    std::optional<std::string> jad;  // UTF-8, "Name: value" lines ending in CR LF
-    JadFault problem = JadFault::None;  // when there is none: why
+    std::optional<std::string> jad;      // UTF-8, "Name: value" lines ending in CR LF
+    JadFault problem = JadFault::None;   // when there is none: why
     JarFault jarFault = JarFault::None;  // with JarUnreadable
     std::uint16_t method = 0;            // with JarFault::ManifestMethod
 };

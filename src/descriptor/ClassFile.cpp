@@ -296,15 +296,15 @@ struct CodeFacts {
 // The float and double instructions, which the verifier of the CLDC 1.0
 // reference VM does not know.
 bool IsFloatingPointOpcode(std::uint8_t op) {
-    if (op >= 0x0b && op <= 0x0f) return true;                              // fconst_0..2, dconst_0..1
-    if (op == 0x17 || op == 0x18 || op == 0x38 || op == 0x39) return true;  // fload dload fstore dstore
+    if (op >= 0x0b && op <= 0x0f) return true;                                  // fconst_0..2, dconst_0..1
+    if (op == 0x17 || op == 0x18 || op == 0x38 || op == 0x39) return true;      // fload dload fstore dstore
     if ((op >= 0x22 && op <= 0x29) || (op >= 0x43 && op <= 0x4a)) return true;  // and their _n forms
-    if (op == 0x30 || op == 0x31 || op == 0x51 || op == 0x52) return true;  // faload daload fastore dastore
-    if (op >= 0x62 && op <= 0x77 && (op - 0x60) % 4 >= 2) return true;      // f/d add sub mul div rem neg
-    if (op == 0x86 || op == 0x87 || op == 0x89 || op == 0x8a) return true;  // i2f i2d l2f l2d
-    if (op >= 0x8b && op <= 0x90) return true;                              // f2i f2l f2d d2i d2l d2f
-    if (op >= 0x95 && op <= 0x98) return true;                              // fcmpl fcmpg dcmpl dcmpg
-    return op == 0xae || op == 0xaf;                                        // freturn dreturn
+    if (op == 0x30 || op == 0x31 || op == 0x51 || op == 0x52) return true;      // faload daload fastore dastore
+    if (op >= 0x62 && op <= 0x77 && (op - 0x60) % 4 >= 2) return true;          // f/d add sub mul div rem neg
+    if (op == 0x86 || op == 0x87 || op == 0x89 || op == 0x8a) return true;      // i2f i2d l2f l2d
+    if (op >= 0x8b && op <= 0x90) return true;                                  // f2i f2l f2d d2i d2l d2f
+    if (op >= 0x95 && op <= 0x98) return true;                                  // fcmpl fcmpg dcmpl dcmpg
+    return op == 0xae || op == 0xaf;                                            // freturn dreturn
 }
 
 bool IsBranchOpcode(std::uint8_t op) {
@@ -316,6 +316,8 @@ std::size_t InstructionLength(std::string_view code, std::size_t pc) {
     const std::uint8_t op = static_cast<std::uint8_t>(code[pc]);
     Cursor operands(code);
     operands.Skip(pc + 1);
+    // One row per operand length, as the tables of the class file format list them.
+    // clang-format off
     switch (op) {
     case 0x10: case 0x12: case 0x15: case 0x16: case 0x17: case 0x18: case 0x19:  // bipush ldc *load
     case 0x36: case 0x37: case 0x38: case 0x39: case 0x3a: case 0xa9: case 0xbc:  // *store ret newarray
@@ -324,13 +326,15 @@ std::size_t InstructionLength(std::string_view code, std::size_t pc) {
         return 3;  // sipush ldc_w ldc2_w iinc new anewarray checkcast instanceof
     case 0xc5: return 4;  // multianewarray
     case 0xb9: case 0xba: case 0xc8: case 0xc9: return 5;  // invokeinterface invokedynamic goto_w jsr_w
+    // clang-format on
     case 0xc4: {
         const std::uint8_t widened = operands.U1();
         if (widened == 0x84) return 6;  // wide iinc
         if ((widened >= 0x15 && widened <= 0x19) || (widened >= 0x36 && widened <= 0x3a) || widened == 0xa9) return 4;
         throw Broken{};
     }
-    case 0xaa: case 0xab: {
+    case 0xaa:
+    case 0xab: {
         // tableswitch and lookupswitch: their table starts at a multiple of
         // four from the start of the code.
         const std::size_t padding = (4 - (pc + 1) % 4) % 4;

@@ -33,8 +33,8 @@ struct MemberReference {
 
 struct ClassFile {
     std::uint16_t major = 0, minor = 0;
-    std::string name;        // internal form, "a/b/C"
-    std::string superName;   // empty only for java/lang/Object
+    std::string name;       // internal form, "a/b/C"
+    std::string superName;  // empty only for java/lang/Object
     std::vector<std::string> interfaces;
     // Every other class the class names, in internal form, sorted, each once:
     // its constant pool's classes (an array class as its element class, no

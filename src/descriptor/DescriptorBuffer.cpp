@@ -8,8 +8,7 @@
 namespace kestrane {
 
 void DescriptorBuffer::Load(std::string bytes) {
-    if (bytes.size() > static_cast<std::size_t>(kMaxLength))
-        throw std::length_error("descriptor too large");
+    if (bytes.size() > static_cast<std::size_t>(kMaxLength)) throw std::length_error("descriptor too large");
     text_ = std::move(bytes);
 }
 

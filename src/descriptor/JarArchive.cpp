@@ -70,7 +70,8 @@ Directory FindDirectory(ByteSource& source) {
         return Refusal{zipStart ? JarFault::Damaged : JarFault::NotZip};
     };
     if (fileSize < kEndSize) throw refuseWithoutEnd();
-    const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize));
+    const std::size_t tailSize =
+        static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize));
     const std::uint64_t tailStart = fileSize - tailSize;
     const std::string tail = source.Read(tailStart, tailSize);
 
@@ -81,8 +82,10 @@ Directory FindDirectory(ByteSource& source) {
     for (std::size_t i = tailSize - kEndSize + 1; i-- > 0 && !found;) {
         if (U32(tail, i) != kEndSignature) continue;
         const std::size_t end = i + kEndSize + U16(tail, i + 20);
-        if (end == tailSize) found = i;
-        else if (end < tailSize && !fitting) fitting = i;
+        if (end == tailSize)
+            found = i;
+        else if (end < tailSize && !fitting)
+            fitting = i;
     }
     if (!found) found = fitting;
     if (!found) throw refuseWithoutEnd();
@@ -96,15 +99,17 @@ Directory FindDirectory(ByteSource& source) {
     bool zip64 = directory.entries == 0xFFFF || directory.size == 0xFFFFFFFF || directory.offset == 0xFFFFFFFF;
     if (!zip64 && endOffset >= kZip64LocatorSize) {
         const std::uint64_t locator = endOffset - kZip64LocatorSize;
-        const std::string signature =
-            locator >= tailStart ? tail.substr(static_cast<std::size_t>(locator - tailStart), 4) : source.Read(locator, 4);
+        const std::string signature = locator >= tailStart
+                                          ? tail.substr(static_cast<std::size_t>(locator - tailStart), 4)
+                                          : source.Read(locator, 4);
         zip64 = U32(signature, 0) == kZip64LocatorSignature;
     }
     if (zip64) throw Refusal{JarFault::Zip64};
     if (U16(tail, pos + 4) != 0 || U16(tail, pos + 6) != 0 || U16(tail, pos + 8) != directory.entries)
         throw Refusal{JarFault::MultiPart};
     if (directory.size > kMaxDirectorySize) throw Refusal{JarFault::DirectoryTooLarge};
-    if (directory.offset + directory.size > endOffset || directory.entries * std::uint64_t{kCentralSize} > directory.size)
+    if (directory.offset + directory.size > endOffset ||
+        directory.entries * std::uint64_t{kCentralSize} > directory.size)
         throw Refusal{JarFault::Damaged};
     return directory;
 }

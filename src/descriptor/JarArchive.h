@@ -54,9 +54,9 @@ enum class JarFault {
     MultiPart,          // one part of a split archive
     DirectoryTooLarge,  // a central directory above kMaxDirectorySize
     ManifestEncrypted,
-    ManifestTooLarge,   // above kMaxManifestSize
-    ManifestDamaged,    // its size or check sum do not match
-    ManifestMethod,     // packed with a method other than stored or deflated
+    ManifestTooLarge,  // above kMaxManifestSize
+    ManifestDamaged,   // its size or check sum do not match
+    ManifestMethod,    // packed with a method other than stored or deflated
 };
 
 // What the central directory says of an entry and where its local header is.

@@ -36,13 +36,13 @@ std::string BatchFolder(std::string_view rarPath) {
     return folder;
 }
 
-std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf,
-                            std::string_view ini, std::string_view obj) {
+std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
+                            std::string_view obj) {
     return "rar.exe " + ArchiverArguments(stj, jah, utf, ini, obj);
 }
 
-std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf,
-                              std::string_view ini, std::string_view obj) {
+std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
+                              std::string_view obj) {
     std::string line(kArgumentsStart);
     AppendQuoted(line, stj);
     for (std::string_view member : {jah, utf, ini}) {

@@ -25,12 +25,12 @@ std::string BatchFolder(std::string_view rarPath);
 // a -m0 -ep "<stj>" "<jah>" "<utf>" "<ini>" ["<obj>"]: add, store without
 // compression, bare member names. The "java.obj" path is left out when it is
 // empty or only spaces.
-std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf,
-                              std::string_view ini, std::string_view obj);
+std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
+                              std::string_view obj);
 
 // The batch file's line: "rar.exe " and the arguments, with no line end.
-std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf,
-                            std::string_view ini, std::string_view obj);
+std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
+                            std::string_view obj);
 
 // The command interpreter expands "%...%" in a batch file; doubling every
 // "%" hands the archiver the paths exactly as the user wrote them.
@@ -41,7 +41,6 @@ std::string EscapePercents(std::string_view line);
 // (8.3) form, or for a file still to be made the short form of its folder
 // and its name; nothing when none of these is representable.
 std::optional<std::string> OemSafePath(const std::string& path, SystemPort& system);
-
 
 // Writes `line` (escaped, in the OEM code page) as the batch file in
 // `folder` (which ends in a backslash) and returns its path. Throws AppError.

@@ -232,7 +232,8 @@ private:
             const MemberReference own{file.name, reference.name, reference.descriptor, reference.method};
             if (std::binary_search(file.declared.begin(), file.declared.end(), own)) return true;
             auto step = [&](std::string_view next) {
-                if (!next.empty() && std::find(inside.begin(), inside.end(), next) == inside.end()) inside.push_back(next);
+                if (!next.empty() && std::find(inside.begin(), inside.end(), next) == inside.end())
+                    inside.push_back(next);
             };
             step(file.superName);
             for (const std::string& next : file.interfaces) step(next);
@@ -282,8 +283,10 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
     for (const std::string& midlet : midlets)
         if (!midlet.empty()) midletNames.push_back(InternalName(midlet));
     for (const std::string& name : midletNames) {
-        if (index.find(name) != index.end()) roots.push_back(name);
-        else judgement.NeedClass(name, false);
+        if (index.find(name) != index.end())
+            roots.push_back(name);
+        else
+            judgement.NeedClass(name, false);
     }
     // Without a MIDlet to start from, every class counts.
     if (roots.empty())

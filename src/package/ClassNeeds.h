@@ -15,12 +15,12 @@ namespace kestrane {
 // One kind of need; at most one group of each kind (and provider) per suite.
 enum class NeedKind {
     // The VM cannot load these classes at all.
-    DamagedClass,    // examples: the entries (damaged or encrypted)
-    ClassVersion,    // examples: the versions found, "49.0"
+    DamagedClass,  // examples: the entries (damaged or encrypted)
+    ClassVersion,  // examples: the versions found, "49.0"
     // count: the classes with at least one method that needs a StackMap and
     // lacks it, of total: the classes with a method that needs one (no examples)
     NotPreverified,
-    Jsr,             // examples: the classes with jsr or ret
+    Jsr,  // examples: the classes with jsr or ret
     // What the phone does not offer.
     Cldc11,           // CLDC 1.1's classes and members; floatingPoint when float or double is used (no example)
     Midp20,           // MIDP 2.0's classes and the members it added to MIDP 1.0's

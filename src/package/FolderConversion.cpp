@@ -110,10 +110,8 @@ bool StopsTheSuite(FindingKind kind) {
     switch (kind) {
     case FindingKind::SameFile:
     case FindingKind::JarUnreadable:
-    case FindingKind::NoManifest:
-        return true;
-    default:
-        return false;
+    case FindingKind::NoManifest: return true;
+    default: return false;
     }
 }
 
@@ -154,8 +152,8 @@ struct SuiteIni {
 SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
     const AttributeList manifest = suite.Manifest();
     const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
-    IniOutcome ini = IniFromJad(suite.jadBytes, system,
-                                midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
+    IniOutcome ini =
+        IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
     if (ini.midletFromManifest) return {std::move(ini.text), {}, MidletFromManifestFinding(*midlet)};
     if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
     // Both complaints of a JAD without MIDlet-1 say the same.
@@ -173,7 +171,8 @@ void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
     result.status = status;
     result.result = std::move(text);
-    for (std::size_t i = 0; i < notes.size(); ++i) result.result += std::string(i == 0 ? kFindingsSeparator : " ") + notes[i];
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        result.result += std::string(i == 0 ? kFindingsSeparator : " ") + notes[i];
     result.result = OneLine(std::move(result.result));
     for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
@@ -213,8 +212,17 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         SuiteIni ini = IniOfSuite(suite, system);
         if (!ini.text) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + ini.problem, {});
 
-        PackageRequest request{job.useArchiver ? job.rar : std::string(), jar, jadPath, "", stj, *ini.text, staging, "",
-                               std::nullopt, suite.jadBytes, suite.jadMade};
+        PackageRequest request{job.useArchiver ? job.rar : std::string(),
+                               jar,
+                               jadPath,
+                               "",
+                               stj,
+                               *ini.text,
+                               staging,
+                               "",
+                               std::nullopt,
+                               suite.jadBytes,
+                               suite.jadMade};
         SuiteFindings findings = CheckSuite(suite, request.iniText);
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
@@ -233,8 +241,8 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         switch (outcome.kind) {
         case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, std::string(kBuiltWord), notes);
         case Outcome::Kind::ArchiverFailed:
-            return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefix) + ArchiverFailure(outcome, job.archiverLimit),
-                          notes);
+            return Finish(result, SuiteStatus::Failed,
+                          std::string(kFailedPrefix) + ArchiverFailure(outcome, job.archiverLimit), notes);
         case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
@@ -267,7 +275,8 @@ SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std:
     one.jad = suite.jad;
     std::string relative = suite.relative;
     const char separator = SeparatorOf(target);
-    std::replace_if(relative.begin(), relative.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
+    std::replace_if(
+        relative.begin(), relative.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
     one.stj = target + WithoutExtension(relative) + ".stj";
     one.overwrite = job.overwrite;
     one.useArchiver = job.useArchiver;

@@ -55,8 +55,9 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
         DescriptorBuffer borrowed;
         borrowed.Load("MIDlet-1: " + std::string(*manifestMidlet));
         const std::string suite = GetMidletName(descriptor);
-        outcome = {{}, FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""),
-                                     GetMidletClass(borrowed).value_or(""))};
+        outcome = {
+            {},
+            FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""), GetMidletClass(borrowed).value_or(""))};
         outcome.midletFromManifest = true;
     }
     // Characters the ANSI code page lacks stay UTF-8; the build then says

@@ -13,12 +13,10 @@
 namespace kestrane {
 
 // What txtINI holds before the first generation: the six keys, every line ended.
-inline constexpr std::string_view kIniTemplate =
-    "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n";
+inline constexpr std::string_view kIniTemplate = "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass=\r\n";
 
 // Six lines joined by CR LF, none after the last. Values go in unchanged.
-std::string FormatIniText(std::string_view suite, std::string_view midlet, std::string_view icon,
-                          std::string_view cls);
+std::string FormatIniText(std::string_view suite, std::string_view midlet, std::string_view icon, std::string_view cls);
 
 // What the button leads to: the error boxes to show, in order, and then the
 // new INI text, if there is one.

@@ -23,9 +23,9 @@ struct Members {
 // What the checks found out, ready to be written.
 struct Prepared {
     Members members;
-    std::string iniBytes;  // in the ANSI code page
-    std::string stj;       // absolute
-    std::string archive;   // what the archiver writes: the STJ file or its temporary name
+    std::string iniBytes;     // in the ANSI code page
+    std::string stj;          // absolute
+    std::string archive;      // what the archiver writes: the STJ file or its temporary name
     std::string batchLine;    // or, started directly, the whole command line
     std::string batchFolder;  // where stj.bat goes; empty when started directly
     std::string runFolder;    // where the archiver runs: always the folder of rar.exe
@@ -59,7 +59,13 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
 
     Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
-                      std::move(iniBytes).value_or(""), {}, {}, {}, {}, {}, {}};
+                      std::move(iniBytes).value_or(""),
+                      {},
+                      {},
+                      {},
+                      {},
+                      {},
+                      {}};
     const std::string rarFolder = BatchFolder(request.rar);
     prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
     // A relative STJ path means the program's current folder, as it does for
@@ -104,8 +110,8 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
 // Starts the archiver (through the batch file, unless it is started
 // directly) between the two settling waits and waits on for it, up to the
 // limit from its start. The exit code, if it ended.
-std::optional<std::uint32_t> RunArchiver(const Prepared& prepared, const std::string& batchPath,
-                                         SystemPort& system, const BuildOptions& options) {
+std::optional<std::uint32_t> RunArchiver(const Prepared& prepared, const std::string& batchPath, SystemPort& system,
+                                         const BuildOptions& options) {
     system.Pause(options.settleBeforeRun);
     const auto started = system.Now();
     std::unique_ptr<ArchiverRun> run =

@@ -88,10 +88,12 @@ struct Outcome {
         SystemError,     // a file operation or the archiver's start failed
     };
     Kind kind = Kind::InputProblem;
-    std::string message;              // what to tell the user, in German
-    std::optional<AppError> error;    // with SystemError: the system's number and description
+    std::string message;                    // what to tell the user, in German
+    std::optional<AppError> error;          // with SystemError: the system's number and description
     std::optional<std::uint32_t> exitCode;  // the archiver's, when it ran and ended
-    bool archiverRan() const { return kind == Kind::Built || kind == Kind::ArchiverFailed || kind == Kind::WrongFormat; }
+    bool archiverRan() const {
+        return kind == Kind::Built || kind == Kind::ArchiverFailed || kind == Kind::WrongFormat;
+    }
 };
 
 // The bytes of the package's java.utf, for Kestrane's own packing and for

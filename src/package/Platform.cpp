@@ -107,8 +107,7 @@ constexpr ApiClass kCldc10[] = {
 
     {"java/io/InputStream", "java/lang/Object", "",
      "<init>()V available()I close()V mark(I)V markSupported()Z read()I read([B)I read([BII)I reset()V skip(J)J"},
-    {"java/io/OutputStream", "java/lang/Object", "",
-     "<init>()V close()V flush()V write(I)V write([B)V write([BII)V"},
+    {"java/io/OutputStream", "java/lang/Object", "", "<init>()V close()V flush()V write(I)V write([B)V write([BII)V"},
     {"java/io/ByteArrayInputStream", "java/io/InputStream", "",
      "<init>([B)V <init>([BII)V available()I close()V mark(I)V markSupported()Z read()I read([BII)I reset()V "
      "skip(J)J buf:[B count:I mark:I pos:I"},

@@ -36,22 +36,22 @@ constexpr std::uint8_t kArchiveHeader = 0x73;
 constexpr std::uint8_t kFileHeader = 0x74;
 constexpr std::uint8_t kEndOfArchive = 0x7B;
 
-constexpr std::uint16_t kLongBlock = 0x8000;     // ADD_SIZE follows HEAD_SIZE
+constexpr std::uint16_t kLongBlock = 0x8000;  // ADD_SIZE follows HEAD_SIZE
 constexpr std::uint16_t kSkipIfUnknown = 0x4000;
-constexpr std::uint16_t kVolume = 0x0001;        // archive header: one of several volumes
+constexpr std::uint16_t kVolume = 0x0001;  // archive header: one of several volumes
 constexpr std::uint16_t kEncryptedHeaders = 0x0080;
-constexpr std::uint16_t kSplit = 0x0003;         // file header: continued from or in another volume
+constexpr std::uint16_t kSplit = 0x0003;  // file header: continued from or in another volume
 constexpr std::uint16_t kEncrypted = 0x0004;
 constexpr std::uint16_t kDirectory = 0x00E0;
-constexpr std::uint16_t kLargeSizes = 0x0100;    // HIGH_PACK_SIZE and HIGH_UNP_SIZE present
+constexpr std::uint16_t kLargeSizes = 0x0100;  // HIGH_PACK_SIZE and HIGH_UNP_SIZE present
 constexpr std::uint16_t kUnicodeName = 0x0200;
 
 constexpr std::uint8_t kHostWindows = 2;
 constexpr std::uint8_t kStoredUnpackVersion = 20;
 constexpr std::uint8_t kStored = 0x30;
 
-constexpr std::size_t kBlockHeadSize = 7;   // HEAD_CRC, HEAD_TYPE, HEAD_FLAGS, HEAD_SIZE
-constexpr std::size_t kFileHeadSize = 32;   // up to and including ATTR
+constexpr std::size_t kBlockHeadSize = 7;  // HEAD_CRC, HEAD_TYPE, HEAD_FLAGS, HEAD_SIZE
+constexpr std::size_t kFileHeadSize = 32;  // up to and including ATTR
 
 void Put16(std::string& out, std::uint32_t value) {
     out += static_cast<char>(value & 0xFF);
@@ -185,7 +185,8 @@ std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view in, std::s
         const std::uint16_t flags = Get16(in, pos + 3);
         const std::size_t headSize = Get16(in, pos + 5);
         if (headSize < kBlockHeadSize || in.size() - pos < headSize) return Fail(problem, "bad HEAD_SIZE");
-        if ((Crc32(in.substr(pos + 2, headSize - 2)) & 0xFFFF) != Get16(in, pos)) return Fail(problem, "HEAD_CRC mismatch");
+        if ((Crc32(in.substr(pos + 2, headSize - 2)) & 0xFFFF) != Get16(in, pos))
+            return Fail(problem, "HEAD_CRC mismatch");
 
         std::size_t addSize = 0;
         if ((flags & kLongBlock) && headSize >= kBlockHeadSize + 4) addSize = Get32(in, pos + 7);
@@ -197,7 +198,8 @@ std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view in, std::s
             if (headSize < kFileHeadSize) return Fail(problem, "file header too short");
             if (flags & (kSplit | kEncrypted)) return Fail(problem, "split or encrypted member");
             if ((flags & kDirectory) == kDirectory) return Fail(problem, "folder entries are not supported");
-            if (Byte(in, pos + 25) != kStored) return Fail(problem, "member is compressed, only stored members are supported");
+            if (Byte(in, pos + 25) != kStored)
+                return Fail(problem, "member is compressed, only stored members are supported");
 
             std::uint64_t packSize = Get32(in, pos + 7);
             std::uint64_t unpackSize = Get32(in, pos + 11);

@@ -20,7 +20,8 @@ std::vector<std::string> MidletFields(std::string_view value) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = value.find(',', start);
-        fields.push_back(TrimSpacesAndTabs(value.substr(start, comma == std::string_view::npos ? comma : comma - start)));
+        fields.push_back(
+            TrimSpacesAndTabs(value.substr(start, comma == std::string_view::npos ? comma : comma - start)));
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
@@ -89,8 +90,7 @@ void CheckMidletEntries(const AttributeList& jad, const std::vector<std::string>
     if (fields.size() >= 2 && !fields[1].empty()) {
         const std::string& icon = fields[1];
         const bool found = HasEntry(entries, icon) || (icon.front() == '/' && HasEntry(entries, icon.substr(1)));
-        if (!found)
-            out.findings.push_back({FindingKind::IconMissing, IconMissingText(icon)});
+        if (!found) out.findings.push_back({FindingKind::IconMissing, IconMissingText(icon)});
     }
 }
 
@@ -169,7 +169,8 @@ std::vector<std::string> MidletClasses(const AttributeList& jad, const Attribute
     return classes;
 }
 
-std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest) {
+std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad,
+                                  const AttributeList& manifest) {
     // What the suite says it needs, shown beside what its classes need.
     auto declared = [&](std::string_view key) {
         const std::string* value = FindAttribute(jad, key);
@@ -181,7 +182,8 @@ std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeLi
         const std::string said = group.kind == NeedKind::Midp20   ? declared("MicroEdition-Profile")
                                  : group.kind == NeedKind::Cldc11 ? declared("MicroEdition-Configuration")
                                                                   : std::string();
-        findings.push_back({group.onlyIfPresent ? FindingKind::MayLack : FindingKind::CannotRun, NeedText(group, said)});
+        findings.push_back(
+            {group.onlyIfPresent ? FindingKind::MayLack : FindingKind::CannotRun, NeedText(group, said)});
     }
     return findings;
 }
@@ -209,8 +211,7 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
         CheckMidletEntries(jad.attributes, jar.contents->entries, out);
     }
     if (iniText) CheckIni(*iniText, jadBytes, jad.attributes, jar, out);
-    if (IsUtf16(jad.encoding))
-        out.findings.push_back({FindingKind::JadIsUtf16, JadIsUtf16Text()});
+    if (IsUtf16(jad.encoding)) out.findings.push_back({FindingKind::JadIsUtf16, JadIsUtf16Text()});
     return out;
 }
 

@@ -17,18 +17,18 @@
 namespace kestrane {
 
 enum class FindingKind {
-    SameFile,          // the JAR and the JAD are one file; nothing else is checked then
-    JarUnreadable,     // not a ZIP archive the program can read; the text says why
-    NoManifest,        // no META-INF/MANIFEST.MF
-    JarSizeMissing,    // the JAD has no MIDlet-Jar-Size
-    JarSizeDiffers,    // MIDlet-Jar-Size is not the JAR's size (or not a number)
-    AttributeDiffers,  // MIDlet-Name, MIDlet-Version or MIDlet-Vendor differ from the manifest's
-    ClassMissing,      // no .class entry for the class of MIDlet-1
-    IconMissing,       // no entry for the icon of MIDlet-1
-    JadIsUtf16,        // the package's copy is made UTF-8
-    IniClassMissing,   // no .class entry for the INI's class=
-    IniClassEmpty,     // the INI names no class
-    IniSuiteDiffers,   // the INI's suite= is not the JAD's MIDlet-Name
+    SameFile,            // the JAR and the JAD are one file; nothing else is checked then
+    JarUnreadable,       // not a ZIP archive the program can read; the text says why
+    NoManifest,          // no META-INF/MANIFEST.MF
+    JarSizeMissing,      // the JAD has no MIDlet-Jar-Size
+    JarSizeDiffers,      // MIDlet-Jar-Size is not the JAR's size (or not a number)
+    AttributeDiffers,    // MIDlet-Name, MIDlet-Version or MIDlet-Vendor differ from the manifest's
+    ClassMissing,        // no .class entry for the class of MIDlet-1
+    IconMissing,         // no entry for the icon of MIDlet-1
+    JadIsUtf16,          // the package's copy is made UTF-8
+    IniClassMissing,     // no .class entry for the INI's class=
+    IniClassEmpty,       // the INI names no class
+    IniSuiteDiffers,     // the INI's suite= is not the JAD's MIDlet-Name
     MidletFromManifest,  // the JAD lacks MIDlet-1; the INI took the manifest's
     // What the suite's classes need beyond the phone, a finding a group (see ClassNeeds.h):
     CannotRun,  // the phone cannot load or run the suite
@@ -64,7 +64,6 @@ std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeLi
 // What a folder's conversion tells about a JAD without MIDlet-1 whose INI
 // text took `midlet`, the manifest's MIDlet-1.
 Finding MidletFromManifestFinding(std::string_view midlet);
-
 
 // The text of the box that asks whether to build anyway: every finding,
 // then "Trotzdem erstellen?".

@@ -77,5 +77,4 @@ std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, Syste
 // what its classes need beyond the phone among them.
 SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText);
 
-
 }  // namespace kestrane

@@ -21,7 +21,8 @@ std::string StjIsInputMessage(std::string_view input) {
 }
 
 std::string NoArchiverText(std::string_view rarFolder) {
-    return "Im Ordner „" + std::string(rarFolder) + "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+    return "Im Ordner „" + std::string(rarFolder) +
+           "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
 }
 
 std::string UnsafePathMessage(const std::string& path) {
@@ -116,8 +117,7 @@ std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadN
 std::string IniClassEmptyText() { return "In der INI-Datei ist keine Klasse angegeben (class=)."; }
 
 std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
-    return "Die Klasse " + QuotedValue(cls) + " aus der INI-Datei fehlt in der JAR-Datei (" + QuotedValue(entry) +
-           ").";
+    return "Die Klasse " + QuotedValue(cls) + " aus der INI-Datei fehlt in der JAR-Datei (" + QuotedValue(entry) + ").";
 }
 
 std::string MidletFromManifestText(std::string_view midlet) {
@@ -127,8 +127,7 @@ std::string MidletFromManifestText(std::string_view midlet) {
 }
 
 std::string JadIsUtf16Text() {
-    return "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)" +
-           kKeptAsItIs;
+    return "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)" + kKeptAsItIs;
 }
 
 namespace {
@@ -305,7 +304,8 @@ std::string ProgramNotStarted(const std::string& path) {
 }
 
 std::string NotStartedHere(const std::string& notStarted) {
-    return notStarted.substr(0, notStarted.size() - 1) + ": kestrane packt die STJ-Datei selbst und startet kein rar.exe.";
+    return notStarted.substr(0, notStarted.size() - 1) +
+           ": kestrane packt die STJ-Datei selbst und startet kein rar.exe.";
 }
 
 }  // namespace kestrane

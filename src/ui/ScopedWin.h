@@ -141,7 +141,8 @@ private:
 // A hook of this thread for the lifetime of the scope.
 class ScopedHook {
 public:
-    ScopedHook(int type, HOOKPROC procedure) : hook_(SetWindowsHookExW(type, procedure, nullptr, GetCurrentThreadId())) {}
+    ScopedHook(int type, HOOKPROC procedure)
+        : hook_(SetWindowsHookExW(type, procedure, nullptr, GetCurrentThreadId())) {}
     ScopedHook(const ScopedHook&) = delete;
     ScopedHook& operator=(const ScopedHook&) = delete;
     ~ScopedHook() {

@@ -57,7 +57,8 @@ public:
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD read = 0;
-        if (length > 0 && (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
+        if (length > 0 &&
+            (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
             throw SystemError(FileNotRead(path_),
                               read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
         return bytes;
@@ -89,7 +90,8 @@ std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path)
 std::string Win32System::ReadWholeFile(const std::string& path) {
     const std::string context = FileNotRead(path);
     auto [file, size] = OpenToRead(path);
-    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw SystemError(context, ERROR_FILE_TOO_LARGE);
+    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
+        throw SystemError(context, ERROR_FILE_TOO_LARGE);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     DWORD read = 0;
     if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
@@ -99,8 +101,8 @@ std::string Win32System::ReadWholeFile(const std::string& path) {
 }
 
 void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(
+        CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string context = FileNotWritten(path);
     if (!file.Valid()) throw SystemError(context, GetLastError());
     DWORD written = 0;
@@ -138,21 +140,18 @@ std::string Win32System::WriteNewFile(const std::string& beside, std::string_vie
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
     if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
-        throw SystemError(FileNotCopied(from, to),
-                          GetLastError());
+        throw SystemError(FileNotCopied(from, to), GetLastError());
 }
 
 void Win32System::Delete(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str()))
-        throw SystemError(FileNotDeleted(path), GetLastError());
+    if (!DeleteFileW(Widen(path).c_str())) throw SystemError(FileNotDeleted(path), GetLastError());
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
     // Written through, so that the package is on the disk when the user is
     // told it was made.
     if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw SystemError(FileNotMoved(from, to),
-                          GetLastError());
+        throw SystemError(FileNotMoved(from, to), GetLastError());
 }
 
 namespace {
@@ -169,8 +168,7 @@ std::uint32_t DosTimeOfLocal(const FILETIME& local) {
 std::uint32_t Win32System::DosLastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
-        throw SystemError(FileTimeNotRead(path),
-                          GetLastError());
+        throw SystemError(FileTimeNotRead(path), GetLastError());
     FILETIME local{};
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return kDosEpoch;
     return DosTimeOfLocal(local);
@@ -184,8 +182,8 @@ FileStamp Win32System::Stamp(const std::string& path) {
     FileStamp stamp;
     stamp.exists = true;
     stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.lastWrite = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                                data.ftLastWriteTime.dwLowDateTime);
+    stamp.lastWrite = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
     return stamp;
 }
 
@@ -260,8 +258,7 @@ void Win32System::CreateFolder(const std::string& folder) {
         const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         if (!there && !CreateDirectoryW(part.c_str(), nullptr)) {
             const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS)
-                throw SystemError(FolderNotMade(Narrow(part)), error);
+            if (error != ERROR_ALREADY_EXISTS) throw SystemError(FolderNotMade(Narrow(part)), error);
         }
         if (next == std::wstring::npos) return;
     }
@@ -280,12 +277,12 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
         const std::wstring_view name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entries.push_back({Narrow(name), isFolder, isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)});
+        entries.push_back(
+            {Narrow(name), isFolder, isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)});
     } while (FindNextFileW(search, &found));
     const DWORD error = GetLastError();
     FindClose(search);
-    if (error != ERROR_NO_MORE_FILES)
-        throw SystemError(FolderNotRead(folder), error);
+    if (error != ERROR_NO_MORE_FILES) throw SystemError(FolderNotRead(folder), error);
     return entries;
 }
 
@@ -300,13 +297,12 @@ std::string Win32System::MakeWorkFolder() {
     // earlier process of the same number is passed over, not reused.
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring folder = std::wstring(temp) + L"kestrane-" +
-                                    Widen(std::to_string(GetCurrentProcessId()) + "-" +
-                                          std::to_string(InterlockedIncrement(&counter)));
+        const std::wstring folder =
+            std::wstring(temp) + L"kestrane-" +
+            Widen(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter)));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS || attempt > 100)
-            throw SystemError(WorkFolderNotMade(Narrow(folder)), error);
+        if (error != ERROR_ALREADY_EXISTS || attempt > 100) throw SystemError(WorkFolderNotMade(Narrow(folder)), error);
     }
 }
 
@@ -334,8 +330,7 @@ void Win32System::RemoveTree(const std::string& folder) {
     path.pop_back();
     if (!RemoveDirectoryW(path.c_str())) {
         const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND)
-            throw SystemError(FolderNotDeleted(Narrow(path)), error);
+        if (error != ERROR_FILE_NOT_FOUND) throw SystemError(FolderNotDeleted(Narrow(path)), error);
     }
 }
 
@@ -359,8 +354,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
     auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-    if (!execute || !execute(&info))
-        throw SystemError(BatchFileNotStarted(batchPath), GetLastError());
+    if (!execute || !execute(&info)) throw SystemError(BatchFileNotStarted(batchPath), GetLastError());
     return std::make_unique<ShellRun>(info.hProcess);
 }
 

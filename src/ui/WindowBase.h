@@ -49,8 +49,7 @@ protected:
     static bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, bool withIcon);
     // CreateWindowExW with `this` as the creation parameter.
     bool CreateWindowOfClass(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                             int clientWidthTwips, int clientHeightTwips, BOOL hasMenu, HMENU menu,
-                             HINSTANCE instance);
+                             int clientWidthTwips, int clientHeightTwips, BOOL hasMenu, HMENU menu, HINSTANCE instance);
 
     // Creates the window and runs it as a modal window over `owner`, which
     // takes no input until it closes and then gets the activation back.

@@ -24,8 +24,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 
 // What the conversion's thread posts to the window; each pointer is the
 // window's to delete.
-constexpr UINT WM_SUITES_FOUND = WM_APP + 1;     // wParam: the count
-constexpr UINT WM_SUITE_FINISHED = WM_APP + 2;   // lParam: SuiteResult*
+constexpr UINT WM_SUITES_FOUND = WM_APP + 1;      // wParam: the count
+constexpr UINT WM_SUITE_FINISHED = WM_APP + 2;    // lParam: SuiteResult*
 constexpr UINT WM_CONVERSION_ENDED = WM_APP + 3;  // lParam: FolderSummary*
 // The run of "/ordner", posted so that it begins once the window shows.
 constexpr UINT WM_START_AT_ONCE = WM_APP + 4;
@@ -57,9 +57,9 @@ constexpr ControlSpec kControls[] = {
 constexpr int kResultColumn = 3;
 
 // The controls a run greys: everything that would change what it works on.
-constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,     IDC_FOLDER_CMDSOURCE,    IDC_FOLDER_TXTTARGET,
-                                IDC_FOLDER_CMDTARGET,     IDC_FOLDER_CHKSUBFOLDERS, IDC_FOLDER_CHKOVERWRITE,
-                                IDC_FOLDER_CHKARCHIVER,   IDC_FOLDER_LBLSOURCE,     IDC_FOLDER_LBLTARGET};
+constexpr int kJobControls[] = {IDC_FOLDER_TXTSOURCE,   IDC_FOLDER_CMDSOURCE,     IDC_FOLDER_TXTTARGET,
+                                IDC_FOLDER_CMDTARGET,   IDC_FOLDER_CHKSUBFOLDERS, IDC_FOLDER_CHKOVERWRITE,
+                                IDC_FOLDER_CHKARCHIVER, IDC_FOLDER_LBLSOURCE,     IDC_FOLDER_LBLTARGET};
 
 struct Column {
     const wchar_t* title;
@@ -67,13 +67,11 @@ struct Column {
 };
 constexpr Column kColumns[] = {{L"Datei", 2880}, {L"Suite", 1800}, {L"Telefon", 1020}, {L"Ergebnis", 2640}};
 
-
 bool Checked(HWND box) { return Button_GetCheck(box) == BST_CHECKED; }
 
 // Starts the folder picker in the folder the field names.
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED && data)
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    if (message == BFFM_INITIALIZED && data) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
@@ -157,40 +155,22 @@ LRESULT frmFolder::OnFailure(UINT, WPARAM, LPARAM) {
 
 LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        Form_Load();
-        return 0;
+    case WM_CREATE: Form_Load(); return 0;
     case WM_COMMAND:
         if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
         return 0;
-    case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case WM_COPY:
-        CopySelectedRows();
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COPY: CopySelectedRows(); return 0;
+    case WM_CLOSE: OnClose(); return 0;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED) OnSize(LOWORD(lParam), HIWORD(lParam));
         return 0;
-    case WM_GETMINMAXINFO:
-        OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
-        return 0;
-    case WM_SUITES_FOUND:
-        OnSuitesFound(static_cast<std::size_t>(wParam));
-        return 0;
-    case WM_SUITE_FINISHED:
-        OnSuiteFinished(TakePosted<SuiteResult>(lParam));
-        return 0;
-    case WM_CONVERSION_ENDED:
-        OnConversionEnded(TakePosted<FolderSummary>(lParam));
-        return 0;
-    case WM_START_AT_ONCE:
-        cmdStart_Click();
-        return 0;
-    default:
-        return DefaultHandling(message, wParam, lParam);
+    case WM_GETMINMAXINFO: OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+    case WM_SUITES_FOUND: OnSuitesFound(static_cast<std::size_t>(wParam)); return 0;
+    case WM_SUITE_FINISHED: OnSuiteFinished(TakePosted<SuiteResult>(lParam)); return 0;
+    case WM_CONVERSION_ENDED: OnConversionEnded(TakePosted<FolderSummary>(lParam)); return 0;
+    case WM_START_AT_ONCE: cmdStart_Click(); return 0;
+    default: return DefaultHandling(message, wParam, lParam);
     }
 }
 
@@ -403,7 +383,9 @@ void frmFolder::CopySelectedRows() {
     CloseClipboard();
 }
 
-void frmFolder::SelectAllRows() { ListView_SetItemState(Control(IDC_FOLDER_LVWRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED); }
+void frmFolder::SelectAllRows() {
+    ListView_SetItemState(Control(IDC_FOLDER_LVWRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED);
+}
 
 void frmFolder::ShowStatus(const std::string& text) {
     SetWindowTextW(Control(IDC_FOLDER_LBLSTATUS), Widen(text).c_str());

@@ -42,7 +42,6 @@ private:
     explicit frmFolder(FolderWindowStart start);
     ~frmFolder();
 
-
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnShown() override;

@@ -86,28 +86,16 @@ LRESULT frmInfo::OnFailure(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        Form_Load(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance);
-        return 0;
-    case WM_ERASEBKGND:
-        return TRUE;  // WM_PAINT covers every pixel from its buffer
-    case WM_PAINT:
-        OnPaint();
-        return 0;
+    case WM_CREATE: Form_Load(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance); return 0;
+    case WM_ERASEBKGND: return TRUE;  // WM_PAINT covers every pixel from its buffer
+    case WM_PAINT: OnPaint(); return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == hwnd_ && OnSetCursor(lParam)) return TRUE;
         return DefaultHandling(message, wParam, lParam);
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        OnLButtonUp(lParam);
-        return 0;
-    case WM_CLOSE:
-        CloseModal();
-        return 0;
-    default:
-        return DefaultHandling(message, wParam, lParam);
+    case WM_LBUTTONDOWN: OnLButtonDown(lParam); return 0;
+    case WM_LBUTTONUP: OnLButtonUp(lParam); return 0;
+    case WM_CLOSE: CloseModal(); return 0;
+    default: return DefaultHandling(message, wParam, lParam);
     }
 }
 
@@ -149,8 +137,8 @@ void frmInfo::CreateFonts() {
     boldFont_ = GdiObject<HFONT>(CreateSansSerifFont(FW_BOLD));
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     fixedFont_ = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                              DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
+                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              FIXED_PITCH | FF_MODERN, L"Fixedsys"));
 }
 
 void frmInfo::LayOutLabels() {
@@ -203,8 +191,8 @@ void frmInfo::PaintPicture(HDC dc) const {
     const int widthTwips = MulDiv(width, DpiX(), kHimetricPerInch) * kTwipsPerPixel;
     const int heightTwips = MulDiv(height, DpiY(), kHimetricPerInch) * kTwipsPerPixel;
     // Himetric runs upwards: start at the bottom and go up the full height.
-    imgST60_->Render(dc, ScaleX(kPictureLeftTwips), ScaleY(kPictureTopTwips), ScaleX(widthTwips),
-                     ScaleY(heightTwips), 0, height, width, -height, nullptr);
+    imgST60_->Render(dc, ScaleX(kPictureLeftTwips), ScaleY(kPictureTopTwips), ScaleX(widthTwips), ScaleY(heightTwips),
+                     0, height, width, -height, nullptr);
 }
 
 void frmInfo::PaintLabels(HDC dc) const {

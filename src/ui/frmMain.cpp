@@ -23,7 +23,7 @@ namespace {
 constexpr int kClientWidthTwips = 5175;
 constexpr int kClientHeightTwips = 4575;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                      // 4100
+constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                       // 4100
 constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 8198
 constexpr int kFileNameChars = 260;
 // What the build's thread posts to the window.
@@ -105,8 +105,8 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     if (!RegisterWindowClass(instance, KESTRANE_MAIN_CLASS, true)) return false;
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    if (!CreateWindowOfClass(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, kClientWidthTwips,
-                             kClientHeightTwips, TRUE, menu, instance)) {
+    if (!CreateWindowOfClass(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, kClientWidthTwips, kClientHeightTwips,
+                             TRUE, menu, instance)) {
         DestroyMenu(menu);
         return false;
     }
@@ -129,38 +129,20 @@ LRESULT frmMain::OnFailure(UINT, WPARAM, LPARAM) {
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        OnCreate();
-        return 0;
+    case WM_CREATE: OnCreate(); return 0;
     case WM_COMMAND:
         // Menu items arrive without a control; buttons with BN_CLICKED.
         if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
         return 0;
-    case WM_ACTIVATE:
-        OnActivate(wParam);
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        OnEndSession(wParam != FALSE);
-        return 0;
-    case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(exitCode_);
-        return 0;
-    case WM_BUILD_WAITING:
-        OnBuildWaiting(wParam != FALSE);
-        return 0;
-    case WM_BUILD_ENDED:
-        OnBuildEnded(TakePosted<Outcome>(lParam));
-        return 0;
-    default:
-        return DefaultHandling(message, wParam, lParam);
+    case WM_ACTIVATE: OnActivate(wParam); return 0;
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: OnEndSession(wParam != FALSE); return 0;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_DESTROY: PostQuitMessage(exitCode_); return 0;
+    case WM_BUILD_WAITING: OnBuildWaiting(wParam != FALSE); return 0;
+    case WM_BUILD_ENDED: OnBuildEnded(TakePosted<Outcome>(lParam)); return 0;
+    default: return DefaultHandling(message, wParam, lParam);
     }
 }
 
@@ -177,22 +159,18 @@ void frmMain::TranslateAndDispatch(MSG& msg) {
                 return;
             }
             break;
-        case VK_ESCAPE:
-            return;
+        case VK_ESCAPE: return;
         case VK_RETURN:
             if (msg.hwnd != Control(IDC_TXTINI)) return;
             break;
-        default:
-            break;
+        default: break;
         }
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
 
-void frmMain::Form_Initialize() {
-    InitCommonControls();
-}
+void frmMain::Form_Initialize() { InitCommonControls(); }
 
 void frmMain::OnCreate() {
     CreateControls();
@@ -326,8 +304,7 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
     }
     PairWithChosenFile(IDC_TXTJAR);
     PairWithChosenFile(IDC_TXTJAD);
-    if (!ignored.empty())
-        ShowMessage(std::string(ui_words::kFilesNotTaken) + Narrow(ignored), false);
+    if (!ignored.empty()) ShowMessage(std::string(ui_words::kFilesNotTaken) + Narrow(ignored), false);
     if (!folder.empty()) OpenFolderConversion(folder);
 }
 
@@ -381,8 +358,7 @@ void frmMain::PairWithChosenFile(int fieldId) {
 bool frmMain::AskYesNo(std::string_view question) {
     // The program speaks German whatever language the system's buttons speak.
     ScopedHook germanButtons(WH_CBT, GermanYesNoButtons);
-    return MessageBoxW(hwnd_, Widen(question).c_str(), L"Kestrane",
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return MessageBoxW(hwnd_, Widen(question).c_str(), L"Kestrane", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void frmMain::cmdINI_Click() {
@@ -414,8 +390,8 @@ private:
             // The waits around the archiver's start that the window has always made.
             const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000),
                                        kArchiverLimit};
-            *outcome = packItself_ ? PackItself(request_, system, this)
-                                   : BuildCheckedPackage(request_, system, options, this);
+            *outcome =
+                packItself_ ? PackItself(request_, system, this) : BuildCheckedPackage(request_, system, options, this);
         } catch (...) {
             *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
         }
@@ -462,9 +438,9 @@ void frmMain::StartBuild(bool packItself) {
     if (!build_->Start()) {
         const DWORD error = GetLastError();
         build_.reset();
-        OnBuildEnded(std::make_unique<Outcome>(Outcome{
-            Outcome::Kind::SystemError, SystemError(std::string(ui_words::kBuildNotStarted), error).Report(),
-            std::nullopt, std::nullopt}));
+        OnBuildEnded(std::make_unique<Outcome>(
+            Outcome{Outcome::Kind::SystemError, SystemError(std::string(ui_words::kBuildNotStarted), error).Report(),
+                    std::nullopt, std::nullopt}));
     }
 }
 
@@ -510,9 +486,7 @@ PackageRequest frmMain::ReadRequest() const {
 
 void frmMain::ShowOutcome(const Outcome& outcome) {
     switch (outcome.kind) {
-    case Outcome::Kind::InputProblem:
-        ShowMessage(outcome.message, true);
-        return;
+    case Outcome::Kind::InputProblem: ShowMessage(outcome.message, true); return;
     case Outcome::Kind::SystemError:
         // The window is idle again before it says what went wrong.
         SetControlsEnabled(true);
@@ -545,7 +519,8 @@ void frmMain::mnuFileMakeJad_Click() {
         ShowMessage(JadFaultText(made) + "\n\n" + std::string(ui_words::kNoJadWritten), true);
         return;
     }
-    const std::optional<std::wstring> target = AskFileName(true, kJadFilter, Widen(WithoutExtension(Narrow(jar))) + L".jad");
+    const std::optional<std::wstring> target =
+        AskFileName(true, kJadFilter, Widen(WithoutExtension(Narrow(jar))) + L".jad");
     if (!target) return;
     system_.WriteWholeFile(Narrow(*target), *made.jad);
     SetWindowTextW(Control(IDC_TXTJAD), target->c_str());

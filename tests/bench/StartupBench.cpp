@@ -87,8 +87,8 @@ double StartOnce(const Program& program, const fs::path& workFolder) {
     std::wstring command = L"\"" + program.exe.wstring() + L"\"";
     PROCESS_INFORMATION process{};
     const auto start = Clock::now();
-    if (!CreateProcessW(program.exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workFolder.c_str(), &startup, &process))
+    if (!CreateProcessW(program.exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
+                        &startup, &process))
         throw std::runtime_error("CreateProcess failed, error " + std::to_string(GetLastError()));
     const DWORD idle = WaitForInputIdle(process.hProcess, kTimeoutMs);
     HWND window = nullptr;

@@ -231,7 +231,8 @@ TEST_F(KestraneTest, CheckingWritesNothingTheJadComesFromTheManifestTheIniToTheS
 TEST_F(KestraneTest, SaysWhichGamesRunOnThePhoneAndStrictPacksOnlyThose) {
     for (const char* game : {"midp10", "gamecanvas"}) {
         testing::ZipWriter zip;
-        zip.Deflated("META-INF/MANIFEST.MF", testing::ManifestText({{"MIDlet-Name", game}, {"MIDlet-Vendor", "V"},
+        zip.Deflated("META-INF/MANIFEST.MF", testing::ManifestText({{"MIDlet-Name", game},
+                                                                    {"MIDlet-Vendor", "V"},
                                                                     {"MIDlet-Version", "1.0"},
                                                                     {"MIDlet-1", std::string(game) + ", , Main"}}));
         for (auto& [name, bytes] : testing::ClassFilesIn(std::string(KESTRANE_CLASSES_DIR) + "/needs/" + game))
@@ -240,17 +241,17 @@ TEST_F(KestraneTest, SaysWhichGamesRunOnThePhoneAndStrictPacksOnlyThose) {
     }
     const Ran checked = Kestrane({"--pruefen", "--json", "Quelle"});
     testing::WriteFile(root / "out.json", checked.out);
-    const testing::ShellRun verdicts = testing::RunShell(
-        {"python3", "-c",
-         "import json,sys\n"
-         "o = [json.loads(line) for line in open(sys.argv[1], encoding='utf-8')]\n"
-         "print(sorted((x['datei'], x['laeuft'], x['braucht']) for x in o[:-1]), o[-1]['laufen'])\n",
-         (root / "out.json").string()});
-    EXPECT_EQ(verdicts.output,
-              "[('Quelle/gamecanvas.jar', False, ['MIDP 2.0']), ('Quelle/midp10.jar', True, [])] 1\n")
+    const testing::ShellRun verdicts =
+        testing::RunShell({"python3", "-c",
+                           "import json,sys\n"
+                           "o = [json.loads(line) for line in open(sys.argv[1], encoding='utf-8')]\n"
+                           "print(sorted((x['datei'], x['laeuft'], x['braucht']) for x in o[:-1]), o[-1]['laufen'])\n",
+                           (root / "out.json").string()});
+    EXPECT_EQ(verdicts.output, "[('Quelle/gamecanvas.jar', False, ['MIDP 2.0']), ('Quelle/midp10.jar', True, [])] 1\n")
         << checked.out;
-    EXPECT_TRUE(Has(checked.out, "2 von 2 in Ordnung, 0 \u00fcbersprungen, 0 fehlgeschlagen, 1 von 2 l\u00e4uft auf "
-                                 "dem Telefon"))
+    EXPECT_TRUE(Has(checked.out,
+                    "2 von 2 in Ordnung, 0 \u00fcbersprungen, 0 fehlgeschlagen, 1 von 2 l\u00e4uft auf "
+                    "dem Telefon"))
         << checked.out;
 
     const Ran strict = Kestrane({"--streng", "Quelle", "-o", "Ziel"});
@@ -289,8 +290,8 @@ TEST_F(KestraneTest, ProgressOnATerminalNeverInAPipe) {
     Write("A.jar", SuiteJar("A"));
     Write("B.jar", SuiteJar("B"));
     EXPECT_EQ(Kestrane({"Quelle", "-o", "Rohr"}).err, "");
-    const testing::ShellRun terminal = testing::RunShell(
-        {"script", "-qec", ShellQuoted(KESTRANE_PROGRAM) + " Quelle -o Terminal", "/dev/null"}, root);
+    const testing::ShellRun terminal =
+        testing::RunShell({"script", "-qec", ShellQuoted(KESTRANE_PROGRAM) + " Quelle -o Terminal", "/dev/null"}, root);
     EXPECT_EQ(terminal.exitCode, 0) << terminal.output;
     EXPECT_TRUE(Has(terminal.output, "\rSuite 2 von 2 \u2026")) << terminal.output;
     EXPECT_TRUE(Has(terminal.output, "Quelle/B.jar\tB\terstellt")) << terminal.output;
@@ -319,7 +320,8 @@ TEST_F(KestraneTest, WhatCannotBeReadWithoutRootsOverridesFailsAloneAndTheRestIs
     EXPECT_TRUE(Has(ran.out, "Quelle/C.jar\t\tfehlgeschlagen: Die Datei")) << ran.out;
     EXPECT_EQ(deep.exitCode, 1);
     EXPECT_TRUE(Has(deep.out, "Quelle/Zu/\t\tfehlgeschlagen: Der Ordner \u201E" + (src / "Zu/").string() +
-                                  "\u201C konnte nicht gelesen werden. Fehler 13: ")) << deep.out;
+                                  "\u201C konnte nicht gelesen werden. Fehler 13: "))
+        << deep.out;
     EXPECT_TRUE(Has(deep.out, "Quelle/A.jar\tA\terstellt")) << deep.out;
     EXPECT_TRUE(Has(deep.out, "1 von 3 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 2 fehlgeschlagen")) << deep.out;
 }
@@ -386,13 +388,18 @@ TEST_F(KestraneTest, EverySuiteGetsAPackageOfItsOwnWholeName) {
     const Ran ran =
         Kestrane({"Quelle/a", "Quelle/b", "Quelle/b/game.jar", "Quelle/c/x:game.jar", "Quelle/c", "-o", "Ziel"});
     EXPECT_EQ(ran.exitCode, 0) << ran.err;
-    EXPECT_TRUE(Has(ran.out, "Quelle/b/game.jar\tZweites\terstellt \u2013 JAD-Datei aus dem Manifest erstellt. "
-                             "Paket \u201Egame (2).stj\u201C")) << ran.out;
+    EXPECT_TRUE(Has(ran.out,
+                    "Quelle/b/game.jar\tZweites\terstellt \u2013 JAD-Datei aus dem Manifest erstellt. "
+                    "Paket \u201Egame (2).stj\u201C"))
+        << ran.out;
     EXPECT_TRUE(Has(ran.out, "5 von 5 erstellt, 0 vorhanden")) << ran.out;
     for (const auto& entry : fs::directory_iterator(root / "Ziel"))
         EXPECT_TRUE(entry.is_regular_file()) << entry.path();
-    const std::pair<const char*, const char*> packages[] = {{"game", "a/game"}, {"game (2)", "b/game"},
-        {"x:game", "c/x:game"}, {"y:game", "c/y:game"}, {"back\\slash", "c/back\\slash"}};
+    const std::pair<const char*, const char*> packages[] = {{"game", "a/game"},
+                                                            {"game (2)", "b/game"},
+                                                            {"x:game", "c/x:game"},
+                                                            {"y:game", "c/y:game"},
+                                                            {"back\\slash", "c/back\\slash"}};
     for (const auto& [stj, jar] : packages)
         ExpectReadable(root / "Ziel" / (std::string(stj) + ".stj"), src / (std::string(jar) + ".jar"));
 }
@@ -424,7 +431,8 @@ TEST_F(KestraneTest, AFifoIsAFailedSuiteNotAWaitForEver) {
         EXPECT_EQ(ran.exitCode, 1) << mode;
         for (const char* name : {"Rohr.jar", "Paar.jad"})
             EXPECT_TRUE(Has(ran.out, (src / name).string() + "\u201C konnte nicht gelesen werden. Fehler 22: keine "
-                                     "Datei, sondern eine benannte Pipe (FIFO)\t\n")) << mode << ran.out;
+                                                             "Datei, sondern eine benannte Pipe (FIFO)\t\n"))
+                << mode << ran.out;
         EXPECT_TRUE(Has(ran.out, "Quelle/A.jar\tS\t")) << ran.out;
     }
 }
@@ -477,8 +485,9 @@ TEST_F(KestraneTest, AJadLargerThanAnyJadIsRefusedUnread) {
         "Gross.jad\u201C konnte nicht gelesen werden. Fehler 223: Die JAD-Datei ist 2048 KiB gro\u00df";
     const Ran converted = Kestrane({"Quelle"});
     EXPECT_EQ(converted.exitCode, 1);
-    EXPECT_TRUE(Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" +
-                                       refusal)) << converted.out;
+    EXPECT_TRUE(
+        Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" + refusal))
+        << converted.out;
 }
 
 // A full disk leaves the package, the JAD and the log of the run before as
@@ -513,9 +522,10 @@ TEST_F(KestraneTest, LinksAtTheNamesWrittenAreReplacedNotWrittenThrough) {
     Write("A.jar", SuiteJar("A"));
     const fs::path target = root / "Ziel", elsewhere = root / "Anderswo";
     for (const fs::path& folder : {target, elsewhere}) fs::create_directories(folder);
-    const std::pair<std::string, std::string> planted[] = {
-        {"kestrane-protokoll.txt", "fremd.txt"}, {"Paar.stj.kestrane-tmp", "planted.bin"},
-        {"A.stj", "opfer.stj"}, {"A.jad", "opfer.jad"}};
+    const std::pair<std::string, std::string> planted[] = {{"kestrane-protokoll.txt", "fremd.txt"},
+                                                           {"Paar.stj.kestrane-tmp", "planted.bin"},
+                                                           {"A.stj", "opfer.stj"},
+                                                           {"A.jad", "opfer.jad"}};
     for (const auto& [name, victim] : planted) {
         if (victim != "planted.bin") testing::WriteFile(elsewhere / victim, "fremd");
         fs::create_symlink("../Anderswo/" + victim, target / name);

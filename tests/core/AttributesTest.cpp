@@ -32,15 +32,19 @@ std::string Wide(std::string_view ascii, bool bigEndian) {
 TEST(TextEncoding, Utf8IsCheckedStrictly) {
     EXPECT_TRUE(IsValidUtf8("plain ASCII"));
     EXPECT_TRUE(IsValidUtf8("\xC3\xBC \xE2\x82\xAC \xF0\x9F\x98\x80"));  // ü € 😀
-    for (const char* bad : {"\xFC", "\xC0\x80", "\xE2\x82", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xF8\x88\x80\x80\x80"})
+    for (const char* bad :
+         {"\xFC", "\xC0\x80", "\xE2\x82", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xF8\x88\x80\x80\x80"})
         EXPECT_FALSE(IsValidUtf8(bad)) << bad;
 }
 
 TEST(TextEncoding, Windows1252AndUtf16BecomeUtf8) {
-    EXPECT_EQ(Windows1252ToUtf8("f\xFCr 5\x80 \x84Spiel\x93 \x81"), "f\xC3\xBCr 5\xE2\x82\xAC \xE2\x80\x9ESpiel\xE2\x80\x9C \xC2\x81");
+    EXPECT_EQ(Windows1252ToUtf8("f\xFCr 5\x80 \x84Spiel\x93 \x81"),
+              "f\xC3\xBCr 5\xE2\x82\xAC \xE2\x80\x9ESpiel\xE2\x80\x9C \xC2\x81");
     EXPECT_EQ(Utf16ToUtf8(std::string("\x3D\xD8\x00\xDE", 4), false), "\xF0\x9F\x98\x80");  // a surrogate pair
-    EXPECT_EQ(Utf16ToUtf8(std::string("\xD8\x3D\x00\x41", 4), true), "\xEF\xBF\xBD" "A");  // a lone high surrogate
-    EXPECT_EQ(Utf16ToUtf8(std::string("\xFC\x00\x41", 3), false), "\xC3\xBC");             // the odd byte dropped
+    EXPECT_EQ(Utf16ToUtf8(std::string("\xD8\x3D\x00\x41", 4), true),
+              "\xEF\xBF\xBD"
+              "A");                                                             // a lone high surrogate
+    EXPECT_EQ(Utf16ToUtf8(std::string("\xFC\x00\x41", 3), false), "\xC3\xBC");  // the odd byte dropped
 }
 
 struct ManifestCase {
@@ -53,18 +57,24 @@ struct ManifestCase {
 const std::vector<ManifestCase> kManifestCases = {
     {"CR LF", "Manifest-Version: 1.0\r\nMIDlet-1: A, /a.png, a.A\r\n\r\n",
      List({{"Manifest-Version", "1.0"}, {"MIDlet-1", "A, /a.png, a.A"}})},
-    {"LF, no closing empty line", "MIDlet-Name: A\nMIDlet-Vendor: B", List({{"MIDlet-Name", "A"}, {"MIDlet-Vendor", "B"}})},
+    {"LF, no closing empty line", "MIDlet-Name: A\nMIDlet-Vendor: B",
+     List({{"MIDlet-Name", "A"}, {"MIDlet-Vendor", "B"}})},
     {"CR", "MIDlet-Name: A\rMIDlet-Vendor: B\r", List({{"MIDlet-Name", "A"}, {"MIDlet-Vendor", "B"}})},
-    {"continuation drops one space only", "MIDlet-Description: Eine Schl\r\n  ange\r\n", List({{"MIDlet-Description", "Eine Schl ange"}})},
-    {"continuation inside a UTF-8 character", "MIDlet-Name: Gr\xC3\r\n \xBCn\r\n", List({{"MIDlet-Name", "Gr\xC3\xBCn"}})},
+    {"continuation drops one space only", "MIDlet-Description: Eine Schl\r\n  ange\r\n",
+     List({{"MIDlet-Description", "Eine Schl ange"}})},
+    {"continuation inside a UTF-8 character", "MIDlet-Name: Gr\xC3\r\n \xBCn\r\n",
+     List({{"MIDlet-Name", "Gr\xC3\xBCn"}})},
     {"the main section ends at the empty line", "MIDlet-Name: A\r\n\r\nName: a/A.class\r\nMIDlet-Name: B\r\n",
      List({{"MIDlet-Name", "A"}})},
     {"byte order mark", "\xEF\xBB\xBFMIDlet-Name: A\n", List({{"MIDlet-Name", "A"}})},
-    {"spaces around, none after the colon", "MIDlet-Name:A  \nMIDlet-Vendor:   B\n", List({{"MIDlet-Name", "A"}, {"MIDlet-Vendor", "B"}})},
+    {"spaces around, none after the colon", "MIDlet-Name:A  \nMIDlet-Vendor:   B\n",
+     List({{"MIDlet-Name", "A"}, {"MIDlet-Vendor", "B"}})},
     {"lines without a name or colon skipped", "no colon here\n: value only\nMIDlet Name: B\nMIDlet-Name: A\n",
      List({{"MIDlet-Name", "A"}})},
-    {"a value with colons", "MIDlet-Info-URL: http://example.com:8080/x\n", List({{"MIDlet-Info-URL", "http://example.com:8080/x"}})},
-    {"not UTF-8: Windows-1252", "MIDlet-Name: Spiel f\xFCr \x80\n", List({{"MIDlet-Name", "Spiel f\xC3\xBCr \xE2\x82\xAC"}})},
+    {"a value with colons", "MIDlet-Info-URL: http://example.com:8080/x\n",
+     List({{"MIDlet-Info-URL", "http://example.com:8080/x"}})},
+    {"not UTF-8: Windows-1252", "MIDlet-Name: Spiel f\xFCr \x80\n",
+     List({{"MIDlet-Name", "Spiel f\xC3\xBCr \xE2\x82\xAC"}})},
     {"empty first line: no main section", "\r\nMIDlet-Name: A\r\n", {}},
 };
 
@@ -76,8 +86,10 @@ INSTANTIATE_TEST_SUITE_P(Manifests, ManifestParsing, ::testing::ValuesIn(kManife
 
 TEST(ManifestParsing, UnfoldsWhatToolsFold) {
     const std::vector<std::pair<std::string, std::string>> attributes = {
-        {"MIDlet-Description", "Eine Schlange, die mit jedem Apfel w\xC3\xA4" "chst, auf einem Feld, das mit jeder Stufe "
-                               "kleiner wird \xE2\x80\x93 \xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC"},
+        {"MIDlet-Description",
+         "Eine Schlange, die mit jedem Apfel w\xC3\xA4"
+         "chst, auf einem Feld, das mit jeder Stufe "
+         "kleiner wird \xE2\x80\x93 \xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC"},
         {"MIDlet-1", "Snake Deluxe mit einem sehr langen Namen, /icons/snake.png, com.example.snake.SnakeMIDlet"},
         {"MIDlet-Name", "Snake"},
     };
@@ -120,7 +132,8 @@ TEST(JadParsing, EveryEncodingGivesTheSameAttributes) {
 }
 
 TEST(JadParsing, TrimsAndSkipsAsPhonesDo) {
-    const JadAttributes jad = ParseJad("\t MIDlet-Name \t:\t Snake  \t\r\n\r\nno colon\r\n: x\r\nMIDlet-Icon:\r\nX: a: b\r\n");
+    const JadAttributes jad =
+        ParseJad("\t MIDlet-Name \t:\t Snake  \t\r\n\r\nno colon\r\n: x\r\nMIDlet-Icon:\r\nX: a: b\r\n");
     EXPECT_EQ(jad.attributes, List({{"MIDlet-Name", "Snake"}, {"MIDlet-Icon", ""}, {"X", "a: b"}}));
     EXPECT_EQ(ParseJad(std::string("M\0I\0", 4)).encoding, JadEncoding::Utf16LittleEndian);
     EXPECT_EQ(ParseJad(std::string("M\0", 2)).encoding, JadEncoding::Utf8);  // too short to tell: a NUL stays a NUL
@@ -162,7 +175,8 @@ TEST(MakeJad, KeepsTheSuitesAttributesAndAddsTheJar) {
 TEST(MakeJad, NeedsAManifestWithAMidlet) {
     EXPECT_EQ(MakeJad(List({{"MIDlet-Name", "A"}, {"MIDlet-2", "B, , b.B"}}), "a.jar", 1).problem, JadFault::NoMidlet);
     EXPECT_EQ(MakeJad(List({{"MIDlet-1", ""}}), "a.jar", 1).problem, JadFault::NoMidlet);
-    EXPECT_EQ(MakeJad(JarReading{JarContents{{"a/A.class"}, std::nullopt}, {}}, "a.jar", 1).problem, JadFault::NoManifest);
+    EXPECT_EQ(MakeJad(JarReading{JarContents{{"a/A.class"}, std::nullopt}, {}}, "a.jar", 1).problem,
+              JadFault::NoManifest);
     const MadeJad unreadable = MakeJad(JarReading{std::nullopt, JarFault::ManifestMethod, 12}, "a.jar", 1);
     EXPECT_FALSE(unreadable.jad);
     EXPECT_EQ(unreadable.problem, JadFault::JarUnreadable);
@@ -182,9 +196,11 @@ const std::vector<SizeCase> kSizeCases = {
     {"CR LF", "MIDlet-Jar-Size: 100\r\nMIDlet-Name: A\r\n", "MIDlet-Jar-Size: 2048\r\nMIDlet-Name: A\r\n"},
     {"blanks around the value kept", "midlet-jar-size:\t 100 \t\nB: 1\n", "midlet-jar-size:\t 2048 \t\nB: 1\n"},
     {"empty value", "MIDlet-Jar-Size:\r", "MIDlet-Jar-Size:2048\r"},
-    {"ANSI bytes kept", "MIDlet-Name: f\xFCr\r\nMIDlet-Jar-Size: 99999999\r\n\x80", "MIDlet-Name: f\xFCr\r\nMIDlet-Jar-Size: 2048\r\n\x80"},
+    {"ANSI bytes kept", "MIDlet-Name: f\xFCr\r\nMIDlet-Jar-Size: 99999999\r\n\x80",
+     "MIDlet-Name: f\xFCr\r\nMIDlet-Jar-Size: 2048\r\n\x80"},
     {"UTF-8 byte order mark kept", "\xEF\xBB\xBFMIDlet-Jar-Size: 1", "\xEF\xBB\xBFMIDlet-Jar-Size: 2048"},
-    {"every line with the key", "MIDlet-Jar-Size: 1\nMIDlet-Jar-Size: 2\n", "MIDlet-Jar-Size: 2048\nMIDlet-Jar-Size: 2048\n"},
+    {"every line with the key", "MIDlet-Jar-Size: 1\nMIDlet-Jar-Size: 2\n",
+     "MIDlet-Jar-Size: 2048\nMIDlet-Jar-Size: 2048\n"},
     {"missing, LF", "MIDlet-Name: A\n", "MIDlet-Name: A\nMIDlet-Jar-Size: 2048\n"},
     {"missing, last line open", "MIDlet-Name: A\rB: 1", "MIDlet-Name: A\rB: 1\rMIDlet-Jar-Size: 2048\r"},
     {"missing, empty file", "", "MIDlet-Jar-Size: 2048\r\n"},

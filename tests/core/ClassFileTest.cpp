@@ -54,7 +54,7 @@ TEST(ClassFile, WhatTheVmAsksOfClassesRealToolsMade) {
         bool jsr, floatingPoint;
     };
     const Case cases[] = {
-        {"javac17/Modern.class", 61, 0, false, 1, 1, false, false},  // its loop; StackMapTable only
+        {"javac17/Modern.class", 61, 0, false, 1, 1, false, false},                // its loop; StackMapTable only
         {"preverified/com/example/Probe.class", 47, 0, true, 2, 0, false, false},  // tick's if, plugin's catch
         {"preverified11/com/example/Probe.class", 45, 3, true, 2, 0, false, false},
         {"unverified/com/example/Probe.class", 47, 0, true, 2, 2, false, false},
@@ -72,9 +72,9 @@ TEST(ClassFile, WhatTheVmAsksOfClassesRealToolsMade) {
         {"jasmin/Subroutine.class", 46, 0, true, 1, 1, true, false},
         {"jasmin/WideSubroutine.class", 46, 0, true, 1, 1, true, false},
     };
-    const char* floatingPoint[] = {"FloatConst", "DoubleConst", "IntToFloat",     "FloatArray",     "DoubleArray",
-                                   "LdcFloat",   "LdcDouble",   "LongToDouble",   "WideFloatLocal", "FloatParameter",
-                                   "FloatField", "DoubleArrayField"};
+    const char* floatingPoint[] = {"FloatConst",     "DoubleConst",    "IntToFloat", "FloatArray",
+                                   "DoubleArray",    "LdcFloat",       "LdcDouble",  "LongToDouble",
+                                   "WideFloatLocal", "FloatParameter", "FloatField", "DoubleArrayField"};
     std::vector<Case> all(std::begin(cases), std::end(cases));
     for (const char* name : floatingPoint)
         all.push_back({"jasmin/" + std::string(name) + ".class", 46, 0, true, 0, 0, false, true});
@@ -140,7 +140,12 @@ std::string LargestPoolClass(std::size_t longAt = 65533) {
     using namespace std::string_literals;
     std::string b = "\xCA\xFE\xBA\xBE\0\0\0\x2F\xFF\xFF"s;
     auto u2 = [&b](unsigned v) { b += static_cast<char>(v >> 8), b += static_cast<char>(v); };
-    b += "\x01\0\x03" "Big" "\x07\0\x01" "\x01\0\x10" "java/lang/Object" "\x07\0\x03"s;
+    b += "\x01\0\x03"
+         "Big"
+         "\x07\0\x01"
+         "\x01\0\x10"
+         "java/lang/Object"
+         "\x07\0\x03"s;
     for (std::size_t i = 5; i < 65535; ++i) {
         b += i == longAt ? '\x05' : '\x03';
         u2(0), u2(static_cast<unsigned>(i));
@@ -195,7 +200,7 @@ TEST(ClassFile, ReadsTheClassesOfAJar) {
     for (const ClassFile& file : suite.classes) names.push_back(file.name);
     EXPECT_EQ(names, expected);
     EXPECT_EQ(suite.damaged, (std::vector<std::string>{"bad/Crc.class", "bad/Size.class", "bad/Method.class",
-                                                        "bad/Cut.class", "bad/Picture.class", "bad/Huge.class"}));
+                                                       "bad/Cut.class", "bad/Picture.class", "bad/Huge.class"}));
     EXPECT_EQ(suite.encrypted, std::vector<std::string>{"bad/Locked.class"});
     EXPECT_EQ(suite.unread, 0u);
 }

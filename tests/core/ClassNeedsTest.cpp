@@ -40,8 +40,8 @@ SuiteClasses ReadCase(const std::string& name) {
 // One group as the test words it: kind, the provider's JSR number or name,
 // the flags, the examples.
 std::string Described(const NeedGroup& need) {
-    static const char* const kinds[] = {"DamagedClass", "ClassVersion", "NotPreverified", "Jsr", "Cldc11",
-                                        "Midp20", "OptionalPackage", "Vendor", "JavaSe", "Missing"};
+    static const char* const kinds[] = {"DamagedClass", "ClassVersion",    "NotPreverified", "Jsr",    "Cldc11",
+                                        "Midp20",       "OptionalPackage", "Vendor",         "JavaSe", "Missing"};
     std::string text = kinds[static_cast<int>(need.kind)];
     if (!need.provider.empty()) text += " " + need.provider.substr(0, need.provider.find(" ("));
     if (need.onlyIfPresent) text += " optional";

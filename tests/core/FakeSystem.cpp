@@ -58,9 +58,7 @@ private:
                            [&](const std::string& refused) { return package.rfind(refused, 0) == 0; });
     }
 
-    bool Ended() const {
-        return system_.archiver.endsAfter && system_.now >= started_ + *system_.archiver.endsAfter;
-    }
+    bool Ended() const { return system_.archiver.endsAfter && system_.now >= started_ + *system_.archiver.endsAfter; }
 
     // Stores each named member, in order, under its bare name in a new
     // package: RAR 4, or RAR5 when told (only its signature is real).
@@ -116,7 +114,8 @@ void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes)
     Add("write " + path + " = " + std::string(bytes));
     Fail("write " + path);
     for (const std::string& folder : writeProtected)
-        if (path.rfind(folder, 0) == 0) throw AppError("Die Datei " + path + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
+        if (path.rfind(folder, 0) == 0)
+            throw AppError("Die Datei " + path + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
     files[path] = std::string(bytes);
     if (damagedOnWrite.count(path) && !bytes.empty()) files[path][bytes.size() / 2] ^= 0x01;
     writtenAt[path] = now.count();
@@ -132,7 +131,8 @@ void FakeSystem::CopyOver(const std::string& from, const std::string& to) {
     Add("copy " + from + " -> " + to);
     Fail("copy " + to);
     for (const std::string& folder : writeProtected)
-        if (to.rfind(folder, 0) == 0) throw AppError("Die Datei " + to + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
+        if (to.rfind(folder, 0) == 0)
+            throw AppError("Die Datei " + to + " ist gesch\u00fctzt.", 5, "Zugriff verweigert");
     const auto it = files.find(from);
     if (it == files.end()) throw AppError("Die Datei " + from + " fehlt.", 2, "nicht gefunden");
     files[to] = it->second;
@@ -179,8 +179,10 @@ std::vector<FolderEntry> FakeSystem::ListFolder(const std::string& folder) {
         const std::string rest = path.substr(folder.size());
         // Paths of a POSIX port's folders have the forward slash.
         const std::size_t slash = rest.find(folder.empty() ? '\\' : folder.back());
-        if (slash == std::string::npos) names.emplace(rest, isFolder);
-        else names[rest.substr(0, slash)] = true;
+        if (slash == std::string::npos)
+            names.emplace(rest, isFolder);
+        else
+            names[rest.substr(0, slash)] = true;
     };
     bool there = false;
     for (const auto& [path, bytes] : files) {
@@ -278,8 +280,8 @@ std::unique_ptr<ArchiverRun> FakeSystem::RunHidden(const std::string& batchPath,
     Add("run " + batchPath + " in " + folder);
     Fail("run");
     const auto line = files.find(batchPath);
-    return std::make_unique<Run>(*this, line == files.end() ? std::vector<std::string>()
-                                                            : QuotedPaths(Unescaped(line->second)));
+    return std::make_unique<Run>(
+        *this, line == files.end() ? std::vector<std::string>() : QuotedPaths(Unescaped(line->second)));
 }
 
 std::unique_ptr<ArchiverRun> FakeSystem::StartProgram(const std::string& program, const std::string& commandLine,

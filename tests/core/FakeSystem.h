@@ -48,7 +48,7 @@ public:
     // every other file says kFileDosTime.
     std::map<std::string, std::uint32_t> dosTimes;
     static constexpr std::uint32_t kFileDosTime = 0x30EF5A00;  // 2004-07-15 11:16:00
-    std::uint32_t dosNow = 0x3124A3C5;                        // 2004-09-04 20:30:10
+    std::uint32_t dosNow = 0x3124A3C5;                         // 2004-09-04 20:30:10
     // Folders, each ending in its separator (a backslash, or a POSIX port's
     // slash), besides those that hold a file.
     std::set<std::string> folders;

@@ -37,10 +37,8 @@ const std::string kIn = "D:\\Spiele\\";
 const std::string kOut = "E:\\STJ\\";
 
 std::string Jar(const std::string& name, const std::string& cls, bool withMidlet = true) {
-    std::vector<std::pair<std::string, std::string>> manifest = {{"Manifest-Version", "1.0"},
-                                                                  {"MIDlet-Name", name},
-                                                                  {"MIDlet-Version", "1.0"},
-                                                                  {"MIDlet-Vendor", "Example"}};
+    std::vector<std::pair<std::string, std::string>> manifest = {
+        {"Manifest-Version", "1.0"}, {"MIDlet-Name", name}, {"MIDlet-Version", "1.0"}, {"MIDlet-Vendor", "Example"}};
     if (withMidlet) manifest.emplace_back("MIDlet-1", name + ", /i.png, " + cls);
     return kestrane::testing::ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText(manifest))
@@ -146,15 +144,15 @@ TEST(ConvertFolder, EveryJarIsOneSuiteAndEachResultSaysWhatBecameOfIt) {
     EXPECT_EQ(made.status, SuiteStatus::Built);
     EXPECT_THAT(made.result, AllOf(StartsWith("erstellt"), HasSubstr("Manifest")));
     const std::string tetrisPackage = sys.Archived(kOut + "Tetris.stj");
-    EXPECT_THAT(tetrisPackage, HasSubstr("MIDlet-Jar-URL: Tetris.JAR\r\nMIDlet-Jar-Size: " +
-                                         std::to_string(tetris.size()) + "\r\n"));
+    EXPECT_THAT(tetrisPackage,
+                HasSubstr("MIDlet-Jar-URL: Tetris.JAR\r\nMIDlet-Jar-Size: " + std::to_string(tetris.size()) + "\r\n"));
     EXPECT_THAT(tetrisPackage, HasSubstr(";stjava.ini=" + Ini("Tetris", "t/T") + ";"));
 
     const SuiteResult& corrected = seen.Of("Sized.jar");
     EXPECT_EQ(corrected.status, SuiteStatus::Built);
-    EXPECT_THAT(corrected.result, AllOf(StartsWith("erstellt"), HasSubstr("17"), HasSubstr(std::to_string(sized.size()))));
-    EXPECT_EQ(sys.Archived(kOut + "Sized.stj"),
-              Package(sized, Jad("Sized", "s/S", sized.size()), Ini("Sized", "s/S")))
+    EXPECT_THAT(corrected.result,
+                AllOf(StartsWith("erstellt"), HasSubstr("17"), HasSubstr(std::to_string(sized.size()))));
+    EXPECT_EQ(sys.Archived(kOut + "Sized.stj"), Package(sized, Jad("Sized", "s/S", sized.size()), Ini("Sized", "s/S")))
         << "the package's JAD says the real size";
 
     for (const char* file : {"broken.jar", "plain.jar", "nomidlet.jar"}) {
@@ -241,8 +239,7 @@ TEST(ConvertFolder, AnArchiverThatFailsOnOneSuiteLeavesTheOthersBuilt) {
         const FolderSummary summary = disk.Run();
         const SuiteResult& b = disk.listener.Of("B.jar");
         EXPECT_EQ(b.status, SuiteStatus::Failed) << c.what;
-        EXPECT_THAT(b.result, AllOf(StartsWith("fehlgeschlagen: "), HasSubstr(c.says), Not(HasSubstr("\n"))))
-            << c.what;
+        EXPECT_THAT(b.result, AllOf(StartsWith("fehlgeschlagen: "), HasSubstr(c.says), Not(HasSubstr("\n")))) << c.what;
         EXPECT_EQ(summary.built, 2u) << c.what;
         EXPECT_TRUE(sys.Stamp(kOut + "C.stj").exists) << c.what;
         EXPECT_EQ(summary.ExitCode(), 1) << c.what;
@@ -320,8 +317,9 @@ TEST(ConvertFolder, WithRarExeAFailedSuiteLeavesNoPackageAndTheOldOneUntouched) 
 // A refused run starts no suite; where the target folder takes it, the log
 // says why, for whoever finds the run's result only there.
 TEST(ConvertFolder, RefusedRunsTouchNothingButTheLog) {
-    const std::string unwritable = "In den Zielordner „E:\\STJ\\“ kann nicht geschrieben werden. Es wurde keine Suite "
-                                   "umgewandelt.";
+    const std::string unwritable =
+        "In den Zielordner „E:\\STJ\\“ kann nicht geschrieben werden. Es wurde keine Suite "
+        "umgewandelt.";
     struct Case {
         const char* what;
         std::function<void(Disk&)> setUp;
@@ -353,8 +351,8 @@ TEST(ConvertFolder, RefusedRunsTouchNothingButTheLog) {
             // Two lines, the reason and the counts, as a script's "type" shows them.
             EXPECT_THAT(log, StartsWith("\xEF\xBB\xBF"));
             EXPECT_THAT(log, HasSubstr(c.says));
-            EXPECT_THAT(log, ::testing::EndsWith(
-                                 "\r\n0 von 0 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen\r\n"));
+            EXPECT_THAT(log,
+                        ::testing::EndsWith("\r\n0 von 0 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen\r\n"));
             EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
             EXPECT_EQ(std::count(log.begin(), log.end(), '\r'), 2) << log;
         } else {
@@ -397,8 +395,7 @@ TEST(ConvertFolder, AFolderOfAPosixPortKeepsItsForwardSlashes) {
     const FolderSummary summary = disk.Run();
     EXPECT_EQ(summary.refusal, "");
     EXPECT_THAT(disk.listener.Files(), ElementsAre("Game.jar", "eins/Game.jar"));
-    EXPECT_EQ(sys.Archived("/home/anna/stj/Game.stj"),
-              Package(top, Jad("Top", "t/T", top.size()), Ini("Top", "t/T")));
+    EXPECT_EQ(sys.Archived("/home/anna/stj/Game.stj"), Package(top, Jad("Top", "t/T", top.size()), Ini("Top", "t/T")));
     EXPECT_THAT(sys.Archived("/home/anna/stj/eins/Game.stj"), StartsWith("java.jah=" + deep + ";"));
     EXPECT_TRUE(sys.Stamp("/home/anna/stj/kestrane-protokoll.txt").exists);
     EXPECT_EQ(summary.built, 2u);
@@ -470,19 +467,26 @@ TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStr
         bool strictSkips;
     } cases[] = {
         {"midp10", SuiteResult::Phone::Runs, {}, IsEmpty(), false},
-        {"gamecanvas", SuiteResult::Phone::DoesNotRun, {"MIDP 2.0"},
+        {"gamecanvas",
+         SuiteResult::Phone::DoesNotRun,
+         {"MIDP 2.0"},
          ElementsAre(StartsWith(
              "Die Suite braucht MIDP 2.0, das Telefon hat MIDP 1.0: javax.microedition.lcdui.game.GameCanvas")),
          true},
-        {"forname", SuiteResult::Phone::Runs, {},
-         AllOf(Not(IsEmpty()), Each(HasSubstr("(nur falls vorhanden; die Suite läuft auch ohne)"))), false},
+        {"forname",
+         SuiteResult::Phone::Runs,
+         {},
+         AllOf(Not(IsEmpty()), Each(HasSubstr("(nur falls vorhanden; die Suite läuft auch ohne)"))),
+         false},
     };
     for (const auto& c : cases) {
         kestrane::testing::ZipWriter zip;
-        zip.Deflated("META-INF/MANIFEST.MF",
-                     kestrane::testing::ManifestText({{"MIDlet-Name", "Spiel"}, {"MIDlet-Vendor", "Example"},
-                                                      {"MIDlet-Version", "1.0"}, {"MIDlet-1", "Spiel, , Main"}}));
-        for (auto& [name, bytes] : kestrane::testing::ClassFilesIn(std::string(KESTRANE_CLASSES_DIR) + "/needs/" + c.game))
+        zip.Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText({{"MIDlet-Name", "Spiel"},
+                                                                              {"MIDlet-Vendor", "Example"},
+                                                                              {"MIDlet-Version", "1.0"},
+                                                                              {"MIDlet-1", "Spiel, , Main"}}));
+        for (auto& [name, bytes] :
+             kestrane::testing::ClassFilesIn(std::string(KESTRANE_CLASSES_DIR) + "/needs/" + c.game))
             zip.Deflated(name, bytes);
         for (const bool strict : {false, true}) {
             SCOPED_TRACE(std::string(c.game) + (strict ? ", strict" : ""));
@@ -499,7 +503,8 @@ TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStr
             // What the suite's line says besides the JAD made from its manifest.
             std::vector<std::string> said = result.findings;
             std::erase(said, "JAD-Datei aus dem Manifest erstellt.");
-            if (result.status == SuiteStatus::Skipped) said = {result.result.substr(std::string("übersprungen: ").size())};
+            if (result.status == SuiteStatus::Skipped)
+                said = {result.result.substr(std::string("übersprungen: ").size())};
             EXPECT_THAT(said, c.said);
         }
     }
@@ -510,23 +515,29 @@ TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStr
 TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
     struct Case {
         const char* what;
-        std::map<std::string, std::string> jads;  // name -> MIDlet-Jar-URL, "" for none, "?" unreadable
+        std::map<std::string, std::string> jads;   // name -> MIDlet-Jar-URL, "" for none, "?" unreadable
         std::map<std::string, std::string> jadOf;  // JAR -> its JAD, "" for none
     };
     const Case cases[] = {
         {"named by MIDlet-Jar-URL", {{"snake-1.0.jad", "Snake.jar"}}, {{"Snake.jar", "snake-1.0.jad"}}},
         {"named in another case", {{"s.jad", "SNAKE.JAR"}}, {{"Snake.jar", "s.jad"}}},
         {"a JAD of the JAR's name that names another JAR belongs to that one",
-         {{"Snake.jad", "Tetris.jar"}}, {{"Snake.jar", ""}, {"Tetris.jar", "Snake.jad"}}},
-        {"a JAD naming a JAR that is not there goes by its name", {{"Snake.jad", "Alt.jar"}},
+         {{"Snake.jad", "Tetris.jar"}},
+         {{"Snake.jar", ""}, {"Tetris.jar", "Snake.jad"}}},
+        {"a JAD naming a JAR that is not there goes by its name",
+         {{"Snake.jad", "Alt.jar"}},
          {{"Snake.jar", "Snake.jad"}}},
-        {"a URL that is no plain file name goes by its name", {{"Snake.jad", "http://x/Tetris.jar"}},
+        {"a URL that is no plain file name goes by its name",
+         {{"Snake.jad", "http://x/Tetris.jar"}},
          {{"Snake.jar", "Snake.jad"}, {"Tetris.jar", ""}}},
-        {"of several, the JAD of the JAR's own name", {{"a.jad", "Snake.jar"}, {"Snake.jad", ""}},
+        {"of several, the JAD of the JAR's own name",
+         {{"a.jad", "Snake.jar"}, {"Snake.jad", ""}},
          {{"Snake.jar", "Snake.jad"}}},
-        {"of several of other names, the first", {{"b.jad", "Snake.jar"}, {"a.jad", "Snake.jar"}},
+        {"of several of other names, the first",
+         {{"b.jad", "Snake.jar"}, {"a.jad", "Snake.jar"}},
          {{"Snake.jar", "a.jad"}}},
-        {"an unreadable JAD by its name only", {{"Snake.jad", "?"}, {"x.jad", "Tetris.jar"}},
+        {"an unreadable JAD by its name only",
+         {{"Snake.jad", "?"}, {"x.jad", "Tetris.jar"}},
          {{"Snake.jar", "Snake.jad"}, {"Tetris.jar", "x.jad"}}},
     };
     for (const Case& c : cases) {
@@ -617,8 +628,8 @@ TEST(FolderSummary, ExitCodeIsZeroWhenEverySuiteWasBuiltOrLeftAsExistingTwoWhenT
         summary.failed = c.failed;
         summary.cancelled = c.cancelled;
         if (c.refused) summary.refusal = "nein";
-        EXPECT_EQ(summary.ExitCode(), c.code) << c.found << " " << c.built << " " << c.existing << " " << c.skipped
-                                              << " " << c.failed;
+        EXPECT_EQ(summary.ExitCode(), c.code)
+            << c.found << " " << c.built << " " << c.existing << " " << c.skipped << " " << c.failed;
     }
 }
 

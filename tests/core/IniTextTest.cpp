@@ -36,8 +36,9 @@ TEST(IniText, SixLinesJoinedByCrLfWithNoneAfterTheLast) {
          "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\nclass=com.example.Snake"},
         {"", "", "", "", "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass="},
         // Values go in byte for byte, line ends and ANSI letters included.
-        {"A", "B", "x\r\nMIDlet-Vendor: Foo", "\xE4", "suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\n"
-                                                        "icon=x\r\nMIDlet-Vendor: Foo\r\nclass=\xE4"},
+        {"A", "B", "x\r\nMIDlet-Vendor: Foo", "\xE4",
+         "suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\n"
+         "icon=x\r\nMIDlet-Vendor: Foo\r\nclass=\xE4"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatIniText(c.suite, c.midlet, c.icon, c.cls), c.text);
 }
@@ -54,8 +55,9 @@ TEST_F(GenerateIniTest, WritesTheSixLinesFromTheJadPathAsTyped) {
         "MIDlet-1: Snake Deluxe, /icons/snake.png, com.example.snake.SnakeMIDlet\r\n"
         "MIDlet-Name: Snake Deluxe\r\nMIDlet-Vendor: Example\r\n";
     const IniOutcome outcome = GenerateIni(path, sys);
-    EXPECT_EQ(outcome.text, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
-                            "class=com.example.snake.SnakeMIDlet");
+    EXPECT_EQ(outcome.text,
+              "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
+              "class=com.example.snake.SnakeMIDlet");
     EXPECT_TRUE(outcome.complaints.empty());
     EXPECT_EQ(sys.log, std::vector<std::string>{"read " + path});
 }
@@ -107,14 +109,14 @@ TEST_F(GenerateIniTest, SecondJadReplacesEverythingOfTheFirst) {
     sys.files["a.jad"] = "MIDlet-Name: A\r\nMIDlet-1: A, /a.png, a.Main\r\n";
     sys.files["b.jad"] = "MIDlet-Name: B\nMIDlet-1: B,,b.Main";
     GenerateIni("a.jad", sys);
-    EXPECT_EQ(GenerateIni("b.jad", sys).text,
-              "suite=B\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\nicon=\r\nclass=b.Main");
+    EXPECT_EQ(GenerateIni("b.jad", sys).text, "suite=B\r\nnum=1\r\ndomain=midp1\r\nmidlet=B\r\nicon=\r\nclass=b.Main");
 }
 
 TEST_F(GenerateIniTest, JadWithoutMidlet1ComplainsTwiceAndStillGivesAText) {
     sys.files["kaputt.jad"] = "MIDlet-Name: Snake\r\nMIDlet-Vendor: A, B, C\r\n";
     const IniOutcome outcome = GenerateIni("kaputt.jad", sys);
-    EXPECT_EQ(outcome.complaints, (std::vector<std::string>{"Keine g\u00fcltige JAD-Datei!", "Keine g\u00fcltige JAD-Datei!"}));
+    EXPECT_EQ(outcome.complaints,
+              (std::vector<std::string>{"Keine g\u00fcltige JAD-Datei!", "Keine g\u00fcltige JAD-Datei!"}));
     EXPECT_EQ(outcome.text, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass=");
 }
 
@@ -128,27 +130,26 @@ TEST_F(GenerateIniTest, SeedCorpusGivesTheSameBytesAsEver) {
     };
     const Case cases[] = {
         {"ansi_bytes.jad", false,
-         "suite=Caf\r\nnum=1\r\ndomain=midp1\r\nmidlet=Caf\r\nicon=/\xFC""ber.png\r\nclass=a.B"},
+         "suite=Caf\r\nnum=1\r\ndomain=midp1\r\nmidlet=Caf\r\nicon=/\xFC"
+         "ber.png\r\nclass=a.B"},
         {"bom_lowercase.jad", false,
          "suite=Kart\r\nnum=1\r\ndomain=midp1\r\nmidlet=Kart\r\nicon=/kart.png\r\nclass=kart.Game"},
         {"commas_across_lines.jad", false,
          "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=x\r\nMIDlet-Vendor: Foo\r\nclass=Bar"},
         {"description_mentions_key.jad", false,
          "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=then play\r\nclass=ok"},
-        {"empty.jad", true,
-         "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass="},
-        {"keys_at_end.jad", false,
-         "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=/s.png\r\nclass="},
+        {"empty.jad", true, "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=\r\nclass="},
+        {"keys_at_end.jad", false, "suite=\r\nnum=1\r\ndomain=midp1\r\nmidlet=\r\nicon=/s.png\r\nclass="},
         {"midlet10_first.jad", false,
          "suite=Many\r\nnum=1\r\ndomain=midp1\r\nmidlet=Many\r\nicon=/ten.png\r\nclass=ten.Main"},
-        {"no_midlet1.jad", true,
-         "suite=Broken\r\nnum=1\r\ndomain=midp1\r\nmidlet=Broken\r\nicon=\r\nclass="},
+        {"no_midlet1.jad", true, "suite=Broken\r\nnum=1\r\ndomain=midp1\r\nmidlet=Broken\r\nicon=\r\nclass="},
         {"nul_and_del.jad", false,
-         "suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=A\r\nicon=\x7F""\r\nclass="},
-        {"one_comma.jad", false,
-         "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass="},
+         "suite=A\r\nnum=1\r\ndomain=midp1\r\nmidlet=A\r\nicon=\x7F"
+         "\r\nclass="},
+        {"one_comma.jad", false, "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=\r\nclass="},
         {"snake_crlf.jad", false,
-         "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\nclass=com.example.snake.SnakeMIDlet"},
+         "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/"
+         "snake.png\r\nclass=com.example.snake.SnakeMIDlet"},
         {"tabs_and_empty_icon.jad", false,
          "suite=Chess\r\nnum=1\r\ndomain=midp1\r\nmidlet=Chess\r\nicon=\r\nclass=chess.Main"},
         {"tetra_lf_no_final_newline.jad", false,

@@ -29,7 +29,8 @@ std::string ReadFileBytes(const std::string& path) {
 
 std::string FromHex(const std::string& hex) {
     std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return bytes;
 }
 
@@ -102,14 +103,34 @@ std::vector<GoodCase> GoodCases() {
     return {
         {"the first of two names in different case",
          ZipWriter().Stored("Meta-Inf/Manifest.MF", "first").Stored("META-INF/MANIFEST.MF", "second").Bytes(),
-         {"Meta-Inf/Manifest.MF", "META-INF/MANIFEST.MF"}, "first"},
-        {"a look-alike is no manifest", ZipWriter().Deflated("META-INF/MANIFEST.MF.bak", "x").Deflated("MANIFEST.MF", "y").Bytes(),
-         {"META-INF/MANIFEST.MF.bak", "MANIFEST.MF"}, std::nullopt},
+         {"Meta-Inf/Manifest.MF", "META-INF/MANIFEST.MF"},
+         "first"},
+        {"a look-alike is no manifest",
+         ZipWriter().Deflated("META-INF/MANIFEST.MF.bak", "x").Deflated("MANIFEST.MF", "y").Bytes(),
+         {"META-INF/MANIFEST.MF.bak", "MANIFEST.MF"},
+         std::nullopt},
         {"a comment holding an end signature", withComment.Bytes(), {"META-INF/MANIFEST.MF"}, kManifest},
-        {"empty manifest, deflated", ZipWriter().Deflated("META-INF/MANIFEST.MF", "").Bytes(), {"META-INF/MANIFEST.MF"}, ""},
-        {"UTF-8 entry name", ZipWriter().Stored("bilder/gr\xC3\xBC" "n.png", "x").Bytes(), {"bilder/gr\xC3\xBC" "n.png"}, std::nullopt},
+        {"empty manifest, deflated",
+         ZipWriter().Deflated("META-INF/MANIFEST.MF", "").Bytes(),
+         {"META-INF/MANIFEST.MF"},
+         ""},
+        {"UTF-8 entry name",
+         ZipWriter()
+             .Stored("bilder/gr\xC3\xBC"
+                     "n.png",
+                     "x")
+             .Bytes(),
+         {"bilder/gr\xC3\xBC"
+          "n.png"},
+         std::nullopt},
         {"an encrypted entry that is not the manifest",
-         JarWith([](ZipEntry& e) { e.name = "secret.bin"; e.method = 0; e.encrypted = true; }), {"secret.bin"}, std::nullopt},
+         JarWith([](ZipEntry& e) {
+             e.name = "secret.bin";
+             e.method = 0;
+             e.encrypted = true;
+         }),
+         {"secret.bin"},
+         std::nullopt},
     };
 }
 
@@ -130,7 +151,8 @@ TEST(JarArchive, ManifestUpToOneMebibyte) {
     const JarReading read = Read(ZipWriter().Deflated("META-INF/MANIFEST.MF", big).Bytes());
     ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);
     EXPECT_EQ(read.contents->manifest, big);
-    EXPECT_EQ(Read(ZipWriter().Deflated("META-INF/MANIFEST.MF", big + "x").Bytes()).problem, JarFault::ManifestTooLarge);
+    EXPECT_EQ(Read(ZipWriter().Deflated("META-INF/MANIFEST.MF", big + "x").Bytes()).problem,
+              JarFault::ManifestTooLarge);
 }
 
 struct BadCase {
@@ -152,24 +174,37 @@ std::string Patched(std::string bytes, std::size_t at, std::uint32_t value) {
 
 std::vector<BadCase> BadCases() {
     const std::string jar = ZipWriter().Deflated("META-INF/MANIFEST.MF", kManifest).Deflated("a/B.class", "x").Bytes();
-    const std::size_t end = jar.size() - 22;                                    // the end record
-    const std::size_t central = jar.size() - 22 - 2 * 46 - 20 - 9;              // the first central header
+    const std::size_t end = jar.size() - 22;                        // the end record
+    const std::size_t central = jar.size() - 22 - 2 * 46 - 20 - 9;  // the first central header
     const JarFault damaged = JarFault::Damaged, notZip = JarFault::NotZip, manifestDamaged = JarFault::ManifestDamaged;
     return {
         {"empty file", "", notZip},
         {"shorter than an end record", std::string(21, '\0'), notZip},
         {"a text file", kManifest + kManifest, notZip},
         {"first entry only, end cut off", jar.substr(0, 70), damaged},
-        {"size larger than the data", JarWith([](ZipEntry& e) { e.declaredSize = kManifestSize + 1; }), manifestDamaged},
-        {"size smaller than the data", JarWith([](ZipEntry& e) { e.declaredSize = kManifestSize - 1; }), manifestDamaged},
-        {"stored, sizes differ", JarWith([](ZipEntry& e) { e.method = 0; e.declaredSize = kManifestSize - 1; }), manifestDamaged},
+        {"size larger than the data", JarWith([](ZipEntry& e) { e.declaredSize = kManifestSize + 1; }),
+         manifestDamaged},
+        {"size smaller than the data", JarWith([](ZipEntry& e) { e.declaredSize = kManifestSize - 1; }),
+         manifestDamaged},
+        {"stored, sizes differ", JarWith([](ZipEntry& e) {
+             e.method = 0;
+             e.declaredSize = kManifestSize - 1;
+         }),
+         manifestDamaged},
         {"wrong CRC", JarWith([](ZipEntry& e) { e.declaredCrc = 0xDEADBEEF; }), manifestDamaged},
         {"compressed size too small", JarWith([](ZipEntry& e) { e.declaredCompressedSize = 5; }), manifestDamaged},
-        {"compressed size past the directory", JarWith([](ZipEntry& e) { e.declaredCompressedSize = 100000; }), damaged},
+        {"compressed size past the directory", JarWith([](ZipEntry& e) { e.declaredCompressedSize = 100000; }),
+         damaged},
         {"size of 4 GiB", JarWith([](ZipEntry& e) { e.declaredSize = 0xFFFFFFF0; }), JarFault::ManifestTooLarge},
         {"bzip2 method", JarWith([](ZipEntry& e) { e.method = 12; }), JarFault::ManifestMethod, 12},
         {"encrypted", JarWith([](ZipEntry& e) { e.encrypted = true; }), JarFault::ManifestEncrypted},
-        {"ZIP64", [] { ZipWriter z; z.Deflated("META-INF/MANIFEST.MF", kManifest); z.zip64End = true; return z.Bytes(); }(),
+        {"ZIP64",
+         [] {
+             ZipWriter z;
+             z.Deflated("META-INF/MANIFEST.MF", kManifest);
+             z.zip64End = true;
+             return z.Bytes();
+         }(),
          JarFault::Zip64},
         {"second disk", Patched(jar, end + 4, 1), JarFault::MultiPart},
         {"directory offset past the end", Patched(jar, end + 16, 0x7FFFFFFF), damaged},
@@ -237,7 +272,8 @@ private:
 TEST(JarArchive, ReadsTheDirectoryAndTheManifestOnly) {
     std::string noise(4 << 20, '\0');
     for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 2654435761u >> 13);
-    const std::string jar = ZipWriter().Stored("res/level.bin", noise).Deflated("META-INF/MANIFEST.MF", kManifest).Bytes();
+    const std::string jar =
+        ZipWriter().Stored("res/level.bin", noise).Deflated("META-INF/MANIFEST.MF", kManifest).Bytes();
     CountingSource source(jar);
     const JarReading read = ReadJar(source);
     ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);

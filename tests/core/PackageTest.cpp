@@ -37,11 +37,16 @@ using testing_support::Ms;
 
 TEST(BatchFolder, FolderOfRarExeWithOneTrailingBackslash) {
     const std::pair<std::string, std::string> cases[] = {
-        {"C:\\Tools\\rar.exe", "C:\\Tools\\"}, {"C:\\rar.exe", "C:\\"}, {"\\rar.exe", "\\"}, {"rar.exe", "\\"},
-        {"", "\\"}, {"C:\\Program Files\\Packer\\rar.exe", "C:\\Program Files\\Packer\\"},
+        {"C:\\Tools\\rar.exe", "C:\\Tools\\"},
+        {"C:\\rar.exe", "C:\\"},
+        {"\\rar.exe", "\\"},
+        {"rar.exe", "\\"},
+        {"", "\\"},
+        {"C:\\Program Files\\Packer\\rar.exe", "C:\\Program Files\\Packer\\"},
         {"C:\\Prog (x86)\\A&B^\xC3\xA4\\rar.exe", "C:\\Prog (x86)\\A&B^\xC3\xA4\\"},
         {"\\\\server\\share\\rar.exe", "\\\\server\\share\\"},
-        {"C:/Tools/rar.exe", "C:/Tools\\"}, {"C:/rar.exe", "C:/"},
+        {"C:/Tools/rar.exe", "C:/Tools\\"},
+        {"C:/rar.exe", "C:/"},
     };
     for (const auto& [rar, folder] : cases) EXPECT_EQ(BatchFolder(rar), folder) << rar;
 }
@@ -56,9 +61,15 @@ TEST(ArchiverCommand, QuotesEveryPathAndAddsObjOnlyWhenGiven) {
         {"D:\\out\\game.stj", "C:\\App\\", "", base},
         {"D:\\out\\game.stj", "C:\\App\\", "   ", base},
         {"D:\\out\\game.stj", "C:\\App\\", "C:\\App\\java.obj", base + R"( "C:\App\java.obj")"},
-        {"D:\\Meine Spiele (alt)\\A&B^C 100%.stj", "C:\\Pr\xC3\xBC" "fung & Co\\", "",
-         "rar.exe a -m0 -ep \"D:\\Meine Spiele (alt)\\A&B^C 100%.stj\" \"C:\\Pr\xC3\xBC" "fung & Co\\java.jah\" "
-         "\"C:\\Pr\xC3\xBC" "fung & Co\\java.utf\" \"C:\\Pr\xC3\xBC" "fung & Co\\stjava.ini\""},
+        {"D:\\Meine Spiele (alt)\\A&B^C 100%.stj",
+         "C:\\Pr\xC3\xBC"
+         "fung & Co\\",
+         "",
+         "rar.exe a -m0 -ep \"D:\\Meine Spiele (alt)\\A&B^C 100%.stj\" \"C:\\Pr\xC3\xBC"
+         "fung & Co\\java.jah\" "
+         "\"C:\\Pr\xC3\xBC"
+         "fung & Co\\java.utf\" \"C:\\Pr\xC3\xBC"
+         "fung & Co\\stjava.ini\""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ArchiverCommand(c.stj, c.app + "java.jah", c.app + "java.utf", c.app + "stjava.ini", c.obj), c.line);
@@ -66,8 +77,8 @@ TEST(ArchiverCommand, QuotesEveryPathAndAddsObjOnlyWhenGiven) {
 
 TEST(EscapePercents, DoublesEveryPercentSign) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"no sign", "no sign"}, {"D:\\100%\\spiel.stj", "D:\\100%%\\spiel.stj"},
-        {"%PATH%", "%%PATH%%"}, {"%%", "%%%%"}, {"%~dp0", "%%~dp0"},
+        {"", ""},       {"no sign", "no sign"}, {"D:\\100%\\spiel.stj", "D:\\100%%\\spiel.stj"}, {"%PATH%", "%%PATH%%"},
+        {"%%", "%%%%"}, {"%~dp0", "%%~dp0"},
     };
     for (const auto& [line, escaped] : cases) EXPECT_EQ(EscapePercents(line), escaped);
 }
@@ -80,10 +91,11 @@ TEST(BuildSucceeded, NeedsExitCodeZeroAndACreatedOrChangedFile) {
         bool ok;
     };
     const Case cases[] = {
-        {0u, none, old, true},            {0u, old, bigger, true},   {0u, old, newer, true},
-        {std::nullopt, none, old, false}, {3u, none, old, false},    {3u, old, newer, false},
-        {0u, old, old, false},            {0u, none, none, false},   {0u, old, none, false},
-        {0u, FileStamp{false, 7, 9}, none, false},
+        {0u, none, old, true},  {0u, old, bigger, true},
+        {0u, old, newer, true}, {std::nullopt, none, old, false},
+        {3u, none, old, false}, {3u, old, newer, false},
+        {0u, old, old, false},  {0u, none, none, false},
+        {0u, old, none, false}, {0u, FileStamp{false, 7, 9}, none, false},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(BuildSucceeded(cases[i].code, cases[i].before, cases[i].after), cases[i].ok) << "case " << i;
@@ -98,7 +110,10 @@ TEST(OemSafePath, CarriesTheShortFormOrTheFoldersShortFormOrNothing) {
     const std::string stillEuro = "D:\\\xE2\x82\xAC\\a.stj";
     sys.shortForms[stillEuro] = "D:\\\xE2\x82\xAC\\A.STJ";  // a short form that is no better
     const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"C:\\Pr\xC3\xBC" "fung & Co\\100%\\java.jah", "C:\\Pr\xC3\xBC" "fung & Co\\100%\\java.jah"},
+        {"C:\\Pr\xC3\xBC"
+         "fung & Co\\100%\\java.jah",
+         "C:\\Pr\xC3\xBC"
+         "fung & Co\\100%\\java.jah"},
         {euroFile, "D:\\SPIELE~1\\X.STJ"},
         {newFile, "D:\\SPIELE~1\\neu.stj"},
         {stillEuro, std::nullopt},
@@ -119,10 +134,17 @@ TEST(WriteBatchFile, WritesTheEscapedLineBesideRarExe) {
 // A user's suite on the fake disk, and the request the window would make of it.
 struct Suite {
     FakeSystem sys;
-    PackageRequest request{"C:\\Tools\\rar.exe", " D:\\in\\snake.jar", "D:\\in\\snake.jad", "   ",
+    PackageRequest request{"C:\\Tools\\rar.exe",
+                           " D:\\in\\snake.jar",
+                           "D:\\in\\snake.jad",
+                           "   ",
                            "D:\\out\\game.stj",
                            "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/s.png\r\nclass=Main",
-                           "C:\\App\\", "", std::nullopt, std::nullopt, false};
+                           "C:\\App\\",
+                           "",
+                           std::nullopt,
+                           std::nullopt,
+                           false};
     // What the window does with the busy state, in the same log.
     struct Progress final : BuildProgress {
         explicit Progress(FakeSystem& s) : sys(s) {}
@@ -171,21 +193,39 @@ const auto kRanAndFailed = Staged({"busy", kRun, kDelete, "idle"});
 const BuildCase kBuildCases[] = {
     // Refused before anything is written.
     {"no JAR", [](Suite& s) { s.request.jar = ""; }, Outcome::Kind::InputProblem, {}},
-    {"JAD only spaces, STJ empty too", [](Suite& s) { s.request.jad = "   "; s.request.stj = ""; },
-     Outcome::Kind::InputProblem, {}},
-    {"no STJ, INI not ANSI", [](Suite& s) { s.request.stj = "  "; s.request.iniText += "\xE6\xBC\xA2"; },
-     Outcome::Kind::InputProblem, {}},
+    {"JAD only spaces, STJ empty too",
+     [](Suite& s) {
+         s.request.jad = "   ";
+         s.request.stj = "";
+     },
+     Outcome::Kind::InputProblem,
+     {}},
+    {"no STJ, INI not ANSI",
+     [](Suite& s) {
+         s.request.stj = "  ";
+         s.request.iniText += "\xE6\xBC\xA2";
+     },
+     Outcome::Kind::InputProblem,
+     {}},
     {"INI not ANSI", [](Suite& s) { s.request.iniText = "suite=\xE6\xBC\xA2"; }, Outcome::Kind::InputProblem, {}},
     {"STJ path has no OEM form", [](Suite& s) { s.request.stj = kNoOem; }, Outcome::Kind::InputProblem, {}},
     {"STJ is the JAD", [](Suite& s) { s.request.stj = "d:\\IN\\Snake.JAD"; }, Outcome::Kind::InputProblem, {}},
-    {"no rar.exe in its folder", [](Suite& s) { s.sys.files.erase("C:\\Tools\\rar.exe"); },
-     Outcome::Kind::InputProblem, {}},
-    {"staging folder has no OEM form", [](Suite& s) { s.request.stagingFolder = "C:\\\xE2\x82\xAC\\"; },
-     Outcome::Kind::InputProblem, {}},
+    {"no rar.exe in its folder",
+     [](Suite& s) { s.sys.files.erase("C:\\Tools\\rar.exe"); },
+     Outcome::Kind::InputProblem,
+     {}},
+    {"staging folder has no OEM form",
+     [](Suite& s) { s.request.stagingFolder = "C:\\\xE2\x82\xAC\\"; },
+     Outcome::Kind::InputProblem,
+     {}},
     // Stopped while staging: the window never went busy.
-    {"copying the JAD fails", [](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.utf"); },
-     Outcome::Kind::SystemError, {Eq(kIniWrite), Eq(kCopyJar), Eq(kReadJad), Eq(kCopyJad)}},
-    {"the JAR is gone", [](Suite& s) { s.sys.files.erase(" D:\\in\\snake.jar"); }, Outcome::Kind::SystemError,
+    {"copying the JAD fails",
+     [](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.utf"); },
+     Outcome::Kind::SystemError,
+     {Eq(kIniWrite), Eq(kCopyJar), Eq(kReadJad), Eq(kCopyJad)}},
+    {"the JAR is gone",
+     [](Suite& s) { s.sys.files.erase(" D:\\in\\snake.jar"); },
+     Outcome::Kind::SystemError,
      {Eq(kIniWrite), Eq(kCopyJar)}},
     {"rar.exe's folder cannot be written", [](Suite& s) { s.sys.failOn.insert("write C:\\Tools\\stj.bat"); },
      Outcome::Kind::SystemError, Staged({})},
@@ -244,14 +284,21 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
     };
     const Case cases[] = {
         {[](Suite& s) { s.request.jar = " "; }, Eq("JAR- oder JAD-Datei nicht angegeben!")},
-        {[](Suite& s) { s.request.jad = " "; s.request.stj = ""; }, Eq("JAR- oder JAD-Datei nicht angegeben!")},
+        {[](Suite& s) {
+             s.request.jad = " ";
+             s.request.stj = "";
+         },
+         Eq("JAR- oder JAD-Datei nicht angegeben!")},
         {[](Suite& s) { s.request.stj = ""; }, Eq("STJ-Datei nicht angegeben!")},
         {[](Suite& s) { s.request.stj = kNoOem; }, HasSubstr(kNoOem)},
         {[](Suite& s) { s.request.iniText = "\xE6\xBC\xA2"; }, HasSubstr("ANSI")},
         {[](Suite& s) { s.request.stj = s.request.jar; }, HasSubstr("zugleich die JAR-Datei")},
         {[](Suite& s) { s.request.stj = "d:\\IN\\Snake.JAD"; }, HasSubstr("zugleich die JAD-Datei")},
         {[](Suite& s) { s.request.obj = "D:\\out\\game.stj"; }, HasSubstr("zugleich die OBJ-Datei")},
-        {[](Suite& s) { s.request.rar = "C:\\Tools\\winrar.exe"; s.sys.files.erase("C:\\Tools\\rar.exe"); },
+        {[](Suite& s) {
+             s.request.rar = "C:\\Tools\\winrar.exe";
+             s.sys.files.erase("C:\\Tools\\rar.exe");
+         },
          HasSubstr("C:\\Tools\\")},
         {[](Suite& s) { s.request.rar = "  "; }, Eq("STJ-Datei erstellt!")},  // Kestrane packs it itself
         {[](Suite&) {}, Eq("STJ-Datei erstellt!")},
@@ -265,7 +312,8 @@ TEST(BuildPackage, MessagesOfTheRefusalsAndResults) {
         {[](Suite& s) { s.sys.failOn.insert("copy C:\\App\\java.jah"); },
          AllOf(HasSubstr("java.jah"), HasSubstr("Fehler 5: Zugriff verweigert"))},
         {[](Suite& s) { s.request.obj = "D:\\in\\fehlt.obj"; }, AllOf(HasSubstr("fehlt.obj"), HasSubstr("Fehler 2"))},
-        {[](Suite& s) { s.sys.files.erase("D:\\in\\snake.jad"); }, AllOf(HasSubstr("snake.jad"), HasSubstr("Fehler 2"))},
+        {[](Suite& s) { s.sys.files.erase("D:\\in\\snake.jad"); },
+         AllOf(HasSubstr("snake.jad"), HasSubstr("Fehler 2"))},
     };
     for (const Case& c : cases) {
         Suite suite;
@@ -282,7 +330,7 @@ TEST(BuildPackage, BuildsAPackageWithoutAWindowOrWaits) {
     EXPECT_EQ(outcome.kind, Outcome::Kind::Built);
     EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
               "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";java.obj=OBJBYTES;");
-    EXPECT_EQ(suite.sys.at[kRun], 0ms);  // no settling wait
+    EXPECT_EQ(suite.sys.at[kRun], 0ms);       // no settling wait
     EXPECT_EQ(suite.sys.at[kDelete], 250ms);  // as soon as the archiver ended
     EXPECT_THAT(suite.sys.log, Not(Contains("busy")));
     EXPECT_EQ(suite.sys.files.count("C:\\Tools\\stj.bat"), 0u);
@@ -322,7 +370,9 @@ TEST(BuildPackage, StartedDirectlyNoBatchFileAndNoPathNeedsAnOemForm) {
     BuildOptions direct;
     direct.startDirectly = true;
     EXPECT_EQ(BuildPackage(suite.request, suite.sys, direct).kind, Outcome::Kind::Built);
-    EXPECT_THAT(suite.sys.log, Contains(R"(start "C:\Tools\rar.exe" a -m0 -ep "D:\)" "\xE2\x82\xAC" R"(\game.stj" )"
+    EXPECT_THAT(suite.sys.log, Contains(R"(start "C:\Tools\rar.exe" a -m0 -ep "D:\)"
+                                        "\xE2\x82\xAC"
+                                        R"(\game.stj" )"
                                         R"("C:\App\java.jah" "C:\App\java.utf" "C:\App\stjava.ini" in C:\Tools)"));
     EXPECT_THAT(suite.sys.log, Not(Contains(HasSubstr("stj.bat"))));
     EXPECT_EQ(suite.sys.at["archived D:\\\xE2\x82\xAC\\game.stj"], 40ms);
@@ -479,7 +529,8 @@ TEST(PackItself, ThePackageHoldsExactlyThisBuildsMembers) {
     suite.sys.files[kStj] = WriteRarArchive({{"java.jah", "old"}, {"java.obj", "old OBJ"}});
     suite.sys.files[kTemporary] = "half a package";
     EXPECT_EQ(suite.Build().kind, Outcome::Kind::Built);
-    EXPECT_EQ(suite.sys.Archived(kStj), "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
+    EXPECT_EQ(suite.sys.Archived(kStj),
+              "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
     EXPECT_THAT(suite.LeftBeside(), testing::IsEmpty());
 }
 
@@ -491,7 +542,8 @@ TEST(PackItself, AFailureLeavesTheOldPackageAndNoTemporaryFile) {
         const char* says;  // in the message the user sees
     };
     const Case cases[] = {
-        {"the JAR cannot be read", [](FakeSystem& s) { s.failOn.insert("read  D:\\in\\snake.jar"); }, "Zugriff verweigert"},
+        {"the JAR cannot be read", [](FakeSystem& s) { s.failOn.insert("read  D:\\in\\snake.jar"); },
+         "Zugriff verweigert"},
         {"the JAR's time cannot be read", [](FakeSystem& s) { s.failOn.insert("dostime  D:\\in\\snake.jar"); },
          "Zugriff verweigert"},
         {"the package cannot be written", [](FakeSystem& s) { s.failOn.insert("write " + kTemporary); },

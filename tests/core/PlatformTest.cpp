@@ -10,7 +10,7 @@ namespace kestrane {
 namespace {
 
 struct Fact {
-    const char* owner;  // internal form
+    const char* owner;   // internal form
     const char* member;  // name and descriptor, a field as "name:descriptor"; empty: the class itself
     Provider provider;
     const char* who = "";  // the provider's name begins so
@@ -34,7 +34,7 @@ TEST(Platform, EachPublishedFactIsOfTheReleaseThatBroughtIt) {
         {"java/lang/Thread", "getName()Ljava/lang/String;", Provider::Cldc11},
         {"java/lang/StringBuffer", "append(F)Ljava/lang/StringBuffer;", Provider::Cldc11},
         {"java/lang/Math", "sqrt(D)D", Provider::Cldc11},
-        {"java/lang/Math", "round(F)I", Provider::JavaSe},  // not even CLDC 1.1 has it
+        {"java/lang/Math", "round(F)I", Provider::JavaSe},                         // not even CLDC 1.1 has it
         {"java/lang/Integer", "valueOf(I)Ljava/lang/Integer;", Provider::JavaSe},  // what autoboxing calls
         {"java/lang/Runnable", "toString()Ljava/lang/String;", Provider::Phone},   // an interface reaches Object
         {"javax/microedition/lcdui/Canvas", "<init>()V", Provider::Phone},

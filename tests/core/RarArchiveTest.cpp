@@ -34,11 +34,9 @@ TEST(DosDateTime, EncodesFieldsIntoTheirBits) {
         CalendarTime time;
         std::uint32_t dos;
     } cases[] = {
-        {{1980, 1, 1, 0, 0, 0}, 0x00210000u},
-        {{2024, 2, 29, 23, 59, 58}, 0x585dbf7du},
-        {{2107, 12, 31, 23, 59, 58}, 0xff9fbf7du},
-        {{2021, 3, 14, 15, 9, 27}, 0x526e792du},  // odd seconds round down
-        {{1970, 1, 1, 0, 0, 0}, 0x00210000u},     // before 1980: the first day MS-DOS knows
+        {{1980, 1, 1, 0, 0, 0}, 0x00210000u},      {{2024, 2, 29, 23, 59, 58}, 0x585dbf7du},
+        {{2107, 12, 31, 23, 59, 58}, 0xff9fbf7du}, {{2021, 3, 14, 15, 9, 27}, 0x526e792du},  // odd seconds round down
+        {{1970, 1, 1, 0, 0, 0}, 0x00210000u},  // before 1980: the first day MS-DOS knows
     };
     for (const auto& c : cases) EXPECT_EQ(DosDateTime(c.time), c.dos) << c.time.year << " " << c.time.second;
     const CalendarTime back = FromDosDateTime(0x585dbf7du);
@@ -50,10 +48,11 @@ TEST(WriteRarArchive, FixedBlocksAreThoseOfARealRar3Archive) {
     // Marker block, archive header and end-of-archive block, byte for byte as
     // in libarchive's test_read_format_rar_unicode.rar, written by RAR 3.x
     // on Windows.
-    const std::string expected("Rar!\x1a\x07\x00"
-                               "\xcf\x90\x73\x00\x00\x0d\x00\x00\x00\x00\x00\x00\x00"
-                               "\xc4\x3d\x7b\x00\x40\x07\x00",
-                               27);
+    const std::string expected(
+        "Rar!\x1a\x07\x00"
+        "\xcf\x90\x73\x00\x00\x0d\x00\x00\x00\x00\x00\x00\x00"
+        "\xc4\x3d\x7b\x00\x40\x07\x00",
+        27);
     EXPECT_EQ(WriteRarArchive({}), expected);
 }
 

@@ -52,7 +52,8 @@ struct Reader {
     const char* name;
     std::string program;  // empty: not installed
     std::vector<std::string> (*test)(const std::string& program, const std::string& archive);
-    std::vector<std::string> (*extract)(const std::string& program, const std::string& archive, const std::string& into);
+    std::vector<std::string> (*extract)(const std::string& program, const std::string& archive,
+                                        const std::string& into);
     // Why the reader cannot serve here, or empty.
     std::string (*unusable)(const std::string& program);
 };
@@ -71,26 +72,34 @@ std::string SevenZipWithoutRar(const std::string& program) {
 
 const Reader kReaders[] = {
     {"lsar/unar", KESTRANE_UNAR,
-     [](const std::string&, const std::string& a) { return std::vector<std::string>{KESTRANE_LSAR, "-t", a}; },
+     [](const std::string&, const std::string& a) {
+         return std::vector<std::string>{KESTRANE_LSAR, "-t", a};
+     },
      [](const std::string& p, const std::string& a, const std::string& o) {
          return std::vector<std::string>{p, "-q", "-D", "-o", o, a};
      },
      Usable},
     {"bsdtar", KESTRANE_BSDTAR,
-     [](const std::string& p, const std::string& a) { return std::vector<std::string>{p, "-tf", a}; },
+     [](const std::string& p, const std::string& a) {
+         return std::vector<std::string>{p, "-tf", a};
+     },
      [](const std::string& p, const std::string& a, const std::string& o) {
          return std::vector<std::string>{p, "-xf", a, "-C", o};
      },
      Usable},
     {"7-Zip", KESTRANE_7ZIP,
      // -bb1: name each member as it is tested.
-     [](const std::string& p, const std::string& a) { return std::vector<std::string>{p, "t", "-bb1", a}; },
+     [](const std::string& p, const std::string& a) {
+         return std::vector<std::string>{p, "t", "-bb1", a};
+     },
      [](const std::string& p, const std::string& a, const std::string& o) {
          return std::vector<std::string>{p, "x", "-o" + o, a};
      },
      SevenZipWithoutRar},
     {"unrar", KESTRANE_UNRAR,
-     [](const std::string& p, const std::string& a) { return std::vector<std::string>{p, "t", a}; },
+     [](const std::string& p, const std::string& a) {
+         return std::vector<std::string>{p, "t", a};
+     },
      [](const std::string& p, const std::string& a, const std::string& o) {
          return std::vector<std::string>{p, "x", "-inul", a, o + "/"};
      },
@@ -104,10 +113,11 @@ const std::vector<std::pair<const char*, std::vector<RarMember>>> kPackages = {
     {"the four members",
      {{"java.jah", Random(64 * 1024, 1), 0x30EF5A00, kArchiveAttribute},
       {"java.utf", "MIDlet-Name: Spiel\r\nMIDlet-Jar-Size: 65536\r\n", 0x30EF5A00, kArchiveAttribute},
-      {"stjava.ini", "suite=Spiel\r\nnum=1\r\ndomain=midp1\r\nmidlet=Spiel\r\nicon=/i.png\r\nclass=Main",
-       0x3124A3C5, kArchiveAttribute},
+      {"stjava.ini", "suite=Spiel\r\nnum=1\r\ndomain=midp1\r\nmidlet=Spiel\r\nicon=/i.png\r\nclass=Main", 0x3124A3C5,
+       kArchiveAttribute},
       {"java.obj", "O", 0x30EF5A00, kArchiveAttribute}}},
-    {"empty and one byte", {{"java.jah", "", kDosEpoch, kArchiveAttribute}, {"java.utf", "x", kDosEpoch, kArchiveAttribute}}},
+    {"empty and one byte",
+     {{"java.jah", "", kDosEpoch, kArchiveAttribute}, {"java.utf", "x", kDosEpoch, kArchiveAttribute}}},
     {"5 MiB and all byte values",
      {{"java.jah", Random(5 * 1024 * 1024, 2), 0x585dbf7d, kArchiveAttribute},
       {"java.utf", AllByteValues(), 0x585dbf7d, kArchiveAttribute},
@@ -144,7 +154,8 @@ TEST_P(IndependentReader, TakesEveryPackageWholeAndByteForByte) {
         Contents expected;
         for (const RarMember& member : members) {
             expected[member.name] = member.data;
-            EXPECT_NE(test.output.find(member.name), std::string::npos) << member.name << " not listed:\n" << test.output;
+            EXPECT_NE(test.output.find(member.name), std::string::npos) << member.name << " not listed:\n"
+                                                                        << test.output;
         }
         const Ran extract = Shell(reader.extract(reader.program, archive, (folder / "out").string()));
         EXPECT_EQ(extract.exitCode, 0) << extract.output;
@@ -153,8 +164,8 @@ TEST_P(IndependentReader, TakesEveryPackageWholeAndByteForByte) {
         for (const auto& [name, data] : expected) {
             const auto it = found.find(name);
             ASSERT_NE(it, found.end()) << name << " not unpacked";
-            EXPECT_TRUE(it->second == data) << name << " differs (" << it->second.size() << " bytes, " << data.size()
-                                            << " written)";
+            EXPECT_TRUE(it->second == data)
+                << name << " differs (" << it->second.size() << " bytes, " << data.size() << " written)";
         }
     }
     if (!HasFailure()) fs::remove_all(root);

@@ -28,15 +28,18 @@ struct Suite {
     };
     std::vector<std::string> entries = {"com/example/snake/SnakeMIDlet.class", "icons/snake.png"};
     bool withManifest = true;
-    std::string jadBody = "MIDlet-1: Snake, /icons/snake.png, com.example.snake.SnakeMIDlet\r\n"
-                          "MIDlet-Name: Snake F\xC3\xBCr Alle\r\nMIDlet-Vendor: Example\r\nMIDlet-Version: 1.0.2\r\n";
+    std::string jadBody =
+        "MIDlet-1: Snake, /icons/snake.png, com.example.snake.SnakeMIDlet\r\n"
+        "MIDlet-Name: Snake F\xC3\xBCr Alle\r\nMIDlet-Vendor: Example\r\nMIDlet-Version: 1.0.2\r\n";
     std::string sizeLine = "MIDlet-Jar-Size: {size}\r\n";  // {size}: the JAR's real size
-    bool utf16 = false;  // the JAD saved as UTF-16 LE with a byte order mark
+    bool utf16 = false;                                    // the JAD saved as UTF-16 LE with a byte order mark
 
     std::string Jar() const {
         ZipWriter zip;
         if (withManifest) zip.Deflated("META-INF/MANIFEST.MF", testing::ManifestText(manifest));
-        for (const std::string& entry : entries) zip.Deflated(entry, entry.ends_with(".class") ? testing::MinimalClass(entry.substr(0, entry.size() - 6)) : entry);
+        for (const std::string& entry : entries)
+            zip.Deflated(entry,
+                         entry.ends_with(".class") ? testing::MinimalClass(entry.substr(0, entry.size() - 6)) : entry);
         return zip.Bytes();
     }
     std::string Jad(std::uint64_t jarSize) const {
@@ -53,7 +56,8 @@ struct Suite {
             const auto lead = static_cast<unsigned char>(utf8[i]);
             const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
             unsigned code = length == 1 ? lead : length == 2 ? lead & 0x1Fu : lead & 0x0Fu;
-            for (std::size_t k = 1; k < length; ++k) code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+            for (std::size_t k = 1; k < length; ++k)
+                code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
             out += static_cast<char>(code & 0xFF);
             out += static_cast<char>(code >> 8);
             i += length;
@@ -93,17 +97,36 @@ const std::vector<CheckCase> kCheckCases = {
          s.manifest[4].second = "1.0.3";
      },
      {K::AttributeDiffers, K::AttributeDiffers, K::AttributeDiffers}},
-    {"only where both have the attribute", [](Suite& s) { s.manifest.resize(3); s.jadBody += "MIDlet-Vendor: Other\r\n"; }, {}},
-    {"class missing", [](Suite& s) { s.entries = {"icons/snake.png", "com/example/snake/SnakeMIDlet.java"}; }, {K::ClassMissing}},
-    {"class in another case", [](Suite& s) { s.entries = {"icons/snake.png", "com/example/snake/snakemidlet.class"}; }, {K::ClassMissing}},
+    {"only where both have the attribute",
+     [](Suite& s) {
+         s.manifest.resize(3);
+         s.jadBody += "MIDlet-Vendor: Other\r\n";
+     },
+     {}},
+    {"class missing",
+     [](Suite& s) {
+         s.entries = {"icons/snake.png", "com/example/snake/SnakeMIDlet.java"};
+     },
+     {K::ClassMissing}},
+    {"class in another case",
+     [](Suite& s) {
+         s.entries = {"icons/snake.png", "com/example/snake/snakemidlet.class"};
+     },
+     {K::ClassMissing}},
     {"icon without its slash in the JAD", [](Suite& s) { s.jadBody.replace(s.jadBody.find("/icons"), 1, ""); }, {}},
     {"icon stored with its slash", [](Suite& s) { s.entries[1] = "/icons/snake.png"; }, {}},
     {"icon missing", [](Suite& s) { s.entries.pop_back(); }, {K::IconMissing}},
     {"no icon named", [](Suite& s) { s.jadBody = "MIDlet-1: Snake, , com.example.snake.SnakeMIDlet\r\n"; }, {}},
-    {"no manifest: entries still checked", [](Suite& s) { s.withManifest = false; s.entries.pop_back(); },
+    {"no manifest: entries still checked",
+     [](Suite& s) {
+         s.withManifest = false;
+         s.entries.pop_back();
+     },
      {K::NoManifest, K::IconMissing}},
     {"UTF-16 JAD, otherwise matching", [](Suite& s) { s.utf16 = true; }, {K::JadIsUtf16}},
-    {"ANSI JAD against a UTF-8 manifest", [](Suite& s) { s.jadBody.replace(s.jadBody.find("\xC3\xBC"), 2, "\xFC"); }, {}},
+    {"ANSI JAD against a UTF-8 manifest",
+     [](Suite& s) { s.jadBody.replace(s.jadBody.find("\xC3\xBC"), 2, "\xFC"); },
+     {}},
 };
 
 class SuiteChecks : public ::testing::TestWithParam<CheckCase> {};
@@ -125,8 +148,9 @@ INSTANTIATE_TEST_SUITE_P(Suites, SuiteChecks, ::testing::ValuesIn(kCheckCases));
 // The INI text as the main window hands it over with "Erstelle STJ": what
 // the user may have edited, against the JAD and the JAR.
 TEST(SuiteCheck, TheIniTextIsCheckedAgainstTheSuite) {
-    const std::string generated = "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
-                                  "class=com.example.snake.SnakeMIDlet";
+    const std::string generated =
+        "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
+        "class=com.example.snake.SnakeMIDlet";
     const std::string noClass = "In der INI-Datei ist keine Klasse angegeben (class=).";
     const std::string otherSuite =
         "suite ist in der INI-Datei „{}“, MIDlet-Name in der JAD-Datei aber „Snake F\xC3\xBCr Alle“.";
@@ -143,21 +167,29 @@ TEST(SuiteCheck, TheIniTextIsCheckedAgainstTheSuite) {
     const Case cases[] = {
         {"as Erstelle INI writes it", generated, [](Suite&) {}, {}},
         {"the whole name, LF line ends, keys in capitals",
-         "SUITE=Snake F\xC3\xBCr Alle\nnum=1\nClass=com.example.snake.SnakeMIDlet\n", [](Suite&) {}, {}},
+         "SUITE=Snake F\xC3\xBCr Alle\nnum=1\nClass=com.example.snake.SnakeMIDlet\n",
+         [](Suite&) {},
+         {}},
         {"the untouched template", std::string(kIniTemplate), [](Suite&) {}, {suiteSays(""), noClass}},
-        {"the template for a JAD without a name", std::string(kIniTemplate),
+        {"the template for a JAD without a name",
+         std::string(kIniTemplate),
          [](Suite& s) {
              const std::size_t name = s.jadBody.find("MIDlet-Name");
              s.jadBody.erase(name, s.jadBody.find("MIDlet-Vendor") - name);
          },
          {noClass}},
         {"another suite", "suite=Tetris\r\nclass=com.example.snake.SnakeMIDlet", [](Suite&) {}, {suiteSays("Tetris")}},
-        {"a class the JAR lacks", "suite=Snake\r\nclass=com.example.Other", [](Suite&) {},
+        {"a class the JAR lacks",
+         "suite=Snake\r\nclass=com.example.Other",
+         [](Suite&) {},
          {"Die Klasse „com.example.Other“ aus der INI-Datei fehlt in der JAR-Datei („com/example/Other.class“)."}},
-        {"a value as it stands, with its space", "suite=Snake\r\nclass= com.example.snake.SnakeMIDlet", [](Suite&) {},
+        {"a value as it stands, with its space",
+         "suite=Snake\r\nclass= com.example.snake.SnakeMIDlet",
+         [](Suite&) {},
          {"Die Klasse „ com.example.snake.SnakeMIDlet“ aus der INI-Datei fehlt in der JAR-Datei "
           "(„ com/example/snake/SnakeMIDlet.class“)."}},
-        {"the missing class of MIDlet-1 is said once", generated,
+        {"the missing class of MIDlet-1 is said once",
+         generated,
          [](Suite& s) { s.entries = {"icons/snake.png"}; },
          {"Die Klasse „com.example.snake.SnakeMIDlet“ aus MIDlet-1 fehlt in der JAR-Datei "
           "(„com/example/snake/SnakeMIDlet.class“)."}},
@@ -176,7 +208,8 @@ TEST(SuiteCheck, TheIniTextIsCheckedAgainstTheSuite) {
 }
 
 TEST(SuiteCheck, AWrongOrMissingSizeIsCorrectedInThePackage) {
-    for (const std::string line : {"MIDlet-Jar-Size: 1\r\n", "MIDlet-Jar-Size: 12kB\r\n", "MIDlet-Jar-Size: 99999999999999999999999\r\n", ""}) {
+    for (const std::string line :
+         {"MIDlet-Jar-Size: 1\r\n", "MIDlet-Jar-Size: 12kB\r\n", "MIDlet-Jar-Size: 99999999999999999999999\r\n", ""}) {
         Suite suite;
         suite.sizeLine = line;
         const std::string jar = suite.Jar();
@@ -189,7 +222,8 @@ TEST(SuiteCheck, AWrongOrMissingSizeIsCorrectedInThePackage) {
         EXPECT_NE(found.findings[0].text.find("Im Paket"), std::string::npos);
         ASSERT_EQ(found.correctedJarSize, jar.size());
         // The corrected copy passes the same check.
-        EXPECT_TRUE(CheckSuite(ReplaceJarSize(jad, *found.correctedJarSize), ReadJar(source), jar.size(), false).findings.empty());
+        EXPECT_TRUE(CheckSuite(ReplaceJarSize(jad, *found.correctedJarSize), ReadJar(source), jar.size(), false)
+                        .findings.empty());
     }
 }
 
@@ -213,16 +247,22 @@ TEST(SuiteCheck, TheSameFileIsTheOnlyFinding) {
 
 TEST(SuiteCheck, LongValuesAreCutBetweenCharacters) {
     Suite suite;
-    const std::string longName = "Schl\xC3\xA4" "nge " + std::string(300, 'x');
+    const std::string longName =
+        "Schl\xC3\xA4"
+        "nge " +
+        std::string(300, 'x');
     suite.manifest[2].second = std::string(61, 'a') + "\xC3\xA4\xC3\xA4";
     suite.jadBody += "MIDlet-Name: " + longName + "\r\n";
-    suite.jadBody.erase(suite.jadBody.find("MIDlet-Name: Snake"), std::string("MIDlet-Name: Snake F\xC3\xBCr Alle\r\n").size());
+    suite.jadBody.erase(suite.jadBody.find("MIDlet-Name: Snake"),
+                        std::string("MIDlet-Name: Snake F\xC3\xBCr Alle\r\n").size());
     const SuiteFindings found = Check(suite);
     ASSERT_EQ(Kinds(found), std::vector<FindingKind>{K::AttributeDiffers});
     const std::string& text = found.findings[0].text;
     EXPECT_TRUE(IsValidUtf8(text));
     EXPECT_LT(text.size(), 250u);
-    EXPECT_NE(text.find("Schl\xC3\xA4" "nge xxx"), std::string::npos);
+    EXPECT_NE(text.find("Schl\xC3\xA4"
+                        "nge xxx"),
+              std::string::npos);
     EXPECT_NE(text.find("\xE2\x80\xA6"), std::string::npos);  // …
 }
 

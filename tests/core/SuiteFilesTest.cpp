@@ -15,8 +15,8 @@
 namespace kestrane {
 namespace {
 
-using testing_support::FakeSystem;
 using ::testing::HasSubstr;
+using testing_support::FakeSystem;
 
 std::string SnakeJar() {
     return testing::ZipWriter()
@@ -27,17 +27,23 @@ std::string SnakeJar() {
                                                                  {"MIDlet-Version", "1.0"},
                                                                  {"MIDlet-Vendor", "Example"}}))
         .Stored("s.png", "PNG")
-        .Deflated("snake/Main.class", testing::MinimalClass("snake/Main", "javax/microedition/midlet/MIDlet", std::string(300, 'c')))
+        .Deflated("snake/Main.class",
+                  testing::MinimalClass("snake/Main", "javax/microedition/midlet/MIDlet", std::string(300, 'c')))
         .Bytes();
 }
 
 TEST(RoleOfFile, ByExtensionWithoutRegardToCaseAndRarExeByName) {
     const std::pair<std::string, FileRole> cases[] = {
-        {"D:\\a\\Spiel.jad", FileRole::Jad},      {"D:\\a\\SPIEL.JAR", FileRole::Jar},
-        {"x.Obj", FileRole::Obj},                   {"C:\\out\\game.stj", FileRole::Stj},
-        {"C:\\Tools\\RAR.EXE", FileRole::Archiver}, {"C:\\Tools\\winrar.exe", FileRole::Unknown},
-        {"C:\\a.jar\\readme", FileRole::Unknown},  {"C:\\a\\notes.txt", FileRole::Unknown},
-        {"C:\\a\\jar", FileRole::Unknown},          {"C:\\a\\.jad", FileRole::Jad},
+        {"D:\\a\\Spiel.jad", FileRole::Jad},
+        {"D:\\a\\SPIEL.JAR", FileRole::Jar},
+        {"x.Obj", FileRole::Obj},
+        {"C:\\out\\game.stj", FileRole::Stj},
+        {"C:\\Tools\\RAR.EXE", FileRole::Archiver},
+        {"C:\\Tools\\winrar.exe", FileRole::Unknown},
+        {"C:\\a.jar\\readme", FileRole::Unknown},
+        {"C:\\a\\notes.txt", FileRole::Unknown},
+        {"C:\\a\\jar", FileRole::Unknown},
+        {"C:\\a\\.jad", FileRole::Jad},
         {"C:\\a\\game.jar.bak", FileRole::Unknown},
     };
     for (const auto& [path, role] : cases) EXPECT_EQ(RoleOfFile(path), role) << path;
@@ -90,9 +96,10 @@ TEST(JadFromJar, NamesTheJarBySizeAndFileNameAndLeavesBuildKeysOut) {
     sys.files["D:\\Spiele\\Snake Deluxe.jar"] = jar;
     const MadeJad made = JadFromJar("D:\\Spiele\\Snake Deluxe.jar", sys);
     ASSERT_TRUE(made.jad) << static_cast<int>(made.problem);
-    EXPECT_EQ(*made.jad, "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Version: 1.0\r\n"
-                         "MIDlet-Vendor: Example\r\nMIDlet-Jar-URL: Snake Deluxe.jar\r\nMIDlet-Jar-Size: " +
-                             std::to_string(jar.size()) + "\r\n");
+    EXPECT_EQ(*made.jad,
+              "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Version: 1.0\r\n"
+              "MIDlet-Vendor: Example\r\nMIDlet-Jar-URL: Snake Deluxe.jar\r\nMIDlet-Jar-Size: " +
+                  std::to_string(jar.size()) + "\r\n");
 
     sys.files["D:\\kaputt.jar"] = jar.substr(0, jar.size() / 2);
     EXPECT_FALSE(JadFromJar("D:\\kaputt.jar", sys).jad);
@@ -104,14 +111,25 @@ TEST(ReadSuite, AMatchingSuiteHasNoFindingsAWrongSizeIsPutRightInThePackageOnly)
     const std::string jar = SnakeJar();
     sys.files["C:\\Tools\\rar.exe"] = "MZ";
     sys.files["D:\\in\\snake.jar"] = jar;
-    const std::string jad = "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Jar-Size: " +
-                            std::to_string(jar.size()) + "\r\n";
+    const std::string jad =
+        "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Jar-Size: " + std::to_string(jar.size()) +
+        "\r\n";
     sys.files["D:\\in\\snake.jad"] = jad;
-    PackageRequest request{"C:\\Tools\\rar.exe", "D:\\in\\snake.jar", "D:\\in\\snake.jad", "", "D:\\out\\s.stj",
-                           "suite=Snake\r\nclass=snake.Main", "C:\\App\\", "", std::nullopt, std::nullopt, false};
+    PackageRequest request{"C:\\Tools\\rar.exe",
+                           "D:\\in\\snake.jar",
+                           "D:\\in\\snake.jad",
+                           "",
+                           "D:\\out\\s.stj",
+                           "suite=Snake\r\nclass=snake.Main",
+                           "C:\\App\\",
+                           "",
+                           std::nullopt,
+                           std::nullopt,
+                           false};
     EXPECT_TRUE(CheckSuite(ReadSuite(request.jar, request.jad, sys), request.iniText).findings.empty());
 
-    const std::string wrongSize = "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Jar-Size: 17\r\n";
+    const std::string wrongSize =
+        "MIDlet-1: Snake, /s.png, snake.Main\r\nMIDlet-Name: Snake\r\nMIDlet-Jar-Size: 17\r\n";
     sys.files["D:\\in\\snake.jad"] = wrongSize;
     const SuiteFindings findings = CheckSuite(ReadSuite(request.jar, request.jad, sys), request.iniText);
     ASSERT_EQ(findings.findings.size(), 1u);

@@ -64,8 +64,8 @@ TEST(Words, WhatASuiteNeedsBeyondThePhoneIsOneSentenceWithAtMostThreeExamples) {
         NeedGroup group;
         std::string declared, text;
     } cases[] = {
-        {group(NeedKind::Midp20, {"javax.microedition.lcdui.game.GameCanvas", "Canvas.setFullScreenMode",
-                                  "Image.getRGB", "a", "b", "c"}),
+        {group(NeedKind::Midp20,
+               {"javax.microedition.lcdui.game.GameCanvas", "Canvas.setFullScreenMode", "Image.getRGB", "a", "b", "c"}),
          "",
          "Die Suite braucht MIDP 2.0, das Telefon hat MIDP 1.0: javax.microedition.lcdui.game.GameCanvas, "
          "Canvas.setFullScreenMode, Image.getRGB und 3 weitere."},
@@ -76,8 +76,9 @@ TEST(Words, WhatASuiteNeedsBeyondThePhoneIsOneSentenceWithAtMostThreeExamples) {
         {group(NeedKind::Midp20, {"Image.getRGB", "Font.getFont", "Sprite"}), "MIDP-2.0",
          "Die Suite braucht MIDP 2.0 (angegeben: MIDP-2.0), das Telefon hat MIDP 1.0: Image.getRGB, Font.getFont und "
          "Sprite."},
-        {floats, "", "Die Suite braucht CLDC 1.1, das Telefon hat CLDC 1.0: Gleitkommazahlen (float, double) und "
-                     "Random.nextInt."},
+        {floats, "",
+         "Die Suite braucht CLDC 1.1, das Telefon hat CLDC 1.0: Gleitkommazahlen (float, double) und "
+         "Random.nextInt."},
         {byName, "",
          "Die Suite braucht JSR 82 (Bluetooth), das das Telefon nicht hat: javax.bluetooth.LocalDevice (nur falls "
          "vorhanden; die Suite läuft auch ohne)."},

@@ -46,8 +46,7 @@ struct Shot {
     int Count(const RECT& r, bool (*test)(DWORD)) const {
         int n = 0;
         for (int y = std::max(0L, r.top); y < std::min<LONG>(height, r.bottom); ++y)
-            for (int x = std::max(0L, r.left); x < std::min<LONG>(width, r.right); ++x)
-                n += test(At({x, y}));
+            for (int x = std::max(0L, r.left); x < std::min<LONG>(width, r.right); ++x) n += test(At({x, y}));
         return n;
     }
 };
@@ -126,7 +125,8 @@ protected:
     testing::AssertionResult StillOpen(HWND about) {
         app.Drain();
         std::this_thread::sleep_for(100ms);
-        if (!IsWindow(about) || !IsWindowVisible(about)) return testing::AssertionFailure() << "the About window closed";
+        if (!IsWindow(about) || !IsWindowVisible(about))
+            return testing::AssertionFailure() << "the About window closed";
         if (IsWindowEnabled(app.Main())) return testing::AssertionFailure() << "the main window is enabled";
         return testing::AssertionSuccess();
     }
@@ -372,8 +372,11 @@ TEST_F(AboutWindow, OpensTheSameWayASecondTime) {
         RECT r, c;
         GetWindowRect(w, &r);
         GetClientRect(w, &c);
-        return Look{WindowText(w), GetWindowLongW(w, GWL_STYLE), GetWindowLongW(w, GWL_EXSTYLE),
-                    {r.right - r.left, r.bottom - r.top}, {c.right, c.bottom}};
+        return Look{WindowText(w),
+                    GetWindowLongW(w, GWL_STYLE),
+                    GetWindowLongW(w, GWL_EXSTYLE),
+                    {r.right - r.left, r.bottom - r.top},
+                    {c.right, c.bottom}};
     };
     HWND first = Open();
     const Look before = look(first);

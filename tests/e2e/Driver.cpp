@@ -164,8 +164,8 @@ std::wstring WindowText(HWND hwnd) {
         throw DriverError("the window does not answer WM_GETTEXTLENGTH");
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
-                             5000, &copied))
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000,
+                             &copied))
         throw DriverError("the window does not answer WM_GETTEXT");
     text.resize(copied);
     return text;
@@ -228,8 +228,8 @@ void WaitFor(const std::function<bool()>& done, const std::string& what, Ms time
 }
 
 std::ostream& operator<<(std::ostream& out, Icon icon) {
-    constexpr const char* names[] = {"no icon", "error icon", "warning icon", "information icon", "question icon",
-                                     "unknown icon"};
+    constexpr const char* names[] = {"no icon",          "error icon",    "warning icon",
+                                     "information icon", "question icon", "unknown icon"};
     return out << names[static_cast<int>(icon)];
 }
 
@@ -238,8 +238,8 @@ std::ostream& operator<<(std::ostream& out, const Box& box) {
 }
 
 std::ostream& operator<<(std::ostream& out, const RegValue& value) {
-    return out << (value.type == REG_SZ ? "REG_SZ" : "type " + std::to_string(value.type)) << " \""
-               << Utf8(value.data) << '"';
+    return out << (value.type == REG_SZ ? "REG_SZ" : "type " + std::to_string(value.type)) << " \"" << Utf8(value.data)
+               << '"';
 }
 
 // ---- FileDialog ----
@@ -369,9 +369,7 @@ void App::Launch(const std::wstring& arguments) {
     WaitForInputIdle(process_.hProcess, static_cast<DWORD>(kWait.count()));
 }
 
-bool App::Running() const {
-    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool App::Running() const { return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
 DWORD App::WaitExit(Ms timeout) {
     if (!process_.hProcess) throw DriverError("WaitExit: the program was not started");
@@ -530,8 +528,8 @@ testing::AssertionResult App::ExpectBox(const testing::Matcher<const std::wstrin
     if (textOk && box.icon == icon && box.title == title) return testing::AssertionSuccess() << box;
     std::ostringstream wanted;
     text.DescribeTo(&wanted);
-    return testing::AssertionFailure() << "saw " << box << "\n  expected title \"" << Utf8(title)
-                                       << "\", text that " << wanted.str() << ", " << icon;
+    return testing::AssertionFailure() << "saw " << box << "\n  expected title \"" << Utf8(title) << "\", text that "
+                                       << wanted.str() << ", " << icon;
 }
 
 // A box that a handler shows runs its own message loop, so it is up by the

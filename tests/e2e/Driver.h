@@ -97,7 +97,7 @@ public:
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    const std::wstring& Name() const { return name_; }  // the program's name without ".exe"
+    const std::wstring& Name() const { return name_; }                      // the program's name without ".exe"
     const std::filesystem::path& Folder() const { return folder_; }         // working directory, data files
     const std::filesystem::path& ProgramFolder() const { return appDir_; }  // the program and its files
     std::filesystem::path ExePath() const { return appDir_ / (name_ + L".exe"); }

@@ -150,7 +150,9 @@ protected:
     }
     void Check(int id, bool on) const { SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
     int Rows() const { return static_cast<int>(SendMessageW(Item(IDC_FOLDER_LVWRESULTS), LVM_GETITEMCOUNT, 0, 0)); }
-    bool Ended() const { return Text(IDC_FOLDER_CMDSTART) == L"Start" && Text(IDC_FOLDER_LBLSTATUS).find(L" von ") != std::wstring::npos; }
+    bool Ended() const {
+        return Text(IDC_FOLDER_CMDSTART) == L"Start" && Text(IDC_FOLDER_LBLSTATUS).find(L" von ") != std::wstring::npos;
+    }
 
     // The menu item, with rar.exe typed into the main window unless told
     // otherwise; the folder window's fields then name the source and `into`.
@@ -315,8 +317,7 @@ TEST_P(Ordner, EndsByItselfWithItsExitCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     F, Ordner,
-    testing::Values(CommandLineCase{"AllBuilt", L"", false, false, 0},
-                    CommandLineCase{"Skipped", L"", true, false, 1},
+    testing::Values(CommandLineCase{"AllBuilt", L"", false, false, 0}, CommandLineCase{"Skipped", L"", true, false, 1},
                     CommandLineCase{"BothSwitches", L"/unterordner /ueberschreiben", false, false, 0},
                     CommandLineCase{"NoSource", L"/unterordner", false, true, 2}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -340,8 +341,8 @@ TEST_F(FolderConversion, ACancelShowsAtOnceAndStopsAfterTheCurrentSuite) {
     const int rowsAtCancel = Rows();
     PostMessageW(Item(IDC_FOLDER_CMDSTART), BM_CLICK, 0, 0);
     // The window says so at once; rar.exe's current run is left to finish.
-    WaitFor([&] { return Text(IDC_FOLDER_LBLSTATUS).find(L"abgebrochen") != std::wstring::npos; },
-            "the cancel to show", 1s);
+    WaitFor([&] { return Text(IDC_FOLDER_LBLSTATUS).find(L"abgebrochen") != std::wstring::npos; }, "the cancel to show",
+            1s);
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_FOLDER_CMDSTART))) << "no second cancel while it takes effect";
     WaitFor([&] { return Ended(); }, "the run to stop", 10s);
     const int rows = Rows();
@@ -423,7 +424,8 @@ TEST_F(FolderConversion, AnArchiverRunThatFailsFailsItsSuiteOnlyAndSaysWhy) {
 // rar.exe needed, none started.
 TEST_F(FolderConversion, WithoutRarExeKestranePacksEverySuiteItself) {
     std::map<std::wstring, std::string> jars;
-    for (const char* name : {"A", "B"}) jars[Wide(name)] = Add({Wide(name) + L".jar", name, "x/M", SuiteSpec::Matching});
+    for (const char* name : {"A", "B"})
+        jars[Wide(name)] = Add({Wide(name) + L".jar", name, "x/M", SuiteSpec::Matching});
     OpenThroughTheMenu(target, false);
     StartAndWait();
     ASSERT_TRUE(app.Dialogs().empty()) << ReadBox(app.Dialogs().front());
@@ -512,7 +514,7 @@ TEST_F(FolderConversion, EverySuiteOfACollectionBecomesTheRightPackage) {
 // smaller than it was made.
 TEST_F(FolderConversion, TheWindowGrowsAndTheListWithIt) {
     OpenThroughTheMenu({}, false);
-    const int ids[] = {IDC_FOLDER_LBLSOURCE, IDC_FOLDER_TXTSOURCE, IDC_FOLDER_CMDSOURCE, IDC_FOLDER_CMDSTART,
+    const int ids[] = {IDC_FOLDER_LBLSOURCE,  IDC_FOLDER_TXTSOURCE, IDC_FOLDER_CMDSOURCE,   IDC_FOLDER_CMDSTART,
                        IDC_FOLDER_LVWRESULTS, IDC_FOLDER_TXTDETAIL, IDC_FOLDER_PRGPROGRESS, IDC_FOLDER_LBLSTATUS};
     auto places = [&] {
         std::map<int, RECT> out;
@@ -637,14 +639,15 @@ TEST_F(FolderConversion, DISABLED_Benchmark200Suites) {
         ASSERT_TRUE(CopyFileW(entry.path().c_str(), (copies / entry.path().filename()).c_str(), FALSE));
     const double copyMs = std::chrono::duration<double, std::milli>(Clock::now() - copyStarted).count();
 
-    std::printf("suites: %d\nKestrane packing itself: %.0f ms (%.2f ms a suite)\n"
-                "through the stand-in rar.exe: %.0f ms (%.2f ms a suite)\n"
-                "CopyFileW of the JARs and JADs: %.0f ms\n"
-                "packing itself / copying: %.2f\nrar.exe / packing itself: %.1f\n"
-                "memory packing itself at suite 20: private %.1f MB, working set %.1f MB; at the end %.1f / %.1f MB\n",
-                kSuites, itself.ms, itself.ms / kSuites, withRar.ms, withRar.ms / kSuites, copyMs,
-                itself.ms / copyMs, withRar.ms / itself.ms, itself.at20.privateMb, itself.at20.workingSetMb,
-                itself.atEnd.privateMb, itself.atEnd.workingSetMb);
+    std::printf(
+        "suites: %d\nKestrane packing itself: %.0f ms (%.2f ms a suite)\n"
+        "through the stand-in rar.exe: %.0f ms (%.2f ms a suite)\n"
+        "CopyFileW of the JARs and JADs: %.0f ms\n"
+        "packing itself / copying: %.2f\nrar.exe / packing itself: %.1f\n"
+        "memory packing itself at suite 20: private %.1f MB, working set %.1f MB; at the end %.1f / %.1f MB\n",
+        kSuites, itself.ms, itself.ms / kSuites, withRar.ms, withRar.ms / kSuites, copyMs, itself.ms / copyMs,
+        withRar.ms / itself.ms, itself.at20.privateMb, itself.at20.workingSetMb, itself.atEnd.privateMb,
+        itself.atEnd.workingSetMb);
     EXPECT_GT(itself.at20.workingSetMb, 0.0) << "no memory figures from the system";
 }
 

@@ -40,7 +40,8 @@ std::string SuiteJar(const std::vector<std::pair<std::string, std::string>>& man
     return ZipWriter()
         .Deflated("META-INF/MANIFEST.MF", ManifestText(manifest))
         .Stored("icons/s.png", "\x89PNG")
-        .Deflated("com/example/Snake.class", MinimalClass("com/example/Snake", "javax/microedition/midlet/MIDlet", std::string(500, 'k')))
+        .Deflated("com/example/Snake.class",
+                  MinimalClass("com/example/Snake", "javax/microedition/midlet/MIDlet", std::string(500, 'k')))
         .Bytes();
 }
 
@@ -101,16 +102,18 @@ TEST_F(JarSuite, BareJarBecomesAPackageThroughTheMenu) {
     const fs::path jad = app.Folder() / L"Schlange.jad";
     EXPECT_EQ(Lower(app.Text(IDC_TXTJAD)), Lower(jad.wstring()));
     // The manifest's attributes without the build tool's, then the JAR by name and real size.
-    EXPECT_EQ(ReadBytes(jad), "MIDlet-1: Schlange, /icons/s.png, com.example.Snake\r\nMIDlet-Name: Schlange\r\n"
-                              "MIDlet-Vendor: Beispiel\r\nMIDlet-Version: 1.2\r\nMicroEdition-Configuration: CLDC-1.0\r\n"
-                              "MicroEdition-Profile: MIDP-2.0\r\nMIDlet-Jar-URL: Schlange.jar\r\nMIDlet-Jar-Size: " +
-                                  std::to_string(jarBytes.size()) + "\r\n");
+    EXPECT_EQ(ReadBytes(jad),
+              "MIDlet-1: Schlange, /icons/s.png, com.example.Snake\r\nMIDlet-Name: Schlange\r\n"
+              "MIDlet-Vendor: Beispiel\r\nMIDlet-Version: 1.2\r\nMicroEdition-Configuration: CLDC-1.0\r\n"
+              "MicroEdition-Profile: MIDP-2.0\r\nMIDlet-Jar-URL: Schlange.jar\r\nMIDlet-Jar-Size: " +
+                  std::to_string(jarBytes.size()) + "\r\n");
 
     app.Click(IDC_CMDINI);
     WaitFor([&] { return app.Text(IDC_TXTINI).starts_with(L"suite=Schlange"); }, "the INI text");
     const std::wstring ini = app.Text(IDC_TXTINI);
-    EXPECT_EQ(ini, L"suite=Schlange\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange\r\nicon=/icons/s.png\r\n"
-                   L"class=com.example.Snake");
+    EXPECT_EQ(ini,
+              L"suite=Schlange\r\nnum=1\r\ndomain=midp1\r\nmidlet=Schlange\r\nicon=/icons/s.png\r\n"
+              L"class=com.example.Snake");
     app.SetText(IDC_TXTRAR, (rarDir / L"rar.exe").wstring());
     const fs::path stj = app.Folder() / L"Schlange.stj";
     app.SetText(IDC_TXTSTJ, stj.wstring());
@@ -144,9 +147,20 @@ struct NoJadCase {
 };
 
 const NoJadCase kNoJad[] = {
-    {"NoManifest", [] { return ZipWriter().Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); }, L"kein Manifest"},
-    {"NoMidlet1", [] { return SuiteJar({{"Manifest-Version", "1.0"}, {"MIDlet-Name", "Schlange"}}); }, L"MIDlet-1"},
-    {"Truncated", [] { const std::string jar = SuiteJar(); return jar.substr(0, jar.size() - 30); }, L"JAR-Datei"},
+    {"NoManifest",
+     [] { return ZipWriter().Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); },
+     L"kein Manifest"},
+    {"NoMidlet1",
+     [] {
+         return SuiteJar({{"Manifest-Version", "1.0"}, {"MIDlet-Name", "Schlange"}});
+     },
+     L"MIDlet-1"},
+    {"Truncated",
+     [] {
+         const std::string jar = SuiteJar();
+         return jar.substr(0, jar.size() - 30);
+     },
+     L"JAR-Datei"},
     {"NotAZipAtAll", [] { return std::string("Dies ist kein Archiv.\r\n"); }, L"kein ZIP-Archiv"},
 };
 
@@ -237,7 +251,7 @@ struct FindingCase {
     const char* name;
     std::string (*jar)();
     std::string (*jad)(const std::string& jar);
-    const wchar_t* finding;  // a part of the box's text
+    const wchar_t* finding;        // a part of the box's text
     const wchar_t* ini = nullptr;  // the INI text, when not the suite's own
 };
 
@@ -261,11 +275,29 @@ const FindingCase kFindings[] = {
          return jad.replace(jad.find("Name: Schlange"), 14, "Name: Natter");
      },
      L"Natter"},
-    {"ClassMissing", [] { return ZipWriter().Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest)).Stored("icons/s.png", "x").Bytes(); },
+    {"ClassMissing",
+     [] {
+         return ZipWriter()
+             .Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest))
+             .Stored("icons/s.png", "x")
+             .Bytes();
+     },
      MatchingJad, L"com/example/Snake.class"},
-    {"IconMissing", [] { return ZipWriter().Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest)).Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); },
+    {"IconMissing",
+     [] {
+         return ZipWriter()
+             .Deflated("META-INF/MANIFEST.MF", ManifestText(kManifest))
+             .Deflated("com/example/Snake.class", MinimalClass("com/example/Snake"))
+             .Bytes();
+     },
      MatchingJad, L"/icons/s.png"},
-    {"NoManifest", [] { return ZipWriter().Stored("icons/s.png", "x").Deflated("com/example/Snake.class", MinimalClass("com/example/Snake")).Bytes(); },
+    {"NoManifest",
+     [] {
+         return ZipWriter()
+             .Stored("icons/s.png", "x")
+             .Deflated("com/example/Snake.class", MinimalClass("com/example/Snake"))
+             .Bytes();
+     },
      MatchingJad, L"Manifest"},
     {"NotAZip", [] { return std::string(4000, 'x'); }, MatchingJad, L"kein ZIP-Archiv"},
     // A game whose MIDlet is a GameCanvas, which MIDP 2.0 brought; its JAD says so.

@@ -34,10 +34,10 @@ constexpr Row kRows[] = {
     {"INI", IDC_LBLINI, IDC_TXTINI, IDC_CMDINI},       {"STJ", IDC_LBLSTJ, IDC_TXTSTJ, IDC_CMDSEARCHSTJ},
 };
 constexpr int kLabels[] = {IDC_LBLRAR, IDC_LBLJAR, IDC_LBLJAD, IDC_LBLOBJ, IDC_LBLINI, IDC_LBLSTJ, IDC_LBLWAIT};
-constexpr int kAllControls[] = {IDC_LBLRAR, IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_LBLJAR, IDC_TXTJAR,
-                                IDC_CMDSEARCHJAR, IDC_LBLJAD, IDC_TXTJAD, IDC_CMDSEARCHJAD, IDC_LBLOBJ,
-                                IDC_TXTOBJ, IDC_CMDSEARCHOBJ, IDC_LBLINI, IDC_TXTINI, IDC_CMDINI,
-                                IDC_LBLSTJ, IDC_TXTSTJ, IDC_CMDSEARCHSTJ, IDC_CMDSTJ, IDC_LBLWAIT};
+constexpr int kAllControls[] = {IDC_LBLRAR,       IDC_TXTRAR,       IDC_CMDSEARCHRAR, IDC_LBLJAR,       IDC_TXTJAR,
+                                IDC_CMDSEARCHJAR, IDC_LBLJAD,       IDC_TXTJAD,       IDC_CMDSEARCHJAD, IDC_LBLOBJ,
+                                IDC_TXTOBJ,       IDC_CMDSEARCHOBJ, IDC_LBLINI,       IDC_TXTINI,       IDC_CMDINI,
+                                IDC_LBLSTJ,       IDC_TXTSTJ,       IDC_CMDSEARCHSTJ, IDC_CMDSTJ,       IDC_LBLWAIT};
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -101,8 +101,8 @@ TEST_F(MainWindowLayout, RowsRunTopToBottomInColumns) {
         above = field.bottom;
         const int offCentreTwice = (label.top + label.bottom) - (2 * field.top + Height(first));
         EXPECT_LE(std::abs(offCentreTwice), 2 * dpi / 96) << "caption " << label.top << ".." << label.bottom;
-        const bool level = (b.top <= field.top && b.bottom >= field.bottom) ||
-                           (field.top <= b.top && field.bottom >= b.bottom);
+        const bool level =
+            (b.top <= field.top && b.bottom >= field.bottom) || (field.top <= b.top && field.bottom >= b.bottom);
         EXPECT_TRUE(level) << "button " << b.top << ".." << b.bottom << ", field " << field.top << ".." << field.bottom;
         EXPECT_TRUE(row.field == IDC_TXTINI ? Height(field) > 3 * Height(first) : Height(field) == Height(first));
     }
@@ -151,8 +151,8 @@ TEST_F(MainWindowLayout, LabelsAreAsBigAsTheirCaptionInMsSansSerif) {
 
 // ---- Window and keys ----
 
-constexpr int kTabOrder[] = {IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_TXTJAR, IDC_CMDSEARCHJAR, IDC_CMDSEARCHJAD,
-                             IDC_TXTJAD, IDC_TXTOBJ,       IDC_CMDSEARCHOBJ, IDC_CMDINI, IDC_TXTINI,
+constexpr int kTabOrder[] = {IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_TXTJAR,       IDC_CMDSEARCHJAR, IDC_CMDSEARCHJAD,
+                             IDC_TXTJAD, IDC_TXTOBJ,       IDC_CMDSEARCHOBJ, IDC_CMDINI,       IDC_TXTINI,
                              IDC_CMDSTJ, IDC_TXTSTJ,       IDC_CMDSEARCHSTJ};
 constexpr int kFields[] = {IDC_TXTRAR, IDC_TXTJAR, IDC_TXTJAD, IDC_TXTOBJ, IDC_TXTINI, IDC_TXTSTJ};
 

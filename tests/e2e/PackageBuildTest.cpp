@@ -24,15 +24,15 @@ using testing::HasSubstr;
 using testing::IsEmpty;
 
 // Every control of the main window, labels included: the build disables them all.
-constexpr int kAllControls[] = {IDC_LBLRAR, IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_LBLJAR, IDC_TXTJAR,
-                                IDC_CMDSEARCHJAR, IDC_CMDSEARCHJAD, IDC_LBLJAD, IDC_LBLOBJ, IDC_TXTJAD,
-                                IDC_TXTOBJ, IDC_CMDSEARCHOBJ, IDC_CMDINI, IDC_TXTINI, IDC_LBLINI,
-                                IDC_CMDSTJ, IDC_TXTSTJ, IDC_LBLSTJ, IDC_CMDSEARCHSTJ, IDC_LBLWAIT};
+constexpr int kAllControls[] = {IDC_LBLRAR,       IDC_TXTRAR,       IDC_CMDSEARCHRAR, IDC_LBLJAR,       IDC_TXTJAR,
+                                IDC_CMDSEARCHJAR, IDC_CMDSEARCHJAD, IDC_LBLJAD,       IDC_LBLOBJ,       IDC_TXTJAD,
+                                IDC_TXTOBJ,       IDC_CMDSEARCHOBJ, IDC_CMDINI,       IDC_TXTINI,       IDC_LBLINI,
+                                IDC_CMDSTJ,       IDC_TXTSTJ,       IDC_LBLSTJ,       IDC_CMDSEARCHSTJ, IDC_LBLWAIT};
 constexpr int kFields[] = {IDC_TXTRAR, IDC_TXTJAR, IDC_TXTJAD, IDC_TXTOBJ, IDC_TXTINI, IDC_TXTSTJ};
 
 // The rows of the case tables print, and name their cases, by their `name`.
 template <class Row>
-    requires requires(const Row& row) { row.name; }
+requires requires(const Row& row) { row.name; }
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 const auto kRowName = [](const auto& param) { return std::string(param.param.name); };
 
@@ -52,8 +52,8 @@ std::string JarBytes() {
         for (int b = 0; b < 256; ++b) everyByte.push_back(static_cast<char>(b ^ round));
     return kestrane::testing::ZipWriter()
         .Deflated("META-INF/MANIFEST.MF",
-                  kestrane::testing::ManifestText({{"MIDlet-1", "Schlange, /s.png, com.example.Snake"},
-                                                   {"MIDlet-Name", "Schlange"}}))
+                  kestrane::testing::ManifestText(
+                      {{"MIDlet-1", "Schlange, /s.png, com.example.Snake"}, {"MIDlet-Name", "Schlange"}}))
         .Stored("s.png", "PNG")
         .Deflated("com/example/Snake.class", kestrane::testing::MinimalClass("com/example/Snake"))
         .Stored("data.bin", everyByte)
@@ -111,8 +111,10 @@ std::vector<ArchiverRun> ReadRuns(const fs::path& log) {
     std::istringstream in(ReadBytes(log));
     std::vector<ArchiverRun> runs;
     for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("cmdline=")) runs.push_back({Wide(line.substr(8)), {}});
-        else if (line.starts_with("cwd=") && !runs.empty()) runs.back().cwd = Wide(line.substr(4));
+        if (line.starts_with("cmdline="))
+            runs.push_back({Wide(line.substr(8)), {}});
+        else if (line.starts_with("cwd=") && !runs.empty())
+            runs.back().cwd = Wide(line.substr(4));
     }
     return runs;
 }
@@ -152,8 +154,8 @@ protected:
     testing::AssertionResult Idle() const {
         const std::vector<int> enabled = EnabledControls();
         if (enabled.size() != std::size(kAllControls))
-            return testing::AssertionFailure() << "only " << enabled.size() << " of " << std::size(kAllControls)
-                                               << " controls are enabled";
+            return testing::AssertionFailure()
+                   << "only " << enabled.size() << " of " << std::size(kAllControls) << " controls are enabled";
         if (WaitLabelShown()) return testing::AssertionFailure() << "lblWait still shows";
         return testing::AssertionSuccess();
     }
@@ -260,9 +262,9 @@ TEST_F(PackageBuild, WhileTheArchiverRunsTheWaitLabelShowsAndEveryControlIsDisab
 
 struct OutcomeCase {
     const char* name;
-    bool fail;          // rar.fail: the stand-in ends with 3 and writes nothing
-    int sleepMs;        // rar.sleep
-    bool oldPackage;    // the STJ file exists before the build
+    bool fail;        // rar.fail: the stand-in ends with 3 and writes nothing
+    int sleepMs;      // rar.sleep
+    bool oldPackage;  // the STJ file exists before the build
     bool built;
 };
 
@@ -332,9 +334,9 @@ TEST_P(StjPath, PackageArrivesWhereTheUserSaid) {
     const auto runs = Runs();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].cmdline, Command(shown));
-    EXPECT_TRUE(std::ranges::none_of(fs::directory_iterator(app.Folder()),
-                                     [](const auto& entry) { return entry.path().extension() == L".stj"; }))
-        << "no package beside the intended folder";
+    EXPECT_TRUE(std::ranges::none_of(fs::directory_iterator(app.Folder()), [](const auto& entry) {
+        return entry.path().extension() == L".stj";
+    })) << "no package beside the intended folder";
 }
 
 INSTANTIATE_TEST_SUITE_P(PackageBuild, StjPath, testing::ValuesIn(kPaths), kRowName);
@@ -538,7 +540,8 @@ TEST_P(TodaysRar, ARar5PackageIsNoSuccessAndTheUserChoosesWhatBecomesOfIt) {
     app.Press(box, packItself ? IDYES : IDNO);
     if (packItself) {
         EXPECT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
-        EXPECT_EQ(MemberNames(ReadPackage(stj)), (std::vector<std::string>{"java.jah", "java.utf", "stjava.ini", "java.obj"}));
+        EXPECT_EQ(MemberNames(ReadPackage(stj)),
+                  (std::vector<std::string>{"java.jah", "java.utf", "stjava.ini", "java.obj"}));
     }
     WaitIdle();
     if (!packItself) {

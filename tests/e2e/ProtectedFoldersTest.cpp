@@ -122,8 +122,8 @@ TEST(ProtectedTarget, PackingItselfLeavesTheOldPackageAsItWas) {
     App app;
     const std::string jarBytes = SuiteJar();
     const fs::path jar = app.WriteFile(L"a.jar", jarBytes);
-    const fs::path jad = app.WriteFile(
-        L"a.jad", "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Name: A\r\nMIDlet-Jar-Size: " + std::to_string(jarBytes.size()) + "\r\n");
+    const fs::path jad = app.WriteFile(L"a.jad", "MIDlet-1: A, /a.png, a.Main\r\nMIDlet-Name: A\r\nMIDlet-Jar-Size: " +
+                                                     std::to_string(jarBytes.size()) + "\r\n");
     const fs::path targetDir = app.Folder() / L"Ziel";
     fs::create_directories(targetDir);
     const fs::path stj = app.WriteFile(targetDir / L"a.stj", "altes Paket");

@@ -27,8 +27,8 @@ void RunCmd(const std::wstring& command, const fs::path& folder) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION cmd{};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                               folder.c_str(), &startup, &cmd))
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder.c_str(),
+                               &startup, &cmd))
         << "CreateProcess of cmd failed, error " << GetLastError();
     EXPECT_EQ(WaitForSingleObject(cmd.hProcess, 60000), WAIT_OBJECT_0) << "cmd did not end";
     CloseHandle(cmd.hProcess);

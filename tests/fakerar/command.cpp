@@ -54,17 +54,15 @@ bool same_name(std::string_view a, std::string_view b) {
 }
 
 void add_or_replace(std::vector<Member>& members, Member added) {
-    const auto it = std::find_if(members.begin(), members.end(),
-                                 [&](const Member& m) { return same_name(m.name, added.name); });
+    const auto it =
+        std::find_if(members.begin(), members.end(), [&](const Member& m) { return same_name(m.name, added.name); });
     if (it != members.end())
         *it = std::move(added);
     else
         members.push_back(std::move(added));
 }
 
-fs::path path_from_utf8(std::string_view utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
+fs::path path_from_utf8(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 std::string path_to_utf8(const fs::path& path) {
     const std::u8string s = path.u8string();
@@ -85,8 +83,9 @@ std::uint32_t file_dos_time(const fs::path& path) {
     const year_month_day ymd{day};
     const hh_mm_ss hms{floor<seconds>(when - day)};
     return kestrane::DosDateTime({static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
-                     static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(hms.hours().count()),
-                     static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count())});
+                                  static_cast<int>(static_cast<unsigned>(ymd.day())),
+                                  static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+                                  static_cast<int>(hms.seconds().count())});
 }
 
 std::optional<AddCommand> parse_command(const std::vector<std::string>& args, std::string& error, Format format) {
@@ -107,7 +106,8 @@ std::optional<AddCommand> parse_command(const std::vector<std::string>& args, st
         else if (sw == "-ep")
             bare_names = true;
         else if (std::find(kHarmlessSwitches.begin(), kHarmlessSwitches.end(), sw) == kHarmlessSwitches.end()) {
-            error = format == Format::Rar5 ? "ERROR: Unknown option: " + sw.substr(1) : "unsupported switch '" + sw + "'";
+            error =
+                format == Format::Rar5 ? "ERROR: Unknown option: " + sw.substr(1) : "unsupported switch '" + sw + "'";
             return std::nullopt;
         }
     }
@@ -141,7 +141,8 @@ int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messag
             messages << "Cannot open " << name << '\n';
             return kExitOpenError;
         }
-        added.push_back({path_to_utf8(path.filename()), std::move(*data), file_dos_time(path), kestrane::kArchiveAttribute});
+        added.push_back(
+            {path_to_utf8(path.filename()), std::move(*data), file_dos_time(path), kestrane::kArchiveAttribute});
     }
 
     fs::path archive = cwd / path_from_utf8(command.archive);

@@ -1,8 +1,8 @@
 // Tests for the rar.exe stand-in: its command and update logic, and the built
 // program checked with two independent readers (bsdtar from libarchive, and
 // lsar/unar), in its RAR 4 mode and in its RAR5 one. The RAR 4 format itself
-// is Kestrane's own and tested with the core (tests/core/RarArchiveTest.cpp).  The program tests run a private copy of the executable per
-// test, because rar.log, rar.fail and rar.sleep live beside the executable.
+// is Kestrane's own and tested with the core (tests/core/RarArchiveTest.cpp).  The program tests run a private copy of
+// the executable per test, because rar.log, rar.fail and rar.sleep live beside the executable.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -86,8 +86,8 @@ TEST(ParseCommand, RefusesEverythingElse) {
         {"x", "-m0", "-ep", "x.stj", "java.jah"},
         {"e", "x.stj"},
         {"A", "-m0", "-ep", "x.stj", "java.jah"},
-        {"a", "-ep", "x.stj", "java.jah"},          // would compress
-        {"a", "-m0", "x.stj", "java.jah"},          // would store folders
+        {"a", "-ep", "x.stj", "java.jah"},  // would compress
+        {"a", "-m0", "x.stj", "java.jah"},  // would store folders
         {"a", "-m5", "-ep", "x.stj", "java.jah"},
         {"a", "-m0", "-ep", "-ep1", "x.stj", "java.jah"},
         {"a", "-m0", "-ep"},
@@ -255,7 +255,8 @@ protected:
         std::vector<std::string> tested;
         for (const auto& line : lines_of(test.output)) {
             const std::string ok = "... OK.";
-            if (line.size() > ok.size() && line.ends_with(ok)) tested.push_back(line.substr(0, line.size() - ok.size()));
+            if (line.size() > ok.size() && line.ends_with(ok))
+                tested.push_back(line.substr(0, line.size() - ok.size()));
         }
         EXPECT_EQ(sorted(tested), names_of(expected)) << "lsar -t:\n" << test.output;
 
@@ -300,23 +301,24 @@ TEST_P(FakeRarMembers, WritesAnArchiveBothReadersAccept) {
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, FakeRarMembers,
-    testing::Values(
-        MemberSet{"ThreeMembers",
-                  {{"java.jah", bytes_of("MIDlet-Name: Spiel\r\nMIDlet-Jar-Size: 3\r\n")},
-                   {"java.utf", bytes_of("PK\x03\x04 jar")},
-                   {"stjava.ini", bytes_of("[STJ]\r\nName=Spiel\r\n")}}},
-        MemberSet{"FourMembers",
-                  {{"java.jah", bytes_of("MIDlet-Name: Spiel\r\n")},
-                   {"java.utf", pseudo_random(5000, 1)},
-                   {"stjava.ini", bytes_of("[STJ]\r\n")},
-                   {"java.obj", pseudo_random(777, 2)}}},
-        MemberSet{"EmptyFile", {{"java.jah", {}}, {"stjava.ini", bytes_of("x")}}},
-        MemberSet{"AllByteValues", {{"java.utf", all_byte_values()}}},
-        MemberSet{"OneMebibyte", {{"java.utf", pseudo_random(1024 * 1024 + 3, 3)}, {"java.jah", bytes_of("j")}}}),
+    testing::Values(MemberSet{"ThreeMembers",
+                              {{"java.jah", bytes_of("MIDlet-Name: Spiel\r\nMIDlet-Jar-Size: 3\r\n")},
+                               {"java.utf", bytes_of("PK\x03\x04 jar")},
+                               {"stjava.ini", bytes_of("[STJ]\r\nName=Spiel\r\n")}}},
+                    MemberSet{"FourMembers",
+                              {{"java.jah", bytes_of("MIDlet-Name: Spiel\r\n")},
+                               {"java.utf", pseudo_random(5000, 1)},
+                               {"stjava.ini", bytes_of("[STJ]\r\n")},
+                               {"java.obj", pseudo_random(777, 2)}}},
+                    MemberSet{"EmptyFile", {{"java.jah", {}}, {"stjava.ini", bytes_of("x")}}},
+                    MemberSet{"AllByteValues", {{"java.utf", all_byte_values()}}},
+                    MemberSet{"OneMebibyte",
+                              {{"java.utf", pseudo_random(1024 * 1024 + 3, 3)}, {"java.jah", bytes_of("j")}}}),
     [](const testing::TestParamInfo<MemberSet>& info) { return std::string(info.param.label); });
 
 TEST_F(FakeRar, UpdatingReplacesAMemberAndAddsANewOneWithoutDuplicates) {
-    const Contents first = {{"java.jah", bytes_of("alt")}, {"java.utf", bytes_of("jar")}, {"stjava.ini", bytes_of("ini")}};
+    const Contents first = {
+        {"java.jah", bytes_of("alt")}, {"java.utf", bytes_of("jar")}, {"stjava.ini", bytes_of("ini")}};
     const fs::path archive = work_ / "Spiel.stj";
     ASSERT_EQ(rar(add_args(u8(archive), make_inputs(first, "v1"))).exit_code, 0);
     expect_archive(archive, first);
@@ -421,8 +423,7 @@ TEST_F(FakeRar, LogGetsOneRecordPerRunWithCommandLineAndWorkingFolder) {
 
     const Bytes log = read_bytes(root_ / "bin" / "rar.log");
     const std::string expected = "cmdline=" + exe_.string() + " a -m0 -ep " + archive + " " + inputs[0] + "\n" +
-                                 "cwd=" + work_.string() + "\n" +
-                                 "cmdline=" + exe_.string() + " x egal\n" +
+                                 "cwd=" + work_.string() + "\n" + "cmdline=" + exe_.string() + " x egal\n" +
                                  "cwd=" + (work_ / "anders").string() + "\n";
     EXPECT_EQ(std::string(log.begin(), log.end()), expected);
 }
@@ -513,8 +514,11 @@ TEST_F(FakeRar, Rar5ModeWritesRar5ThatBothReadersAccept) {
 TEST_F(FakeRar, Rar5ModeUpdatesItsOwnArchive) {
     const fs::path archive = work_ / "Spiel.stj";
     const std::vector<std::string> rar5 = {"FAKERAR_RAR5=1"};
-    ASSERT_EQ(rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("alt")}, {"java.utf", bytes_of("jad")}}, "v1")),
-                  rar5).exit_code, 0);
+    ASSERT_EQ(
+        rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("alt")}, {"java.utf", bytes_of("jad")}}, "v1")),
+            rar5)
+            .exit_code,
+        0);
     const Result r = rar(add_args(u8(archive), make_inputs({{"java.jah", bytes_of("neu")}}, "v2")), rar5);
     ASSERT_EQ(r.exit_code, 0) << r.output;
     expect_archive(archive, {{"java.jah", bytes_of("neu")}, {"java.utf", bytes_of("jad")}});
@@ -530,9 +534,9 @@ TEST_F(FakeRar, Rar5ModeRefusesMa4AsRar7Does) {
 }
 
 TEST(Rar5Format, ReadsBackWhatItWroteAndRefusesDamage) {
-    const std::vector<Member> members = {{"java.jah", all_byte_values(), kestrane::DosDateTime({2004, 7, 15, 11, 16, 0}),
-                                          kestrane::kArchiveAttribute},
-                                         {"java.utf", "", kestrane::kDosEpoch, kestrane::kArchiveAttribute}};
+    const std::vector<Member> members = {
+        {"java.jah", all_byte_values(), kestrane::DosDateTime({2004, 7, 15, 11, 16, 0}), kestrane::kArchiveAttribute},
+        {"java.utf", "", kestrane::kDosEpoch, kestrane::kArchiveAttribute}};
     const std::string archive = fakerar::write_rar5_archive(members);
     std::string error;
     const auto back = fakerar::read_rar5_archive(archive, &error);

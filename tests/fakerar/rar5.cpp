@@ -81,7 +81,8 @@ public:
     bool u32(std::uint32_t& value) {
         if (in_.size() - pos_ < 4) return false;
         value = 0;
-        for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(in_[pos_ + i])) << (8 * i);
+        for (int i = 0; i < 4; ++i)
+            value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(in_[pos_ + i])) << (8 * i);
         pos_ += 4;
         return true;
     }
@@ -162,10 +163,12 @@ std::optional<std::vector<RarMember>> read_rar5_archive(std::string_view archive
         if (type == kFileHeader) {
             std::uint64_t fileFlags = 0, unpacked = 0, attributes = 0, compression = 0, host = 0, nameSize = 0;
             std::uint32_t mtime = 0, dataCrc = 0;
-            if (!in.vint(fileFlags) || !in.vint(unpacked) || !in.vint(attributes)) return fail(error, "truncated file header");
+            if (!in.vint(fileFlags) || !in.vint(unpacked) || !in.vint(attributes))
+                return fail(error, "truncated file header");
             if ((fileFlags & kFileHasTime) && !in.u32(mtime)) return fail(error, "truncated file header");
             if ((fileFlags & kFileHasCrc) && !in.u32(dataCrc)) return fail(error, "truncated file header");
-            if (!in.vint(compression) || !in.vint(host) || !in.vint(nameSize)) return fail(error, "truncated file header");
+            if (!in.vint(compression) || !in.vint(host) || !in.vint(nameSize))
+                return fail(error, "truncated file header");
             if (compression != kStored || unpacked != data) return fail(error, "only stored members are supported");
             RarMember m;
             if (!in.bytes(static_cast<std::size_t>(nameSize), m.name)) return fail(error, "truncated name");

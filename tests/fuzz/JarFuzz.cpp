@@ -60,8 +60,8 @@ void CheckReplacedSize(std::string_view input, const kestrane::JadAttributes& ja
     if (after.encoding != jad.encoding) {
         // Only bytes too few to tell UTF-16 by, or a file whose only bytes
         // outside UTF-8 were in the old value, read differently afterwards.
-        Require(input.size() < 4 || (jad.encoding == kestrane::JadEncoding::Windows1252 &&
-                                     after.encoding == kestrane::JadEncoding::Utf8));
+        Require(input.size() < 4 ||
+                (jad.encoding == kestrane::JadEncoding::Windows1252 && after.encoding == kestrane::JadEncoding::Utf8));
         return;
     }
     kestrane::AttributeList expected = jad.attributes;
@@ -137,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     GuardedSource again(input);
     const kestrane::JarReading second = kestrane::ReadJar(again);
-    Require(second.problem == jar.problem && second.method == jar.method && second.contents.has_value() == jar.contents.has_value());
+    Require(second.problem == jar.problem && second.method == jar.method &&
+            second.contents.has_value() == jar.contents.has_value());
 
     RequireClean(kestrane::ParseManifest(input));
     const kestrane::JadAttributes jad = kestrane::ParseJad(input);

@@ -24,8 +24,8 @@ void Utf8(std::string& out, std::string_view text) {
 
 std::string MinimalClass(std::string_view name, std::string_view superName, std::string_view filler) {
     std::string out("\xCA\xFE\xBA\xBE", 4);
-    U16(out, 0);   // minor version
-    U16(out, 46);  // major version
+    U16(out, 0);                       // minor version
+    U16(out, 46);                      // major version
     U16(out, filler.empty() ? 5 : 6);  // constants, counted from 1
     out += '\x07';
     U16(out, 2);  // #1: this class, named by #2
@@ -34,7 +34,7 @@ std::string MinimalClass(std::string_view name, std::string_view superName, std:
     U16(out, 4);  // #3: the superclass, named by #4
     Utf8(out, superName);
     if (!filler.empty()) Utf8(out, filler);  // #5
-    U16(out, 0x0021);  // public, super
+    U16(out, 0x0021);                        // public, super
     U16(out, 1);
     U16(out, 3);
     for (int table = 0; table < 4; ++table) U16(out, 0);  // no interfaces, fields, methods, attributes

@@ -13,7 +13,7 @@
 namespace kestrane::testing {
 
 struct ShellRun {
-    int exitCode = -1;    // -1 when it could not be started or did not exit
+    int exitCode = -1;   // -1 when it could not be started or did not exit
     std::string output;  // stdout and stderr together
 };
 

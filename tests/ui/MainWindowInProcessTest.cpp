@@ -42,10 +42,10 @@ std::vector<MenuEntry> MenuEntries(HWND window) {
     return entries;
 }
 
-const int kControlIds[] = {IDC_LBLRAR, IDC_TXTRAR, IDC_CMDSEARCHRAR, IDC_LBLJAR,  IDC_TXTJAR,      IDC_CMDSEARCHJAR,
-                           IDC_LBLJAD, IDC_TXTJAD, IDC_CMDSEARCHJAD, IDC_LBLOBJ,  IDC_TXTOBJ,      IDC_CMDSEARCHOBJ,
-                           IDC_LBLINI, IDC_TXTINI, IDC_CMDINI,       IDC_LBLSTJ,  IDC_TXTSTJ,      IDC_CMDSEARCHSTJ,
-                           IDC_CMDSTJ, IDC_LBLWAIT};
+const int kControlIds[] = {IDC_LBLRAR,       IDC_TXTRAR,       IDC_CMDSEARCHRAR, IDC_LBLJAR,       IDC_TXTJAR,
+                           IDC_CMDSEARCHJAR, IDC_LBLJAD,       IDC_TXTJAD,       IDC_CMDSEARCHJAD, IDC_LBLOBJ,
+                           IDC_TXTOBJ,       IDC_CMDSEARCHOBJ, IDC_LBLINI,       IDC_TXTINI,       IDC_CMDINI,
+                           IDC_LBLSTJ,       IDC_TXTSTJ,       IDC_CMDSEARCHSTJ, IDC_CMDSTJ,       IDC_LBLWAIT};
 
 class MainWindowInProcess : public ::testing::Test {
 protected:
@@ -62,8 +62,8 @@ TEST_F(MainWindowInProcess, MenuCaptionsAndOrder) {
     const std::vector<MenuEntry> entries = MenuEntries(window_.Handle());
     std::vector<std::wstring> captions;
     for (const MenuEntry& entry : entries) captions.push_back(entry.caption);
-    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"&JAD aus JAR erstellen...", L"&Ordner umwandeln...", L"",
-                                                   L"&Beenden", L"&?", L"&Hilfe", L"", L"&\u00dcber"}));
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&Datei", L"&JAD aus JAR erstellen...", L"&Ordner umwandeln...",
+                                                   L"", L"&Beenden", L"&?", L"&Hilfe", L"", L"&\u00dcber"}));
     for (const MenuEntry& entry : entries) {
         if (!entry.caption.empty()) {
             EXPECT_TRUE(entry.enabled) << "disabled at start";
@@ -88,7 +88,8 @@ TEST_F(MainWindowInProcess, EveryMenuEntryHasAnAccessKeyOfItsOwn) {
             if (caption.empty()) continue;  // a separator
             const wchar_t key = accessKey(caption);
             EXPECT_NE(key, L'\0') << "no access key: " << testing::PrintToString(caption);
-            EXPECT_EQ(keys.find(key), std::wstring::npos) << "access key used twice: " << testing::PrintToString(caption);
+            EXPECT_EQ(keys.find(key), std::wstring::npos)
+                << "access key used twice: " << testing::PrintToString(caption);
             keys += key;
         }
     }
@@ -158,8 +159,9 @@ TEST_F(MainWindowInProcess, DroppedFilesGoToTheirFieldsAndTheJarFindsItsJad) {
         CloseHandle(h);
     }
     SetDlgItemTextW(window_.Handle(), IDC_TXTSTJ, L"alt.stj");
-    SendMessageW(window_.Handle(), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop({jar, L"C:\\Werkzeuge\\Rar.exe", L"D:\\x\\neu.Stj", L"D:\\x\\a.obj"})), 0);
+    SendMessageW(
+        window_.Handle(), WM_DROPFILES,
+        reinterpret_cast<WPARAM>(MakeDrop({jar, L"C:\\Werkzeuge\\Rar.exe", L"D:\\x\\neu.Stj", L"D:\\x\\a.obj"})), 0);
     EXPECT_EQ(Text(window_.Handle(), IDC_TXTJAR), jar);
     EXPECT_EQ(Text(window_.Handle(), IDC_TXTJAD), jad) << "the JAR's JAD fills the empty field";
     EXPECT_EQ(Text(window_.Handle(), IDC_TXTRAR), L"C:\\Werkzeuge\\Rar.exe");
