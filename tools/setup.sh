@@ -18,6 +18,8 @@ packages=(
     python3 python3-pefile python3-pil
     # kestrane's manual page, and the check of its Debian package.
     scdoc lintian man-db
+    # The one formatter whose output the tree is kept in.
+    clang-format-14
 )
 # kestrane for ARM: Debian's cross compiler, zlib of arm64 through multiarch
 # (from the machine's own apt sources, which must serve arm64 as Debian's

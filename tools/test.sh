@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 tools/setup.sh
 
+# Every C++ file as .clang-format lays it out.
+tools/check-format.sh
+
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
