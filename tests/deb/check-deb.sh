@@ -58,11 +58,13 @@ for name in ["Größe", "mit Leerzeichen"]:
     with zipfile.ZipFile(os.path.join(sys.argv[1], name + ".jar"), "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr("META-INF/MANIFEST.MF", f"Manifest-Version: 1.0\r\nMIDlet-Name: {name}\r\nMIDlet-Vendor: V\r\n"
                    f"MIDlet-Version: 1.0\r\nMIDlet-1: {name}, /i.png, a.Main\r\n\r\n")
+        # Only the magic of a class: the phone could not load it.
         z.writestr("a/Main.class", b"\xca\xfe\xba\xbe")
         z.writestr("i.png", b"\x89PNG")
 EOF
 (cd "$work" && kestrane "Meine Spiele" -o STJ >out.txt) || fail "the conversion failed: $(cat "$work/out.txt")"
-grep -qx "2 von 2 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen" "$work/out.txt" ||
+grep -qx "2 von 2 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen, 0 von 2 laufen auf dem Telefon" \
+    "$work/out.txt" ||
     fail "the conversion says: $(cat "$work/out.txt")"
 for name in "Größe" "mit Leerzeichen"; do
     members=$(lsar "$work/STJ/$name.stj" | tail -n +2 | sort | tr '\n' ' ')
