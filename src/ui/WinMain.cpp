@@ -38,8 +38,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (!window.Create(instance, showCommand)) return 1;
     if (!arguments.files.empty()) window.TakeFiles(arguments.files);
     if (arguments.folderRun) window.RunFolderConversion(*arguments.folderRun);
-
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) window.TranslateAndDispatch(msg);
-    return static_cast<int>(msg.wParam);
+    return kestrane::WindowBase::RunMessageLoop();
 }

@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "resource.h"
+#include "ui/ScopedWin.h"
 
 namespace kestrane {
 
@@ -13,6 +12,21 @@ namespace {
 HICON ProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRANE), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
+bool RegisterWindowClass(HINSTANCE instance, const WindowLook& look, WNDPROC procedure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    if (look.withIcon) {
+        wc.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
+        wc.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    }
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = look.className;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 struct ControlClass {
@@ -43,46 +57,69 @@ ControlClass ClassOf(const ControlSpec& spec) {
 
 bool IsTextField(ControlKind kind) { return kind == ControlKind::Field || kind == ControlKind::MultiLineField; }
 
+// A multi-line field answers Esc as it does in a dialog: it posts its window
+// a close, which a dialog takes as Cancel. So do the program's windows, the
+// main window among them, which closes only when asked to.
+void TakeFieldsCloseAsCancel(HWND window) {
+    MSG close;
+    if (PeekMessageW(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+}
+
+// Enter and Esc are the window's IDOK and IDCANCEL and never a click on the
+// button that has the focus, as the dialog manager would make them; only a
+// field that wants them (the INI box) takes them itself.
+bool TakeEnterOrEscape(HWND window, MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+    const LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+    if (code & DLGC_WANTMESSAGE) return false;
+    SendMessageW(window, WM_COMMAND, msg.wParam == VK_RETURN ? IDOK : IDCANCEL, 0);
+    return true;
+}
+
 }  // namespace
 
-bool WindowBase::RegisterWindowClass(HINSTANCE instance, const wchar_t* className, bool withIcon) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    if (withIcon) {
-        wc.hIcon = ProgramIcon(instance, SM_CXICON, SM_CYICON);
-        wc.hIconSm = ProgramIcon(instance, SM_CXSMICON, SM_CYSMICON);
+int WindowBase::RunMessageLoop(const WindowBase* modal) {
+    MSG msg{};
+    while (!modal || modal->hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) return 1;
+        if (got == 0) {
+            if (modal) PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside to end too
+            return static_cast<int>(msg.wParam);
+        }
+        HWND active = GetActiveWindow();
+        if (active && (active == msg.hwnd || IsChild(active, msg.hwnd)) && TakeEnterOrEscape(active, msg)) continue;
+        if (active && IsDialogMessageW(active, &msg)) {
+            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) TakeFieldsCloseAsCancel(active);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
     }
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return 0;
 }
 
-bool WindowBase::CreateWindowOfClass(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                                     int clientWidthTwips, int clientHeightTwips, BOOL hasMenu, HMENU menu,
-                                     HINSTANCE instance) {
-    ReadScreenDpi();
-    RECT frame{0, 0, ScaleX(clientWidthTwips), ScaleY(clientHeightTwips)};
-    AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
-    return CreateWindowExW(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                           frame.bottom - frame.top, nullptr, menu, instance, this) != nullptr;
+bool WindowBase::CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu) {
+    if (!RegisterWindowClass(instance, look, WindowProc)) return false;
+    WindowDC screen(nullptr);
+    dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    RECT frame{0, 0, ScaleX(look.clientTwips.cx), ScaleY(look.clientTwips.cy)};
+    AdjustWindowRectEx(&frame, look.style, menu != nullptr, look.exStyle);
+    // No owner window: each window stands on its own in the taskbar's eyes.
+    return CreateWindowExW(look.exStyle, look.className, look.title, look.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                           frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance,
+                           this) != nullptr;
 }
 
-bool WindowBase::RunModal(HWND owner, DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                          int clientWidthTwips, int clientHeightTwips, bool dialogKeys) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
+bool WindowBase::RunModal(HWND owner, const WindowLook& look) {
     DisabledWindow disabled(owner);
     owner_ = owner;
-    // No owner window: the window stands on its own, as the main window does.
-    if (!CreateWindowOfClass(exStyle, className, title, style, clientWidthTwips, clientHeightTwips, FALSE, nullptr,
-                             instance))
+    if (!CreateWithLook(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), look, nullptr))
         return false;
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
-    OnShown();
-    RunModalMessageLoop(dialogKeys);
+    RunMessageLoop(this);
     return true;
 }
 
@@ -92,91 +129,43 @@ void WindowBase::CloseModal() {
     DestroyWindow(hwnd_);
 }
 
-void WindowBase::ReadScreenDpi() {
-    WindowDC screen(nullptr);
-    dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
-    dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-}
-
-void WindowBase::RunModalMessageLoop(bool dialogKeys) {
-    MSG msg;
-    while (hwnd_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) return;
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (dialogKeys && IsDialogMessageW(hwnd_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-void WindowBase::CreateControls(std::span<const ControlSpec> table, HFONT font) {
+std::vector<RECT> WindowBase::CreateControls(std::span<const ControlSpec> table, HFONT font) {
     WindowDC screen(nullptr);
     ScopedSelect selectFont(screen.Get(), font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(screen.Get(), &metrics);
-    createdPlaces_.clear();
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    std::vector<RECT> places;
     for (const ControlSpec& spec : table) {
-        int width = ScaleX(spec.width);
-        int height = spec.height > 0 ? ScaleY(spec.height) : metrics.tmHeight;
-        if (spec.kind == ControlKind::Label && spec.width == 0) {
-            SIZE extent{};
-            GetTextExtentPoint32W(screen.Get(), spec.text, lstrlenW(spec.text), &extent);
-            width = extent.cx;
-            height = extent.cy;
-        }
-        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + width, ScaleY(spec.top) + height};
+        SIZE size{ScaleX(spec.width), spec.height > 0 ? ScaleY(spec.height) : metrics.tmHeight};
+        if (spec.kind == ControlKind::Label && spec.width == 0)
+            GetTextExtentPoint32W(screen.Get(), spec.text, lstrlenW(spec.text), &size);
+        const RECT place{ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left) + size.cx, ScaleY(spec.top) + size.cy};
         const ControlClass control = ClassOf(spec);
-        HWND created = AddControl(spec.id, control.name, spec.text, WS_CHILD | WS_VISIBLE | control.style,
-                                  control.exStyle, place, font);
+        HWND created = CreateWindowExW(control.exStyle, control.name, spec.text, WS_CHILD | WS_VISIBLE | control.style,
+                                       place.left, place.top, size.cx, size.cy, hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         // No limit of 30,000 characters: paths and INI texts are as long as they are.
         if (IsTextField(spec.kind)) SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
-        createdPlaces_.push_back(place);
+        places.push_back(place);
     }
-}
-
-void WindowBase::LayOutControls(std::span<const ControlSpec> table, SIZE client, SIZE designClient) {
-    const int dx = std::max(0L, client.cx - designClient.cx);
-    const int dy = std::max(0L, client.cy - designClient.cy);
-    HDWP batch = BeginDeferWindowPos(static_cast<int>(table.size()));
-    for (std::size_t i = 0; i < table.size() && i < createdPlaces_.size() && batch; ++i) {
-        RECT place = createdPlaces_[i];
-        switch (table[i].anchor) {
-        case Anchor::Fixed: break;
-        case Anchor::Widen: place.right += dx; break;
-        case Anchor::MoveRight: OffsetRect(&place, dx, 0); break;
-        case Anchor::Fill:
-            place.right += dx;
-            place.bottom += dy;
-            break;
-        case Anchor::MoveDownWiden:
-            OffsetRect(&place, 0, dy);
-            place.right += dx;
-            break;
-        }
-        batch = DeferWindowPos(batch, Control(table[i].id), nullptr, place.left, place.top, place.right - place.left,
-                               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (batch) EndDeferWindowPos(batch);
-}
-
-HWND WindowBase::AddControl(int id, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
-                            RECT place, HFONT font) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    HWND control = CreateWindowExW(exStyle, className, text, style, place.left, place.top, place.right - place.left,
-                                   place.bottom - place.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+    return places;
 }
 
 HFONT WindowBase::CreateSansSerifFont(int weight) const {
     return CreateFontW(-MulDiv(825, dpiY_, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                        L"MS Sans Serif");
+}
+
+// A multi-line field passes Tab on to its window as it does in a dialog; the
+// focus moves as the dialog keys move it, and a field it reaches is selected.
+void WindowBase::MoveFocus(WPARAM wParam, LPARAM lParam) {
+    HWND next = lParam ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+    if (!next) return;
+    SetFocus(next);
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
 }
 
 LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -189,10 +178,14 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;
     try {
-        result = self->HandleMessage(message, wParam, lParam);
+        if (message == WM_NEXTDLGCTL) {
+            self->MoveFocus(wParam, lParam);
+        } else {
+            result = self->HandleMessage(message, wParam, lParam);
+        }
     } catch (...) {
         try {
-            result = self->OnFailure(message, wParam, lParam);
+            result = self->HandleFailure(message, wParam, lParam);
         } catch (...) {
             // Telling the user failed too; the window carries on.
         }

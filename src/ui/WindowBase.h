@@ -1,16 +1,14 @@
 // What every window of the program shares: the object behind the window
 // handle, set at WM_NCCREATE and cleared at WM_NCDESTROY; one dispatch that
-// lets no exception cross back into the system; the window class; the
-// controls made from a table laid out in twips and converted with the
-// screen's real DPI; and showing a window modally over its owner.
+// lets no exception cross back into the system; the controls made from a
+// table laid out in twips at the screen's real DPI; showing a window modally
+// over its owner; and the program's one message loop.
 #pragma once
 
 #include <windows.h>
 
 #include <span>
 #include <vector>
-
-#include "ui/ScopedWin.h"
 
 namespace kestrane {
 
@@ -33,6 +31,16 @@ struct ControlSpec {
     Anchor anchor = Anchor::Fixed;
 };
 
+// A window's class and frame; the client area is given in twips.
+struct WindowLook {
+    const wchar_t* className;
+    const wchar_t* title;
+    DWORD style;
+    DWORD exStyle;
+    SIZE clientTwips;
+    bool withIcon;
+};
+
 class WindowBase {
 public:
     WindowBase(const WindowBase&) = delete;
@@ -40,33 +48,32 @@ public:
 
     HWND Handle() const { return hwnd_; }
 
+    // The messages of every window of the program. In the active window the
+    // keys work as in a dialog: Tab and Shift+Tab move, Enter is IDOK and Esc
+    // IDCANCEL. Runs until `modal` has closed or, without one, until WM_QUIT;
+    // returns the quit's exit code.
+    static int RunMessageLoop(const WindowBase* modal = nullptr);
+
 protected:
     WindowBase() = default;
     ~WindowBase() = default;
 
-    // Registers the class once per process, with this base's procedure, the
-    // arrow cursor, the dialog colour and, where asked, the program's icon.
-    static bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, bool withIcon);
-    // CreateWindowExW with `this` as the creation parameter.
-    bool CreateWindowOfClass(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                             int clientWidthTwips, int clientHeightTwips, BOOL hasMenu, HMENU menu, HINSTANCE instance);
-
+    // Registers the class once per process and creates the window with this
+    // object behind it; false when the system refused.
+    bool CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu);
     // Creates the window and runs it as a modal window over `owner`, which
     // takes no input until it closes and then gets the activation back.
-    // `dialogKeys`: Tab, Shift+Tab and the space bar move and press as in a
-    // dialog. False when the window could not be made.
-    bool RunModal(HWND owner, DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                  int clientWidthTwips, int clientHeightTwips, bool dialogKeys);
+    // False when the window could not be made.
+    bool RunModal(HWND owner, const WindowLook& look);
     // Ends a modal window: the owner first takes input again, so that the
     // system passes the activation to it and not to another program's.
     void CloseModal();
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
     // Called inside the dispatch's catch block of a failed handler.
-    virtual LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-    // Called once the window shows, before its modal loop runs.
-    virtual void OnShown() {}
-
+    virtual LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) {
+        return DefaultHandling(message, wParam, lParam);
+    }
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
@@ -77,12 +84,9 @@ protected:
     int DpiY() const { return dpiY_; }
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
 
-    // Creates the table's controls in its order, in `font`.
-    void CreateControls(std::span<const ControlSpec> table, HFONT font);
-    // Puts the table's controls where their anchors take them in a client
-    // area of this size, which is never taken as smaller than the design's.
-    void LayOutControls(std::span<const ControlSpec> table, SIZE client, SIZE designClient);
-
+    // Creates the table's controls in its order, in `font`; returns where
+    // each was put, in pixels.
+    std::vector<RECT> CreateControls(std::span<const ControlSpec> table, HFONT font);
     // MS Sans Serif 8.25 points at the screen's DPI, the font of the windows.
     HFONT CreateSansSerifFont(int weight) const;
 
@@ -92,16 +96,11 @@ protected:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void ReadScreenDpi();
-    void RunModalMessageLoop(bool dialogKeys);
-    // A child control `id` at a place in pixels, in `font`.
-    HWND AddControl(int id, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, RECT place,
-                    HFONT font);
+    void MoveFocus(WPARAM wParam, LPARAM lParam);
 
     int dpiX_ = 96;
     int dpiY_ = 96;
     HWND owner_ = nullptr;
-    std::vector<RECT> createdPlaces_;  // each control of the table as created, in pixels
 };
 
 }  // namespace kestrane

@@ -20,7 +20,8 @@ namespace {
 
 constexpr int kClientWidthTwips = 8895;
 constexpr int kClientHeightTwips = 6420;
-constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr WindowLook kLook{
+    KESTRANE_FOLDER_CLASS, L"Ordner umwandeln", WS_OVERLAPPEDWINDOW, 0, {kClientWidthTwips, kClientHeightTwips}, true};
 
 // What the conversion's thread posts to the window; each pointer is the
 // window's to delete.
@@ -75,6 +76,31 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     return 0;
 }
 
+// Puts the table's controls, created at `places`, where their anchors take
+// them in a client area `grown` pixels larger than the design's.
+void LayOutControls(HWND window, std::span<const ControlSpec> table, const std::vector<RECT>& places, SIZE grown) {
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(table.size()));
+    for (std::size_t i = 0; i < table.size() && i < places.size() && batch; ++i) {
+        RECT place = places[i];
+        switch (table[i].anchor) {
+        case Anchor::Fixed: break;
+        case Anchor::Widen: place.right += grown.cx; break;
+        case Anchor::MoveRight: OffsetRect(&place, grown.cx, 0); break;
+        case Anchor::Fill:
+            place.right += grown.cx;
+            place.bottom += grown.cy;
+            break;
+        case Anchor::MoveDownWiden:
+            OffsetRect(&place, 0, grown.cy);
+            place.right += grown.cx;
+            break;
+        }
+        batch = DeferWindowPos(batch, GetDlgItem(window, table[i].id), nullptr, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (batch) EndDeferWindowPos(batch);
+}
+
 }  // namespace
 
 // The run: its job, the thread that works it, and the flag that stops it.
@@ -123,15 +149,10 @@ private:
 };
 
 int frmFolder::ShowModal(HWND mainWindow, const FolderWindowStart& start) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    if (!RegisterWindowClass(instance, KESTRANE_FOLDER_CLASS, true)) return 1;
     frmFolder window(start);
-    if (!window.RunModal(mainWindow, 0, KESTRANE_FOLDER_CLASS, L"Ordner umwandeln", kWindowStyle, kClientWidthTwips,
-                         kClientHeightTwips, true))
-        return 1;
-    return window.exitCode_;
+    return window.RunModal(mainWindow, kLook) ? window.exitCode_ : 1;
 }
 
 frmFolder::frmFolder(FolderWindowStart start) : start_(std::move(start)) {}
@@ -141,51 +162,47 @@ frmFolder::~frmFolder() {
     CloseModal();
 }
 
-void frmFolder::OnShown() {
-    RECT frame{};
-    GetWindowRect(hwnd_, &frame);
-    smallestWindow_ = {frame.right - frame.left, frame.bottom - frame.top};
-    if (start_.unattended) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
-}
-
-LRESULT frmFolder::OnFailure(UINT, WPARAM, LPARAM) {
+LRESULT frmFolder::HandleFailure(UINT, WPARAM, LPARAM) {
     ShowMessage(CurrentFailureText());
     return 0;
 }
 
 LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: Form_Load(); return 0;
+    case WM_CREATE: Form_Load(*reinterpret_cast<const CREATESTRUCTW*>(lParam)); return 0;
     case WM_COMMAND:
-        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) DispatchCommand(LOWORD(wParam));
         return 0;
-    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: return lvwResults_Notify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_COPY: CopySelectedRows(); return 0;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_CLOSE: Form_QueryUnload(); return 0;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED) OnSize(LOWORD(lParam), HIWORD(lParam));
+        if (wParam != SIZE_MINIMIZED) Form_Resize(LOWORD(lParam), HIWORD(lParam));
         return 0;
-    case WM_GETMINMAXINFO: OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
-    case WM_SUITES_FOUND: OnSuitesFound(static_cast<std::size_t>(wParam)); return 0;
-    case WM_SUITE_FINISHED: OnSuiteFinished(TakePosted<SuiteResult>(lParam)); return 0;
-    case WM_CONVERSION_ENDED: OnConversionEnded(TakePosted<FolderSummary>(lParam)); return 0;
+    case WM_GETMINMAXINFO: Form_MinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+    case WM_SUITES_FOUND: conversion_SuitesFound(static_cast<std::size_t>(wParam)); return 0;
+    case WM_SUITE_FINISHED: conversion_SuiteFinished(TakePosted<SuiteResult>(lParam)); return 0;
+    case WM_CONVERSION_ENDED: conversion_Ended(TakePosted<FolderSummary>(lParam)); return 0;
     case WM_START_AT_ONCE: cmdStart_Click(); return 0;
     default: return DefaultHandling(message, wParam, lParam);
     }
 }
 
-void frmFolder::Form_Load() {
-    CreateControls();
+void frmFolder::Form_Load(const CREATESTRUCTW& created) {
+    smallestWindow_ = {created.cx, created.cy};
+    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
+    createdPlaces_ = CreateControls(kControls, font_.Get());
+    CreateListColumns();
     SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), start_.source.c_str());
     SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), start_.target.c_str());
     Button_SetCheck(Control(IDC_FOLDER_CHKSUBFOLDERS), start_.includeSubfolders ? BST_CHECKED : BST_UNCHECKED);
     Button_SetCheck(Control(IDC_FOLDER_CHKOVERWRITE), start_.overwrite ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(Control(start_.source.empty() ? IDC_FOLDER_TXTSOURCE : IDC_FOLDER_TXTTARGET));
+    // Handled once the window shows and its loop runs.
+    if (start_.unattended) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
 }
 
-void frmFolder::CreateControls() {
-    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    WindowBase::CreateControls(kControls, font_.Get());
+void frmFolder::CreateListColumns() {
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
@@ -198,11 +215,11 @@ void frmFolder::CreateControls() {
 }
 
 // The result column takes the width the list gained, so that reasons show whole.
-void frmFolder::OnSize(int clientWidth, int clientHeight) {
+void frmFolder::Form_Resize(int clientWidth, int clientHeight) {
     if (!Control(IDC_FOLDER_LBLSTATUS)) return;  // sized before the controls exist
-    const SIZE design{ScaleX(kClientWidthTwips), ScaleY(kClientHeightTwips)};
-    LayOutControls(kControls, {clientWidth, clientHeight}, design);
-    const int grown = std::max(0, clientWidth - static_cast<int>(design.cx));
+    // Never taken as smaller than the design.
+    const int grown = std::max(0, clientWidth - ScaleX(kClientWidthTwips));
+    LayOutControls(hwnd_, kControls, createdPlaces_, {grown, std::max(0, clientHeight - ScaleY(kClientHeightTwips))});
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     const int column = ListView_GetColumnWidth(list, kResultColumn);
     ListView_SetColumnWidth(list, kResultColumn,
@@ -210,7 +227,7 @@ void frmFolder::OnSize(int clientWidth, int clientHeight) {
     widthGrown_ = grown;
 }
 
-void frmFolder::OnMinMaxInfo(MINMAXINFO& info) const {
+void frmFolder::Form_MinMaxInfo(MINMAXINFO& info) const {
     if (smallestWindow_.cx > 0) info.ptMinTrackSize = {smallestWindow_.cx, smallestWindow_.cy};
 }
 
@@ -223,7 +240,7 @@ void frmFolder::ShowDetail(int row) {
     SetWindowTextW(Control(IDC_FOLDER_TXTDETAIL), text.c_str());
 }
 
-void frmFolder::OnCommand(int id) {
+void frmFolder::DispatchCommand(int id) {
     switch (id) {
     case IDC_FOLDER_CMDSOURCE: cmdSearch_Click(IDC_FOLDER_TXTSOURCE, ui_words::kSourcePickerTitle.data()); break;
     case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, ui_words::kTargetPickerTitle.data()); break;
@@ -234,7 +251,7 @@ void frmFolder::OnCommand(int id) {
     }
 }
 
-LRESULT frmFolder::OnNotify(const NMHDR& header) {
+LRESULT frmFolder::lvwResults_Notify(const NMHDR& header) {
     if (header.idFrom == IDC_FOLDER_LVWRESULTS && header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED))
@@ -248,7 +265,7 @@ LRESULT frmFolder::OnNotify(const NMHDR& header) {
     return 0;
 }
 
-void frmFolder::OnClose() {
+void frmFolder::Form_QueryUnload() {
     // A run ends with its current suite; the window goes once it has.
     if (conversion_) {
         closeRequested_ = true;
@@ -259,7 +276,7 @@ void frmFolder::OnClose() {
     CloseModal();
 }
 
-void frmFolder::cmdClose_Click() { OnClose(); }
+void frmFolder::cmdClose_Click() { Form_QueryUnload(); }
 
 void frmFolder::cmdSearch_Click(int fieldId, const wchar_t* title) {
     if (conversion_) return;
@@ -321,13 +338,13 @@ void frmFolder::cmdStart_Click() {
     SetRunning(true);
 }
 
-void frmFolder::OnSuitesFound(std::size_t count) {
+void frmFolder::conversion_SuitesFound(std::size_t count) {
     counts_.found = count;
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(count));
     if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
 }
 
-void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
+void frmFolder::conversion_SuiteFinished(std::unique_ptr<SuiteResult> result) {
     counts_.Add(*result);
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     const std::wstring texts[] = {Widen(result->file), Widen(result->suite), Widen(PhoneWord(result->phone)),
@@ -345,7 +362,7 @@ void frmFolder::OnSuiteFinished(std::unique_ptr<SuiteResult> result) {
     if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
 }
 
-void frmFolder::OnConversionEnded(std::unique_ptr<FolderSummary> summary) {
+void frmFolder::conversion_Ended(std::unique_ptr<FolderSummary> summary) {
     conversion_.reset();  // the thread has posted its last; waits for its end
     SetRunning(false);
     exitCode_ = summary->ExitCode();

@@ -43,20 +43,19 @@ private:
     ~frmFolder();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnShown() override;
+    LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void Form_Load();
-    void CreateControls();
-    void OnSize(int clientWidth, int clientHeight);
-    void OnMinMaxInfo(MINMAXINFO& info) const;
+    void DispatchCommand(int id);
+    void Form_Load(const CREATESTRUCTW& created);
+    void CreateListColumns();
+    void Form_Resize(int clientWidth, int clientHeight);
+    void Form_MinMaxInfo(MINMAXINFO& info) const;
+    void Form_QueryUnload();
     void ShowDetail(int row);
-    void OnCommand(int id);
-    LRESULT OnNotify(const NMHDR& header);
-    void OnClose();
-    void OnSuitesFound(std::size_t count);
-    void OnSuiteFinished(std::unique_ptr<SuiteResult> result);
-    void OnConversionEnded(std::unique_ptr<FolderSummary> summary);
+    LRESULT lvwResults_Notify(const NMHDR& header);
+    void conversion_SuitesFound(std::size_t count);
+    void conversion_SuiteFinished(std::unique_ptr<SuiteResult> result);
+    void conversion_Ended(std::unique_ptr<FolderSummary> summary);
 
     void cmdSearch_Click(int fieldId, const wchar_t* title);
     void cmdStart_Click();
@@ -70,6 +69,7 @@ private:
 
     FolderWindowStart start_;
     GdiObject<HFONT> font_;
+    std::vector<RECT> createdPlaces_;  // each control of the table as created, in pixels
     std::unique_ptr<Conversion> conversion_;
     std::vector<SuiteResult> results_;
     FolderSummary counts_;

@@ -17,14 +17,12 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;  // the 96 DPI the window was laid out at
 constexpr int kHimetricPerInch = 2540;
-constexpr int kClientWidthTwips = 2970;
-constexpr int kClientHeightTwips = 5655;
+constexpr WindowLook kLook{KESTRANE_INFO_CLASS, L"Info",      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                           WS_EX_TOOLWINDOW,    {2970, 5655}, false};
 // The phone stands a little beyond the top left corner, so that its display
 // sits in the middle of the window.
 constexpr int kPictureLeftTwips = -480;
 constexpr int kPictureTopTwips = -360;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 enum Label { lblSTJ, lblVersion, lblInfo1, lblBy, lblBack, lblMore, kNoLabel = -1 };
@@ -65,35 +63,26 @@ int TopmostLabelAt(std::span<const RECT> labels, POINT point) {
 }
 
 void frmInfo::ShowModal(HWND mainWindow, const std::wstring& programFolder) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
     // OLE for the picture; it goes after the window.
     OleSession ole;
-    if (!RegisterWindowClass(instance, KESTRANE_INFO_CLASS, false)) return;
     frmInfo info(programFolder);
-    info.RunModal(mainWindow, kWindowExStyle, KESTRANE_INFO_CLASS, L"Info", kWindowStyle, kClientWidthTwips,
-                  kClientHeightTwips, false);
+    info.RunModal(mainWindow, kLook);
 }
 
 frmInfo::frmInfo(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
 
 frmInfo::~frmInfo() { CloseModal(); }
 
-// Nothing here has a failure worth telling the user about: the worst is a
-// missing picture.
-LRESULT frmInfo::OnFailure(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefaultHandling(message, wParam, lParam);
-}
-
 LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: Form_Load(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance); return 0;
     case WM_ERASEBKGND: return TRUE;  // WM_PAINT covers every pixel from its buffer
-    case WM_PAINT: OnPaint(); return 0;
+    case WM_PAINT: Form_Paint(); return 0;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == hwnd_ && OnSetCursor(lParam)) return TRUE;
+        if (reinterpret_cast<HWND>(wParam) == hwnd_ && Form_SetCursor(lParam)) return TRUE;
         return DefaultHandling(message, wParam, lParam);
-    case WM_LBUTTONDOWN: OnLButtonDown(lParam); return 0;
-    case WM_LBUTTONUP: OnLButtonUp(lParam); return 0;
+    case WM_LBUTTONDOWN: Form_MouseDown(lParam); return 0;
+    case WM_LBUTTONUP: Form_MouseUp(lParam); return 0;
     case WM_CLOSE: CloseModal(); return 0;
     default: return DefaultHandling(message, wParam, lParam);
     }
@@ -158,7 +147,7 @@ void frmInfo::LayOutLabels() {
     }
 }
 
-void frmInfo::OnPaint() {
+void frmInfo::Form_Paint() {
     PaintDC paint(hwnd_);
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -206,7 +195,7 @@ void frmInfo::PaintLabels(HDC dc) const {
     }
 }
 
-bool frmInfo::OnSetCursor(LPARAM lParam) {
+bool frmInfo::Form_SetCursor(LPARAM lParam) {
     if (LOWORD(lParam) != HTCLIENT) return false;
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -217,9 +206,9 @@ bool frmInfo::OnSetCursor(LPARAM lParam) {
     return true;
 }
 
-void frmInfo::OnLButtonDown(LPARAM lParam) { pressedLabel_ = LabelAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); }
+void frmInfo::Form_MouseDown(LPARAM lParam) { pressedLabel_ = LabelAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); }
 
-void frmInfo::OnLButtonUp(LPARAM lParam) {
+void frmInfo::Form_MouseUp(LPARAM lParam) {
     // A click is a press and a release on the same label.
     const int pressed = std::exchange(pressedLabel_, kNoLabel);
     const int label = LabelAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

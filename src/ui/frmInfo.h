@@ -30,20 +30,21 @@ private:
     explicit frmInfo(std::wstring programFolder);
     ~frmInfo();
 
+    // Nothing here has a failure worth telling the user about: the worst is
+    // a missing picture, so a failed handler leaves the message to the system.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void Form_Load(HINSTANCE instance);
     void LoadPicture(HINSTANCE instance);
     void CreateFonts();
     void LayOutLabels();
-    void OnPaint();
+    void Form_Paint();
     void PaintAll(HDC dc, const RECT& client) const;
     void PaintPicture(HDC dc) const;
     void PaintLabels(HDC dc) const;
-    bool OnSetCursor(LPARAM lParam);
-    void OnLButtonDown(LPARAM lParam);
-    void OnLButtonUp(LPARAM lParam);
+    bool Form_SetCursor(LPARAM lParam);
+    void Form_MouseDown(LPARAM lParam);
+    void Form_MouseUp(LPARAM lParam);
 
     void lblBack_Click();
     void lblMore_Click();

@@ -20,9 +20,8 @@ namespace kestrane {
 
 namespace {
 
-constexpr int kClientWidthTwips = 5175;
-constexpr int kClientHeightTwips = 4575;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr WindowLook kLook{KESTRANE_MAIN_CLASS, L"Kestrane", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0,
+                           {5175, 4575},        true};
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;                       // 4100
 constexpr DWORD kSaveFlags = OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;  // 8198
 constexpr int kFileNameChars = 260;
@@ -91,22 +90,13 @@ LRESULT CALLBACK GermanYesNoButtons(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-bool IsEdit(HWND hwnd) {
-    wchar_t className[16] = {};
-    GetClassNameW(hwnd, className, 16);
-    return lstrcmpiW(className, L"Edit") == 0;
-}
-
 }  // namespace
 
 bool frmMain::Create(HINSTANCE instance, int showCommand) {
     Form_Initialize();
 
-    if (!RegisterWindowClass(instance, KESTRANE_MAIN_CLASS, true)) return false;
-
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    if (!CreateWindowOfClass(0, KESTRANE_MAIN_CLASS, L"Kestrane", kWindowStyle, kClientWidthTwips, kClientHeightTwips,
-                             TRUE, menu, instance)) {
+    if (!CreateWithLook(instance, kLook, menu)) {
         DestroyMenu(menu);
         return false;
     }
@@ -122,71 +112,46 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     return true;
 }
 
-LRESULT frmMain::OnFailure(UINT, WPARAM, LPARAM) {
+LRESULT frmMain::HandleFailure(UINT, WPARAM, LPARAM) {
     ReportFailure();
     return 0;
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: OnCreate(); return 0;
+    case WM_CREATE: Form_Load(); return 0;
     case WM_COMMAND:
         // Menu items arrive without a control; buttons with BN_CLICKED.
-        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) DispatchCommand(LOWORD(wParam));
         return 0;
-    case WM_ACTIVATE: OnActivate(wParam); return 0;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            Form_Deactivate();
+        else
+            Form_Activate();
+        return 0;
+    case WM_CLOSE: Form_QueryUnload(); return 0;
     case WM_QUERYENDSESSION: return TRUE;
-    case WM_ENDSESSION: OnEndSession(wParam != FALSE); return 0;
-    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_ENDSESSION:
+        if (wParam) Form_Unload();
+        return 0;
+    case WM_DROPFILES: Form_OLEDragDrop(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_DESTROY: PostQuitMessage(exitCode_); return 0;
-    case WM_BUILD_WAITING: OnBuildWaiting(wParam != FALSE); return 0;
-    case WM_BUILD_ENDED: OnBuildEnded(TakePosted<Outcome>(lParam)); return 0;
+    case WM_BUILD_WAITING: build_Waiting(wParam != FALSE); return 0;
+    case WM_BUILD_ENDED: build_Ended(TakePosted<Outcome>(lParam)); return 0;
     default: return DefaultHandling(message, wParam, lParam);
     }
 }
 
-void frmMain::TranslateAndDispatch(MSG& msg) {
-    if (msg.message == WM_KEYDOWN && hwnd_ && IsChild(hwnd_, msg.hwnd)) {
-        switch (msg.wParam) {
-        case VK_TAB:
-            if (GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
-                HWND next = GetNextDlgTabItem(hwnd_, GetFocus(), GetKeyState(VK_SHIFT) < 0);
-                if (next) {
-                    SetFocus(next);
-                    if (IsEdit(next)) SendMessageW(next, EM_SETSEL, 0, -1);
-                }
-                return;
-            }
-            break;
-        case VK_ESCAPE: return;
-        case VK_RETURN:
-            if (msg.hwnd != Control(IDC_TXTINI)) return;
-            break;
-        default: break;
-        }
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-}
-
 void frmMain::Form_Initialize() { InitCommonControls(); }
 
-void frmMain::OnCreate() {
-    CreateControls();
-    // What DragAcceptFiles does, without loading shell32 at the start.
-    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
-    Form_Load();
-}
-
-void frmMain::CreateControls() {
+void frmMain::Form_Load() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    WindowBase::CreateControls(kControls, font_.Get());
+    CreateControls(kControls, font_.Get());
     ShowWindow(Control(IDC_LBLWAIT), SW_HIDE);  // shown only while a build waits
     SetWindowTextW(Control(IDC_TXTINI), Widen(kIniTemplate).c_str());
-}
-
-void frmMain::Form_Load() {
+    // What DragAcceptFiles does, without loading shell32 at the start.
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     try {
         SetWindowTextW(Control(IDC_TXTRAR), LoadRarPath(ProgramName()).c_str());
     } catch (...) {
@@ -195,7 +160,7 @@ void frmMain::Form_Load() {
     }
 }
 
-void frmMain::Form_QueryUnload() {
+void frmMain::Form_Unload() {
     try {
         SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR)));
     } catch (...) {
@@ -203,7 +168,7 @@ void frmMain::Form_QueryUnload() {
     }
 }
 
-void frmMain::OnCommand(int id) {
+void frmMain::DispatchCommand(int id) {
     // The controls are grey during a build, but commands can still arrive
     // (posted by another program, or an accelerator); none may start while
     // the build runs on its thread. "Beenden" is a close, which the build
@@ -226,19 +191,19 @@ void frmMain::OnCommand(int id) {
     }
 }
 
-void frmMain::OnActivate(WPARAM wParam) {
-    // Give the focus back to the field the user left, as dialogs do.
-    if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus)) focusBeforeDeactivate_ = focus;
-        return;
-    }
+// The focus goes back to the field the user left, as in dialogs.
+void frmMain::Form_Deactivate() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) focusBeforeDeactivate_ = focus;
+}
+
+void frmMain::Form_Activate() {
     HWND target = focusBeforeDeactivate_;
     if (!target || !IsWindow(target) || !IsWindowEnabled(target)) target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
     SetFocus(target && IsWindowEnabled(target) ? target : hwnd_);
 }
 
-void frmMain::OnClose() {
+void frmMain::Form_QueryUnload() {
     // A close during a build waits for the build's end, so that nothing
     // runs on a window that is gone; it then takes the normal steps.
     if (building_) {
@@ -246,15 +211,11 @@ void frmMain::OnClose() {
         return;
     }
     if (!IsWindowEnabled(hwnd_)) return;  // a modal window of ours is open
-    Form_QueryUnload();
+    Form_Unload();
     DestroyWindow(hwnd_);
 }
 
-void frmMain::OnEndSession(bool ending) {
-    if (ending) Form_QueryUnload();
-}
-
-void frmMain::OnDropFiles(HDROP drop) {
+void frmMain::Form_OLEDragDrop(HDROP drop) {
     std::vector<std::wstring> paths;
     auto query = LateBound<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
     auto finish = LateBound<decltype(DragFinish)>(L"shell32.dll", "DragFinish");
@@ -438,13 +399,13 @@ void frmMain::StartBuild(bool packItself) {
     if (!build_->Start()) {
         const DWORD error = GetLastError();
         build_.reset();
-        OnBuildEnded(std::make_unique<Outcome>(
+        build_Ended(std::make_unique<Outcome>(
             Outcome{Outcome::Kind::SystemError, SystemError(std::string(ui_words::kBuildNotStarted), error).Report(),
                     std::nullopt, std::nullopt}));
     }
 }
 
-void frmMain::OnBuildWaiting(bool waiting) {
+void frmMain::build_Waiting(bool waiting) {
     if (waiting) {
         ShowWaitLabel(true);
         SetControlsEnabled(false);
@@ -453,7 +414,7 @@ void frmMain::OnBuildWaiting(bool waiting) {
     }
 }
 
-void frmMain::OnBuildEnded(std::unique_ptr<Outcome> outcome) {
+void frmMain::build_Ended(std::unique_ptr<Outcome> outcome) {
     build_.reset();  // the thread has posted its last; waits for its end
     // Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
     // write anything else; the phone reads only the older format. The user
@@ -467,7 +428,7 @@ void frmMain::OnBuildEnded(std::unique_ptr<Outcome> outcome) {
     building_ = false;
     if (closeRequested_) {
         closeRequested_ = false;
-        OnClose();
+        Form_QueryUnload();
     }
 }
 
@@ -536,10 +497,10 @@ void frmMain::OpenFolderConversion(const std::wstring& source) {
 void frmMain::RunFolderConversion(const FolderRunArguments& run) {
     exitCode_ = frmFolder::ShowModal(
         hwnd_, {WindowText(Control(IDC_TXTRAR)), run.source, run.target, run.includeSubfolders, run.overwrite, true});
-    OnClose();
+    Form_QueryUnload();
 }
 
-void frmMain::mnuFileQuit_Click() { OnClose(); }
+void frmMain::mnuFileQuit_Click() { Form_QueryUnload(); }
 
 void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
 

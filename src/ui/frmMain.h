@@ -28,10 +28,6 @@ public:
     // Creates and shows the window; false when the system refused.
     bool Create(HINSTANCE instance, int showCommand);
 
-    // The keyboard handling of the program's message loop:
-    // Tab moves through the fields, Enter and Esc do nothing of their own.
-    void TranslateAndDispatch(MSG& msg);
-
     // Files handed to the program, dropped on its window or named on its
     // command line: each goes to its field by its extension, then the
     // pairing fills what is still empty; anything else is named once.
@@ -51,18 +47,17 @@ public:
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
     class Build;
 
+    void DispatchCommand(int id);
     void Form_Initialize();
     void Form_Load();
+    void Form_Activate();
+    void Form_Deactivate();
     void Form_QueryUnload();
-    void OnCreate();
-    void OnCommand(int id);
-    void OnClose();
-    void OnActivate(WPARAM wParam);
-    void OnEndSession(bool ending);
-    void OnDropFiles(HDROP drop);
+    void Form_Unload();
+    void Form_OLEDragDrop(HDROP drop);
     void TakeFilesInto(const std::vector<std::wstring>& paths);
 
     void cmdSearch_Click(int buttonId);
@@ -74,7 +69,6 @@ private:
     void mnuHelpHelp_Click();
     void mnuHelpAbout_Click();
 
-    void CreateControls();
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
     // Fills an empty JAD or JAR field with the partner of the file just chosen.
@@ -82,8 +76,8 @@ private:
     std::optional<std::wstring> AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal);
     bool AskYesNo(std::string_view question);
     void StartBuild(bool packItself);
-    void OnBuildWaiting(bool waiting);
-    void OnBuildEnded(std::unique_ptr<Outcome> outcome);
+    void build_Waiting(bool waiting);
+    void build_Ended(std::unique_ptr<Outcome> outcome);
     void ShowOutcome(const Outcome& outcome);
     void ShowMessage(std::string_view text, bool critical);
     void ReportFailure();

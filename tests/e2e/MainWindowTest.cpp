@@ -230,6 +230,18 @@ TEST_F(MainWindow, EnterInTheIniBoxInsertsALineEnd) {
     EXPECT_TRUE(app.Running());
 }
 
+// Esc in the many-line INI box closes nothing either, and leaves its text.
+TEST_F(MainWindow, EscapeInTheIniBoxChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(TabTo(IDC_TXTINI));
+    const std::wstring before = app.Text(IDC_TXTINI);
+    app.Key(VK_ESCAPE);
+    ASSERT_TRUE(app.Running());
+    EXPECT_TRUE(IsWindowVisible(app.Main()));
+    EXPECT_EQ(app.FocusedId(), IDC_TXTINI);
+    EXPECT_EQ(app.Text(IDC_TXTINI), before);
+    EXPECT_TRUE(app.Dialogs().empty()) << "a box or dialog opened";
+}
+
 // ---- "Erstelle INI" ----
 
 constexpr char kSnakeJad[] =
