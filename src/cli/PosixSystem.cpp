@@ -22,7 +22,6 @@
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
-#include "package/RarArchive.h"
 #include "package/SuiteFiles.h"
 #include "package/Words.h"
 
@@ -155,18 +154,17 @@ private:
     std::string path_;
 };
 
-std::tm LocalTime(std::time_t time) {
+// The local date and time at a moment, as the C library's time zone has it.
+std::chrono::local_seconds LocalTime(std::time_t time) {
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &time);
 #else
     localtime_r(&time, &local);
 #endif
-    return local;
-}
-
-std::uint32_t DosTimeOf(const std::tm& time) {
-    return DosDateTime({time.tm_year + 1900, time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec});
+    using namespace std::chrono;
+    const local_days day{year(local.tm_year + 1900) / (local.tm_mon + 1) / local.tm_mday};
+    return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
 }
 
 unsigned long ProcessNumber() {
@@ -294,13 +292,13 @@ void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     if (error) throw ErrorOf(FileNotMoved(from, to), error);
 }
 
-std::uint32_t PosixSystem::DosLastWrite(const std::string& path) {
+std::chrono::local_seconds PosixSystem::LastWrite(const std::string& path) {
     std::error_code error;
     const fs::file_time_type written = fs::last_write_time(PathOf(path), error);
     if (error) throw ErrorOf(FileTimeNotRead(path), error);
     const auto system = std::chrono::file_clock::to_sys(written);
-    return DosTimeOf(LocalTime(std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system))));
+    return LocalTime(std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
 }
 
 FileStamp PosixSystem::Stamp(const std::string& path) {
@@ -425,9 +423,9 @@ std::chrono::milliseconds PosixSystem::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
-std::uint32_t PosixSystem::DosNow() {
+std::chrono::local_seconds PosixSystem::LocalNow() {
     if (fixedNow_) return *fixedNow_;
-    return DosTimeOf(LocalTime(std::time(nullptr)));
+    return LocalTime(std::time(nullptr));
 }
 
 PathKind PosixSystem::Kind(const std::string& path) {

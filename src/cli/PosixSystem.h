@@ -19,9 +19,8 @@ enum class PathKind { Missing, File, Folder, Other };
 
 class PosixSystem final : public SystemPort {
 public:
-    // `fixedNow` replaces the time now in DosNow (see DosTimeOfEpoch in
-    // package/RarArchive.h).
-    explicit PosixSystem(std::optional<std::uint32_t> fixedNow = std::nullopt) : fixedNow_(fixedNow) {}
+    // `fixedNow` replaces the time now in LocalNow (see FixedNow).
+    explicit PosixSystem(std::optional<std::chrono::local_seconds> fixedNow = std::nullopt) : fixedNow_(fixedNow) {}
 
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
@@ -31,7 +30,7 @@ public:
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     void MoveOver(const std::string& from, const std::string& to) override;
-    std::uint32_t DosLastWrite(const std::string& path) override;
+    std::chrono::local_seconds LastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;
@@ -51,7 +50,7 @@ public:
                                               const std::string& folder) override;
 
     std::chrono::milliseconds Now() override;
-    std::uint32_t DosNow() override;
+    std::chrono::local_seconds LocalNow() override;
     void Pause(std::chrono::milliseconds duration) override;
 
     // Whether names that differ only in case name one file in the folder
@@ -62,7 +61,7 @@ public:
     PathKind Kind(const std::string& path);
 
 private:
-    std::optional<std::uint32_t> fixedNow_;
+    std::optional<std::chrono::local_seconds> fixedNow_;
     unsigned workFolders_ = 0;
     unsigned newFiles_ = 0;
 };

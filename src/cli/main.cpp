@@ -18,7 +18,6 @@
 
 #include "cli/Cli.h"
 #include "descriptor/TextEncoding.h"
-#include "package/RarArchive.h"
 
 namespace {
 
@@ -103,7 +102,7 @@ int Main(const std::vector<std::string>& arguments) {
     StopOn(SIGINT);
     StopOn(SIGTERM);
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    PosixSystem system(epoch ? DosTimeOfEpoch(epoch) : std::nullopt);
+    PosixSystem system(epoch ? FixedNow(epoch) : std::nullopt);
     return RunKestrane(std::get<CliOptions>(parsed), system, console, stopRequested);
 }
 

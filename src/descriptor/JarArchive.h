@@ -13,19 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "descriptor/ByteSource.h"
 #include "descriptor/ClassFile.h"
 
 namespace kestrane {
-
-// Random access to the bytes of a file.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    virtual std::uint64_t Size() = 0;
-    // Exactly `length` bytes from `offset`; throws when they cannot be read.
-    // The JAR reader asks only for bytes inside [0, Size()).
-    virtual std::string Read(std::uint64_t offset, std::size_t length) = 0;
-};
 
 // Bytes already in memory; the view must outlive the source.
 class MemorySource final : public ByteSource {

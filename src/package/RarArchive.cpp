@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <chrono>
 #include <limits>
 #include <stdexcept>
@@ -135,14 +134,9 @@ std::uint32_t DosDateTime(const CalendarTime& t) {
            static_cast<std::uint32_t>(t.minute) << 5 | static_cast<std::uint32_t>(t.second / 2);
 }
 
-std::optional<std::uint32_t> DosTimeOfEpoch(std::string_view text) {
-    long long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 0) return std::nullopt;
+std::uint32_t DosDateTime(std::chrono::local_seconds moment) {
     using namespace std::chrono;
-    const sys_seconds moment{seconds(value)};
-    const sys_days day = floor<days>(moment);
+    const local_days day = floor<days>(moment);
     const year_month_day date(day);
     const hh_mm_ss<seconds> time(moment - day);
     return DosDateTime({static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),

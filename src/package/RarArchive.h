@@ -5,6 +5,7 @@
 // write RAR5 by default, which the phone cannot read.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,10 +30,8 @@ struct CalendarTime {
 std::uint32_t DosDateTime(const CalendarTime& time);
 CalendarTime FromDosDateTime(std::uint32_t dos);
 inline constexpr std::uint32_t kDosEpoch = 0x00210000;  // 1980-01-01 00:00:00
-// The moment SOURCE_DATE_EPOCH names (seconds since 1970, taken as UTC), for
-// packages that come out the same byte for byte; nothing when the text is
-// not such a number.
-std::optional<std::uint32_t> DosTimeOfEpoch(std::string_view seconds);
+// A local date and time in MS-DOS form, clamped as above.
+std::uint32_t DosDateTime(std::chrono::local_seconds time);
 
 // FILE_ATTRIBUTE_ARCHIVE: what Windows sets on every file written, and so
 // what the archivers of the phone's time stored for the package's members.

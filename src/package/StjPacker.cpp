@@ -51,14 +51,14 @@ std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestra
 std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system) {
     std::vector<RarMember> members;
     members.push_back(
-        {"java.jah", system.ReadWholeFile(request.jar), system.DosLastWrite(request.jar), kArchiveAttribute});
+        {"java.jah", system.ReadWholeFile(request.jar), DosDateTime(system.LastWrite(request.jar)), kArchiveAttribute});
     std::string jad = PackageJadBytes(JadOfRequest(request, system), request.correctedJarSize);
-    members.push_back({"java.utf", std::move(jad), system.DosLastWrite(request.jadMade ? request.jar : request.jad),
-                       kArchiveAttribute});
-    members.push_back({"stjava.ini", std::string(iniBytes), system.DosNow(), kArchiveAttribute});
+    members.push_back({"java.utf", std::move(jad),
+                       DosDateTime(system.LastWrite(request.jadMade ? request.jar : request.jad)), kArchiveAttribute});
+    members.push_back({"stjava.ini", std::string(iniBytes), DosDateTime(system.LocalNow()), kArchiveAttribute});
     if (!IsBlank(request.obj))
-        members.push_back(
-            {"java.obj", system.ReadWholeFile(request.obj), system.DosLastWrite(request.obj), kArchiveAttribute});
+        members.push_back({"java.obj", system.ReadWholeFile(request.obj), DosDateTime(system.LastWrite(request.obj)),
+                           kArchiveAttribute});
     return members;
 }
 

@@ -6,6 +6,7 @@
 // that keeps its own clock, so no test waits for real time.
 #pragma once
 
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "descriptor/JarArchive.h"
+#include "descriptor/ByteSource.h"
 
 namespace kestrane {
 
@@ -69,10 +70,9 @@ public:
     // Puts `from` in the place of `to` in one step, replacing a file that is
     // there: whoever looks finds the old file or the new one, never a part.
     virtual void MoveOver(const std::string& from, const std::string& to) = 0;
-    // When the file was last written, in local time as MS-DOS date and time
-    // (date in the high word), the form a RAR 4 header keeps it in; a time
-    // before 1980 comes as 1980-01-01 00:00.
-    virtual std::uint32_t DosLastWrite(const std::string& path) = 0;
+    // When the file was last written, in local time (the form a package
+    // keeps its members' times in).
+    virtual std::chrono::local_seconds LastWrite(const std::string& path) = 0;
     virtual FileStamp Stamp(const std::string& path) = 0;
     // Whether both paths name one file: the same file where both exist
     // (whatever the spelling), else the same full path without regard to case.
@@ -111,13 +111,26 @@ public:
 
     // A monotonic clock.
     virtual std::chrono::milliseconds Now() = 0;
-    // The local date and time now, as MS-DOS date and time.
-    virtual std::uint32_t DosNow() = 0;
+    // The local date and time now, or the fixed moment that stands for it
+    // (see FixedNow).
+    virtual std::chrono::local_seconds LocalNow() = 0;
     // Waits this long on the clock; nothing for zero or less.
     virtual void Pause(std::chrono::milliseconds duration) = 0;
 
 protected:
     ~SystemPort() = default;
 };
+
+// The moment SOURCE_DATE_EPOCH names (seconds since 1970), taken as UTC and
+// given as the local time now, so that the same suites make the same packages
+// byte for byte wherever they are packed; nothing when the text is not such a
+// number.
+inline std::optional<std::chrono::local_seconds> FixedNow(std::string_view epoch) {
+    long long seconds = 0;
+    const char* end = epoch.data() + epoch.size();
+    const auto [stop, error] = std::from_chars(epoch.data(), end, seconds);
+    if (epoch.empty() || error != std::errc() || stop != end || seconds < 0) return std::nullopt;
+    return std::chrono::local_seconds(std::chrono::seconds(seconds));
+}
 
 }  // namespace kestrane

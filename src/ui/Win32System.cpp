@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include "descriptor/DescriptorBuffer.h"
-#include "package/RarArchive.h"
 #include "package/Words.h"
 #include "ui/ScopedWin.h"
 #include "ui/WinText.h"
@@ -156,22 +155,27 @@ void Win32System::MoveOver(const std::string& from, const std::string& to) {
 
 namespace {
 
-// A time MS-DOS cannot hold (before 1980) becomes its first day, kDosEpoch.
-std::uint32_t DosTimeOfLocal(const FILETIME& local) {
+// A local FILETIME as local date and time. A time MS-DOS cannot hold (before
+// 1980, after 2107) comes as its first day, as FileTimeToDosDateTime has it.
+std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
+    using namespace std::chrono;
+    constexpr local_seconds kDosFirstDay = local_days{year(1980) / 1 / 1};
     WORD date = 0, time = 0;
-    if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosEpoch;
-    return (static_cast<std::uint32_t>(date) << 16) | time;
+    if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosFirstDay;
+    // 100-nanosecond steps since 1601-01-01, the first day of Windows' calendar.
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+    return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
 }
 
 }  // namespace
 
-std::uint32_t Win32System::DosLastWrite(const std::string& path) {
+std::chrono::local_seconds Win32System::LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
         throw SystemError(FileTimeNotRead(path), GetLastError());
     FILETIME local{};
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return kDosEpoch;
-    return DosTimeOfLocal(local);
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return LocalSecondsOf(FILETIME{});
+    return LocalSecondsOf(local);
 }
 
 FileStamp Win32System::Stamp(const std::string& path) {
@@ -383,18 +387,16 @@ std::chrono::milliseconds Win32System::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
-std::uint32_t Win32System::DosNow() {
-    // SOURCE_DATE_EPOCH, where set, stands for now: the same suites then
-    // make the same packages byte for byte, here and with kestrane.
+std::chrono::local_seconds Win32System::LocalNow() {
     char epoch[32] = {};
     const DWORD length = GetEnvironmentVariableA("SOURCE_DATE_EPOCH", epoch, sizeof epoch);
     if (length > 0 && length < sizeof epoch)
-        if (const std::optional<std::uint32_t> fixed = DosTimeOfEpoch(epoch)) return *fixed;
+        if (const std::optional<std::chrono::local_seconds> fixed = FixedNow(epoch)) return *fixed;
     SYSTEMTIME now{};
     GetLocalTime(&now);
     FILETIME local{};
-    if (!SystemTimeToFileTime(&now, &local)) return kDosEpoch;
-    return DosTimeOfLocal(local);
+    if (!SystemTimeToFileTime(&now, &local)) return LocalSecondsOf(FILETIME{});
+    return LocalSecondsOf(local);
 }
 
 void Win32System::Pause(std::chrono::milliseconds duration) { ::Sleep(Milliseconds(duration)); }

@@ -18,7 +18,7 @@ public:
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     void MoveOver(const std::string& from, const std::string& to) override;
-    std::uint32_t DosLastWrite(const std::string& path) override;
+    std::chrono::local_seconds LastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;
@@ -38,7 +38,7 @@ public:
                                               const std::string& folder) override;
 
     std::chrono::milliseconds Now() override;
-    std::uint32_t DosNow() override;
+    std::chrono::local_seconds LocalNow() override;
     void Pause(std::chrono::milliseconds duration) override;
 };
 

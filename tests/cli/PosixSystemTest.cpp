@@ -61,13 +61,14 @@ TEST(CodePages, EveryCharacterOfTheBasicPlaneAsIconvHasItAndAWholeTextOrNothing)
     EXPECT_EQ(Utf8ToWindows1252("\xC3"), std::nullopt);  // cut in the middle of a character
 }
 
-TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForDosNowAndTheLastWriteIsLocalTime) {
+TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForLocalNowAndTheLastWriteIsLocalTime) {
     // 2005-03-04 05:06:08 UTC, by date(1): date -u -d @1109912768
-    EXPECT_EQ(DosTimeOfEpoch("1109912768"), DosDateTime({2005, 3, 4, 5, 6, 8}));
-    EXPECT_EQ(DosTimeOfEpoch("4102444799"), DosDateTime({2099, 12, 31, 23, 59, 58}));  // 23:59:59, in steps of 2 s
-    EXPECT_EQ(DosTimeOfEpoch("0"), kDosEpoch);  // 1970: before MS-DOS's first day
-    for (const char* bad : {"", "12abc", "-5", " 1"}) EXPECT_EQ(DosTimeOfEpoch(bad), std::nullopt) << bad;
-    EXPECT_EQ(PosixSystem(DosTimeOfEpoch("1109912768")).DosNow(), DosDateTime({2005, 3, 4, 5, 6, 8}));
+    const auto dosOfEpoch = [](const char* epoch) { return DosDateTime(FixedNow(epoch).value()); };
+    EXPECT_EQ(dosOfEpoch("1109912768"), DosDateTime({2005, 3, 4, 5, 6, 8}));
+    EXPECT_EQ(dosOfEpoch("4102444799"), DosDateTime({2099, 12, 31, 23, 59, 58}));  // 23:59:59, in steps of 2 s
+    EXPECT_EQ(dosOfEpoch("0"), kDosEpoch);                                         // 1970: before MS-DOS's first day
+    for (const char* bad : {"", "12abc", "-5", " 1"}) EXPECT_EQ(FixedNow(bad), std::nullopt) << bad;
+    EXPECT_EQ(DosDateTime(PosixSystem(FixedNow("1109912768")).LocalNow()), DosDateTime({2005, 3, 4, 5, 6, 8}));
 
     const fs::path file = fs::temp_directory_path() / ("kestrane-port-time-" + std::to_string(getpid()) + ".jar");
     testing::WriteFile(file, "x");
@@ -76,7 +77,7 @@ TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForDosNowAndTheLastWriteIsLoc
     const std::string saved = oldZone ? oldZone : "";
     setenv("TZ", "UTC-2", 1);  // two hours east of UTC, no summer time
     tzset();
-    const std::uint32_t dos = PosixSystem().DosLastWrite(file.string());
+    const std::uint32_t dos = DosDateTime(PosixSystem().LastWrite(file.string()));
     oldZone ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
     tzset();
     fs::remove(file);

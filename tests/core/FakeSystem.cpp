@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "descriptor/JarArchive.h"
 #include "package/RarArchive.h"
 
 namespace kestrane::testing_support {
@@ -69,7 +70,7 @@ private:
         std::vector<RarMember> members;
         for (std::size_t i = 1; i < paths.size(); ++i) {
             const std::string name = paths[i].substr(paths[i].find_last_of('\\') + 1);
-            members.push_back({name, system_.files[paths[i]], kFileDosTime, kArchiveAttribute});
+            members.push_back({name, system_.files[paths[i]], DosDateTime(kFileTime), kArchiveAttribute});
         }
         system_.files[paths[0]] = system_.archiver.writesRar5 ? std::string("Rar!\x1A\x07\x01\x00\x33\x92\xB5\xE5", 12)
                                                               : WriteRarArchive(members);
@@ -233,11 +234,11 @@ void FakeSystem::MoveOver(const std::string& from, const std::string& to) {
     writtenAt.erase(from);
 }
 
-std::uint32_t FakeSystem::DosLastWrite(const std::string& path) {
+std::chrono::local_seconds FakeSystem::LastWrite(const std::string& path) {
     Fail("dostime " + path);
     if (!files.count(path)) throw AppError("Die Datei " + path + " fehlt.", 2, "nicht gefunden");
-    const auto it = dosTimes.find(path);
-    return it == dosTimes.end() ? kFileDosTime : it->second;
+    const auto it = lastWrites.find(path);
+    return it == lastWrites.end() ? kFileTime : it->second;
 }
 
 FileStamp FakeSystem::Stamp(const std::string& path) {

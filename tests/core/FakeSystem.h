@@ -21,6 +21,13 @@ namespace kestrane::testing_support {
 
 using Ms = std::chrono::milliseconds;
 
+// A local date and time, as a test sets a file's last write or the time now.
+constexpr std::chrono::local_seconds LocalTime(int year, unsigned month, unsigned day, int hour, int minute,
+                                               int second) {
+    using namespace std::chrono;
+    return local_days{std::chrono::year(year) / month / day} + hours(hour) + minutes(minute) + seconds(second);
+}
+
 class FakeSystem final : public SystemPort {
 public:
     // How the archiver behaves once started.
@@ -44,11 +51,11 @@ public:
     // Files whose bytes come out damaged when written: one byte in the middle
     // changed, as a failing disk or a virus scanner might leave them.
     std::set<std::string> damagedOnWrite;
-    // The files' last writes as MS-DOS local time, where a test sets them;
-    // every other file says kFileDosTime.
-    std::map<std::string, std::uint32_t> dosTimes;
-    static constexpr std::uint32_t kFileDosTime = 0x30EF5A00;  // 2004-07-15 11:16:00
-    std::uint32_t dosNow = 0x3124A3C5;                         // 2004-09-04 20:30:10
+    // The files' last writes in local time, where a test sets them; every
+    // other file says kFileTime.
+    std::map<std::string, std::chrono::local_seconds> lastWrites;
+    static constexpr std::chrono::local_seconds kFileTime = LocalTime(2004, 7, 15, 11, 16, 0);
+    std::chrono::local_seconds localNow = LocalTime(2004, 9, 4, 20, 30, 10);
     // Folders, each ending in its separator (a backslash, or a POSIX port's
     // slash), besides those that hold a file.
     std::set<std::string> folders;
@@ -81,7 +88,7 @@ public:
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     void MoveOver(const std::string& from, const std::string& to) override;
-    std::uint32_t DosLastWrite(const std::string& path) override;
+    std::chrono::local_seconds LastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;
@@ -103,7 +110,7 @@ public:
     std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
                                               const std::string& folder) override;
     Ms Now() override { return now; }
-    std::uint32_t DosNow() override { return dosNow; }
+    std::chrono::local_seconds LocalNow() override { return localNow; }
     void Pause(Ms duration) override { Advance(duration); }
 
 private:

@@ -267,7 +267,7 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
     sys.files.erase(kRar);
     disk.job.overwrite = true;
     const std::string a = Jar("A", "a/A"), b = Jar("B", "b/B");
-    sys.dosTimes[kIn + "B.jar"] = DosDateTime({2005, 3, 4, 5, 6, 8});
+    sys.lastWrites[kIn + "B.jar"] = testing_support::LocalTime(2005, 3, 4, 5, 6, 8);
     sys.files[kIn + "A.jar"] = a;
     sys.files[kIn + "A.jad"] = Jad("A", "a/A", a.size());
     sys.files[kIn + "B.jar"] = b;

@@ -489,10 +489,10 @@ struct OwnPacking : Suite {
 TEST(PackItself, MembersInThePhonesOrderWithTheirFilesTimesWhileTheWindowIsBusy) {
     OwnPacking suite;
     suite.request.obj = "D:\\in\\snake.obj";
-    suite.sys.dosTimes[" D:\\in\\snake.jar"] = DosDateTime({2004, 3, 1, 9, 15, 20});
-    suite.sys.dosTimes["D:\\in\\snake.jad"] = DosDateTime({2004, 3, 2, 10, 0, 0});
-    suite.sys.dosTimes["D:\\in\\snake.obj"] = DosDateTime({2003, 12, 24, 18, 30, 0});
-    suite.sys.dosNow = DosDateTime({2004, 9, 4, 20, 30, 10});
+    suite.sys.lastWrites[" D:\\in\\snake.jar"] = testing_support::LocalTime(2004, 3, 1, 9, 15, 20);
+    suite.sys.lastWrites["D:\\in\\snake.jad"] = testing_support::LocalTime(2004, 3, 2, 10, 0, 0);
+    suite.sys.lastWrites["D:\\in\\snake.obj"] = testing_support::LocalTime(2003, 12, 24, 18, 30, 0);
+    suite.sys.localNow = testing_support::LocalTime(2004, 9, 4, 20, 30, 10);
 
     const Outcome outcome = suite.Build();
     EXPECT_EQ(outcome.kind, Outcome::Kind::Built) << outcome.message;
