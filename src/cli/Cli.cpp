@@ -32,14 +32,15 @@ constexpr char kSeparator =
     '/';
 #endif
 
-std::string WithSeparator(std::string folder) {
+// A folder as kestrane names it: ending in this system's separator.
+std::string WithOwnSeparator(std::string folder) {
     if (folder.empty() || (folder.back() != '/' && folder.back() != kSeparator)) folder += kSeparator;
     return folder;
 }
 
 // The folder part of a path with its separator; the current folder for a bare name.
 std::string FolderOf(const std::string& path) {
-    const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
+    const std::string folder = FolderPart(path);
     return folder.empty() ? "." + std::string(1, kSeparator) : folder;
 }
 
@@ -249,7 +250,7 @@ std::optional<std::string> Run::TargetFolder() {
     case PathKind::Folder: break;
     }
     // Refused before the first suite, as the folder window refuses it.
-    const std::string folder = WithSeparator(system_.FullPath(target));
+    const std::string folder = WithOwnSeparator(system_.FullPath(target));
     try {
         system_.CreateFolder(folder);
     } catch (const AppError&) {
@@ -272,7 +273,7 @@ SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std
 
 void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target,
                      std::vector<PlannedSuite>& plan) {
-    const std::string folder = WithSeparator(system_.FullPath(input));
+    const std::string folder = WithOwnSeparator(system_.FullPath(input));
     std::vector<FoundSuite> suites;
     try {
         suites = FindSuites(folder, options_.recursive, system_, true);
@@ -285,7 +286,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
     for (const FoundSuite& suite : suites) {
         PlannedSuite planned;
         planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
-        planned.shown = WithSeparator(input) + suite.relative;
+        planned.shown = WithOwnSeparator(input) + suite.relative;
         planned.logFolder = packages;
         if (!suite.unreadable.empty()) {
             planned.job.stj.clear();

@@ -22,21 +22,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // A JAR with a name before its extension.
 bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
-// The separator a folder's paths use: the one it ends in, else the last one
-// in it; a backslash where it has none, as on Windows.
-char SeparatorOf(const std::string& folder) {
-    const std::size_t last = folder.find_last_of("\\/");
-    return last == std::string::npos ? '\\' : folder[last];
-}
-
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += SeparatorOf(folder);
-    return folder;
-}
-
-// The folder part of a path, with its separator; empty for a bare name.
-std::string FolderPart(const std::string& path) { return path.substr(0, path.size() - FileNameOf(path).size()); }
-
 // The JAR a JAD of the folder belongs to, among the folder's files, as the
 // main window pairs them: the plain file name of its MIDlet-Jar-URL, else
 // the JAR of its base name; a JAD that cannot be read by base name only.
@@ -321,7 +306,8 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
     if (std::optional<std::string> problem = TargetProblem(target, system)) return problem;
     try {
-        suites = FindSuites(WithSeparator(system.FullPath(TrimSpaces(job.source))), job.includeSubfolders, system);
+        suites =
+            FindSuites(FolderWithSeparator(system.FullPath(TrimSpaces(job.source))), job.includeSubfolders, system);
     } catch (const AppError& error) {
         return error.Report();
     }
@@ -382,7 +368,7 @@ std::string_view PhoneWord(SuiteResult::Phone phone) {
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
     FolderSummary summary;
     const std::string target =
-        IsBlank(job.target) ? std::string() : WithSeparator(system.FullPath(TrimSpaces(job.target)));
+        IsBlank(job.target) ? std::string() : FolderWithSeparator(system.FullPath(TrimSpaces(job.target)));
     std::vector<FoundSuite> suites;
     if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, suites)) {
         summary.refusal = std::move(*refusal);

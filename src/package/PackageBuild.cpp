@@ -237,13 +237,9 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                      BuildProgress* progress) {
-    if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
-    return BuildCheckedPackage(request, system, options, progress);
-}
-
-Outcome BuildCheckedPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
-                            BuildProgress* progress) {
-    const bool itself = IsBlank(request.rar);
+    if (!options.checked)
+        if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
+    const bool itself = options.packItself || IsBlank(request.rar);
     std::variant<Prepared, std::string> prepared;
     if (!itself) {
         prepared = Prepare(request, system, options);
@@ -255,12 +251,6 @@ Outcome BuildCheckedPackage(const PackageRequest& request, SystemPort& system, c
     } catch (const AppError& error) {
         return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
     }
-}
-
-Outcome PackItself(const PackageRequest& request, SystemPort& system, BuildProgress* progress) {
-    PackageRequest own = request;
-    own.rar.clear();
-    return BuildCheckedPackage(own, system, {}, progress);
 }
 
 }  // namespace kestrane

@@ -66,6 +66,11 @@ struct BuildOptions {
     // the phone's format: a failed build leaves no package and an existing
     // one untouched, and a new one holds exactly this build's members.
     bool replaceWhenGood = false;
+    // CheckRequest has let the request pass already: it is not checked again.
+    bool checked = false;
+    // Kestrane packs the package itself, whatever rar.exe the request names:
+    // the way on when rar.exe wrote RAR5.
+    bool packItself = false;
 };
 
 // Told, on the thread that builds, when the archiver's wait begins and ends
@@ -110,20 +115,12 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 // request, or nothing when it can be built.
 std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPort& system);
 
-// Checks the request and builds the package. With rar.exe: stages the
+// Checks the request (unless options.checked) and builds the package. With rar.exe: stages the
 // members, writes and runs the batch file, waits for the archiver and judges
 // the result, a RAR5 package included. Without: packs the package itself
 // (see StjPacker.h). Nothing is written when the request is refused; the
 // batch file is gone afterwards in every case.
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options = {},
                      BuildProgress* progress = nullptr);
-
-// BuildPackage of a request that CheckRequest has let pass already.
-Outcome BuildCheckedPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options = {},
-                            BuildProgress* progress = nullptr);
-
-// The request, checked already, packed by Kestrane itself, whatever rar.exe
-// it names: the way on when rar.exe wrote RAR5.
-Outcome PackItself(const PackageRequest& request, SystemPort& system, BuildProgress* progress = nullptr);
 
 }  // namespace kestrane

@@ -56,6 +56,18 @@ std::string WithoutExtension(const std::string& path) {
     return path.substr(0, dot);
 }
 
+char SeparatorOf(const std::string& folder) {
+    const std::size_t last = folder.find_last_of("\\/");
+    return last == std::string::npos ? '\\' : folder[last];
+}
+
+std::string FolderWithSeparator(std::string folder) {
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += SeparatorOf(folder);
+    return folder;
+}
+
+std::string FolderPart(const std::string& path) { return path.substr(0, path.size() - FileNameOf(path).size()); }
+
 FileRole RoleOfFile(const std::string& path) {
     const std::string name = FileNameOf(path);
     if (EqualsIgnoringAsciiCase(name, "rar.exe")) return FileRole::Archiver;

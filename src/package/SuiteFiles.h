@@ -21,6 +21,13 @@ namespace kestrane {
 // '\\', '/' and a drive's ':'.
 std::string FileNameOf(const std::string& path);
 std::string WithoutExtension(const std::string& path);
+// The separator a folder's paths use: the one it ends in, else the last one
+// in it; a backslash where it has none, as on Windows.
+char SeparatorOf(const std::string& folder);
+// The folder with that separator at its end, where it has none.
+std::string FolderWithSeparator(std::string folder);
+// The folder part of a path, with its separator; empty for a bare name.
+std::string FolderPart(const std::string& path);
 
 // Which field a file handed to the program (dropped on its window or named
 // on its command line) goes to, by its extension without regard to case.

@@ -349,10 +349,10 @@ private:
             OleSession com;  // the shell starts the batch file
             Win32System system;
             // The waits around the archiver's start that the window has always made.
-            const BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000),
-                                       kArchiverLimit};
-            *outcome =
-                packItself_ ? PackItself(request_, system, this) : BuildCheckedPackage(request_, system, options, this);
+            BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
+            options.checked = true;
+            options.packItself = packItself_;
+            *outcome = BuildPackage(request_, system, options, this);
         } catch (...) {
             *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
         }

@@ -392,7 +392,9 @@ TEST(BuildPackage, ARar5PackageFromRarExeIsTheWrongFormatAndKestranePacksItItsel
     EXPECT_FALSE(outcome.error.has_value());
 
     suite.sys.log.clear();
-    const Outcome again = PackItself(suite.request, suite.sys, &suite.progress);
+    BuildOptions itself;
+    itself.checked = itself.packItself = true;
+    const Outcome again = BuildPackage(suite.request, suite.sys, itself, &suite.progress);
     EXPECT_EQ(again.kind, Outcome::Kind::Built) << again.message;
     EXPECT_EQ(suite.sys.Archived("D:\\out\\game.stj"),
               "java.jah=JARBYTES;java.utf=JADBYTES;stjava.ini=" + suite.request.iniText + ";");
