@@ -112,7 +112,7 @@ void Run::Flush() {
 
 void Run::Progress(std::size_t index, std::size_t count) {
     if (!console_.progress) return;
-    console_.write(console_.err, "\r" + cli_words::Progress(index + 1, count));
+    console_.write(console_.err, "\r" + cli_words::ProgressText(index + 1, count));
     std::fflush(console_.err);
     progressShown_ = true;
 }
@@ -188,10 +188,10 @@ std::string RawBytesField(std::string_view key, std::string_view text) {
 
 std::string StatusWord(SuiteStatus status) {
     switch (status) {
-    case SuiteStatus::Built: return std::string(kStatusBuilt);
-    case SuiteStatus::Existing: return std::string(kStatusExisting);
-    case SuiteStatus::Skipped: return std::string(kStatusSkipped);
-    case SuiteStatus::Failed: return std::string(kStatusFailed);
+    case SuiteStatus::Built: return std::string(kBuiltText);
+    case SuiteStatus::Existing: return std::string(kExistingText);
+    case SuiteStatus::Skipped: return std::string(kSkippedStatusText);
+    case SuiteStatus::Failed: return std::string(kFailedStatusText);
     }
     return {};
 }
@@ -215,15 +215,15 @@ void Run::Report(const SuiteResult& result, const std::string& shown) {
 
 // A check builds nothing: its counts say how many are fine.
 std::string CheckSummaryLine(const FolderSummary& summary) {
-    std::string line = CheckCounts(summary.built, summary.found, summary.skipped, summary.failed);
-    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    std::string line = CheckCountsText(summary.built, summary.found, summary.skipped, summary.failed);
+    if (summary.judged > 0) line += ", " + RunCountText(summary.runs, summary.found);
     return line;
 }
 
 int Run::Finish(FolderSummary summary) {
     EndProgress();
     std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
-    if (summary.cancelled) line += kCancelledMark;
+    if (summary.cancelled) line += kCancelledMarkText;
     if (!options_.json) {
         console_.write(console_.out, line + "\n");
     } else {
@@ -245,7 +245,7 @@ std::optional<std::string> Run::TargetFolder() {
     const std::string& target = *options_.target;
     switch (system_.Kind(target)) {
     case PathKind::File:
-    case PathKind::Other: throw RunError{TargetNoFolder(target), 2};
+    case PathKind::Other: throw RunError{TargetNoFolderText(target), 2};
     case PathKind::Missing:
     case PathKind::Folder: break;
     }
@@ -254,9 +254,9 @@ std::optional<std::string> Run::TargetFolder() {
     try {
         system_.CreateFolder(folder);
     } catch (const AppError&) {
-        throw RunError{Said(TargetNotWritableMessage(target)), 2};
+        throw RunError{SaidText(TargetNotWritableText(target)), 2};
     }
-    if (system_.IsWriteProtected(folder)) throw RunError{Said(TargetNotWritableMessage(target)), 2};
+    if (system_.IsWriteProtected(folder)) throw RunError{SaidText(TargetNotWritableText(target)), 2};
     return folder;
 }
 
@@ -278,7 +278,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
     try {
         suites = FindSuites(folder, options_.recursive, system_, true);
     } catch (const AppError& error) {
-        Message(Said(error.Report()));
+        Message(SaidText(error.Report()));
         ++listingFailures_;
         return;
     }
@@ -290,7 +290,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
         planned.logFolder = packages;
         if (!suite.unreadable.empty()) {
             planned.job.stj.clear();
-            planned.problem = OneLine(std::string(kFailedPrefix) + suite.unreadable);
+            planned.problem = OneLine(std::string(kFailedPrefixText) + suite.unreadable);
             planned.problemStatus = SuiteStatus::Failed;
         }
         plan.push_back(std::move(planned));
@@ -306,11 +306,11 @@ void Run::PlanFile(const std::string& input, const std::optional<std::string>& t
     if (RoleOfFile(file) == FileRole::Jad) {
         jad = file;
         jar = PartnerJar(file, system_).value_or("");
-        if (jar.empty()) planned.problem = std::string(kSkippedPrefix) + std::string(kJadWithoutItsJar);
+        if (jar.empty()) planned.problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
     } else if (RoleOfFile(file) == FileRole::Jar) {
         jad = PartnerJad(file, system_).value_or("");
     } else {
-        throw RunError{NeitherJarNorJad(input), 2};
+        throw RunError{NeitherJarNorJadText(input), 2};
     }
     const std::string packages = target.value_or(FolderOf(file));
     const std::string base = jar.empty() ? file : jar;
@@ -324,8 +324,8 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
     switch (system_.Kind(input)) {
     case PathKind::Folder: PlanFolder(input, target, plan); return;
     case PathKind::File: PlanFile(input, target, plan); return;
-    case PathKind::Other: throw RunError{NeitherFileNorFolder(input), 2};
-    case PathKind::Missing: throw RunError{Missing(input), 2};
+    case PathKind::Other: throw RunError{NeitherFileNorFolderText(input), 2};
+    case PathKind::Missing: throw RunError{MissingText(input), 2};
     }
 }
 
@@ -344,9 +344,9 @@ SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging
     trial.job.overwrite = true;
     SuiteResult result = Work(trial, staging);
     if (result.status != SuiteStatus::Built) return result;
-    result.result = std::string(kFine);
+    result.result = std::string(kFineText);
     for (std::size_t i = 0; i < result.findings.size(); ++i)
-        result.result += std::string(i == 0 ? kFindingsSeparator : " ") + result.findings[i];
+        result.result += std::string(i == 0 ? kFindingsSeparatorText : " ") + result.findings[i];
     return result;
 }
 
@@ -355,7 +355,7 @@ void Run::WriteLogs() {
         try {
             ReplaceWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second), system_);
         } catch (const AppError& error) {
-            Message(Said(error.Report()));
+            Message(SaidText(error.Report()));
         }
     }
 }
@@ -387,7 +387,7 @@ void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool w
         const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
         for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
             suite.job.stj = base + " (" + std::to_string(n) + ").stj";
-        if (suite.job.stj != wanted) suite.note = OwnPackageName(FileNameOf(suite.job.stj), FileNameOf(wanted));
+        if (suite.job.stj != wanted) suite.note = OwnPackageNameText(FileNameOf(suite.job.stj), FileNameOf(wanted));
         once.push_back(std::move(suite));
     }
     plan = std::move(once);
@@ -396,7 +396,7 @@ void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool w
 // The line's own words after what the conversion found.
 void AddNote(SuiteResult& result, const std::string& note) {
     if (note.empty()) return;
-    result.result += std::string(result.findings.empty() ? kFindingsSeparator : " ") + note;
+    result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + note;
     result.findings.push_back(note);
 }
 
@@ -438,7 +438,7 @@ int Run::Convert() {
     if (summary.cancelled)
         for (auto& [folder, log] : logs_) log.second.cancelled = true;
     WriteLogs();
-    if (summary.cancelled) Message(std::string(kInterrupted));
+    if (summary.cancelled) Message(std::string(kInterruptedText));
     return Finish(summary);
 }
 
@@ -447,7 +447,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
     SuiteResult result{jar, {}, {}, SuiteStatus::Failed, {}};
     try {
         const MadeJad made = JadFromJar(jar, system);
-        if (!made.jad) return {jar, {}, std::string(kSkippedPrefix) + JadFaultText(made), SuiteStatus::Skipped, {}};
+        if (!made.jad) return {jar, {}, std::string(kSkippedPrefixText) + JadFaultText(made), SuiteStatus::Skipped, {}};
         const JadAttributes parsed = ParseJad(*made.jad);
         if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
@@ -471,7 +471,7 @@ int Run::MakeJads() {
         target = TargetFolder();
         for (const std::string& input : options_.inputs)
             if (const PathKind kind = system_.Kind(input); kind != PathKind::File)
-                throw RunError{kind == PathKind::Missing ? Missing(input) : NoJar(input), 2};
+                throw RunError{kind == PathKind::Missing ? MissingText(input) : NoJarText(input), 2};
     } catch (const RunError& error) {
         Message(error.message);
         return error.exitCode;
@@ -500,14 +500,14 @@ std::string ShownIni(const std::string& text) {
 int Run::ShowIni() {
     const std::string& jad = options_.inputs.front();
     if (system_.Kind(jad) != PathKind::File) {
-        Message(JadMissing(jad));
+        Message(JadMissingText(jad));
         return 2;
     }
     IniOutcome outcome;
     try {
         outcome = GenerateIni(jad, system_);
     } catch (const AppError& error) {
-        Message(Said(error.Report()));
+        Message(SaidText(error.Report()));
         return 1;
     }
     if (options_.json) {
@@ -515,7 +515,7 @@ int Run::ShowIni() {
                                          JsonEscaped(outcome.text.value_or("")) + "\",\"beanstandungen\":[" +
                                          JsonList(outcome.complaints) + "]}\n");
     } else {
-        for (const std::string& complaint : outcome.complaints) Message(Said(complaint));
+        for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
         if (outcome.text) console_.write(console_.out, ShownIni(*outcome.text) + "\n");
     }
     return outcome.complaints.empty() && outcome.text ? 0 : 1;
@@ -583,7 +583,7 @@ int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& c
     // A full disk or a closed pipe behind stdout: the results are lost, and
     // the exit code must not say otherwise.
     if (run.lostOutput == 0) return exitCode;
-    console.write(console.err, OutputLost(std::strerror(run.lostOutput)) + "\n");
+    console.write(console.err, OutputLostText(std::strerror(run.lostOutput)) + "\n");
     return 1;
 }
 

@@ -15,57 +15,64 @@ std::string_view HelpText() {
         ;
 }
 
-std::string NotWithMode(std::string_view option, std::string_view mode) {
+std::string NotWithModeText(std::string_view option, std::string_view mode) {
     return "kestrane: " + Quoted(option) + " gilt nicht zusammen mit " + Quoted(mode) + ".";
 }
 
-std::string OneJadTooMany(std::string_view extra) {
+std::string OneJadTooManyText(std::string_view extra) {
     return "kestrane: „--ini“ nimmt genau eine JAD-Datei; " + Quoted(extra) + " ist eine zu viel.";
 }
 
-std::string ModesExclude(std::string_view mode, std::string_view other) {
+std::string ModesExcludeText(std::string_view mode, std::string_view other) {
     return "kestrane: " + Quoted(mode) + " und " + Quoted(other) + " schließen einander aus.";
 }
 
-std::string UnknownOption(std::string_view option) {
+std::string UnknownOptionText(std::string_view option) {
     return "kestrane: Unbekannte Option " + Quoted(option) + ". Hilfe: kestrane --help";
 }
 
-std::string TargetNoFolder(const std::string& target) {
+std::string TargetNoFolderText(const std::string& target) {
     return "kestrane: Das Ziel " + Quoted(target) + " ist kein Ordner.";
 }
 
-std::string NeitherJarNorJad(const std::string& input) {
+std::string NeitherJarNorJadText(const std::string& input) {
     return "kestrane: " + Quoted(input) + " ist weder eine JAR- noch eine JAD-Datei.";
 }
 
-std::string NeitherFileNorFolder(const std::string& input) {
+std::string NeitherFileNorFolderText(const std::string& input) {
     return "kestrane: " + Quoted(input) + " ist weder eine Datei noch ein Ordner.";
 }
 
-std::string Missing(const std::string& input) { return "kestrane: " + Quoted(input) + " gibt es nicht."; }
+std::string MissingText(const std::string& input) { return "kestrane: " + Quoted(input) + " gibt es nicht."; }
 
-std::string NoJar(const std::string& input) { return "kestrane: " + Quoted(input) + " ist keine JAR-Datei."; }
+std::string NoJarText(const std::string& input) { return "kestrane: " + Quoted(input) + " ist keine JAR-Datei."; }
 
-std::string JadMissing(const std::string& jad) { return "kestrane: Die JAD-Datei " + Quoted(jad) + " gibt es nicht."; }
+std::string JadMissingText(const std::string& jad) {
+    return "kestrane: Die JAD-Datei " + Quoted(jad) + " gibt es nicht.";
+}
 
-std::string Said(const std::string& message) { return "kestrane: " + message; }
+std::string SaidText(const std::string& message) { return "kestrane: " + message; }
 
-std::string Progress(std::size_t suite, std::size_t suites) {
+std::string ProgressText(std::size_t suite, std::size_t suites) {
     return "Suite " + std::to_string(suite) + " von " + std::to_string(suites) + " …";
 }
 
-std::string OwnPackageName(const std::string& name, const std::string& taken) {
+std::string OwnPackageNameText(const std::string& name, const std::string& taken) {
     return "Paket " + Quoted(name) + ", da " + Quoted(taken) + " einer anderen Suite gehört.";
 }
 
-std::string OutputLost(const std::string& reason) {
+std::string OutputLostText(const std::string& reason) {
     return "kestrane: Die Ergebnisse konnten nicht ausgegeben werden: " + reason + ".";
 }
 
-std::string CheckCounts(std::size_t fine, std::size_t found, std::size_t skipped, std::size_t failed) {
+std::string CheckCountsText(std::size_t fine, std::size_t found, std::size_t skipped, std::size_t failed) {
     return std::to_string(fine) + " von " + std::to_string(found) + " in Ordnung, " + std::to_string(skipped) +
            " übersprungen, " + std::to_string(failed) + " fehlgeschlagen";
+}
+
+std::string NotStartedHereText(const std::string& notStarted) {
+    return notStarted.substr(0, notStarted.size() - 1) +
+           ": kestrane packt die STJ-Datei selbst und startet kein rar.exe.";
 }
 
 }  // namespace kestrane::cli_words

@@ -44,19 +44,19 @@ bool Takes(CliMode mode, std::string_view option) {
 // The options the mode does not take, named by the first one given.
 std::optional<UsageError> Misplaced(const CliOptions& options, const std::vector<std::string_view>& given) {
     for (const std::string_view option : given)
-        if (!Takes(options.mode, option)) return UsageError{NotWithMode(option, NameOf(options.mode))};
+        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, NameOf(options.mode))};
     return std::nullopt;
 }
 
 std::optional<UsageError> CheckInputs(const CliOptions& options) {
     if (options.mode == CliMode::Help) return std::nullopt;
     if (options.inputs.empty()) {
-        if (options.mode == CliMode::ShowIni) return UsageError{std::string(kIniWithoutJad)};
-        if (options.mode == CliMode::MakeJad) return UsageError{std::string(kJadWithoutJar)};
-        return UsageError{std::string(kNothingNamed)};
+        if (options.mode == CliMode::ShowIni) return UsageError{std::string(kIniWithoutJadText)};
+        if (options.mode == CliMode::MakeJad) return UsageError{std::string(kJadWithoutJarText)};
+        return UsageError{std::string(kNothingNamedText)};
     }
     if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
-        return UsageError{OneJadTooMany(options.inputs[1])};
+        return UsageError{OneJadTooManyText(options.inputs[1])};
     return std::nullopt;
 }
 
@@ -74,12 +74,13 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
         } else if (argument == "--") {
             onlyFiles = true;
         } else if (const std::optional<CliMode> mode = ModeNamed(argument)) {
-            if (modeGiven && *modeGiven != argument) return UsageError{ModesExclude(argument, *modeGiven)};
+            if (modeGiven && *modeGiven != argument) return UsageError{ModesExcludeText(argument, *modeGiven)};
             modeGiven = argument;
             options.mode = *mode;
         } else if (argument == "-o") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) return UsageError{std::string(kTargetMissing)};
-            if (options.target) return UsageError{std::string(kTargetTwice)};
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+                return UsageError{std::string(kTargetMissingText)};
+            if (options.target) return UsageError{std::string(kTargetTwiceText)};
             options.target = arguments[++i];
             switches.push_back("-o");
         } else if (argument == "-r" || argument == "--ueberschreiben" || argument == "--streng" ||
@@ -90,7 +91,7 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             options.json |= argument == "--json";
             switches.push_back(argument);
         } else {
-            return UsageError{UnknownOption(argument)};
+            return UsageError{UnknownOptionText(argument)};
         }
     }
     if (std::optional<UsageError> error = Misplaced(options, switches)) return *error;

@@ -23,6 +23,7 @@
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
 #include "package/SuiteFiles.h"
+#include "cli/CliWords.h"
 #include "package/Words.h"
 
 namespace kestrane {
@@ -92,11 +93,11 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 #ifdef _WIN32
 std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     std::error_code error;
-    if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotRead(path), EISDIR);
+    if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotReadText(path), EISDIR);
     UniqueFile file = OpenFile(path, "rb");
-    if (!file) throw ErrnoError(FileNotRead(path), errno);
+    if (!file) throw ErrnoError(FileNotReadText(path), errno);
     const std::uint64_t size = fs::file_size(PathOf(path), error);
-    if (error) throw ErrorOf(FileNotRead(path), error);
+    if (error) throw ErrorOf(FileNotReadText(path), error);
     return {std::move(file), size};
 }
 #else
@@ -111,20 +112,20 @@ NotAFile KindOfNonFile(mode_t mode) {
 // FIFO would block the run for ever, a device never end.
 std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
     const int file = open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) throw ErrnoError(FileNotRead(path), errno);
+    if (file < 0) throw ErrnoError(FileNotReadText(path), errno);
     struct stat info {};
     int number = fstat(file, &info) == 0 ? 0 : errno;
     if (number == 0 && S_ISDIR(info.st_mode)) number = EISDIR;
     if (number == 0 && !S_ISREG(info.st_mode)) {
         close(file);
-        throw AppError(FileNotRead(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
+        throw AppError(FileNotReadText(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
     }
     if (number == 0 && fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK) != 0) number = errno;
     std::FILE* stream = number == 0 ? fdopen(file, "rb") : nullptr;
     if (!stream && number == 0) number = errno;
     if (number != 0) {
         close(file);
-        throw ErrnoError(FileNotRead(path), number);
+        throw ErrnoError(FileNotReadText(path), number);
     }
     return {UniqueFile(stream), static_cast<std::uint64_t>(info.st_size)};
 }
@@ -144,7 +145,7 @@ public:
         if (length == 0) return bytes;
         errno = 0;
         if (!SeekTo(file_.get(), offset) || std::fread(bytes.data(), 1, length, file_.get()) != length)
-            throw ErrnoError(FileNotRead(path_), errno != 0 ? errno : EIO);
+            throw ErrnoError(FileNotReadText(path_), errno != 0 ? errno : EIO);
         return bytes;
     }
 
@@ -224,25 +225,25 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
     auto [file, size] = OpenToRead(path);
-    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotRead(path), EFBIG);
+    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotReadText(path), EFBIG);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     errno = 0;
     const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (read != bytes.size() && std::ferror(file.get())) throw ErrnoError(FileNotRead(path), errno ? errno : EIO);
+    if (read != bytes.size() && std::ferror(file.get())) throw ErrnoError(FileNotReadText(path), errno ? errno : EIO);
     bytes.resize(read);
     return bytes;
 }
 
 void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
     UniqueFile file = OpenFile(path, "wb");
-    if (!file) throw ErrnoError(FileNotWritten(path), errno);
+    if (!file) throw ErrnoError(FileNotWrittenText(path), errno);
     errno = 0;
     // A full disk may show only when the buffer is flushed or the file closed.
     const bool written =
         std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && std::fflush(file.get()) == 0;
     const int number = errno ? errno : EIO;
-    if (std::fclose(file.release()) != 0 && written) throw ErrnoError(FileNotWritten(path), errno ? errno : EIO);
-    if (!written) throw ErrnoError(FileNotWritten(path), number);
+    if (std::fclose(file.release()) != 0 && written) throw ErrnoError(FileNotWrittenText(path), errno ? errno : EIO);
+    if (!written) throw ErrnoError(FileNotWrittenText(path), number);
 }
 
 std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
@@ -255,11 +256,11 @@ std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_vie
         // A name taken by another process of the same number, in another
         // namespace, or by a crash long ago: the next number.
         if (file < 0 && errno == EEXIST && attempt < 100) continue;
-        if (file < 0) throw ErrnoError(FileNotWritten(path), errno);
+        if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
         if (const int number = WriteAndClose(file, bytes); number != 0) {
             std::error_code ignored;
             fs::remove(PathOf(path), ignored);
-            throw ErrnoError(FileNotWritten(path), number);
+            throw ErrnoError(FileNotWrittenText(path), number);
         }
         return path;
     }
@@ -273,11 +274,11 @@ std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path)
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
-    if (error) throw ErrorOf(FileNotCopied(from, to), error);
+    if (error) throw ErrorOf(FileNotCopiedText(from, to), error);
 }
 
 void PosixSystem::Delete(const std::string& path) {
-    const std::string context = FileNotDeleted(path);
+    const std::string context = FileNotDeletedText(path);
     std::error_code error;
     const fs::file_status status = fs::symlink_status(PathOf(path), error);
     if (fs::is_directory(status)) throw ErrnoError(context, EISDIR);
@@ -289,13 +290,13 @@ void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     // rename() replaces in one step; nobody sees a half package.
     std::error_code error;
     fs::rename(PathOf(from), PathOf(to), error);
-    if (error) throw ErrorOf(FileNotMoved(from, to), error);
+    if (error) throw ErrorOf(FileNotMovedText(from, to), error);
 }
 
 std::chrono::local_seconds PosixSystem::LastWrite(const std::string& path) {
     std::error_code error;
     const fs::file_time_type written = fs::last_write_time(PathOf(path), error);
-    if (error) throw ErrorOf(FileTimeNotRead(path), error);
+    if (error) throw ErrorOf(FileTimeNotReadText(path), error);
     const auto system = std::chrono::file_clock::to_sys(written);
     return LocalTime(std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
@@ -349,11 +350,11 @@ void PosixSystem::CreateFolder(const std::string& folder) {
     fs::path path = PathOf(folder);
     if (!path.has_filename()) path = path.parent_path();
     fs::create_directories(path, error);
-    if (error) throw ErrorOf(FolderNotMade(folder), error);
+    if (error) throw ErrorOf(FolderNotMadeText(folder), error);
 }
 
 std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
-    const std::string context = FolderNotRead(folder);
+    const std::string context = FolderNotReadText(folder);
     std::error_code error;
     fs::directory_iterator it(PathOf(folder), error);
     if (error) throw ErrorOf(context, error);
@@ -373,7 +374,7 @@ std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
 std::string PosixSystem::MakeWorkFolder() {
     std::error_code error;
     const fs::path temp = fs::temp_directory_path(error);
-    if (error) throw ErrorOf(std::string(kNoTemporaryFolder), error);
+    if (error) throw ErrorOf(std::string(kNoTemporaryFolderText), error);
     // A folder left behind by an earlier process of the same number is
     // passed over, not reused.
     for (int attempt = 0;; ++attempt) {
@@ -381,7 +382,7 @@ std::string PosixSystem::MakeWorkFolder() {
             temp / ("kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++workFolders_));
         if (fs::create_directory(folder, error)) return WithSeparator(TextOf(folder));
         if (error || attempt > 100)
-            throw ErrorOf(WorkFolderNotMade(TextOf(folder)),
+            throw ErrorOf(WorkFolderNotMadeText(TextOf(folder)),
                           error ? error : std::make_error_code(std::errc::file_exists));
     }
 }
@@ -397,11 +398,11 @@ void PosixSystem::RemoveTree(const std::string& folder) {
             if (entry.isFolder && !entry.isLink) {
                 RemoveTree(inside);
             } else if (!fs::remove(PathOf(inside), error) && error) {
-                throw ErrorOf(FileNotDeleted(inside), error);
+                throw ErrorOf(FileNotDeletedText(inside), error);
             }
         }
     }
-    if (!fs::remove(path, error) && error) throw ErrorOf(FolderNotDeleted(TextOf(path)), error);
+    if (!fs::remove(path, error) && error) throw ErrorOf(FolderNotDeletedText(TextOf(path)), error);
 }
 
 std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }
@@ -411,12 +412,12 @@ std::string PosixSystem::FromAnsi(std::string_view bytes) { return Windows1252To
 std::optional<std::string> PosixSystem::ToOem(std::string_view text) { return Utf8ToCp437(text); }
 
 std::unique_ptr<ArchiverRun> PosixSystem::RunHidden(const std::string& batchPath, const std::string&) {
-    throw AppError(NotStartedHere(BatchFileNotStarted(batchPath)), 0, {});
+    throw AppError(cli_words::NotStartedHereText(BatchFileNotStartedText(batchPath)), 0, {});
 }
 
 std::unique_ptr<ArchiverRun> PosixSystem::StartProgram(const std::string& program, const std::string&,
                                                        const std::string&) {
-    throw AppError(NotStartedHere(ProgramNotStarted(program)), 0, {});
+    throw AppError(cli_words::NotStartedHereText(ProgramNotStartedText(program)), 0, {});
 }
 
 std::chrono::milliseconds PosixSystem::Now() {

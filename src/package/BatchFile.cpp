@@ -85,7 +85,7 @@ std::string WriteBatchFile(const std::string& folder, const std::string& line, S
     const std::string batchPath = folder + std::string(kBatchFileName);
     const std::optional<std::string> oem = system.ToOem(EscapePercents(line));
     // Every path in the line was checked for its OEM form beforehand.
-    if (!oem) throw AppError(UnsafePathMessage(batchPath), 0, {});
+    if (!oem) throw AppError(UnsafePathText(batchPath), 0, {});
     system.WriteWholeFile(batchPath, *oem);
     return batchPath;
 }

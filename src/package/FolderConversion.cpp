@@ -150,14 +150,14 @@ void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
     if (!suite.verdict) return;
     result.phone = suite.verdict->Runs() ? SuiteResult::Phone::Runs : SuiteResult::Phone::DoesNotRun;
     for (const NeedGroup& group : suite.verdict->needs)
-        if (!group.onlyIfPresent) result.needs.push_back(NeedLabel(group));
+        if (!group.onlyIfPresent) result.needs.push_back(NeedLabelText(group));
 }
 
 SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
     result.status = status;
     result.result = std::move(text);
     for (std::size_t i = 0; i < notes.size(); ++i)
-        result.result += std::string(i == 0 ? kFindingsSeparator : " ") + notes[i];
+        result.result += std::string(i == 0 ? kFindingsSeparatorText : " ") + notes[i];
     result.result = OneLine(std::move(result.result));
     for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
@@ -179,10 +179,11 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         }
         if (!job.overwrite && system.Stamp(stj).exists) {
             if (!job.wholeExisting || IsWholePackage(stj, system))
-                return Finish(result, SuiteStatus::Existing, std::string(kExistingWord), {});
-            notes.emplace_back(kDamagedPackageNote);
+                return Finish(result, SuiteStatus::Existing, std::string(kExistingText), {});
+            notes.emplace_back(kDamagedPackageText);
         }
-        if (!read.suite) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + read.problem, {});
+        if (!read.suite)
+            return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + read.problem, {});
         const SuiteReading& suite = *read.suite;
 
         // rar.exe takes its members from the staging folder, a JAD made from
@@ -192,10 +193,10 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         if (suite.jadMade) {
             jadPath = staging + FileNameOf(WithoutExtension(jar)) + ".jad";
             if (job.useArchiver) system.WriteWholeFile(jadPath, suite.jadBytes);
-            notes.emplace_back(kJadMadeNote);
+            notes.emplace_back(kJadMadeText);
         }
         SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + ini.problem, {});
+        if (!ini.text) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + ini.problem, {});
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(),
                                jar,
@@ -212,7 +213,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
-                return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefix) + finding.text, notes);
+                return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + finding.text, notes);
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
@@ -224,27 +225,27 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         options.replaceWhenGood = true;
         const Outcome outcome = BuildPackage(request, system, options);
         switch (outcome.kind) {
-        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, std::string(kBuiltWord), notes);
+        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, std::string(kBuiltText), notes);
         case Outcome::Kind::ArchiverFailed:
             return Finish(result, SuiteStatus::Failed,
-                          std::string(kFailedPrefix) + ArchiverFailure(outcome, job.archiverLimit), notes);
+                          std::string(kFailedPrefixText) + ArchiverFailure(outcome, job.archiverLimit), notes);
         case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
         }
-        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefix) + outcome.message, notes);
+        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + outcome.message, notes);
     } catch (const AppError& error) {
-        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefix) + error.Report(), notes);
+        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes);
     }
 }
 
 std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
     // With its byte order mark, so that editors of every age read it as UTF-8.
     std::string text(kUtf8Mark);
-    text += std::string(kLogHeading) + "\r\n";
+    text += std::string(kLogHeadingText) + "\r\n";
     for (const SuiteResult& result : results) text += ResultLine(result) + "\r\n";
     text += SummaryLine(summary);
-    if (summary.cancelled) text += kCancelledMark;
+    if (summary.cancelled) text += kCancelledMarkText;
     text += "\r\n";
     return text;
 }
@@ -292,17 +293,17 @@ std::optional<std::string> TargetProblem(const std::string& target, SystemPort& 
     try {
         system.CreateFolder(target);
     } catch (const AppError& error) {
-        return TargetNotWritableMessage(target) + "\n\n" + error.Report();
+        return TargetNotWritableText(target) + "\n\n" + error.Report();
     }
-    if (system.IsWriteProtected(target)) return TargetNotWritableMessage(target);
+    if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
     return std::nullopt;
 }
 
 // Why the run cannot start, or nothing; then `suites` holds what it converts.
 std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string& target, SystemPort& system,
                                         std::vector<FoundSuite>& suites) {
-    if (IsBlank(job.source)) return std::string(kNoSourceFolderMessage);
-    if (target.empty()) return std::string(kNoTargetFolderMessage);
+    if (IsBlank(job.source)) return std::string(kNoSourceFolderText);
+    if (target.empty()) return std::string(kNoTargetFolderText);
     if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
     if (std::optional<std::string> problem = TargetProblem(target, system)) return problem;
     try {
@@ -341,7 +342,7 @@ int FolderSummary::ExitCode() const {
 
 std::string SummaryLine(const FolderSummary& summary) {
     std::string line = CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
-    if (summary.judged > 0) line += ", " + RunsText(summary.runs, summary.found);
+    if (summary.judged > 0) line += ", " + RunCountText(summary.runs, summary.found);
     return line;
 }
 
@@ -358,8 +359,8 @@ std::string ResultLine(const SuiteResult& result) {
 
 std::string_view PhoneWord(SuiteResult::Phone phone) {
     switch (phone) {
-    case SuiteResult::Phone::Runs: return kRunsWord;
-    case SuiteResult::Phone::DoesNotRun: return kDoesNotRunWord;
+    case SuiteResult::Phone::Runs: return kRunsText;
+    case SuiteResult::Phone::DoesNotRun: return kDoesNotRunText;
     case SuiteResult::Phone::Unknown: break;
     }
     return {};

@@ -27,9 +27,9 @@ IniOutcome IniFromDescriptor(const DescriptorBuffer& descriptor) {
     // The icon and the class each complain about a missing MIDlet-1, so a
     // broken JAD gives two boxes before the text changes.
     const std::optional<std::string> icon = GetMidletIcon(descriptor);
-    if (!icon) outcome.complaints.emplace_back(kInvalidJadMessage);
+    if (!icon) outcome.complaints.emplace_back(kInvalidJadText);
     const std::optional<std::string> cls = GetMidletClass(descriptor);
-    if (!cls) outcome.complaints.emplace_back(kInvalidJadMessage);
+    if (!cls) outcome.complaints.emplace_back(kInvalidJadText);
     const std::string suite = GetMidletName(descriptor);
     outcome.text = FormatIniText(suite, suite, icon.value_or(""), cls.value_or(""));
     return outcome;
@@ -67,7 +67,7 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
 }
 
 IniOutcome GenerateIni(const std::string& jadPath, SystemPort& system) {
-    if (IsBlank(jadPath)) return {{std::string(kNoJadMessage)}, std::nullopt};
+    if (IsBlank(jadPath)) return {{std::string(kNoJadText)}, std::nullopt};
     return IniFromJad(ReadJadFile(jadPath, system), system);
 }
 

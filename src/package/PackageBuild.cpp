@@ -87,7 +87,7 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     for (int i = 0; i < 5; ++i) {
         if (paths[i]->empty()) continue;
         std::optional<std::string> carried = OemSafePath(*paths[i], system);
-        if (!carried) return UnsafePathMessage(*paths[i]);
+        if (!carried) return UnsafePathText(*paths[i]);
         safe[i] = std::move(*carried);
     }
     prepared.batchLine = ArchiverCommand(safe[0], safe[1], safe[2], safe[3], safe[4]);
@@ -176,14 +176,14 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
         if (!batchPath.empty()) system.Delete(batchPath);
     }
     if (!BuildSucceeded(exitCode, before, system.Stamp(prepared.archive)))
-        return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kFailedMessage, exitCode);
+        return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
     switch (FormatOfFile(prepared.archive, system)) {
-    case ArchiveFormat::Rar5: return ArchiverOutcome(Outcome::Kind::WrongFormat, kWrongFormatMessage, exitCode);
-    case ArchiveFormat::Other: return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kFailedMessage, exitCode);
+    case ArchiveFormat::Rar5: return ArchiverOutcome(Outcome::Kind::WrongFormat, kWrongFormatText, exitCode);
+    case ArchiveFormat::Other: return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
     case ArchiveFormat::Rar4: break;
     }
     if (temporary) temporary->PutInPlace();
-    return ArchiverOutcome(Outcome::Kind::Built, kBuiltMessage, exitCode);
+    return ArchiverOutcome(Outcome::Kind::Built, kStjBuiltText, exitCode);
 }
 
 // Kestrane's own packing of a request the checks let pass, busy for the
@@ -193,7 +193,7 @@ Outcome PackWithin(const PackageRequest& request, SystemPort& system, BuildProgr
     const std::string stj = system.FullPath(request.stj);
     ArchiverWait wait(progress);
     WritePackage(stj, PackageMembers(request, iniBytes, system), system);
-    return {Outcome::Kind::Built, std::string(kBuiltMessage), std::nullopt, std::nullopt};
+    return {Outcome::Kind::Built, std::string(kStjBuiltText), std::nullopt, std::nullopt};
 }
 
 }  // namespace
@@ -203,20 +203,20 @@ bool ArchiverFound(const std::string& rarPath, SystemPort& system) {
 }
 
 std::string NoArchiverMessage(std::string_view rarPath) {
-    if (IsBlank(rarPath)) return std::string(kArchiverNotNamedMessage);
+    if (IsBlank(rarPath)) return std::string(kArchiverNotNamedText);
     return NoArchiverText(BatchFolder(rarPath));
 }
 
 std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPort& system) {
-    if (IsBlank(request.jar) || IsBlank(request.jad)) return std::string(kNoJarOrJadMessage);
-    if (IsBlank(request.stj)) return std::string(kNoStjMessage);
-    if (!system.ToAnsi(request.iniText)) return std::string(kIniNotAnsiMessage);
+    if (IsBlank(request.jar) || IsBlank(request.jad)) return std::string(kNoJarOrJadText);
+    if (IsBlank(request.stj)) return std::string(kNoStjText);
+    if (!system.ToAnsi(request.iniText)) return std::string(kIniNotAnsiText);
     // The archiver would overwrite an input with the package, or find it
     // locked; either way the user's file is at stake.
     const std::pair<std::string_view, const std::string*> inputs[] = {
         {"JAR", &request.jar}, {"JAD", &request.jad}, {"OBJ", &request.obj}};
     for (const auto& [name, path] : inputs) {
-        if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputMessage(name);
+        if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputText(name);
     }
     if (!IsBlank(request.rar) && !ArchiverFound(request.rar, system)) return NoArchiverMessage(request.rar);
     return std::nullopt;

@@ -13,7 +13,7 @@ namespace {
 constexpr std::uint32_t kDataErrorNumber = 23;
 
 AppError ReadBackError(const std::string& path, const std::string& problem) {
-    return AppError(ReadBackMessage(path, problem), kDataErrorNumber, std::string(kDataErrorText));
+    return AppError(ReadBackText(path, problem), kDataErrorNumber, std::string(kDataErrorText));
 }
 
 // What was written must come back whole: every header intact and every

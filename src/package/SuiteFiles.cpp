@@ -102,7 +102,7 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
 
 std::string ReadJadFile(const std::string& jadPath, SystemPort& system) {
     if (const std::uint64_t size = system.Stamp(jadPath).size; size > kMaxJadBytes)
-        throw AppError(FileNotRead(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
+        throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
     return system.ReadWholeFile(jadPath);
 }
 

@@ -15,7 +15,7 @@ const std::string kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
 
 }  // namespace
 
-std::string StjIsInputMessage(std::string_view input) {
+std::string StjIsInputText(std::string_view input) {
     return "Die STJ-Datei ist zugleich die " + std::string(input) +
            "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen.";
 }
@@ -25,13 +25,13 @@ std::string NoArchiverText(std::string_view rarFolder) {
            "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
 }
 
-std::string UnsafePathMessage(const std::string& path) {
+std::string UnsafePathText(const std::string& path) {
     return "Der Pfad „" + path +
            "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
            "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen.";
 }
 
-std::string ReadBackMessage(const std::string& path, const std::string& problem) {
+std::string ReadBackText(const std::string& path, const std::string& problem) {
     return "Die STJ-Datei „" + path + "“ stimmt beim Nachlesen nicht mit den Dateien überein (" + problem + ").";
 }
 
@@ -41,7 +41,7 @@ std::string ErrorNumberText(std::uint32_t number, std::string_view description) 
     return text;
 }
 
-std::string QuotedValue(std::string_view value) {
+std::string QuotedValueText(std::string_view value) {
     std::size_t characters = 0;
     for (std::size_t i = 0; i < value.size(); ++i) {
         if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
@@ -92,38 +92,40 @@ std::string JarSizeMissingText(std::uint64_t jarSize) {
 }
 
 std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize) {
-    return "MIDlet-Jar-Size ist in der JAD-Datei " + QuotedValue(jadValue) + ", die JAR-Datei ist aber " +
+    return "MIDlet-Jar-Size ist in der JAD-Datei " + QuotedValueText(jadValue) + ", die JAR-Datei ist aber " +
            std::to_string(jarSize) + " Bytes groß. Im Paket wird der Wert berichtigt" + kKeptAsItIs;
 }
 
 std::string AttributeDiffersText(std::string_view key, std::string_view jad, std::string_view manifest) {
-    return std::string(key) + " ist in der JAD-Datei " + QuotedValue(jad) + ", im Manifest der JAR-Datei aber " +
-           QuotedValue(manifest) + ".";
+    return std::string(key) + " ist in der JAD-Datei " + QuotedValueText(jad) + ", im Manifest der JAR-Datei aber " +
+           QuotedValueText(manifest) + ".";
 }
 
 std::string ClassMissingText(std::string_view cls, std::string_view entry) {
-    return "Die Klasse " + QuotedValue(cls) + " aus MIDlet-1 fehlt in der JAR-Datei (" + QuotedValue(entry) + ").";
+    return "Die Klasse " + QuotedValueText(cls) + " aus MIDlet-1 fehlt in der JAR-Datei (" + QuotedValueText(entry) +
+           ").";
 }
 
 std::string IconMissingText(std::string_view icon) {
-    return "Das Symbol " + QuotedValue(icon) + " aus MIDlet-1 fehlt in der JAR-Datei.";
+    return "Das Symbol " + QuotedValueText(icon) + " aus MIDlet-1 fehlt in der JAR-Datei.";
 }
 
 std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName) {
-    return "suite ist in der INI-Datei " + QuotedValue(iniSuite) + ", MIDlet-Name in der JAD-Datei aber " +
-           QuotedValue(jadName) + ".";
+    return "suite ist in der INI-Datei " + QuotedValueText(iniSuite) + ", MIDlet-Name in der JAD-Datei aber " +
+           QuotedValueText(jadName) + ".";
 }
 
 std::string IniClassEmptyText() { return "In der INI-Datei ist keine Klasse angegeben (class=)."; }
 
 std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
-    return "Die Klasse " + QuotedValue(cls) + " aus der INI-Datei fehlt in der JAR-Datei (" + QuotedValue(entry) + ").";
+    return "Die Klasse " + QuotedValueText(cls) + " aus der INI-Datei fehlt in der JAR-Datei (" +
+           QuotedValueText(entry) + ").";
 }
 
 std::string MidletFromManifestText(std::string_view midlet) {
     return "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
            "genommen (" +
-           QuotedValue(midlet) + ").";
+           QuotedValueText(midlet) + ").";
 }
 
 std::string JadIsUtf16Text() {
@@ -197,7 +199,7 @@ std::string NeedText(const NeedGroup& group, std::string_view declared) {
     return text + " (nur falls vorhanden; die Suite läuft auch ohne).";
 }
 
-std::string NeedLabel(const NeedGroup& group) {
+std::string NeedLabelText(const NeedGroup& group) {
     switch (group.kind) {
     case NeedKind::DamagedClass: return "beschädigte Klassen";
     case NeedKind::ClassVersion: return "Klassenversion";
@@ -213,7 +215,7 @@ std::string NeedLabel(const NeedGroup& group) {
     return {};
 }
 
-std::string RunsText(std::size_t runs, std::size_t found) {
+std::string RunCountText(std::size_t runs, std::size_t found) {
     return std::to_string(runs) + " von " + std::to_string(found) + (runs == 1 ? " läuft" : " laufen") +
            " auf dem Telefon";
 }
@@ -225,7 +227,7 @@ std::string FindingsQuestionText(const std::vector<std::string>& findings) {
     return text;
 }
 
-std::string TargetNotWritableMessage(std::string_view folder) {
+std::string TargetNotWritableText(std::string_view folder) {
     return "In den Zielordner „" + std::string(folder) +
            "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.";
 }
@@ -242,7 +244,9 @@ std::string CountsText(std::size_t built, std::size_t found, std::size_t existin
            " vorhanden, " + std::to_string(skipped) + " übersprungen, " + std::to_string(failed) + " fehlgeschlagen";
 }
 
-std::string FileNotRead(const std::string& path) { return "Die Datei " + Path(path) + " konnte nicht gelesen werden."; }
+std::string FileNotReadText(const std::string& path) {
+    return "Die Datei " + Path(path) + " konnte nicht gelesen werden.";
+}
 
 std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
     return "Die JAD-Datei ist " + std::to_string(size / 1024) + " KiB groß; keine JAD-Datei ist größer als " +
@@ -259,53 +263,48 @@ std::string NotAFileText(NotAFile kind) {
     return "keine gewöhnliche Datei";
 }
 
-std::string FileNotWritten(const std::string& path) {
+std::string FileNotWrittenText(const std::string& path) {
     return "Die Datei " + Path(path) + " konnte nicht geschrieben werden.";
 }
 
-std::string FileNotCopied(const std::string& from, const std::string& to) {
+std::string FileNotCopiedText(const std::string& from, const std::string& to) {
     return "Die Datei " + Path(from) + " konnte nicht nach " + Path(to) + " kopiert werden.";
 }
 
-std::string FileNotMoved(const std::string& from, const std::string& to) {
+std::string FileNotMovedText(const std::string& from, const std::string& to) {
     return "Die Datei " + Path(from) + " konnte nicht nach " + Path(to) + " verschoben werden.";
 }
 
-std::string FileNotDeleted(const std::string& path) {
+std::string FileNotDeletedText(const std::string& path) {
     return "Die Datei " + Path(path) + " konnte nicht gelöscht werden.";
 }
 
-std::string FileTimeNotRead(const std::string& path) {
+std::string FileTimeNotReadText(const std::string& path) {
     return "Die Zeit der letzten Änderung der Datei " + Path(path) + " konnte nicht gelesen werden.";
 }
 
-std::string FolderNotMade(const std::string& folder) {
+std::string FolderNotMadeText(const std::string& folder) {
     return "Der Ordner " + Path(folder) + " konnte nicht angelegt werden.";
 }
 
-std::string FolderNotRead(const std::string& folder) {
+std::string FolderNotReadText(const std::string& folder) {
     return "Der Ordner " + Path(folder) + " konnte nicht gelesen werden.";
 }
 
-std::string FolderNotDeleted(const std::string& folder) {
+std::string FolderNotDeletedText(const std::string& folder) {
     return "Der Ordner " + Path(folder) + " konnte nicht gelöscht werden.";
 }
 
-std::string WorkFolderNotMade(const std::string& folder) {
+std::string WorkFolderNotMadeText(const std::string& folder) {
     return "Der Arbeitsordner " + Path(folder) + " konnte nicht angelegt werden.";
 }
 
-std::string BatchFileNotStarted(const std::string& path) {
+std::string BatchFileNotStartedText(const std::string& path) {
     return "Die Stapeldatei " + Path(path) + " konnte nicht gestartet werden.";
 }
 
-std::string ProgramNotStarted(const std::string& path) {
+std::string ProgramNotStartedText(const std::string& path) {
     return "Das Programm " + Path(path) + " konnte nicht gestartet werden.";
-}
-
-std::string NotStartedHere(const std::string& notStarted) {
-    return notStarted.substr(0, notStarted.size() - 1) +
-           ": kestrane packt die STJ-Datei selbst und startet kein rar.exe.";
 }
 
 }  // namespace kestrane

@@ -18,30 +18,30 @@ namespace kestrane {
 
 // ---- "Erstelle INI" and "Erstelle STJ" ----
 
-inline constexpr std::string_view kNoJadMessage = "Keine JAD-Datei angegeben!";
-inline constexpr std::string_view kInvalidJadMessage = "Keine gültige JAD-Datei!";
-inline constexpr std::string_view kNoJarOrJadMessage = "JAR- oder JAD-Datei nicht angegeben!";
-inline constexpr std::string_view kNoStjMessage = "STJ-Datei nicht angegeben!";
-inline constexpr std::string_view kBuiltMessage = "STJ-Datei erstellt!";
-inline constexpr std::string_view kFailedMessage = "Erstellen fehlgeschlagen!";
-inline constexpr std::string_view kWrongFormatMessage =
+inline constexpr std::string_view kNoJadText = "Keine JAD-Datei angegeben!";
+inline constexpr std::string_view kInvalidJadText = "Keine gültige JAD-Datei!";
+inline constexpr std::string_view kNoJarOrJadText = "JAR- oder JAD-Datei nicht angegeben!";
+inline constexpr std::string_view kNoStjText = "STJ-Datei nicht angegeben!";
+inline constexpr std::string_view kStjBuiltText = "STJ-Datei erstellt!";
+inline constexpr std::string_view kBuildFailedText = "Erstellen fehlgeschlagen!";
+inline constexpr std::string_view kWrongFormatText =
     "rar.exe hat die STJ-Datei im neuen RAR5-Format geschrieben, das das Telefon nicht lesen kann.";
-inline constexpr std::string_view kIniNotAnsiMessage =
+inline constexpr std::string_view kIniNotAnsiText =
     "Der INI-Text enthält Zeichen, die in einer ANSI-Datei nicht gespeichert werden können. "
     "Bitte ändern Sie den INI-Text.";
 
 // The package must not overwrite one of its own inputs; `input` is "JAR",
 // "JAD" or "OBJ".
-std::string StjIsInputMessage(std::string_view input);
+std::string StjIsInputText(std::string_view input);
 // No rar.exe named at all, or none in the folder the user named.
-inline constexpr std::string_view kArchiverNotNamedMessage =
+inline constexpr std::string_view kArchiverNotNamedText =
     "rar.exe ist nicht angegeben. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
 std::string NoArchiverText(std::string_view rarFolder);
 // A path the batch file cannot carry: characters outside the OEM code page
 // and no short name.
-std::string UnsafePathMessage(const std::string& path);
+std::string UnsafePathText(const std::string& path);
 // What Kestrane wrote did not read back as the members it packed.
-std::string ReadBackMessage(const std::string& path, const std::string& problem);
+std::string ReadBackText(const std::string& path, const std::string& problem);
 // The system's words for that, as Windows names its data error.
 inline constexpr std::string_view kDataErrorText = "Datenfehler (zyklische Redundanzprüfung)";
 // "Fehler 5: Zugriff verweigert" after what went wrong.
@@ -50,7 +50,7 @@ std::string ErrorNumberText(std::uint32_t number, std::string_view description);
 // ---- What the checks find ----
 
 // A value quoted in a message: in German quotes, cut after 60 characters.
-std::string QuotedValue(std::string_view value);
+std::string QuotedValueText(std::string_view value);
 std::string JarFaultText(JarFault fault, std::uint16_t method);
 std::string JadFaultText(const MadeJad& made);
 std::string SameFileText();
@@ -71,43 +71,43 @@ std::string JadIsUtf16Text();
 // beside what the classes need of MIDP 2.0 or CLDC 1.1; empty for nothing.
 std::string NeedText(const NeedGroup& group, std::string_view declared);
 // The group in a word or two, for kestrane's JSON: "MIDP 2.0", "JSR 82 (Bluetooth)".
-std::string NeedLabel(const NeedGroup& group);
+std::string NeedLabelText(const NeedGroup& group);
 // The verdict in the folder window's list.
-inline constexpr std::string_view kRunsWord = "läuft";
-inline constexpr std::string_view kDoesNotRunWord = "läuft nicht";
+inline constexpr std::string_view kRunsText = "läuft";
+inline constexpr std::string_view kDoesNotRunText = "läuft nicht";
 // "11 von 49 laufen auf dem Telefon".
-std::string RunsText(std::size_t runs, std::size_t found);
+std::string RunCountText(std::size_t runs, std::size_t found);
 // The box that asks whether to build anyway: every finding's text, then
 // "Trotzdem erstellen?".
 std::string FindingsQuestionText(const std::vector<std::string>& findings);
 
 // ---- "Ordner umwandeln", /ordner and kestrane ----
 
-inline constexpr std::string_view kNoSourceFolderMessage = "Quellordner nicht angegeben!";
-inline constexpr std::string_view kNoTargetFolderMessage = "Zielordner nicht angegeben!";
-std::string TargetNotWritableMessage(std::string_view folder);
+inline constexpr std::string_view kNoSourceFolderText = "Quellordner nicht angegeben!";
+inline constexpr std::string_view kNoTargetFolderText = "Zielordner nicht angegeben!";
+std::string TargetNotWritableText(std::string_view folder);
 
 // A suite's result: its status word, then its reason or findings.
-inline constexpr std::string_view kBuiltWord = "erstellt";
-inline constexpr std::string_view kExistingWord = "vorhanden";
-inline constexpr std::string_view kSkippedPrefix = "übersprungen: ";
-inline constexpr std::string_view kFailedPrefix = "fehlgeschlagen: ";
-inline constexpr std::string_view kFindingsSeparator = " – ";
-inline constexpr std::string_view kDamagedPackageNote = "Das vorhandene Paket war beschädigt und wurde ersetzt.";
-inline constexpr std::string_view kJadMadeNote = "JAD-Datei aus dem Manifest erstellt.";
+inline constexpr std::string_view kBuiltText = "erstellt";
+inline constexpr std::string_view kExistingText = "vorhanden";
+inline constexpr std::string_view kSkippedPrefixText = "übersprungen: ";
+inline constexpr std::string_view kFailedPrefixText = "fehlgeschlagen: ";
+inline constexpr std::string_view kFindingsSeparatorText = " – ";
+inline constexpr std::string_view kDamagedPackageText = "Das vorhandene Paket war beschädigt und wurde ersetzt.";
+inline constexpr std::string_view kJadMadeText = "JAD-Datei aus dem Manifest erstellt.";
 // rar.exe did not finish in time (no exit code), failed, or wrote nothing.
 std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds);
 
 // "37 von 240 erstellt, 13 vorhanden, 2 übersprungen, 1 fehlgeschlagen".
 std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
                        std::size_t failed);
-inline constexpr std::string_view kLogHeading = "Datei\tSuite\tErgebnis\tTelefon";
-inline constexpr std::string_view kCancelledMark = " (abgebrochen)";
+inline constexpr std::string_view kLogHeadingText = "Datei\tSuite\tErgebnis\tTelefon";
+inline constexpr std::string_view kCancelledMarkText = " (abgebrochen)";
 
 // ---- What a system port says the system refused, before its number and description ----
 
-std::string FileNotRead(const std::string& path);
-std::string FileNotWritten(const std::string& path);
+std::string FileNotReadText(const std::string& path);
+std::string FileNotWrittenText(const std::string& path);
 // A JAD larger than any JAD is, refused unread; the number Windows gives a
 // file too large for what is asked of it.
 inline constexpr std::uint32_t kFileTooLargeNumber = 223;
@@ -115,18 +115,16 @@ std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit);
 // What a name leads to when it is not a file, as the system's description.
 enum class NotAFile { Fifo, Device, Socket, Other };
 std::string NotAFileText(NotAFile kind);
-std::string FileNotCopied(const std::string& from, const std::string& to);
-std::string FileNotMoved(const std::string& from, const std::string& to);
-std::string FileNotDeleted(const std::string& path);
-std::string FileTimeNotRead(const std::string& path);
-std::string FolderNotMade(const std::string& folder);
-std::string FolderNotRead(const std::string& folder);
-std::string FolderNotDeleted(const std::string& folder);
-std::string WorkFolderNotMade(const std::string& folder);
-inline constexpr std::string_view kNoTemporaryFolder = "Der Ordner für temporäre Dateien ist nicht bekannt.";
-std::string BatchFileNotStarted(const std::string& path);
-std::string ProgramNotStarted(const std::string& path);
-// kestrane starts nothing: what it says of a start asked for all the same.
-std::string NotStartedHere(const std::string& notStarted);
+std::string FileNotCopiedText(const std::string& from, const std::string& to);
+std::string FileNotMovedText(const std::string& from, const std::string& to);
+std::string FileNotDeletedText(const std::string& path);
+std::string FileTimeNotReadText(const std::string& path);
+std::string FolderNotMadeText(const std::string& folder);
+std::string FolderNotReadText(const std::string& folder);
+std::string FolderNotDeletedText(const std::string& folder);
+std::string WorkFolderNotMadeText(const std::string& folder);
+inline constexpr std::string_view kNoTemporaryFolderText = "Der Ordner für temporäre Dateien ist nicht bekannt.";
+std::string BatchFileNotStartedText(const std::string& path);
+std::string ProgramNotStartedText(const std::string& path);
 
 }  // namespace kestrane

@@ -19,7 +19,7 @@ std::wstring SectionKey(const std::wstring& programName) {
 }  // namespace
 
 std::wstring LoadRarPath(const std::wstring& programName) {
-    const std::string context(ui_words::kSettingNotRead);
+    const std::string context(ui_words::kSettingNotReadText);
     UniqueRegKey key;
     LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, SectionKey(programName).c_str(), 0, KEY_QUERY_VALUE, key.Put());
     if (status == ERROR_FILE_NOT_FOUND) return {};
@@ -43,7 +43,7 @@ std::wstring LoadRarPath(const std::wstring& programName) {
 }
 
 void SaveRarPath(const std::wstring& programName, const std::wstring& path) {
-    const std::string context(ui_words::kSettingNotSaved);
+    const std::string context(ui_words::kSettingNotSavedText);
     UniqueRegKey key;
     LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, SectionKey(programName).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                      nullptr, key.Put(), nullptr);

@@ -2,7 +2,7 @@
 
 namespace kestrane::ui_words {
 
-std::string UnexpectedFailure(std::string_view what) {
+std::string UnexpectedFailureText(std::string_view what) {
     if (what.empty()) return "Unerwarteter Fehler.";
     return "Unerwarteter Fehler: " + std::string(what);
 }

@@ -9,26 +9,29 @@
 namespace kestrane::ui_words {
 
 // The main window.
-inline constexpr std::string_view kPackItselfQuestion =
+inline constexpr std::string_view kPackItselfQuestionText =
     "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
-inline constexpr std::string_view kFilesNotTaken =
+inline constexpr std::string_view kFilesNotTakenText =
     "Diese Dateien wurden nicht übernommen, weil Kestrane mit ihrer Art nichts anfangen kann:";
-inline constexpr std::string_view kBuildNotStarted = "Das Erstellen konnte nicht gestartet werden.";
-inline constexpr std::string_view kNoJadWritten = "Es wurde keine JAD-Datei geschrieben.";
-inline constexpr std::string_view kSettingNotRead = "Die Einstellung (Pfad von rar.exe) konnte nicht gelesen werden.";
-inline constexpr std::string_view kSettingNotSaved =
+inline constexpr std::string_view kBuildNotStartedText = "Das Erstellen konnte nicht gestartet werden.";
+inline constexpr std::string_view kNoJadWrittenText = "Es wurde keine JAD-Datei geschrieben.";
+inline constexpr std::string_view kSettingNotReadText =
+    "Die Einstellung (Pfad von rar.exe) konnte nicht gelesen werden.";
+inline constexpr std::string_view kSettingNotSavedText =
     "Die Einstellung (Pfad von rar.exe) konnte nicht gespeichert werden.";
 
-// The folder window.
-inline constexpr std::wstring_view kSourcePickerTitle = L"Quellordner mit den JAR-Dateien:";
-inline constexpr std::wstring_view kTargetPickerTitle = L"Zielordner für die STJ-Dateien:";
-inline constexpr std::string_view kSearching = "Suche nach JAR-Dateien...";
-inline constexpr std::string_view kClosingAfterSuite = "Wird nach der laufenden Suite beendet...";
-inline constexpr std::string_view kCancellingAfterSuite = " – wird nach der laufenden Suite abgebrochen...";
-inline constexpr std::string_view kCancelled = " – abgebrochen";
-inline constexpr std::string_view kConversionNotStarted = "Die Umwandlung konnte nicht gestartet werden.";
+// The folder window; its start button says the one while idle, the other while a run goes.
+inline constexpr std::wstring_view kStartText = L"Start";
+inline constexpr std::wstring_view kCancelText = L"Abbrechen";
+inline constexpr std::wstring_view kSourcePickerTitleText = L"Quellordner mit den JAR-Dateien:";
+inline constexpr std::wstring_view kTargetPickerTitleText = L"Zielordner für die STJ-Dateien:";
+inline constexpr std::string_view kSearchingText = "Suche nach JAR-Dateien...";
+inline constexpr std::string_view kClosingAfterSuiteText = "Wird nach der laufenden Suite beendet...";
+inline constexpr std::string_view kCancellingAfterSuiteText = " – wird nach der laufenden Suite abgebrochen...";
+inline constexpr std::string_view kCancelledText = " – abgebrochen";
+inline constexpr std::string_view kConversionNotStartedText = "Die Umwandlung konnte nicht gestartet werden.";
 
 // A failure nobody foresaw, with what the C++ library says of it, if anything.
-std::string UnexpectedFailure(std::string_view what);
+std::string UnexpectedFailureText(std::string_view what);
 
 }  // namespace kestrane::ui_words

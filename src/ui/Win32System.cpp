@@ -58,7 +58,7 @@ public:
         DWORD read = 0;
         if (length > 0 &&
             (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
-            throw SystemError(FileNotRead(path_),
+            throw SystemError(FileNotReadText(path_),
                               read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
         return bytes;
     }
@@ -73,9 +73,9 @@ private:
 std::pair<UniqueHandle, std::uint64_t> OpenToRead(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) throw SystemError(FileNotRead(path), GetLastError());
+    if (!file.Valid()) throw SystemError(FileNotReadText(path), GetLastError());
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(FileNotRead(path), GetLastError());
+    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(FileNotReadText(path), GetLastError());
     return {std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
@@ -87,7 +87,7 @@ std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path)
 }
 
 std::string Win32System::ReadWholeFile(const std::string& path) {
-    const std::string context = FileNotRead(path);
+    const std::string context = FileNotReadText(path);
     auto [file, size] = OpenToRead(path);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
         throw SystemError(context, ERROR_FILE_TOO_LARGE);
@@ -102,7 +102,7 @@ std::string Win32System::ReadWholeFile(const std::string& path) {
 void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {
     UniqueHandle file(
         CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string context = FileNotWritten(path);
+    const std::string context = FileNotWrittenText(path);
     if (!file.Valid()) throw SystemError(context, GetLastError());
     DWORD written = 0;
     if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
@@ -124,7 +124,7 @@ std::string Win32System::WriteNewFile(const std::string& beside, std::string_vie
         if (!file.Valid()) {
             const DWORD error = GetLastError();
             if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;
-            throw SystemError(FileNotWritten(Narrow(path)), error);
+            throw SystemError(FileNotWrittenText(Narrow(path)), error);
         }
         DWORD written = 0;
         const bool whole = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -133,24 +133,24 @@ std::string Win32System::WriteNewFile(const std::string& beside, std::string_vie
         file.Reset();
         if (whole) return Narrow(path);
         DeleteFileW(path.c_str());
-        throw SystemError(FileNotWritten(Narrow(path)), error == ERROR_SUCCESS ? ERROR_DISK_FULL : error);
+        throw SystemError(FileNotWrittenText(Narrow(path)), error == ERROR_SUCCESS ? ERROR_DISK_FULL : error);
     }
 }
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
     if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
-        throw SystemError(FileNotCopied(from, to), GetLastError());
+        throw SystemError(FileNotCopiedText(from, to), GetLastError());
 }
 
 void Win32System::Delete(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str())) throw SystemError(FileNotDeleted(path), GetLastError());
+    if (!DeleteFileW(Widen(path).c_str())) throw SystemError(FileNotDeletedText(path), GetLastError());
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
     // Written through, so that the package is on the disk when the user is
     // told it was made.
     if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw SystemError(FileNotMoved(from, to), GetLastError());
+        throw SystemError(FileNotMovedText(from, to), GetLastError());
 }
 
 namespace {
@@ -172,7 +172,7 @@ std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
 std::chrono::local_seconds Win32System::LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
-        throw SystemError(FileTimeNotRead(path), GetLastError());
+        throw SystemError(FileTimeNotReadText(path), GetLastError());
     FILETIME local{};
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return LocalSecondsOf(FILETIME{});
     return LocalSecondsOf(local);
@@ -262,7 +262,7 @@ void Win32System::CreateFolder(const std::string& folder) {
         const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         if (!there && !CreateDirectoryW(part.c_str(), nullptr)) {
             const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS) throw SystemError(FolderNotMade(Narrow(part)), error);
+            if (error != ERROR_ALREADY_EXISTS) throw SystemError(FolderNotMadeText(Narrow(part)), error);
         }
         if (next == std::wstring::npos) return;
     }
@@ -274,7 +274,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return {};  // a drive's empty root
-        throw SystemError(FolderNotRead(folder), error);
+        throw SystemError(FolderNotReadText(folder), error);
     }
     std::vector<FolderEntry> entries;
     do {
@@ -286,7 +286,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     } while (FindNextFileW(search, &found));
     const DWORD error = GetLastError();
     FindClose(search);
-    if (error != ERROR_NO_MORE_FILES) throw SystemError(FolderNotRead(folder), error);
+    if (error != ERROR_NO_MORE_FILES) throw SystemError(FolderNotReadText(folder), error);
     return entries;
 }
 
@@ -295,7 +295,7 @@ std::string Win32System::MakeWorkFolder() {
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0 || length > MAX_PATH) {
         const DWORD error = GetLastError();
-        throw SystemError(std::string(kNoTemporaryFolder), error);
+        throw SystemError(std::string(kNoTemporaryFolderText), error);
     }
     // The process and a counter make the name; a folder left behind by an
     // earlier process of the same number is passed over, not reused.
@@ -306,7 +306,8 @@ std::string Win32System::MakeWorkFolder() {
             Widen(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter)));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS || attempt > 100) throw SystemError(WorkFolderNotMade(Narrow(folder)), error);
+        if (error != ERROR_ALREADY_EXISTS || attempt > 100)
+            throw SystemError(WorkFolderNotMadeText(Narrow(folder)), error);
     }
 }
 
@@ -326,7 +327,7 @@ void Win32System::RemoveTree(const std::string& folder) {
                 SetFileAttributesW(inside.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (!DeleteFileW(inside.c_str())) {
                     const DWORD error = GetLastError();
-                    throw SystemError(FileNotDeleted(Narrow(inside)), error);
+                    throw SystemError(FileNotDeletedText(Narrow(inside)), error);
                 }
             }
         }
@@ -334,7 +335,7 @@ void Win32System::RemoveTree(const std::string& folder) {
     path.pop_back();
     if (!RemoveDirectoryW(path.c_str())) {
         const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) throw SystemError(FolderNotDeleted(Narrow(path)), error);
+        if (error != ERROR_FILE_NOT_FOUND) throw SystemError(FolderNotDeletedText(Narrow(path)), error);
     }
 }
 
@@ -358,7 +359,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
     auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-    if (!execute || !execute(&info)) throw SystemError(BatchFileNotStarted(batchPath), GetLastError());
+    if (!execute || !execute(&info)) throw SystemError(BatchFileNotStartedText(batchPath), GetLastError());
     return std::make_unique<ShellRun>(info.hProcess);
 }
 
@@ -378,7 +379,7 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     // archiver itself in a run over hundreds of suites.
     if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory.c_str(), &startup, &process))
-        throw SystemError(ProgramNotStarted(program), GetLastError());
+        throw SystemError(ProgramNotStartedText(program), GetLastError());
     UniqueHandle thread(process.hThread);
     return std::make_unique<ShellRun>(process.hProcess);
 }

@@ -76,9 +76,9 @@ std::string CurrentFailureText() {
     } catch (const AppError& error) {
         return error.Report();
     } catch (const std::exception& error) {
-        return ui_words::UnexpectedFailure(error.what());
+        return ui_words::UnexpectedFailureText(error.what());
     } catch (...) {
-        return ui_words::UnexpectedFailure("");
+        return ui_words::UnexpectedFailureText("");
     }
 }
 

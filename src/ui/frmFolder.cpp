@@ -242,8 +242,8 @@ void frmFolder::ShowDetail(int row) {
 
 void frmFolder::DispatchCommand(int id) {
     switch (id) {
-    case IDC_FOLDER_CMDSOURCE: cmdSearch_Click(IDC_FOLDER_TXTSOURCE, ui_words::kSourcePickerTitle.data()); break;
-    case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, ui_words::kTargetPickerTitle.data()); break;
+    case IDC_FOLDER_CMDSOURCE: cmdSearch_Click(IDC_FOLDER_TXTSOURCE, ui_words::kSourcePickerTitleText.data()); break;
+    case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, ui_words::kTargetPickerTitleText.data()); break;
     case IDC_FOLDER_CMDSTART: cmdStart_Click(); break;
     case IDC_FOLDER_CMDCLOSE:
     case IDCANCEL: cmdClose_Click(); break;  // Esc, as in a dialog
@@ -270,7 +270,7 @@ void frmFolder::Form_QueryUnload() {
     if (conversion_) {
         closeRequested_ = true;
         conversion_->Cancel();
-        ShowStatus(std::string(ui_words::kClosingAfterSuite));
+        ShowStatus(std::string(ui_words::kClosingAfterSuiteText));
         return;
     }
     CloseModal();
@@ -305,7 +305,7 @@ void frmFolder::cmdStart_Click() {
     if (conversion_) {
         conversion_->Cancel();
         EnableWindow(Control(IDC_FOLDER_CMDSTART), FALSE);
-        ShowStatus(SummaryLine(counts_) + std::string(ui_words::kCancellingAfterSuite));
+        ShowStatus(SummaryLine(counts_) + std::string(ui_words::kCancellingAfterSuiteText));
         return;
     }
     FolderJob job;
@@ -321,7 +321,7 @@ void frmFolder::cmdStart_Click() {
     ShowDetail(-1);
     counts_ = {};
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);  // no macro for progress bars
-    ShowStatus(std::string(ui_words::kSearching));
+    ShowStatus(std::string(ui_words::kSearchingText));
     exitCode_ = 1;
     conversion_ = std::make_unique<Conversion>(hwnd_, std::move(job));
     if (!conversion_->Start()) {
@@ -333,7 +333,7 @@ void frmFolder::cmdStart_Click() {
             CloseModal();
             return;
         }
-        throw SystemError(std::string(ui_words::kConversionNotStarted), error);
+        throw SystemError(std::string(ui_words::kConversionNotStartedText), error);
     }
     SetRunning(true);
 }
@@ -370,7 +370,7 @@ void frmFolder::conversion_Ended(std::unique_ptr<FolderSummary> summary) {
         ShowStatus(start_.unattended ? summary->refusal : "");
         if (!closeRequested_ && !start_.unattended) ShowMessage(summary->refusal);
     } else {
-        ShowStatus(SummaryLine(*summary) + std::string(summary->cancelled ? ui_words::kCancelled : ""));
+        ShowStatus(SummaryLine(*summary) + std::string(summary->cancelled ? ui_words::kCancelledText : ""));
     }
     // An unattended run's list is in the log; the script that started it goes on.
     if (closeRequested_ || start_.unattended) CloseModal();
@@ -379,7 +379,7 @@ void frmFolder::conversion_Ended(std::unique_ptr<FolderSummary> summary) {
 void frmFolder::SetRunning(bool running) {
     for (const int id : kJobControls) EnableWindow(Control(id), !running);
     HWND start = Control(IDC_FOLDER_CMDSTART);
-    SetWindowTextW(start, running ? L"Abbrechen" : L"Start");
+    SetWindowTextW(start, (running ? ui_words::kCancelText : ui_words::kStartText).data());
     EnableWindow(start, TRUE);
 }
 

@@ -155,7 +155,7 @@ void frmMain::Form_Load() {
     try {
         SetWindowTextW(Control(IDC_TXTRAR), LoadRarPath(ProgramName()).c_str());
     } catch (...) {
-        // Said once the window shows, so the user sees which program speaks.
+        // SaidText once the window shows, so the user sees which program speaks.
         startupFailure_ = std::current_exception();
     }
 }
@@ -265,7 +265,7 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
     }
     PairWithChosenFile(IDC_TXTJAR);
     PairWithChosenFile(IDC_TXTJAD);
-    if (!ignored.empty()) ShowMessage(std::string(ui_words::kFilesNotTaken) + Narrow(ignored), false);
+    if (!ignored.empty()) ShowMessage(std::string(ui_words::kFilesNotTakenText) + Narrow(ignored), false);
     if (!folder.empty()) OpenFolderConversion(folder);
 }
 
@@ -399,9 +399,9 @@ void frmMain::StartBuild(bool packItself) {
     if (!build_->Start()) {
         const DWORD error = GetLastError();
         build_.reset();
-        build_Ended(std::make_unique<Outcome>(
-            Outcome{Outcome::Kind::SystemError, SystemError(std::string(ui_words::kBuildNotStarted), error).Report(),
-                    std::nullopt, std::nullopt}));
+        build_Ended(std::make_unique<Outcome>(Outcome{
+            Outcome::Kind::SystemError, SystemError(std::string(ui_words::kBuildNotStartedText), error).Report(),
+            std::nullopt, std::nullopt}));
     }
 }
 
@@ -420,7 +420,7 @@ void frmMain::build_Ended(std::unique_ptr<Outcome> outcome) {
     // write anything else; the phone reads only the older format. The user
     // decides: Kestrane packs the suite itself, or the file stays as it is.
     if (outcome->kind == Outcome::Kind::WrongFormat &&
-        AskYesNo(outcome->message + "\n\n" + std::string(ui_words::kPackItselfQuestion))) {
+        AskYesNo(outcome->message + "\n\n" + std::string(ui_words::kPackItselfQuestionText))) {
         StartBuild(true);
         return;
     }
@@ -477,7 +477,7 @@ void frmMain::mnuFileMakeJad_Click() {
     }
     const MadeJad made = JadFromJar(Narrow(jar), system_);
     if (!made.jad) {
-        ShowMessage(JadFaultText(made) + "\n\n" + std::string(ui_words::kNoJadWritten), true);
+        ShowMessage(JadFaultText(made) + "\n\n" + std::string(ui_words::kNoJadWrittenText), true);
         return;
     }
     const std::optional<std::wstring> target =

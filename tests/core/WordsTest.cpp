@@ -36,10 +36,10 @@ TEST(Words, AJadThatCannotBeMadeSaysWhyAndPassesTheJarsReasonOn) {
 }
 
 TEST(Words, AQuotedValueIsCutAfterSixtyCharactersNeverInsideOne) {
-    EXPECT_EQ(QuotedValue("Snake"), "\u201ESnake\u201C");
+    EXPECT_EQ(QuotedValueText("Snake"), "\u201ESnake\u201C");
     std::string text;
     for (int i = 0; i < 70; ++i) text += "\u00fc";  // two bytes each
-    const std::string quoted = QuotedValue(text);
+    const std::string quoted = QuotedValueText(text);
     std::string expected = "\u201E";
     for (int i = 0; i < 60; ++i) expected += "\u00fc";
     EXPECT_EQ(quoted, expected + "\u2026\u201C");
