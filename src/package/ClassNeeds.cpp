@@ -182,7 +182,7 @@ public:
         if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
     }
 
-    // SaidText once all classes are judged: how many of the classes with code the
+    // Said once all classes are judged: how many of the classes with code the
     // VM verifies lack the StackMap it verifies them with ("102 of 102").
     void JudgeVerification() {
         for (bool optional : {false, true}) {
