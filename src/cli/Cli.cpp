@@ -50,17 +50,7 @@ struct RunError {
     int exitCode;
 };
 
-// One suite to work on, and where its outcome is logged.
-struct PlannedSuite {
-    SuiteJob job;
-    std::string shown;      // the JAR as the user knows it: the argument, and below a folder the path under it
-    std::string logFolder;  // where kestrane-protokoll.txt lists it; empty for none
-    std::string problem;    // why it cannot even start (a JAD without its JAR, a folder not listed)
-    SuiteStatus problemStatus = SuiteStatus::Skipped;
-    std::string note;  // said after its result: a package name of its own
-};
-
-class Run {
+class Run final : private FolderListener {
 public:
     Run(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop)
         : options_(options), system_(system), console_(console), stop_(stop) {}
@@ -75,19 +65,26 @@ public:
 
 private:
     std::optional<std::string> TargetFolder();
+    // Where the suite's line is logged: a check writes no log.
+    std::string LogFolder(const std::string& packages) const {
+        return options_.mode == CliMode::Convert ? packages : std::string();
+    }
     void PlanInput(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
     void PlanFolder(const std::string& input, const std::optional<std::string>& target,
                     std::vector<PlannedSuite>& plan);
     void PlanFile(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
-    SuiteResult Work(const PlannedSuite& suite, const std::string& staging);
-    SuiteResult CheckOnly(const PlannedSuite& suite, const std::string& staging);
-    void Report(const SuiteResult& result, const std::string& shown);
+    // A result as it is listed, naming the suite as the user named it.
+    void Report(const SuiteResult& result);
     // Before the suite at `index` (from 0) of `count`.
     void Progress(std::size_t index, std::size_t count);
     void EndProgress();
-    int Finish(FolderSummary summary);
-    void WriteLogs();
+    int Finish(const FolderSummary& summary);
     void Message(const std::string& text);
+
+    void SuitesFound(std::size_t) override {}
+    void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
+    void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
+    bool Cancelled() override { return stop_; }
 
     const CliOptions& options_;
     PosixSystem& system_;
@@ -95,8 +92,6 @@ private:
     const std::atomic<bool>& stop_;
     bool progressShown_ = false;
     int listingFailures_ = 0;
-    // Per log folder: its suites' lines and their summary.
-    std::map<std::string, std::pair<std::vector<SuiteResult>, FolderSummary>> logs_;
 };
 
 void Run::Message(const std::string& text) {
@@ -131,42 +126,6 @@ std::string JsonList(const std::vector<std::string>& texts) {
     return list;
 }
 
-// The length of the whole UTF-8 character at `at`, or 0 for a byte of none.
-std::size_t CharacterAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || at + length > text.size()) return 0;
-    return IsValidUtf8(text.substr(at, length)) ? length : 0;
-}
-
-// Text for a line of the list and of the log: a control character and a
-// byte of no UTF-8 character escaped ("\n", "\x1B"), so that each suite
-// keeps one line and the log stays UTF-8.
-std::string LineText(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = CharacterAt(text, i);
-        if (length > 0 && c >= 0x20 && c != 0x7F) {
-            out.append(text.substr(i, length));
-            i += length;
-            continue;
-        }
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : escaped;
-        ++i;
-    }
-    return out;
-}
-
-SuiteResult Shown(SuiteResult result, const std::string& shown) {
-    result.file = LineText(shown);
-    result.suite = LineText(OneLine(result.suite));
-    result.result = LineText(result.result);
-    return result;
-}
-
 // For a name that is no UTF-8, which a JSON string cannot hold: its bytes,
 // each one outside printable ASCII and '%' as %XX, as a field of its own
 // after the one that has U+FFFD in their place.
@@ -196,10 +155,11 @@ std::string StatusWord(SuiteStatus status) {
     return {};
 }
 
-void Run::Report(const SuiteResult& result, const std::string& shown) {
+void Run::Report(const SuiteResult& result) {
     EndProgress();
+    const std::string& shown = result.file;
     if (!options_.json) {
-        console_.write(console_.out, ResultLine(Shown(result, shown)) + "\n");
+        console_.write(console_.out, ResultLine(LineForm(result)) + "\n");
     } else {
         const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                            : result.phone == SuiteResult::Phone::Runs  ? "true"
@@ -220,7 +180,7 @@ std::string CheckSummaryLine(const FolderSummary& summary) {
     return line;
 }
 
-int Run::Finish(FolderSummary summary) {
+int Run::Finish(const FolderSummary& summary) {
     EndProgress();
     std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
     if (summary.cancelled) line += kCancelledMarkText;
@@ -268,6 +228,7 @@ SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std
     job.overwrite = options.overwrite;
     job.strict = options.strict;
     job.wholeExisting = true;
+    job.checkOnly = options.mode == CliMode::Check;
     return job;
 }
 
@@ -287,7 +248,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
         PlannedSuite planned;
         planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
         planned.shown = WithOwnSeparator(input) + suite.relative;
-        planned.logFolder = packages;
+        planned.logFolder = LogFolder(packages);
         if (!suite.unreadable.empty()) {
             planned.job.stj.clear();
             planned.problem = OneLine(std::string(kFailedPrefixText) + suite.unreadable);
@@ -315,7 +276,7 @@ void Run::PlanFile(const std::string& input, const std::optional<std::string>& t
     const std::string packages = target.value_or(FolderOf(file));
     const std::string base = jar.empty() ? file : jar;
     planned.job = JobFor(options_, jar, jad, packages + FileNameOf(WithoutExtension(base)) + ".stj");
-    planned.logFolder = packages;
+    planned.logFolder = LogFolder(packages);
     plan.push_back(std::move(planned));
 }
 
@@ -326,37 +287,6 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
     case PathKind::File: PlanFile(input, target, plan); return;
     case PathKind::Other: throw RunError{NeitherFileNorFolderText(input), 2};
     case PathKind::Missing: throw RunError{MissingText(input), 2};
-    }
-}
-
-SuiteResult Run::Work(const PlannedSuite& suite, const std::string& staging) {
-    if (!suite.problem.empty()) return {suite.job.jad, {}, suite.problem, suite.problemStatus, {}};
-    SuiteJob job = suite.job;
-    job.stagingFolder = staging;
-    return ConvertSuite(job, system_);
-}
-
-// The conversion made in the working folder and thrown away: what the checks
-// find, and that the package could be written.
-SuiteResult Run::CheckOnly(const PlannedSuite& suite, const std::string& staging) {
-    PlannedSuite trial = suite;
-    trial.job.stj = staging + "pruefen.stj";
-    trial.job.overwrite = true;
-    SuiteResult result = Work(trial, staging);
-    if (result.status != SuiteStatus::Built) return result;
-    result.result = std::string(kFineText);
-    for (std::size_t i = 0; i < result.findings.size(); ++i)
-        result.result += std::string(i == 0 ? kFindingsSeparatorText : " ") + result.findings[i];
-    return result;
-}
-
-void Run::WriteLogs() {
-    for (const auto& [folder, log] : logs_) {
-        try {
-            ReplaceWholeFile(folder + std::string(kLogFileName), LogText(log.first, log.second), system_);
-        } catch (const AppError& error) {
-            Message(SaidText(error.Report()));
-        }
     }
 }
 
@@ -393,13 +323,6 @@ void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool w
     plan = std::move(once);
 }
 
-// The line's own words after what the conversion found.
-void AddNote(SuiteResult& result, const std::string& note) {
-    if (note.empty()) return;
-    result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + note;
-    result.findings.push_back(note);
-}
-
 int Run::Convert() {
     std::vector<PlannedSuite> plan;
     try {
@@ -410,34 +333,9 @@ int Run::Convert() {
         return error.exitCode;
     }
     OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
-    FolderSummary summary;
-    summary.found = plan.size();
-    WorkFolder work(system_);
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (stop_) {
-            summary.cancelled = true;
-            break;
-        }
-        Progress(i, plan.size());
-        const std::string staging = work.Path() + std::to_string(i + 1) + kSeparator;
-        SuiteResult result = options_.mode == CliMode::Check ? CheckOnly(plan[i], staging) : Work(plan[i], staging);
-        AddNote(result, plan[i].note);
-        try {
-            system_.RemoveTree(staging);
-        } catch (const AppError&) {
-            // What stays goes with the working folder at the end.
-        }
-        summary.Add(result);
-        Report(result, plan[i].shown);
-        if (options_.mode != CliMode::Convert) continue;
-        auto& log = logs_[plan[i].logFolder];
-        log.first.push_back(Shown(std::move(result), plan[i].shown));
-        ++log.second.found;
-        log.second.Add(log.first.back());
-    }
-    if (summary.cancelled)
-        for (auto& [folder, log] : logs_) log.second.cancelled = true;
-    WriteLogs();
+    // kestrane packs every suite itself: nothing is staged.
+    const FolderSummary summary = ConvertSuites(plan, {}, system_, *this);
+    for (const std::string& failure : summary.logFailures) Message(SaidText(failure));
     if (summary.cancelled) Message(std::string(kInterruptedText));
     return Finish(summary);
 }
@@ -480,10 +378,10 @@ int Run::MakeJads() {
     summary.found = options_.inputs.size();
     for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
         Progress(i, options_.inputs.size());
-        const SuiteResult result =
-            MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
+        SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
+        result.file = options_.inputs[i];
         summary.Add(result);
-        Report(result, options_.inputs[i]);
+        Report(result);
     }
     summary.cancelled = summary.Finished() < summary.found;
     return Finish(summary);
@@ -529,7 +427,7 @@ std::string JsonEscaped(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (const std::size_t length = CharacterAt(text, i); length != 1) {
+        if (const std::size_t length = Utf8LengthAt(text, i); length != 1) {
             // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
             out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
             i += length == 0 ? 0 : length - 1;

@@ -35,7 +35,6 @@ std::string ProgressText(std::size_t suite, std::size_t suites);
 // "game (2).stj" instead of "game.stj", which another suite's package has.
 std::string OwnPackageNameText(const std::string& name, const std::string& taken);
 inline constexpr std::string_view kJadWithoutItsJarText = "Zur JAD-Datei gibt es keine JAR-Datei.";
-inline constexpr std::string_view kFineText = "in Ordnung";
 inline constexpr std::string_view kInterruptedText = "kestrane: Abgebrochen; die begonnene Suite wurde fertig gepackt.";
 // stdout took the results no more: the system's reason.
 std::string OutputLostText(const std::string& reason);

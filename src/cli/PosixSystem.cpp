@@ -186,8 +186,9 @@ int OpenNewFile(const std::string& path) {
 #endif
 }
 
-// Writes everything and puts it on the disk; the error number, or 0.
-int WriteAndClose(int file, std::string_view bytes) {
+// Writes everything, on the disk when `durable`, and closes the file; the
+// error number, or 0.
+int WriteAndClose(int file, std::string_view bytes, bool durable = true) {
     int number = 0;
     for (std::size_t done = 0; done < bytes.size() && number == 0;) {
         const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
@@ -204,10 +205,10 @@ int WriteAndClose(int file, std::string_view bytes) {
             number = errno;
     }
 #ifdef _WIN32
-    if (number == 0 && _commit(file) != 0) number = errno;
+    if (number == 0 && durable && _commit(file) != 0) number = errno;
     if (_close(file) != 0 && number == 0) number = errno;
 #else
-    if (number == 0 && fsync(file) != 0) number = errno;
+    if (number == 0 && durable && fsync(file) != 0) number = errno;
     if (close(file) != 0 && number == 0) number = errno;
 #endif
     return number;
@@ -264,6 +265,18 @@ std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_vie
         }
         return path;
     }
+}
+
+void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+#ifdef _WIN32
+    const int file = _wopen(PathOf(path).c_str(), _O_WRONLY | _O_APPEND | _O_BINARY);
+#else
+    const int file = open(PathOf(path).c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+#endif
+    if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
+    // Not synced line by line: the list takes its place in one step at the end.
+    if (const int number = WriteAndClose(file, bytes, false); number != 0)
+        throw ErrnoError(FileNotWrittenText(path), number);
 }
 
 std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {

@@ -113,6 +113,33 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
+std::size_t Utf8LengthAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    return IsValidUtf8(text.substr(at, length)) ? length : 0;
+}
+
+std::string EscapedLine(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8LengthAt(text, i);
+        if (length > 0 && c >= 0x20 && c != 0x7F) {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        if (c == '\n' || c == '\r' || c == '\t')
+            out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        else
+            out += std::string("\\x") + kHex[c >> 4] + kHex[c & 0xF];
+        ++i;
+    }
+    return out;
+}
+
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());

@@ -3,6 +3,7 @@
 // Everything the program compares is first brought to UTF-8 here.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,13 @@ namespace kestrane {
 
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
+
+// The length of the whole UTF-8 character at `at`, or 0 for a byte of none.
+std::size_t Utf8LengthAt(std::string_view text, std::size_t at);
+
+// The text with every control character and every byte of no UTF-8
+// character escaped ("\n", "\t", "\x1B"): one line, and UTF-8.
+std::string EscapedLine(std::string_view text);
 
 // Windows-1252 to UTF-8. The five bytes the code page leaves undefined
 // become the control characters of the same number, as Windows maps them.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,34 +23,47 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // A JAR with a name before its extension.
 bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
+// A folder's files by their names without regard to case, as Windows
+// compares them; of names that differ only in case, the first in the
+// folder's order.
+class FilesByName {
+public:
+    explicit FilesByName(const std::vector<std::string>& files) {
+        for (const std::string& file : files) byName_.try_emplace(AsciiLowered(file), file);
+    }
+    std::optional<std::string> Find(const std::string& name) const {
+        const auto it = byName_.find(AsciiLowered(name));
+        if (it == byName_.end()) return std::nullopt;
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::string, std::string> byName_;
+};
+
 // The JAR a JAD of the folder belongs to, among the folder's files, as the
 // main window pairs them: the plain file name of its MIDlet-Jar-URL, else
 // the JAR of its base name; a JAD that cannot be read by base name only.
-// Names compare without regard to case, as Windows compares them.
-std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad,
-                                      const std::vector<std::string>& files, SystemPort& system) {
-    auto existing = [&files](const std::string& name) -> std::optional<std::string> {
-        for (const std::string& file : files)
-            if (EqualsIgnoringAsciiCase(file, name)) return file;
-        return std::nullopt;
-    };
+std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, const FilesByName& files,
+                                      SystemPort& system) {
     try {
         if (const std::optional<std::string> url = JarFileNamedBy(ReadJadFile(folder + jad, system)))
-            if (std::optional<std::string> named = existing(*url)) return named;
+            if (std::optional<std::string> named = files.Find(*url)) return named;
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
     }
-    return existing(WithoutExtension(jad) + ".jar");
+    return files.Find(WithoutExtension(jad) + ".jar");
 }
 
 // For each JAR of the folder (by name) its JAD: of the JADs that belong to
 // it, the one of its base name, else the first in the folder's order.
-std::map<std::string, std::string> JadsOfJars(const std::string& folder, const std::vector<std::string>& files,
-                                              SystemPort& system) {
-    std::map<std::string, std::string> jadOf;
+std::unordered_map<std::string, std::string> JadsOfJars(const std::string& folder,
+                                                        const std::vector<std::string>& files, SystemPort& system) {
+    const FilesByName byName(files);
+    std::unordered_map<std::string, std::string> jadOf;
     for (const std::string& jad : files) {
         if (RoleOfFile(jad) != FileRole::Jad) continue;
-        const std::optional<std::string> jar = OwnerOfJad(folder, jad, files, system);
+        const std::optional<std::string> jar = OwnerOfJad(folder, jad, byName, system);
         if (!jar) continue;
         const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(jad));
         const auto [it, first] = jadOf.emplace(*jar, jad);
@@ -76,7 +90,7 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     std::vector<std::string> files;
     for (const FolderEntry& entry : entries)
         if (!entry.isFolder) files.push_back(entry.name);
-    const std::map<std::string, std::string> jadOf = JadsOfJars(folder, files, system);
+    const std::unordered_map<std::string, std::string> jadOf = JadsOfJars(folder, files, system);
     for (const std::string& name : files) {
         if (!IsJarName(name)) continue;
         const auto jad = jadOf.find(name);
@@ -177,7 +191,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
             result.suite = SuiteName(*read.suite);
             TellVerdict(*read.suite, result);
         }
-        if (!job.overwrite && system.Stamp(stj).exists) {
+        if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
             if (!job.wholeExisting || IsWholePackage(stj, system))
                 return Finish(result, SuiteStatus::Existing, std::string(kExistingText), {});
             notes.emplace_back(kDamagedPackageText);
@@ -217,6 +231,10 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
+        if (job.checkOnly && !system.ToAnsi(request.iniText))
+            return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + std::string(kIniNotAnsiText),
+                          notes);
+        if (job.checkOnly) return Finish(result, SuiteStatus::Built, std::string(kFineText), notes);
 
         system.CreateFolder(FolderPart(stj));
         BuildOptions options;
@@ -239,24 +257,13 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     }
 }
 
-std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary) {
-    // With its byte order mark, so that editors of every age read it as UTF-8.
-    std::string text(kUtf8Mark);
-    text += std::string(kLogHeadingText) + "\r\n";
-    for (const SuiteResult& result : results) text += ResultLine(result) + "\r\n";
-    text += SummaryLine(summary);
-    if (summary.cancelled) text += kCancelledMarkText;
-    text += "\r\n";
-    return text;
-}
-
 namespace {
 
 // The package of a found suite mirrors the JAR's place below the source
 // folder, so that equal names in different folders keep their own packages.
-SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std::string& target,
-                       const std::string& staging) {
-    SuiteJob one;
+PlannedSuite SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std::string& target) {
+    PlannedSuite planned;
+    SuiteJob& one = planned.job;
     one.jar = suite.jar;
     one.jad = suite.jad;
     std::string relative = suite.relative;
@@ -267,21 +274,21 @@ SuiteJob SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std:
     one.overwrite = job.overwrite;
     one.useArchiver = job.useArchiver;
     one.rar = job.rar;
-    one.stagingFolder = staging;
     one.archiverLimit = job.archiverLimit;
-    return one;
+    planned.shown = suite.relative;
+    planned.logFolder = target;
+    return planned;
 }
 
-std::string RefusalLogText(const FolderSummary& summary) {
-    return std::string(kUtf8Mark) + OneLine(summary.refusal) + "\r\n" + SummaryLine(summary) + "\r\n";
-}
-
-void WriteLog(const std::string& target, const std::string& text, SystemPort& system) {
+// The refusal where the packages would have been, for an unattended run.
+void WriteRefusalLog(const std::string& target, const FolderSummary& summary, SystemPort& system) {
     try {
         system.CreateFolder(target);
-        ReplaceWholeFile(target + std::string(kLogFileName), text, system);
+        ReplaceWholeFile(target + std::string(kLogFileName),
+                         std::string(kUtf8Mark) + OneLine(summary.refusal) + "\r\n" + SummaryLine(summary) + "\r\n",
+                         system);
     } catch (const AppError&) {
-        // The list is still in the window, and the summary says how it ended.
+        // The window says why the run did not start.
     }
 }
 
@@ -314,6 +321,80 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     }
     return std::nullopt;
 }
+
+// One planned suite converted, its staging gone again.
+SuiteResult ConvertPlanned(const PlannedSuite& planned, const std::string& staging, SystemPort& system) {
+    SuiteResult result{{}, {}, planned.problem, planned.problemStatus, {}};
+    if (planned.problem.empty()) {
+        SuiteJob job = planned.job;
+        job.stagingFolder = staging;
+        result = ConvertSuite(job, system);
+    }
+    result.file = planned.shown;
+    if (!planned.note.empty()) {
+        result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + planned.note;
+        result.findings.push_back(planned.note);
+    }
+    if (staging.empty()) return result;
+    try {
+        system.RemoveTree(staging);
+    } catch (const AppError&) {
+        // What stays goes with the working folder at the end.
+    }
+    return result;
+}
+
+// A folder's kestrane-protokoll.txt: a heading, one line per suite as it
+// ends, the summary. Written under a temporary name and put in place of the
+// last run's list once whole, so that a full disk or a stop midway leaves
+// that list as it was; nothing of a run is held in memory for it.
+class LogFile {
+public:
+    LogFile(const std::string& folder, SystemPort& system)
+        : system_(system), path_(folder + std::string(kLogFileName)) {
+        // With its byte order mark, so that editors of every age read it as UTF-8.
+        Try([&] {
+            system.CreateFolder(folder);
+            file_.emplace(path_,
+                          system.WriteNewFile(path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
+                          system);
+        });
+    }
+    void Add(const SuiteResult& result) {
+        summary.Add(result);
+        Write(ResultLine(LineForm(result)) + "\r\n");
+    }
+    // Why it could not be written, or nothing once it is in place.
+    std::optional<std::string> Finish(bool cancelled) {
+        summary.cancelled = cancelled;
+        Write(SummaryLine(summary) + std::string(cancelled ? kCancelledMarkText : "") + "\r\n");
+        Try([&] { file_->PutInPlace(); });
+        return failure_;
+    }
+
+    FolderSummary summary;
+
+private:
+    void Write(const std::string& text) {
+        Try([&] { system_.AppendToFile(file_->Path(), text); });
+    }
+    // Runs a step unless one before has failed, and keeps the first failure.
+    template <typename Step>
+    void Try(Step step) {
+        if (failure_) return;
+        try {
+            step();
+        } catch (const AppError& error) {
+            failure_ = error.Report();
+            file_.reset();
+        }
+    }
+
+    SystemPort& system_;
+    std::string path_;
+    std::optional<TemporaryPackage> file_;
+    std::optional<std::string> failure_;
+};
 
 }  // namespace
 
@@ -357,6 +438,13 @@ std::string ResultLine(const SuiteResult& result) {
            std::string(PhoneWord(result.phone));
 }
 
+SuiteResult LineForm(SuiteResult result) {
+    result.file = EscapedLine(result.file);
+    result.suite = EscapedLine(OneLine(result.suite));
+    result.result = EscapedLine(result.result);
+    return result;
+}
+
 std::string_view PhoneWord(SuiteResult::Phone phone) {
     switch (phone) {
     case SuiteResult::Phone::Runs: return kRunsText;
@@ -366,40 +454,49 @@ std::string_view PhoneWord(SuiteResult::Phone phone) {
     return {};
 }
 
-FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
+FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
+                            FolderListener& listener) {
     FolderSummary summary;
-    const std::string target =
-        IsBlank(job.target) ? std::string() : FolderWithSeparator(system.FullPath(TrimSpaces(job.target)));
-    std::vector<FoundSuite> suites;
-    if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, suites)) {
-        summary.refusal = std::move(*refusal);
-        // An unattended run leaves its reason where its packages would be.
-        if (!target.empty()) WriteLog(target, RefusalLogText(summary), system);
-        return summary;
-    }
-
-    summary.found = suites.size();
-    listener.SuitesFound(suites.size());
-    std::vector<SuiteResult> results;
-    results.reserve(suites.size());
-    for (std::size_t i = 0; i < suites.size(); ++i) {
+    summary.found = plan.size();
+    std::map<std::string, LogFile> logs;
+    for (const PlannedSuite& planned : plan)
+        if (!planned.logFolder.empty())
+            ++logs.try_emplace(planned.logFolder, planned.logFolder, system).first->second.summary.found;
+    listener.SuitesFound(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
             break;
         }
-        const std::string staging = job.workFolder + std::to_string(i + 1) + SeparatorOf(job.workFolder);
-        results.push_back(ConvertSuite(SuiteOfFolder(job, suites[i], target, staging), system));
-        results.back().file = suites[i].relative;
-        try {
-            system.RemoveTree(staging);
-        } catch (const AppError&) {
-            // What stays goes with the working folder at the end.
-        }
-        summary.Add(results.back());
-        listener.SuiteFinished(i, results.back());
+        listener.SuiteStarting(i, plan.size());
+        const std::string staging =
+            workFolder.empty() ? std::string() : workFolder + std::to_string(i + 1) + SeparatorOf(workFolder);
+        const SuiteResult result = ConvertPlanned(plan[i], staging, system);
+        summary.Add(result);
+        if (const auto log = logs.find(plan[i].logFolder); log != logs.end()) log->second.Add(result);
+        listener.SuiteFinished(i, result);
     }
-    WriteLog(target, LogText(results, summary), system);
+    for (auto& [folder, log] : logs)
+        if (std::optional<std::string> failure = log.Finish(summary.cancelled))
+            summary.logFailures.push_back(std::move(*failure));
     return summary;
+}
+
+FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
+    const std::string target =
+        IsBlank(job.target) ? std::string() : FolderWithSeparator(system.FullPath(TrimSpaces(job.target)));
+    std::vector<FoundSuite> suites;
+    if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, suites)) {
+        FolderSummary summary;
+        summary.refusal = std::move(*refusal);
+        // An unattended run leaves its reason where its packages would be.
+        if (!target.empty()) WriteRefusalLog(target, summary, system);
+        return summary;
+    }
+    std::vector<PlannedSuite> plan;
+    plan.reserve(suites.size());
+    for (const FoundSuite& suite : suites) plan.push_back(SuiteOfFolder(job, suite, target));
+    return ConvertSuites(plan, job.workFolder, system, listener);
 }
 
 WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}

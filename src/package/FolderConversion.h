@@ -104,16 +104,35 @@ struct SuiteJob {
     // A package already there counts as existing only when it is whole (see
     // IsWholePackage); a damaged one is built again, and its result says so.
     bool wholeExisting = false;
+    // The suite is read and judged, nothing is written and no package looked
+    // for: "in Ordnung" where it would be built, with what the checks found.
+    bool checkOnly = false;
 };
 
 // Converts one suite. Its result names the JAR by `job.jar`. Throws nothing
 // the port throws: a failure ends up in the result.
 SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system);
 
+// One suite of a run as planned: what to convert, the name its lines give
+// it, and the folder whose kestrane-protokoll.txt lists it.
+struct PlannedSuite {
+    SuiteJob job;
+    std::string shown;      // the JAR as the user knows it
+    std::string logFolder;  // ending in its separator; empty: no log lists it
+    // Why it cannot even start (a JAD without its JAR, a folder not listed):
+    // then this is its result, with this status.
+    std::string problem;
+    SuiteStatus problemStatus = SuiteStatus::Skipped;
+    std::string note;  // said after its result, as one more finding
+};
+
 // Told what happens, on the thread that converts.
 class FolderListener {
 public:
     virtual void SuitesFound(std::size_t count) = 0;
+    // Before the suite at `index` (from 0) of `count`, once it is not cancelled.
+    virtual void SuiteStarting(std::size_t /*index*/, std::size_t /*count*/) {}
+    // The result names the suite as it was shown.
     virtual void SuiteFinished(std::size_t index, const SuiteResult& result) = 0;
     // Asked before each suite; true stops the run there.
     virtual bool Cancelled() = 0;
@@ -132,6 +151,8 @@ struct FolderSummary {
     bool cancelled = false;
     std::size_t judged = 0;  // suites whose classes were judged
     std::size_t runs = 0;    // of those, the ones that run on the phone
+    // Why a log could not be written, as the system said it, one each.
+    std::vector<std::string> logFailures;
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
     // Counts one finished suite.
@@ -151,10 +172,18 @@ std::string SummaryLine(const FolderSummary& summary);
 std::string ResultLine(const SuiteResult& result);
 // "läuft", "läuft nicht", or nothing where the JAR could not be judged.
 std::string_view PhoneWord(SuiteResult::Phone phone);
+// The result as its line is written: every control character and every byte
+// of no UTF-8 character escaped ("\n", "\x1B") in its names and its result,
+// so that each suite keeps one line and the line stays UTF-8.
+SuiteResult LineForm(SuiteResult result);
 
-// The whole of kestrane-protokoll.txt: a heading, one line per suite, the
-// summary; UTF-8 with its byte order mark, CR LF line ends.
-std::string LogText(const std::vector<SuiteResult>& results, const FolderSummary& summary);
+// The one loop over the suites of a run: converts (or checks) each planned
+// suite in its order until the listener cancels, each staging in its own
+// subfolder of `workFolder` (ending in its separator; empty where no suite
+// uses rar.exe), and at the end writes each log folder's list. Throws
+// nothing the port throws.
+FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
+                            FolderListener& listener);
 
 // Converts the folder. Throws nothing the port throws: a refusal ends up in
 // the summary, a suite's failure in its result.

@@ -61,6 +61,9 @@ public:
     // a link planted there gets the bytes; on the disk when it returns.
     // Returns its path. Throws AppError; then no file of its making stays.
     virtual std::string WriteNewFile(const std::string& beside, std::string_view bytes) = 0;
+    // Adds the bytes at the end of a file this program made with
+    // WriteNewFile, for a list that grows as the suites end.
+    virtual void AppendToFile(const std::string& path, std::string_view bytes) = 0;
     // The file for reading parts of it, as the JAR reader does.
     virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
     // Copies byte for byte, overwriting.

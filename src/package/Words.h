@@ -93,6 +93,8 @@ inline constexpr std::string_view kExistingText = "vorhanden";
 inline constexpr std::string_view kSkippedPrefixText = "übersprungen: ";
 inline constexpr std::string_view kFailedPrefixText = "fehlgeschlagen: ";
 inline constexpr std::string_view kFindingsSeparatorText = " – ";
+// A check's result for a suite that would be built.
+inline constexpr std::string_view kFineText = "in Ordnung";
 inline constexpr std::string_view kDamagedPackageText = "Das vorhandene Paket war beschädigt und wurde ersetzt.";
 inline constexpr std::string_view kJadMadeText = "JAD-Datei aus dem Manifest erstellt.";
 // rar.exe did not finish in time (no exit code), failed, or wrote nothing.

@@ -137,6 +137,17 @@ std::string Win32System::WriteNewFile(const std::string& beside, std::string_vie
     }
 }
 
+void Win32System::AppendToFile(const std::string& path, std::string_view bytes) {
+    UniqueHandle file(
+        CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string context = FileNotWrittenText(path);
+    if (!file.Valid()) throw SystemError(context, GetLastError());
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        throw SystemError(context, GetLastError());
+    if (written != bytes.size()) throw SystemError(context, ERROR_DISK_FULL);
+}
+
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
     if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
         throw SystemError(FileNotCopiedText(from, to), GetLastError());

@@ -207,7 +207,8 @@ TEST_F(KestraneTest, CheckingWritesNothingTheJadComesFromTheManifestTheIniToTheS
     const std::string jar = SuiteJar("Manifestsuite");
     Write("M.jar", jar);
     Write("B.jar", SuiteJar("B").substr(0, 30));
-    const Ran checked = Kestrane({"--pruefen", "Quelle"});
+    // Not even a temporary folder: a check of a suite writes nothing anywhere.
+    const Ran checked = Kestrane({"--pruefen", "Quelle"}, "TMPDIR=" + ShellQuoted((root / "kein-ordner").string()));
     EXPECT_EQ(checked.exitCode, 1);
     EXPECT_TRUE(Has(checked.out, "Quelle/M.jar\tManifestsuite\tin Ordnung \u2013 JAD-Datei aus dem Manifest erstellt."))
         << checked.out;

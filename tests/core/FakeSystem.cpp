@@ -128,6 +128,14 @@ std::string FakeSystem::WriteNewFile(const std::string& beside, std::string_view
     return path;
 }
 
+void FakeSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+    Add("append " + path);
+    Fail("append " + path);
+    const auto it = files.find(path);
+    if (it == files.end()) throw AppError("Die Datei " + path + " fehlt.", 2, "nicht gefunden");
+    it->second += bytes;
+}
+
 void FakeSystem::CopyOver(const std::string& from, const std::string& to) {
     Add("copy " + from + " -> " + to);
     Fail("copy " + to);

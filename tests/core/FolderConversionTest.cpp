@@ -640,6 +640,77 @@ TEST(ResultLine, KeepsTheFourColumnsApart) {
               "a.jar\tA\terstellt\tl\u00e4uft nicht");
 }
 
+// kestrane's way through the one loop: suites of several folders, each
+// listed in its own folder's log; a check of the same plan writes nothing.
+TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
+    const std::string other = "F:\\Mehr\\";
+    FakeSystem sys;
+    sys.files[kIn + "A.jar"] = Jar("A", "a/A");
+    sys.files[other + "B.jar"] = Jar("B", "b/B");
+    for (const bool check : {false, true}) {
+        SCOPED_TRACE(check ? "check" : "convert");
+        std::vector<PlannedSuite> plan(3);
+        plan[0].job.jar = kIn + "A.jar";
+        plan[0].job.stj = kIn + "A.stj";
+        plan[1].job.jar = other + "B.jar";
+        plan[1].job.stj = other + "B.stj";
+        plan[2].problem = "übersprungen: keine JAR-Datei";
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            plan[i].job.checkOnly = check;
+            plan[i].shown = "suite " + std::to_string(i);
+            plan[i].logFolder = check ? "" : i == 1 ? other : kIn;
+        }
+        sys.log.clear();
+        Recorder listener;
+        const FolderSummary summary = ConvertSuites(plan, {}, sys, listener);
+        EXPECT_THAT(listener.Files(), ElementsAre("suite 0", "suite 1", "suite 2"));
+        EXPECT_EQ(summary.built, 2u);
+        EXPECT_EQ(summary.skipped, 1u);
+        if (check) {
+            EXPECT_THAT(listener.results[0].result, StartsWith("in Ordnung"));
+            EXPECT_THAT(sys.log, Not(::testing::Contains(::testing::ContainsRegex("^(write|create|copy|move) "))));
+            continue;
+        }
+        EXPECT_THAT(sys.files[kIn + std::string(kLogFileName)],
+                    AllOf(HasSubstr("\r\nsuite 0\tA\terstellt"), HasSubstr("\r\nsuite 2\t\tübersprungen"),
+                          Not(HasSubstr("suite 1")), HasSubstr("1 von 2 erstellt, 0 vorhanden, 1 übersprungen")));
+        EXPECT_THAT(sys.files[other + std::string(kLogFileName)],
+                    AllOf(HasSubstr("\r\nsuite 1\tB\terstellt"), HasSubstr("1 von 1 erstellt")));
+    }
+}
+
+// The list grows as the suites end, under a name of its own; the last
+// run's list stays until the new one is whole, and a disk that fills up
+// midway leaves it as it was.
+TEST(ConvertFolder, TheLogGrowsAsSuitesEndAndReplacesTheOldOneOnlyWhole) {
+    for (const bool diskFull : {false, true}) {
+        SCOPED_TRACE(diskFull ? "disk full" : "written");
+        Disk disk;
+        disk.job.useArchiver = false;
+        for (const char* name : {"A", "B"}) disk.sys.files[kIn + name + ".jar"] = Jar(name, "x/X");
+        const std::string log = kOut + std::string(kLogFileName);
+        disk.sys.files[log] = "old list";
+        std::string growing;  // every file below the target before the second suite
+        disk.listener.cancel = [&](std::size_t finished) {
+            for (const auto& [path, bytes] : disk.Below(kOut))
+                if (finished == 1 && path != log) growing += bytes;
+            if (diskFull && finished == 1) disk.sys.failOn.insert("append " + log + ".kestrane-tmp");
+            return false;
+        };
+        const FolderSummary summary = disk.Run();
+        EXPECT_THAT(growing, HasSubstr("\r\nA.jar\tA\terstellt"));
+        EXPECT_EQ(summary.built, 2u);
+        EXPECT_EQ(summary.logFailures.size(), diskFull ? 1u : 0u);
+        EXPECT_THAT(disk.Below(kOut), Not(::testing::Contains(::testing::Key(::testing::EndsWith(".kestrane-tmp")))));
+        if (diskFull) EXPECT_EQ(disk.sys.files[log], "old list");
+        if (!diskFull)
+            EXPECT_THAT(disk.sys.files[log],
+                        AllOf(HasSubstr("\r\nB.jar\tB\terstellt"),
+                              ::testing::EndsWith("\r\n2 von 2 erstellt, 0 vorhanden, 0 \u00fcbersprungen, 0 "
+                                                  "fehlgeschlagen, 2 von 2 laufen auf dem Telefon\r\n")));
+    }
+}
+
 // The window's worker holds the working folder for the run: whatever ends
 // the run, nothing of it stays on the user's disk.
 TEST(WorkFolder, IsGoneAfterARunHoweverTheRunEnded) {
