@@ -46,13 +46,13 @@ private:
 // the JAR of its base name; a JAD that cannot be read by base name only.
 std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, const FilesByName& files,
                                       SystemPort& system) {
+    std::string bytes;
     try {
-        if (const std::optional<std::string> url = JarFileNamedBy(ReadJadFile(folder + jad, system)))
-            if (std::optional<std::string> named = files.Find(*url)) return named;
+        bytes = ReadJadFile(folder + jad, system);
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
     }
-    return files.Find(WithoutExtension(jad) + ".jar");
+    return PairedJar(jad, bytes, [&files](const std::string& name) { return files.Find(name); });
 }
 
 // For each JAR of the folder (by name) its JAD: of the JADs that belong to

@@ -94,23 +94,22 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
     } catch (const AppError&) {
         return std::nullopt;
     }
-    if (const std::optional<std::string> url = JarFileNamedBy(bytes)) {
-        if (auto named = ExistingFile(jadPath.substr(0, NameStart(jadPath)) + *url, system)) return named;
-    }
-    return ExistingFile(WithoutExtension(jadPath) + ".jar", system);
+    return PairedJar(jadPath, bytes, [&system](const std::string& path) { return ExistingFile(path, system); });
+}
+
+std::optional<std::string> PairedJar(const std::string& jad, std::string_view jadBytes,
+                                     const std::function<std::optional<std::string>(const std::string&)>& find) {
+    const JadAttributes parsed = ParseJad(jadBytes);
+    const std::string* url = FindAttribute(parsed.attributes, "MIDlet-Jar-URL");
+    if (url != nullptr && IsPlainFileName(*url))
+        if (std::optional<std::string> named = find(jad.substr(0, NameStart(jad)) + *url)) return named;
+    return find(WithoutExtension(jad) + ".jar");
 }
 
 std::string ReadJadFile(const std::string& jadPath, SystemPort& system) {
     if (const std::uint64_t size = system.Stamp(jadPath).size; size > kMaxJadBytes)
         throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
     return system.ReadWholeFile(jadPath);
-}
-
-std::optional<std::string> JarFileNamedBy(std::string_view jadBytes) {
-    const JadAttributes jad = ParseJad(jadBytes);
-    const std::string* url = FindAttribute(jad.attributes, "MIDlet-Jar-URL");
-    if (url == nullptr || !IsPlainFileName(*url)) return std::nullopt;
-    return *url;
 }
 
 AttributeList SuiteReading::Manifest() const {

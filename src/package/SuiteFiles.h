@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,9 +38,13 @@ FileRole RoleOfFile(const std::string& path);
 // The JAD of the same base name in the JAR's folder, if there is one.
 std::optional<std::string> PartnerJad(const std::string& jarPath, SystemPort& system);
 
-// The file name in the JAD's MIDlet-Jar-URL, when that is a plain file name
-// (no folder, no drive, no URL), meaning a file beside the JAD.
-std::optional<std::string> JarFileNamedBy(std::string_view jadBytes);
+// The JAR a JAD goes with, wherever a JAD is paired: the file its
+// MIDlet-Jar-URL names, when that is a plain file name (no folder, no drive,
+// no URL) and `find` finds it beside the JAD, else the JAR of the JAD's base
+// name that `find` finds. `find` is given a path and returns it as found, or
+// nothing.
+std::optional<std::string> PairedJar(const std::string& jad, std::string_view jadBytes,
+                                     const std::function<std::optional<std::string>(const std::string&)>& find);
 
 // The file the JAD's MIDlet-Jar-URL names, when that is a plain file name
 // of a file next to the JAD; else the JAR of the JAD's base name beside it.

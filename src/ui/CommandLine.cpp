@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "ui/LateBound.h"
+#include "ui/WinText.h"
 
 namespace kestrane {
 
@@ -38,9 +39,9 @@ StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments) {
         case Switch::Overwrite: overwrite = true; break;
         case Switch::None:
             if (foldersWanted == 2) {
-                parsed.folderRun->source = argument;
+                parsed.folderRun->source = Narrow(argument);
             } else if (foldersWanted == 1) {
-                parsed.folderRun->target = argument;
+                parsed.folderRun->target = Narrow(argument);
             } else {
                 parsed.files.push_back(argument);
             }

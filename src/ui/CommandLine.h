@@ -9,18 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "package/FolderConversion.h"
+
 namespace kestrane {
 
-struct FolderRunArguments {
-    std::wstring source;
-    std::wstring target;
-    bool includeSubfolders = false;
-    bool overwrite = false;
-};
-
 struct StartArguments {
-    std::optional<FolderRunArguments> folderRun;
-    std::vector<std::wstring> files;  // in their order, for the fields
+    std::optional<FolderJob> folderRun;  // its folders, subfolders and overwriting
+    std::vector<std::wstring> files;     // in their order, for the fields
 };
 
 // `arguments` without the program's own name. The switches are recognised

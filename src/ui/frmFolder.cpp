@@ -148,14 +148,14 @@ private:
     std::unique_ptr<WorkerThread> thread_;
 };
 
-int frmFolder::ShowModal(HWND mainWindow, const FolderWindowStart& start) {
+int frmFolder::ShowModal(HWND mainWindow, const FolderJob& start, bool unattended) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    frmFolder window(start);
+    frmFolder window(start, unattended);
     return window.RunModal(mainWindow, kLook) ? window.exitCode_ : 1;
 }
 
-frmFolder::frmFolder(FolderWindowStart start) : start_(std::move(start)) {}
+frmFolder::frmFolder(FolderJob start, bool unattended) : start_(std::move(start)), unattended_(unattended) {}
 
 frmFolder::~frmFolder() {
     conversion_.reset();  // a run still going is stopped and waited for
@@ -193,13 +193,13 @@ void frmFolder::Form_Load(const CREATESTRUCTW& created) {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     createdPlaces_ = CreateControls(kControls, font_.Get());
     CreateListColumns();
-    SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), start_.source.c_str());
-    SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), start_.target.c_str());
+    SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), Widen(start_.source).c_str());
+    SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), Widen(start_.target).c_str());
     Button_SetCheck(Control(IDC_FOLDER_CHKSUBFOLDERS), start_.includeSubfolders ? BST_CHECKED : BST_UNCHECKED);
     Button_SetCheck(Control(IDC_FOLDER_CHKOVERWRITE), start_.overwrite ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(Control(start_.source.empty() ? IDC_FOLDER_TXTSOURCE : IDC_FOLDER_TXTTARGET));
     // Handled once the window shows and its loop runs.
-    if (start_.unattended) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
+    if (unattended_) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
 }
 
 void frmFolder::CreateListColumns() {
@@ -309,7 +309,7 @@ void frmFolder::cmdStart_Click() {
         return;
     }
     FolderJob job;
-    job.rar = Narrow(start_.rar);
+    job.rar = start_.rar;
     job.source = Narrow(WindowText(Control(IDC_FOLDER_TXTSOURCE)));
     job.target = Narrow(WindowText(Control(IDC_FOLDER_TXTTARGET)));
     job.includeSubfolders = Checked(Control(IDC_FOLDER_CHKSUBFOLDERS));
@@ -328,7 +328,7 @@ void frmFolder::cmdStart_Click() {
         const DWORD error = GetLastError();
         conversion_.reset();
         ShowStatus("");
-        if (start_.unattended) {
+        if (unattended_) {
             exitCode_ = kCouldNotStart;
             CloseModal();
             return;
@@ -367,13 +367,13 @@ void frmFolder::conversion_Ended(std::unique_ptr<FolderSummary> summary) {
     SetRunning(false);
     exitCode_ = summary->ExitCode();
     if (!summary->refusal.empty()) {
-        ShowStatus(start_.unattended ? summary->refusal : "");
-        if (!closeRequested_ && !start_.unattended) ShowMessage(summary->refusal);
+        ShowStatus(unattended_ ? summary->refusal : "");
+        if (!closeRequested_ && !unattended_) ShowMessage(summary->refusal);
     } else {
         ShowStatus(SummaryLine(*summary) + std::string(summary->cancelled ? ui_words::kCancelledText : ""));
     }
     // An unattended run's list is in the log; the script that started it goes on.
-    if (closeRequested_ || start_.unattended) CloseModal();
+    if (closeRequested_ || unattended_) CloseModal();
 }
 
 void frmFolder::SetRunning(bool running) {
@@ -410,7 +410,7 @@ void frmFolder::ShowStatus(const std::string& text) {
 
 void frmFolder::ShowMessage(const std::string& text) {
     // Nobody is there to click in an unattended run: the status line says it.
-    if (start_.unattended) {
+    if (unattended_) {
         ShowStatus(text);
         return;
     }

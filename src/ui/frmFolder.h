@@ -18,28 +18,20 @@
 
 namespace kestrane {
 
-struct FolderWindowStart {
-    std::wstring rar;  // the main window's rar.exe field
-    std::wstring source;
-    std::wstring target;
-    bool includeSubfolders = false;
-    bool overwrite = false;
-    // "/ordner": the run begins as the window shows, asks nothing and closes
-    // the window when it is over; what went wrong is in the log.
-    bool unattended = false;
-};
-
 class frmFolder final : public WindowBase {
 public:
     // Shows the window modally over `mainWindow` (which takes no input until
     // it closes). The exit code of the last run (see FolderSummary), 1 when
-    // none ran to its end, 2 when an unattended run could not start.
-    static int ShowModal(HWND mainWindow, const FolderWindowStart& start);
+    // none ran to its end, 2 when an unattended run could not start. The
+    // fields show `start` (rar.exe is the main window's). `unattended` is
+    // "/ordner": the run begins as the window shows, asks nothing and closes
+    // the window when it is over; what went wrong is in the log.
+    static int ShowModal(HWND mainWindow, const FolderJob& start, bool unattended);
 
 private:
     class Conversion;
 
-    explicit frmFolder(FolderWindowStart start);
+    frmFolder(FolderJob start, bool unattended);
     ~frmFolder();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -67,7 +59,8 @@ private:
     void ShowStatus(const std::string& text);
     void ShowMessage(const std::string& text);
 
-    FolderWindowStart start_;
+    FolderJob start_;
+    bool unattended_;
     GdiObject<HFONT> font_;
     std::vector<RECT> createdPlaces_;  // each control of the table as created, in pixels
     std::unique_ptr<Conversion> conversion_;

@@ -491,12 +491,15 @@ void frmMain::mnuFileFolder_Click() { OpenFolderConversion(L""); }
 
 void frmMain::OpenFolderConversion(const std::wstring& source) {
     if (building_ || !IsWindowEnabled(hwnd_)) return;
-    frmFolder::ShowModal(hwnd_, {WindowText(Control(IDC_TXTRAR)), source, L"", false, false, false});
+    FolderJob start;
+    start.rar = FieldText(IDC_TXTRAR);
+    start.source = Narrow(source);
+    frmFolder::ShowModal(hwnd_, start, false);
 }
 
-void frmMain::RunFolderConversion(const FolderRunArguments& run) {
-    exitCode_ = frmFolder::ShowModal(
-        hwnd_, {WindowText(Control(IDC_TXTRAR)), run.source, run.target, run.includeSubfolders, run.overwrite, true});
+void frmMain::RunFolderConversion(FolderJob run) {
+    run.rar = FieldText(IDC_TXTRAR);
+    exitCode_ = frmFolder::ShowModal(hwnd_, run, true);
     Form_QueryUnload();
 }
 

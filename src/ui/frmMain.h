@@ -43,7 +43,7 @@ public:
     void OpenFolderConversion(const std::wstring& source);
     // "/ordner QUELLE ZIEL": the conversion starts at once, asks nothing,
     // and the program ends with the run, with its exit code.
-    void RunFolderConversion(const FolderRunArguments& run);
+    void RunFolderConversion(FolderJob run);
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

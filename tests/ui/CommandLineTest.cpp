@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/CommandLine.h"
+#include "ui/WinText.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ TEST(ParseStartArguments, FolderRunTakesTheNextTwoArgumentsTheRestAreFiles) {
         const kestrane::StartArguments parsed = ParseStartArguments(c.arguments);
         ASSERT_EQ(parsed.folderRun.has_value(), c.folderRun) << c.what;
         if (c.folderRun) {
-            EXPECT_EQ(parsed.folderRun->source, c.source) << c.what;
-            EXPECT_EQ(parsed.folderRun->target, c.target) << c.what;
+            EXPECT_EQ(parsed.folderRun->source, kestrane::Narrow(c.source)) << c.what;
+            EXPECT_EQ(parsed.folderRun->target, kestrane::Narrow(c.target)) << c.what;
             EXPECT_EQ(parsed.folderRun->includeSubfolders, c.subfolders) << c.what;
             EXPECT_EQ(parsed.folderRun->overwrite, c.overwrite) << c.what;
         }
