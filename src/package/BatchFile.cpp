@@ -70,6 +70,11 @@ std::optional<std::string> OemSafePath(const std::string& path, SystemPort& syst
     if (OemCanRepresent(path, system)) return path;
     if (auto shortPath = system.ShortPath(path); shortPath && OemCanRepresent(*shortPath, system)) return shortPath;
     // A file still to be made has no short name yet; its folder may.
+    return OemSafeNewPath(path, system);
+}
+
+std::optional<std::string> OemSafeNewPath(const std::string& path, SystemPort& system) {
+    if (OemCanRepresent(path, system)) return path;
     const std::size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) return std::nullopt;
     const std::string name = path.substr(slash);

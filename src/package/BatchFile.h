@@ -41,6 +41,9 @@ std::string EscapePercents(std::string_view line);
 // (8.3) form, or for a file still to be made the short form of its folder
 // and its name; nothing when none of these is representable.
 std::optional<std::string> OemSafePath(const std::string& path, SystemPort& system);
+// The same for a file that is made anew, whatever lies at that name going
+// first: its own short name would go with it, so only its folder's is taken.
+std::optional<std::string> OemSafeNewPath(const std::string& path, SystemPort& system);
 
 // Writes `line` (escaped, in the OEM code page) as the batch file in
 // `folder` (which ends in a backslash) and returns its path. Throws AppError.

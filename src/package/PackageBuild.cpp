@@ -86,7 +86,9 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     const std::string* const paths[5] = {&prepared.archive, &m.jah, &m.utf, &m.ini, &m.obj};
     for (int i = 0; i < 5; ++i) {
         if (paths[i]->empty()) continue;
-        std::optional<std::string> carried = OemSafePath(*paths[i], system);
+        // A temporary package left from a crash is deleted before rar.exe runs.
+        const bool anew = i == 0 && options.replaceWhenGood;
+        std::optional<std::string> carried = anew ? OemSafeNewPath(*paths[i], system) : OemSafePath(*paths[i], system);
         if (!carried) return UnsafePathText(*paths[i]);
         safe[i] = std::move(*carried);
     }

@@ -9,6 +9,9 @@
 namespace kestrane::ui_words {
 
 // The main window.
+// After the core's word that rar.exe wrote RAR5: that file is not kept.
+inline constexpr std::string_view kRar5DiscardedText =
+    "Kestrane hat sie verworfen; eine ältere STJ-Datei gleichen Namens bleibt unverändert.";
 inline constexpr std::string_view kPackItselfQuestionText =
     "Soll Kestrane die Suite selbst packen, im RAR-4-Format, das das Telefon lesen kann?";
 inline constexpr std::string_view kFilesNotTakenText =

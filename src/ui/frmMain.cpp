@@ -352,6 +352,9 @@ private:
             BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
             options.checked = true;
             options.packItself = packItself_;
+            // rar.exe writes under a temporary name beside the STJ file: a failed
+            // build leaves neither half a package nor a changed old one.
+            options.replaceWhenGood = true;
             *outcome = BuildPackage(request_, system, options, this);
         } catch (...) {
             *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
@@ -417,10 +420,11 @@ void frmMain::build_Waiting(bool waiting) {
 void frmMain::build_Ended(std::unique_ptr<Outcome> outcome) {
     build_.reset();  // the thread has posted its last; waits for its end
     // Today's rar.exe writes RAR5 unless told otherwise, and the newest cannot
-    // write anything else; the phone reads only the older format. The user
-    // decides: Kestrane packs the suite itself, or the file stays as it is.
+    // write anything else; the phone reads only the older format. That file
+    // is gone already; the user decides whether Kestrane packs the suite itself.
     if (outcome->kind == Outcome::Kind::WrongFormat &&
-        AskYesNo(outcome->message + "\n\n" + std::string(ui_words::kPackItselfQuestionText))) {
+        AskYesNo(outcome->message + " " + std::string(ui_words::kRar5DiscardedText) + "\n\n" +
+                 std::string(ui_words::kPackItselfQuestionText))) {
         StartBuild(true);
         return;
     }
@@ -460,7 +464,7 @@ void frmMain::ShowOutcome(const Outcome& outcome) {
         SetWindowTextW(Control(IDC_TXTSTJ), L"");
         return;
     case Outcome::Kind::WrongFormat:
-        // Answered with "Nein": the user has heard why, the file stays.
+        // Answered with "Nein": the user has heard why no package came of it.
         SetControlsEnabled(true);
         SetWindowTextW(Control(IDC_TXTSTJ), L"");
         return;

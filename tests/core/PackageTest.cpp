@@ -379,6 +379,20 @@ TEST(BuildPackage, StartedDirectlyNoBatchFileAndNoPathNeedsAnOemForm) {
     EXPECT_FALSE(suite.sys.Archived("D:\\\xE2\x82\xAC\\game.stj").empty());
 }
 
+// A temporary package left from a crash is deleted before rar.exe runs, and
+// its short name with it: the batch file names it by its folder's short form.
+TEST(BuildPackage, ALeftoverTemporaryPackageIsNamedByItsFoldersShortForm) {
+    Suite suite;
+    suite.request.stj = "D:\\\xE2\x82\xAC\\game.stj";  // the euro sign has no OEM form
+    suite.sys.files[suite.request.stj + ".kestrane-tmp"] = "half a package";
+    suite.sys.shortForms[suite.request.stj + ".kestrane-tmp"] = "D:\\EURO~1\\GAME~1.KES";
+    suite.sys.shortForms["D:\\\xE2\x82\xAC\\"] = "D:\\EURO~1\\";
+    BuildOptions options{1000ms, 1000ms, 1500ms};
+    options.replaceWhenGood = true;
+    suite.Build(options);
+    EXPECT_THAT(suite.sys.log, Contains(HasSubstr(R"(-ep "D:\EURO~1\game.stj.kestrane-tmp" )")));
+}
+
 // Today's rar.exe writes RAR5, which the phone cannot read: that is no
 // success, and the same request packed by Kestrane itself is the way on.
 TEST(BuildPackage, ARar5PackageFromRarExeIsTheWrongFormatAndKestranePacksItItself) {

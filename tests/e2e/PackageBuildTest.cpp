@@ -171,10 +171,11 @@ protected:
         WaitFor([&] { return !app.Dialogs().empty(); }, "the result box", timeout);
         return std::chrono::duration_cast<Ms>(Clock::now() - start);
     }
-    // The archiver's command line as the batch file should give it.
+    // The archiver's command line as the batch file should give it: the
+    // package goes under its temporary name beside the STJ file.
     std::wstring Command(const std::wstring& stjShown, bool withObj = false) const {
         const std::wstring a = app.ProgramFolder().wstring() + L"\\";
-        std::wstring line = L"rar.exe a -m0 -ep \"" + stjShown + L"\" \"" + a + L"java.jah\" \"" + a +
+        std::wstring line = L"rar.exe a -m0 -ep \"" + stjShown + L".kestrane-tmp\" \"" + a + L"java.jah\" \"" + a +
                             L"java.utf\" \"" + a + L"stjava.ini\"";
         if (withObj) line += L" \"" + a + L"java.obj\"";
         return line;
@@ -262,23 +263,27 @@ TEST_F(PackageBuild, WhileTheArchiverRunsTheWaitLabelShowsAndEveryControlIsDisab
 
 struct OutcomeCase {
     const char* name;
-    bool fail;        // rar.fail: the stand-in ends with 3 and writes nothing
+    // Beside the stand-in: rar.fail ends with 3 and writes nothing, rar.half
+    // writes half its archive and ends with 5.
+    const wchar_t* steering;
     int sleepMs;      // rar.sleep
     bool oldPackage;  // the STJ file exists before the build
     bool built;
 };
 
 const OutcomeCase kOutcomes[] = {
-    {"UpdatedPackage", false, 0, true, true},
-    {"FailingArchiverOverAnOldPackage", true, 0, true, false},
-    {"SlowArchiver", false, 5000, false, true},
+    {"ReplacedPackage", nullptr, 0, true, true},
+    {"FailingArchiverOverAnOldPackage", L"rar.fail", 0, true, false},
+    {"HalfArchiveOverAnOldPackage", L"rar.half", 0, true, false},
+    {"HalfArchiveWithoutAnOldPackage", L"rar.half", 0, false, false},
+    {"SlowArchiver", nullptr, 5000, false, true},
 };
 
 class BuildOutcome : public PackageBuild, public testing::WithParamInterface<OutcomeCase> {};
 
 TEST_P(BuildOutcome, ReportsWhatTheArchiverDid) {
     const OutcomeCase& c = GetParam();
-    if (c.fail) app.WriteFile(rarDir / L"rar.fail", "");
+    if (c.steering) app.WriteFile(rarDir / c.steering, "");
     if (c.sleepMs) app.WriteFile(rarDir / L"rar.sleep", std::to_string(c.sleepMs));
     const std::string old = kestrane::WriteRarArchive({{"alt.txt", "alt"}});
     if (c.oldPackage) app.WriteFile(stj, old);
@@ -294,13 +299,15 @@ TEST_P(BuildOutcome, ReportsWhatTheArchiverDid) {
     EXPECT_TRUE(Idle());
     EXPECT_EQ(app.Text(IDC_TXTSTJ), L"");
 
-    if (!c.built) {
-        EXPECT_TRUE(ReadBytes(stj) == old) << "the old package is left alone";
-    } else if (c.oldPackage) {
-        EXPECT_THAT(MemberNames(ReadPackage(stj)), ElementsAre("alt.txt", "java.jah", "java.utf", "stjava.ini"));
-    } else {
+    if (c.built)
         EXPECT_THAT(MemberNames(ReadPackage(stj)), ElementsAre("java.jah", "java.utf", "stjava.ini"));
-    }
+    else if (c.oldPackage)
+        EXPECT_TRUE(ReadBytes(stj) == old) << "the old package is left alone";
+    else
+        EXPECT_FALSE(fs::exists(stj)) << "no package came of it";
+    EXPECT_TRUE(std::ranges::none_of(fs::directory_iterator(app.Folder()), [](const auto& entry) {
+        return entry.path().extension() == L".kestrane-tmp";
+    })) << "a temporary package stayed";
 }
 
 INSTANTIATE_TEST_SUITE_P(PackageBuild, BuildOutcome, testing::ValuesIn(kOutcomes), kRowName);
@@ -478,8 +485,6 @@ INSTANTIATE_TEST_SUITE_P(PackageBuild, Refused, testing::ValuesIn(kRefused), kRo
 
 // ---- Kestrane packing itself, and today's rar.exe ----
 
-const char kRar5Signature[] = "Rar!\x1A\x07\x01\x00";
-
 // What readers that no one here wrote make of a package: each that the
 // machine has unpacks or tests it; the unpacked members must be the inputs.
 void ExpectReadersTakeIt(const fs::path& package, const std::vector<std::pair<std::string, std::string>>& expected) {
@@ -533,10 +538,12 @@ TEST_P(TodaysRar, ARar5PackageIsNoSuccessAndTheUserChoosesWhatBecomesOfIt) {
     EXPECT_THAT(Utf8(box.text), HasSubstr("RAR5-Format"));
     EXPECT_THAT(Utf8(box.text), HasSubstr("das das Telefon nicht lesen kann"));
     EXPECT_THAT(Utf8(box.text), HasSubstr("selbst packen"));
+    EXPECT_THAT(Utf8(box.text), HasSubstr("verworfen")) << "the user hears that rar.exe's file is gone";
     EXPECT_EQ(box.icon, Icon::Warning);
     EXPECT_EQ(App::ButtonText(box, IDYES), L"&Ja");
     EXPECT_EQ(App::ButtonText(box, IDNO), L"&Nein");
-    ASSERT_EQ(ReadBytes(stj).substr(0, 8), std::string(kRar5Signature, 8)) << "the stand-in wrote RAR5";
+    EXPECT_FALSE(fs::exists(stj)) << "nothing the phone cannot read at the STJ file's name";
+    EXPECT_FALSE(fs::exists(fs::path(stj.wstring() + L".kestrane-tmp"))) << "the temporary package stayed";
     app.Press(box, packItself ? IDYES : IDNO);
     if (packItself) {
         EXPECT_TRUE(app.ExpectBox(kBuilt, Icon::Information));
@@ -546,7 +553,6 @@ TEST_P(TodaysRar, ARar5PackageIsNoSuccessAndTheUserChoosesWhatBecomesOfIt) {
     WaitIdle();
     if (!packItself) {
         EXPECT_TRUE(app.ExpectNoBox()) << "no word of success for a package the phone cannot read";
-        EXPECT_EQ(ReadBytes(stj).substr(0, 8), std::string(kRar5Signature, 8)) << "the file stays as rar.exe wrote it";
     }
     EXPECT_EQ(Runs().size(), 1u);
 }

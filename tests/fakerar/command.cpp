@@ -127,7 +127,7 @@ std::optional<AddCommand> parse_command(const std::vector<std::string>& args, st
     return command;
 }
 
-int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messages, Format format) {
+int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messages, Format format, bool half) {
     std::vector<Member> added;
     for (const std::string& name : command.files) {
         const fs::path path = cwd / path_from_utf8(name);
@@ -163,10 +163,6 @@ int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messag
     }
     for (Member& m : added) add_or_replace(members, std::move(m));
 
-    // Write beside the archive and rename, so a failure never leaves a
-    // half-written archive behind.
-    fs::path temp = archive;
-    temp += ".fakerar-tmp";
     std::string bytes;
     try {
         bytes = write_archive(members, format);
@@ -174,6 +170,15 @@ int run_add(const AddCommand& command, const fs::path& cwd, std::ostream& messag
         messages << e.what() << '\n';
         return kExitCreateError;
     }
+    if (half) {  // what a full disk leaves
+        write_file(archive, bytes.substr(0, bytes.size() / 2));
+        messages << "Write error in the file " << path_to_utf8(archive) << '\n';
+        return kExitWriteError;
+    }
+    // Write beside the archive and rename, so a failure never leaves a
+    // half-written archive behind.
+    fs::path temp = archive;
+    temp += ".fakerar-tmp";
     if (!write_file(temp, bytes)) {
         fs::remove(temp, ec);
         messages << "Cannot create " << path_to_utf8(archive) << '\n';

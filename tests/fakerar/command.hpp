@@ -25,6 +25,7 @@ enum ExitCode : int {
     kExitOk = 0,
     kExitFatal = 2,         // existing archive unreadable or not a stored archive of the format written
     kExitForcedFailure = 3, // FAKERAR_FAIL / rar.fail (the archiver's "CRC error" code)
+    kExitWriteError = 5,    // FAKERAR_HALF / rar.half: half the archive written
     kExitOpenError = 6,     // an input file exists but cannot be read
     kExitUsage = 7,         // unknown command, unknown switch, missing -m0/-ep, archive or files
     kExitCreateError = 9,   // the archive cannot be written
@@ -49,9 +50,10 @@ std::optional<AddCommand> parse_command(const std::vector<std::string>& args, st
 // against `cwd`; an archive name without extension gets ".rar" like with the
 // real archiver.  Every input is checked before the archive is touched, and
 // the new archive replaces the old one only once it has been written
-// completely.
+// completely; with `half`, only half of it is written, straight under its
+// name, and the run fails with kExitWriteError.
 int run_add(const AddCommand& command, const std::filesystem::path& cwd, std::ostream& messages,
-            Format format = Format::Rar4);
+            Format format = Format::Rar4, bool half = false);
 
 // File names compare like on Windows: ASCII letters case-insensitively.
 bool same_name(std::string_view a, std::string_view b);

@@ -11,6 +11,9 @@
 //   FAKERAR_SLEEP_MS=<ms> or a file rar.sleep holding <ms>: wait that long first.
 //   FAKERAR_FAIL set, or a file rar.fail beside the executable: exit with 3
 //   without touching any archive.
+//   FAKERAR_HALF set, or a file rar.half beside the executable: write half
+//   the archive straight under its name, as a full disk leaves it, and exit
+//   with 5.
 //   FAKERAR_RAR5 set, or a file rar.rar5 beside the executable: behave like
 //   rar 5.50 and later, which write RAR5 by default (and rar 7, which knows
 //   no -ma4 and so writes nothing else).
@@ -139,5 +142,7 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
         std::cerr << (format == fakerar::Format::Rar5 ? "" : "fakerar: ") << error << '\n';
         return fakerar::kExitUsage;
     }
-    return fakerar::run_add(*command, cwd, std::cout, format);
+    std::error_code ec_half;
+    const bool half = environment("FAKERAR_HALF") || fs::exists(exe_dir / "rar.half", ec_half);
+    return fakerar::run_add(*command, cwd, std::cout, format, half);
 }
