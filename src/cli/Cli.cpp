@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -333,8 +334,10 @@ int Run::Convert() {
         return error.exitCode;
     }
     OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
-    // kestrane packs every suite itself: nothing is staged.
-    const FolderSummary summary = ConvertSuites(plan, {}, system_, *this);
+    // kestrane packs every suite itself: nothing is staged. Reading and
+    // judging a suite's classes is most of the work, so every core takes one.
+    const FolderSummary summary =
+        ConvertSuites(plan, {}, system_, *this, std::max(1u, std::thread::hardware_concurrency()));
     for (const std::string& failure : summary.logFailures) Message(SaidText(failure));
     if (summary.cancelled) Message(std::string(kInterruptedText));
     return Finish(summary);

@@ -7,6 +7,7 @@
 // character of a name), '\\' or '/' on Windows.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string_view>
 
@@ -63,8 +64,9 @@ public:
 
 private:
     std::optional<std::chrono::local_seconds> fixedNow_;
-    unsigned workFolders_ = 0;
-    unsigned newFiles_ = 0;
+    // kestrane converts several suites at once: each takes its own number.
+    std::atomic<unsigned> workFolders_ = 0;
+    std::atomic<unsigned> newFiles_ = 0;
 };
 
 }  // namespace kestrane

@@ -1,6 +1,9 @@
 #include "package/FolderConversion.h"
 
 #include <algorithm>
+#include <deque>
+#include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -177,14 +180,22 @@ SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, con
     return result;
 }
 
-}  // namespace
+// A suite read and judged, nothing written yet: its result where that is
+// known already, else the request that builds its package.
+struct JudgedSuite {
+    SuiteResult result;
+    std::vector<std::string> notes;
+    std::optional<PackageRequest> request;
+};
 
-SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
+JudgedSuite Judged(SuiteResult result) { return {std::move(result), {}, std::nullopt}; }
+
+// Reads only: suites are judged side by side, and built one after another.
+JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
     SuiteResult result{job.jar, {}, {}, SuiteStatus::Failed, {}};
     std::vector<std::string> notes;
     const std::string& jar = job.jar;
     const std::string& stj = job.stj;
-    const std::string& staging = job.stagingFolder;
     try {
         const SuiteRead read = ReadSuiteOf(jar, job.jad, system);
         if (read.suite) {
@@ -193,24 +204,22 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         }
         if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
             if (!job.wholeExisting || IsWholePackage(stj, system))
-                return Finish(result, SuiteStatus::Existing, std::string(kExistingText), {});
+                return Judged(Finish(result, SuiteStatus::Existing, std::string(kExistingText), {}));
             notes.emplace_back(kDamagedPackageText);
         }
         if (!read.suite)
-            return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + read.problem, {});
+            return Judged(Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + read.problem, {}));
         const SuiteReading& suite = *read.suite;
 
-        // rar.exe takes its members from the staging folder, a JAD made from
-        // the manifest among them; Kestrane packing itself takes the bytes.
+        // rar.exe takes a JAD made from the manifest from the staging folder.
         std::string jadPath = job.jad;
-        if (job.useArchiver) system.CreateFolder(staging);
         if (suite.jadMade) {
-            jadPath = staging + FileNameOf(WithoutExtension(jar)) + ".jad";
-            if (job.useArchiver) system.WriteWholeFile(jadPath, suite.jadBytes);
+            jadPath = job.stagingFolder + FileNameOf(WithoutExtension(jar)) + ".jad";
             notes.emplace_back(kJadMadeText);
         }
         SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text) return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + ini.problem, {});
+        if (!ini.text)
+            return Judged(Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + ini.problem, {}));
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(),
                                jar,
@@ -218,7 +227,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
                                "",
                                stj,
                                *ini.text,
-                               staging,
+                               job.stagingFolder,
                                "",
                                std::nullopt,
                                suite.jadBytes,
@@ -227,16 +236,34 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
-                return Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + finding.text, notes);
+                return Judged(
+                    Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + finding.text, notes));
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
         if (job.checkOnly && !system.ToAnsi(request.iniText))
-            return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + std::string(kIniNotAnsiText),
-                          notes);
-        if (job.checkOnly) return Finish(result, SuiteStatus::Built, std::string(kFineText), notes);
+            return Judged(Finish(result, SuiteStatus::Failed,
+                                 std::string(kFailedPrefixText) + std::string(kIniNotAnsiText), notes));
+        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, std::string(kFineText), notes));
+        return {std::move(result), std::move(notes), std::move(request)};
+    } catch (const AppError& error) {
+        return Judged(Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes));
+    }
+}
 
-        system.CreateFolder(FolderPart(stj));
+SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& system) {
+    if (!judged.request) return std::move(judged.result);
+    const PackageRequest& request = *judged.request;
+    const SuiteResult& result = judged.result;
+    const std::vector<std::string>& notes = judged.notes;
+    try {
+        // rar.exe takes its members from the staging folder; Kestrane packing
+        // itself takes the bytes.
+        if (job.useArchiver) {
+            system.CreateFolder(job.stagingFolder);
+            if (request.jadMade) system.WriteWholeFile(request.jad, *request.jadBytes);
+        }
+        system.CreateFolder(FolderPart(job.stj));
         BuildOptions options;
         options.archiverLimit = job.archiverLimit;
         options.startDirectly = true;
@@ -255,6 +282,12 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
     } catch (const AppError& error) {
         return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes);
     }
+}
+
+}  // namespace
+
+SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
+    return BuildJudged(JudgeSuite(job, system), job, system);
 }
 
 namespace {
@@ -322,19 +355,28 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     return std::nullopt;
 }
 
-// One planned suite converted, its staging gone again.
-SuiteResult ConvertPlanned(const PlannedSuite& planned, const std::string& staging, SystemPort& system) {
-    SuiteResult result{{}, {}, planned.problem, planned.problemStatus, {}};
-    if (planned.problem.empty()) {
-        SuiteJob job = planned.job;
-        job.stagingFolder = staging;
-        result = ConvertSuite(job, system);
-    }
+// A planned suite judged, with the job that builds it.
+struct JudgedPlan {
+    SuiteJob job;
+    JudgedSuite judged;
+};
+
+JudgedPlan JudgePlanned(const PlannedSuite& planned, const std::string& staging, SystemPort& system) {
+    JudgedPlan judged{planned.job, Judged({{}, {}, planned.problem, planned.problemStatus, {}})};
+    judged.job.stagingFolder = staging;
+    if (planned.problem.empty()) judged.judged = JudgeSuite(judged.job, system);
+    return judged;
+}
+
+// The planned suite built, its result naming it as shown, its staging gone.
+SuiteResult BuildPlanned(const PlannedSuite& planned, JudgedPlan judged, SystemPort& system) {
+    SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
     result.file = planned.shown;
     if (!planned.note.empty()) {
         result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + planned.note;
         result.findings.push_back(planned.note);
     }
+    const std::string& staging = judged.job.stagingFolder;
     if (staging.empty()) return result;
     try {
         system.RemoveTree(staging);
@@ -455,7 +497,7 @@ std::string_view PhoneWord(SuiteResult::Phone phone) {
 }
 
 FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
-                            FolderListener& listener) {
+                            FolderListener& listener, std::size_t workers) {
     FolderSummary summary;
     summary.found = plan.size();
     std::map<std::string, LogFile> logs;
@@ -463,15 +505,25 @@ FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::st
         if (!planned.logFolder.empty())
             ++logs.try_emplace(planned.logFolder, planned.logFolder, system).first->second.summary.found;
     listener.SuitesFound(plan.size());
+    // The suites being judged and not yet built, in the plan's order.
+    std::deque<std::future<JudgedPlan>> started;
+    std::size_t next = 0;
     for (std::size_t i = 0; i < plan.size(); ++i) {
-        if (listener.Cancelled()) {
-            summary.cancelled = true;
-            break;
+        while (next < plan.size() && next < i + std::max<std::size_t>(workers, 1) && !summary.cancelled) {
+            if (listener.Cancelled()) {
+                summary.cancelled = true;
+                break;
+            }
+            listener.SuiteStarting(next, plan.size());
+            const std::string staging =
+                workFolder.empty() ? std::string() : workFolder + std::to_string(next + 1) + SeparatorOf(workFolder);
+            const auto policy = workers > 1 ? std::launch::async : std::launch::deferred;
+            started.push_back(std::async(policy, JudgePlanned, std::cref(plan[next]), staging, std::ref(system)));
+            ++next;
         }
-        listener.SuiteStarting(i, plan.size());
-        const std::string staging =
-            workFolder.empty() ? std::string() : workFolder + std::to_string(i + 1) + SeparatorOf(workFolder);
-        const SuiteResult result = ConvertPlanned(plan[i], staging, system);
+        if (started.empty()) break;
+        const SuiteResult result = BuildPlanned(plan[i], started.front().get(), system);
+        started.pop_front();
         summary.Add(result);
         if (const auto log = logs.find(plan[i].logFolder); log != logs.end()) log->second.Add(result);
         listener.SuiteFinished(i, result);

@@ -178,12 +178,15 @@ std::string_view PhoneWord(SuiteResult::Phone phone);
 SuiteResult LineForm(SuiteResult result);
 
 // The one loop over the suites of a run: converts (or checks) each planned
-// suite in its order until the listener cancels, each staging in its own
-// subfolder of `workFolder` (ending in its separator; empty where no suite
-// uses rar.exe), and at the end writes each log folder's list. Throws
-// nothing the port throws.
+// suite until the listener cancels, each staging in its own subfolder of
+// `workFolder` (ending in its separator; empty where no suite uses rar.exe),
+// and at the end writes each log folder's list. With `workers` above one,
+// that many suites are converted at once on threads of their own (the port
+// must bear that); the listener hears of them and the logs list them in the
+// plan's order all the same, on the calling thread. Throws nothing the port
+// throws.
 FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
-                            FolderListener& listener);
+                            FolderListener& listener, std::size_t workers = 1);
 
 // Converts the folder. Throws nothing the port throws: a refusal ends up in
 // the summary, a suite's failure in its result.
