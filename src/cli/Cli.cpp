@@ -354,14 +354,14 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
         if (!overwrite && system.Kind(jad) != PathKind::Missing) {
             result.status = SuiteStatus::Existing;
-            result.result = "vorhanden";
+            result.result = kExistingText;
             return result;
         }
         ReplaceWholeFile(jad, *made.jad, system);
         result.status = SuiteStatus::Built;
-        result.result = "erstellt";
+        result.result = kBuiltText;
     } catch (const AppError& error) {
-        result.result = OneLine("fehlgeschlagen: " + error.Report());
+        result.result = OneLine(std::string(kFailedPrefixText) + error.Report());
     }
     return result;
 }
