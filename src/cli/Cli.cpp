@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
-#include <set>
+#include <unordered_set>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -245,6 +245,7 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
         return;
     }
     const std::string packages = target.value_or(folder);
+    plan.reserve(plan.size() + suites.size());
     for (const FoundSuite& suite : suites) {
         PlannedSuite planned;
         planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
@@ -299,29 +300,28 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
 // lines say so.
 void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool writes) {
     std::map<std::string, bool> ignoresCase;  // per folder of packages
-    std::set<std::string> jars, packages;
+    std::unordered_set<std::string> jars, packages;
     const auto key = [&](const PlannedSuite& suite, const std::string& stj) {
         auto [it, added] = ignoresCase.try_emplace(suite.logFolder, false);
         if (added) it->second = writes && system.IgnoresCase(suite.logFolder);
         return it->second ? AsciiLowered(stj) : stj;
     };
-    std::vector<PlannedSuite> once;
+    std::size_t kept = 0;  // the plan is thinned out in place: it may hold a great many suites
     for (PlannedSuite& suite : plan) {
         const std::string& named = !suite.job.jar.empty()   ? suite.job.jar
                                    : !suite.job.jad.empty() ? suite.job.jad
                                                             : suite.shown;
         if (!jars.insert(named).second) continue;
-        if (suite.job.stj.empty()) {  // a folder that could not be listed
-            once.push_back(std::move(suite));
-            continue;
+        if (!suite.job.stj.empty()) {  // empty: a folder that could not be listed
+            const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
+            for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
+                suite.job.stj = base + " (" + std::to_string(n) + ").stj";
+            if (suite.job.stj != wanted) suite.note = OwnPackageNameText(FileNameOf(suite.job.stj), FileNameOf(wanted));
         }
-        const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
-        for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
-            suite.job.stj = base + " (" + std::to_string(n) + ").stj";
-        if (suite.job.stj != wanted) suite.note = OwnPackageNameText(FileNameOf(suite.job.stj), FileNameOf(wanted));
-        once.push_back(std::move(suite));
+        if (&plan[kept] != &suite) plan[kept] = std::move(suite);
+        ++kept;
     }
-    plan = std::move(once);
+    plan.resize(kept);
 }
 
 int Run::Convert() {
