@@ -505,23 +505,22 @@ FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::st
         if (!planned.logFolder.empty())
             ++logs.try_emplace(planned.logFolder, planned.logFolder, system).first->second.summary.found;
     listener.SuitesFound(plan.size());
-    // The suites being judged and not yet built, in the plan's order.
+    // The suites being judged and not yet built, in the plan's order; a
+    // cancel leaves those unbuilt (their judging wrote nothing).
     std::deque<std::future<JudgedPlan>> started;
     std::size_t next = 0;
     for (std::size_t i = 0; i < plan.size(); ++i) {
-        while (next < plan.size() && next < i + std::max<std::size_t>(workers, 1) && !summary.cancelled) {
-            if (listener.Cancelled()) {
-                summary.cancelled = true;
-                break;
-            }
-            listener.SuiteStarting(next, plan.size());
+        if (listener.Cancelled()) {
+            summary.cancelled = true;
+            break;
+        }
+        listener.SuiteStarting(i, plan.size());
+        for (; next < plan.size() && next < i + std::max<std::size_t>(workers, 1); ++next) {
             const std::string staging =
                 workFolder.empty() ? std::string() : workFolder + std::to_string(next + 1) + SeparatorOf(workFolder);
             const auto policy = workers > 1 ? std::launch::async : std::launch::deferred;
             started.push_back(std::async(policy, JudgePlanned, std::cref(plan[next]), staging, std::ref(system)));
-            ++next;
         }
-        if (started.empty()) break;
         const SuiteResult result = BuildPlanned(plan[i], started.front().get(), system);
         started.pop_front();
         summary.Add(result);
@@ -548,7 +547,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
     std::vector<PlannedSuite> plan;
     plan.reserve(suites.size());
     for (const FoundSuite& suite : suites) plan.push_back(SuiteOfFolder(job, suite, target));
-    return ConvertSuites(plan, job.workFolder, system, listener);
+    return ConvertSuites(plan, job.workFolder, system, listener, job.workers);
 }
 
 WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}
