@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#ifndef KESTRANE_NO_THREADS
 #include <future>
+#endif
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -368,6 +370,31 @@ JudgedPlan JudgePlanned(const PlannedSuite& planned, const std::string& staging,
     return judged;
 }
 
+#ifndef KESTRANE_NO_THREADS
+// A suite's judging: on a thread of its own when `aside`, else when taken.
+using Judging = std::future<JudgedPlan>;
+
+Judging BeginJudging(bool aside, const PlannedSuite& planned, std::string staging, SystemPort& system) {
+    return std::async(aside ? std::launch::async : std::launch::deferred, JudgePlanned, std::cref(planned),
+                      std::move(staging), std::ref(system));
+}
+
+JudgedPlan TakeJudged(Judging& judging) { return judging.get(); }
+#else
+// Kestrane.exe starts no thread through the C++ library: a suite is judged when taken.
+struct Judging {
+    const PlannedSuite* planned;
+    std::string staging;
+    SystemPort* system;
+};
+
+Judging BeginJudging(bool, const PlannedSuite& planned, std::string staging, SystemPort& system) {
+    return {&planned, std::move(staging), &system};
+}
+
+JudgedPlan TakeJudged(Judging& judging) { return JudgePlanned(*judging.planned, judging.staging, *judging.system); }
+#endif
+
 // The planned suite built, its result naming it as shown, its staging gone.
 SuiteResult BuildPlanned(const PlannedSuite& planned, JudgedPlan judged, SystemPort& system) {
     SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
@@ -507,7 +534,7 @@ FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::st
     listener.SuitesFound(plan.size());
     // The suites being judged and not yet built, in the plan's order; a
     // cancel leaves those unbuilt (their judging wrote nothing).
-    std::deque<std::future<JudgedPlan>> started;
+    std::deque<Judging> started;
     std::size_t next = 0;
     for (std::size_t i = 0; i < plan.size(); ++i) {
         if (listener.Cancelled()) {
@@ -516,12 +543,11 @@ FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::st
         }
         listener.SuiteStarting(i, plan.size());
         for (; next < plan.size() && next < i + std::max<std::size_t>(workers, 1); ++next) {
-            const std::string staging =
+            std::string staging =
                 workFolder.empty() ? std::string() : workFolder + std::to_string(next + 1) + SeparatorOf(workFolder);
-            const auto policy = workers > 1 ? std::launch::async : std::launch::deferred;
-            started.push_back(std::async(policy, JudgePlanned, std::cref(plan[next]), staging, std::ref(system)));
+            started.push_back(BeginJudging(workers > 1, plan[next], std::move(staging), system));
         }
-        const SuiteResult result = BuildPlanned(plan[i], started.front().get(), system);
+        const SuiteResult result = BuildPlanned(plan[i], TakeJudged(started.front()), system);
         started.pop_front();
         summary.Add(result);
         if (const auto log = logs.find(plan[i].logFolder); log != logs.end()) log->second.Add(result);
@@ -547,7 +573,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
     std::vector<PlannedSuite> plan;
     plan.reserve(suites.size());
     for (const FoundSuite& suite : suites) plan.push_back(SuiteOfFolder(job, suite, target));
-    return ConvertSuites(plan, job.workFolder, system, listener, job.workers);
+    return ConvertSuites(plan, job.workFolder, system, listener);
 }
 
 WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}

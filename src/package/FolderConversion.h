@@ -38,8 +38,6 @@ struct FolderJob {
     // stages its members in a subfolder that goes again after the suite.
     std::string workFolder;
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
-    // Suites judged at once (see ConvertSuites); the port must bear as many threads.
-    std::size_t workers = 1;
 };
 
 enum class SuiteStatus {
@@ -184,8 +182,9 @@ SuiteResult LineForm(SuiteResult result);
 // `workFolder` (ending in its separator; empty where no suite uses rar.exe),
 // and at the end writes each log folder's list. With `workers` above one,
 // that many suites are read and judged at once on threads of their own (the
-// port must bear that), while they are built, told to the listener and
-// logged one after another in the plan's order on the calling thread.
+// port must bear that; a build without the C++ library's threads judges
+// them one by one), while they are built, told to the listener and logged
+// one after another in the plan's order on the calling thread.
 // Throws nothing the port throws.
 FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers = 1);

@@ -4,10 +4,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <shlobj.h>
-
 #include <algorithm>
-#include <thread>
+#include <shlobj.h>
 
 #include "package/AppError.h"
 #include "resource.h"
@@ -317,8 +315,6 @@ void frmFolder::cmdStart_Click() {
     job.includeSubfolders = Checked(Control(IDC_FOLDER_CHKSUBFOLDERS));
     job.overwrite = Checked(Control(IDC_FOLDER_CHKOVERWRITE));
     job.useArchiver = Checked(Control(IDC_FOLDER_CHKARCHIVER));
-    // Reading and judging a suite's classes is most of Kestrane's own work: every core takes one.
-    job.workers = std::max(1u, std::thread::hardware_concurrency());
 
     ListView_DeleteAllItems(Control(IDC_FOLDER_LVWRESULTS));
     results_.clear();

@@ -158,6 +158,15 @@ usage_code=0
 on_console --unbekannt >"$work/usage.txt" || usage_code=$?
 [ "$usage_code" = 2 ] && grep -qF "kestrane: Unbekannte Option „--unbekannt“" "$work/usage.txt" ||
     differ "a usage error on the console: exit code $usage_code, $(cat "$work/usage.txt")"
+# A target that ignores case, as Windows' does: Game.jar and game.jar of two
+# folders still make two packages, the second under a name of its own.
+mkdir -p "$work/case/a" "$work/case/b"
+cp "$work/src/Allein.jar" "$work/case/a/Game.jar"
+cp "$work/src/Paar.jar" "$work/case/b/game.jar"
+(cd "$work" && "$root/tests/wine/wine-run.sh" "$console" case/a/Game.jar case/b/game.jar -o case-out >case.txt) ||
+    differ "Game.jar and game.jar: exit code $?, $(cat "$work/case.txt")"
+[ "$(cd "$work/case-out" && ls ./*.stj | LC_ALL=C sort | tr '\n' ' ')" = "./Game.stj ./game (2).stj " ] ||
+    differ "Game.jar and game.jar made: $(ls "$work/case-out")"
 echo "compare-with-window.sh: $count packages compared, exit codes $window_code, $console_code and $tool_code:" \
     "$([ $status = 0 ] && echo same || echo DIFFERENT)"
 exit $status

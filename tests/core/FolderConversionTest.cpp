@@ -668,7 +668,8 @@ TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
         EXPECT_EQ(summary.skipped, 1u);
         if (check) {
             EXPECT_THAT(listener.results[0].result, StartsWith("in Ordnung"));
-            EXPECT_THAT(sys.log, Not(::testing::Contains(::testing::ContainsRegex("^(write|create|copy|move) "))));
+            EXPECT_THAT(sys.log, Not(::testing::Contains(::testing::AnyOf(StartsWith("write "), StartsWith("create "),
+                                                                          StartsWith("copy "), StartsWith("move ")))));
             continue;
         }
         EXPECT_THAT(sys.files[kIn + std::string(kLogFileName)],
