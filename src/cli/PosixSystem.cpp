@@ -81,13 +81,11 @@ bool CreateNewFile(const std::string& path) {
 #endif
 }
 
-bool SeekTo(std::FILE* file, std::uint64_t offset) {
 #ifdef _WIN32
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
     return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
 }
+#endif
 
 // An existing file opened for reading, and its size; a folder is no file.
 #ifdef _WIN32
@@ -143,9 +141,21 @@ public:
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
         if (length == 0) return bytes;
+#ifdef _WIN32
         errno = 0;
         if (!SeekTo(file_.get(), offset) || std::fread(bytes.data(), 1, length, file_.get()) != length)
             throw ErrnoError(FileNotReadText(path_), errno != 0 ? errno : EIO);
+#else
+        // One call a part: the JAR reader asks for many small ones.
+        for (std::size_t done = 0; done < length;) {
+            const ssize_t got =
+                pread(fileno(file_.get()), bytes.data() + done, length - done, static_cast<off_t>(offset + done));
+            if (got > 0)
+                done += static_cast<std::size_t>(got);
+            else if (got == 0 || errno != EINTR)
+                throw ErrnoError(FileNotReadText(path_), got == 0 ? EIO : errno);
+        }
+#endif
         return bytes;
     }
 
