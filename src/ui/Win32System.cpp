@@ -158,10 +158,21 @@ void Win32System::Delete(const std::string& path) {
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
-    // Written through, so that the package is on the disk when the user is
-    // told it was made.
-    if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw SystemError(FileNotMovedText(from, to), GetLastError());
+    const std::wstring source = Widen(from), target = Widen(to);
+    // A file that is open cannot be replaced: where another program holds
+    // the old package open for a moment (a second run beside this one
+    // putting its own package of that name in place, a virus scanner), the
+    // move is tried again, for a second at most.
+    constexpr int kAttempts = 20;
+    for (int attempt = 1;; ++attempt) {
+        // Written through, so that the package is on the disk when the user is
+        // told it was made.
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kAttempts)
+            throw SystemError(FileNotMovedText(from, to), error);
+        ::Sleep(50);
+    }
 }
 
 namespace {

@@ -2,8 +2,9 @@
 // (real JARs, some with a JAD, some broken, names with umlauts, CJK, "%",
 // "&" and "!") through the menu and through "/ordner", read back with the
 // stand-in archiver's RAR reader; a cancel, targets that cannot be made, an
-// archiver run that fails, the source folder untouched and the working
-// folder gone. One disabled case is the benchmark of 200 suites.
+// archiver run that fails, two runs into one target at once, the source
+// folder untouched and the working folder gone. One disabled case is the
+// benchmark of 200 suites.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -44,19 +45,21 @@ struct SuiteSpec {
     std::string name;   // MIDlet-Name, also the MIDlet's
     std::string cls;
     enum Jad { None, Matching, WrongSize } jad = None;
+    std::size_t dataBytes = 0;  // a stored data file of that size, for a large JAR
 };
 
 std::string JarOf(const SuiteSpec& s) {
-    return zip::ZipWriter()
-        .Deflated("META-INF/MANIFEST.MF", zip::ManifestText({{"Manifest-Version", "1.0"},
-                                                             {"MIDlet-1", s.name + ", /i.png, " + s.cls},
-                                                             {"MIDlet-Name", s.name},
-                                                             {"MIDlet-Version", "1.0"},
-                                                             {"MIDlet-Vendor", "Test"}}))
+    zip::ZipWriter jar;
+    jar.Deflated("META-INF/MANIFEST.MF", zip::ManifestText({{"Manifest-Version", "1.0"},
+                                                            {"MIDlet-1", s.name + ", /i.png, " + s.cls},
+                                                            {"MIDlet-Name", s.name},
+                                                            {"MIDlet-Version", "1.0"},
+                                                            {"MIDlet-Vendor", "Test"}}))
         .Stored("i.png", "PNG" + s.name)
         .Deflated(s.cls + ".class",
-                  zip::MinimalClass(s.cls, "javax/microedition/midlet/MIDlet", std::string(500, 'c') + s.name))
-        .Bytes();
+                  zip::MinimalClass(s.cls, "javax/microedition/midlet/MIDlet", std::string(500, 'c') + s.name));
+    if (s.dataBytes > 0) jar.Stored("daten.bin", std::string(s.dataBytes, 'd'));
+    return jar.Bytes();
 }
 
 std::string JadOf(const SuiteSpec& s, std::size_t size) {
@@ -321,6 +324,58 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandLineCase{"BothSwitches", L"/unterordner /ueberschreiben", false, false, 0},
                     CommandLineCase{"NoSource", L"/unterordner", false, true, 2}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// Two scripts converting one folder into one target at the same time, both
+// overwriting: whichever run put a package last, each is whole, and so is the list.
+TEST_F(FolderConversion, TwoRunsAtOnceIntoOneTargetLeaveEveryPackageWhole) {
+    std::map<std::wstring, std::string> jars;
+    for (int i = 0; i < 12; ++i) {
+        const std::wstring file = L"Spiel" + std::to_wstring(10 + i) + L".jar";
+        jars[file] = Add({file, "S" + std::to_string(i), "s/M", SuiteSpec::None, 300 * 1024});
+    }
+    const std::wstring arguments =
+        L"/ordner \"" + source.wstring() + L"\" \"" + target.wstring() + L"\" /ueberschreiben";
+    // The driver works one program at a time: the other run is started here.
+    std::wstring command = L"\"" + app.ExePath().wstring() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION other{};
+    ASSERT_TRUE(CreateProcessW(app.ExePath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               app.Folder().c_str(), &startup, &other));
+    CloseHandle(other.hThread);
+    app.Launch(arguments);
+    DWORD otherCode = 999;
+    if (WaitForSingleObject(other.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(other.hProcess, &otherCode);
+    else
+        TerminateProcess(other.hProcess, otherCode);
+    EXPECT_EQ(otherCode, 0u) << "the other run (999: it did not end within 120 s)";
+    EXPECT_EQ(app.WaitExit(120s), 0u);
+    FILETIME created[2], ended[2], unused;
+    GetProcessTimes(other.hProcess, &created[0], &ended[0], &unused, &unused);
+    GetProcessTimes(app.Process(), &created[1], &ended[1], &unused, &unused);
+    CloseHandle(other.hProcess);
+    ASSERT_TRUE(CompareFileTime(&created[0], &ended[1]) < 0 && CompareFileTime(&created[1], &ended[0]) < 0)
+        << "the two runs did not overlap";
+
+    for (const auto& entry : fs::recursive_directory_iterator(target))
+        EXPECT_NE(entry.path().extension(), L".kestrane-tmp") << Utf8(entry.path().wstring());
+    for (const auto& [file, jar] : jars) {
+        const fs::path package = target / (WithoutJar(file) + L".stj");
+        SCOPED_TRACE(Utf8(package.wstring()));
+        EXPECT_EQ(ReadBytes(package).substr(0, 7), std::string("Rar!\x1A\x07\x00", 7)) << "RAR 4";
+        auto members = Members(package);
+        EXPECT_EQ(members.size(), 3u);
+        EXPECT_TRUE(members["java.jah"] == jar) << "the JAR byte for byte";
+    }
+    const std::string log = ReadBytes(target / L"kestrane-protokoll.txt");
+    ASSERT_THAT(log, StartsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(Lines(Wide(log.substr(3))).size(), 14u) << "a heading, a line per suite and the counts";
+    EXPECT_THAT(log, testing::EndsWith("\r\n12 von 12 erstellt, 0 vorhanden, 0 übersprungen, 0 fehlgeschlagen, "
+                                       "12 von 12 laufen auf dem Telefon\r\n"));
+    ExpectWorkFoldersGone();
+}
 
 TEST_F(FolderConversion, ACancelShowsAtOnceAndStopsAfterTheCurrentSuite) {
     for (int i = 0; i < 12; ++i) Add({L"Spiel" + std::to_wstring(10 + i) + L".jar", "S" + std::to_string(i), "s/M"});
