@@ -18,18 +18,6 @@
 
 namespace kestrane {
 
-// Bytes already in memory; the view must outlive the source.
-class MemorySource final : public ByteSource {
-public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-    std::uint64_t Size() override { return bytes_.size(); }
-    // Throws std::out_of_range for bytes outside the view.
-    std::string Read(std::uint64_t offset, std::size_t length) override;
-
-private:
-    std::string_view bytes_;
-};
-
 // Far above any suite a phone takes, far below what would hurt to allocate.
 inline constexpr std::size_t kMaxManifestSize = std::size_t{1} << 20;
 inline constexpr std::size_t kMaxDirectorySize = std::size_t{16} << 20;

@@ -425,7 +425,7 @@ public:
         Try([&] {
             system.CreateFolder(folder);
             file_.emplace(path_,
-                          system.WriteNewFile(path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
+                          WriteNewFile(system, path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
                           system);
         });
     }
