@@ -239,7 +239,7 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
         cost += kLocalSize + name.size() + std::min<std::uint64_t>(place.compressedSize, MaxCompressed(kMaxClassSize)) +
                 std::min<std::uint64_t>(place.size, kMaxClassSize);
         if (cost > kMaxClassesCost) {
-            ++suite.unread;
+            suite.unread.push_back(name);
             continue;
         }
         try {

@@ -167,8 +167,11 @@ SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
 // What the suite's classes say of the phone, whatever becomes of the package.
 void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
     if (!suite.verdict) return;
-    result.phone = suite.verdict->Runs() ? SuiteResult::Phone::Runs : SuiteResult::Phone::DoesNotRun;
-    for (const NeedGroup& group : suite.verdict->needs)
+    const ClassVerdict& verdict = *suite.verdict;
+    result.phone = verdict.Runs()        ? SuiteResult::Phone::Runs
+                   : verdict.CannotRun() ? SuiteResult::Phone::DoesNotRun
+                                         : SuiteResult::Phone::Unknown;
+    for (const NeedGroup& group : verdict.needs)
         if (!group.onlyIfPresent) result.needs.push_back(NeedLabelText(group));
 }
 

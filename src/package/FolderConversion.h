@@ -56,7 +56,8 @@ struct SuiteResult {
     // lists them apart: what the checks found, a JAD made from the manifest.
     std::vector<std::string> findings;
     // Whether it runs on the phone, as its classes tell; unknown where the
-    // JAR could not be read. `needs` names what it lacks, a group each.
+    // JAR could not be read, or not every class of it while those read do
+    // not say it cannot. `needs` names what it lacks, a group each.
     enum class Phone { Unknown, Runs, DoesNotRun } phone = Phone::Unknown;
     std::vector<std::string> needs = {};
 };
@@ -170,7 +171,7 @@ std::string SummaryLine(const FolderSummary& summary);
 // One line of the list as copied and logged: file, suite, result and
 // whether it runs on the phone, tab-separated.
 std::string ResultLine(const SuiteResult& result);
-// "läuft", "läuft nicht", or nothing where the JAR could not be judged.
+// "läuft", "läuft nicht", or nothing where the JAR could not be judged (not wholly).
 std::string_view PhoneWord(SuiteResult::Phone phone);
 // The result as its line is written: every control character and every byte
 // of no UTF-8 character escaped ("\n", "\x1B") in its names and its result,

@@ -510,6 +510,39 @@ TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStr
     }
 }
 
+// The MIDlet C0's superclasses C1, C2, ..., each as large as a class may be,
+// nearly all of it one attribute that the VM skips. As many as take what a
+// JAR's classes may cost together with their inflated sizes alone: with the
+// bytes read, the last passes it and is left unread, and whether the suite
+// runs is not known. One alone runs.
+TEST(ConvertSuite, ASuiteWhoseClassesWereNotAllReadIsNotSaidToRun) {
+    for (const std::size_t count : {std::size_t{1}, kMaxClassesCost / kMaxClassSize}) {
+        kestrane::testing::ZipWriter zip;
+        zip.Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText({{"MIDlet-1", "Spiel, , C0"}}));
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string super = i + 1 < count ? "C" + std::to_string(i + 1) : "javax/microedition/midlet/MIDlet";
+            std::string bytes = kestrane::testing::MinimalClass("C" + std::to_string(i), super, "Padding");
+            const std::size_t length = kMaxClassSize - bytes.size() - 6;
+            bytes.back() = 1;  // one attribute, named by the filler, constant #5
+            bytes +=
+                {'\0', '\5', char(length >> 24), char(length >> 16 & 0xFF), char(length >> 8 & 0xFF), char(length)};
+            bytes.resize(kMaxClassSize);  // the attribute's bytes, zeros
+            zip.Deflated("C" + std::to_string(i) + ".class", std::move(bytes));
+        }
+        FakeSystem sys;
+        sys.files[kIn + "Spiel.jar"] = zip.Bytes();
+        SuiteJob job;
+        job.jar = kIn + "Spiel.jar";
+        job.checkOnly = true;
+        const SuiteResult result = ConvertSuite(job, sys);
+        const bool past = count * kMaxClassSize >= kMaxClassesCost;
+        EXPECT_EQ(result.phone, past ? SuiteResult::Phone::Unknown : SuiteResult::Phone::Runs) << count;
+        std::vector<std::string> said{"JAD-Datei aus dem Manifest erstellt."};
+        if (past) said.push_back("Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: 1 Klasse nicht gelesen.");
+        EXPECT_EQ(result.findings, said);
+    }
+}
+
 // A JAD names its JAR in MIDlet-Jar-URL; the folder's pairs are those the
 // main window makes from the JAD.
 TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
