@@ -408,8 +408,8 @@ public:
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
         end_ = std::min(index + ahead_, judging_.Count());
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return judged_.count(index) > 0; });
+        roomAhead_.notify_all();
+        oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
         std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
         lock.unlock();
         return judged.get();  // what the judging threw, thrown here
@@ -418,23 +418,24 @@ public:
 private:
     void Work(std::stop_token stop) {
         std::unique_lock lock(mutex_);
-        while (changed_.wait(lock, stop, [&] { return next_ < end_; }) && !stop.stop_requested()) {
+        while (roomAhead_.wait(lock, stop, [&] { return next_ < end_; }) && !stop.stop_requested()) {
             const std::size_t index = next_++;
             lock.unlock();
             std::packaged_task<JudgedPlan()> judging([&] { return judging_.Judge(index); });
             judging();
             lock.lock();
             judged_.emplace(index, judging.get_future());
-            changed_.notify_all();
+            oneJudged_.notify_one();
         }
     }
 
     const Judging& judging_;
     const std::size_t ahead_;
     std::mutex mutex_;
-    std::condition_variable_any changed_;
-    std::size_t next_ = 0;  // the next suite to judge
-    std::size_t end_ = 0;   // the suites before it may be judged
+    std::condition_variable_any roomAhead_;  // for the threads
+    std::condition_variable oneJudged_;      // for the loop
+    std::size_t next_ = 0;                   // the next suite to judge
+    std::size_t end_ = 0;                    // the suites before it may be judged
     std::map<std::size_t, std::future<JudgedPlan>> judged_;
     std::vector<std::jthread> threads_;  // last: they end before what they use
 };
