@@ -182,10 +182,11 @@ SuiteResult LineForm(SuiteResult result);
 // suite until the listener cancels, each staging in its own subfolder of
 // `workFolder` (ending in its separator; empty where no suite uses rar.exe),
 // and at the end writes each log folder's list. With `workers` above one,
-// that many suites are read and judged at once on threads of their own (the
-// port must bear that; a build without the C++ library's threads judges
-// them one by one), while they are built, told to the listener and logged
-// one after another in the plan's order on the calling thread.
+// that many threads of the run read and judge the suites ahead, at most that
+// many from the one being built on (the port must bear that; a build without
+// the C++ library's threads judges them one by one), while they are built,
+// told to the listener and logged one after another in the plan's order on
+// the calling thread; the threads are gone when it returns, also by a throw.
 // Throws nothing the port throws.
 FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers = 1);

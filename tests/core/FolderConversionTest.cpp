@@ -713,6 +713,25 @@ TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
     }
 }
 
+// kestrane's threads judge ahead: the results still come in the plan's
+// order, each its own suite's, and a cancel or a listener that throws ends
+// the run with them (the plan's problems touch no disk, so the fake bears it).
+TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
+    FakeSystem sys;
+    std::vector<PlannedSuite> plan(7);
+    for (std::size_t i = 0; i < plan.size(); ++i) plan[i].problem = "übersprungen: " + std::to_string(i);
+    for (const std::size_t workers : {2u, 3u, 16u}) {
+        SCOPED_TRACE(workers);
+        Recorder listener;
+        listener.cancel = [](std::size_t finished) { return finished == 5; };
+        EXPECT_TRUE(ConvertSuites(plan, {}, sys, listener, workers).cancelled);
+        ASSERT_EQ(listener.results.size(), 5u);
+        for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(listener.results[i].result, plan[i].problem);
+        listener.cancel = [](std::size_t finished) -> bool { throw std::runtime_error(std::to_string(finished)); };
+        EXPECT_THROW(ConvertSuites(plan, {}, sys, listener, workers), std::runtime_error);
+    }
+}
+
 // The list grows as the suites end, under a name of its own; the last
 // run's list stays until the new one is whole, and a disk that fills up
 // midway leaves it as it was.
