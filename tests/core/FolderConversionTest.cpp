@@ -516,7 +516,7 @@ TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStr
 // bytes read, the last passes it and is left unread, and whether the suite
 // runs is not known. One alone runs.
 TEST(ConvertSuite, ASuiteWhoseClassesWereNotAllReadIsNotSaidToRun) {
-    for (const std::size_t count : {std::size_t{1}, kMaxClassesCost / kMaxClassSize}) {
+    for (const std::size_t count : {std::size_t{1}, static_cast<std::size_t>(kMaxClassesCost / kMaxClassSize)}) {
         kestrane::testing::ZipWriter zip;
         zip.Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText({{"MIDlet-1", "Spiel, , C0"}}));
         for (std::size_t i = 0; i < count; ++i) {
