@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,7 +73,7 @@ UniqueFile OpenFile(const std::string& path, const char* mode) {
 // A file made where none was, and closed again; errno says why not. fopen's
 // "x" is C11's, which not every C library of the POSIX systems takes (macOS
 // documents only POSIX's O_EXCL); Windows' C run-time takes it.
-bool CreateNewFile(const std::string& path) {
+bool MadeNewFile(const std::string& path) {
 #ifdef _WIN32
     return OpenFile(path, "wbx") != nullptr;
 #else
@@ -196,11 +197,9 @@ int OpenNewFile(const std::string& path) {
 #endif
 }
 
-// Writes everything, on the disk when `durable`, and closes the file; the
-// error number, or 0.
-int WriteAndClose(int file, std::string_view bytes, bool durable = true) {
-    int number = 0;
-    for (std::size_t done = 0; done < bytes.size() && number == 0;) {
+// Writes everything at the file's position; the error number, or 0.
+int WriteAll(int file, std::string_view bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
         const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
 #ifdef _WIN32
         const int written = _write(file, bytes.data() + done, static_cast<unsigned>(chunk));
@@ -210,19 +209,73 @@ int WriteAndClose(int file, std::string_view bytes, bool durable = true) {
         if (written > 0)
             done += static_cast<std::size_t>(written);
         else if (written == 0)
-            number = ENOSPC;
+            return ENOSPC;
         else if (errno != EINTR)
-            number = errno;
+            return errno;
     }
+    return 0;
+}
+
+// Closes the file, on the disk first when `durable`; the error number, or 0.
+int Close(int file, bool durable) {
+    int number = 0;
 #ifdef _WIN32
-    if (number == 0 && durable && _commit(file) != 0) number = errno;
+    if (durable && _commit(file) != 0) number = errno;
     if (_close(file) != 0 && number == 0) number = errno;
 #else
-    if (number == 0 && durable && fsync(file) != 0) number = errno;
+    if (durable && fsync(file) != 0) number = errno;
     if (close(file) != 0 && number == 0) number = errno;
 #endif
     return number;
 }
+
+// A file made by CreateNewFile: removed unless finished.
+class PosixNewFile final : public NewFile {
+public:
+    PosixNewFile(int file, std::string path) : file_(file), path_(std::move(path)) {}
+    ~PosixNewFile() override {
+        if (file_ < 0) return;
+        Close(file_, false);
+        std::error_code ignored;
+        fs::remove(PathOf(path_), ignored);
+    }
+    PosixNewFile(const PosixNewFile&) = delete;
+    PosixNewFile& operator=(const PosixNewFile&) = delete;
+
+    const std::string& Path() const override { return path_; }
+    void Write(std::string_view bytes) override { Check(WriteAll(file_, bytes)); }
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        // Back to the end afterwards, where the next Write goes.
+        const auto at = static_cast<long long>(offset);
+#ifdef _WIN32
+        const bool placed = _lseeki64(file_, at, SEEK_SET) == at;
+#else
+        const bool placed = lseek(file_, static_cast<off_t>(at), SEEK_SET) == static_cast<off_t>(at);
+#endif
+        Check(placed ? WriteAll(file_, bytes) : errno);
+#ifdef _WIN32
+        Check(_lseeki64(file_, 0, SEEK_END) < 0 ? errno : 0);
+#else
+        Check(lseek(file_, 0, SEEK_END) < 0 ? errno : 0);
+#endif
+    }
+    void Finish() override {
+        const int file = std::exchange(file_, -1);
+        if (const int number = Close(file, true); number != 0) {
+            std::error_code ignored;
+            fs::remove(PathOf(path_), ignored);
+            throw ErrnoError(FileNotWrittenText(path_), number);
+        }
+    }
+
+private:
+    void Check(int number) const {
+        if (number != 0) throw ErrnoError(FileNotWrittenText(path_), number);
+    }
+
+    int file_;
+    std::string path_;
+};
 
 bool EqualPaths(const std::string& a, const std::string& b) {
 #ifdef _WIN32
@@ -257,7 +310,7 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
     if (!written) throw ErrnoError(FileNotWrittenText(path), number);
 }
 
-std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
+std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
     const fs::path folder = PathOf(beside).parent_path();
     for (int attempt = 0;; ++attempt) {
         const std::string name =
@@ -268,12 +321,7 @@ std::string PosixSystem::WriteNewFile(const std::string& beside, std::string_vie
         // namespace, or by a crash long ago: the next number.
         if (file < 0 && errno == EEXIST && attempt < 100) continue;
         if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
-        if (const int number = WriteAndClose(file, bytes); number != 0) {
-            std::error_code ignored;
-            fs::remove(PathOf(path), ignored);
-            throw ErrnoError(FileNotWrittenText(path), number);
-        }
-        return path;
+        return std::make_unique<PosixNewFile>(file, path);
     }
 }
 
@@ -285,8 +333,9 @@ void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) 
 #endif
     if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
     // Not synced line by line: the list takes its place in one step at the end.
-    if (const int number = WriteAndClose(file, bytes, false); number != 0)
-        throw ErrnoError(FileNotWrittenText(path), number);
+    const int written = WriteAll(file, bytes);
+    if (const int number = Close(file, false); number != 0 || written != 0)
+        throw ErrnoError(FileNotWrittenText(path), written != 0 ? written : number);
 }
 
 std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {
@@ -326,6 +375,7 @@ std::chrono::local_seconds PosixSystem::LastWrite(const std::string& path) {
 }
 
 FileStamp PosixSystem::Stamp(const std::string& path) {
+#ifdef _WIN32
     std::error_code error;
     const fs::path file = PathOf(path);
     if (!fs::is_regular_file(file, error)) return {};
@@ -336,6 +386,18 @@ FileStamp PosixSystem::Stamp(const std::string& path) {
     if (error) return {};
     stamp.exists = true;
     return stamp;
+#else
+    // One look at the file: asked several times for each suite.
+    struct stat info {};
+    if (stat(PathOf(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+#ifdef __APPLE__
+    const struct timespec& written = info.st_mtimespec;
+#else
+    const struct timespec& written = info.st_mtim;
+#endif
+    return {true, static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(written.tv_sec) * 1'000'000'000 + written.tv_nsec};
+#endif
 }
 
 bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
@@ -361,7 +423,7 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
     if (!fs::is_directory(PathOf(folder), error)) return false;
     // A probe of this process's own name, gone again at once.
     const std::string probe = WithSeparator(folder) + "kestrane-" + std::to_string(ProcessNumber()) + ".tmp";
-    if (CreateNewFile(probe)) {
+    if (MadeNewFile(probe)) {
         fs::remove(PathOf(probe), error);
         return false;
     }
@@ -467,7 +529,7 @@ bool PosixSystem::IgnoresCase(const std::string& folder) {
 #else
     std::string probe;
     try {
-        probe = WriteNewFile(WithSeparator(folder) + "probe", "");
+        probe = WriteNewFile(*this, WithSeparator(folder) + "probe", "");
     } catch (const AppError&) {
         return false;  // nothing is written there at all
     }

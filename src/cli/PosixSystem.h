@@ -26,7 +26,7 @@ public:
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     // kestrane-<process>-<n>.kestrane-tmp: short, so that a long package name still fits.
-    std::string WriteNewFile(const std::string& beside, std::string_view bytes) override;
+    std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
     void AppendToFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;

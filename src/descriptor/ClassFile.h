@@ -77,7 +77,7 @@ struct SuiteClasses {
     std::vector<ClassFile> classes;
     std::vector<std::string> damaged;    // entries that cannot be read as a class: their CRC, their bytes, their method
     std::vector<std::string> encrypted;  // entries that are encrypted
-    std::size_t unread = 0;              // class entries left unread past kMaxClassesCost (JarArchive.h)
+    std::vector<std::string> unread;     // class entries left unread past kMaxClassesCost (JarArchive.h)
 };
 
 // The class versions the VM of CLDC 1.0 loads: 45 (JDK 1.0.2 and 1.1) to

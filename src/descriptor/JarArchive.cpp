@@ -220,12 +220,6 @@ bool IsClassEntry(std::string_view name) { return name.size() > 6 && name.substr
 
 }  // namespace
 
-std::string MemorySource::Read(std::uint64_t offset, std::size_t length) {
-    if (offset > bytes_.size() || length > bytes_.size() - offset)
-        throw std::out_of_range("read outside the bytes in memory");
-    return std::string(bytes_.substr(static_cast<std::size_t>(offset), length));
-}
-
 JarReading ReadJar(ByteSource& source) {
     try {
         return JarReading{ReadContents(source), {}};
@@ -245,7 +239,7 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
         cost += kLocalSize + name.size() + std::min<std::uint64_t>(place.compressedSize, MaxCompressed(kMaxClassSize)) +
                 std::min<std::uint64_t>(place.size, kMaxClassSize);
         if (cost > kMaxClassesCost) {
-            ++suite.unread;
+            suite.unread.push_back(name);
             continue;
         }
         try {

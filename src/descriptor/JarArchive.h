@@ -18,18 +18,6 @@
 
 namespace kestrane {
 
-// Bytes already in memory; the view must outlive the source.
-class MemorySource final : public ByteSource {
-public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-    std::uint64_t Size() override { return bytes_.size(); }
-    // Throws std::out_of_range for bytes outside the view.
-    std::string Read(std::uint64_t offset, std::size_t length) override;
-
-private:
-    std::string_view bytes_;
-};
-
 // Far above any suite a phone takes, far below what would hurt to allocate.
 inline constexpr std::size_t kMaxManifestSize = std::size_t{1} << 20;
 inline constexpr std::size_t kMaxDirectorySize = std::size_t{16} << 20;
@@ -86,7 +74,7 @@ JarReading ReadJar(ByteSource& source);
 inline constexpr std::size_t kMaxClassSize = std::size_t{8} << 20;
 // What all class entries of a JAR may cost together, counted as the bytes
 // read plus the bytes inflated: a hundred times the biggest suite a phone
-// of the time took. The class entries past it stay unread and are counted
+// of the time took. The class entries past it stay unread and are named
 // in SuiteClasses::unread; so no archive (a zip bomb, 65,535 entries on one
 // stretch of data) keeps the reader long.
 inline constexpr std::uint64_t kMaxClassesCost = std::uint64_t{64} << 20;
@@ -95,7 +83,8 @@ inline constexpr std::uint64_t kMaxClassesCost = std::uint64_t{64} << 20;
 // the JAR that `contents` was read from: checked against its size and CRC-32
 // and then read by ReadClass (ClassFile.h). An encrypted entry goes to
 // `encrypted`; one whose headers, data, method or class is damaged, or
-// above kMaxClassSize, goes to `damaged`; each in the order of the entries.
+// above kMaxClassSize, goes to `damaged`; one past kMaxClassesCost to
+// `unread`; each in the order of the entries.
 // Exceptions of the source pass through.
 SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents);
 

@@ -11,8 +11,10 @@
 
 namespace kestrane {
 
-bool ClassVerdict::Runs() const {
-    return std::all_of(needs.begin(), needs.end(), [](const NeedGroup& need) { return need.onlyIfPresent; });
+bool ClassVerdict::Runs() const { return unread == 0 && !CannotRun(); }
+
+bool ClassVerdict::CannotRun() const {
+    return std::any_of(needs.begin(), needs.end(), [](const NeedGroup& need) { return !need.onlyIfPresent; });
 }
 
 namespace {
@@ -149,6 +151,12 @@ public:
     // An entry the JAR holds but nobody can read is damaged, not missing.
     void Unreadable(std::string_view entry) {
         needs_.Add(NeedKind::DamagedClass, {}, false, std::string(entry));
+        Unjudged(entry);
+    }
+
+    // A class the JAR holds that is not judged, damaged or left unread
+    // (what it needs is then not known): never missing.
+    void Unjudged(std::string_view entry) {
         if (entry.ends_with(".class")) unreadable_.emplace(entry.substr(0, entry.size() - 6));
     }
 
@@ -177,7 +185,7 @@ public:
     }
 
     void NeedClass(std::string_view name, bool optional) {
-        if (unreadable_.contains(name)) return;  // said as damaged already
+        if (unreadable_.contains(name)) return;  // said as damaged already, or left unread
         const Offer offer = platform_.ClassOffer(name);
         if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
     }
@@ -260,7 +268,7 @@ private:
     const ClassIndex& index_;
     const Platform& platform_;
     NeedCollector& needs_;
-    std::set<std::string, std::less<>> unreadable_;  // the class names of the damaged and encrypted entries
+    std::set<std::string, std::less<>> unreadable_;  // the class names of the entries not judged
     struct Verification {
         std::size_t count = 0, total = 0;
     };
@@ -277,6 +285,7 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
     Judgement judgement(index, Platform::Phone(), needs);
     for (const std::string& entry : suite.damaged) judgement.Unreadable(entry);
     for (const std::string& entry : suite.encrypted) judgement.Unreadable(entry);
+    for (const std::string& entry : suite.unread) judgement.Unjudged(entry);
 
     std::vector<std::string> midletNames;
     std::vector<std::string_view> roots;
@@ -307,6 +316,7 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
     ClassVerdict verdict;
     verdict.needs = needs.Result();
     verdict.classes = suite.classes.size();
+    verdict.unread = suite.unread.size();
     return verdict;
 }
 

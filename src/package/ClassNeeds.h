@@ -49,8 +49,12 @@ struct ClassVerdict {
     // In the order of NeedKind, then by provider; the optional ones after.
     std::vector<NeedGroup> needs;
     std::size_t classes = 0;  // classes read
-    // The suite runs when nothing but optional needs are left.
+    // Class entries left unread (SuiteClasses::unread): what they need is not known.
+    std::size_t unread = 0;
+    // The suite runs when every class was read and nothing but optional needs are left.
     bool Runs() const;
+    // The classes read need what the phone lacks, whatever the unread ones need.
+    bool CannotRun() const;
 };
 
 // `midlets` are the MIDlet classes of the suite (from its MIDlet-n
@@ -61,6 +65,7 @@ struct ClassVerdict {
 // looked for up its superclasses and interfaces to the platform's classes
 // above them; one no table has there is taken as the suite's own. A damaged
 // or encrypted entry is said once, as DamagedClass, not again as Missing.
+// A class left unread is the JAR's all the same, never Missing.
 ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::string>& midlets);
 
 }  // namespace kestrane

@@ -1,10 +1,12 @@
 #include "package/FolderConversion.h"
 
 #include <algorithm>
-#include <deque>
-#include <functional>
 #ifndef KESTRANE_NO_THREADS
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 #endif
 #include <map>
 #include <optional>
@@ -167,8 +169,11 @@ SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
 // What the suite's classes say of the phone, whatever becomes of the package.
 void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
     if (!suite.verdict) return;
-    result.phone = suite.verdict->Runs() ? SuiteResult::Phone::Runs : SuiteResult::Phone::DoesNotRun;
-    for (const NeedGroup& group : suite.verdict->needs)
+    const ClassVerdict& verdict = *suite.verdict;
+    result.phone = verdict.Runs()        ? SuiteResult::Phone::Runs
+                   : verdict.CannotRun() ? SuiteResult::Phone::DoesNotRun
+                                         : SuiteResult::Phone::Unknown;
+    for (const NeedGroup& group : verdict.needs)
         if (!group.onlyIfPresent) result.needs.push_back(NeedLabelText(group));
 }
 
@@ -370,29 +375,83 @@ JudgedPlan JudgePlanned(const PlannedSuite& planned, const std::string& staging,
     return judged;
 }
 
-#ifndef KESTRANE_NO_THREADS
-// A suite's judging: on a thread of its own when `aside`, else when taken.
-using Judging = std::future<JudgedPlan>;
+// The plan's suites read and judged, each when asked for.
+class Judging {
+public:
+    Judging(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system)
+        : plan_(plan), workFolder_(workFolder), system_(system) {}
+    std::size_t Count() const { return plan_.size(); }
+    JudgedPlan Judge(std::size_t index) const {
+        const std::string staging =
+            workFolder_.empty() ? std::string() : workFolder_ + std::to_string(index + 1) + SeparatorOf(workFolder_);
+        return JudgePlanned(plan_[index], staging, system_);
+    }
 
-Judging BeginJudging(bool aside, const PlannedSuite& planned, std::string staging, SystemPort& system) {
-    return std::async(aside ? std::launch::async : std::launch::deferred, JudgePlanned, std::cref(planned),
-                      std::move(staging), std::ref(system));
-}
-
-JudgedPlan TakeJudged(Judging& judging) { return judging.get(); }
-#else
-// Kestrane.exe starts no thread through the C++ library: a suite is judged when taken.
-struct Judging {
-    const PlannedSuite* planned;
-    std::string staging;
-    SystemPort* system;
+private:
+    const std::vector<PlannedSuite>& plan_;
+    const std::string& workFolder_;
+    SystemPort& system_;
 };
 
-Judging BeginJudging(bool, const PlannedSuite& planned, std::string staging, SystemPort& system) {
-    return {&planned, std::move(staging), &system};
-}
+#ifndef KESTRANE_NO_THREADS
+// With `workers` above one, that many threads judge the suites in the plan's
+// order, none more than `workers` past the one taken last, while the loop
+// takes them one by one; a single worker judges each when taken. Once the
+// pool goes, its threads start no new suite, and it waits for them.
+class JudgingPool {
+public:
+    JudgingPool(const Judging& judging, std::size_t workers) : judging_(judging), ahead_(workers) {
+        while (workers > 1 && threads_.size() < workers)
+            threads_.emplace_back([this](std::stop_token stop) { Work(stop); });
+    }
+    ~JudgingPool() {
+        for (std::jthread& thread : threads_) thread.request_stop();
+    }
+    JudgedPlan Take(std::size_t index) {
+        if (threads_.empty()) return judging_.Judge(index);
+        std::unique_lock lock(mutex_);
+        end_ = std::min(index + ahead_, judging_.Count());
+        roomAhead_.notify_all();
+        oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
+        std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
+        lock.unlock();
+        return judged.get();  // what the judging threw, thrown here
+    }
 
-JudgedPlan TakeJudged(Judging& judging) { return JudgePlanned(*judging.planned, judging.staging, *judging.system); }
+private:
+    void Work(std::stop_token stop) {
+        std::unique_lock lock(mutex_);
+        while (roomAhead_.wait(lock, stop, [&] { return next_ < end_; }) && !stop.stop_requested()) {
+            const std::size_t index = next_++;
+            lock.unlock();
+            std::packaged_task<JudgedPlan()> judging([&] { return judging_.Judge(index); });
+            judging();
+            lock.lock();
+            judged_.emplace(index, judging.get_future());
+            oneJudged_.notify_one();
+        }
+    }
+
+    const Judging& judging_;
+    const std::size_t ahead_;
+    std::mutex mutex_;
+    std::condition_variable_any roomAhead_;  // for the threads
+    std::condition_variable oneJudged_;      // for the loop
+    std::size_t next_ = 0;                   // the next suite to judge
+    std::size_t end_ = 0;                    // the suites before it may be judged
+    std::map<std::size_t, std::future<JudgedPlan>> judged_;
+    std::vector<std::jthread> threads_;  // last: they end before what they use
+};
+#else
+// Kestrane.exe starts no thread through the C++ library: a suite is judged when taken.
+class JudgingPool {
+public:
+    JudgingPool(const Judging& judging, std::size_t) : judging_(judging) {}
+    JudgedPlan Take(std::size_t index) { return judging_.Judge(index); }
+
+private:
+    const Judging& judging_;
+};
 #endif
 
 // The planned suite built, its result naming it as shown, its staging gone.
@@ -425,7 +484,7 @@ public:
         Try([&] {
             system.CreateFolder(folder);
             file_.emplace(path_,
-                          system.WriteNewFile(path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
+                          WriteNewFile(system, path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
                           system);
         });
     }
@@ -532,23 +591,16 @@ FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::st
         if (!planned.logFolder.empty())
             ++logs.try_emplace(planned.logFolder, planned.logFolder, system).first->second.summary.found;
     listener.SuitesFound(plan.size());
-    // The suites being judged and not yet built, in the plan's order; a
-    // cancel leaves those unbuilt (their judging wrote nothing).
-    std::deque<Judging> started;
-    std::size_t next = 0;
+    // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
+    const Judging judging(plan, workFolder, system);
+    JudgingPool pool(judging, workers);
     for (std::size_t i = 0; i < plan.size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
             break;
         }
         listener.SuiteStarting(i, plan.size());
-        for (; next < plan.size() && next < i + std::max<std::size_t>(workers, 1); ++next) {
-            std::string staging =
-                workFolder.empty() ? std::string() : workFolder + std::to_string(next + 1) + SeparatorOf(workFolder);
-            started.push_back(BeginJudging(workers > 1, plan[next], std::move(staging), system));
-        }
-        const SuiteResult result = BuildPlanned(plan[i], TakeJudged(started.front()), system);
-        started.pop_front();
+        const SuiteResult result = BuildPlanned(plan[i], pool.Take(i), system);
         summary.Add(result);
         if (const auto log = logs.find(plan[i].logFolder); log != logs.end()) log->second.Add(result);
         listener.SuiteFinished(i, result);

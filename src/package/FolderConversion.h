@@ -56,7 +56,8 @@ struct SuiteResult {
     // lists them apart: what the checks found, a JAD made from the manifest.
     std::vector<std::string> findings;
     // Whether it runs on the phone, as its classes tell; unknown where the
-    // JAR could not be read. `needs` names what it lacks, a group each.
+    // JAR could not be read, or not every class of it while those read do
+    // not say it cannot. `needs` names what it lacks, a group each.
     enum class Phone { Unknown, Runs, DoesNotRun } phone = Phone::Unknown;
     std::vector<std::string> needs = {};
 };
@@ -170,7 +171,7 @@ std::string SummaryLine(const FolderSummary& summary);
 // One line of the list as copied and logged: file, suite, result and
 // whether it runs on the phone, tab-separated.
 std::string ResultLine(const SuiteResult& result);
-// "läuft", "läuft nicht", or nothing where the JAR could not be judged.
+// "läuft", "läuft nicht", or nothing where the JAR could not be judged (not wholly).
 std::string_view PhoneWord(SuiteResult::Phone phone);
 // The result as its line is written: every control character and every byte
 // of no UTF-8 character escaped ("\n", "\x1B") in its names and its result,
@@ -181,10 +182,11 @@ SuiteResult LineForm(SuiteResult result);
 // suite until the listener cancels, each staging in its own subfolder of
 // `workFolder` (ending in its separator; empty where no suite uses rar.exe),
 // and at the end writes each log folder's list. With `workers` above one,
-// that many suites are read and judged at once on threads of their own (the
-// port must bear that; a build without the C++ library's threads judges
-// them one by one), while they are built, told to the listener and logged
-// one after another in the plan's order on the calling thread.
+// that many threads of the run read and judge the suites ahead, at most that
+// many from the one being built on (the port must bear that; a build without
+// the C++ library's threads judges them one by one), while they are built,
+// told to the listener and logged one after another in the plan's order on
+// the calling thread; the threads are gone when it returns, also by a throw.
 // Throws nothing the port throws.
 FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers = 1);

@@ -194,7 +194,7 @@ Outcome PackWithin(const PackageRequest& request, SystemPort& system, BuildProgr
     const std::string iniBytes = system.ToAnsi(request.iniText).value_or("");
     const std::string stj = system.FullPath(request.stj);
     ArchiverWait wait(progress);
-    WritePackage(stj, PackageMembers(request, iniBytes, system), system);
+    WritePackage(stj, request, iniBytes, system);
     return {Outcome::Kind::Built, std::string(kStjBuiltText), std::nullopt, std::nullopt};
 }
 

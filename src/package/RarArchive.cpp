@@ -89,15 +89,13 @@ bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::string FileHeaderBody(const RarMember& member) {
-    if (member.data.size() > std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("member too large for a RAR 4 header: " + member.name);
-    const auto size = static_cast<std::uint32_t>(member.data.size());
+std::string FileHeaderBody(const RarEntry& member) {
+    const auto size = static_cast<std::uint32_t>(member.size);  // Add refuses larger members
     std::string body;
     Put32(body, size);  // PACK_SIZE, the block's ADD_SIZE
     Put32(body, size);  // UNP_SIZE
     body += static_cast<char>(kHostWindows);
-    Put32(body, Crc32(member.data));
+    Put32(body, member.crc);
     Put32(body, member.dosTime);
     body += static_cast<char>(kStoredUnpackVersion);
     body += static_cast<char>(kStored);
@@ -107,10 +105,44 @@ std::string FileHeaderBody(const RarMember& member) {
     return body;
 }
 
-std::optional<std::vector<RarMember>> Fail(std::string* problem, const char* what) {
+std::string FileHeader(const RarEntry& member) {
+    // A name beyond ASCII is UTF-8 with the Unicode bit and no zero byte
+    // inside, which readers take as "the name is UTF-8".
+    const std::uint16_t flags = kLongBlock | (IsAscii(member.name) ? 0 : kUnicodeName);
+    std::string header;
+    PutBlock(header, kFileHeader, flags, FileHeaderBody(member));
+    return header;
+}
+
+std::nullopt_t Fail(std::string* problem, const char* what) {
     if (problem) *problem = what;
     return std::nullopt;
 }
+
+// The CRC-32 of `size` bytes from `offset`, read in pieces.
+std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size) {
+    std::uint32_t crc = 0;
+    for (std::uint64_t done = 0; done < size;) {
+        const std::string piece =
+            source.Read(offset + done, static_cast<std::size_t>(std::min<std::uint64_t>(size - done, kRarPieceSize)));
+        crc = Crc32(piece, crc);
+        done += piece.size();
+    }
+    return crc;
+}
+
+// The whole archive, in memory.
+class StringSink final : public ByteSink {
+public:
+    void Write(std::string_view bytes) override { bytes_ += bytes; }
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        bytes_.replace(static_cast<std::size_t>(offset), bytes.size(), bytes);
+    }
+    std::string Take() { return std::move(bytes_); }
+
+private:
+    std::string bytes_;
+};
 
 }  // namespace
 
@@ -155,35 +187,71 @@ CalendarTime FromDosDateTime(std::uint32_t dos) {
     return t;
 }
 
-std::string WriteRarArchive(const std::vector<RarMember>& members) {
-    std::string out(kRar4Marker);
-    PutBlock(out, kArchiveHeader, 0, std::string(6, '\0'));  // RESERVED1, RESERVED2
-    for (const RarMember& member : members) {
-        // A name beyond ASCII is UTF-8 with the Unicode bit and no zero byte
-        // inside, which readers take as "the name is UTF-8".
-        const std::uint16_t flags = kLongBlock | (IsAscii(member.name) ? 0 : kUnicodeName);
-        PutBlock(out, kFileHeader, flags, FileHeaderBody(member));
-        out += member.data;
-    }
-    PutBlock(out, kEndOfArchive, kSkipIfUnknown, {});
-    return out;
+RarWriter::RarWriter(ByteSink& out) : out_(out) {
+    std::string start(kRar4Marker);
+    PutBlock(start, kArchiveHeader, 0, std::string(6, '\0'));  // RESERVED1, RESERVED2
+    Put(start);
 }
 
-std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view in, std::string* problem) {
-    if (FormatOf(in) != ArchiveFormat::Rar4) return Fail(problem, "no RAR 4 marker block");
-    std::vector<RarMember> members;
-    std::size_t pos = kRar4Marker.size();
-    while (pos < in.size()) {
-        if (in.size() - pos < kBlockHeadSize) return Fail(problem, "truncated block header");
-        const std::uint8_t type = Byte(in, pos + 2);
-        const std::uint16_t flags = Get16(in, pos + 3);
-        const std::size_t headSize = Get16(in, pos + 5);
-        if (headSize < kBlockHeadSize || in.size() - pos < headSize) return Fail(problem, "bad HEAD_SIZE");
-        if ((Crc32(in.substr(pos + 2, headSize - 2)) & 0xFFFF) != Get16(in, pos))
-            return Fail(problem, "HEAD_CRC mismatch");
+void RarWriter::Put(std::string_view bytes) {
+    out_.Write(bytes);
+    size_ += bytes.size();
+}
 
-        std::size_t addSize = 0;
-        if ((flags & kLongBlock) && headSize >= kBlockHeadSize + 4) addSize = Get32(in, pos + 7);
+void RarWriter::Add(std::string name, ByteSource& data, std::uint32_t dosTime, std::uint32_t attributes) {
+    RarEntry member{std::move(name), data.Size(), 0, 0, dosTime, attributes};
+    if (member.size > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("member too large for a RAR 4 header: " + member.name);
+    const std::uint64_t headerAt = size_;
+    Put(FileHeader(member));
+    member.dataOffset = size_;
+    for (std::uint64_t done = 0; done < member.size;) {
+        const std::string piece =
+            data.Read(done, static_cast<std::size_t>(std::min<std::uint64_t>(member.size - done, kRarPieceSize)));
+        member.crc = Crc32(piece, member.crc);
+        Put(piece);
+        done += piece.size();
+    }
+    // The header again, now with its FILE_CRC: the same size, the same place.
+    out_.WriteAt(headerAt, FileHeader(member));
+    written_.push_back(std::move(member));
+}
+
+void RarWriter::End() {
+    std::string end;
+    PutBlock(end, kEndOfArchive, kSkipIfUnknown, {});
+    Put(end);
+}
+
+std::string WriteRarArchive(const std::vector<RarMember>& members) {
+    StringSink archive;
+    RarWriter writer(archive);
+    for (const RarMember& member : members) {
+        MemorySource data(member.data);
+        writer.Add(member.name, data, member.dosTime, member.attributes);
+    }
+    writer.End();
+    return archive.Take();
+}
+
+std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& source, std::string* problem) {
+    const std::uint64_t total = source.Size();
+    if (FormatOf(source.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(total, kFormatProbeSize)))) !=
+        ArchiveFormat::Rar4)
+        return Fail(problem, "no RAR 4 marker block");
+    std::vector<RarEntry> members;
+    std::uint64_t pos = kRar4Marker.size();
+    while (pos < total) {
+        if (total - pos < kBlockHeadSize) return Fail(problem, "truncated block header");
+        const std::size_t headSize = Get16(source.Read(pos, kBlockHeadSize), 5);
+        if (headSize < kBlockHeadSize || total - pos < headSize) return Fail(problem, "bad HEAD_SIZE");
+        const std::string in = source.Read(pos, headSize);
+        const std::uint8_t type = Byte(in, 2);
+        const std::uint16_t flags = Get16(in, 3);
+        if ((Crc32(std::string_view(in).substr(2)) & 0xFFFF) != Get16(in, 0)) return Fail(problem, "HEAD_CRC mismatch");
+
+        std::uint64_t addSize = 0;
+        if ((flags & kLongBlock) && headSize >= kBlockHeadSize + 4) addSize = Get32(in, 7);
         if (type == kEndOfArchive) return members;
         if (type == kArchiveHeader && (flags & (kVolume | kEncryptedHeaders)))
             return Fail(problem, "multi-volume or encrypted archives are not supported");
@@ -192,38 +260,49 @@ std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view in, std::s
             if (headSize < kFileHeadSize) return Fail(problem, "file header too short");
             if (flags & (kSplit | kEncrypted)) return Fail(problem, "split or encrypted member");
             if ((flags & kDirectory) == kDirectory) return Fail(problem, "folder entries are not supported");
-            if (Byte(in, pos + 25) != kStored)
+            if (Byte(in, 25) != kStored)
                 return Fail(problem, "member is compressed, only stored members are supported");
 
-            std::uint64_t packSize = Get32(in, pos + 7);
-            std::uint64_t unpackSize = Get32(in, pos + 11);
-            std::size_t namePos = pos + kFileHeadSize;
+            std::uint64_t packSize = Get32(in, 7);
+            std::uint64_t unpackSize = Get32(in, 11);
+            std::size_t namePos = kFileHeadSize;
             if (flags & kLargeSizes) {
                 if (headSize < kFileHeadSize + 8) return Fail(problem, "file header too short");
                 packSize |= static_cast<std::uint64_t>(Get32(in, namePos)) << 32;
                 unpackSize |= static_cast<std::uint64_t>(Get32(in, namePos + 4)) << 32;
                 namePos += 8;
             }
-            const std::size_t nameSize = Get16(in, pos + 26);
-            if (namePos + nameSize > pos + headSize) return Fail(problem, "name runs past the header");
+            const std::size_t nameSize = Get16(in, 26);
+            if (namePos + nameSize > headSize) return Fail(problem, "name runs past the header");
             if (packSize != unpackSize) return Fail(problem, "PACK_SIZE differs from UNP_SIZE for a stored member");
-            if (packSize > in.size() - pos - headSize) return Fail(problem, "member data truncated");
+            if (packSize > total - pos - headSize) return Fail(problem, "member data truncated");
 
-            RarMember member;
-            member.name = std::string(in.substr(namePos, nameSize));
+            RarEntry member{
+                in.substr(namePos, nameSize), packSize, pos + headSize, Get32(in, 16), Get32(in, 20), Get32(in, 28)};
             if ((flags & kUnicodeName) && member.name.find('\0') != std::string::npos)
                 return Fail(problem, "compressed Unicode names are not supported");
-            member.data = std::string(in.substr(pos + headSize, static_cast<std::size_t>(packSize)));
-            if (Crc32(member.data) != Get32(in, pos + 16)) return Fail(problem, "FILE_CRC mismatch");
-            member.dosTime = Get32(in, pos + 20);
-            member.attributes = Get32(in, pos + 28);
+            if (CrcOf(source, member.dataOffset, member.size) != member.crc) return Fail(problem, "FILE_CRC mismatch");
             members.push_back(std::move(member));
-            addSize = static_cast<std::size_t>(packSize);
+            addSize = packSize;
         }
-        if (addSize > in.size() - pos - headSize) return Fail(problem, "block data truncated");
+        if (addSize > total - pos - headSize) return Fail(problem, "block data truncated");
         pos += headSize + addSize;
     }
     return Fail(problem, "no end-of-archive block");
+}
+
+std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view archive, std::string* problem) {
+    MemorySource source(archive);
+    const std::optional<std::vector<RarEntry>> entries = ReadRarEntries(source, problem);
+    if (!entries) return std::nullopt;
+    std::vector<RarMember> members;
+    members.reserve(entries->size());
+    for (const RarEntry& entry : *entries)
+        members.push_back({entry.name,
+                           std::string(archive.substr(static_cast<std::size_t>(entry.dataOffset),
+                                                      static_cast<std::size_t>(entry.size))),
+                           entry.dosTime, entry.attributes});
+    return members;
 }
 
 ArchiveFormat FormatOf(std::string_view firstBytes) {

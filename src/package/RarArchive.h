@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "descriptor/ByteSource.h"
+
 namespace kestrane {
 
 // CRC-32 as RAR uses it (reflected polynomial 0xEDB88320, the one of ZIP):
@@ -44,15 +46,53 @@ struct RarMember {
     std::uint32_t attributes = kArchiveAttribute;
 };
 
-// The whole archive: marker block, archive header, each member's file header
-// followed by its data, end-of-archive block. Throws std::length_error for a
-// member of 4 GiB or more, or a name too long for a header.
+// A member as its header gives it; its data stays in the archive.
+struct RarEntry {
+    std::string name;
+    std::uint64_t size = 0;
+    std::uint64_t dataOffset = 0;  // where its data begins in the archive
+    std::uint32_t crc = 0;         // FILE_CRC, which its data matched
+    std::uint32_t dosTime = kDosEpoch;
+    std::uint32_t attributes = kArchiveAttribute;
+};
+
+// The pieces a member's data is copied and checked in: a package of a JAR
+// of any size needs no more memory than this.
+inline constexpr std::size_t kRarPieceSize = std::size_t{256} << 10;
+
+// Writes an archive member by member: the marker block and the archive
+// header first, then each member's file header and its data, copied from
+// its source in pieces with its FILE_CRC taken on the way and filled into
+// the header once known, and the end-of-archive block last. Throws
+// std::length_error for a member of 4 GiB or more, or a name too long for a
+// header, before any byte of that member is written; the source's and the
+// sink's exceptions pass through.
+class RarWriter {
+public:
+    explicit RarWriter(ByteSink& out);
+    void Add(std::string name, ByteSource& data, std::uint32_t dosTime, std::uint32_t attributes = kArchiveAttribute);
+    void End();
+    // Every member written so far, as its header says.
+    const std::vector<RarEntry>& Written() const { return written_; }
+
+private:
+    void Put(std::string_view bytes);
+
+    ByteSink& out_;
+    std::uint64_t size_ = 0;
+    std::vector<RarEntry> written_;
+};
+
+// The whole archive in memory, written as RarWriter writes it.
 std::string WriteRarArchive(const std::vector<RarMember>& members);
 
 // Reads an archive as written above, or by any RAR 4 archiver as long as it
 // holds only stored, unencrypted members of one volume; every header's
-// HEAD_CRC and every member's FILE_CRC is checked. Nothing, and `problem`
-// says why in a few English words, when it is not such an archive.
+// HEAD_CRC and every member's FILE_CRC is checked, the data read in pieces
+// and not kept. Nothing, and `problem` says why in a few English words, when
+// it is not such an archive; the source's exceptions pass through.
+std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::string* problem = nullptr);
+// The same over an archive in memory, with each member's data.
 std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view archive, std::string* problem = nullptr);
 
 enum class ArchiveFormat {

@@ -17,27 +17,38 @@ AppError ReadBackError(const std::string& path, const std::string& problem) {
 }
 
 // What was written must come back whole: every header intact and every
-// member under its name with its data's check sum.
-void CheckWritten(const std::string& path, const std::vector<RarMember>& members, SystemPort& system) {
+// member under its name with its size and its data's check sum, read from
+// the file as the system holds it.
+void CheckWritten(const std::string& path, const std::vector<RarEntry>& members, SystemPort& system) {
     std::string problem;
-    const std::optional<std::vector<RarMember>> back = ReadRarArchive(system.ReadWholeFile(path), &problem);
+    const std::optional<std::vector<RarEntry>> back = ReadRarEntries(*system.OpenForReading(path), &problem);
     if (!back) throw ReadBackError(path, problem);
     if (back->size() != members.size()) throw ReadBackError(path, "other members");
     for (std::size_t i = 0; i < members.size(); ++i) {
-        const RarMember& read = (*back)[i];
+        const RarEntry& read = (*back)[i];
         if (read.name != members[i].name) throw ReadBackError(path, "other member " + read.name);
-        // Its CRC matched its header as it was read; the bytes themselves
-        // tell whether they are this build's.
-        if (read.data != members[i].data) throw ReadBackError(path, "FILE_CRC of " + read.name);
+        if (read.size != members[i].size || read.crc != members[i].crc)
+            throw ReadBackError(path, "FILE_CRC of " + read.name);
     }
+}
+
+// A member copied from its file, with the file's time.
+void AddFile(RarWriter& package, std::string name, const std::string& path, SystemPort& system) {
+    const std::unique_ptr<ByteSource> file = system.OpenForReading(path);
+    package.Add(std::move(name), *file, DosDateTime(system.LastWrite(path)));
+}
+
+void AddBytes(RarWriter& package, std::string name, std::string_view bytes, std::chrono::local_seconds time) {
+    MemorySource data(bytes);
+    package.Add(std::move(name), data, DosDateTime(time));
 }
 
 }  // namespace
 
 bool IsWholePackage(const std::string& stj, SystemPort& system) {
-    std::optional<std::vector<RarMember>> members;
+    std::optional<std::vector<RarEntry>> members;
     try {
-        members = ReadRarArchive(system.ReadWholeFile(stj));
+        members = ReadRarEntries(*system.OpenForReading(stj));
     } catch (const AppError&) {
         return false;
     }
@@ -50,31 +61,26 @@ bool IsWholePackage(const std::string& stj, SystemPort& system) {
 
 std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestrane-tmp"; }
 
-std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system) {
-    std::vector<RarMember> members;
-    members.push_back(
-        {"java.jah", system.ReadWholeFile(request.jar), DosDateTime(system.LastWrite(request.jar)), kArchiveAttribute});
-    std::string jad = PackageJadBytes(JadOfRequest(request, system), request.correctedJarSize);
-    members.push_back({"java.utf", std::move(jad),
-                       DosDateTime(system.LastWrite(request.jadMade ? request.jar : request.jad)), kArchiveAttribute});
-    members.push_back({"stjava.ini", std::string(iniBytes), DosDateTime(system.LocalNow()), kArchiveAttribute});
-    if (!IsBlank(request.obj))
-        members.push_back({"java.obj", system.ReadWholeFile(request.obj), DosDateTime(system.LastWrite(request.obj)),
-                           kArchiveAttribute});
-    return members;
-}
-
-void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system) {
-    TemporaryPackage package(stj, system.WriteNewFile(stj, WriteRarArchive(members)), system);
-    CheckWritten(package.Path(), members, system);
-    package.PutInPlace();
+void WritePackage(const std::string& stj, const PackageRequest& request, std::string_view iniBytes,
+                  SystemPort& system) {
+    const std::string jad = PackageJadBytes(JadOfRequest(request, system), request.correctedJarSize);
+    const std::unique_ptr<NewFile> file = system.CreateNewFile(stj);
+    RarWriter package(*file);
+    AddFile(package, "java.jah", request.jar, system);
+    AddBytes(package, "java.utf", jad, system.LastWrite(request.jadMade ? request.jar : request.jad));
+    AddBytes(package, "stjava.ini", iniBytes, system.LocalNow());
+    if (!IsBlank(request.obj)) AddFile(package, "java.obj", request.obj, system);
+    package.End();
+    file->Finish();
+    TemporaryPackage written(stj, file->Path(), system);
+    CheckWritten(written.Path(), package.Written(), system);
+    written.PutInPlace();
 }
 
 void ReplaceWholeFile(const std::string& path, std::string_view bytes, SystemPort& system) {
-    TemporaryPackage file(path, system.WriteNewFile(path, bytes), system);
+    TemporaryPackage file(path, WriteNewFile(system, path, bytes), system);
     file.PutInPlace();
 }
-
 TemporaryPackage::TemporaryPackage(const std::string& stj, SystemPort& system)
     : system_(system), stj_(stj), path_(TemporaryPackagePath(stj)) {
     if (system_.Stamp(path_).exists) system_.Delete(path_);

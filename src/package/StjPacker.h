@@ -8,7 +8,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "package/PackageBuild.h"
 #include "package/RarArchive.h"
@@ -21,15 +20,14 @@ namespace kestrane {
 // behind by a crash is overwritten by the next build of the same package.
 std::string TemporaryPackagePath(const std::string& stj);
 
-// The members in the order the phone's packages have them: java.jah (the
-// JAR, with its time), java.utf (the JAD as PackageJadBytes makes it, with
-// the JAD's time), stjava.ini (`iniBytes`, with the time
-// now) and java.obj when the request names one. Throws AppError.
-std::vector<RarMember> PackageMembers(const PackageRequest& request, std::string_view iniBytes, SystemPort& system);
-
-// Writes the members as the STJ file `stj` (absolute) by way of a temporary
-// file of its own. Throws AppError; then `stj` is untouched.
-void WritePackage(const std::string& stj, const std::vector<RarMember>& members, SystemPort& system);
+// Writes the STJ file `stj` (absolute) by way of a temporary file of its
+// own, with the members in the order the phone's packages have them:
+// java.jah (the JAR, with its time), java.utf (the JAD as PackageJadBytes
+// makes it, with the JAD's time), stjava.ini (`iniBytes`, with the time now)
+// and java.obj when the request names one. The files are copied in pieces,
+// never held whole, and the package is read back the same way before it
+// takes the STJ file's place. Throws AppError; then `stj` is untouched.
+void WritePackage(const std::string& stj, const PackageRequest& request, std::string_view iniBytes, SystemPort& system);
 
 // Whether the file reads back as a whole package: a RAR 4 archive whose
 // headers and members pass their check sums, holding java.jah, java.utf and
@@ -48,7 +46,7 @@ public:
     // At TemporaryPackagePath, for rar.exe to write: a file of that name
     // left from an earlier run goes.
     TemporaryPackage(const std::string& stj, SystemPort& system);
-    // Already written, at `path` (see SystemPort::WriteNewFile).
+    // Already written, at `path` (see SystemPort::CreateNewFile).
     TemporaryPackage(std::string stj, std::string path, SystemPort& system);
     ~TemporaryPackage();
     TemporaryPackage(const TemporaryPackage&) = delete;

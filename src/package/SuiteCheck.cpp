@@ -185,6 +185,7 @@ std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeLi
         findings.push_back(
             {group.onlyIfPresent ? FindingKind::MayLack : FindingKind::CannotRun, NeedText(group, said)});
     }
+    if (verdict.unread > 0) findings.push_back({FindingKind::ClassesUnread, ClassesUnreadText(verdict.unread)});
     return findings;
 }
 

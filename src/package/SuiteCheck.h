@@ -33,6 +33,9 @@ enum class FindingKind {
     // What the suite's classes need beyond the phone, a finding a group (see ClassNeeds.h):
     CannotRun,  // the phone cannot load or run the suite
     MayLack,    // needed only where present (a class loaded by name): the suite runs without
+    // The JAR's classes cost too much to read them all: whether it runs is
+    // not known, unless those read say it cannot.
+    ClassesUnread,
 };
 
 struct Finding {
@@ -57,8 +60,9 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
 // MIDlet-<n> of the JAD, else of the manifest.
 std::vector<std::string> MidletClasses(const AttributeList& jad, const AttributeList& manifest);
 
-// The findings of the judgement of the suite's classes, one a group;
-// `jad` and `manifest` say what platform the suite declares.
+// The findings of the judgement of the suite's classes, one a group, then
+// one for the classes left unread; `jad` and `manifest` say what platform
+// the suite declares.
 std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest);
 
 // What a folder's conversion tells about a JAD without MIDlet-1 whose INI

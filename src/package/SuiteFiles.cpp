@@ -33,12 +33,13 @@ JarReading ReadJarFile(const std::string& jarPath, SystemPort& system) {
     return ReadJar(*source);
 }
 
-// The JAR's directory and manifest, then its classes judged against the
-// phone, in one opening of the file. The JAD names the MIDlets, else the
+// The JAR's size, directory and manifest, then its classes judged against
+// the phone, in one opening of the file. The JAD names the MIDlets, else the
 // manifest does.
 void ReadAndJudgeJar(const std::string& jarPath, SystemPort& system, SuiteReading& suite,
                      const AttributeList* jadAttributes) {
     std::unique_ptr<ByteSource> source = system.OpenForReading(jarPath);
+    suite.jarSize = source->Size();
     suite.jar = ReadJar(*source);
     if (!suite.jar.contents) return;
     const AttributeList manifest = suite.Manifest();
@@ -122,15 +123,16 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
     suite.jadBytes = ReadJadFile(jadPath, system);
     suite.jad = ParseJad(suite.jadBytes);
     suite.sameFile = system.SameFile(jarPath, jadPath);
-    if (!suite.sameFile) ReadAndJudgeJar(jarPath, system, suite, &suite.jad.attributes);
-    suite.jarSize = system.Stamp(jarPath).size;
+    if (suite.sameFile)
+        suite.jarSize = suite.jadBytes.size();
+    else
+        ReadAndJudgeJar(jarPath, system, suite, &suite.jad.attributes);
     return suite;
 }
 
 std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
     SuiteReading suite;
     ReadAndJudgeJar(jarPath, system, suite, nullptr);
-    suite.jarSize = system.Stamp(jarPath).size;
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) {
         if (problem) *problem = JadFaultText(made);

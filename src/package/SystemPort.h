@@ -46,6 +46,16 @@ public:
     virtual void WaitForEnd(std::chrono::milliseconds timeout) = 0;
 };
 
+// A file being written, as CreateNewFile makes it. Write and WriteAt throw
+// AppError when the system refuses. A file not finished goes when this goes.
+class NewFile : public ByteSink {
+public:
+    virtual ~NewFile() = default;
+    virtual const std::string& Path() const = 0;
+    // On the disk and closed; throws AppError, and then the file is gone.
+    virtual void Finish() = 0;
+};
+
 // All text crossing this port is UTF-8; the port converts where the system
 // wants another form.
 class SystemPort {
@@ -55,14 +65,13 @@ public:
     virtual std::string ReadWholeFile(const std::string& path) = 0;
     // Creates or overwrites the file with exactly these bytes.
     virtual void WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
-    // Writes the bytes into a new file in the folder of `beside`, under a name
-    // of this call's own that ends in ".kestrane-tmp": created exclusively,
-    // never through a link, so that neither a second run beside this one nor
-    // a link planted there gets the bytes; on the disk when it returns.
-    // Returns its path. Throws AppError; then no file of its making stays.
-    virtual std::string WriteNewFile(const std::string& beside, std::string_view bytes) = 0;
+    // A new file in the folder of `beside`, under a name of this call's own
+    // that ends in ".kestrane-tmp": created exclusively, never through a
+    // link, so that neither a second run beside this one nor a link planted
+    // there gets the bytes. Throws AppError.
+    virtual std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) = 0;
     // Adds the bytes at the end of a file this program made with
-    // WriteNewFile, for a list that grows as the suites end.
+    // CreateNewFile, for a list that grows as the suites end.
     virtual void AppendToFile(const std::string& path, std::string_view bytes) = 0;
     // The file for reading parts of it, as the JAR reader does.
     virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
@@ -123,6 +132,15 @@ public:
 protected:
     ~SystemPort() = default;
 };
+
+// Exactly these bytes in a new file beside `beside`, on the disk when this
+// returns; its path. Throws AppError; then no file of its making stays.
+inline std::string WriteNewFile(SystemPort& system, const std::string& beside, std::string_view bytes) {
+    const std::unique_ptr<NewFile> file = system.CreateNewFile(beside);
+    file->Write(bytes);
+    file->Finish();
+    return file->Path();
+}
 
 // The moment SOURCE_DATE_EPOCH names (seconds since 1970), taken as UTC and
 // given as the local time now, so that the same suites make the same packages

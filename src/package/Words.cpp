@@ -199,6 +199,11 @@ std::string NeedText(const NeedGroup& group, std::string_view declared) {
     return text + " (nur falls vorhanden; die Suite läuft auch ohne).";
 }
 
+std::string ClassesUnreadText(std::size_t unread) {
+    return "Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: " + std::to_string(unread) +
+           (unread == 1 ? " Klasse" : " Klassen") + " nicht gelesen.";
+}
+
 std::string NeedLabelText(const NeedGroup& group) {
     switch (group.kind) {
     case NeedKind::DamagedClass: return "beschädigte Klassen";

@@ -70,6 +70,9 @@ std::string JadIsUtf16Text();
 // the platform (MicroEdition-Profile and -Configuration, joined), shown
 // beside what the classes need of MIDP 2.0 or CLDC 1.1; empty for nothing.
 std::string NeedText(const NeedGroup& group, std::string_view declared);
+// Not every class was read (see kMaxClassesCost): whether the suite runs is
+// not known; `unread` class entries were left.
+std::string ClassesUnreadText(std::size_t unread);
 // The group in a word or two, for kestrane's JSON: "MIDP 2.0", "JSR 82 (Bluetooth)".
 std::string NeedLabelText(const NeedGroup& group);
 // The verdict in the folder window's list.

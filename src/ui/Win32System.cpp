@@ -79,6 +79,56 @@ std::pair<UniqueHandle, std::uint64_t> OpenToRead(const std::string& path) {
     return {std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
+// Writes all the bytes at the handle's position, or at `at`; the error
+// number, or ERROR_SUCCESS. A write that stops short is a full disk.
+DWORD WriteAll(HANDLE file, std::string_view bytes, OVERLAPPED* at = nullptr) {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, at)) return GetLastError();
+    return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
+}
+
+// A file made by CreateNewFile: deleted unless finished.
+class Win32NewFile final : public NewFile {
+public:
+    Win32NewFile(UniqueHandle file, const std::wstring& path)
+        : file_(std::move(file)), wide_(path), path_(Narrow(path)) {}
+    ~Win32NewFile() override {
+        if (!file_.Valid()) return;
+        file_.Reset();
+        DeleteFileW(wide_.c_str());
+    }
+    Win32NewFile(const Win32NewFile&) = delete;
+    Win32NewFile& operator=(const Win32NewFile&) = delete;
+
+    const std::string& Path() const override { return path_; }
+    void Write(std::string_view bytes) override { Check(WriteAll(file_.Get(), bytes)); }
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        Check(WriteAll(file_.Get(), bytes, &at));
+        // A write at an offset moves the file's position: back to the end,
+        // where the next Write goes.
+        Check(SetFilePointerEx(file_.Get(), LARGE_INTEGER{}, nullptr, FILE_END) ? ERROR_SUCCESS : GetLastError());
+    }
+    void Finish() override {
+        const DWORD error = FlushFileBuffers(file_.Get()) ? ERROR_SUCCESS : GetLastError();
+        file_.Reset();
+        if (error == ERROR_SUCCESS) return;
+        DeleteFileW(wide_.c_str());
+        throw SystemError(FileNotWrittenText(path_), error);
+    }
+
+private:
+    void Check(DWORD error) const {
+        if (error != ERROR_SUCCESS) throw SystemError(FileNotWrittenText(path_), error);
+    }
+
+    UniqueHandle file_;
+    std::wstring wide_;
+    std::string path_;
+};
+
 }  // namespace
 
 std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path) {
@@ -104,13 +154,10 @@ void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes
         CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string context = FileNotWrittenText(path);
     if (!file.Valid()) throw SystemError(context, GetLastError());
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        throw SystemError(context, GetLastError());
+    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) throw SystemError(context, error);
 }
 
-std::string Win32System::WriteNewFile(const std::string& beside, std::string_view bytes) {
+std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
     const std::wstring wide = Widen(beside);
     const std::size_t slash = wide.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : wide.substr(0, slash + 1);
@@ -121,19 +168,10 @@ std::string Win32System::WriteNewFile(const std::string& beside, std::string_vie
         // CREATE_NEW: a file or a link of that name is never written through.
         UniqueHandle file(
             CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) {
-            const DWORD error = GetLastError();
-            if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;
-            throw SystemError(FileNotWrittenText(Narrow(path)), error);
-        }
-        DWORD written = 0;
-        const bool whole = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                           written == bytes.size() && FlushFileBuffers(file.Get());
-        const DWORD error = whole ? ERROR_SUCCESS : GetLastError();
-        file.Reset();
-        if (whole) return Narrow(path);
-        DeleteFileW(path.c_str());
-        throw SystemError(FileNotWrittenText(Narrow(path)), error == ERROR_SUCCESS ? ERROR_DISK_FULL : error);
+        if (file.Valid()) return std::make_unique<Win32NewFile>(std::move(file), path);
+        const DWORD error = GetLastError();
+        if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;
+        throw SystemError(FileNotWrittenText(Narrow(path)), error);
     }
 }
 
@@ -142,10 +180,7 @@ void Win32System::AppendToFile(const std::string& path, std::string_view bytes) 
         CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string context = FileNotWrittenText(path);
     if (!file.Valid()) throw SystemError(context, GetLastError());
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        throw SystemError(context, GetLastError());
-    if (written != bytes.size()) throw SystemError(context, ERROR_DISK_FULL);
+    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) throw SystemError(context, error);
 }
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {

@@ -13,7 +13,7 @@ class Win32System final : public SystemPort {
 public:
     std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
-    std::string WriteNewFile(const std::string& beside, std::string_view bytes) override;
+    std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
     void AppendToFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;

@@ -9,6 +9,8 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <memory>
 
 #include "cli/PosixSystem.h"
 #include "descriptor/TextEncoding.h"
@@ -128,6 +130,31 @@ TEST_F(PosixSystemFiles, IdentityByDeviceAndInode) {
     EXPECT_TRUE(system.SameFile(At("a.jar"), At("hard.jar")));
     EXPECT_FALSE(system.SameFile(At("a.jar"), At("b.jar")));
     EXPECT_TRUE(system.SameFile(At("new.stj"), At("./new.stj")));  // neither exists yet
+}
+
+// A package is written front to back, its headers filled in afterwards; one
+// left unfinished (a JAR that could not be read midway) leaves nothing.
+TEST_F(PosixSystemFiles, ANewFileIsFilledInAfterwardsAndGoesWhenLeftUnfinished) {
+    std::string written;
+    {
+        const std::unique_ptr<NewFile> file = system.CreateNewFile(At("game.stj"));
+        file->Write("abcdef");
+        file->WriteAt(1, "XY");
+        file->Write("gh");
+        file->Finish();
+        written = file->Path();
+    }
+    EXPECT_EQ(fs::path(written).parent_path(), root);
+    EXPECT_EQ(system.ReadWholeFile(written), "aXYdefgh");
+    std::string unfinished;
+    {
+        const std::unique_ptr<NewFile> file = system.CreateNewFile(At("game.stj"));
+        file->Write("half");
+        unfinished = file->Path();
+        EXPECT_NE(unfinished, written);
+    }
+    EXPECT_FALSE(fs::exists(unfinished));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 1);
 }
 
 TEST_F(PosixSystemFiles, FailuresNameTheFileAndTheSystemsReason) {

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# benchmark.sh [KESTRANE] [SUITES]
-# Converts SUITES (default 1000) generated suites with kestrane (default: the
-# build without sanitizers, build/linux/kestrane) and copies the same files
-# with cp -r in the same run, on the same disk, caches warm for both; prints
-# suites per second and the time against the copy. Not part of the tests:
-# its figures depend on the machine.
+# benchmark.sh [KESTRANE] [SUITES | big:MB]
+# Converts SUITES (default 1000) generated suites, or one suite whose JAR
+# holds MB megabytes, with kestrane (default: the build without sanitizers,
+# build/linux/kestrane) and copies the same files with cp -r in the same
+# run, on the same disk, caches warm for both; prints the time a suite, the
+# time against the copy and the most memory each took. Runs in $TMPDIR, on a
+# tmpfs where the machine has one at /dev/shm. Not part of the tests: its
+# figures depend on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 kestrane=$(realpath "${1:-build/linux/kestrane}")
 count=${2:-1000}
+big=0
+if [[ $count == big:* ]]; then big=${count#big:}; count=1; fi
+if [[ -z ${TMPDIR:-} && -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 work=$(mktemp -d)
+echo "benchmark in $(df --output=fstype "$work" | tail -1) at $work"
 trap 'rm -rf "$work"' EXIT
 
 # Suites of 20 to 200 KB as the phone's games were: half with a JAD of their
@@ -17,9 +23,9 @@ trap 'rm -rf "$work"' EXIT
 # classes of a small MIDlet the Eclipse compiler made (tests/classes/needs/
 # midp10) and 40 more of its Board class under names of their own, so that
 # every class of a suite is read and judged.
-python3 - "$work/src" "$count" tests/classes/needs/midp10 <<'EOF'
+python3 - "$work/src" "$count" tests/classes/needs/midp10 "$big" <<'EOF'
 import os, random, sys, zipfile
-folder, count, classes = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+folder, count, classes, big = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4])
 os.makedirs(folder)
 rng = random.Random(1)
 main = open(os.path.join(classes, "Main.class"), "rb").read()
@@ -38,18 +44,33 @@ for i in range(count):
             z.writestr(entry, bytes)
         z.writestr("i.png", rng.randbytes(500), zipfile.ZIP_STORED)
         z.writestr("res.bin", rng.randbytes(rng.randint(20_000, 180_000)), zipfile.ZIP_STORED)
+        with z.open("big.bin", "w", force_zip64=True) as data:  # a game's music and levels, stored
+            for _ in range(big):
+                data.write(rng.randbytes(1 << 20))
     if i % 2 == 0:
         with open(os.path.join(folder, name + ".jad"), "w", newline="") as jad:
             jad.write(manifest.replace("Manifest-Version: 1.0\r\n", "").rstrip("\r\n") +
                       f"\r\nMIDlet-Jar-URL: {name}.jar\r\nMIDlet-Jar-Size: {os.path.getsize(jar)}\r\n")
 EOF
 
-seconds() { local start end; start=$(date +%s.%N); "$@" >/dev/null; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
+# Wall seconds and the largest resident size in MB of a command.
+measure() {
+    local start end rss=""
+    start=$(date +%s.%N)
+    if [[ -x /usr/bin/time ]]; then
+        rss=$(/usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)
+    else
+        "$@" >/dev/null
+    fi
+    end=$(date +%s.%N)
+    printf '%s %s\n' "$(echo "$end - $start" | bc -l)" "$(if [[ -n $rss ]]; then echo "$rss / 1024" | bc -l; else echo 0; fi)"
+}
 
 cat "$work"/src/* >/dev/null  # the files in the cache for both
-copy=$(seconds cp -r "$work/src" "$work/copy")
-convert=$(seconds "$kestrane" "$work/src" -o "$work/stj")
+read -r copy copy_rss < <(measure cp -r "$work/src" "$work/copy")
+read -r convert rss < <(measure "$kestrane" "$work/src" -o "$work/stj")
 built=$(find "$work/stj" -name '*.stj' | wc -l)
 size=$(du -sm "$work/src" | cut -f1)
-printf 'kestrane: %d suites (%d MB) in %.2f s: %.0f suites/s; cp -r: %.2f s; kestrane / cp -r = %.2f\n' \
-    "$built" "$size" "$convert" "$(echo "$built / $convert" | bc -l)" "$copy" "$(echo "$convert / $copy" | bc -l)"
+printf 'kestrane: %d suites (%d MB) in %.2f s: %.3f ms a suite, %.0f MB at most; cp -r: %.2f s, %.0f MB; kestrane / cp -r = %.2f\n' \
+    "$built" "$size" "$convert" "$(echo "$convert * 1000 / $built" | bc -l)" "$rss" "$copy" "$copy_rss" \
+    "$(echo "$convert / $copy" | bc -l)"

@@ -123,6 +123,8 @@ TEST(ClassNeeds, AClassThatCannotBeReadIsDamagedNotMissing) {
     const ClassVerdict verdict = JudgeClasses(suite, {"Main"});
     EXPECT_EQ(Described(verdict), std::vector<std::string>{"DamagedClass Board.class"});
     EXPECT_FALSE(verdict.Runs());
+    suite.unread.push_back("Later.class");  // whatever it needs, the suite cannot run
+    EXPECT_TRUE(JudgeClasses(suite, {"Main"}).CannotRun());
 }
 
 // A suite of a few thousand classes, each reached only through the one

@@ -122,10 +122,30 @@ void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes)
     writtenAt[path] = now.count();
 }
 
-std::string FakeSystem::WriteNewFile(const std::string& beside, std::string_view bytes) {
-    const std::string path = beside + ".kestrane-tmp";
-    WriteWholeFile(path, bytes);
-    return path;
+namespace {
+
+// Its bytes kept until finished, and then written as WriteWholeFile writes,
+// so that a test's failures and damage apply to it alike.
+class FakeNewFile final : public NewFile {
+public:
+    FakeNewFile(FakeSystem& system, std::string path) : system_(system), path_(std::move(path)) {}
+    const std::string& Path() const override { return path_; }
+    void Write(std::string_view bytes) override { bytes_ += bytes; }
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        bytes_.replace(static_cast<std::size_t>(offset), bytes.size(), bytes);
+    }
+    void Finish() override { system_.WriteWholeFile(path_, bytes_); }
+
+private:
+    FakeSystem& system_;
+    std::string path_;
+    std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<NewFile> FakeSystem::CreateNewFile(const std::string& beside) {
+    return std::make_unique<FakeNewFile>(*this, beside + ".kestrane-tmp");
 }
 
 void FakeSystem::AppendToFile(const std::string& path, std::string_view bytes) {

@@ -83,7 +83,7 @@ public:
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     // `beside` + ".kestrane-tmp", written as WriteWholeFile writes: the fake has
     // no second run beside it, and a file left there by a crash is overwritten.
-    std::string WriteNewFile(const std::string& beside, std::string_view bytes) override;
+    std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
     void AppendToFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;

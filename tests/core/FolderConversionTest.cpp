@@ -510,6 +510,39 @@ TEST(ConvertSuite, WhatTheClassesNeedBeyondThePhoneIsSaidAndSkipsTheSuiteWhenStr
     }
 }
 
+// The MIDlet C0's superclasses C1, C2, ..., each as large as a class may be,
+// nearly all of it one attribute that the VM skips. As many as take what a
+// JAR's classes may cost together with their inflated sizes alone: with the
+// bytes read, the last passes it and is left unread, and whether the suite
+// runs is not known. One alone runs.
+TEST(ConvertSuite, ASuiteWhoseClassesWereNotAllReadIsNotSaidToRun) {
+    for (const std::size_t count : {std::size_t{1}, static_cast<std::size_t>(kMaxClassesCost / kMaxClassSize)}) {
+        kestrane::testing::ZipWriter zip;
+        zip.Deflated("META-INF/MANIFEST.MF", kestrane::testing::ManifestText({{"MIDlet-1", "Spiel, , C0"}}));
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string super = i + 1 < count ? "C" + std::to_string(i + 1) : "javax/microedition/midlet/MIDlet";
+            std::string bytes = kestrane::testing::MinimalClass("C" + std::to_string(i), super, "Padding");
+            const std::size_t length = kMaxClassSize - bytes.size() - 6;
+            bytes.back() = 1;  // one attribute, named by the filler, constant #5
+            bytes +=
+                {'\0', '\5', char(length >> 24), char(length >> 16 & 0xFF), char(length >> 8 & 0xFF), char(length)};
+            bytes.resize(kMaxClassSize);  // the attribute's bytes, zeros
+            zip.Deflated("C" + std::to_string(i) + ".class", std::move(bytes));
+        }
+        FakeSystem sys;
+        sys.files[kIn + "Spiel.jar"] = zip.Bytes();
+        SuiteJob job;
+        job.jar = kIn + "Spiel.jar";
+        job.checkOnly = true;
+        const SuiteResult result = ConvertSuite(job, sys);
+        const bool past = count * kMaxClassSize >= kMaxClassesCost;
+        EXPECT_EQ(result.phone, past ? SuiteResult::Phone::Unknown : SuiteResult::Phone::Runs) << count;
+        std::vector<std::string> said{"JAD-Datei aus dem Manifest erstellt."};
+        if (past) said.push_back("Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: 1 Klasse nicht gelesen.");
+        EXPECT_EQ(result.findings, said);
+    }
+}
+
 // A JAD names its JAR in MIDlet-Jar-URL; the folder's pairs are those the
 // main window makes from the JAD.
 TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
@@ -677,6 +710,25 @@ TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
                           Not(HasSubstr("suite 1")), HasSubstr("1 von 2 erstellt, 0 vorhanden, 1 übersprungen")));
         EXPECT_THAT(sys.files[other + std::string(kLogFileName)],
                     AllOf(HasSubstr("\r\nsuite 1\tB\terstellt"), HasSubstr("1 von 1 erstellt")));
+    }
+}
+
+// kestrane's threads judge ahead: the results still come in the plan's
+// order, each its own suite's, and a cancel or a listener that throws ends
+// the run with them (the plan's problems touch no disk, so the fake bears it).
+TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
+    FakeSystem sys;
+    std::vector<PlannedSuite> plan(7);
+    for (std::size_t i = 0; i < plan.size(); ++i) plan[i].problem = "übersprungen: " + std::to_string(i);
+    for (const std::size_t workers : {2u, 3u, 16u}) {
+        SCOPED_TRACE(workers);
+        Recorder listener;
+        listener.cancel = [](std::size_t finished) { return finished == 5; };
+        EXPECT_TRUE(ConvertSuites(plan, {}, sys, listener, workers).cancelled);
+        ASSERT_EQ(listener.results.size(), 5u);
+        for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(listener.results[i].result, plan[i].problem);
+        listener.cancel = [](std::size_t finished) -> bool { throw std::runtime_error(std::to_string(finished)); };
+        EXPECT_THROW(ConvertSuites(plan, {}, sys, listener, workers), std::runtime_error);
     }
 }
 

@@ -558,14 +558,14 @@ TEST(PackItself, AFailureLeavesTheOldPackageAndNoTemporaryFile) {
         const char* says;  // in the message the user sees
     };
     const Case cases[] = {
-        {"the JAR cannot be read", [](FakeSystem& s) { s.failOn.insert("read  D:\\in\\snake.jar"); },
+        {"the JAR cannot be read", [](FakeSystem& s) { s.failOn.insert("open  D:\\in\\snake.jar"); },
          "Zugriff verweigert"},
         {"the JAR's time cannot be read", [](FakeSystem& s) { s.failOn.insert("dostime  D:\\in\\snake.jar"); },
          "Zugriff verweigert"},
         {"the package cannot be written", [](FakeSystem& s) { s.failOn.insert("write " + kTemporary); },
          "Zugriff verweigert"},
         {"the package comes back damaged", [](FakeSystem& s) { s.damagedOnWrite.insert(kTemporary); }, "Nachlesen"},
-        {"the package cannot be read back", [](FakeSystem& s) { s.failOn.insert("read " + kTemporary); },
+        {"the package cannot be read back", [](FakeSystem& s) { s.failOn.insert("open " + kTemporary); },
          "Zugriff verweigert"},
         {"the package cannot replace the old one", [](FakeSystem& s) { s.failOn.insert("move " + kStj); },
          "Zugriff verweigert"},

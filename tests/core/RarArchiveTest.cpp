@@ -3,6 +3,7 @@
 // reader against damaged archives, and the format told from the first bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -101,6 +102,49 @@ TEST(ReadRarArchive, RoundTripsWhatWasWritten) {
             EXPECT_EQ((*back)[i].attributes, members[i].attributes);
         }
     }
+}
+
+// A JAR of any size is packed without being held whole: its data is read
+// in pieces far smaller than it, and the archive comes out as if written in
+// one go, its check sum filled in afterwards.
+TEST(RarWriter, CopiesAMemberInPiecesAndFillsInItsCheckSum) {
+    class CountingSource final : public ByteSource {
+    public:
+        explicit CountingSource(std::string bytes) : bytes_(std::move(bytes)) {}
+        std::uint64_t Size() override { return bytes_.size(); }
+        std::string Read(std::uint64_t offset, std::size_t length) override {
+            largest = std::max(largest, length);
+            return bytes_.substr(static_cast<std::size_t>(offset), length);
+        }
+        std::size_t largest = 0;
+
+    private:
+        std::string bytes_;
+    };
+    class Sink final : public ByteSink {
+    public:
+        void Write(std::string_view bytes) override { archive += bytes; }
+        void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+            ASSERT_LE(offset + bytes.size(), archive.size()) << "only over bytes written before";
+            archive.replace(static_cast<std::size_t>(offset), bytes.size(), bytes);
+        }
+        std::string archive;
+    };
+    std::string jar(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < jar.size(); ++i) jar[i] = static_cast<char>((i * 7919) >> 5);
+    CountingSource source(jar);
+    Sink sink;
+    RarWriter writer(sink);
+    writer.Add("java.jah", source, 0x585dbf7du);
+    writer.End();
+
+    EXPECT_LT(source.largest, jar.size() / 8);
+    ASSERT_EQ(writer.Written().size(), 1u);
+    EXPECT_EQ(writer.Written()[0].crc, Crc32(jar));
+    EXPECT_EQ(sink.archive, WriteRarArchive({{"java.jah", jar, 0x585dbf7du}}));
+    const auto back = ReadRarArchive(sink.archive);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ((*back)[0].data, jar);
 }
 
 TEST(ReadRarArchive, RejectsDamagedOrUnsupportedArchives) {

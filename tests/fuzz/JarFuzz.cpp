@@ -108,7 +108,7 @@ void CheckClasses(std::string_view input, const kestrane::JarContents& contents)
     const std::size_t classEntries = static_cast<std::size_t>(
         std::count_if(contents.entries.begin(), contents.entries.end(),
                       [](const std::string& name) { return name.size() > 6 && name.ends_with(".class"); }));
-    Require(suite.classes.size() + suite.damaged.size() + suite.encrypted.size() + suite.unread == classEntries);
+    Require(suite.classes.size() + suite.damaged.size() + suite.encrypted.size() + suite.unread.size() == classEntries);
     Require(source.read <= kestrane::kMaxClassesCost);
 }
 
