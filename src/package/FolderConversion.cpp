@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 #endif
 #include <map>
@@ -401,12 +400,17 @@ private:
 class JudgingPool {
 public:
     JudgingPool(const Judging& judging, std::size_t workers) : judging_(judging), ahead_(workers) {
-        while (workers > 1 && threads_.size() < workers)
-            threads_.emplace_back([this](std::stop_token stop) { Work(stop); });
+        try {
+            while (workers > 1 && threads_.size() < workers) threads_.emplace_back([this] { Work(); });
+        } catch (...) {
+            Stop();
+            throw;
+        }
     }
-    ~JudgingPool() {
-        for (std::jthread& thread : threads_) thread.request_stop();
-    }
+    ~JudgingPool() { Stop(); }
+    JudgingPool(const JudgingPool&) = delete;
+    JudgingPool& operator=(const JudgingPool&) = delete;
+
     JudgedPlan Take(std::size_t index) {
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
@@ -419,9 +423,22 @@ public:
     }
 
 private:
-    void Work(std::stop_token stop) {
+    // Plain flags under the one mutex: the C++ library's stop tokens wait on
+    // atomics, which some thread libraries of Windows can leave asleep.
+    void Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        roomAhead_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+
+    void Work() {
         std::unique_lock lock(mutex_);
-        while (roomAhead_.wait(lock, stop, [&] { return next_ < end_; }) && !stop.stop_requested()) {
+        for (;;) {
+            roomAhead_.wait(lock, [&] { return stopping_ || next_ < end_; });
+            if (stopping_) return;
             const std::size_t index = next_++;
             lock.unlock();
             std::packaged_task<JudgedPlan()> judging([&] { return judging_.Judge(index); });
@@ -435,12 +452,13 @@ private:
     const Judging& judging_;
     const std::size_t ahead_;
     std::mutex mutex_;
-    std::condition_variable_any roomAhead_;  // for the threads
-    std::condition_variable oneJudged_;      // for the loop
-    std::size_t next_ = 0;                   // the next suite to judge
-    std::size_t end_ = 0;                    // the suites before it may be judged
+    std::condition_variable roomAhead_;  // for the threads
+    std::condition_variable oneJudged_;  // for the loop
+    bool stopping_ = false;
+    std::size_t next_ = 0;  // the next suite to judge
+    std::size_t end_ = 0;   // the suites before it may be judged
     std::map<std::size_t, std::future<JudgedPlan>> judged_;
-    std::vector<std::jthread> threads_;  // last: they end before what they use
+    std::vector<std::thread> threads_;
 };
 #else
 // Kestrane.exe starts no thread through the C++ library: a suite is judged when taken.
