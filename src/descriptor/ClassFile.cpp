@@ -154,6 +154,22 @@ private:
     std::vector<std::size_t> starts_;
 };
 
+// What a class names, as views into its bytes while it is read. Most names
+// come many times over (every method's descriptor names its classes again);
+// only each one once becomes a string of the ClassFile.
+struct MemberView {
+    std::string_view owner, name, descriptor;
+    bool method = true;
+    bool operator==(const MemberView&) const = default;
+    auto operator<=>(const MemberView&) const = default;
+};
+
+struct Reading {
+    ClassFile& file;
+    std::vector<std::string_view> classes = {};
+    std::vector<MemberView> members = {}, declared = {};
+};
+
 bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
 
 // A class name in internal form: parts joined by '/', none of them empty,
@@ -177,7 +193,7 @@ bool IsMemberName(std::string_view name) {
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
 // `classes`; float and double are noted. Returns the position after it.
-std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, ClassFile& out) {
+std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, Reading& out) {
     std::size_t dimensions = 0;
     while (pos < descriptor.size() && descriptor[pos] == '[') ++pos, ++dimensions;
     if (dimensions > 255 || pos == descriptor.size()) throw Broken{};
@@ -192,7 +208,7 @@ std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, ClassFil
     case 'D':
         // The reference VM of CLDC 1.0 has no floating point: its loader
         // takes neither F nor D in the type of a field, parameter or result.
-        out.usesFloatingPoint = true;
+        out.file.usesFloatingPoint = true;
         return pos + 1;
     case 'L': {
         const std::size_t end = descriptor.find(';', pos);
@@ -206,11 +222,11 @@ std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, ClassFil
     }
 }
 
-void ReadFieldDescriptor(std::string_view descriptor, ClassFile& out) {
+void ReadFieldDescriptor(std::string_view descriptor, Reading& out) {
     if (ReadFieldType(descriptor, 0, out) != descriptor.size()) throw Broken{};
 }
 
-void ReadMethodDescriptor(std::string_view descriptor, ClassFile& out) {
+void ReadMethodDescriptor(std::string_view descriptor, Reading& out) {
     if (descriptor.empty() || descriptor[0] != '(') throw Broken{};
     std::size_t pos = 1;
     while (pos < descriptor.size() && descriptor[pos] != ')') pos = ReadFieldType(descriptor, pos, out);
@@ -222,7 +238,7 @@ void ReadMethodDescriptor(std::string_view descriptor, ClassFile& out) {
 
 // A Class entry's name: an array's element class, nothing for an array of a
 // primitive type.
-void ReadClassEntry(std::string_view name, ClassFile& out) {
+void ReadClassEntry(std::string_view name, Reading& out) {
     if (!name.empty() && name[0] == '[')
         ReadFieldDescriptor(name, out);
     else if (IsInternalName(name))
@@ -231,7 +247,7 @@ void ReadClassEntry(std::string_view name, ClassFile& out) {
         throw Broken{};
 }
 
-void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
+void ReadMemberReference(const ConstantPool& pool, std::size_t index, Reading& out) {
     const auto [ownerIndex, typeIndex] = pool.RefAt(index);
     const std::string_view owner = pool.NamedUtf8(ownerIndex, kClass);
     const ConstantPool::NameAndType type = pool.NameAndTypeAt(typeIndex);
@@ -241,7 +257,7 @@ void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile&
         ReadMethodDescriptor(type.descriptor, out);
     else
         ReadFieldDescriptor(type.descriptor, out);
-    out.members.push_back({std::string(owner), std::string(type.name), std::string(type.descriptor), method});
+    out.members.push_back({owner, type.name, type.descriptor, method});
 }
 
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
@@ -271,7 +287,7 @@ std::optional<std::string> DottedClassName(std::string_view text) {
 // Every entry of the pool that names something: classes, members, strings.
 // The reference VM of CLDC 1.0, built without floating point, refuses a
 // Float or Double constant already when its loader reads the pool.
-void ReadPoolEntries(const ConstantPool& pool, ClassFile& out) {
+void ReadPoolEntries(const ConstantPool& pool, Reading& out) {
     for (std::size_t i = 1; i < pool.Count(); ++i) {
         switch (pool.TagAt(i)) {
         case kClass: ReadClassEntry(pool.NamedUtf8(i, kClass), out); break;
@@ -279,10 +295,10 @@ void ReadPoolEntries(const ConstantPool& pool, ClassFile& out) {
         case kMethodref:
         case kInterfaceMethodref: ReadMemberReference(pool, i, out); break;
         case kString:
-            if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.namedInStrings.push_back(*name);
+            if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.file.namedInStrings.push_back(*name);
             break;
         case kFloat:
-        case kDouble: out.usesFloatingPoint = true; break;
+        case kDouble: out.file.usesFloatingPoint = true; break;
         default: break;
         }
     }
@@ -416,14 +432,14 @@ void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) 
 
 // The fields or the methods, with the attributes of each; of a method's
 // only its Code is read.
-void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& out) {
+void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, Reading& out) {
     const std::uint16_t count = in.U2();
     for (std::uint16_t i = 0; i < count; ++i) {
         in.Skip(2);  // access flags
         const std::string_view name = pool.Utf8(in.U2());
         if (!IsMemberName(name)) throw Broken{};
         const std::string_view descriptor = pool.Utf8(in.U2());
-        out.declared.push_back({out.name, std::string(name), std::string(descriptor), methods});
+        out.declared.push_back({{}, name, descriptor, methods});
         if (methods)
             ReadMethodDescriptor(descriptor, out);
         else
@@ -436,7 +452,7 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& 
             if (methods && attribute == "Code") {
                 if (code) throw Broken{};
                 code = true;
-                ReadCode(body, pool, out);
+                ReadCode(body, pool, out.file);
             }
         }
     }
@@ -463,6 +479,18 @@ void SortUnique(std::vector<T>& items) {
     items.erase(std::unique(items.begin(), items.end()), items.end());
 }
 
+// Each name once, in the order of the views; `owner` for every member,
+// where given.
+std::vector<MemberReference> MemberStrings(std::vector<MemberView>& views, const std::string* owner = nullptr) {
+    SortUnique(views);
+    std::vector<MemberReference> members;
+    members.reserve(views.size());
+    for (const MemberView& view : views)
+        members.push_back({owner ? *owner : std::string(view.owner), std::string(view.name),
+                           std::string(view.descriptor), view.method});
+    return members;
+}
+
 ClassFile Read(std::string_view bytes) {
     Cursor in(bytes);
     if (bytes.size() < 4 || in.U4() != kMagic) throw Broken{ClassFault::NotAClass};
@@ -478,16 +506,18 @@ ClassFile Read(std::string_view bytes) {
         throw Broken{};
     const std::uint16_t interfaces = in.U2();
     for (std::uint16_t i = 0; i < interfaces; ++i) file.interfaces.push_back(ClassName(pool, in.U2()));
-    ReadPoolEntries(pool, file);
-    ReadMembers(in, pool, false, file);
-    ReadMembers(in, pool, true, file);
+    Reading reading{file};
+    ReadPoolEntries(pool, reading);
+    ReadMembers(in, pool, false, reading);
+    ReadMembers(in, pool, true, reading);
     ReadAttributesSkipping(in, pool);
     if (in.Left() != 0) throw Broken{};  // bytes after the class's end
 
-    SortUnique(file.classes);
-    std::erase(file.classes, file.name);
-    SortUnique(file.members);
-    SortUnique(file.declared);
+    SortUnique(reading.classes);
+    std::erase(reading.classes, std::string_view(file.name));
+    file.classes.assign(reading.classes.begin(), reading.classes.end());
+    file.members = MemberStrings(reading.members);
+    file.declared = MemberStrings(reading.declared, &file.name);
     SortUnique(file.namedInStrings);
     return file;
 }

@@ -114,36 +114,73 @@ Directory FindDirectory(ByteSource& source) {
     return directory;
 }
 
-std::string Inflate(std::string& compressed, std::uint32_t size) {
-    z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
-    stream.next_in = reinterpret_cast<Bytef*>(compressed.data());
-    stream.avail_in = static_cast<uInt>(compressed.size());
-    // The output grows with what really comes out, up to one byte more than
-    // declared, so that a longer stream shows.
-    constexpr std::size_t kStep = 64 * 1024;
-    const std::size_t limit = std::size_t{size} + 1;
-    std::string out;
-    int result = Z_OK;
-    while (result == Z_OK && stream.total_out < limit) {
-        const std::size_t produced = stream.total_out;
-        out.resize(std::min(limit, produced + kStep));
-        stream.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
-        stream.avail_out = static_cast<uInt>(out.size() - produced);
-        result = inflate(&stream, Z_NO_FLUSH);
+// One inflate state for every entry a reading inflates, reset between
+// them: making a state costs more than inflating a small class.
+class Inflater {
+public:
+    Inflater() {
+        if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
     }
-    const uLong produced = stream.total_out;
-    inflateEnd(&stream);
-    if (result != Z_STREAM_END || produced != size) throw EntryRefusal{EntryFault::DataDamaged};
-    out.resize(size);
-    return out;
-}
+    ~Inflater() { inflateEnd(&stream_); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    std::string Inflate(std::string& compressed, std::uint32_t size) {
+        if (inflateReset(&stream_) != Z_OK) throw EntryRefusal{EntryFault::DataDamaged};
+        stream_.next_in = reinterpret_cast<Bytef*>(compressed.data());
+        stream_.avail_in = static_cast<uInt>(compressed.size());
+        stream_.avail_out = 0;
+        // The output grows with what really comes out, up to one byte more
+        // than declared, so that a longer stream shows. Z_FINISH: an entry
+        // that fits into one step is inflated without a sliding window.
+        constexpr std::size_t kStep = 64 * 1024;
+        const std::size_t limit = std::size_t{size} + 1;
+        std::string out;
+        int result = Z_BUF_ERROR;
+        while (result == Z_BUF_ERROR && stream_.avail_out == 0 && stream_.total_out < limit) {
+            const std::size_t produced = stream_.total_out;
+            out.resize(std::min(limit, produced + kStep));
+            stream_.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+            stream_.avail_out = static_cast<uInt>(out.size() - produced);
+            result = inflate(&stream_, Z_FINISH);
+        }
+        if (result != Z_STREAM_END || stream_.total_out != size) throw EntryRefusal{EntryFault::DataDamaged};
+        out.resize(size);
+        return out;
+    }
+
+private:
+    z_stream stream_{};
+};
+
+// Many small reads close together, as a JAR's class entries are read, served
+// from pieces read ahead: one read of the file serves several entries.
+class ReadAhead final : public ByteSource {
+public:
+    explicit ReadAhead(ByteSource& source) : source_(source), size_(source.Size()) {}
+    std::uint64_t Size() override { return size_; }
+    std::string Read(std::uint64_t offset, std::size_t length) override {
+        if (offset >= start_ && offset - start_ <= piece_.size() && length <= piece_.size() - (offset - start_))
+            return piece_.substr(static_cast<std::size_t>(offset - start_), length);
+        if (length >= kPiece || offset > size_) return source_.Read(offset, length);
+        start_ = offset;
+        piece_ = source_.Read(offset, static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - offset)));
+        return piece_.substr(0, length);
+    }
+
+private:
+    static constexpr std::size_t kPiece = 64 * 1024;
+    ByteSource& source_;
+    std::uint64_t size_;
+    std::uint64_t start_ = 0;
+    std::string piece_;
+};
 
 // One entry's bytes, stored or inflated, checked against the central
 // directory's size and CRC-32. Nothing is read before the sizes are checked
 // against `maxSize` and the entry's header against the entries' data.
 std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd,
-                      std::size_t maxSize) {
+                      std::size_t maxSize, Inflater& inflater) {
     if (entry.flags & kEncryptedFlag) throw EntryRefusal{EntryFault::Encrypted};
     if (entry.method != kStored && entry.method != kDeflated) throw EntryRefusal{EntryFault::Method};
     if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
@@ -163,7 +200,7 @@ std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::strin
     if (dataStart + entry.compressedSize > dataEnd) throw EntryRefusal{EntryFault::HeaderDamaged};
 
     std::string data = source.Read(dataStart, entry.compressedSize);
-    std::string bytes = entry.method == kStored ? std::move(data) : Inflate(data, entry.size);
+    std::string bytes = entry.method == kStored ? std::move(data) : inflater.Inflate(data, entry.size);
     const uLong crc =
         crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
     if (crc != entry.crc) throw EntryRefusal{EntryFault::DataDamaged};
@@ -172,7 +209,8 @@ std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::strin
 
 std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd) {
     try {
-        return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize);
+        Inflater inflater;
+        return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize, inflater);
     } catch (const EntryRefusal& refusal) {
         switch (refusal.fault) {
         case EntryFault::Encrypted: throw Refusal{JarFault::ManifestEncrypted};
@@ -230,6 +268,8 @@ JarReading ReadJar(ByteSource& source) {
 
 SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
     SuiteClasses suite;
+    ReadAhead ahead(source);
+    Inflater inflater;
     std::uint64_t cost = 0;
     const std::size_t count = std::min(contents.entries.size(), contents.places.size());
     for (std::size_t i = 0; i < count; ++i) {
@@ -243,7 +283,7 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
             continue;
         }
         try {
-            ClassReading reading = ReadClass(ReadEntry(source, place, name, contents.dataEnd, kMaxClassSize));
+            ClassReading reading = ReadClass(ReadEntry(ahead, place, name, contents.dataEnd, kMaxClassSize, inflater));
             if (reading.file)
                 suite.classes.push_back(std::move(*reading.file));
             else
