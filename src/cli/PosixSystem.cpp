@@ -82,19 +82,63 @@ bool MadeNewFile(const std::string& path) {
 #endif
 }
 
+// A file opened for reading, closed with its scope.
+class ReadableFile {
+public:
+    explicit ReadableFile(int file) : file_(file) {}
+    bool IsOpen() const { return file_ >= 0; }
+    int Descriptor() const { return file_; }
+    ~ReadableFile() {
+        if (file_ >= 0) CloseFile(file_);
+    }
+    ReadableFile(ReadableFile&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
+    ReadableFile(const ReadableFile&) = delete;
+    ReadableFile& operator=(const ReadableFile&) = delete;
+    ReadableFile& operator=(ReadableFile&&) = delete;
+
+    // Up to `length` bytes at `offset` into `data`, fewer only where the file
+    // ends; the error number, or 0.
+    int ReadAt(std::uint64_t offset, char* data, std::size_t length, std::size_t& got) const {
+        got = 0;
 #ifdef _WIN32
-bool SeekTo(std::FILE* file, std::uint64_t offset) {
-    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
-}
+        if (_lseeki64(file_, static_cast<long long>(offset), SEEK_SET) < 0) return errno;
 #endif
+        while (got < length) {
+#ifdef _WIN32
+            const int part =
+                _read(file_, data + got, static_cast<unsigned>(std::min<std::size_t>(length - got, 1u << 30)));
+#else
+            const ssize_t part = pread(file_, data + got, length - got, static_cast<off_t>(offset + got));
+#endif
+            if (part > 0)
+                got += static_cast<std::size_t>(part);
+            else if (part == 0)
+                return 0;
+            else if (errno != EINTR)
+                return errno;
+        }
+        return 0;
+    }
+
+private:
+    static void CloseFile(int file) {
+#ifdef _WIN32
+        _close(file);
+#else
+        close(file);
+#endif
+    }
+
+    int file_;
+};
 
 // An existing file opened for reading, and its size; a folder is no file.
 #ifdef _WIN32
-std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
+std::pair<ReadableFile, std::uint64_t> OpenToRead(const std::string& path) {
     std::error_code error;
     if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotReadText(path), EISDIR);
-    UniqueFile file = OpenFile(path, "rb");
-    if (!file) throw ErrnoError(FileNotReadText(path), errno);
+    ReadableFile file(_wopen(PathOf(path).c_str(), _O_RDONLY | _O_BINARY));
+    if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
     const std::uint64_t size = fs::file_size(PathOf(path), error);
     if (error) throw ErrorOf(FileNotReadText(path), error);
     return {std::move(file), size};
@@ -108,25 +152,17 @@ NotAFile KindOfNonFile(mode_t mode) {
 }
 
 // Opened without waiting and looked at before the first byte is read: a
-// FIFO would block the run for ever, a device never end.
-std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
-    const int file = open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) throw ErrnoError(FileNotReadText(path), errno);
+// FIFO would block the run for ever, a device never end. A regular file
+// reads the same without waiting or with.
+std::pair<ReadableFile, std::uint64_t> OpenToRead(const std::string& path) {
+    ReadableFile file(open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
     struct stat info {};
-    int number = fstat(file, &info) == 0 ? 0 : errno;
-    if (number == 0 && S_ISDIR(info.st_mode)) number = EISDIR;
-    if (number == 0 && !S_ISREG(info.st_mode)) {
-        close(file);
+    if (fstat(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
+    if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
+    if (!S_ISREG(info.st_mode))
         throw AppError(FileNotReadText(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
-    }
-    if (number == 0 && fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK) != 0) number = errno;
-    std::FILE* stream = number == 0 ? fdopen(file, "rb") : nullptr;
-    if (!stream && number == 0) number = errno;
-    if (number != 0) {
-        close(file);
-        throw ErrnoError(FileNotReadText(path), number);
-    }
-    return {UniqueFile(stream), static_cast<std::uint64_t>(info.st_size)};
+    return {std::move(file), static_cast<std::uint64_t>(info.st_size)};
 }
 #endif
 
@@ -134,34 +170,22 @@ std::pair<UniqueFile, std::uint64_t> OpenToRead(const std::string& path) {
 // directory and its manifest only.
 class FileSource final : public ByteSource {
 public:
-    FileSource(UniqueFile file, std::uint64_t size, std::string path)
+    FileSource(ReadableFile file, std::uint64_t size, std::string path)
         : file_(std::move(file)), size_(size), path_(std::move(path)) {}
 
     std::uint64_t Size() override { return size_; }
 
+    // One call a part: the JAR reader asks for many small ones.
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
-        if (length == 0) return bytes;
-#ifdef _WIN32
-        errno = 0;
-        if (!SeekTo(file_.get(), offset) || std::fread(bytes.data(), 1, length, file_.get()) != length)
-            throw ErrnoError(FileNotReadText(path_), errno != 0 ? errno : EIO);
-#else
-        // One call a part: the JAR reader asks for many small ones.
-        for (std::size_t done = 0; done < length;) {
-            const ssize_t got =
-                pread(fileno(file_.get()), bytes.data() + done, length - done, static_cast<off_t>(offset + done));
-            if (got > 0)
-                done += static_cast<std::size_t>(got);
-            else if (got == 0 || errno != EINTR)
-                throw ErrnoError(FileNotReadText(path_), got == 0 ? EIO : errno);
-        }
-#endif
+        std::size_t got = 0;
+        const int number = file_.ReadAt(offset, bytes.data(), length, got);
+        if (number != 0 || got != length) throw ErrnoError(FileNotReadText(path_), number != 0 ? number : EIO);
         return bytes;
     }
 
 private:
-    UniqueFile file_;
+    ReadableFile file_;
     std::uint64_t size_;
     std::string path_;
 };
@@ -244,19 +268,21 @@ public:
 
     const std::string& Path() const override { return path_; }
     void Write(std::string_view bytes) override { Check(WriteAll(file_, bytes)); }
+    // The file's position stays at its end, where the next Write goes.
     void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-        // Back to the end afterwards, where the next Write goes.
+#ifdef _WIN32
         const auto at = static_cast<long long>(offset);
-#ifdef _WIN32
-        const bool placed = _lseeki64(file_, at, SEEK_SET) == at;
-#else
-        const bool placed = lseek(file_, static_cast<off_t>(at), SEEK_SET) == static_cast<off_t>(at);
-#endif
-        Check(placed ? WriteAll(file_, bytes) : errno);
-#ifdef _WIN32
+        Check(_lseeki64(file_, at, SEEK_SET) == at ? WriteAll(file_, bytes) : errno);
         Check(_lseeki64(file_, 0, SEEK_END) < 0 ? errno : 0);
 #else
-        Check(lseek(file_, 0, SEEK_END) < 0 ? errno : 0);
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t written =
+                pwrite(file_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+            if (written > 0)
+                done += static_cast<std::size_t>(written);
+            else
+                Check(written == 0 ? ENOSPC : errno == EINTR ? 0 : errno);
+        }
 #endif
     }
     void Finish() override {
@@ -291,9 +317,9 @@ std::string PosixSystem::ReadWholeFile(const std::string& path) {
     auto [file, size] = OpenToRead(path);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotReadText(path), EFBIG);
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    errno = 0;
-    const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (read != bytes.size() && std::ferror(file.get())) throw ErrnoError(FileNotReadText(path), errno ? errno : EIO);
+    std::size_t read = 0;
+    if (const int number = file.ReadAt(0, bytes.data(), bytes.size(), read); number != 0)
+        throw ErrnoError(FileNotReadText(path), number);
     bytes.resize(read);
     return bytes;
 }

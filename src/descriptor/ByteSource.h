@@ -2,6 +2,7 @@
 // through, and what the system port opens a file as.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -34,6 +35,30 @@ public:
 
 private:
     std::string_view bytes_;
+};
+
+// Many small reads close together served from pieces of `piece` bytes read
+// ahead: one read of the file serves several. A read of a piece or more goes
+// to the file as it is.
+class ReadAheadSource final : public ByteSource {
+public:
+    ReadAheadSource(ByteSource& source, std::size_t piece) : source_(source), size_(source.Size()), piece_(piece) {}
+    std::uint64_t Size() override { return size_; }
+    std::string Read(std::uint64_t offset, std::size_t length) override {
+        if (offset >= start_ && offset - start_ <= read_.size() && length <= read_.size() - (offset - start_))
+            return read_.substr(static_cast<std::size_t>(offset - start_), length);
+        if (length >= piece_ || offset > size_) return source_.Read(offset, length);
+        start_ = offset;
+        read_ = source_.Read(offset, static_cast<std::size_t>(std::min<std::uint64_t>(piece_, size_ - offset)));
+        return read_.substr(0, length);
+    }
+
+private:
+    ByteSource& source_;
+    std::uint64_t size_;
+    std::size_t piece_;
+    std::uint64_t start_ = 0;
+    std::string read_;
 };
 
 // Where a writer puts its bytes one after another, going back only to fill

@@ -153,29 +153,6 @@ private:
     z_stream stream_{};
 };
 
-// Many small reads close together, as a JAR's class entries are read, served
-// from pieces read ahead: one read of the file serves several entries.
-class ReadAhead final : public ByteSource {
-public:
-    explicit ReadAhead(ByteSource& source) : source_(source), size_(source.Size()) {}
-    std::uint64_t Size() override { return size_; }
-    std::string Read(std::uint64_t offset, std::size_t length) override {
-        if (offset >= start_ && offset - start_ <= piece_.size() && length <= piece_.size() - (offset - start_))
-            return piece_.substr(static_cast<std::size_t>(offset - start_), length);
-        if (length >= kPiece || offset > size_) return source_.Read(offset, length);
-        start_ = offset;
-        piece_ = source_.Read(offset, static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, size_ - offset)));
-        return piece_.substr(0, length);
-    }
-
-private:
-    static constexpr std::size_t kPiece = 64 * 1024;
-    ByteSource& source_;
-    std::uint64_t size_;
-    std::uint64_t start_ = 0;
-    std::string piece_;
-};
-
 // One entry's bytes, stored or inflated, checked against the central
 // directory's size and CRC-32. Nothing is read before the sizes are checked
 // against `maxSize` and the entry's header against the entries' data.
@@ -268,7 +245,8 @@ JarReading ReadJar(ByteSource& source) {
 
 SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
     SuiteClasses suite;
-    ReadAhead ahead(source);
+    // The class entries lie one after another: one read serves several.
+    ReadAheadSource ahead(source, 64 * 1024);
     Inflater inflater;
     std::uint64_t cost = 0;
     const std::size_t count = std::min(contents.entries.size(), contents.places.size());

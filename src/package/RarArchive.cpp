@@ -234,7 +234,10 @@ std::string WriteRarArchive(const std::vector<RarMember>& members) {
     return archive.Take();
 }
 
-std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& source, std::string* problem) {
+std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::string* problem) {
+    // Headers of a few dozen bytes each: one read serves those between two
+    // members' data.
+    ReadAheadSource source(archive, 8 * 1024);
     const std::uint64_t total = source.Size();
     if (FormatOf(source.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(total, kFormatProbeSize)))) !=
         ArchiveFormat::Rar4)
