@@ -47,7 +47,8 @@ public:
     std::string Read(std::uint64_t offset, std::size_t length) override {
         if (offset >= start_ && offset - start_ <= read_.size() && length <= read_.size() - (offset - start_))
             return read_.substr(static_cast<std::size_t>(offset - start_), length);
-        if (length >= piece_ || offset > size_) return source_.Read(offset, length);
+        // What lies past the end the source refuses as it refuses it.
+        if (length >= piece_ || offset > size_ || length > size_ - offset) return source_.Read(offset, length);
         start_ = offset;
         read_ = source_.Read(offset, static_cast<std::size_t>(std::min<std::uint64_t>(piece_, size_ - offset)));
         return read_.substr(0, length);

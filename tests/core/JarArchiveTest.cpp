@@ -261,9 +261,11 @@ public:
     std::uint64_t Size() override { return bytes_.size(); }
     std::string Read(std::uint64_t offset, std::size_t length) override {
         read += length;
+        ++calls;
         return MemorySource(bytes_).Read(offset, length);
     }
     std::size_t read = 0;
+    std::size_t calls = 0;
 
 private:
     const std::string& bytes_;
@@ -279,6 +281,23 @@ TEST(JarArchive, ReadsTheDirectoryAndTheManifestOnly) {
     ASSERT_TRUE(read.contents) << static_cast<int>(read.problem);
     EXPECT_EQ(read.contents->manifest, kManifest);
     EXPECT_LT(source.read, 70'000u);  // the last 64 KiB, the directory, the manifest
+}
+
+// Whatever is asked, the bytes are the file's; small reads close together
+// cost one read of the file between them.
+TEST(ReadAheadSource, GivesTheFilesBytesWithFewerReads) {
+    std::string bytes(300'000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 11);
+    CountingSource file(bytes);
+    ReadAheadSource ahead(file, 8192);
+    const std::pair<std::uint64_t, std::size_t> reads[] = {
+        {0, 7},      {7, 13},       {20, 40},     {8185, 7},    {8190, 4},  // inside, at and across a piece's end
+        {100, 9000}, {299'990, 10}, {299'999, 1}, {300'000, 0}, {5, 0},
+    };
+    for (const auto& [offset, length] : reads)
+        EXPECT_EQ(ahead.Read(offset, length), bytes.substr(offset, length)) << offset << "+" << length;
+    EXPECT_LE(file.calls, 6u);
+    EXPECT_THROW(ahead.Read(299'995, 10), std::out_of_range);
 }
 
 TEST(JarArchive, FailuresOfTheSourcePassThrough) {
