@@ -87,6 +87,16 @@ DWORD WriteAll(HANDLE file, std::string_view bytes, OVERLAPPED* at = nullptr) {
     return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
+// Opens the file as `access` and `disposition` say and writes all of `bytes`
+// at its end.
+void OpenAndWrite(const std::string& path, DWORD access, DWORD disposition, std::string_view bytes) {
+    UniqueHandle file(
+        CreateFileW(Widen(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string context = FileNotWrittenText(path);
+    if (!file.Valid()) throw SystemError(context, GetLastError());
+    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) throw SystemError(context, error);
+}
+
 // A file made by CreateNewFile: deleted unless finished.
 class Win32NewFile final : public NewFile {
 public:
@@ -150,11 +160,7 @@ std::string Win32System::ReadWholeFile(const std::string& path) {
 }
 
 void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {
-    UniqueHandle file(
-        CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string context = FileNotWrittenText(path);
-    if (!file.Valid()) throw SystemError(context, GetLastError());
-    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) throw SystemError(context, error);
+    OpenAndWrite(path, GENERIC_WRITE, CREATE_ALWAYS, bytes);
 }
 
 std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
@@ -176,11 +182,7 @@ std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
 }
 
 void Win32System::AppendToFile(const std::string& path, std::string_view bytes) {
-    UniqueHandle file(
-        CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string context = FileNotWrittenText(path);
-    if (!file.Valid()) throw SystemError(context, GetLastError());
-    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) throw SystemError(context, error);
+    OpenAndWrite(path, FILE_APPEND_DATA, OPEN_EXISTING, bytes);
 }
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
