@@ -119,15 +119,20 @@ std::nullopt_t Fail(std::string* problem, const char* what) {
     return std::nullopt;
 }
 
-// The CRC-32 of `size` bytes from `offset`, read in pieces.
-std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size) {
-    std::uint32_t crc = 0;
+// Hands `size` bytes from `offset` to `use` in pieces of kRarPieceSize at most.
+template <typename Use>
+void ForEachPiece(ByteSource& source, std::uint64_t offset, std::uint64_t size, Use use) {
     for (std::uint64_t done = 0; done < size;) {
         const std::string piece =
             source.Read(offset + done, static_cast<std::size_t>(std::min<std::uint64_t>(size - done, kRarPieceSize)));
-        crc = Crc32(piece, crc);
+        use(piece);
         done += piece.size();
     }
+}
+
+std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size) {
+    std::uint32_t crc = 0;
+    ForEachPiece(source, offset, size, [&](std::string_view piece) { crc = Crc32(piece, crc); });
     return crc;
 }
 
@@ -205,13 +210,10 @@ void RarWriter::Add(std::string name, ByteSource& data, std::uint32_t dosTime, s
     const std::uint64_t headerAt = size_;
     Put(FileHeader(member));
     member.dataOffset = size_;
-    for (std::uint64_t done = 0; done < member.size;) {
-        const std::string piece =
-            data.Read(done, static_cast<std::size_t>(std::min<std::uint64_t>(member.size - done, kRarPieceSize)));
+    ForEachPiece(data, 0, member.size, [&](std::string_view piece) {
         member.crc = Crc32(piece, member.crc);
         Put(piece);
-        done += piece.size();
-    }
+    });
     // The header again, now with its FILE_CRC: the same size, the same place.
     out_.WriteAt(headerAt, FileHeader(member));
     written_.push_back(std::move(member));
