@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# benchmark.sh [KESTRANE] [SUITES | big:MB]
+# benchmark.sh [KESTRANE] [SUITES | big:MB] [unjudged]
 # Converts SUITES (default 1000) generated suites, or one suite whose JAR
 # holds MB megabytes, with kestrane (default: the build without sanitizers,
 # build/linux/kestrane) and copies the same files with cp -r in the same
 # run, on the same disk, caches warm for both; prints the time a suite, the
 # time against the copy and the most memory each took. Runs in $TMPDIR, on a
-# tmpfs where the machine has one at /dev/shm. Not part of the tests: its
-# figures depend on the machine.
+# tmpfs where the machine has one at /dev/shm. With "unjudged", the class
+# entries are stored under names of no class, so that the same bytes are
+# converted with nothing to judge: the cost of the checks is the difference.
+# Not part of the tests: its figures depend on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 kestrane=$(realpath "${1:-build/linux/kestrane}")
 count=${2:-1000}
 big=0
 if [[ $count == big:* ]]; then big=${count#big:}; count=1; fi
+classes=.class
+if [[ ${3:-} == unjudged ]]; then classes=.bin; fi
 if [[ -z ${TMPDIR:-} && -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 work=$(mktemp -d)
 echo "benchmark in $(df --output=fstype "$work" | tail -1) at $work"
@@ -23,14 +27,14 @@ trap 'rm -rf "$work"' EXIT
 # classes of a small MIDlet the Eclipse compiler made (tests/classes/needs/
 # midp10) and 40 more of its Board class under names of their own, so that
 # every class of a suite is read and judged.
-python3 - "$work/src" "$count" tests/classes/needs/midp10 "$big" <<'EOF'
+python3 - "$work/src" "$count" tests/classes/needs/midp10 "$big" "$classes" <<'EOF'
 import os, random, sys, zipfile
-folder, count, classes, big = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4])
+folder, count, classes, big, ending = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4]), sys.argv[5]
 os.makedirs(folder)
 rng = random.Random(1)
 main = open(os.path.join(classes, "Main.class"), "rb").read()
 board = open(os.path.join(classes, "Board.class"), "rb").read()
-copies = {f"B{n:04d}.class": board.replace(b"\x00\x05Board", b"\x00\x05" + f"B{n:04d}".encode()) for n in range(40)}
+copies = {f"B{n:04d}{ending}": board.replace(b"\x00\x05Board", b"\x00\x05" + f"B{n:04d}".encode()) for n in range(40)}
 for i in range(count):
     name = f"Spiel {i:04d}"
     manifest = (f"Manifest-Version: 1.0\r\nMIDlet-Name: {name}\r\nMIDlet-Vendor: Bench\r\n"
@@ -38,8 +42,8 @@ for i in range(count):
     jar = os.path.join(folder, name + ".jar")
     with zipfile.ZipFile(jar, "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr("META-INF/MANIFEST.MF", manifest)
-        z.writestr("Main.class", main)
-        z.writestr("Board.class", board)
+        z.writestr("Main" + ending, main)
+        z.writestr("Board" + ending, board)
         for entry, bytes in copies.items():
             z.writestr(entry, bytes)
         z.writestr("i.png", rng.randbytes(500), zipfile.ZIP_STORED)
