@@ -114,6 +114,12 @@ bool WindowBase::RunModal(HWND owner, const WindowLook& look) {
     return true;
 }
 
+WindowBase::~WindowBase() {
+    if (!hwnd_) return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    CloseModal();
+}
+
 void WindowBase::CloseModal() {
     if (!hwnd_) return;
     if (owner_) EnableWindow(owner_, TRUE);
