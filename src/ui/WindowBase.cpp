@@ -57,22 +57,16 @@ ControlClass ClassOf(const ControlSpec& spec) {
 
 bool IsTextField(ControlKind kind) { return kind == ControlKind::Field || kind == ControlKind::MultiLineField; }
 
-// A multi-line field answers Esc as it does in a dialog: it posts its window
-// a close, which a dialog takes as Cancel. So do the program's windows, the
-// main window among them, which closes only when asked to.
-void TakeFieldsCloseAsCancel(HWND window) {
-    MSG close;
-    if (PeekMessageW(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
-}
-
-// Enter and Esc are the window's IDOK and IDCANCEL and never a click on the
-// button that has the focus, as the dialog manager would make them; only a
-// field that wants them (the INI box) takes them itself.
-bool TakeEnterOrEscape(HWND window, MSG& msg) {
+// Esc is the window's IDCANCEL wherever the focus is, and Enter its IDOK,
+// never a click on the button that has the focus as the dialog manager would
+// make it; only a field that wants Enter (the INI box) takes it itself. A
+// multi-line field never sees Esc, which it would turn into a close.
+bool TakeEnterOrEscape(HWND window, const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
-    const LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-    if (code & DLGC_WANTMESSAGE) return false;
-    SendMessageW(window, WM_COMMAND, msg.wParam == VK_RETURN ? IDOK : IDCANCEL, 0);
+    const bool enter = msg.wParam == VK_RETURN;
+    if (enter && (SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTMESSAGE))
+        return false;
+    SendMessageW(window, WM_COMMAND, enter ? IDOK : IDCANCEL, 0);
     return true;
 }
 
@@ -89,10 +83,7 @@ int WindowBase::RunMessageLoop(const WindowBase* modal) {
         }
         HWND active = GetActiveWindow();
         if (active && (active == msg.hwnd || IsChild(active, msg.hwnd)) && TakeEnterOrEscape(active, msg)) continue;
-        if (active && IsDialogMessageW(active, &msg)) {
-            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) TakeFieldsCloseAsCancel(active);
-            continue;
-        }
+        if (active && IsDialogMessageW(active, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -121,6 +112,12 @@ bool WindowBase::RunModal(HWND owner, const WindowLook& look) {
     UpdateWindow(hwnd_);
     RunMessageLoop(this);
     return true;
+}
+
+WindowBase::~WindowBase() {
+    if (!hwnd_) return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    CloseModal();
 }
 
 void WindowBase::CloseModal() {

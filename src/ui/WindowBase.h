@@ -56,7 +56,9 @@ public:
 
 protected:
     WindowBase() = default;
-    ~WindowBase() = default;
+    // A window still open goes with its object (a modal one as CloseModal
+    // ends it); what it is sent on the way finds no object any more.
+    ~WindowBase();
 
     // Registers the class once per process and creates the window with this
     // object behind it; false when the system refused.

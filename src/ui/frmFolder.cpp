@@ -157,11 +157,6 @@ int frmFolder::ShowModal(HWND mainWindow, const FolderJob& start, bool unattende
 
 frmFolder::frmFolder(FolderJob start, bool unattended) : start_(std::move(start)), unattended_(unattended) {}
 
-frmFolder::~frmFolder() {
-    conversion_.reset();  // a run still going is stopped and waited for
-    CloseModal();
-}
-
 LRESULT frmFolder::HandleFailure(UINT, WPARAM, LPARAM) {
     ShowMessage(CurrentFailureText());
     return 0;

@@ -32,7 +32,6 @@ private:
     class Conversion;
 
     frmFolder(FolderJob start, bool unattended);
-    ~frmFolder();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -62,8 +61,8 @@ private:
     FolderJob start_;
     bool unattended_;
     GdiObject<HFONT> font_;
-    std::vector<RECT> createdPlaces_;  // each control of the table as created, in pixels
-    std::unique_ptr<Conversion> conversion_;
+    std::vector<RECT> createdPlaces_;         // each control of the table as created, in pixels
+    std::unique_ptr<Conversion> conversion_;  // a run still going is stopped and waited for, with the window there
     std::vector<SuiteResult> results_;
     FolderSummary counts_;
     int exitCode_ = 1;

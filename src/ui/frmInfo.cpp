@@ -71,8 +71,6 @@ void frmInfo::ShowModal(HWND mainWindow, const std::wstring& programFolder) {
 
 frmInfo::frmInfo(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
 
-frmInfo::~frmInfo() { CloseModal(); }
-
 LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: Form_Load(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance); return 0;

@@ -28,7 +28,6 @@ private:
     static constexpr int kLabelCount = 6;
 
     explicit frmInfo(std::wstring programFolder);
-    ~frmInfo();
 
     // Nothing here has a failure worth telling the user about: the worst is
     // a missing picture, so a failed handler leaves the message to the system.

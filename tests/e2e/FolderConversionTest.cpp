@@ -412,6 +412,36 @@ TEST_F(FolderConversion, ACancelShowsAtOnceAndStopsAfterTheCurrentSuite) {
     EXPECT_TRUE(fs::exists(target / L"kestrane-protokoll.txt"));
 }
 
+class FolderKeys : public FolderConversion, public testing::WithParamInterface<int> {
+protected:
+    int FocusedId() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(folder, nullptr), &info);
+        return info.hwndFocus && GetParent(info.hwndFocus) == folder ? GetDlgCtrlID(info.hwndFocus) : 0;
+    }
+};
+
+// Enter starts nothing and Esc closes the window wherever the focus is, as
+// in a dialog: in a field and in the many-line detail field below the list.
+TEST_P(FolderKeys, EnterChangesNothingAndEscapeCloses) {
+    OpenThroughTheMenu(target);
+    for (int i = 0; i < 30 && FocusedId() != GetParam(); ++i) app.Key(VK_TAB);
+    ASSERT_EQ(FocusedId(), GetParam()) << "Tab never reaches the control";
+    app.Key(VK_RETURN);
+    ASSERT_TRUE(IsWindow(folder)) << "Enter closed the window";
+    EXPECT_EQ(Text(IDC_FOLDER_CMDSTART), L"Start") << "Enter started a run";
+    EXPECT_EQ(Text(IDC_FOLDER_TXTSOURCE), source.wstring());
+    app.Key(VK_ESCAPE);
+    WaitFor([&] { return !IsWindow(folder); }, "the folder window to close");
+    WaitFor([&] { return IsWindowEnabled(app.Main()) != FALSE; }, "the main window to take input again");
+    EXPECT_TRUE(app.Dialogs().empty()) << "a box or dialog opened";
+    EXPECT_FALSE(fs::exists(target)) << "nothing was converted";
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Focus, FolderKeys, testing::Values(IDC_FOLDER_TXTSOURCE, IDC_FOLDER_TXTDETAIL));
+
 struct TargetCase {
     const char* name;
     std::function<fs::path(const fs::path& caseFolder)> target;
