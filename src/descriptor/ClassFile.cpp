@@ -479,8 +479,8 @@ void SortUnique(std::vector<T>& items) {
     items.erase(std::unique(items.begin(), items.end()), items.end());
 }
 
-// Each name once, in the order of the views; `owner` for every member,
-// where given.
+// The members sorted, each once, as strings; where `owner` is given, it is
+// the owner of every one.
 std::vector<MemberReference> MemberStrings(std::vector<MemberView>& views, const std::string* owner = nullptr) {
     SortUnique(views);
     std::vector<MemberReference> members;
