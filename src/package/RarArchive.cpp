@@ -136,19 +136,6 @@ std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size
     return crc;
 }
 
-// The whole archive, in memory.
-class StringSink final : public ByteSink {
-public:
-    void Write(std::string_view bytes) override { bytes_ += bytes; }
-    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-        bytes_.replace(static_cast<std::size_t>(offset), bytes.size(), bytes);
-    }
-    std::string Take() { return std::move(bytes_); }
-
-private:
-    std::string bytes_;
-};
-
 }  // namespace
 
 std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
@@ -179,17 +166,6 @@ std::uint32_t DosDateTime(std::chrono::local_seconds moment) {
     return DosDateTime({static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
                         static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
                         static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())});
-}
-
-CalendarTime FromDosDateTime(std::uint32_t dos) {
-    CalendarTime t;
-    t.year = static_cast<int>(dos >> 25) + 1980;
-    t.month = static_cast<int>((dos >> 21) & 0x0F);
-    t.day = static_cast<int>((dos >> 16) & 0x1F);
-    t.hour = static_cast<int>((dos >> 11) & 0x1F);
-    t.minute = static_cast<int>((dos >> 5) & 0x3F);
-    t.second = static_cast<int>(dos & 0x1F) * 2;
-    return t;
 }
 
 RarWriter::RarWriter(ByteSink& out) : out_(out) {
@@ -223,17 +199,6 @@ void RarWriter::End() {
     std::string end;
     PutBlock(end, kEndOfArchive, kSkipIfUnknown, {});
     Put(end);
-}
-
-std::string WriteRarArchive(const std::vector<RarMember>& members) {
-    StringSink archive;
-    RarWriter writer(archive);
-    for (const RarMember& member : members) {
-        MemorySource data(member.data);
-        writer.Add(member.name, data, member.dosTime, member.attributes);
-    }
-    writer.End();
-    return archive.Take();
 }
 
 std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::string* problem) {
@@ -294,20 +259,6 @@ std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::st
         pos += headSize + addSize;
     }
     return Fail(problem, "no end-of-archive block");
-}
-
-std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view archive, std::string* problem) {
-    MemorySource source(archive);
-    const std::optional<std::vector<RarEntry>> entries = ReadRarEntries(source, problem);
-    if (!entries) return std::nullopt;
-    std::vector<RarMember> members;
-    members.reserve(entries->size());
-    for (const RarEntry& entry : *entries)
-        members.push_back({entry.name,
-                           std::string(archive.substr(static_cast<std::size_t>(entry.dataOffset),
-                                                      static_cast<std::size_t>(entry.size))),
-                           entry.dosTime, entry.attributes});
-    return members;
 }
 
 ArchiveFormat FormatOf(std::string_view firstBytes) {

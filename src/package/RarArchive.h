@@ -30,7 +30,6 @@ struct CalendarTime {
 };
 // Years before 1980 and after 2107 are clamped; an odd second rounds down.
 std::uint32_t DosDateTime(const CalendarTime& time);
-CalendarTime FromDosDateTime(std::uint32_t dos);
 inline constexpr std::uint32_t kDosEpoch = 0x00210000;  // 1980-01-01 00:00:00
 // A local date and time in MS-DOS form, clamped as above.
 std::uint32_t DosDateTime(std::chrono::local_seconds time);
@@ -38,13 +37,6 @@ std::uint32_t DosDateTime(std::chrono::local_seconds time);
 // FILE_ATTRIBUTE_ARCHIVE: what Windows sets on every file written, and so
 // what the archivers of the phone's time stored for the package's members.
 inline constexpr std::uint32_t kArchiveAttribute = 0x20;
-
-struct RarMember {
-    std::string name;  // bare name, UTF-8
-    std::string data;
-    std::uint32_t dosTime = kDosEpoch;  // local time, as the archiver found it on the file
-    std::uint32_t attributes = kArchiveAttribute;
-};
 
 // A member as its header gives it; its data stays in the archive.
 struct RarEntry {
@@ -83,17 +75,12 @@ private:
     std::vector<RarEntry> written_;
 };
 
-// The whole archive in memory, written as RarWriter writes it.
-std::string WriteRarArchive(const std::vector<RarMember>& members);
-
 // Reads an archive as written above, or by any RAR 4 archiver as long as it
 // holds only stored, unencrypted members of one volume; every header's
 // HEAD_CRC and every member's FILE_CRC is checked, the data read in pieces
 // and not kept. Nothing, and `problem` says why in a few English words, when
 // it is not such an archive; the source's exceptions pass through.
 std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::string* problem = nullptr);
-// The same over an archive in memory, with each member's data.
-std::optional<std::vector<RarMember>> ReadRarArchive(std::string_view archive, std::string* problem = nullptr);
 
 enum class ArchiveFormat {
     Rar4,   // "Rar!" 1A 07 00: what the phone reads

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "support/UnixShell.h"
 #include "support/ClassBytes.h"
 #include "support/ZipWriter.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "descriptor/JarArchive.h"
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 
 namespace kestrane::testing_support {
 

@@ -12,7 +12,7 @@
 
 #include "FakeSystem.h"
 #include "package/FolderConversion.h"
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "package/SuiteFiles.h"
 #include "support/ClassBytes.h"
 #include "support/ZipWriter.h"

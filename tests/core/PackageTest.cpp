@@ -18,7 +18,7 @@
 #include "package/AppError.h"
 #include "package/BatchFile.h"
 #include "package/PackageBuild.h"
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 
 namespace kestrane {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 
 namespace kestrane {
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "support/UnixShell.h"
 
 namespace kestrane {

@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "Driver.h"
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 

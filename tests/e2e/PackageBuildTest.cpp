@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "Driver.h"
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 

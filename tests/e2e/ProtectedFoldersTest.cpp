@@ -10,7 +10,7 @@
 #include "Driver.h"
 
 #include <commctrl.h>
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "support/ClassBytes.h"
 #include "support/ZipWriter.h"
 

@@ -21,7 +21,7 @@
 
 #include "command.hpp"
 #include "support/UnixShell.h"
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 #include "rar5.hpp"
 
 namespace fs = std::filesystem;

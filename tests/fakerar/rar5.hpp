@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "package/RarArchive.h"
+#include "support/RarInMemory.h"
 
 namespace fakerar {
 
