@@ -427,10 +427,18 @@ FileStamp PosixSystem::Stamp(const std::string& path) {
 }
 
 bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
-    // Device and inode (volume and index on Windows) where both exist.
+    // Device and inode (volume and index on Windows) where both exist, else
+    // the paths. A package not yet there costs one look, not two.
+#ifdef _WIN32
     std::error_code error;
     const bool same = fs::equivalent(PathOf(a), PathOf(b), error);
     if (!error) return same;
+#else
+    struct stat first {};
+    struct stat second {};
+    if (stat(PathOf(a).c_str(), &first) == 0 && stat(PathOf(b).c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+#endif
     return EqualPaths(FullPath(a), FullPath(b));
 }
 
