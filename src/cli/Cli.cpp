@@ -296,6 +296,8 @@ public:
           suites_(
               0, [this](std::size_t suite) { return std::hash<std::string>()(text_(suite)); },
               [this](std::size_t a, std::size_t b) { return text_(a) == text_(b); }) {}
+    SuitesByText(const SuitesByText&) = delete;
+    SuitesByText& operator=(const SuitesByText&) = delete;
     // False where a suite of its text is there already.
     bool Insert(std::size_t suite) { return suites_.insert(suite).second; }
 

@@ -711,6 +711,37 @@ TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
     }
 }
 
+// A suite's paths are put together when its turn comes: from its folder's
+// and its own names, its package after its JAR, else its JAD, numbered where
+// renamed; dropping suites moves the others down with their own problems.
+TEST(SuitePlan, PutsEachSuitesPathsTogetherAndDropsSuitesWithoutMixingUpTheRest) {
+    SuiteJob common;
+    common.strict = true;
+    SuitePlan plan(common);
+    const std::size_t sub = plan.AddFolder(kIn + "Sub\\", "D:\\Ziel\\Sub\\", "In\\Sub\\", "D:\\Ziel\\");
+    plan.AddSuite(sub, "Spiel.jar", "Spiel.jad", "Spiel.jar");
+    plan.SetProblem(plan.AddSuite(sub, "Weg.jar", {}, "Weg.jar"), "weg", SuiteStatus::Failed);
+    plan.SetProblem(plan.AddSuite(sub, {}, "Los.jad", "Los.jad"), "keine JAR-Datei", SuiteStatus::Skipped);
+    plan.AddSuite(plan.AddFolder(kIn + "Zu\\", "D:\\Ziel\\Zu\\", "In\\Zu\\", {}), {}, {}, {});
+    plan.KeepWhere([&](std::size_t suite) { return plan.Problem(suite) != "weg"; });
+    plan.Renumber(1, 3);
+    ASSERT_EQ(plan.Size(), 3u);
+    const SuiteJob first = plan.Job(0);
+    EXPECT_EQ(first.jar, kIn + "Sub\\Spiel.jar");
+    EXPECT_EQ(first.jad, kIn + "Sub\\Spiel.jad");
+    EXPECT_EQ(first.stj, "D:\\Ziel\\Sub\\Spiel.stj");
+    EXPECT_TRUE(first.strict);
+    EXPECT_EQ(plan.Shown(0), "In\\Sub\\Spiel.jar");
+    EXPECT_EQ(plan.Problem(0), "");
+    EXPECT_EQ(plan.Job(1).jar, "");
+    EXPECT_EQ(plan.Job(1).stj, "D:\\Ziel\\Sub\\Los (3).stj");
+    EXPECT_EQ(plan.Problem(1), "keine JAR-Datei");
+    EXPECT_EQ(plan.LogFolder(1), "D:\\Ziel\\");
+    EXPECT_EQ(plan.Job(2).stj, "");
+    EXPECT_EQ(plan.Shown(2), "In\\Zu\\");
+    EXPECT_EQ(plan.LogFolder(2), "");
+}
+
 // kestrane's threads judge ahead: the results still come in the plan's
 // order, each its own suite's, and a cancel or a listener that throws ends
 // the run with them (the plan's problems touch no disk, so the fake bears it).
