@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <unordered_set>
@@ -70,10 +71,9 @@ private:
     std::string LogFolder(const std::string& packages) const {
         return options_.mode == CliMode::Convert ? packages : std::string();
     }
-    void PlanInput(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
-    void PlanFolder(const std::string& input, const std::optional<std::string>& target,
-                    std::vector<PlannedSuite>& plan);
-    void PlanFile(const std::string& input, const std::optional<std::string>& target, std::vector<PlannedSuite>& plan);
+    void PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
+    void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
+    void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
     // A result as it is listed, naming the suite as the user named it.
     void Report(const SuiteResult& result);
     // Before the suite at `index` (from 0) of `count`.
@@ -221,11 +221,9 @@ std::optional<std::string> Run::TargetFolder() {
     return folder;
 }
 
-SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std::string stj) {
+// What every suite of a run shares.
+SuiteJob CommonJob(const CliOptions& options) {
     SuiteJob job;
-    job.jar = std::move(jar);
-    job.jad = std::move(jad);
-    job.stj = std::move(stj);
     job.overwrite = options.overwrite;
     job.strict = options.strict;
     job.wholeExisting = true;
@@ -233,57 +231,54 @@ SuiteJob JobFor(const CliOptions& options, std::string jar, std::string jad, std
     return job;
 }
 
-void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target,
-                     std::vector<PlannedSuite>& plan) {
+void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
     const std::string folder = WithOwnSeparator(system_.FullPath(input));
-    std::vector<FoundSuite> suites;
+    const std::string packages = target.value_or(folder);
+    const std::string shown = WithOwnSeparator(input);
+    std::optional<std::string> below;  // the folder of the suite before
+    std::size_t number = 0;            // its number in the plan
     try {
-        suites = FindSuites(folder, options_.recursive, system_, true);
+        ForEachSuite(folder, options_.recursive, system_, true, [&](const SuiteNames& suite) {
+            if (!below || *below != suite.folder) {
+                below = suite.folder;
+                number = plan.AddFolder(folder + *below, packages + *below, shown + *below, LogFolder(packages));
+            }
+            const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
+            if (!suite.unreadable.empty())
+                plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
+                                SuiteStatus::Failed);
+        });
     } catch (const AppError& error) {
+        // Only the folder itself not listed throws, before any of its suites.
         Message(SaidText(error.Report()));
         ++listingFailures_;
-        return;
-    }
-    const std::string packages = target.value_or(folder);
-    plan.reserve(plan.size() + suites.size());
-    for (const FoundSuite& suite : suites) {
-        PlannedSuite planned;
-        planned.job = JobFor(options_, suite.jar, suite.jad, packages + WithoutExtension(suite.relative) + ".stj");
-        planned.shown = WithOwnSeparator(input) + suite.relative;
-        planned.logFolder = LogFolder(packages);
-        if (!suite.unreadable.empty()) {
-            planned.job.stj.clear();
-            planned.problem = OneLine(std::string(kFailedPrefixText) + suite.unreadable);
-            planned.problemStatus = SuiteStatus::Failed;
-        }
-        plan.push_back(std::move(planned));
     }
 }
 
-void Run::PlanFile(const std::string& input, const std::optional<std::string>& target,
-                   std::vector<PlannedSuite>& plan) {
+void Run::PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
     const std::string file = system_.FullPath(input);
-    PlannedSuite planned;
-    planned.shown = input;
-    std::string jar = file, jad;
+    std::string jar = file, jad, problem;
     if (RoleOfFile(file) == FileRole::Jad) {
         jad = file;
         jar = PartnerJar(file, system_).value_or("");
-        if (jar.empty()) planned.problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
+        if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
     } else if (RoleOfFile(file) == FileRole::Jar) {
         jad = PartnerJad(file, system_).value_or("");
     } else {
         throw RunError{NeitherJarNorJadText(input), 2};
     }
     const std::string packages = target.value_or(FolderOf(file));
-    const std::string base = jar.empty() ? file : jar;
-    planned.job = JobFor(options_, jar, jad, packages + FileNameOf(WithoutExtension(base)) + ".stj");
-    planned.logFolder = LogFolder(packages);
-    plan.push_back(std::move(planned));
+    // A JAR's JAD and a JAD's JAR are found beside it.
+    const std::string source = FolderPart(file);
+    const auto name = [&](const std::string& path) {
+        return std::string_view(path).substr(path.empty() ? 0 : source.size());
+    };
+    const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
+    const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
+    if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
 }
 
-void Run::PlanInput(const std::string& input, const std::optional<std::string>& target,
-                    std::vector<PlannedSuite>& plan) {
+void Run::PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
     switch (system_.Kind(input)) {
     case PathKind::Folder: PlanFolder(input, target, plan); return;
     case PathKind::File: PlanFile(input, target, plan); return;
@@ -292,40 +287,61 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
     }
 }
 
+// The plan's suites kept by a text each is known by, by their numbers only:
+// the plan may hold a great many suites.
+class SuitesByText {
+public:
+    explicit SuitesByText(std::function<std::string(std::size_t)> text)
+        : text_(std::move(text)),
+          suites_(
+              0, [this](std::size_t suite) { return std::hash<std::string>()(text_(suite)); },
+              [this](std::size_t a, std::size_t b) { return text_(a) == text_(b); }) {}
+    SuitesByText(const SuitesByText&) = delete;
+    SuitesByText& operator=(const SuitesByText&) = delete;
+    // False where a suite of its text is there already.
+    bool Insert(std::size_t suite) { return suites_.insert(suite).second; }
+
+private:
+    std::function<std::string(std::size_t)> text_;
+    std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
+                       std::function<bool(std::size_t, std::size_t)>>
+        suites_;
+};
+
 // A suite named twice (its JAR and its JAD, or a file and its folder) is
 // packed once: the second time would only find its own package. Suites of
 // other JARs that would make one package (game.jar from two folders named
 // on the line, or Game.jar beside game.jar where the target ignores case)
 // each get one: the later ones "game (2).stj", "game (3).stj", … and their
 // lines say so.
-void OnePackageEach(std::vector<PlannedSuite>& plan, PosixSystem& system, bool writes) {
+void OnePackageEach(SuitePlan& plan, PosixSystem& system, bool writes) {
     std::map<std::string, bool> ignoresCase;  // per folder of packages
-    std::unordered_set<std::string> jars, packages;
-    const auto key = [&](const PlannedSuite& suite, const std::string& stj) {
-        auto [it, added] = ignoresCase.try_emplace(suite.logFolder, false);
-        if (added) it->second = writes && system.IgnoresCase(suite.logFolder);
-        return it->second ? AsciiLowered(stj) : stj;
+    const auto named = [&](std::size_t suite) {
+        std::string jar = plan.Jar(suite);
+        if (!jar.empty()) return jar;
+        std::string jad = plan.Jad(suite);
+        return !jad.empty() ? jad : plan.Shown(suite);
     };
-    std::size_t kept = 0;  // the plan is thinned out in place: it may hold a great many suites
-    for (PlannedSuite& suite : plan) {
-        const std::string& named = !suite.job.jar.empty()   ? suite.job.jar
-                                   : !suite.job.jad.empty() ? suite.job.jad
-                                                            : suite.shown;
-        if (!jars.insert(named).second) continue;
-        if (!suite.job.stj.empty()) {  // empty: a folder that could not be listed
-            const std::string wanted = suite.job.stj, base = WithoutExtension(wanted);
-            for (int n = 2; !packages.insert(key(suite, suite.job.stj)).second; ++n)
-                suite.job.stj = base + " (" + std::to_string(n) + ").stj";
-            if (suite.job.stj != wanted) suite.note = OwnPackageNameText(FileNameOf(suite.job.stj), FileNameOf(wanted));
-        }
-        if (&plan[kept] != &suite) plan[kept] = std::move(suite);
-        ++kept;
-    }
-    plan.resize(kept);
+    const auto key = [&](std::size_t suite) {
+        const std::string& folder = plan.LogFolder(suite);
+        auto [it, added] = ignoresCase.try_emplace(folder, false);
+        if (added) it->second = writes && system.IgnoresCase(folder);
+        return it->second ? AsciiLowered(plan.Package(suite)) : plan.Package(suite);
+    };
+    SuitesByText jars(named), packages(key);
+    plan.KeepWhere([&](std::size_t suite) {
+        if (!jars.Insert(suite)) return false;
+        const std::string wanted = plan.Package(suite);
+        if (wanted.empty()) return true;  // a folder that could not be listed
+        for (unsigned n = 2; !packages.Insert(suite); ++n) plan.Renumber(suite, n);
+        if (const std::string stj = plan.Package(suite); stj != wanted)
+            plan.SetNote(suite, OwnPackageNameText(FileNameOf(stj), FileNameOf(wanted)));
+        return true;
+    });
 }
 
 int Run::Convert() {
-    std::vector<PlannedSuite> plan;
+    SuitePlan plan(CommonJob(options_));
     try {
         const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
         for (const std::string& input : options_.inputs) PlanInput(input, target, plan);

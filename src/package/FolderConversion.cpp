@@ -9,6 +9,7 @@
 #endif
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -29,22 +30,30 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // A JAR with a name before its extension.
 bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
 
-// A folder's files by their names without regard to case, as Windows
-// compares them; of names that differ only in case, the first in the
-// folder's order.
+// A folder's files, sorted by their names without regard to case as Windows
+// compares them, found by name; of names that differ only in case, the
+// first in that order. Holds the folder's entries by their numbers only: a
+// folder may hold a great many.
 class FilesByName {
 public:
-    explicit FilesByName(const std::vector<std::string>& files) {
-        for (const std::string& file : files) byName_.try_emplace(AsciiLowered(file), file);
+    explicit FilesByName(const std::vector<FolderEntry>& sorted) : entries_(sorted) {
+        for (std::size_t i = 0; i < sorted.size(); ++i)
+            if (!sorted[i].isFolder) files_.push_back(static_cast<std::uint32_t>(i));
     }
-    std::optional<std::string> Find(const std::string& name) const {
-        const auto it = byName_.find(AsciiLowered(name));
-        if (it == byName_.end()) return std::nullopt;
-        return it->second;
+    std::size_t Count() const { return files_.size(); }
+    const std::string& Name(std::size_t file) const { return entries_[files_[file]].name; }
+    // The file's number, or Count() when there is none of that name.
+    std::size_t Find(const std::string& name) const {
+        const auto it = std::lower_bound(
+            files_.begin(), files_.end(), name,
+            [&](std::uint32_t entry, const std::string& n) { return LessIgnoringAsciiCase(entries_[entry].name, n); });
+        if (it == files_.end() || !EqualsIgnoringAsciiCase(entries_[*it].name, name)) return Count();
+        return static_cast<std::size_t>(it - files_.begin());
     }
 
 private:
-    std::unordered_map<std::string, std::string> byName_;
+    const std::vector<FolderEntry>& entries_;
+    std::vector<std::uint32_t> files_;  // the entries that are no folders
 };
 
 // The JAR a JAD of the folder belongs to, among the folder's files, as the
@@ -58,22 +67,28 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
     }
-    return PairedJar(jad, bytes, [&files](const std::string& name) { return files.Find(name); });
+    return PairedJar(jad, bytes, [&files](const std::string& name) -> std::optional<std::string> {
+        const std::size_t file = files.Find(name);
+        if (file == files.Count()) return std::nullopt;
+        return files.Name(file);
+    });
 }
 
-// For each JAR of the folder (by name) its JAD: of the JADs that belong to
-// it, the one of its base name, else the first in the folder's order.
-std::unordered_map<std::string, std::string> JadsOfJars(const std::string& folder,
-                                                        const std::vector<std::string>& files, SystemPort& system) {
-    const FilesByName byName(files);
-    std::unordered_map<std::string, std::string> jadOf;
-    for (const std::string& jad : files) {
-        if (RoleOfFile(jad) != FileRole::Jad) continue;
-        const std::optional<std::string> jar = OwnerOfJad(folder, jad, byName, system);
+constexpr std::uint32_t kNoJad = UINT32_MAX;
+
+// For each file of the folder (by number) the number of its JAD: of the
+// JADs that belong to it, the one of its base name, else the first in the
+// folder's order; kNoJad for a file without.
+std::vector<std::uint32_t> JadsOfJars(const std::string& folder, const FilesByName& files, SystemPort& system) {
+    std::vector<std::uint32_t> jadOf(files.Count(), kNoJad);
+    for (std::size_t jad = 0; jad < files.Count(); ++jad) {
+        const std::string& name = files.Name(jad);
+        if (RoleOfFile(name) != FileRole::Jad) continue;
+        const std::optional<std::string> jar = OwnerOfJad(folder, name, files, system);
         if (!jar) continue;
-        const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(jad));
-        const auto [it, first] = jadOf.emplace(*jar, jad);
-        if (!first && sameBase) it->second = jad;
+        const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(name));
+        std::uint32_t& owned = jadOf[files.Find(*jar)];
+        if (owned == kNoJad || sameBase) owned = static_cast<std::uint32_t>(jad);
     }
     return jadOf;
 }
@@ -81,33 +96,32 @@ std::unordered_map<std::string, std::string> JadsOfJars(const std::string& folde
 // The suites below `root` + `relative`, each folder's names in alphabetical
 // order without regard to case, its files before its subfolders.
 void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep, bool goOn,
-                   std::vector<FoundSuite>& suites) {
+                   const std::function<void(const SuiteNames&)>& take) {
     const std::string folder = root + relative;
     std::vector<FolderEntry> entries;
     try {
         entries = system.ListFolder(folder);
     } catch (const AppError& error) {
         if (!goOn || relative.empty()) throw;
-        suites.push_back({{}, {}, relative, error.Report()});
+        take({relative, {}, {}, error.Report()});
         return;
     }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
-    std::vector<std::string> files;
-    for (const FolderEntry& entry : entries)
-        if (!entry.isFolder) files.push_back(entry.name);
-    const std::unordered_map<std::string, std::string> jadOf = JadsOfJars(folder, files, system);
-    for (const std::string& name : files) {
-        if (!IsJarName(name)) continue;
-        const auto jad = jadOf.find(name);
-        suites.push_back(
-            {folder + name, jad == jadOf.end() ? std::string() : folder + jad->second, relative + name, {}});
+    {
+        const FilesByName files(entries);
+        const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
+        for (std::size_t file = 0; file < files.Count(); ++file) {
+            if (!IsJarName(files.Name(file))) continue;
+            take(
+                {relative, files.Name(file), jadOf[file] == kNoJad ? std::string_view() : files.Name(jadOf[file]), {}});
+        }
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
     for (const FolderEntry& entry : entries)
         if (entry.isFolder && !entry.isLink)
-            CollectSuites(system, root, relative + entry.name + separator, deep, goOn, suites);
+            CollectSuites(system, root, relative + entry.name + separator, deep, goOn, take);
 }
 
 // The checks that make a package useless: the phone could not install it.
@@ -298,25 +312,26 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
 
 namespace {
 
+// What every suite of the folder window's run shares.
+SuiteJob CommonJob(const FolderJob& job) {
+    SuiteJob common;
+    common.overwrite = job.overwrite;
+    common.useArchiver = job.useArchiver;
+    common.rar = job.rar;
+    common.archiverLimit = job.archiverLimit;
+    return common;
+}
+
 // The package of a found suite mirrors the JAR's place below the source
 // folder, so that equal names in different folders keep their own packages.
-PlannedSuite SuiteOfFolder(const FolderJob& job, const FoundSuite& suite, const std::string& target) {
-    PlannedSuite planned;
-    SuiteJob& one = planned.job;
-    one.jar = suite.jar;
-    one.jad = suite.jad;
-    std::string relative = suite.relative;
+void PlanSuiteOfFolder(const std::string& source, const SuiteNames& suite, const std::string& target, SuitePlan& plan) {
+    std::string below(suite.folder);
     const char separator = SeparatorOf(target);
     std::replace_if(
-        relative.begin(), relative.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
-    one.stj = target + WithoutExtension(relative) + ".stj";
-    one.overwrite = job.overwrite;
-    one.useArchiver = job.useArchiver;
-    one.rar = job.rar;
-    one.archiverLimit = job.archiverLimit;
-    planned.shown = suite.relative;
-    planned.logFolder = target;
-    return planned;
+        below.begin(), below.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
+    const std::size_t folder =
+        plan.AddFolder(source + std::string(suite.folder), target + below, std::string(suite.folder), target);
+    plan.AddSuite(folder, suite.jar, suite.jad, suite.jar);
 }
 
 // The refusal where the packages would have been, for an unattended run.
@@ -345,16 +360,17 @@ std::optional<std::string> TargetProblem(const std::string& target, SystemPort& 
     return std::nullopt;
 }
 
-// Why the run cannot start, or nothing; then `suites` holds what it converts.
+// Why the run cannot start, or nothing; then `plan` holds what it converts.
 std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string& target, SystemPort& system,
-                                        std::vector<FoundSuite>& suites) {
+                                        SuitePlan& plan) {
     if (IsBlank(job.source)) return std::string(kNoSourceFolderText);
     if (target.empty()) return std::string(kNoTargetFolderText);
     if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
     if (std::optional<std::string> problem = TargetProblem(target, system)) return problem;
     try {
-        suites =
-            FindSuites(FolderWithSeparator(system.FullPath(TrimSpaces(job.source))), job.includeSubfolders, system);
+        const std::string source = FolderWithSeparator(system.FullPath(TrimSpaces(job.source)));
+        ForEachSuite(source, job.includeSubfolders, system, false,
+                     [&](const SuiteNames& suite) { PlanSuiteOfFolder(source, suite, target, plan); });
     } catch (const AppError& error) {
         return error.Report();
     }
@@ -367,27 +383,28 @@ struct JudgedPlan {
     JudgedSuite judged;
 };
 
-JudgedPlan JudgePlanned(const PlannedSuite& planned, const std::string& staging, SystemPort& system) {
-    JudgedPlan judged{planned.job, Judged({{}, {}, planned.problem, planned.problemStatus, {}})};
+JudgedPlan JudgePlanned(const SuitePlan& plan, std::size_t index, const std::string& staging, SystemPort& system) {
+    const std::string& problem = plan.Problem(index);
+    JudgedPlan judged{plan.Job(index), Judged({{}, {}, problem, plan.ProblemStatus(index), {}})};
     judged.job.stagingFolder = staging;
-    if (planned.problem.empty()) judged.judged = JudgeSuite(judged.job, system);
+    if (problem.empty()) judged.judged = JudgeSuite(judged.job, system);
     return judged;
 }
 
 // The plan's suites read and judged, each when asked for.
 class Judging {
 public:
-    Judging(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system)
+    Judging(const SuitePlan& plan, const std::string& workFolder, SystemPort& system)
         : plan_(plan), workFolder_(workFolder), system_(system) {}
-    std::size_t Count() const { return plan_.size(); }
+    std::size_t Count() const { return plan_.Size(); }
     JudgedPlan Judge(std::size_t index) const {
         const std::string staging =
             workFolder_.empty() ? std::string() : workFolder_ + std::to_string(index + 1) + SeparatorOf(workFolder_);
-        return JudgePlanned(plan_[index], staging, system_);
+        return JudgePlanned(plan_, index, staging, system_);
     }
 
 private:
-    const std::vector<PlannedSuite>& plan_;
+    const SuitePlan& plan_;
     const std::string& workFolder_;
     SystemPort& system_;
 };
@@ -473,12 +490,12 @@ private:
 #endif
 
 // The planned suite built, its result naming it as shown, its staging gone.
-SuiteResult BuildPlanned(const PlannedSuite& planned, JudgedPlan judged, SystemPort& system) {
+SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan judged, SystemPort& system) {
     SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
-    result.file = planned.shown;
-    if (!planned.note.empty()) {
-        result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + planned.note;
-        result.findings.push_back(planned.note);
+    result.file = plan.Shown(index);
+    if (const std::string& note = plan.Note(index); !note.empty()) {
+        result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + note;
+        result.findings.push_back(note);
     }
     const std::string& staging = judged.job.stagingFolder;
     if (staging.empty()) return result;
@@ -544,9 +561,19 @@ private:
 
 }  // namespace
 
+void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
+                  const std::function<void(const SuiteNames&)>& take) {
+    CollectSuites(system, folder, "", includeSubfolders, goOn, take);
+}
+
 std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn) {
     std::vector<FoundSuite> suites;
-    CollectSuites(system, folder, "", includeSubfolders, goOn, suites);
+    ForEachSuite(folder, includeSubfolders, system, goOn, [&](const SuiteNames& found) {
+        const std::string below = folder + std::string(found.folder);
+        suites.push_back({found.jar.empty() ? std::string() : below + std::string(found.jar),
+                          found.jad.empty() ? std::string() : below + std::string(found.jad),
+                          std::string(found.folder) + std::string(found.jar), std::string(found.unreadable)});
+    });
     return suites;
 }
 
@@ -600,27 +627,27 @@ std::string_view PhoneWord(SuiteResult::Phone phone) {
     return {};
 }
 
-FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
+FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers) {
     FolderSummary summary;
-    summary.found = plan.size();
+    summary.found = plan.Size();
     std::map<std::string, LogFile> logs;
-    for (const PlannedSuite& planned : plan)
-        if (!planned.logFolder.empty())
-            ++logs.try_emplace(planned.logFolder, planned.logFolder, system).first->second.summary.found;
-    listener.SuitesFound(plan.size());
+    for (std::size_t i = 0; i < plan.Size(); ++i)
+        if (const std::string& folder = plan.LogFolder(i); !folder.empty())
+            ++logs.try_emplace(folder, folder, system).first->second.summary.found;
+    listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
     const Judging judging(plan, workFolder, system);
     JudgingPool pool(judging, workers);
-    for (std::size_t i = 0; i < plan.size(); ++i) {
+    for (std::size_t i = 0; i < plan.Size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
             break;
         }
-        listener.SuiteStarting(i, plan.size());
-        const SuiteResult result = BuildPlanned(plan[i], pool.Take(i), system);
+        listener.SuiteStarting(i, plan.Size());
+        const SuiteResult result = BuildPlanned(plan, i, pool.Take(i), system);
         summary.Add(result);
-        if (const auto log = logs.find(plan[i].logFolder); log != logs.end()) log->second.Add(result);
+        if (const auto log = logs.find(plan.LogFolder(i)); log != logs.end()) log->second.Add(result);
         listener.SuiteFinished(i, result);
     }
     for (auto& [folder, log] : logs)
@@ -632,18 +659,139 @@ FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::st
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
     const std::string target =
         IsBlank(job.target) ? std::string() : FolderWithSeparator(system.FullPath(TrimSpaces(job.target)));
-    std::vector<FoundSuite> suites;
-    if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, suites)) {
+    SuitePlan plan(CommonJob(job));
+    if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, plan)) {
         FolderSummary summary;
         summary.refusal = std::move(*refusal);
         // An unattended run leaves its reason where its packages would be.
         if (!target.empty()) WriteRefusalLog(target, summary, system);
         return summary;
     }
-    std::vector<PlannedSuite> plan;
-    plan.reserve(suites.size());
-    for (const FoundSuite& suite : suites) plan.push_back(SuiteOfFolder(job, suite, target));
     return ConvertSuites(plan, job.workFolder, system, listener);
+}
+
+SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') {
+    common_.jar.clear();
+    common_.jad.clear();
+    common_.stj.clear();
+    common_.stagingFolder.clear();
+}
+
+std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {
+    if (logFolders_.empty() || logFolders_.back() != logFolder) logFolders_.push_back(std::move(logFolder));
+    const auto log = static_cast<std::uint32_t>(logFolders_.size() - 1);
+    if (!folders_.empty()) {
+        const Folder& last = folders_.back();
+        if (last.source == source && last.packages == packages && last.shown == shown && last.logFolder == log)
+            return folders_.size() - 1;
+    }
+    folders_.push_back({std::move(source), std::move(packages), std::move(shown), log});
+    return folders_.size() - 1;
+}
+
+std::uint32_t SuitePlan::AddName(std::string_view name) {
+    if (name.empty()) return 0;  // the NUL names_ starts with
+    // Numbers of 32 bits keep each suite small: four thousand million bytes of names are no folder's.
+    if (names_.size() + name.size() >= UINT32_MAX) throw std::length_error("too many suites");
+    const auto start = static_cast<std::uint32_t>(names_.size());
+    names_.append(name);
+    names_.push_back('\0');
+    return start;
+}
+
+std::size_t SuitePlan::AddSuite(std::size_t folder, std::string_view jar, std::string_view jad,
+                                std::string_view shownName) {
+    const std::uint32_t jarName = AddName(jar);
+    const std::uint32_t jadName = AddName(jad);
+    const std::uint32_t shown = shownName == jar ? jarName : AddName(shownName);
+    suites_.push_back({static_cast<std::uint32_t>(folder), jarName, jadName, shown, 0});
+    return suites_.size() - 1;
+}
+
+const SuitePlan::Rare* SuitePlan::RareOf(std::size_t suite) const {
+    const std::uint32_t rare = suites_[suite].rare;
+    return rare == 0 ? nullptr : &rare_[rare - 1];
+}
+
+SuitePlan::Rare& SuitePlan::OwnRare(std::size_t suite) {
+    std::uint32_t& rare = suites_[suite].rare;
+    if (rare == 0) {
+        rare_.emplace_back();
+        rare = static_cast<std::uint32_t>(rare_.size());
+    }
+    return rare_[rare - 1];
+}
+
+void SuitePlan::SetProblem(std::size_t suite, std::string problem, SuiteStatus status) {
+    Rare& rare = OwnRare(suite);
+    rare.problem = std::move(problem);
+    rare.problemStatus = status;
+}
+
+void SuitePlan::Renumber(std::size_t suite, unsigned number) { OwnRare(suite).number = number; }
+
+void SuitePlan::SetNote(std::size_t suite, std::string note) { OwnRare(suite).note = std::move(note); }
+
+void SuitePlan::KeepWhere(const std::function<bool(std::size_t)>& keep) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < suites_.size(); ++i) {
+        suites_[kept] = suites_[i];
+        if (keep(kept)) ++kept;
+    }
+    suites_.resize(kept);
+}
+
+std::string SuitePlan::Jar(std::size_t suite) const {
+    const Suite& one = suites_[suite];
+    return one.jar == 0 ? std::string() : folders_[one.folder].source + std::string(Name(one.jar));
+}
+
+std::string SuitePlan::Jad(std::size_t suite) const {
+    const Suite& one = suites_[suite];
+    return one.jad == 0 ? std::string() : folders_[one.folder].source + std::string(Name(one.jad));
+}
+
+std::string SuitePlan::Package(std::size_t suite) const {
+    const Suite& one = suites_[suite];
+    const std::uint32_t named = one.jar != 0 ? one.jar : one.jad;
+    if (named == 0) return {};
+    const Rare* rare = RareOf(suite);
+    const std::string number = rare && rare->number > 1 ? " (" + std::to_string(rare->number) + ")" : std::string();
+    return folders_[one.folder].packages + WithoutExtension(std::string(Name(named))) + number + ".stj";
+}
+
+SuiteJob SuitePlan::Job(std::size_t suite) const {
+    SuiteJob job = common_;
+    job.jar = Jar(suite);
+    job.jad = Jad(suite);
+    job.stj = Package(suite);
+    return job;
+}
+
+std::string SuitePlan::Shown(std::size_t suite) const {
+    const Suite& one = suites_[suite];
+    return folders_[one.folder].shown + std::string(Name(one.shown));
+}
+
+const std::string& SuitePlan::LogFolder(std::size_t suite) const {
+    return logFolders_[folders_[suites_[suite].folder].logFolder];
+}
+
+const std::string& SuitePlan::Problem(std::size_t suite) const {
+    static const std::string none;
+    const Rare* rare = RareOf(suite);
+    return rare ? rare->problem : none;
+}
+
+SuiteStatus SuitePlan::ProblemStatus(std::size_t suite) const {
+    const Rare* rare = RareOf(suite);
+    return rare ? rare->problemStatus : SuiteStatus::Skipped;
+}
+
+const std::string& SuitePlan::Note(std::size_t suite) const {
+    static const std::string none;
+    const Rare* rare = RareOf(suite);
+    return rare ? rare->note : none;
 }
 
 WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}

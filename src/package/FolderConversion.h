@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +87,22 @@ struct FoundSuite {
 std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system,
                                    bool goOn = false);
 
+// A suite as the search comes upon it: the folder it is in below the searched
+// one (empty, or ending in its separator) and its JAR's and its JAD's names
+// there, the JAD's empty when it has none; or, for a folder below that could
+// not be listed, that folder, no names and why (see FoundSuite::unreadable).
+struct SuiteNames {
+    std::string_view folder;
+    std::string_view jar;
+    std::string_view jad;
+    std::string_view unreadable;
+};
+
+// FindSuites one suite at a time, in the same order, for a folder of a great
+// many: `take` is given each as it is found, and nothing is kept.
+void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
+                  const std::function<void(const SuiteNames&)>& take);
+
 // One suite to convert.
 struct SuiteJob {
     std::string jar;
@@ -114,17 +132,78 @@ struct SuiteJob {
 // the port throws: a failure ends up in the result.
 SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system);
 
-// One suite of a run as planned: what to convert, the name its lines give
-// it, and the folder whose kestrane-protokoll.txt lists it.
-struct PlannedSuite {
-    SuiteJob job;
-    std::string shown;      // the JAR as the user knows it
-    std::string logFolder;  // ending in its separator; empty: no log lists it
-    // Why it cannot even start (a JAD without its JAR, a folder not listed):
-    // then this is its result, with this status.
-    std::string problem;
-    SuiteStatus problemStatus = SuiteStatus::Skipped;
-    std::string note;  // said after its result, as one more finding
+// The suites of a run as planned, held small, for a run may plan a great
+// many: what every suite shares once, and of each suite its folder's number
+// and its files' names; its paths, the name it is shown by and its package
+// are put together when asked for. A folder says where its JARs and JADs
+// are, where their packages go, how the user knows it and which log lists
+// its suites.
+class SuitePlan {
+public:
+    // Every suite's job is `common`'s (its paths aside).
+    explicit SuitePlan(SuiteJob common);
+
+    // A folder of suites: `source` and `packages` ending in their separator;
+    // `shown` is put before each suite's shown name; `logFolder` ends in its
+    // separator, empty: no log lists them. Returns its number for AddSuite;
+    // the same as the last one's when it is that folder again.
+    std::size_t AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder);
+    // A suite of that folder, by its JAR's and JAD's names in it: an empty
+    // JAD is made from the manifest, an empty JAR makes the JAD's suite one
+    // without its JAR. Its package is named after its JAR (else its JAD) in
+    // the folder's packages; with neither it has none. Returns its number.
+    std::size_t AddSuite(std::size_t folder, std::string_view jar, std::string_view jad, std::string_view shownName);
+    // Why the suite cannot even start (a JAD without its JAR, a folder not
+    // listed): then this is its result, with this status.
+    void SetProblem(std::size_t suite, std::string problem, SuiteStatus status);
+    // The suite's package is "<its name> (<number>).stj" instead; 0 or 1 goes back to "<its name>.stj".
+    void Renumber(std::size_t suite, unsigned number);
+    // Said after the suite's result, as one more finding.
+    void SetNote(std::size_t suite, std::string note);
+    // Goes through the suites in their order, moving each down over the ones
+    // dropped before it; `keep` is asked for each at its new number, and
+    // drops it by saying false.
+    void KeepWhere(const std::function<bool(std::size_t)>& keep);
+
+    std::size_t Size() const { return suites_.size(); }
+    SuiteJob Job(std::size_t suite) const;  // without its staging folder
+    std::string Jar(std::size_t suite) const;
+    std::string Jad(std::size_t suite) const;
+    std::string Package(std::size_t suite) const;  // empty: it has none
+    std::string Shown(std::size_t suite) const;    // the JAR as the user knows it
+    const std::string& LogFolder(std::size_t suite) const;
+    const std::string& Problem(std::size_t suite) const;
+    SuiteStatus ProblemStatus(std::size_t suite) const;
+    const std::string& Note(std::size_t suite) const;
+
+private:
+    struct Folder {
+        std::string source, packages, shown;
+        std::uint32_t logFolder;  // in logFolders_
+    };
+    // What few suites have, kept aside.
+    struct Rare {
+        std::string problem;
+        SuiteStatus problemStatus = SuiteStatus::Skipped;
+        std::string note;
+        unsigned number = 0;
+    };
+    struct Suite {
+        std::uint32_t folder;
+        std::uint32_t jar, jad, shown;  // where the name starts in names_
+        std::uint32_t rare;             // 1 + its place in rare_; 0: none
+    };
+    std::uint32_t AddName(std::string_view name);
+    std::string_view Name(std::uint32_t start) const { return names_.data() + start; }
+    const Rare* RareOf(std::size_t suite) const;
+    Rare& OwnRare(std::size_t suite);
+
+    SuiteJob common_;
+    std::vector<Folder> folders_;
+    std::vector<std::string> logFolders_;
+    std::string names_;  // each name ended by a NUL, which no file name holds
+    std::vector<Rare> rare_;
+    std::vector<Suite> suites_;
 };
 
 // Told what happens, on the thread that converts.
@@ -188,7 +267,7 @@ SuiteResult LineForm(SuiteResult result);
 // told to the listener and logged one after another in the plan's order on
 // the calling thread; the threads are gone when it returns, also by a throw.
 // Throws nothing the port throws.
-FolderSummary ConvertSuites(const std::vector<PlannedSuite>& plan, const std::string& workFolder, SystemPort& system,
+FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers = 1);
 
 // Converts the folder. Throws nothing the port throws: a refusal ends up in

@@ -405,6 +405,21 @@ TEST_F(KestraneTest, EverySuiteGetsAPackageOfItsOwnWholeName) {
         ExpectReadable(root / "Ziel" / (std::string(stj) + ".stj"), src / (std::string(jar) + ".jar"));
 }
 
+// A JAD without its JAR keeps the package name its suite would have had, and
+// a suite named twice (in its folder and by itself) is listed once.
+TEST_F(KestraneTest, AJadWithoutItsJarKeepsItsPackageNameAndASuiteNamedTwiceIsListedOnce) {
+    Write("a/game.jar", SuiteJar("Erstes"));
+    Write("b/game.jad", "MIDlet-Name: Zweites\r\nMIDlet-Jar-URL: game.jar\r\n");
+    const Ran ran = Kestrane({"Quelle/a", "Quelle/a/game.jar", "Quelle/b/game.jad", "-o", "Ziel"});
+    EXPECT_EQ(ran.exitCode, 1) << ran.err;
+    EXPECT_EQ(std::count(ran.out.begin(), ran.out.end(), '\n'), 3) << ran.out;  // two suites, the summary
+    EXPECT_TRUE(Has(ran.out,
+                    "Quelle/b/game.jad\t\t\u00fcbersprungen: Zur JAD-Datei gibt es keine JAR-Datei. \u2013 "
+                    "Paket \u201Egame (2).stj\u201C"))
+        << ran.out;
+    EXPECT_TRUE(fs::exists(root / "Ziel" / "game.stj"));
+}
+
 // Only a package that reads back whole counts as existing; one left empty or
 // cut off by a crash is built again.
 TEST_F(KestraneTest, ADamagedPackageIsBuiltAgain) {

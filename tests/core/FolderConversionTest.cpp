@@ -682,17 +682,15 @@ TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
     sys.files[other + "B.jar"] = Jar("B", "b/B");
     for (const bool check : {false, true}) {
         SCOPED_TRACE(check ? "check" : "convert");
-        std::vector<PlannedSuite> plan(3);
-        plan[0].job.jar = kIn + "A.jar";
-        plan[0].job.stj = kIn + "A.stj";
-        plan[1].job.jar = other + "B.jar";
-        plan[1].job.stj = other + "B.stj";
-        plan[2].problem = "übersprungen: keine JAR-Datei";
-        for (std::size_t i = 0; i < plan.size(); ++i) {
-            plan[i].job.checkOnly = check;
-            plan[i].shown = "suite " + std::to_string(i);
-            plan[i].logFolder = check ? "" : i == 1 ? other : kIn;
-        }
+        SuiteJob common;
+        common.checkOnly = check;
+        SuitePlan plan(common);
+        const auto folder = [&](const std::string& path) {
+            return plan.AddFolder(path, path, "suite ", check ? "" : path);
+        };
+        plan.AddSuite(folder(kIn), "A.jar", {}, "0");
+        plan.AddSuite(folder(other), "B.jar", {}, "1");
+        plan.SetProblem(plan.AddSuite(folder(kIn), {}, {}, "2"), "übersprungen: keine JAR-Datei", SuiteStatus::Skipped);
         sys.log.clear();
         Recorder listener;
         const FolderSummary summary = ConvertSuites(plan, {}, sys, listener);
@@ -713,20 +711,54 @@ TEST(ConvertSuites, EachLogListsItsFoldersSuitesAndACheckWritesNothing) {
     }
 }
 
+// A suite's paths are put together when its turn comes: from its folder's
+// and its own names, its package after its JAR, else its JAD, numbered where
+// renamed; dropping suites moves the others down with their own problems.
+TEST(SuitePlan, PutsEachSuitesPathsTogetherAndDropsSuitesWithoutMixingUpTheRest) {
+    SuiteJob common;
+    common.strict = true;
+    SuitePlan plan(common);
+    const std::size_t sub = plan.AddFolder(kIn + "Sub\\", "D:\\Ziel\\Sub\\", "In\\Sub\\", "D:\\Ziel\\");
+    plan.AddSuite(sub, "Spiel.jar", "Spiel.jad", "Spiel.jar");
+    plan.SetProblem(plan.AddSuite(sub, "Weg.jar", {}, "Weg.jar"), "weg", SuiteStatus::Failed);
+    plan.SetProblem(plan.AddSuite(sub, {}, "Los.jad", "Los.jad"), "keine JAR-Datei", SuiteStatus::Skipped);
+    plan.AddSuite(plan.AddFolder(kIn + "Zu\\", "D:\\Ziel\\Zu\\", "In\\Zu\\", {}), {}, {}, {});
+    plan.KeepWhere([&](std::size_t suite) { return plan.Problem(suite) != "weg"; });
+    plan.Renumber(1, 3);
+    ASSERT_EQ(plan.Size(), 3u);
+    const SuiteJob first = plan.Job(0);
+    EXPECT_EQ(first.jar, kIn + "Sub\\Spiel.jar");
+    EXPECT_EQ(first.jad, kIn + "Sub\\Spiel.jad");
+    EXPECT_EQ(first.stj, "D:\\Ziel\\Sub\\Spiel.stj");
+    EXPECT_TRUE(first.strict);
+    EXPECT_EQ(plan.Shown(0), "In\\Sub\\Spiel.jar");
+    EXPECT_EQ(plan.Problem(0), "");
+    EXPECT_EQ(plan.Job(1).jar, "");
+    EXPECT_EQ(plan.Job(1).stj, "D:\\Ziel\\Sub\\Los (3).stj");
+    EXPECT_EQ(plan.Problem(1), "keine JAR-Datei");
+    EXPECT_EQ(plan.LogFolder(1), "D:\\Ziel\\");
+    EXPECT_EQ(plan.Job(2).stj, "");
+    EXPECT_EQ(plan.Shown(2), "In\\Zu\\");
+    EXPECT_EQ(plan.LogFolder(2), "");
+}
+
 // kestrane's threads judge ahead: the results still come in the plan's
 // order, each its own suite's, and a cancel or a listener that throws ends
 // the run with them (the plan's problems touch no disk, so the fake bears it).
 TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
     FakeSystem sys;
-    std::vector<PlannedSuite> plan(7);
-    for (std::size_t i = 0; i < plan.size(); ++i) plan[i].problem = "übersprungen: " + std::to_string(i);
+    SuitePlan plan({});
+    const std::size_t folder = plan.AddFolder(kIn, kIn, {}, {});
+    for (std::size_t i = 0; i < 7; ++i)
+        plan.SetProblem(plan.AddSuite(folder, {}, {}, std::to_string(i)), "übersprungen: " + std::to_string(i),
+                        SuiteStatus::Skipped);
     for (const std::size_t workers : {2u, 3u, 16u}) {
         SCOPED_TRACE(workers);
         Recorder listener;
         listener.cancel = [](std::size_t finished) { return finished == 5; };
         EXPECT_TRUE(ConvertSuites(plan, {}, sys, listener, workers).cancelled);
         ASSERT_EQ(listener.results.size(), 5u);
-        for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(listener.results[i].result, plan[i].problem);
+        for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(listener.results[i].result, plan.Problem(i));
         listener.cancel = [](std::size_t finished) -> bool { throw std::runtime_error(std::to_string(finished)); };
         EXPECT_THROW(ConvertSuites(plan, {}, sys, listener, workers), std::runtime_error);
     }
