@@ -566,17 +566,6 @@ void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort&
     CollectSuites(system, folder, "", includeSubfolders, goOn, take);
 }
 
-std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn) {
-    std::vector<FoundSuite> suites;
-    ForEachSuite(folder, includeSubfolders, system, goOn, [&](const SuiteNames& found) {
-        const std::string below = folder + std::string(found.folder);
-        suites.push_back({found.jar.empty() ? std::string() : below + std::string(found.jar),
-                          found.jad.empty() ? std::string() : below + std::string(found.jad),
-                          std::string(found.folder) + std::string(found.jar), std::string(found.unreadable)});
-    });
-    return suites;
-}
-
 void FolderSummary::Add(const SuiteResult& result) {
     if (result.phone != SuiteResult::Phone::Unknown) ++judged;
     if (result.phone == SuiteResult::Phone::Runs) ++runs;

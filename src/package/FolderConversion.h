@@ -3,7 +3,8 @@
 // window pairs them, or else one made from its manifest; its INI text comes
 // from the JAD as "Erstelle INI" makes it; the checks run, and what they
 // find is written into the suite's result instead of being asked. The same
-// steps serve a command-line tool: FindSuites, then ConvertSuite for each.
+// steps serve a command-line tool: ForEachSuite fills a SuitePlan, which
+// ConvertSuites works through.
 // Kestrane packs each suite itself; where the user asks for rar.exe instead,
 // it is started directly for each suite, without a batch file and without
 // the single build's settling waits.
@@ -64,33 +65,11 @@ struct SuiteResult {
     std::vector<std::string> needs = {};
 };
 
-// One suite of a folder: a JAR and the JAD that goes with it.
-struct FoundSuite {
-    std::string jar;       // the JAR's path
-    std::string jad;       // its JAD's path; empty when it has none and one is made from its manifest
-    std::string relative;  // the JAR's path below the searched folder
-    // For a folder below that could not be listed, when the search goes on:
-    // why, as the system said it; then `relative` is the folder's path (with
-    // its separator), and `jar` and `jad` are empty.
-    std::string unreadable;
-};
-
-// The suites of `folder` (ending in its separator, '\\' or '/'; the paths
-// found use the same one): each folder's names in alphabetical order without
-// regard to case, its files before its subfolders, linked folders not
-// followed. A JAR's JAD is a JAD of its folder that pairs with it as
-// PartnerJar pairs them (one that cannot be read, by its base name only);
-// of several, the one of the JAR's base name, else the first by name.
-// Throws AppError when a folder cannot be listed; with `goOn`, only when
-// `folder` itself cannot be, and a subfolder that cannot be becomes an entry
-// of its own (see FoundSuite::unreadable) where its suites would have been.
-std::vector<FoundSuite> FindSuites(const std::string& folder, bool includeSubfolders, SystemPort& system,
-                                   bool goOn = false);
-
 // A suite as the search comes upon it: the folder it is in below the searched
 // one (empty, or ending in its separator) and its JAR's and its JAD's names
-// there, the JAD's empty when it has none; or, for a folder below that could
-// not be listed, that folder, no names and why (see FoundSuite::unreadable).
+// there, the JAD's empty when it has none and one is made from its manifest.
+// For a folder below that could not be listed, when the search goes on: that
+// folder, no names, and why, as the system said it.
 struct SuiteNames {
     std::string_view folder;
     std::string_view jar;
@@ -98,8 +77,16 @@ struct SuiteNames {
     std::string_view unreadable;
 };
 
-// FindSuites one suite at a time, in the same order, for a folder of a great
-// many: `take` is given each as it is found, and nothing is kept.
+// The suites of `folder` (ending in its separator, '\\' or '/'; the paths
+// found use the same one), each given to `take` as it is found and nothing
+// kept, for a folder may hold a great many: each folder's names in
+// alphabetical order without regard to case, its files before its
+// subfolders, linked folders not followed. A JAR's JAD is a JAD of its
+// folder that pairs with it as PartnerJar pairs them (one that cannot be
+// read, by its base name only); of several, the one of the JAR's base name,
+// else the first by name. Throws AppError when a folder cannot be listed;
+// with `goOn`, only when `folder` itself cannot be, and a subfolder that
+// cannot be is given as a suite of its own where its suites would have been.
 void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
                   const std::function<void(const SuiteNames&)>& take);
 

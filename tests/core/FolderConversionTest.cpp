@@ -545,7 +545,7 @@ TEST(ConvertSuite, ASuiteWhoseClassesWereNotAllReadIsNotSaidToRun) {
 
 // A JAD names its JAR in MIDlet-Jar-URL; the folder's pairs are those the
 // main window makes from the JAD.
-TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
+TEST(ForEachSuite, PairsEachJarWithTheJadThatNamesIt) {
     struct Case {
         const char* what;
         std::map<std::string, std::string> jads;   // name -> MIDlet-Jar-URL, "" for none, "?" unreadable
@@ -584,8 +584,9 @@ TEST(FindSuites, PairsEachJarWithTheJadThatNamesIt) {
             if (url == "?") sys.failOn.insert("read " + kIn + name);
         }
         std::map<std::string, std::string> jadOf;
-        for (const FoundSuite& suite : FindSuites(kIn, false, sys))
-            jadOf[suite.relative] = suite.jad.empty() ? "" : suite.jad.substr(kIn.size());
+        ForEachSuite(kIn, false, sys, false, [&](const SuiteNames& suite) {
+            jadOf[std::string(suite.folder) + std::string(suite.jar)] = std::string(suite.jad);
+        });
         for (const auto& [jar, jad] : c.jadOf) EXPECT_EQ(jadOf[jar], jad) << jar;
     }
 }
