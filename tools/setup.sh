@@ -10,6 +10,8 @@ native=$(dpkg --print-architecture)
 packages=(
     cmake ninja-build clang g++ googletest "zlib1g-dev:$native" libz-mingw-w64-dev
     g++-mingw-w64-i686
+    # Kestrane.exe is linked by lld (see src/ui/CMakeLists.txt).
+    lld
     # wine64 brings the 64-bit wineserver, which serves the 32-bit programs
     # also where the kernel runs no 32-bit code.
     wine wine64 wine32:i386
