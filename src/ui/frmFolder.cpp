@@ -30,6 +30,8 @@ constexpr UINT WM_SUITE_FINISHED = WM_APP + 2;    // lParam: SuiteResult*
 constexpr UINT WM_CONVERSION_ENDED = WM_APP + 3;  // lParam: FolderSummary*
 // The run of "/ordner", posted so that it begins once the window shows.
 constexpr UINT WM_START_AT_ONCE = WM_APP + 4;
+// How often a run's progress is drawn at least while suites end faster.
+constexpr DWORD kShowEvery = 100;  // ms
 // The exit code of a run that could not start.
 constexpr int kCouldNotStart = 2;
 
@@ -351,8 +353,16 @@ void frmFolder::conversion_SuiteFinished(std::unique_ptr<SuiteResult> result) {
     const int row = ListView_InsertItem(list, &item);
     for (int column = 1; column < static_cast<int>(std::size(texts)); ++column)
         ListView_SetItemText(list, row, column, const_cast<wchar_t*>(texts[column].c_str()));
-    ListView_EnsureVisible(list, row, FALSE);
     results_.push_back(std::move(*result));
+    // Suites that end faster than the window draws are shown together: the
+    // last row, the bar and the counts follow once no further suite waits,
+    // and a tenth of a second after they last did.
+    MSG next{};
+    if (GetTickCount() - lastShown_ < kShowEvery &&
+        PeekMessageW(&next, hwnd_, WM_SUITE_FINISHED, WM_SUITE_FINISHED, PM_NOREMOVE))
+        return;
+    lastShown_ = GetTickCount();
+    ListView_EnsureVisible(list, row, FALSE);
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, results_.size(), 0);
     if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
 }

@@ -65,6 +65,7 @@ private:
     std::unique_ptr<Conversion> conversion_;  // a run still going is stopped and waited for, with the window there
     std::vector<SuiteResult> results_;
     FolderSummary counts_;
+    DWORD lastShown_ = 0;  // GetTickCount when the run's progress was last drawn
     int exitCode_ = 1;
     SIZE smallestWindow_{};  // the window's size as created: it gets no smaller
     int widthGrown_ = 0;     // pixels the client area is wider than as created
