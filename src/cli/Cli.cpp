@@ -235,14 +235,12 @@ void Run::PlanFolder(const std::string& input, const std::optional<std::string>&
     const std::string folder = WithOwnSeparator(system_.FullPath(input));
     const std::string packages = target.value_or(folder);
     const std::string shown = WithOwnSeparator(input);
-    std::optional<std::string> below;  // the folder of the suite before
-    std::size_t number = 0;            // its number in the plan
     try {
         ForEachSuite(folder, options_.recursive, system_, true, [&](const SuiteNames& suite) {
-            if (!below || *below != suite.folder) {
-                below = suite.folder;
-                number = plan.AddFolder(folder + *below, packages + *below, shown + *below, LogFolder(packages));
-            }
+            // AddFolder gives the folder of the suite before again when it is that one.
+            const std::string below(suite.folder);
+            const std::size_t number =
+                plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
             const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
             if (!suite.unreadable.empty())
                 plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
