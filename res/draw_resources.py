@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Draws Kestrane's binary resources and writes them into this folder.
 
-    kestrane.ico        program icon: 48, 32 and 16 pixels, each in 256 colours
-                        and in 32-bit colour with alpha
+    kestrane.ico        program icon: 48, 32 and 16 pixels in 32-bit colour with
+                        alpha, which Windows XP and later show at every colour
+                        depth (a 256-colour copy would only add 7 KB)
     st60.gif            front of the phone for the about box, 260 x 400,
                         palette index 255 transparent
     hand.cur            pointing hand for links, 32 x 32, 16 colours,
@@ -633,27 +634,6 @@ def icon_dib32(img):
     return dib(w, h, 32, None, rows, and_mask_bytes(opaque, w, h))
 
 
-def icon_dib8(img):
-    """256 colours: index 0 is black and stands for the transparent pixels."""
-    w, h = img.size
-    px = list(img.getdata())
-    opaque = [p[3] >= 128 for p in px]
-    filler = next(p[:3] for p, o in zip(px, opaque) if o)
-    flat = Image.new("RGB", (w, h), filler)
-    flat.putdata([p[:3] if o else filler for p, o in zip(px, opaque)])
-    q = flat.quantize(colors=255, method=Image.Quantize.MEDIANCUT)
-    raw = list(q.getpalette() or [])
-    ncol = max(q.tobytes()) + 1
-    palette = [(0, 0, 0)] + [tuple(raw[i * 3:i * 3 + 3]) for i in range(ncol)]
-    palette += [(0, 0, 0)] * (256 - len(palette))
-    idx = [i + 1 if o else 0 for i, o in zip(q.tobytes(), opaque)]
-    stride = row_bytes(w, 8)
-    rows = []
-    for y in range(h - 1, -1, -1):
-        rows.append(bytes(idx[y * w:(y + 1) * w]) + bytes(stride - w))
-    return dib(w, h, 8, palette, rows, and_mask_bytes(opaque, w, h))
-
-
 def write_ico(path, images):
     """images: list of (size, bpp, dib bytes)."""
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
@@ -770,8 +750,6 @@ MANIFEST = """\
 def main_into(out):
     icons = icon_images()
     entries = []
-    for size in (48, 32, 16):
-        entries.append((size, 8, icon_dib8(icons[size])))
     for size in (48, 32, 16):
         entries.append((size, 32, icon_dib32(icons[size])))
     write_ico(os.path.join(out, "kestrane.ico"), entries)

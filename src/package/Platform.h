@@ -1,8 +1,8 @@
 // What a phone offers and what would provide the rest, as tables of classes
 // and of packages. The phone of this program is one list of tables (CLDC 1.0,
 // MIDP 1.0, its maker's classes); another phone would be another list, not
-// another design. Platform.cpp names the published API each table is
-// written from.
+// another design. PhoneApis.txt holds the phone's tables, each with the
+// published API it is written from.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +34,8 @@ struct ApiClass {
     // The superclass, "java/lang/Object" for an interface; empty when the
     // entry adds members to a class an earlier table has.
     std::string_view superName;
-    std::string_view interfaces;  // the interfaces it implements or extends, separated by spaces
-    // Its public and protected members, separated by spaces: a method as name
+    std::string_view interfaces;  // the interfaces it implements or extends, separated by white space
+    // Its public and protected members, separated by white space: a method as name
     // and descriptor, "setFullScreenMode(Z)V", a field as name, colon and
     // descriptor, "out:Ljava/io/PrintStream;". Compile-time constants (static
     // final primitives and Strings) are left out: compilers copy their value
@@ -55,6 +55,31 @@ struct ApiTable {
     Provider provider;  // for the phone's own tables: Phone
     std::span<const ApiClass> classes;
     std::span<const ApiPackage> packages;  // after the classes: a class of a table wins over a package
+};
+
+// Tables read from their text, in the form PhoneApis.txt describes; their
+// names and members are views into the text, which outlives them. A line
+// the form has not is refused with std::invalid_argument.
+class ApiTables {
+public:
+    explicit ApiTables(std::string_view text);
+    ApiTables(const ApiTables&) = delete;
+    ApiTables& operator=(const ApiTables&) = delete;
+
+    std::span<const ApiTable* const> Tables() const { return pointers_; }
+
+private:
+    struct Part {
+        Provider provider;
+        std::vector<ApiClass> classes;
+        std::vector<ApiPackage> packages;
+    };
+    void Read(std::string_view line);
+
+    std::vector<Part> parts_;
+    bool inMembers_ = false;        // the line before was a class's or its members'
+    std::vector<ApiTable> tables_;  // made once every part is read: they point into the parts
+    std::vector<const ApiTable*> pointers_;
 };
 
 struct Offer {

@@ -2,6 +2,7 @@
 // or package brought a class or a member, resolved as the VM resolves it.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "package/Platform.h"
@@ -70,6 +71,55 @@ TEST(Platform, AMemberIsSaidOfTheClassThatDeclaresIt) {
     const MemberReference getWidth{"javax/microedition/lcdui/List", "getWidth", "()I", true};
     EXPECT_EQ(Platform::Phone().MemberOffer("javax/microedition/lcdui/List", getWidth).declaringClass,
               "javax/microedition/lcdui/Displayable");
+}
+
+// A platform of two made-up tables, read from text as PhoneApis.txt is
+// written: what each line says is what the platform answers.
+TEST(Platform, ReadFromItsTextAnswersAsTheTextSays) {
+    const std::string text =
+        "# a comment, and a blank line\n"
+        "\n"
+        "table Phone\n"
+        "class java/lang/Object\n"
+        "    <init>()V hashCode()I\n"
+        "class a/Shape extends java/lang/Object implements a/Drawable a/Sized\n"
+        "    <init>()V draw()V\n"
+        "\tarea:I\r\n"
+        "class a/Drawable extends java/lang/Object\n"
+        "class a/Sized extends java/lang/Object\n"
+        "    size()I\n"
+        "table Vendor\n"
+        "add-to a/Shape\n"
+        "    rotate(I)V\n"
+        "class b/Open extends a/Shape\n"
+        "    *\n"
+        "package b/ Maker of b\n";
+    const ApiTables tables(text);
+    const Platform platform(tables.Tables());
+    const auto member = [&](const char* owner, const char* name, const char* descriptor, bool method) {
+        return platform.MemberOffer(owner, MemberReference{owner, name, descriptor, method});
+    };
+    EXPECT_EQ(member("a/Shape", "draw", "()V", true).provider, Provider::Phone);
+    EXPECT_EQ(member("a/Shape", "area", "I", false).provider, Provider::Phone);  // on a line of its own
+    EXPECT_EQ(member("a/Shape", "hashCode", "()I", true).declaringClass, "java/lang/Object");
+    EXPECT_EQ(member("a/Shape", "size", "()I", true).declaringClass, "a/Sized");  // the second interface
+    EXPECT_EQ(member("a/Shape", "rotate", "(I)V", true).provider, Provider::Vendor);
+    EXPECT_EQ(member("a/Shape", "scale", "(I)V", true).provider, Provider::JavaSe);
+    EXPECT_EQ(member("b/Open", "scale", "(I)V", true).provider, Provider::Vendor);  // "*": all of its table
+    EXPECT_EQ(platform.ClassOffer("b/Other").name, "Maker of b");
+    EXPECT_EQ(platform.ClassOffer("a/Sized").provider, Provider::Phone);
+
+    const char* const malformed[] = {
+        "class a/B extends java/lang/Object\n",                             // before any table
+        "table Phone\n    run()V\n",                                        // members below no class
+        "table Phone\nclass a/B\n",                                         // a class without its superclass
+        "table Phone\nclass a/B implements a/C\n",                          // the same
+        "table Phone\nclass a/B extends\n",                                 // the same
+        "table Somebody\n",                                                 // no such provider
+        "table Phone\ninterface a/B\n",                                     // no such form
+        "table Phone\nclass a/B extends java/lang/Object\n\n    run()V\n",  // a blank line ends the members
+    };
+    for (const char* bad : malformed) EXPECT_THROW(ApiTables{bad}, std::invalid_argument) << bad;
 }
 
 }  // namespace

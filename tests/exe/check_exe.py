@@ -90,7 +90,7 @@ def check_icon(found):
     _, _, count = struct.unpack_from("<HHH", group)
     entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
     sizes = sorted((e[0] or 256, e[5]) for e in entries)
-    check(sizes == [(16, 8), (16, 32), (32, 8), (32, 32), (48, 8), (48, 32)], f"icon images: {sizes}")
+    check(sizes == [(16, 32), (32, 32), (48, 32)], f"icon images: {sizes}")
 
 
 def check_cursor(found):
