@@ -28,17 +28,12 @@ std::optional<std::string> ExistingFile(const std::string& path, SystemPort& sys
     return std::nullopt;
 }
 
-JarReading ReadJarFile(const std::string& jarPath, SystemPort& system) {
-    std::unique_ptr<ByteSource> source = system.OpenForReading(jarPath);
-    return ReadJar(*source);
-}
-
 // The JAR's size, directory and manifest, then its classes judged against
 // the phone, in one opening of the file. The JAD names the MIDlets, else the
 // manifest does.
 void ReadAndJudgeJar(const std::string& jarPath, SystemPort& system, SuiteReading& suite,
                      const AttributeList* jadAttributes) {
-    std::unique_ptr<ByteSource> source = system.OpenForReading(jarPath);
+    const std::unique_ptr<FileToRead> source = system.OpenForReading(jarPath);
     suite.jarSize = source->Size();
     suite.jar = ReadJar(*source);
     if (!suite.jar.contents) return;
@@ -91,7 +86,7 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
     if (IsBlank(jadPath)) return std::nullopt;
     std::string bytes;
     try {
-        bytes = ReadJadFile(jadPath, system);
+        bytes = ReadJadFile(jadPath, system).bytes;
     } catch (const AppError&) {
         return std::nullopt;
     }
@@ -107,10 +102,12 @@ std::optional<std::string> PairedJar(const std::string& jad, std::string_view ja
     return find(WithoutExtension(jad) + ".jar");
 }
 
-std::string ReadJadFile(const std::string& jadPath, SystemPort& system) {
-    if (const std::uint64_t size = system.Stamp(jadPath).size; size > kMaxJadBytes)
+JadFile ReadJadFile(const std::string& jadPath, SystemPort& system) {
+    const std::unique_ptr<FileToRead> file = system.OpenForReading(jadPath);
+    const std::uint64_t size = file->Size();
+    if (size > kMaxJadBytes)
         throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
-    return system.ReadWholeFile(jadPath);
+    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite()};
 }
 
 AttributeList SuiteReading::Manifest() const {
@@ -120,7 +117,9 @@ AttributeList SuiteReading::Manifest() const {
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
     SuiteReading suite;
-    suite.jadBytes = ReadJadFile(jadPath, system);
+    JadFile jad = ReadJadFile(jadPath, system);
+    suite.jadBytes = std::move(jad.bytes);
+    suite.jadWritten = jad.written;
     suite.jad = ParseJad(suite.jadBytes);
     suite.sameFile = system.SameFile(jarPath, jadPath);
     if (suite.sameFile)
@@ -154,8 +153,8 @@ SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_vi
 }
 
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
-    const JarReading reading = ReadJarFile(jarPath, system);
-    return MakeJad(reading, FileNameOf(jarPath), system.Stamp(jarPath).size);
+    const std::unique_ptr<FileToRead> source = system.OpenForReading(jarPath);
+    return MakeJad(ReadJar(*source), FileNameOf(jarPath), source->Size());
 }
 
 }  // namespace kestrane

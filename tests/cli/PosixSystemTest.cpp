@@ -79,7 +79,7 @@ TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForLocalNowAndTheLastWriteIsL
     const std::string saved = oldZone ? oldZone : "";
     setenv("TZ", "UTC-2", 1);  // two hours east of UTC, no summer time
     tzset();
-    const std::uint32_t dos = DosDateTime(PosixSystem().LastWrite(file.string()));
+    const std::uint32_t dos = DosDateTime(PosixSystem().OpenForReading(file.string())->LastWrite());
     oldZone ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
     tzset();
     fs::remove(file);
