@@ -151,6 +151,7 @@ struct OpenedFile {
     ReadableFile file;
     std::uint64_t size = 0;
     std::time_t written = 0;
+    std::optional<FileIdentity> identity;  // none on Windows, whose C library has no inode
 };
 
 // A folder is no file.
@@ -162,7 +163,8 @@ OpenedFile OpenToRead(const std::string& path) {
     if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
     struct _stat64 info {};
     if (_fstat64(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
-    return {std::move(file), static_cast<std::uint64_t>(info.st_size), static_cast<std::time_t>(info.st_mtime)};
+    return {std::move(file), static_cast<std::uint64_t>(info.st_size), static_cast<std::time_t>(info.st_mtime),
+            std::nullopt};
 }
 #else
 NotAFile KindOfNonFile(mode_t mode) {
@@ -183,7 +185,8 @@ OpenedFile OpenToRead(const std::string& path) {
     if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
     if (!S_ISREG(info.st_mode))
         throw AppError(FileNotReadText(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
-    return {std::move(file), static_cast<std::uint64_t>(info.st_size), info.st_mtime};
+    return {std::move(file), static_cast<std::uint64_t>(info.st_size), info.st_mtime,
+            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
 }
 #endif
 
@@ -195,10 +198,12 @@ public:
         : file_(std::move(opened.file)),
           size_(opened.size),
           written_(LocalTime(opened.written)),
+          identity_(opened.identity),
           path_(std::move(path)) {}
 
     std::uint64_t Size() override { return size_; }
     std::chrono::local_seconds LastWrite() const override { return written_; }
+    std::optional<FileIdentity> Identity() const override { return identity_; }
 
     // One call a part: the JAR reader asks for many small ones.
     std::string Read(std::uint64_t offset, std::size_t length) override {
@@ -213,6 +218,7 @@ private:
     ReadableFile file_;
     std::uint64_t size_;
     std::chrono::local_seconds written_;
+    std::optional<FileIdentity> identity_;
     std::string path_;
 };
 
@@ -327,7 +333,7 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
-    auto [file, size, written] = OpenToRead(path);
+    auto [file, size, written, identity] = OpenToRead(path);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotReadText(path), EFBIG);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::size_t read = 0;

@@ -51,10 +51,12 @@ struct PackageRequest {
     std::chrono::local_seconds jadWritten{};
 };
 
-// A JAD as read from its file, and when that file was last written.
+// A JAD as read from its file, when that file was last written, and which
+// file it is.
 struct JadFile {
     std::string bytes;
     std::chrono::local_seconds written{};
+    std::optional<FileIdentity> identity;
 };
 
 // The request's JAD: the bytes the checks read, else the file's.

@@ -31,15 +31,13 @@ std::optional<std::string> ExistingFile(const std::string& path, SystemPort& sys
 // The JAR's size, directory and manifest, then its classes judged against
 // the phone, in one opening of the file. The JAD names the MIDlets, else the
 // manifest does.
-void ReadAndJudgeJar(const std::string& jarPath, SystemPort& system, SuiteReading& suite,
-                     const AttributeList* jadAttributes) {
-    const std::unique_ptr<FileToRead> source = system.OpenForReading(jarPath);
-    suite.jarSize = source->Size();
-    suite.jar = ReadJar(*source);
+void ReadAndJudgeJar(FileToRead& source, SuiteReading& suite, const AttributeList* jadAttributes) {
+    suite.jarSize = source.Size();
+    suite.jar = ReadJar(source);
     if (!suite.jar.contents) return;
     const AttributeList manifest = suite.Manifest();
     const std::vector<std::string> midlets = MidletClasses(jadAttributes ? *jadAttributes : AttributeList{}, manifest);
-    suite.verdict = JudgeClasses(ReadClasses(*source, *suite.jar.contents), midlets);
+    suite.verdict = JudgeClasses(ReadClasses(source, *suite.jar.contents), midlets);
 }
 
 }  // namespace
@@ -107,7 +105,7 @@ JadFile ReadJadFile(const std::string& jadPath, SystemPort& system) {
     const std::uint64_t size = file->Size();
     if (size > kMaxJadBytes)
         throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
-    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite()};
+    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite(), file->Identity()};
 }
 
 AttributeList SuiteReading::Manifest() const {
@@ -121,17 +119,21 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
     suite.jadBytes = std::move(jad.bytes);
     suite.jadWritten = jad.written;
     suite.jad = ParseJad(suite.jadBytes);
-    suite.sameFile = system.SameFile(jarPath, jadPath);
+    // The two opened files tell whether they are one, where the system says
+    // which file each is; else the port looks.
+    const std::unique_ptr<FileToRead> jar = system.OpenForReading(jarPath);
+    const std::optional<FileIdentity> jarIdentity = jar->Identity();
+    suite.sameFile = jad.identity && jarIdentity ? *jad.identity == *jarIdentity : system.SameFile(jarPath, jadPath);
     if (suite.sameFile)
         suite.jarSize = suite.jadBytes.size();
     else
-        ReadAndJudgeJar(jarPath, system, suite, &suite.jad.attributes);
+        ReadAndJudgeJar(*jar, suite, &suite.jad.attributes);
     return suite;
 }
 
 std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
     SuiteReading suite;
-    ReadAndJudgeJar(jarPath, system, suite, nullptr);
+    ReadAndJudgeJar(*system.OpenForReading(jarPath), suite, nullptr);
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) {
         if (problem) *problem = JadFaultText(made);

@@ -46,12 +46,23 @@ public:
     virtual void WaitForEnd(std::chrono::milliseconds timeout) = 0;
 };
 
-// A file opened for reading, with the time it was last written as the
-// system told it on opening, in local time (the form a package keeps its
-// members' times in): one look at the file gives both.
+// What tells a file apart from every other one: its volume and its index
+// there (device and inode), whatever path it is reached by.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// A file opened for reading, with what the system told of it on opening:
+// one look at the file gives all.
 class FileToRead : public ByteSource {
 public:
+    // When it was last written, in local time (the form a package keeps
+    // its members' times in).
     virtual std::chrono::local_seconds LastWrite() const = 0;
+    // Nothing where the system does not tell it.
+    virtual std::optional<FileIdentity> Identity() const = 0;
 };
 
 // A file being written, as CreateNewFile makes it. Write and WriteAt throw

@@ -53,6 +53,11 @@ std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
     return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
 }
 
+// The volume and index that tell a file apart from every other one.
+FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 // A file's time as the system keeps it (UTC) in local date and time.
 std::chrono::local_seconds LocalWriteTime(const FILETIME& written) {
     FILETIME local{};
@@ -68,10 +73,12 @@ public:
         : file_(std::move(file)),
           size_((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow),
           written_(LocalWriteTime(info.ftLastWriteTime)),
+          identity_(IdentityIn(info)),
           path_(std::move(path)) {}
 
     std::uint64_t Size() override { return size_; }
     std::chrono::local_seconds LastWrite() const override { return written_; }
+    std::optional<FileIdentity> Identity() const override { return identity_; }
 
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
@@ -90,6 +97,7 @@ private:
     UniqueHandle file_;
     std::uint64_t size_;
     std::chrono::local_seconds written_;
+    FileIdentity identity_;
     std::string path_;
 };
 
@@ -258,14 +266,13 @@ FileStamp Win32System::Stamp(const std::string& path) {
 
 namespace {
 
-// The volume and index that tell a file apart from every other one.
-std::optional<std::pair<DWORD, std::uint64_t>> FileIdentity(const std::string& path) {
+// Which file the path names, folders too; nothing where there is none.
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
-    return std::pair{info.dwVolumeSerialNumber,
-                     (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return IdentityIn(info);
 }
 
 std::wstring Upper(std::wstring text) {
@@ -277,8 +284,8 @@ std::wstring Upper(std::wstring text) {
 
 bool Win32System::SameFile(const std::string& a, const std::string& b) {
     // A package not yet there is opened once, not the suite's files too.
-    if (const auto first = FileIdentity(a))
-        if (const auto second = FileIdentity(b)) return *first == *second;
+    if (const auto first = IdentityOf(a))
+        if (const auto second = IdentityOf(b)) return *first == *second;
     return Upper(Widen(FullPath(a))) == Upper(Widen(FullPath(b)));
 }
 

@@ -130,6 +130,11 @@ TEST_F(PosixSystemFiles, IdentityByDeviceAndInode) {
     EXPECT_TRUE(system.SameFile(At("a.jar"), At("hard.jar")));
     EXPECT_FALSE(system.SameFile(At("a.jar"), At("b.jar")));
     EXPECT_TRUE(system.SameFile(At("new.stj"), At("./new.stj")));  // neither exists yet
+    // An opened file tells the same.
+    const auto identity = [&](const char* name) { return system.OpenForReading(At(name))->Identity(); };
+    ASSERT_TRUE(identity("a.jar").has_value());
+    EXPECT_EQ(identity("a.jar"), identity("hard.jar"));
+    EXPECT_NE(identity("a.jar"), identity("b.jar"));
 }
 
 // A package is written front to back, its headers filled in afterwards; one

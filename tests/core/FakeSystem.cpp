@@ -177,6 +177,7 @@ public:
         : bytes_(std::move(bytes)), view_(bytes_), written_(written) {}
     std::uint64_t Size() override { return view_.Size(); }
     std::chrono::local_seconds LastWrite() const override { return written_; }
+    std::optional<FileIdentity> Identity() const override { return std::nullopt; }  // the port's SameFile tells
     std::string Read(std::uint64_t offset, std::size_t length) override { return view_.Read(offset, length); }
 
 private:
