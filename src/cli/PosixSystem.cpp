@@ -132,16 +132,39 @@ private:
     int file_;
 };
 
-// An existing file opened for reading, and its size; a folder is no file.
+// The local date and time at a moment, as the C library's time zone has it.
+std::chrono::local_seconds LocalTime(std::time_t time) {
+    std::tm local{};
 #ifdef _WIN32
-std::pair<ReadableFile, std::uint64_t> OpenToRead(const std::string& path) {
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    using namespace std::chrono;
+    const local_days day{year(local.tm_year + 1900) / (local.tm_mon + 1) / local.tm_mday};
+    return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
+}
+
+// An existing file opened for reading, with its size and the second it was
+// last written, as the one look at the opened file gave them.
+struct OpenedFile {
+    ReadableFile file;
+    std::uint64_t size = 0;
+    std::time_t written = 0;
+    std::optional<FileIdentity> identity;  // none on Windows, whose C library has no inode
+};
+
+// A folder is no file.
+#ifdef _WIN32
+OpenedFile OpenToRead(const std::string& path) {
     std::error_code error;
     if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotReadText(path), EISDIR);
     ReadableFile file(_wopen(PathOf(path).c_str(), _O_RDONLY | _O_BINARY));
     if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
-    const std::uint64_t size = fs::file_size(PathOf(path), error);
-    if (error) throw ErrorOf(FileNotReadText(path), error);
-    return {std::move(file), size};
+    struct _stat64 info {};
+    if (_fstat64(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
+    return {std::move(file), static_cast<std::uint64_t>(info.st_size), static_cast<std::time_t>(info.st_mtime),
+            std::nullopt};
 }
 #else
 NotAFile KindOfNonFile(mode_t mode) {
@@ -154,7 +177,7 @@ NotAFile KindOfNonFile(mode_t mode) {
 // Opened without waiting and looked at before the first byte is read: a
 // FIFO would block the run for ever, a device never end. A regular file
 // reads the same without waiting or with.
-std::pair<ReadableFile, std::uint64_t> OpenToRead(const std::string& path) {
+OpenedFile OpenToRead(const std::string& path) {
     ReadableFile file(open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
     struct stat info {};
@@ -162,18 +185,25 @@ std::pair<ReadableFile, std::uint64_t> OpenToRead(const std::string& path) {
     if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
     if (!S_ISREG(info.st_mode))
         throw AppError(FileNotReadText(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
-    return {std::move(file), static_cast<std::uint64_t>(info.st_size)};
+    return {std::move(file), static_cast<std::uint64_t>(info.st_size), info.st_mtime,
+            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
 }
 #endif
 
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.
-class FileSource final : public ByteSource {
+class FileSource final : public FileToRead {
 public:
-    FileSource(ReadableFile file, std::uint64_t size, std::string path)
-        : file_(std::move(file)), size_(size), path_(std::move(path)) {}
+    FileSource(OpenedFile opened, std::string path)
+        : file_(std::move(opened.file)),
+          size_(opened.size),
+          written_(LocalTime(opened.written)),
+          identity_(opened.identity),
+          path_(std::move(path)) {}
 
     std::uint64_t Size() override { return size_; }
+    std::chrono::local_seconds LastWrite() const override { return written_; }
+    std::optional<FileIdentity> Identity() const override { return identity_; }
 
     // One call a part: the JAR reader asks for many small ones.
     std::string Read(std::uint64_t offset, std::size_t length) override {
@@ -187,21 +217,10 @@ public:
 private:
     ReadableFile file_;
     std::uint64_t size_;
+    std::chrono::local_seconds written_;
+    std::optional<FileIdentity> identity_;
     std::string path_;
 };
-
-// The local date and time at a moment, as the C library's time zone has it.
-std::chrono::local_seconds LocalTime(std::time_t time) {
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &time);
-#else
-    localtime_r(&time, &local);
-#endif
-    using namespace std::chrono;
-    const local_days day{year(local.tm_year + 1900) / (local.tm_mon + 1) / local.tm_mday};
-    return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
-}
 
 unsigned long ProcessNumber() {
 #ifdef _WIN32
@@ -314,7 +333,7 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
-    auto [file, size] = OpenToRead(path);
+    auto [file, size, written, identity] = OpenToRead(path);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotReadText(path), EFBIG);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::size_t read = 0;
@@ -364,9 +383,8 @@ void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) 
         throw ErrnoError(FileNotWrittenText(path), written != 0 ? written : number);
 }
 
-std::unique_ptr<ByteSource> PosixSystem::OpenForReading(const std::string& path) {
-    auto [file, size] = OpenToRead(path);
-    return std::make_unique<FileSource>(std::move(file), size, path);
+std::unique_ptr<FileToRead> PosixSystem::OpenForReading(const std::string& path) {
+    return std::make_unique<FileSource>(OpenToRead(path), path);
 }
 
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
@@ -389,15 +407,6 @@ void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::rename(PathOf(from), PathOf(to), error);
     if (error) throw ErrorOf(FileNotMovedText(from, to), error);
-}
-
-std::chrono::local_seconds PosixSystem::LastWrite(const std::string& path) {
-    std::error_code error;
-    const fs::file_time_type written = fs::last_write_time(PathOf(path), error);
-    if (error) throw ErrorOf(FileTimeNotReadText(path), error);
-    const auto system = std::chrono::file_clock::to_sys(written);
-    return LocalTime(std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
 }
 
 FileStamp PosixSystem::Stamp(const std::string& path) {

@@ -63,7 +63,7 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
                                       SystemPort& system) {
     std::string bytes;
     try {
-        bytes = ReadJadFile(folder + jad, system);
+        bytes = ReadJadFile(folder + jad, system).bytes;
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
     }
@@ -251,7 +251,8 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
                                "",
                                std::nullopt,
                                suite.jadBytes,
-                               suite.jadMade};
+                               suite.jadMade,
+                               suite.jadWritten};
         SuiteFindings findings = CheckSuite(suite, request.iniText);
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {

@@ -68,7 +68,7 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
 
 IniOutcome GenerateIni(const std::string& jadPath, SystemPort& system) {
     if (IsBlank(jadPath)) return {{std::string(kNoJadText)}, std::nullopt};
-    return IniFromJad(ReadJadFile(jadPath, system), system);
+    return IniFromJad(ReadJadFile(jadPath, system).bytes, system);
 }
 
 }  // namespace kestrane

@@ -100,7 +100,7 @@ void StageMembers(const PackageRequest& request, const Prepared& prepared, Syste
     const Members& members = prepared.members;
     system.WriteWholeFile(members.ini, prepared.iniBytes);
     system.CopyOver(request.jar, members.jah);
-    const std::string jad = JadOfRequest(request, system);
+    const std::string jad = JadOfRequest(request, system).bytes;
     const std::string utf = PackageJadBytes(jad, request.correctedJarSize);
     if (utf == jad)
         system.CopyOver(request.jad, members.utf);
@@ -145,7 +145,7 @@ private:
 
 // The format of the file, told from its first bytes.
 ArchiveFormat FormatOfFile(const std::string& path, SystemPort& system) {
-    const std::unique_ptr<ByteSource> file = system.OpenForReading(path);
+    const std::unique_ptr<FileToRead> file = system.OpenForReading(path);
     const std::uint64_t size = file->Size();
     return FormatOf(file->Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kFormatProbeSize))));
 }
@@ -224,8 +224,9 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
     return std::nullopt;
 }
 
-std::string JadOfRequest(const PackageRequest& request, SystemPort& system) {
-    return request.jadBytes ? *request.jadBytes : ReadJadFile(request.jad, system);
+JadFile JadOfRequest(const PackageRequest& request, SystemPort& system) {
+    return request.jadBytes ? JadFile{*request.jadBytes, request.jadWritten, std::nullopt}
+                            : ReadJadFile(request.jad, system);
 }
 
 std::string PackageJadBytes(std::string_view jadBytes, std::optional<std::uint64_t> correctedJarSize) {

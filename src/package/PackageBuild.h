@@ -47,10 +47,20 @@ struct PackageRequest {
     // The JAD was made from the JAR's manifest: in the package it bears the
     // JAR's time, so that the same JAR always makes the same package.
     bool jadMade = false;
+    // When the user's JAD of those bytes was last written.
+    std::chrono::local_seconds jadWritten{};
+};
+
+// A JAD as read from its file, when that file was last written, and which
+// file it is.
+struct JadFile {
+    std::string bytes;
+    std::chrono::local_seconds written{};
+    std::optional<FileIdentity> identity;
 };
 
 // The request's JAD: the bytes the checks read, else the file's.
-std::string JadOfRequest(const PackageRequest& request, SystemPort& system);
+JadFile JadOfRequest(const PackageRequest& request, SystemPort& system);
 
 struct BuildOptions {
     // Waits around the archiver's start that the window has always made; a

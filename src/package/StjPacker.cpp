@@ -32,10 +32,11 @@ void CheckWritten(const std::string& path, const std::vector<RarEntry>& members,
     }
 }
 
-// A member copied from its file, with the file's time.
-void AddFile(RarWriter& package, std::string name, const std::string& path, SystemPort& system) {
-    const std::unique_ptr<ByteSource> file = system.OpenForReading(path);
-    package.Add(std::move(name), *file, DosDateTime(system.LastWrite(path)));
+// A member copied from its file, with the file's time; that time.
+std::chrono::local_seconds AddFile(RarWriter& package, std::string name, const std::string& path, SystemPort& system) {
+    const std::unique_ptr<FileToRead> file = system.OpenForReading(path);
+    package.Add(std::move(name), *file, DosDateTime(file->LastWrite()));
+    return file->LastWrite();
 }
 
 void AddBytes(RarWriter& package, std::string name, std::string_view bytes, std::chrono::local_seconds time) {
@@ -63,11 +64,12 @@ std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestra
 
 void WritePackage(const std::string& stj, const PackageRequest& request, std::string_view iniBytes,
                   SystemPort& system) {
-    const std::string jad = PackageJadBytes(JadOfRequest(request, system), request.correctedJarSize);
+    const JadFile jad = JadOfRequest(request, system);
     const std::unique_ptr<NewFile> file = system.CreateNewFile(stj);
     RarWriter package(*file);
-    AddFile(package, "java.jah", request.jar, system);
-    AddBytes(package, "java.utf", jad, system.LastWrite(request.jadMade ? request.jar : request.jad));
+    const std::chrono::local_seconds jarWritten = AddFile(package, "java.jah", request.jar, system);
+    AddBytes(package, "java.utf", PackageJadBytes(jad.bytes, request.correctedJarSize),
+             request.jadMade ? jarWritten : jad.written);
     AddBytes(package, "stjava.ini", iniBytes, system.LocalNow());
     if (!IsBlank(request.obj)) AddFile(package, "java.obj", request.obj, system);
     package.End();

@@ -28,23 +28,16 @@ std::optional<std::string> ExistingFile(const std::string& path, SystemPort& sys
     return std::nullopt;
 }
 
-JarReading ReadJarFile(const std::string& jarPath, SystemPort& system) {
-    std::unique_ptr<ByteSource> source = system.OpenForReading(jarPath);
-    return ReadJar(*source);
-}
-
 // The JAR's size, directory and manifest, then its classes judged against
 // the phone, in one opening of the file. The JAD names the MIDlets, else the
 // manifest does.
-void ReadAndJudgeJar(const std::string& jarPath, SystemPort& system, SuiteReading& suite,
-                     const AttributeList* jadAttributes) {
-    std::unique_ptr<ByteSource> source = system.OpenForReading(jarPath);
-    suite.jarSize = source->Size();
-    suite.jar = ReadJar(*source);
+void ReadAndJudgeJar(FileToRead& source, SuiteReading& suite, const AttributeList* jadAttributes) {
+    suite.jarSize = source.Size();
+    suite.jar = ReadJar(source);
     if (!suite.jar.contents) return;
     const AttributeList manifest = suite.Manifest();
     const std::vector<std::string> midlets = MidletClasses(jadAttributes ? *jadAttributes : AttributeList{}, manifest);
-    suite.verdict = JudgeClasses(ReadClasses(*source, *suite.jar.contents), midlets);
+    suite.verdict = JudgeClasses(ReadClasses(source, *suite.jar.contents), midlets);
 }
 
 }  // namespace
@@ -91,7 +84,7 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
     if (IsBlank(jadPath)) return std::nullopt;
     std::string bytes;
     try {
-        bytes = ReadJadFile(jadPath, system);
+        bytes = ReadJadFile(jadPath, system).bytes;
     } catch (const AppError&) {
         return std::nullopt;
     }
@@ -107,10 +100,12 @@ std::optional<std::string> PairedJar(const std::string& jad, std::string_view ja
     return find(WithoutExtension(jad) + ".jar");
 }
 
-std::string ReadJadFile(const std::string& jadPath, SystemPort& system) {
-    if (const std::uint64_t size = system.Stamp(jadPath).size; size > kMaxJadBytes)
+JadFile ReadJadFile(const std::string& jadPath, SystemPort& system) {
+    const std::unique_ptr<FileToRead> file = system.OpenForReading(jadPath);
+    const std::uint64_t size = file->Size();
+    if (size > kMaxJadBytes)
         throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
-    return system.ReadWholeFile(jadPath);
+    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite(), file->Identity()};
 }
 
 AttributeList SuiteReading::Manifest() const {
@@ -120,19 +115,25 @@ AttributeList SuiteReading::Manifest() const {
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
     SuiteReading suite;
-    suite.jadBytes = ReadJadFile(jadPath, system);
+    JadFile jad = ReadJadFile(jadPath, system);
+    suite.jadBytes = std::move(jad.bytes);
+    suite.jadWritten = jad.written;
     suite.jad = ParseJad(suite.jadBytes);
-    suite.sameFile = system.SameFile(jarPath, jadPath);
+    // The two opened files tell whether they are one, where the system says
+    // which file each is; else the port looks.
+    const std::unique_ptr<FileToRead> jar = system.OpenForReading(jarPath);
+    const std::optional<FileIdentity> jarIdentity = jar->Identity();
+    suite.sameFile = jad.identity && jarIdentity ? *jad.identity == *jarIdentity : system.SameFile(jarPath, jadPath);
     if (suite.sameFile)
         suite.jarSize = suite.jadBytes.size();
     else
-        ReadAndJudgeJar(jarPath, system, suite, &suite.jad.attributes);
+        ReadAndJudgeJar(*jar, suite, &suite.jad.attributes);
     return suite;
 }
 
 std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
     SuiteReading suite;
-    ReadAndJudgeJar(jarPath, system, suite, nullptr);
+    ReadAndJudgeJar(*system.OpenForReading(jarPath), suite, nullptr);
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) {
         if (problem) *problem = JadFaultText(made);
@@ -154,8 +155,8 @@ SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_vi
 }
 
 MadeJad JadFromJar(const std::string& jarPath, SystemPort& system) {
-    const JarReading reading = ReadJarFile(jarPath, system);
-    return MakeJad(reading, FileNameOf(jarPath), system.Stamp(jarPath).size);
+    const std::unique_ptr<FileToRead> source = system.OpenForReading(jarPath);
+    return MakeJad(ReadJar(*source), FileNameOf(jarPath), source->Size());
 }
 
 }  // namespace kestrane

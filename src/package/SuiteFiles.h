@@ -54,8 +54,9 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
 // No JAD is this large: a few lines of attributes. A larger file is refused
 // before it is read, so that a stray video named *.jad costs no memory.
 inline constexpr std::uint64_t kMaxJadBytes = 512 * 1024;
-// The JAD's bytes; throws AppError when it cannot be read or is larger than kMaxJadBytes.
-std::string ReadJadFile(const std::string& jadPath, SystemPort& system);
+// The JAD, in one opening of its file; throws AppError when it cannot be read
+// or is larger than kMaxJadBytes.
+JadFile ReadJadFile(const std::string& jadPath, SystemPort& system);
 
 // A JAD for the JAR from its manifest (see MakeJad), naming the JAR by its
 // file name and real size. Throws AppError when the JAR cannot be opened.
@@ -64,9 +65,10 @@ MadeJad JadFromJar(const std::string& jarPath, SystemPort& system);
 // One suite as read from its files, once: the checks, the INI text, the
 // build, the folder conversion and kestrane all take this value.
 struct SuiteReading {
-    std::string jadBytes;  // the JAD as the user wrote it, or as made from the manifest
-    JadAttributes jad;     // its attributes
-    JarReading jar;        // the JAR's directory and manifest; nothing when it is the JAD
+    std::string jadBytes;                     // the JAD as the user wrote it, or as made from the manifest
+    std::chrono::local_seconds jadWritten{};  // when the user's JAD was last written
+    JadAttributes jad;                        // its attributes
+    JarReading jar;                           // the JAR's directory and manifest; nothing when it is the JAD
     std::uint64_t jarSize = 0;
     bool sameFile = false;  // JAR and JAD are one file
     bool jadMade = false;   // no JAD of the user's: made from the manifest

@@ -46,6 +46,25 @@ public:
     virtual void WaitForEnd(std::chrono::milliseconds timeout) = 0;
 };
 
+// What tells a file apart from every other one: its volume and its index
+// there (device and inode), whatever path it is reached by.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// A file opened for reading, with what the system told of it on opening:
+// one look at the file gives all.
+class FileToRead : public ByteSource {
+public:
+    // When it was last written, in local time (the form a package keeps
+    // its members' times in).
+    virtual std::chrono::local_seconds LastWrite() const = 0;
+    // Nothing where the system does not tell it.
+    virtual std::optional<FileIdentity> Identity() const = 0;
+};
+
 // A file being written, as CreateNewFile makes it. Write and WriteAt throw
 // AppError when the system refuses. A file not finished goes when this goes.
 class NewFile : public ByteSink {
@@ -74,7 +93,7 @@ public:
     // CreateNewFile, for a list that grows as the suites end.
     virtual void AppendToFile(const std::string& path, std::string_view bytes) = 0;
     // The file for reading parts of it, as the JAR reader does.
-    virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
+    virtual std::unique_ptr<FileToRead> OpenForReading(const std::string& path) = 0;
     // Copies byte for byte, overwriting.
     virtual void CopyOver(const std::string& from, const std::string& to) = 0;
     // Deletes, not forced: a read-only file stays and the call throws.
@@ -82,9 +101,6 @@ public:
     // Puts `from` in the place of `to` in one step, replacing a file that is
     // there: whoever looks finds the old file or the new one, never a part.
     virtual void MoveOver(const std::string& from, const std::string& to) = 0;
-    // When the file was last written, in local time (the form a package
-    // keeps its members' times in).
-    virtual std::chrono::local_seconds LastWrite(const std::string& path) = 0;
     virtual FileStamp Stamp(const std::string& path) = 0;
     // Whether both paths name one file: the same file where both exist
     // (whatever the spelling), else the same full path without regard to case.

@@ -284,10 +284,6 @@ std::string FileNotDeletedText(const std::string& path) {
     return "Die Datei " + Path(path) + " konnte nicht gelöscht werden.";
 }
 
-std::string FileTimeNotReadText(const std::string& path) {
-    return "Die Zeit der letzten Änderung der Datei " + Path(path) + " konnte nicht gelesen werden.";
-}
-
 std::string FolderNotMadeText(const std::string& folder) {
     return "Der Ordner " + Path(folder) + " konnte nicht angelegt werden.";
 }

@@ -123,7 +123,6 @@ std::string NotAFileText(NotAFile kind);
 std::string FileNotCopiedText(const std::string& from, const std::string& to);
 std::string FileNotMovedText(const std::string& from, const std::string& to);
 std::string FileNotDeletedText(const std::string& path);
-std::string FileTimeNotReadText(const std::string& path);
 std::string FolderNotMadeText(const std::string& folder);
 std::string FolderNotReadText(const std::string& folder);
 std::string FolderNotDeletedText(const std::string& folder);

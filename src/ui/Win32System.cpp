@@ -41,14 +41,44 @@ private:
     UniqueHandle process_;
 };
 
+// A local FILETIME as local date and time. A time MS-DOS cannot hold (before
+// 1980, after 2107) comes as its first day, as FileTimeToDosDateTime has it.
+std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
+    using namespace std::chrono;
+    constexpr local_seconds kDosFirstDay = local_days{year(1980) / 1 / 1};
+    WORD date = 0, time = 0;
+    if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosFirstDay;
+    // 100-nanosecond steps since 1601-01-01, the first day of Windows' calendar.
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+    return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
+}
+
+// The volume and index that tell a file apart from every other one.
+FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// A file's time as the system keeps it (UTC) in local date and time.
+std::chrono::local_seconds LocalWriteTime(const FILETIME& written) {
+    FILETIME local{};
+    if (!FileTimeToLocalFileTime(&written, &local)) return LocalSecondsOf(FILETIME{});
+    return LocalSecondsOf(local);
+}
+
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.
-class FileSource final : public ByteSource {
+class FileSource final : public FileToRead {
 public:
-    FileSource(UniqueHandle file, std::uint64_t size, std::string path)
-        : file_(std::move(file)), size_(size), path_(std::move(path)) {}
+    FileSource(UniqueHandle file, const BY_HANDLE_FILE_INFORMATION& info, std::string path)
+        : file_(std::move(file)),
+          size_((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow),
+          written_(LocalWriteTime(info.ftLastWriteTime)),
+          identity_(IdentityIn(info)),
+          path_(std::move(path)) {}
 
     std::uint64_t Size() override { return size_; }
+    std::chrono::local_seconds LastWrite() const override { return written_; }
+    std::optional<FileIdentity> Identity() const override { return identity_; }
 
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
@@ -66,17 +96,20 @@ public:
 private:
     UniqueHandle file_;
     std::uint64_t size_;
+    std::chrono::local_seconds written_;
+    FileIdentity identity_;
     std::string path_;
 };
 
-// An existing file opened for reading, and its size.
-std::pair<UniqueHandle, std::uint64_t> OpenToRead(const std::string& path) {
+// An existing file opened for reading, with what the one look at it told:
+// its size and its times.
+std::pair<UniqueHandle, BY_HANDLE_FILE_INFORMATION> OpenToRead(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) throw SystemError(FileNotReadText(path), GetLastError());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) throw SystemError(FileNotReadText(path), GetLastError());
-    return {std::move(file), static_cast<std::uint64_t>(size.QuadPart)};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.Get(), &info)) throw SystemError(FileNotReadText(path), GetLastError());
+    return {std::move(file), info};
 }
 
 // Writes all the bytes at the handle's position, or at `at`; the error
@@ -144,14 +177,15 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ByteSource> Win32System::OpenForReading(const std::string& path) {
-    auto [file, size] = OpenToRead(path);
-    return std::make_unique<FileSource>(std::move(file), size, path);
+std::unique_ptr<FileToRead> Win32System::OpenForReading(const std::string& path) {
+    auto [file, info] = OpenToRead(path);
+    return std::make_unique<FileSource>(std::move(file), info, path);
 }
 
 std::string Win32System::ReadWholeFile(const std::string& path) {
     const std::string context = FileNotReadText(path);
-    auto [file, size] = OpenToRead(path);
+    auto [file, info] = OpenToRead(path);
+    const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
         throw SystemError(context, ERROR_FILE_TOO_LARGE);
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -215,30 +249,7 @@ void Win32System::MoveOver(const std::string& from, const std::string& to) {
     }
 }
 
-namespace {
-
-// A local FILETIME as local date and time. A time MS-DOS cannot hold (before
-// 1980, after 2107) comes as its first day, as FileTimeToDosDateTime has it.
-std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
-    using namespace std::chrono;
-    constexpr local_seconds kDosFirstDay = local_days{year(1980) / 1 / 1};
-    WORD date = 0, time = 0;
-    if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosFirstDay;
-    // 100-nanosecond steps since 1601-01-01, the first day of Windows' calendar.
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
-    return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
-}
-
-}  // namespace
-
-std::chrono::local_seconds Win32System::LastWrite(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data))
-        throw SystemError(FileTimeNotReadText(path), GetLastError());
-    FILETIME local{};
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local)) return LocalSecondsOf(FILETIME{});
-    return LocalSecondsOf(local);
-}
+namespace {}  // namespace
 
 FileStamp Win32System::Stamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -255,14 +266,13 @@ FileStamp Win32System::Stamp(const std::string& path) {
 
 namespace {
 
-// The volume and index that tell a file apart from every other one.
-std::optional<std::pair<DWORD, std::uint64_t>> FileIdentity(const std::string& path) {
+// Which file the path names, folders too; nothing where there is none.
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
-    return std::pair{info.dwVolumeSerialNumber,
-                     (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return IdentityIn(info);
 }
 
 std::wstring Upper(std::wstring text) {
@@ -274,8 +284,8 @@ std::wstring Upper(std::wstring text) {
 
 bool Win32System::SameFile(const std::string& a, const std::string& b) {
     // A package not yet there is opened once, not the suite's files too.
-    if (const auto first = FileIdentity(a))
-        if (const auto second = FileIdentity(b)) return *first == *second;
+    if (const auto first = IdentityOf(a))
+        if (const auto second = IdentityOf(b)) return *first == *second;
     return Upper(Widen(FullPath(a))) == Upper(Widen(FullPath(b)));
 }
 

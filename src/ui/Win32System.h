@@ -15,11 +15,10 @@ public:
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
     void AppendToFile(const std::string& path, std::string_view bytes) override;
-    std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+    std::unique_ptr<FileToRead> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     void MoveOver(const std::string& from, const std::string& to) override;
-    std::chrono::local_seconds LastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <shlobj.h>
 
 #include "package/AppError.h"
@@ -129,8 +130,10 @@ private:
         auto summary = std::make_unique<FolderSummary>();
         try {
             Win32System system;
-            WorkFolder work(system);
-            job_.workFolder = work.Path();
+            // Only rar.exe takes its members from a staging folder; packing
+            // itself needs none, and no folder to make and remove per suite.
+            std::optional<WorkFolder> work;
+            if (job_.useArchiver) job_.workFolder = work.emplace(system).Path();
             *summary = ConvertFolder(job_, system, *this);
         } catch (...) {
             summary->refusal = CurrentFailureText();

@@ -385,6 +385,7 @@ void frmMain::cmdSTJ_Click() {
     // The build packs the JAD as the checks read it.
     const SuiteReading suite = ReadSuite(request.jar, request.jad, system_);
     request.jadBytes = suite.jadBytes;
+    request.jadWritten = suite.jadWritten;
     const SuiteFindings findings = CheckSuite(suite, request.iniText);
     if (!findings.findings.empty()) {
         if (!AskYesNo(FindingsQuestion(findings.findings))) return;

@@ -79,7 +79,7 @@ TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForLocalNowAndTheLastWriteIsL
     const std::string saved = oldZone ? oldZone : "";
     setenv("TZ", "UTC-2", 1);  // two hours east of UTC, no summer time
     tzset();
-    const std::uint32_t dos = DosDateTime(PosixSystem().LastWrite(file.string()));
+    const std::uint32_t dos = DosDateTime(PosixSystem().OpenForReading(file.string())->LastWrite());
     oldZone ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
     tzset();
     fs::remove(file);
@@ -130,6 +130,11 @@ TEST_F(PosixSystemFiles, IdentityByDeviceAndInode) {
     EXPECT_TRUE(system.SameFile(At("a.jar"), At("hard.jar")));
     EXPECT_FALSE(system.SameFile(At("a.jar"), At("b.jar")));
     EXPECT_TRUE(system.SameFile(At("new.stj"), At("./new.stj")));  // neither exists yet
+    // An opened file tells the same.
+    const auto identity = [&](const char* name) { return system.OpenForReading(At(name))->Identity(); };
+    ASSERT_TRUE(identity("a.jar").has_value());
+    EXPECT_EQ(identity("a.jar"), identity("hard.jar"));
+    EXPECT_NE(identity("a.jar"), identity("b.jar"));
 }
 
 // A package is written front to back, its headers filled in afterwards; one

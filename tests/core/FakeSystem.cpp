@@ -170,26 +170,31 @@ void FakeSystem::CopyOver(const std::string& from, const std::string& to) {
 
 namespace {
 
-// A copy of a file's bytes, read through the JAR reader's interface.
-class CopiedSource final : public ByteSource {
+// A copy of a file's bytes and its time, read through the JAR reader's interface.
+class CopiedSource final : public FileToRead {
 public:
-    explicit CopiedSource(std::string bytes) : bytes_(std::move(bytes)), view_(bytes_) {}
+    CopiedSource(std::string bytes, std::chrono::local_seconds written)
+        : bytes_(std::move(bytes)), view_(bytes_), written_(written) {}
     std::uint64_t Size() override { return view_.Size(); }
+    std::chrono::local_seconds LastWrite() const override { return written_; }
+    std::optional<FileIdentity> Identity() const override { return std::nullopt; }  // the port's SameFile tells
     std::string Read(std::uint64_t offset, std::size_t length) override { return view_.Read(offset, length); }
 
 private:
     std::string bytes_;
     MemorySource view_;
+    std::chrono::local_seconds written_;
 };
 
 }  // namespace
 
-std::unique_ptr<ByteSource> FakeSystem::OpenForReading(const std::string& path) {
+std::unique_ptr<FileToRead> FakeSystem::OpenForReading(const std::string& path) {
     Add("open " + path);
     Fail("open " + path);
     const auto it = files.find(path);
     if (it == files.end()) throw AppError("Die Datei " + path + " konnte nicht gelesen werden.", 2, "nicht gefunden");
-    return std::make_unique<CopiedSource>(it->second);
+    const auto written = lastWrites.find(path);
+    return std::make_unique<CopiedSource>(it->second, written == lastWrites.end() ? kFileTime : written->second);
 }
 
 void FakeSystem::CreateFolder(const std::string& folder) {
@@ -260,13 +265,6 @@ void FakeSystem::MoveOver(const std::string& from, const std::string& to) {
     writtenAt[to] = writtenAt[from];
     files.erase(from);
     writtenAt.erase(from);
-}
-
-std::chrono::local_seconds FakeSystem::LastWrite(const std::string& path) {
-    Fail("dostime " + path);
-    if (!files.count(path)) throw AppError("Die Datei " + path + " fehlt.", 2, "nicht gefunden");
-    const auto it = lastWrites.find(path);
-    return it == lastWrites.end() ? kFileTime : it->second;
 }
 
 FileStamp FakeSystem::Stamp(const std::string& path) {

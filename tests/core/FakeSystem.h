@@ -45,8 +45,8 @@ public:
     // Files: path -> bytes, and when each was last written.
     std::map<std::string, std::string> files;
     std::map<std::string, std::int64_t> writtenAt;
-    // Operations that fail: "read <path>", "write <path>", "copy <to>", "delete <path>",
-    // "move <to>", "dostime <path>", "run".
+    // Operations that fail: "read <path>", "open <path>", "write <path>", "copy <to>", "delete <path>",
+    // "move <to>", "run".
     std::set<std::string> failOn;
     // Files whose bytes come out damaged when written: one byte in the middle
     // changed, as a failing disk or a virus scanner might leave them.
@@ -85,11 +85,10 @@ public:
     // no second run beside it, and a file left there by a crash is overwritten.
     std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
     void AppendToFile(const std::string& path, std::string_view bytes) override;
-    std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+    std::unique_ptr<FileToRead> OpenForReading(const std::string& path) override;
     void CopyOver(const std::string& from, const std::string& to) override;
     void Delete(const std::string& path) override;
     void MoveOver(const std::string& from, const std::string& to) override;
-    std::chrono::local_seconds LastWrite(const std::string& path) override;
     FileStamp Stamp(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     std::string FullPath(const std::string& path) override;

@@ -268,6 +268,8 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
     disk.job.overwrite = true;
     const std::string a = Jar("A", "a/A"), b = Jar("B", "b/B");
     sys.lastWrites[kIn + "B.jar"] = testing_support::LocalTime(2005, 3, 4, 5, 6, 8);
+    const auto jadWritten = testing_support::LocalTime(2004, 7, 1, 12, 30, 10);
+    sys.lastWrites[kIn + "A.jad"] = jadWritten;
     sys.files[kIn + "A.jar"] = a;
     sys.files[kIn + "A.jad"] = Jad("A", "a/A", a.size());
     sys.files[kIn + "B.jar"] = b;
@@ -286,6 +288,11 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
     const auto members = ReadRarArchive(sys.files[kOut + "B.stj"]);
     ASSERT_TRUE(members.has_value());
     EXPECT_EQ((*members)[1].dosTime, (*members)[0].dosTime);
+    // A's own JAD bears the time its file was last written.
+    const auto withJad = ReadRarArchive(sys.files[kOut + "A.stj"]);
+    ASSERT_TRUE(withJad.has_value());
+    EXPECT_EQ((*withJad)[1].dosTime, DosDateTime(jadWritten));
+    EXPECT_NE((*withJad)[0].dosTime, DosDateTime(jadWritten));
     EXPECT_THAT(disk.Below(disk.job.workFolder), IsEmpty());
     EXPECT_THAT(disk.Below(kOut), ElementsAre(::testing::Key(kOut + "A.stj"), ::testing::Key(kOut + "B.stj"),
                                               ::testing::Key(kOut + "kestrane-protokoll.txt")));
@@ -581,7 +588,7 @@ TEST(ForEachSuite, PairsEachJarWithTheJadThatNamesIt) {
         for (const auto& [name, url] : c.jads) {
             const bool named = !url.empty() && url != "?";
             sys.files[kIn + name] = "MIDlet-Name: N\r\n" + (named ? "MIDlet-Jar-URL: " + url + "\r\n" : "");
-            if (url == "?") sys.failOn.insert("read " + kIn + name);
+            if (url == "?") sys.failOn.insert("open " + kIn + name);
         }
         std::map<std::string, std::string> jadOf;
         ForEachSuite(kIn, false, sys, false, [&](const SuiteNames& suite) {

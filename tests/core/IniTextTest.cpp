@@ -59,7 +59,7 @@ TEST_F(GenerateIniTest, WritesTheSixLinesFromTheJadPathAsTyped) {
               "suite=Snake\r\nnum=1\r\ndomain=midp1\r\nmidlet=Snake\r\nicon=/icons/snake.png\r\n"
               "class=com.example.snake.SnakeMIDlet");
     EXPECT_TRUE(outcome.complaints.empty());
-    EXPECT_EQ(sys.log, std::vector<std::string>{"read " + path});
+    EXPECT_EQ(sys.log, std::vector<std::string>{"open " + path});
 }
 
 // The descriptor reads one byte as one character; a UTF-16 JAD gives the
