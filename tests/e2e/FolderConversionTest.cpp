@@ -142,7 +142,12 @@ protected:
     HWND Folder() const { return folder; }
     HWND Item(int id) const {
         HWND control = GetDlgItem(folder, id);
-        if (!control) throw DriverError("the folder window has no control " + std::to_string(id));
+        if (!control)
+            throw DriverError("the folder window has no control " + std::to_string(id) +
+                              (!IsWindow(folder)          ? " (the window is gone"
+                               : !IsWindowVisible(folder) ? " (the window is hidden"
+                                                          : " (the window is there") +
+                              (app.Running() ? ", the program runs)" : ", the program has ended)"));
         return control;
     }
     std::wstring Text(int id) const { return WindowText(Item(id)); }
