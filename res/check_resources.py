@@ -14,6 +14,7 @@ import struct
 import sys
 import tempfile
 import xml.etree.ElementTree as ET
+import zlib
 
 from PIL import Image
 
@@ -293,6 +294,10 @@ def check_current(folder):
     indices, _ = draw_resources.phone_indices()
     im = Image.open(os.path.join(folder, "st60.gif"))
     check(im.tobytes() == indices, "st60.gif: decodes to exactly the drawn pixels")
+    # what the program shows: the same palette and pixels as the GIF, deflated
+    pixels = zlib.decompress(read(folder, "st60.pixels"))
+    check(pixels == bytes(im.getpalette()) + im.tobytes(),
+          "st60.pixels: inflates to st60.gif's palette and pixels")
 
 
 def main():

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <set>
 
+#include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 
 namespace kestrane {
@@ -176,10 +177,10 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
             continue;
         // A second value under the same name is one a phone would not see.
         if (!written.insert(AsciiLowered(attribute.name)).second) continue;
-        jad += attribute.name + ": " + attribute.value + "\r\n";
+        jad += Concatenated({attribute.name, ": ", attribute.value, "\r\n"});
     }
-    jad += std::string(kJarUrlKey) + ": " + std::string(jarFileName) + "\r\n";
-    jad += std::string(kJarSizeKey) + ": " + std::to_string(jarSize) + "\r\n";
+    jad += Concatenated({kJarUrlKey, ": ", jarFileName, "\r\n"});
+    jad += Concatenated({kJarSizeKey, ": ", std::to_string(jarSize), "\r\n"});
     return {std::move(jad)};
 }
 

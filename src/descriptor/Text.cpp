@@ -47,4 +47,13 @@ std::string OneLine(std::string_view text) {
 
 std::string TrimSpacesAndTabs(std::string_view text) { return Trim(text, " \t"); }
 
+std::string Concatenated(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view piece : pieces) text += piece;
+    return text;
+}
+
 }  // namespace kestrane

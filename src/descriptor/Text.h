@@ -3,6 +3,7 @@
 // counts as an empty field.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::string TrimSpacesAndTabs(std::string_view text);
 // becomes one space (the system's reports come in paragraphs, and a file
 // name may hold a line end); none is left at the end.
 std::string OneLine(std::string_view text);
+
+// The pieces one after the other, in one allocation: the messages are put
+// together so, each call far smaller than a chain of operator+.
+std::string Concatenated(std::initializer_list<std::string_view> pieces);
 
 // A field counts as empty when nothing but spaces is in it.
 inline bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }

@@ -77,8 +77,8 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
     const Members& m = prepared.members;
     if (direct) {
         prepared.archiver = system.FullPath(rarFolder + "rar.exe");
-        prepared.batchLine =
-            "\"" + prepared.archiver + "\" " + ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj);
+        prepared.batchLine = Concatenated(
+            {"\"", prepared.archiver, "\" ", ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj)});
         return prepared;
     }
     prepared.batchFolder = WritableFolder(rarFolder, request, system);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "descriptor/Text.h"
+
 namespace kestrane {
 
 namespace {
@@ -9,30 +11,29 @@ namespace {
 // A value quoted in a message box is cut here, between two characters.
 constexpr std::size_t kMaxQuotedCharacters = 60;
 
-std::string Path(const std::string& path) { return "„" + path + "“"; }
-
-const std::string kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
+constexpr std::string_view kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
 
 }  // namespace
 
 std::string StjIsInputText(std::string_view input) {
-    return "Die STJ-Datei ist zugleich die " + std::string(input) +
-           "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen.";
+    return Concatenated(
+        {"Die STJ-Datei ist zugleich die ", input, "-Datei. Bitte wählen Sie für die STJ-Datei einen anderen Namen."});
 }
 
 std::string NoArchiverText(std::string_view rarFolder) {
-    return "Im Ordner „" + std::string(rarFolder) +
-           "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus.";
+    return Concatenated(
+        {"Im Ordner „", rarFolder, "“ gibt es keine rar.exe. Bitte wählen Sie rar.exe mit „Suchen...“ aus."});
 }
 
 std::string UnsafePathText(const std::string& path) {
-    return "Der Pfad „" + path +
-           "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
-           "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen.";
+    return Concatenated({"Der Pfad „", path,
+                         "“ enthält Zeichen, die die Eingabeaufforderung nicht darstellen kann, "
+                         "und hat keinen kurzen Namen. Bitte wählen Sie einen Pfad ohne diese Zeichen."});
 }
 
 std::string ReadBackText(const std::string& path, const std::string& problem) {
-    return "Die STJ-Datei „" + path + "“ stimmt beim Nachlesen nicht mit den Dateien überein (" + problem + ").";
+    return Concatenated(
+        {"Die STJ-Datei „", path, "“ stimmt beim Nachlesen nicht mit den Dateien überein (", problem, ")."});
 }
 
 std::string ErrorNumberText(std::uint32_t number, std::string_view description) {
@@ -45,9 +46,9 @@ std::string QuotedValueText(std::string_view value) {
     std::size_t characters = 0;
     for (std::size_t i = 0; i < value.size(); ++i) {
         if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
-        if (++characters > kMaxQuotedCharacters) return "„" + std::string(value.substr(0, i)) + "…“";
+        if (++characters > kMaxQuotedCharacters) return Concatenated({"„", value.substr(0, i), "…“"});
     }
-    return "„" + std::string(value) + "“";
+    return Concatenated({"„", value, "“"});
 }
 
 std::string JarFaultText(JarFault fault, std::uint16_t method) {
@@ -64,8 +65,8 @@ std::string JarFaultText(JarFault fault, std::uint16_t method) {
     case JarFault::ManifestDamaged:
         return "Das Manifest der JAR-Datei ist beschädigt: Größe oder Prüfsumme stimmen nicht.";
     case JarFault::ManifestMethod:
-        return "Das Manifest der JAR-Datei ist mit einem nicht unterstützten Verfahren gepackt (Methode " +
-               std::to_string(method) + ").";
+        return Concatenated({"Das Manifest der JAR-Datei ist mit einem nicht unterstützten Verfahren gepackt (Methode ",
+                             std::to_string(method), ")."});
     }
     return {};
 }
@@ -87,49 +88,52 @@ std::string SameFileText() { return "JAR-Datei und JAD-Datei sind dieselbe Datei
 std::string NoManifestText() { return "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF)."; }
 
 std::string JarSizeMissingText(std::uint64_t jarSize) {
-    return "In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist " + std::to_string(jarSize) +
-           " Bytes groß. Im Paket wird der Wert ergänzt" + kKeptAsItIs;
+    return Concatenated({"In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist ", std::to_string(jarSize),
+                         " Bytes groß. Im Paket wird der Wert ergänzt", kKeptAsItIs});
 }
 
 std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize) {
-    return "MIDlet-Jar-Size ist in der JAD-Datei " + QuotedValueText(jadValue) + ", die JAR-Datei ist aber " +
-           std::to_string(jarSize) + " Bytes groß. Im Paket wird der Wert berichtigt" + kKeptAsItIs;
+    return Concatenated({"MIDlet-Jar-Size ist in der JAD-Datei ", QuotedValueText(jadValue),
+                         ", die JAR-Datei ist aber ", std::to_string(jarSize),
+                         " Bytes groß. Im Paket wird der Wert berichtigt", kKeptAsItIs});
 }
 
 std::string AttributeDiffersText(std::string_view key, std::string_view jad, std::string_view manifest) {
-    return std::string(key) + " ist in der JAD-Datei " + QuotedValueText(jad) + ", im Manifest der JAR-Datei aber " +
-           QuotedValueText(manifest) + ".";
+    return Concatenated({key, " ist in der JAD-Datei ", QuotedValueText(jad), ", im Manifest der JAR-Datei aber ",
+                         QuotedValueText(manifest), "."});
 }
 
 std::string ClassMissingText(std::string_view cls, std::string_view entry) {
-    return "Die Klasse " + QuotedValueText(cls) + " aus MIDlet-1 fehlt in der JAR-Datei (" + QuotedValueText(entry) +
-           ").";
+    return Concatenated(
+        {"Die Klasse ", QuotedValueText(cls), " aus MIDlet-1 fehlt in der JAR-Datei (", QuotedValueText(entry), ")."});
 }
 
 std::string IconMissingText(std::string_view icon) {
-    return "Das Symbol " + QuotedValueText(icon) + " aus MIDlet-1 fehlt in der JAR-Datei.";
+    return Concatenated({"Das Symbol ", QuotedValueText(icon), " aus MIDlet-1 fehlt in der JAR-Datei."});
 }
 
 std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName) {
-    return "suite ist in der INI-Datei " + QuotedValueText(iniSuite) + ", MIDlet-Name in der JAD-Datei aber " +
-           QuotedValueText(jadName) + ".";
+    return Concatenated({"suite ist in der INI-Datei ", QuotedValueText(iniSuite),
+                         ", MIDlet-Name in der JAD-Datei aber ", QuotedValueText(jadName), "."});
 }
 
 std::string IniClassEmptyText() { return "In der INI-Datei ist keine Klasse angegeben (class=)."; }
 
 std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
-    return "Die Klasse " + QuotedValueText(cls) + " aus der INI-Datei fehlt in der JAR-Datei (" +
-           QuotedValueText(entry) + ").";
+    return Concatenated({"Die Klasse ", QuotedValueText(cls), " aus der INI-Datei fehlt in der JAR-Datei (",
+                         QuotedValueText(entry), ")."});
 }
 
 std::string MidletFromManifestText(std::string_view midlet) {
-    return "In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
-           "genommen (" +
-           QuotedValueText(midlet) + ").";
+    return Concatenated(
+        {"In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
+         "genommen (",
+         QuotedValueText(midlet), ")."});
 }
 
 std::string JadIsUtf16Text() {
-    return "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)" + kKeptAsItIs;
+    return Concatenated(
+        {"Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)", kKeptAsItIs});
 }
 
 namespace {
@@ -152,40 +156,43 @@ std::string Examples(const std::vector<std::string>& examples) {
 std::string ExampleList(const NeedGroup& group) {
     std::vector<std::string> examples = group.examples;
     if (group.floatingPoint) examples.insert(examples.begin(), "Gleitkommazahlen (float, double)");
-    return examples.empty() ? std::string() : ": " + Examples(examples);
+    return examples.empty() ? std::string() : Concatenated({": ", Examples(examples)});
 }
 
 std::string Declared(std::string_view declared) {
-    return declared.empty() ? std::string() : " (angegeben: " + std::string(declared) + ")";
+    return declared.empty() ? std::string() : Concatenated({" (angegeben: ", declared, ")"});
 }
 
 std::string RequiredNeedText(const NeedGroup& group, std::string_view declared) {
     switch (group.kind) {
     case NeedKind::DamagedClass:
-        return "Klassen der JAR-Datei sind beschädigt oder verschlüsselt; das Telefon lädt sie nicht" +
-               ExampleList(group) + ".";
+        return Concatenated({"Klassen der JAR-Datei sind beschädigt oder verschlüsselt; das Telefon lädt sie nicht",
+                             ExampleList(group), "."});
     case NeedKind::ClassVersion:
-        return "Die Klassen haben die Version " + Examples(group.examples) +
-               "; das Telefon lädt nur Klassen der Versionen 45 bis 48 (bis Java 1.4).";
+        return Concatenated({"Die Klassen haben die Version ", Examples(group.examples),
+                             "; das Telefon lädt nur Klassen der Versionen 45 bis 48 (bis Java 1.4)."});
     case NeedKind::NotPreverified:
-        return "Die Klassen sind nicht vorverifiziert (" + std::to_string(group.count) + " von " +
-               std::to_string(group.total) + "); das Telefon lädt sie nicht.";
+        return Concatenated({"Die Klassen sind nicht vorverifiziert (", std::to_string(group.count), " von ",
+                             std::to_string(group.total), "); das Telefon lädt sie nicht."});
     case NeedKind::Jsr:
-        return "Klassen enthalten die Befehle jsr oder ret, die das Telefon nicht lädt" + ExampleList(group) + ".";
+        return Concatenated(
+            {"Klassen enthalten die Befehle jsr oder ret, die das Telefon nicht lädt", ExampleList(group), "."});
     case NeedKind::Cldc11:
-        return "Die Suite braucht CLDC 1.1" + Declared(declared) + ", das Telefon hat CLDC 1.0" + ExampleList(group) +
-               ".";
+        return Concatenated(
+            {"Die Suite braucht CLDC 1.1", Declared(declared), ", das Telefon hat CLDC 1.0", ExampleList(group), "."});
     case NeedKind::Midp20:
-        return "Die Suite braucht MIDP 2.0" + Declared(declared) + ", das Telefon hat MIDP 1.0" + ExampleList(group) +
-               ".";
+        return Concatenated(
+            {"Die Suite braucht MIDP 2.0", Declared(declared), ", das Telefon hat MIDP 1.0", ExampleList(group), "."});
     case NeedKind::OptionalPackage:
-        return "Die Suite braucht " + group.provider + ", das das Telefon nicht hat" + ExampleList(group) + ".";
+        return Concatenated(
+            {"Die Suite braucht ", group.provider, ", das das Telefon nicht hat", ExampleList(group), "."});
     case NeedKind::Vendor:
-        return "Die Suite braucht Klassen von " + group.provider + ", die das Telefon nicht hat" + ExampleList(group) +
-               ".";
+        return Concatenated(
+            {"Die Suite braucht Klassen von ", group.provider, ", die das Telefon nicht hat", ExampleList(group), "."});
     case NeedKind::JavaSe:
-        return "Die Suite braucht Klassen von Java SE, die kein Telefon hat" + ExampleList(group) + ".";
-    case NeedKind::Missing: return "Der JAR-Datei fehlen Klassen, die sie braucht" + ExampleList(group) + ".";
+        return Concatenated({"Die Suite braucht Klassen von Java SE, die kein Telefon hat", ExampleList(group), "."});
+    case NeedKind::Missing:
+        return Concatenated({"Der JAR-Datei fehlen Klassen, die sie braucht", ExampleList(group), "."});
     }
     return {};
 }
@@ -200,8 +207,8 @@ std::string NeedText(const NeedGroup& group, std::string_view declared) {
 }
 
 std::string ClassesUnreadText(std::size_t unread) {
-    return "Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: " + std::to_string(unread) +
-           (unread == 1 ? " Klasse" : " Klassen") + " nicht gelesen.";
+    return Concatenated({"Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: ", std::to_string(unread),
+                         unread == 1 ? " Klasse" : " Klassen", " nicht gelesen."});
 }
 
 std::string NeedLabelText(const NeedGroup& group) {
@@ -221,8 +228,8 @@ std::string NeedLabelText(const NeedGroup& group) {
 }
 
 std::string RunCountText(std::size_t runs, std::size_t found) {
-    return std::to_string(runs) + " von " + std::to_string(found) + (runs == 1 ? " läuft" : " laufen") +
-           " auf dem Telefon";
+    return Concatenated(
+        {std::to_string(runs), " von ", std::to_string(found), runs == 1 ? " läuft" : " laufen", " auf dem Telefon"});
 }
 
 std::string FindingsQuestionText(const std::vector<std::string>& findings) {
@@ -233,29 +240,30 @@ std::string FindingsQuestionText(const std::vector<std::string>& findings) {
 }
 
 std::string TargetNotWritableText(std::string_view folder) {
-    return "In den Zielordner „" + std::string(folder) +
-           "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt.";
+    return Concatenated(
+        {"In den Zielordner „", folder, "“ kann nicht geschrieben werden. Es wurde keine Suite umgewandelt."});
 }
 
 std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds) {
-    if (!exitCode) return "rar.exe war nach " + std::to_string(limitSeconds) + " Sekunden nicht fertig.";
-    if (*exitCode != 0) return "rar.exe endete mit dem Fehlercode " + std::to_string(*exitCode) + ".";
+    if (!exitCode) return Concatenated({"rar.exe war nach ", std::to_string(limitSeconds), " Sekunden nicht fertig."});
+    if (*exitCode != 0) return Concatenated({"rar.exe endete mit dem Fehlercode ", std::to_string(*exitCode), "."});
     return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
 }
 
 std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
                        std::size_t failed) {
-    return std::to_string(built) + " von " + std::to_string(found) + " erstellt, " + std::to_string(existing) +
-           " vorhanden, " + std::to_string(skipped) + " übersprungen, " + std::to_string(failed) + " fehlgeschlagen";
+    return Concatenated({std::to_string(built), " von ", std::to_string(found), " erstellt, ", std::to_string(existing),
+                         " vorhanden, ", std::to_string(skipped), " übersprungen, ", std::to_string(failed),
+                         " fehlgeschlagen"});
 }
 
 std::string FileNotReadText(const std::string& path) {
-    return "Die Datei " + Path(path) + " konnte nicht gelesen werden.";
+    return Concatenated({"Die Datei „", path, "“ konnte nicht gelesen werden."});
 }
 
 std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
-    return "Die JAD-Datei ist " + std::to_string(size / 1024) + " KiB groß; keine JAD-Datei ist größer als " +
-           std::to_string(limit / 1024) + " KiB.";
+    return Concatenated({"Die JAD-Datei ist ", std::to_string(size / 1024),
+                         " KiB groß; keine JAD-Datei ist größer als ", std::to_string(limit / 1024), " KiB."});
 }
 
 std::string NotAFileText(NotAFile kind) {
@@ -269,43 +277,43 @@ std::string NotAFileText(NotAFile kind) {
 }
 
 std::string FileNotWrittenText(const std::string& path) {
-    return "Die Datei " + Path(path) + " konnte nicht geschrieben werden.";
+    return Concatenated({"Die Datei „", path, "“ konnte nicht geschrieben werden."});
 }
 
 std::string FileNotCopiedText(const std::string& from, const std::string& to) {
-    return "Die Datei " + Path(from) + " konnte nicht nach " + Path(to) + " kopiert werden.";
+    return Concatenated({"Die Datei „", from, "“ konnte nicht nach „", to, "“ kopiert werden."});
 }
 
 std::string FileNotMovedText(const std::string& from, const std::string& to) {
-    return "Die Datei " + Path(from) + " konnte nicht nach " + Path(to) + " verschoben werden.";
+    return Concatenated({"Die Datei „", from, "“ konnte nicht nach „", to, "“ verschoben werden."});
 }
 
 std::string FileNotDeletedText(const std::string& path) {
-    return "Die Datei " + Path(path) + " konnte nicht gelöscht werden.";
+    return Concatenated({"Die Datei „", path, "“ konnte nicht gelöscht werden."});
 }
 
 std::string FolderNotMadeText(const std::string& folder) {
-    return "Der Ordner " + Path(folder) + " konnte nicht angelegt werden.";
+    return Concatenated({"Der Ordner „", folder, "“ konnte nicht angelegt werden."});
 }
 
 std::string FolderNotReadText(const std::string& folder) {
-    return "Der Ordner " + Path(folder) + " konnte nicht gelesen werden.";
+    return Concatenated({"Der Ordner „", folder, "“ konnte nicht gelesen werden."});
 }
 
 std::string FolderNotDeletedText(const std::string& folder) {
-    return "Der Ordner " + Path(folder) + " konnte nicht gelöscht werden.";
+    return Concatenated({"Der Ordner „", folder, "“ konnte nicht gelöscht werden."});
 }
 
 std::string WorkFolderNotMadeText(const std::string& folder) {
-    return "Der Arbeitsordner " + Path(folder) + " konnte nicht angelegt werden.";
+    return Concatenated({"Der Arbeitsordner „", folder, "“ konnte nicht angelegt werden."});
 }
 
 std::string BatchFileNotStartedText(const std::string& path) {
-    return "Die Stapeldatei " + Path(path) + " konnte nicht gestartet werden.";
+    return Concatenated({"Die Stapeldatei „", path, "“ konnte nicht gestartet werden."});
 }
 
 std::string ProgramNotStartedText(const std::string& path) {
-    return "Das Programm " + Path(path) + " konnte nicht gestartet werden.";
+    return Concatenated({"Das Programm „", path, "“ konnte nicht gestartet werden."});
 }
 
 }  // namespace kestrane

@@ -1,5 +1,6 @@
 #include "ui/frmInfo.h"
 #include "ui/LateBound.h"
+#include "ui/PhonePicture.h"
 
 #include <olectl.h>
 #include <shellapi.h>
@@ -87,37 +88,12 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmInfo::Form_Load(HINSTANCE instance) {
-    LoadPicture(instance);
+    // Without its picture the window still shows its texts on the plain button face.
+    LoadPhonePicture(instance, imgST60_);
     CreateFonts();
     LayOutLabels();
     handCursor_ = static_cast<HCURSOR>(
         LoadImageW(instance, MAKEINTRESOURCEW(IDR_HANDCURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-}
-
-void frmInfo::LoadPicture(HINSTANCE instance) {
-    // The picture object reads from a stream, so the GIF is copied out of
-    // the resource into memory that the stream owns. Without it the window
-    // still shows its texts on the plain button face.
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDR_ST60), L"GIF");
-    HGLOBAL resource = found ? LoadResource(instance, found) : nullptr;
-    const void* bytes = resource ? LockResource(resource) : nullptr;
-    const DWORD size = found ? SizeofResource(instance, found) : 0;
-    if (!bytes || size == 0) return;
-
-    GlobalMemory memory(size);
-    if (!memory.Get()) return;
-    void* target = GlobalLock(memory.Get());
-    if (!target) return;
-    CopyMemory(target, bytes, size);
-    GlobalUnlock(memory.Get());
-    ComPtr<IStream> stream;
-    auto streamOn = LateBound<decltype(CreateStreamOnHGlobal)>(L"ole32.dll", "CreateStreamOnHGlobal");
-    auto loadPicture = LateBound<decltype(OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
-    if (!streamOn || !loadPicture || FAILED(streamOn(memory.Get(), TRUE, stream.Put()))) return;
-    memory.Release();
-    if (FAILED(loadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture, imgST60_.PutVoid()))) {
-        imgST60_.Reset();
-    }
 }
 
 void frmInfo::CreateFonts() {

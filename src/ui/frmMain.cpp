@@ -424,8 +424,8 @@ void frmMain::build_Ended(std::unique_ptr<Outcome> outcome) {
     // write anything else; the phone reads only the older format. That file
     // is gone already; the user decides whether Kestrane packs the suite itself.
     if (outcome->kind == Outcome::Kind::WrongFormat &&
-        AskYesNo(outcome->message + " " + std::string(ui_words::kRar5DiscardedText) + "\n\n" +
-                 std::string(ui_words::kPackItselfQuestionText))) {
+        AskYesNo(Concatenated(
+            {outcome->message, " ", ui_words::kRar5DiscardedText, "\n\n", ui_words::kPackItselfQuestionText}))) {
         StartBuild(true);
         return;
     }
@@ -482,7 +482,7 @@ void frmMain::mnuFileMakeJad_Click() {
     }
     const MadeJad made = JadFromJar(Narrow(jar), system_);
     if (!made.jad) {
-        ShowMessage(JadFaultText(made) + "\n\n" + std::string(ui_words::kNoJadWrittenText), true);
+        ShowMessage(Concatenated({JadFaultText(made), "\n\n", ui_words::kNoJadWrittenText}), true);
         return;
     }
     const std::optional<std::wstring> target =

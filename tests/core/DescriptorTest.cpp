@@ -140,6 +140,14 @@ TEST(DescriptorFields, ANewJadIsReadAfreshInTheSameBuffer) {
     EXPECT_EQ(GetMidletClass(descriptor), "");
 }
 
+TEST(Concatenated, PutsThePiecesOneAfterTheOther) {
+    const std::string owned(300, 'x');  // longer than a short string holds
+    EXPECT_EQ(Concatenated({}), "");
+    EXPECT_EQ(Concatenated({"", "a", ""}), "a");
+    EXPECT_EQ(Concatenated({"Die Datei „", std::string_view("ab\0c", 4), "“."}), std::string("Die Datei „ab\0c“.", 21));
+    EXPECT_EQ(Concatenated({owned, owned}), std::string(600, 'x'));
+}
+
 TEST(TrimSpaces, RemovesSpacesOnlyAndOnlyAtTheEnds) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""}, {"   ", ""}, {" a b ", "a b"}, {"\ta\t", "\ta\t"}, {" \r\n", "\r\n"}, {"x", "x"},

@@ -5,9 +5,11 @@ resources (manifest, version block, icon, phone picture, hand cursor, menu)."""
 import struct
 import sys
 import xml.etree.ElementTree as ET
+import zlib
 from pathlib import Path
 
 import pefile
+from PIL import Image
 
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
@@ -18,7 +20,7 @@ VERSION_STRINGS = {
     "FileVersion": "1.00", "InternalName": "Kestrane", "OriginalFilename": "Kestrane.exe",
     "ProductName": "Kestrane", "ProductVersion": "1.00",
 }
-RT_CURSOR, RT_ICON, RT_MENU, RT_GROUP_CURSOR, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 1, 3, 4, 12, 14, 16, 24
+RT_CURSOR, RT_ICON, RT_MENU, RT_RCDATA, RT_GROUP_CURSOR, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 1, 3, 4, 10, 12, 14, 16, 24
 
 failures = []
 
@@ -106,59 +108,23 @@ def check_cursor(found):
 
 
 def check_picture(found, res):
-    gif = found.get(("GIF", 101))
-    check(gif is not None, "phone picture missing")
-    if gif is None:
+    deflated = found.get((RT_RCDATA, 101))
+    check(deflated is not None, "phone picture missing")
+    if deflated is None:
         return
-    check(gif == (res / "st60.gif").read_bytes(), "phone picture differs from res/st60.gif")
-    width, height = struct.unpack_from("<HH", gif, 6)
-    check(gif[:6] == b"GIF89a" and (width, height) == (260, 400), f"picture {gif[:6]} {width}x{height}")
+    check(deflated == (res / "st60.pixels").read_bytes(), "phone picture differs from res/st60.pixels")
+    # The program builds the GIF back from the palette and the colour
+    # indices; they must be the drawn picture's, read by Pillow.
     try:
-        frames = gif_frames(gif)
-    except (ValueError, IndexError, struct.error) as error:
-        check(False, f"phone picture does not parse as a GIF: {error}")
+        pixels = zlib.decompress(deflated)
+    except zlib.error as error:
+        check(False, f"phone picture does not inflate: {error}")
         return
-    check(len(frames) == 1, f"phone picture has {len(frames)} frames, not one")
-    # The picture object draws the outside of the phone see-through only
-    # through the transparency of the frame's Graphic Control Extension.
-    check(frames[:1] == [255], f"transparent index of the frame(s): {frames} (want 255)")
-
-
-def skip_sub_blocks(gif, pos):
-    """Position after a chain of data sub-blocks and its zero terminator."""
-    while gif[pos]:
-        pos += 1 + gif[pos]
-    return pos + 1
-
-
-def gif_frames(gif):
-    """For each image in the GIF, the transparent colour index its Graphic
-    Control Extension gives it, or None. Raises ValueError on a broken file."""
-    flags = gif[10]
-    pos = 13 + ((3 << ((flags & 7) + 1)) if flags & 0x80 else 0)
-    frames, transparent = [], None
-    while True:
-        introducer = gif[pos]
-        if introducer == 0x3B:  # trailer
-            if pos + 1 != len(gif):
-                raise ValueError(f"{len(gif) - pos - 1} bytes after the trailer")
-            return frames
-        if introducer == 0x21:
-            label, size = gif[pos + 1], gif[pos + 2]
-            if label == 0xF9:
-                if size != 4:
-                    raise ValueError(f"graphic control extension of {size} bytes")
-                packed, _, index = struct.unpack_from("<BHB", gif, pos + 3)
-                transparent = index if packed & 1 else None
-            pos = skip_sub_blocks(gif, pos + 2)
-        elif introducer == 0x2C:
-            packed = gif[pos + 9]
-            pos += 10 + ((3 << ((packed & 7) + 1)) if packed & 0x80 else 0)
-            pos = skip_sub_blocks(gif, pos + 1)  # after the LZW code size
-            frames.append(transparent)
-            transparent = None
-        else:
-            raise ValueError(f"unknown block {introducer:#04x} at offset {pos}")
+    drawn = Image.open(res / "st60.gif")
+    check(drawn.size == (260, 400) and drawn.info.get("transparency") == 255,
+          f"res/st60.gif: {drawn.size}, transparency {drawn.info.get('transparency')}")
+    check(pixels == bytes(drawn.getpalette()) + drawn.tobytes(),
+          "phone picture: palette and pixels differ from res/st60.gif's")
 
 
 def check_program(exe, machine, res):
