@@ -195,15 +195,9 @@ OpenedFile OpenToRead(const std::string& path) {
 class FileSource final : public FileToRead {
 public:
     FileSource(OpenedFile opened, std::string path)
-        : file_(std::move(opened.file)),
-          size_(opened.size),
-          written_(LocalTime(opened.written)),
-          identity_(opened.identity),
+        : FileToRead({opened.size, LocalTime(opened.written), opened.identity}),
+          file_(std::move(opened.file)),
           path_(std::move(path)) {}
-
-    std::uint64_t Size() override { return size_; }
-    std::chrono::local_seconds LastWrite() const override { return written_; }
-    std::optional<FileIdentity> Identity() const override { return identity_; }
 
     // One call a part: the JAR reader asks for many small ones.
     std::string Read(std::uint64_t offset, std::size_t length) override {
@@ -216,9 +210,6 @@ public:
 
 private:
     ReadableFile file_;
-    std::uint64_t size_;
-    std::chrono::local_seconds written_;
-    std::optional<FileIdentity> identity_;
     std::string path_;
 };
 

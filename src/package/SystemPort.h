@@ -54,15 +54,27 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// A file opened for reading, with what the system told of it on opening:
-// one look at the file gives all.
-class FileToRead : public ByteSource {
-public:
+// What the system tells of a file on opening it: one look at the file
+// gives all.
+struct FileFacts {
+    std::uint64_t size = 0;
     // When it was last written, in local time (the form a package keeps
     // its members' times in).
-    virtual std::chrono::local_seconds LastWrite() const = 0;
+    std::chrono::local_seconds written{};
     // Nothing where the system does not tell it.
-    virtual std::optional<FileIdentity> Identity() const = 0;
+    std::optional<FileIdentity> identity;
+};
+
+// A file opened for reading, with what the system told of it on opening.
+class FileToRead : public ByteSource {
+public:
+    explicit FileToRead(const FileFacts& facts) : facts_(facts) {}
+    std::uint64_t Size() final { return facts_.size; }
+    std::chrono::local_seconds LastWrite() const { return facts_.written; }
+    std::optional<FileIdentity> Identity() const { return facts_.identity; }
+
+private:
+    FileFacts facts_;
 };
 
 // A file being written, as CreateNewFile makes it. Write and WriteAt throw

@@ -53,6 +53,10 @@ std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
     return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
 }
 
+std::uint64_t SizeIn(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
 // The volume and index that tell a file apart from every other one.
 FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
@@ -70,15 +74,9 @@ std::chrono::local_seconds LocalWriteTime(const FILETIME& written) {
 class FileSource final : public FileToRead {
 public:
     FileSource(UniqueHandle file, const BY_HANDLE_FILE_INFORMATION& info, std::string path)
-        : file_(std::move(file)),
-          size_((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow),
-          written_(LocalWriteTime(info.ftLastWriteTime)),
-          identity_(IdentityIn(info)),
+        : FileToRead({SizeIn(info), LocalWriteTime(info.ftLastWriteTime), IdentityIn(info)}),
+          file_(std::move(file)),
           path_(std::move(path)) {}
-
-    std::uint64_t Size() override { return size_; }
-    std::chrono::local_seconds LastWrite() const override { return written_; }
-    std::optional<FileIdentity> Identity() const override { return identity_; }
 
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
@@ -95,9 +93,6 @@ public:
 
 private:
     UniqueHandle file_;
-    std::uint64_t size_;
-    std::chrono::local_seconds written_;
-    FileIdentity identity_;
     std::string path_;
 };
 
@@ -185,7 +180,7 @@ std::unique_ptr<FileToRead> Win32System::OpenForReading(const std::string& path)
 std::string Win32System::ReadWholeFile(const std::string& path) {
     const std::string context = FileNotReadText(path);
     auto [file, info] = OpenToRead(path);
-    const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const std::uint64_t size = SizeIn(info);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
         throw SystemError(context, ERROR_FILE_TOO_LARGE);
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -248,8 +243,6 @@ void Win32System::MoveOver(const std::string& from, const std::string& to) {
         ::Sleep(50);
     }
 }
-
-namespace {}  // namespace
 
 FileStamp Win32System::Stamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};

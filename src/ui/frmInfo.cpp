@@ -1,5 +1,4 @@
 #include "ui/frmInfo.h"
-#include "ui/LateBound.h"
 #include "ui/PhonePicture.h"
 
 #include <olectl.h>

@@ -173,17 +173,14 @@ namespace {
 // A copy of a file's bytes and its time, read through the JAR reader's interface.
 class CopiedSource final : public FileToRead {
 public:
+    // No identity: the fake port's SameFile tells.
     CopiedSource(std::string bytes, std::chrono::local_seconds written)
-        : bytes_(std::move(bytes)), view_(bytes_), written_(written) {}
-    std::uint64_t Size() override { return view_.Size(); }
-    std::chrono::local_seconds LastWrite() const override { return written_; }
-    std::optional<FileIdentity> Identity() const override { return std::nullopt; }  // the port's SameFile tells
+        : FileToRead({bytes.size(), written, std::nullopt}), bytes_(std::move(bytes)), view_(bytes_) {}
     std::string Read(std::uint64_t offset, std::size_t length) override { return view_.Read(offset, length); }
 
 private:
     std::string bytes_;
     MemorySource view_;
-    std::chrono::local_seconds written_;
 };
 
 }  // namespace
