@@ -1,12 +1,12 @@
 #include "package/ClassNeeds.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
 #include <string_view>
 #include <tuple>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
+#include "package/NameMap.h"
 #include "package/Platform.h"
 
 namespace kestrane {
@@ -21,7 +21,7 @@ namespace {
 
 enum class Reach { Not, Optional, Always };
 
-using ClassIndex = std::unordered_map<std::string_view, const ClassFile*>;
+using ClassIndex = NameMap<const ClassFile*>;
 
 std::string InternalName(std::string_view dotted) {
     std::string name(dotted);
@@ -78,7 +78,7 @@ private:
     }
 
     const ClassIndex& index_;
-    std::unordered_map<std::string_view, Reach> reach_;
+    NameMap<Reach> reach_;
 };
 
 // The groups being gathered, by kind, provider and whether only optional.
@@ -88,7 +88,9 @@ public:
         return Gathering(kind, provider, optional).group;
     }
     void Add(NeedKind kind, std::string_view provider, bool optional, std::string example) {
-        Gathering(kind, provider, optional).examples.insert(std::move(example));
+        std::vector<std::string>& examples = Gathering(kind, provider, optional).examples;
+        const auto at = std::lower_bound(examples.begin(), examples.end(), example);
+        if (at == examples.end() || *at != example) examples.insert(at, std::move(example));
     }
 
     // What is needed always is not said again as optional.
@@ -97,14 +99,17 @@ public:
         for (auto& [key, gathered] : groups_) {
             const auto& [optional, kind, provider] = key;
             if (optional) {
-                const auto always = groups_.find(Key{false, kind, provider});
-                if (always != groups_.end()) {
-                    for (const std::string& example : always->second.examples) gathered.examples.erase(example);
+                const Key alwaysKey{false, kind, provider};
+                if (const auto always = Place(alwaysKey); always != groups_.end() && always->first == alwaysKey) {
+                    const std::vector<std::string>& said = always->second.examples;
+                    std::erase_if(gathered.examples, [&](const std::string& example) {
+                        return std::binary_search(said.begin(), said.end(), example);
+                    });
                     if (always->second.group.floatingPoint) gathered.group.floatingPoint = false;
                 }
                 if (gathered.examples.empty() && !gathered.group.floatingPoint && gathered.group.count == 0) continue;
             }
-            gathered.group.examples.assign(gathered.examples.begin(), gathered.examples.end());
+            gathered.group.examples = gathered.examples;
             needs.push_back(std::move(gathered.group));
         }
         return needs;
@@ -114,12 +119,21 @@ private:
     using Key = std::tuple<bool, NeedKind, std::string>;  // the optional ones last, then in the order of NeedKind
     struct Gathered {
         NeedGroup group{};
-        std::set<std::string> examples;
+        std::vector<std::string> examples;  // sorted, each once
     };
+    using Groups = std::vector<std::pair<Key, Gathered>>;
+
+    // Where the group of `key` is, or would be put.
+    Groups::iterator Place(const Key& key) {
+        return std::lower_bound(groups_.begin(), groups_.end(), key,
+                                [](const Groups::value_type& group, const Key& k) { return group.first < k; });
+    }
 
     Gathered& Gathering(NeedKind kind, std::string_view provider, bool optional) {
-        auto [it, added] = groups_.try_emplace(Key{optional, kind, std::string(provider)});
-        if (added) {
+        Key key{optional, kind, std::string(provider)};
+        auto it = Place(key);
+        if (it == groups_.end() || it->first != key) {
+            it = groups_.insert(it, {std::move(key), Gathered{}});
             it->second.group.kind = kind;
             it->second.group.provider = std::string(provider);
             it->second.group.onlyIfPresent = optional;
@@ -127,7 +141,7 @@ private:
         return it->second;
     }
 
-    std::map<Key, Gathered> groups_;
+    Groups groups_;  // a few, in the order of their keys
 };
 
 std::optional<NeedKind> KindOf(Provider provider) {
@@ -157,7 +171,7 @@ public:
     // A class the JAR holds that is not judged, damaged or left unread
     // (what it needs is then not known): never missing.
     void Unjudged(std::string_view entry) {
-        if (entry.ends_with(".class")) unreadable_.emplace(entry.substr(0, entry.size() - 6));
+        if (entry.ends_with(".class")) unreadable_.emplace_back(entry.substr(0, entry.size() - 6));
     }
 
     void JudgeLoading(const ClassFile& file, bool optional) {
@@ -185,7 +199,10 @@ public:
     }
 
     void NeedClass(std::string_view name, bool optional) {
-        if (unreadable_.contains(name)) return;  // said as damaged already, or left unread
+        // Said as damaged already, or left unread; all of those are known before the first class is needed.
+        if (!unreadableSorted_) std::sort(unreadable_.begin(), unreadable_.end());
+        unreadableSorted_ = true;
+        if (std::binary_search(unreadable_.begin(), unreadable_.end(), name)) return;
         const Offer offer = platform_.ClassOffer(name);
         if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
     }
@@ -268,7 +285,8 @@ private:
     const ClassIndex& index_;
     const Platform& platform_;
     NeedCollector& needs_;
-    std::set<std::string, std::less<>> unreadable_;  // the class names of the entries not judged
+    std::vector<std::string_view> unreadable_;  // the class names of the entries not judged, in the suite's lists
+    bool unreadableSorted_ = false;
     struct Verification {
         std::size_t count = 0, total = 0;
     };

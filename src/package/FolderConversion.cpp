@@ -4,13 +4,13 @@
 #ifndef KESTRANE_NO_THREADS
 #include <condition_variable>
 #include <future>
+#include <map>
 #include <mutex>
 #include <thread>
 #endif
-#include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -621,10 +621,20 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
                             FolderListener& listener, std::size_t workers) {
     FolderSummary summary;
     summary.found = plan.Size();
-    std::map<std::string, LogFile> logs;
-    for (std::size_t i = 0; i < plan.Size(); ++i)
-        if (const std::string& folder = plan.LogFolder(i); !folder.empty())
-            ++logs.try_emplace(folder, folder, system).first->second.summary.found;
+    // By their folders' names; a run has a few.
+    std::vector<std::pair<std::string, std::unique_ptr<LogFile>>> logs;
+    const auto logOf = [&logs](const std::string& folder) {
+        return std::lower_bound(logs.begin(), logs.end(), folder,
+                                [](const auto& log, const std::string& name) { return log.first < name; });
+    };
+    for (std::size_t i = 0; i < plan.Size(); ++i) {
+        const std::string& folder = plan.LogFolder(i);
+        if (folder.empty()) continue;
+        auto log = logOf(folder);
+        if (log == logs.end() || log->first != folder)
+            log = logs.emplace(log, folder, std::make_unique<LogFile>(folder, system));
+        ++log->second->summary.found;
+    }
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
     const Judging judging(plan, workFolder, system);
@@ -637,11 +647,12 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
         listener.SuiteStarting(i, plan.Size());
         const SuiteResult result = BuildPlanned(plan, i, pool.Take(i), system);
         summary.Add(result);
-        if (const auto log = logs.find(plan.LogFolder(i)); log != logs.end()) log->second.Add(result);
+        if (const auto log = logOf(plan.LogFolder(i)); log != logs.end() && log->first == plan.LogFolder(i))
+            log->second->Add(result);
         listener.SuiteFinished(i, result);
     }
     for (auto& [folder, log] : logs)
-        if (std::optional<std::string> failure = log.Finish(summary.cancelled))
+        if (std::optional<std::string> failure = log->Finish(summary.cancelled))
             summary.logFailures.push_back(std::move(*failure));
     return summary;
 }
