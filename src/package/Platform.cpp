@@ -122,9 +122,12 @@ void ApiTables::Read(std::string_view line) {
 Platform::Platform(std::span<const ApiTable* const> tables) {
     for (std::size_t i = 0; i < tables.size(); ++i) Add(*tables[i], tables[i]->provider == Provider::Phone);
     // Longest prefix first, so that a package inside another goes to its own
-    // provider; of equal ones the earlier table's.
-    std::stable_sort(packages_.begin(), packages_.end(),
-                     [](const ApiPackage& a, const ApiPackage& b) { return a.prefix.size() > b.prefix.size(); });
+    // provider; of equal ones the earlier table's. The tables name a few dozen
+    // packages: sorted by insertion, which keeps equal ones in their order,
+    // in a fraction of std::stable_sort's code.
+    for (std::size_t i = 1; i < packages_.size(); ++i)
+        for (std::size_t j = i; j > 0 && packages_[j - 1].prefix.size() < packages_[j].prefix.size(); --j)
+            std::swap(packages_[j - 1], packages_[j]);
 }
 
 void Platform::Add(const ApiTable& table, bool phone) {
