@@ -190,12 +190,14 @@ void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
         if (!group.onlyIfPresent) result.needs.push_back(NeedLabelText(group));
 }
 
-SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
+// The result as it ends: `prefix` and `detail` make its text, which the notes follow.
+SuiteResult Finish(const SuiteResult& judged, SuiteStatus status, std::string_view prefix, std::string_view detail,
+                   const std::vector<std::string>& notes) {
+    SuiteResult result = judged;
     result.status = status;
-    result.result = std::move(text);
-    for (std::size_t i = 0; i < notes.size(); ++i)
-        result.result += std::string(i == 0 ? kFindingsSeparatorText : " ") + notes[i];
-    result.result = OneLine(std::move(result.result));
+    std::string text = Concatenated({prefix, detail});
+    for (std::size_t i = 0; i < notes.size(); ++i) text.append(i == 0 ? kFindingsSeparatorText : " ").append(notes[i]);
+    result.result = OneLine(text);
     for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
 }
@@ -224,11 +226,10 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         }
         if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
             if (!job.wholeExisting || IsWholePackage(stj, system))
-                return Judged(Finish(result, SuiteStatus::Existing, std::string(kExistingText), {}));
+                return Judged(Finish(result, SuiteStatus::Existing, kExistingText, {}, {}));
             notes.emplace_back(kDamagedPackageText);
         }
-        if (!read.suite)
-            return Judged(Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + read.problem, {}));
+        if (!read.suite) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {}));
         const SuiteReading& suite = *read.suite;
 
         // rar.exe takes a JAD made from the manifest from the staging folder.
@@ -238,8 +239,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
             notes.emplace_back(kJadMadeText);
         }
         SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text)
-            return Judged(Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + ini.problem, {}));
+        if (!ini.text) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.problem, {}));
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(),
                                jar,
@@ -257,18 +257,16 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
-                return Judged(
-                    Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + finding.text, notes));
+                return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
         if (job.checkOnly && !system.ToAnsi(request.iniText))
-            return Judged(Finish(result, SuiteStatus::Failed,
-                                 std::string(kFailedPrefixText) + std::string(kIniNotAnsiText), notes));
-        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, std::string(kFineText), notes));
+            return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes));
+        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, kFineText, {}, notes));
         return {std::move(result), std::move(notes), std::move(request)};
     } catch (const AppError& error) {
-        return Judged(Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes));
+        return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes));
     }
 }
 
@@ -291,17 +289,17 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
         options.replaceWhenGood = true;
         const Outcome outcome = BuildPackage(request, system, options);
         switch (outcome.kind) {
-        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, std::string(kBuiltText), notes);
+        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
         case Outcome::Kind::ArchiverFailed:
-            return Finish(result, SuiteStatus::Failed,
-                          std::string(kFailedPrefixText) + ArchiverFailure(outcome, job.archiverLimit), notes);
+            return Finish(result, SuiteStatus::Failed, kFailedPrefixText, ArchiverFailure(outcome, job.archiverLimit),
+                          notes);
         case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
         }
-        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + outcome.message, notes);
+        return Finish(result, SuiteStatus::Failed, kFailedPrefixText, outcome.message, notes);
     } catch (const AppError& error) {
-        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes);
+        return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }
 }
 
