@@ -253,7 +253,7 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
             }
         }
         if (count > 0 && !IsLineBreak(unit(count - 1))) out += encode(lineEnd);
-        out += encode(std::string(kJarSizeKey) + ": " + digits + lineEnd);
+        out += encode(Concatenated({kJarSizeKey, ": ", digits, lineEnd}));
     }
     out += body.substr(count * width);  // an odd last byte of UTF-16 stays last
     return out;

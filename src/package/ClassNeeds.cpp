@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "descriptor/Text.h"
 #include "package/NameMap.h"
 #include "package/Platform.h"
 
@@ -177,7 +178,7 @@ public:
     void JudgeLoading(const ClassFile& file, bool optional) {
         if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
             needs_.Add(NeedKind::ClassVersion, {}, optional,
-                       std::to_string(file.major) + '.' + std::to_string(file.minor));
+                       Concatenated({std::to_string(file.major), ".", std::to_string(file.minor)}));
         if (file.methodsNeedingStackMap > 0) ++verified_[optional].total;
         if (file.methodsWithoutStackMap > 0) ++verified_[optional].count;
         if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));
@@ -243,7 +244,7 @@ private:
     void NeedMember(const Offer& offer, const MemberReference& reference, bool optional) {
         const auto kind = KindOf(offer.provider);
         if (!kind) return;
-        needs_.Add(*kind, offer.name, optional, std::string(SimpleName(offer.declaringClass)) + '.' + reference.name);
+        needs_.Add(*kind, offer.name, optional, Concatenated({SimpleName(offer.declaringClass), ".", reference.name}));
     }
 
     // Whether the class named by the reference, or a class of the JAR above

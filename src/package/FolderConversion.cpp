@@ -235,7 +235,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         // rar.exe takes a JAD made from the manifest from the staging folder.
         std::string jadPath = job.jad;
         if (suite.jadMade) {
-            jadPath = job.stagingFolder + FileNameOf(WithoutExtension(jar)) + ".jad";
+            jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(jar)), ".jad"});
             notes.emplace_back(kJadMadeText);
         }
         SuiteIni ini = IniOfSuite(suite, system);
@@ -338,7 +338,7 @@ void WriteRefusalLog(const std::string& target, const FolderSummary& summary, Sy
     try {
         system.CreateFolder(target);
         ReplaceWholeFile(target + std::string(kLogFileName),
-                         std::string(kUtf8Mark) + OneLine(summary.refusal) + "\r\n" + SummaryLine(summary) + "\r\n",
+                         Concatenated({kUtf8Mark, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
                          system);
     } catch (const AppError&) {
         // The window says why the run did not start.
@@ -353,7 +353,7 @@ std::optional<std::string> TargetProblem(const std::string& target, SystemPort& 
     try {
         system.CreateFolder(target);
     } catch (const AppError& error) {
-        return TargetNotWritableText(target) + "\n\n" + error.Report();
+        return Concatenated({TargetNotWritableText(target), "\n\n", error.Report()});
     }
     if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
     return std::nullopt;
@@ -517,8 +517,7 @@ public:
         // With its byte order mark, so that editors of every age read it as UTF-8.
         Try([&] {
             system.CreateFolder(folder);
-            file_.emplace(path_,
-                          WriteNewFile(system, path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
+            file_.emplace(path_, WriteNewFile(system, path_, Concatenated({kUtf8Mark, kLogHeadingText, "\r\n"})),
                           system);
         });
     }
@@ -529,7 +528,7 @@ public:
     // Why it could not be written, or nothing once it is in place.
     std::optional<std::string> Finish(bool cancelled) {
         summary.cancelled = cancelled;
-        Write(SummaryLine(summary) + std::string(cancelled ? kCancelledMarkText : "") + "\r\n");
+        Write(Concatenated({SummaryLine(summary), cancelled ? kCancelledMarkText : "", "\r\n"}));
         Try([&] { file_->PutInPlace(); });
         return failure_;
     }
@@ -595,8 +594,8 @@ std::string ResultLine(const SuiteResult& result) {
         std::replace(text.begin(), text.end(), '\t', ' ');
         return text;
     };
-    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result) + "\t" +
-           std::string(PhoneWord(result.phone));
+    return Concatenated(
+        {field(result.file), "\t", field(result.suite), "\t", field(result.result), "\t", PhoneWord(result.phone)});
 }
 
 SuiteResult LineForm(SuiteResult result) {
@@ -755,8 +754,9 @@ std::string SuitePlan::Package(std::size_t suite) const {
     const std::uint32_t named = one.jar != 0 ? one.jar : one.jad;
     if (named == 0) return {};
     const Rare* rare = RareOf(suite);
-    const std::string number = rare && rare->number > 1 ? " (" + std::to_string(rare->number) + ")" : std::string();
-    return folders_[one.folder].packages + WithoutExtension(std::string(Name(named))) + number + ".stj";
+    const std::string number =
+        rare && rare->number > 1 ? Concatenated({" (", std::to_string(rare->number), ")"}) : std::string();
+    return Concatenated({folders_[one.folder].packages, WithoutExtension(std::string(Name(named))), number, ".stj"});
 }
 
 SuiteJob SuitePlan::Job(std::size_t suite) const {

@@ -148,7 +148,7 @@ std::string Examples(const std::vector<std::string>& examples) {
         text += i == 0 ? "" : last ? " und " : ", ";
         text += examples[i];
     }
-    if (examples.size() > kShown) text += " und " + std::to_string(examples.size() - kShown) + " weitere";
+    if (examples.size() > kShown) text += Concatenated({" und ", std::to_string(examples.size() - kShown), " weitere"});
     return text;
 }
 
