@@ -383,11 +383,12 @@ struct JudgedPlan {
 };
 
 JudgedPlan JudgePlanned(const SuitePlan& plan, std::size_t index, const std::string& staging, SystemPort& system) {
+    SuiteJob job = plan.Job(index);
+    job.stagingFolder = staging;
     const std::string& problem = plan.Problem(index);
-    JudgedPlan judged{plan.Job(index), Judged({{}, {}, problem, plan.ProblemStatus(index), {}})};
-    judged.job.stagingFolder = staging;
-    if (problem.empty()) judged.judged = JudgeSuite(judged.job, system);
-    return judged;
+    JudgedSuite judged =
+        problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
+    return {std::move(job), std::move(judged)};
 }
 
 // The plan's suites read and judged, each when asked for.
