@@ -178,7 +178,7 @@ public:
     void JudgeLoading(const ClassFile& file, bool optional) {
         if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
             needs_.Add(NeedKind::ClassVersion, {}, optional,
-                       Concatenated({std::to_string(file.major), ".", std::to_string(file.minor)}));
+                       Concatenated({DecimalText(file.major), ".", DecimalText(file.minor)}));
         if (file.methodsNeedingStackMap > 0) ++verified_[optional].total;
         if (file.methodsWithoutStackMap > 0) ++verified_[optional].count;
         if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));

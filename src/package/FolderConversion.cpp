@@ -399,7 +399,7 @@ public:
     std::size_t Count() const { return plan_.Size(); }
     JudgedPlan Judge(std::size_t index) const {
         const std::string staging =
-            workFolder_.empty() ? std::string() : workFolder_ + std::to_string(index + 1) + SeparatorOf(workFolder_);
+            workFolder_.empty() ? std::string() : workFolder_ + DecimalText(index + 1) + SeparatorOf(workFolder_);
         return JudgePlanned(plan_, index, staging, system_);
     }
 
@@ -756,7 +756,7 @@ std::string SuitePlan::Package(std::size_t suite) const {
     if (named == 0) return {};
     const Rare* rare = RareOf(suite);
     const std::string number =
-        rare && rare->number > 1 ? Concatenated({" (", std::to_string(rare->number), ")"}) : std::string();
+        rare && rare->number > 1 ? Concatenated({" (", DecimalText(rare->number), ")"}) : std::string();
     return Concatenated({folders_[one.folder].packages, WithoutExtension(std::string(Name(named))), number, ".stj"});
 }
 
