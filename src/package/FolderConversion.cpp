@@ -147,9 +147,9 @@ struct SuiteRead {
 
 SuiteRead ReadSuiteOf(const std::string& jar, const std::string& jad, SystemPort& system) {
     if (!jad.empty()) return {ReadSuite(jar, jad, system), {}};
-    SuiteRead read;
-    read.suite = ReadSuiteMakingJad(jar, system, &read.problem);
-    return read;
+    std::string problem;
+    std::optional<SuiteReading> suite = ReadSuiteMakingJad(jar, system, &problem);
+    return {std::move(suite), std::move(problem)};
 }
 
 std::string SuiteName(const SuiteReading& suite) {
