@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "descriptor/DescriptorBuffer.h"
+#include "descriptor/Text.h"
 #include "package/Words.h"
 #include "ui/ScopedWin.h"
 #include "ui/WinText.h"
@@ -201,13 +202,13 @@ void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes
 }
 
 std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
-    const std::wstring wide = Widen(beside);
-    const std::size_t slash = wide.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : wide.substr(0, slash + 1);
+    // Its folder ends at the last separator, a byte of its own in UTF-8 too.
+    const std::string_view folder = std::string_view(beside).substr(0, beside.find_last_of("\\/") + 1);
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring path = folder + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L"-" +
-                                  Widen(std::to_string(InterlockedIncrement(&counter))) + L".kestrane-tmp";
+        const std::wstring path =
+            Widen(Concatenated({folder, "kestrane-", std::to_string(GetCurrentProcessId()), "-",
+                                std::to_string(InterlockedIncrement(&counter)), ".kestrane-tmp"}));
         // CREATE_NEW: a file or a link of that name is never written through.
         UniqueHandle file(
             CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -373,9 +374,8 @@ std::string Win32System::MakeWorkFolder() {
     // earlier process of the same number is passed over, not reused.
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring folder =
-            std::wstring(temp) + L"kestrane-" +
-            Widen(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter)));
+        const std::wstring folder = temp + Widen(Concatenated({"kestrane-", std::to_string(GetCurrentProcessId()), "-",
+                                                               std::to_string(InterlockedIncrement(&counter))}));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt > 100)
