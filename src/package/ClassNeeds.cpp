@@ -86,8 +86,9 @@ private:
 class NeedCollector {
 public:
     NeedGroup& Group(NeedKind kind, std::string_view provider, bool optional) {
-        return Gathering(kind, provider, optional).group;
+        return Gathering(kind, provider, optional);
     }
+    // The examples are kept sorted, each once.
     void Add(NeedKind kind, std::string_view provider, bool optional, std::string example) {
         std::vector<std::string>& examples = Gathering(kind, provider, optional).examples;
         const auto at = std::lower_bound(examples.begin(), examples.end(), example);
@@ -96,33 +97,29 @@ public:
 
     // What is needed always is not said again as optional.
     std::vector<NeedGroup> Result() {
-        std::vector<NeedGroup> needs;
-        for (auto& [key, gathered] : groups_) {
+        for (auto& [key, group] : groups_) {
             const auto& [optional, kind, provider] = key;
-            if (optional) {
-                const Key alwaysKey{false, kind, provider};
-                if (const auto always = Place(alwaysKey); always != groups_.end() && always->first == alwaysKey) {
-                    const std::vector<std::string>& said = always->second.examples;
-                    std::erase_if(gathered.examples, [&](const std::string& example) {
-                        return std::binary_search(said.begin(), said.end(), example);
-                    });
-                    if (always->second.group.floatingPoint) gathered.group.floatingPoint = false;
-                }
-                if (gathered.examples.empty() && !gathered.group.floatingPoint && gathered.group.count == 0) continue;
-            }
-            gathered.group.examples = gathered.examples;
-            needs.push_back(std::move(gathered.group));
+            if (!optional) continue;
+            const Key alwaysKey{false, kind, provider};
+            const auto always = Place(alwaysKey);
+            if (always == groups_.end() || always->first != alwaysKey) continue;
+            const std::vector<std::string>& said = always->second.examples;
+            std::erase_if(group.examples, [&](const std::string& example) {
+                return std::binary_search(said.begin(), said.end(), example);
+            });
+            if (always->second.floatingPoint) group.floatingPoint = false;
+        }
+        std::vector<NeedGroup> needs;
+        for (auto& [key, group] : groups_) {
+            if (std::get<0>(key) && group.examples.empty() && !group.floatingPoint && group.count == 0) continue;
+            needs.push_back(std::move(group));
         }
         return needs;
     }
 
 private:
     using Key = std::tuple<bool, NeedKind, std::string>;  // the optional ones last, then in the order of NeedKind
-    struct Gathered {
-        NeedGroup group{};
-        std::vector<std::string> examples;  // sorted, each once
-    };
-    using Groups = std::vector<std::pair<Key, Gathered>>;
+    using Groups = std::vector<std::pair<Key, NeedGroup>>;
 
     // Where the group of `key` is, or would be put.
     Groups::iterator Place(const Key& key) {
@@ -130,14 +127,14 @@ private:
                                 [](const Groups::value_type& group, const Key& k) { return group.first < k; });
     }
 
-    Gathered& Gathering(NeedKind kind, std::string_view provider, bool optional) {
+    NeedGroup& Gathering(NeedKind kind, std::string_view provider, bool optional) {
         Key key{optional, kind, std::string(provider)};
         auto it = Place(key);
         if (it == groups_.end() || it->first != key) {
-            it = groups_.insert(it, {std::move(key), Gathered{}});
-            it->second.group.kind = kind;
-            it->second.group.provider = std::string(provider);
-            it->second.group.onlyIfPresent = optional;
+            it = groups_.insert(it, {std::move(key), NeedGroup{}});
+            it->second.kind = kind;
+            it->second.provider = std::string(provider);
+            it->second.onlyIfPresent = optional;
         }
         return it->second;
     }
