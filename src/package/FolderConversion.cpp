@@ -254,7 +254,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
                                suite.jadMade,
                                suite.jadWritten};
         SuiteFindings findings = CheckSuite(suite, request.iniText);
-        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
+        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), std::move(*ini.borrowed));
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
                 return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
