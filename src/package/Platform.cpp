@@ -86,8 +86,13 @@ ApiTables::ApiTables(std::string_view text) {
         Read(text.substr(start, end - start));
         start = end + 1;
     }
-    for (const Part& part : parts_) tables_.push_back({part.provider, part.classes, part.packages});
-    for (const ApiTable& table : tables_) pointers_.push_back(&table);
+    // Made at their full size at once, which takes the program less code than growing them.
+    tables_ = std::vector<ApiTable>(parts_.size());
+    pointers_ = std::vector<const ApiTable*>(parts_.size());
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
+        tables_[i] = {parts_[i].provider, parts_[i].classes, parts_[i].packages};
+        pointers_[i] = &tables_[i];
+    }
 }
 
 void ApiTables::Read(std::string_view line) {
