@@ -333,7 +333,7 @@ void frmFolder::cmdStart_Click() {
             CloseModal();
             return;
         }
-        throw SystemError(std::string(ui_words::kConversionNotStartedText), error);
+        ThrowSystemError(std::string(ui_words::kConversionNotStartedText), error);
     }
     SetRunning(true);
 }
