@@ -472,7 +472,7 @@ void ReadAttributesSkipping(Cursor& in, const ConstantPool& pool) {
 // The class itself, its super class, an interface: no array.
 std::string ClassName(const ConstantPool& pool, std::uint16_t index) {
     const std::string_view name = pool.NamedUtf8(index, kClass);
-    if (!IsInternalName(name)) Break();
+    if (!IsInternalName(name)) throw Broken{};
     return std::string(name);
 }
 
