@@ -317,7 +317,8 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // A probe that disappears when closed; its name is this process's own.
-    const std::wstring probe = wide + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L".tmp";
+    std::wstring probe = wide;
+    probe += Widen(Concatenated({"kestrane-", std::to_string(GetCurrentProcessId()), ".tmp"}));
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return false;
@@ -374,8 +375,9 @@ std::string Win32System::MakeWorkFolder() {
     // earlier process of the same number is passed over, not reused.
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring folder = temp + Widen(Concatenated({"kestrane-", std::to_string(GetCurrentProcessId()), "-",
-                                                               std::to_string(InterlockedIncrement(&counter))}));
+        std::wstring folder = temp;
+        folder += Widen(Concatenated(
+            {"kestrane-", std::to_string(GetCurrentProcessId()), "-", std::to_string(InterlockedIncrement(&counter))}));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt > 100)
@@ -390,7 +392,8 @@ void Win32System::RemoveTree(const std::string& folder) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         for (const FolderEntry& entry : ListFolder(Narrow(path))) {
-            const std::wstring inside = path + Widen(entry.name);
+            std::wstring inside = path;
+            inside += Widen(entry.name);
             if (entry.isFolder && !entry.isLink) {
                 RemoveTree(Narrow(inside) + "\\");
             } else if (entry.isFolder) {
