@@ -37,9 +37,7 @@ std::string ReadBackText(const std::string& path, const std::string& problem) {
 }
 
 std::string ErrorNumberText(std::uint32_t number, std::string_view description) {
-    std::string text = "Fehler " + DecimalText(number);
-    if (!description.empty()) text += ": " + std::string(description);
-    return text;
+    return Concatenated({"Fehler ", DecimalText(number), description.empty() ? "" : ": ", description});
 }
 
 std::string QuotedValueText(std::string_view value) {
