@@ -584,7 +584,7 @@ int FolderSummary::ExitCode() const {
 
 std::string SummaryLine(const FolderSummary& summary) {
     std::string line = CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
-    if (summary.judged > 0) line += ", " + RunCountText(summary.runs, summary.found);
+    if (summary.judged > 0) line.append(", ").append(RunCountText(summary.runs, summary.found));
     return line;
 }
 

@@ -232,7 +232,7 @@ std::string RunCountText(std::size_t runs, std::size_t found) {
 
 std::string FindingsQuestionText(const std::vector<std::string>& findings) {
     std::string text = "Vor dem Erstellen ist aufgefallen:\n";
-    for (const std::string& finding : findings) text += "\n• " + finding;
+    for (const std::string& finding : findings) text.append("\n• ").append(finding);
     text += "\n\nTrotzdem erstellen?";
     return text;
 }

@@ -266,7 +266,7 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
     }
     PairWithChosenFile(IDC_TXTJAR);
     PairWithChosenFile(IDC_TXTJAD);
-    if (!ignored.empty()) ShowMessage(std::string(ui_words::kFilesNotTakenText) + Narrow(ignored), false);
+    if (!ignored.empty()) ShowMessage(Concatenated({ui_words::kFilesNotTakenText, Narrow(ignored)}), false);
     if (!folder.empty()) OpenFolderConversion(folder);
 }
 
