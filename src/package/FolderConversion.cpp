@@ -494,7 +494,7 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
     SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
     result.file = plan.Shown(index);
     if (const std::string& note = plan.Note(index); !note.empty()) {
-        result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + note;
+        result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
         result.findings.push_back(note);
     }
     const std::string& staging = judged.job.stagingFolder;
