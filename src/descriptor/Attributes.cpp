@@ -1,7 +1,8 @@
 #include "descriptor/Attributes.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <set>
+#include <utility>
 
 #include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
@@ -170,13 +171,15 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
     if (midlet == nullptr || midlet->empty()) return {std::nullopt, JadFault::NoMidlet};
 
     std::string jad;
-    std::set<std::string> written;
+    std::vector<std::string> written;  // a manifest has a few dozen names
     for (const Attribute& attribute : manifest) {
         if (IsBuildToolKey(attribute.name) || EqualsIgnoringAsciiCase(attribute.name, kJarUrlKey) ||
             EqualsIgnoringAsciiCase(attribute.name, kJarSizeKey))
             continue;
         // A second value under the same name is one a phone would not see.
-        if (!written.insert(AsciiLowered(attribute.name)).second) continue;
+        std::string lowered = AsciiLowered(attribute.name);
+        if (std::find(written.begin(), written.end(), lowered) != written.end()) continue;
+        written.push_back(std::move(lowered));
         jad += Concatenated({attribute.name, ": ", attribute.value, "\r\n"});
     }
     jad += Concatenated({kJarUrlKey, ": ", jarFileName, "\r\n"});
@@ -250,7 +253,7 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
             }
         }
         if (count > 0 && !IsLineBreak(unit(count - 1))) out += encode(lineEnd);
-        out += encode(std::string(kJarSizeKey) + ": " + digits + lineEnd);
+        out += encode(Concatenated({kJarSizeKey, ": ", digits, lineEnd}));
     }
     out += body.substr(count * width);  // an odd last byte of UTF-16 stays last
     return out;

@@ -13,6 +13,9 @@ struct Broken {
     ClassFault fault = ClassFault::Damaged;
 };
 
+// Throws Broken: one throw for the reader's many checks.
+[[noreturn]] void Break(ClassFault fault = ClassFault::Damaged) { throw Broken{fault}; }
+
 constexpr std::uint32_t kMagic = 0xCAFEBABE;
 
 // The constant kinds up to today's Java. A class of a newer Java is read in
@@ -55,7 +58,7 @@ public:
                static_cast<std::uint32_t>(Byte(b, 2)) << 8 | static_cast<std::uint32_t>(Byte(b, 3));
     }
     std::string_view Take(std::size_t length) {
-        if (length > Left()) throw Broken{};
+        if (length > Left()) Break();
         const std::string_view taken = bytes_.substr(pos_, length);
         pos_ += length;
         return taken;
@@ -76,7 +79,7 @@ public:
     // Reads the count and the entries; the cursor is left after the pool.
     explicit ConstantPool(Cursor& in, std::string_view bytes) : bytes_(bytes) {
         const std::uint16_t count = in.U2();
-        if (count == 0) throw Broken{};
+        if (count == 0) Break();
         starts_.assign(count, 0);
         for (std::size_t i = 1; i < count; ++i) {
             starts_[i] = in.Position();
@@ -84,7 +87,7 @@ public:
             in.Skip(BodySize(tag, in));
             // A long or a double takes two slots, the second one unusable.
             if (tag == kLong || tag == kDouble) {
-                if (++i == count) throw Broken{};
+                if (++i == count) Break();
                 starts_[i] = 0;
             }
         }
@@ -137,14 +140,14 @@ private:
         case kInvokeDynamic: return 4;
         case kLong:
         case kDouble: return 8;
-        default: throw Broken{};
+        default: Break();
         }
     }
 
     // A cursor on the entry's body, after its tag; refuses an index outside
     // the pool or an entry of another kind.
     Cursor Entry(std::size_t index, std::uint8_t tag) const {
-        if (tag == 0 || TagAt(index) != tag) throw Broken{};
+        if (tag == 0 || TagAt(index) != tag) Break();
         Cursor entry(bytes_);
         entry.Skip(starts_[index] + 1);
         return entry;
@@ -196,7 +199,7 @@ bool IsMemberName(std::string_view name) {
 std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, Reading& out) {
     std::size_t dimensions = 0;
     while (pos < descriptor.size() && descriptor[pos] == '[') ++pos, ++dimensions;
-    if (dimensions > 255 || pos == descriptor.size()) throw Broken{};
+    if (dimensions > 255 || pos == descriptor.size()) Break();
     switch (descriptor[pos]) {
     case 'B':
     case 'C':
@@ -212,25 +215,25 @@ std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, Reading&
         return pos + 1;
     case 'L': {
         const std::size_t end = descriptor.find(';', pos);
-        if (end == std::string_view::npos) throw Broken{};
+        if (end == std::string_view::npos) Break();
         const std::string_view name = descriptor.substr(pos + 1, end - pos - 1);
-        if (!IsInternalName(name)) throw Broken{};
+        if (!IsInternalName(name)) Break();
         out.classes.emplace_back(name);
         return end + 1;
     }
-    default: throw Broken{};
+    default: Break();
     }
 }
 
 void ReadFieldDescriptor(std::string_view descriptor, Reading& out) {
-    if (ReadFieldType(descriptor, 0, out) != descriptor.size()) throw Broken{};
+    if (ReadFieldType(descriptor, 0, out) != descriptor.size()) Break();
 }
 
 void ReadMethodDescriptor(std::string_view descriptor, Reading& out) {
-    if (descriptor.empty() || descriptor[0] != '(') throw Broken{};
+    if (descriptor.empty() || descriptor[0] != '(') Break();
     std::size_t pos = 1;
     while (pos < descriptor.size() && descriptor[pos] != ')') pos = ReadFieldType(descriptor, pos, out);
-    if (pos == descriptor.size()) throw Broken{};
+    if (pos == descriptor.size()) Break();
     ++pos;
     if (descriptor.substr(pos) == "V") return;
     ReadFieldDescriptor(descriptor.substr(pos), out);
@@ -244,14 +247,14 @@ void ReadClassEntry(std::string_view name, Reading& out) {
     else if (IsInternalName(name))
         out.classes.emplace_back(name);
     else
-        throw Broken{};
+        Break();
 }
 
 void ReadMemberReference(const ConstantPool& pool, std::size_t index, Reading& out) {
     const auto [ownerIndex, typeIndex] = pool.RefAt(index);
     const std::string_view owner = pool.NamedUtf8(ownerIndex, kClass);
     const ConstantPool::NameAndType type = pool.NameAndTypeAt(typeIndex);
-    if (!IsMemberName(type.name)) throw Broken{};
+    if (!IsMemberName(type.name)) Break();
     const bool method = pool.TagAt(index) != kFieldref;
     if (method)
         ReadMethodDescriptor(type.descriptor, out);
@@ -347,7 +350,7 @@ std::size_t InstructionLength(std::string_view code, std::size_t pc) {
         const std::uint8_t widened = operands.U1();
         if (widened == 0x84) return 6;  // wide iinc
         if ((widened >= 0x15 && widened <= 0x19) || (widened >= 0x36 && widened <= 0x3a) || widened == 0xa9) return 4;
-        throw Broken{};
+        Break();
     }
     case 0xaa:
     case 0xab: {
@@ -359,19 +362,19 @@ std::size_t InstructionLength(std::string_view code, std::size_t pc) {
         if (op == 0xaa) {
             const auto low = static_cast<std::int32_t>(operands.U4());
             const auto high = static_cast<std::int32_t>(operands.U4());
-            if (high < low) throw Broken{};
+            if (high < low) Break();
             tableSize = (std::int64_t{high} - low + 1) * 4;
         } else {
             const auto pairs = static_cast<std::int32_t>(operands.U4());
-            if (pairs < 0) throw Broken{};
+            if (pairs < 0) Break();
             tableSize = std::uint64_t(pairs) * 8;
         }
-        if (tableSize > operands.Left()) throw Broken{};
+        if (tableSize > operands.Left()) Break();
         return 1 + padding + (op == 0xaa ? 12 : 8) + static_cast<std::size_t>(tableSize);
     }
     default:
         if (op <= 0xc9) return IsBranchOpcode(op) || (op >= 0xb2 && op <= 0xb8) ? 3 : 1;
-        throw Broken{};  // breakpoint, the VM's own and the undefined ones
+        Break();  // breakpoint, the VM's own and the undefined ones
     }
 }
 
@@ -380,7 +383,7 @@ CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFil
     CodeFacts facts;
     for (std::size_t pc = 0; pc < code.size();) {
         const std::size_t length = InstructionLength(code, pc);
-        if (length > code.size() - pc) throw Broken{};
+        if (length > code.size() - pc) Break();
         const std::uint8_t op = static_cast<std::uint8_t>(code[pc]);
         const std::uint8_t next = static_cast<std::uint8_t>(length > 1 ? code[pc + 1] : 0);
         // Subroutines: the reference VM's verifier of CLDC 1.0 takes no jsr,
@@ -393,7 +396,7 @@ CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFil
             const std::size_t index =
                 op == 0x12 ? next : (std::size_t{next} << 8 | static_cast<unsigned char>(code[pc + 2]));
             const std::uint8_t tag = pool.TagAt(index);
-            if (tag == 0) throw Broken{};
+            if (tag == 0) Break();
             if (tag == kFloat || tag == kDouble) file.usesFloatingPoint = true;
         }
         pc += length;
@@ -409,12 +412,12 @@ void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) 
     Cursor in(body);
     in.Skip(4);  // max_stack, max_locals
     const std::uint32_t codeLength = in.U4();
-    if (codeLength == 0 || codeLength > 0xFFFF) throw Broken{};
+    if (codeLength == 0 || codeLength > 0xFFFF) Break();
     const CodeFacts facts = ReadBytecode(in.Take(codeLength), pool, file);
     const std::uint16_t handlers = in.U2();
     for (std::uint16_t i = 0; i < handlers; ++i) {
         const std::uint16_t start = in.U2(), end = in.U2(), handler = in.U2(), catchType = in.U2();
-        if (start >= end || end > codeLength || handler >= codeLength) throw Broken{};
+        if (start >= end || end > codeLength || handler >= codeLength) Break();
         if (catchType != 0) pool.NamedUtf8(catchType, kClass);
     }
     bool stackMap = false;
@@ -423,7 +426,7 @@ void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) 
         stackMap = pool.Utf8(in.U2()) == "StackMap" || stackMap;
         in.Skip(in.U4());
     }
-    if (in.Left() != 0) throw Broken{};
+    if (in.Left() != 0) Break();
     if (facts.branches || handlers > 0) {
         ++file.methodsNeedingStackMap;
         if (!stackMap) ++file.methodsWithoutStackMap;
@@ -437,7 +440,7 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, Reading& ou
     for (std::uint16_t i = 0; i < count; ++i) {
         in.Skip(2);  // access flags
         const std::string_view name = pool.Utf8(in.U2());
-        if (!IsMemberName(name)) throw Broken{};
+        if (!IsMemberName(name)) Break();
         const std::string_view descriptor = pool.Utf8(in.U2());
         out.declared.push_back({{}, name, descriptor, methods});
         if (methods)
@@ -450,7 +453,7 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, Reading& ou
             const std::string_view attribute = pool.Utf8(in.U2());
             const std::string_view body = in.Take(in.U4());
             if (methods && attribute == "Code") {
-                if (code) throw Broken{};
+                if (code) Break();
                 code = true;
                 ReadCode(body, pool, out.file);
             }
@@ -493,7 +496,7 @@ std::vector<MemberReference> MemberStrings(std::vector<MemberView>& views, const
 
 ClassFile Read(std::string_view bytes) {
     Cursor in(bytes);
-    if (bytes.size() < 4 || in.U4() != kMagic) throw Broken{ClassFault::NotAClass};
+    if (bytes.size() < 4 || in.U4() != kMagic) Break(ClassFault::NotAClass);
     ClassFile file;
     file.minor = in.U2();
     file.major = in.U2();
@@ -503,7 +506,7 @@ ClassFile Read(std::string_view bytes) {
     if (const std::uint16_t super = in.U2(); super != 0)
         file.superName = ClassName(pool, super);
     else if (file.name != "java/lang/Object")
-        throw Broken{};
+        Break();
     const std::uint16_t interfaces = in.U2();
     for (std::uint16_t i = 0; i < interfaces; ++i) file.interfaces.push_back(ClassName(pool, in.U2()));
     Reading reading{file};
@@ -511,7 +514,7 @@ ClassFile Read(std::string_view bytes) {
     ReadMembers(in, pool, false, reading);
     ReadMembers(in, pool, true, reading);
     ReadAttributesSkipping(in, pool);
-    if (in.Left() != 0) throw Broken{};  // bytes after the class's end
+    if (in.Left() != 0) Break();  // bytes after the class's end
 
     SortUnique(reading.classes);
     std::erase(reading.classes, std::string_view(file.name));

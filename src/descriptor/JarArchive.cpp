@@ -56,6 +56,10 @@ struct EntryRefusal {
     EntryFault fault;
 };
 
+// One throw each for the reader's many checks.
+[[noreturn]] void Refuse(JarFault fault, std::uint16_t method = 0) { throw Refusal{fault, method}; }
+[[noreturn]] void RefuseEntry(EntryFault fault) { throw EntryRefusal{fault}; }
+
 struct Directory {
     std::uint64_t offset = 0;  // where the central directory starts; all entry data lie before it
     std::uint64_t size = 0;
@@ -104,13 +108,13 @@ Directory FindDirectory(ByteSource& source) {
                                           : source.Read(locator, 4);
         zip64 = U32(signature, 0) == kZip64LocatorSignature;
     }
-    if (zip64) throw Refusal{JarFault::Zip64};
+    if (zip64) Refuse(JarFault::Zip64);
     if (U16(tail, pos + 4) != 0 || U16(tail, pos + 6) != 0 || U16(tail, pos + 8) != directory.entries)
-        throw Refusal{JarFault::MultiPart};
-    if (directory.size > kMaxDirectorySize) throw Refusal{JarFault::DirectoryTooLarge};
+        Refuse(JarFault::MultiPart);
+    if (directory.size > kMaxDirectorySize) Refuse(JarFault::DirectoryTooLarge);
     if (directory.offset + directory.size > endOffset ||
         directory.entries * std::uint64_t{kCentralSize} > directory.size)
-        throw Refusal{JarFault::Damaged};
+        Refuse(JarFault::Damaged);
     return directory;
 }
 
@@ -126,7 +130,7 @@ public:
     Inflater& operator=(const Inflater&) = delete;
 
     std::string Inflate(std::string& compressed, std::uint32_t size) {
-        if (inflateReset(&stream_) != Z_OK) throw EntryRefusal{EntryFault::DataDamaged};
+        if (inflateReset(&stream_) != Z_OK) RefuseEntry(EntryFault::DataDamaged);
         stream_.next_in = reinterpret_cast<Bytef*>(compressed.data());
         stream_.avail_in = static_cast<uInt>(compressed.size());
         stream_.avail_out = 0;
@@ -144,7 +148,7 @@ public:
             stream_.avail_out = static_cast<uInt>(out.size() - produced);
             result = inflate(&stream_, Z_FINISH);
         }
-        if (result != Z_STREAM_END || stream_.total_out != size) throw EntryRefusal{EntryFault::DataDamaged};
+        if (result != Z_STREAM_END || stream_.total_out != size) RefuseEntry(EntryFault::DataDamaged);
         out.resize(size);
         return out;
     }
@@ -158,29 +162,29 @@ private:
 // against `maxSize` and the entry's header against the entries' data.
 std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd,
                       std::size_t maxSize, Inflater& inflater) {
-    if (entry.flags & kEncryptedFlag) throw EntryRefusal{EntryFault::Encrypted};
-    if (entry.method != kStored && entry.method != kDeflated) throw EntryRefusal{EntryFault::Method};
+    if (entry.flags & kEncryptedFlag) RefuseEntry(EntryFault::Encrypted);
+    if (entry.method != kStored && entry.method != kDeflated) RefuseEntry(EntryFault::Method);
     if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
-        throw EntryRefusal{EntryFault::Zip64};
-    if (entry.size > maxSize) throw EntryRefusal{EntryFault::TooLarge};
+        RefuseEntry(EntryFault::Zip64);
+    if (entry.size > maxSize) RefuseEntry(EntryFault::TooLarge);
     if (entry.compressedSize > MaxCompressed(maxSize) ||
         (entry.method == kStored && entry.compressedSize != entry.size))
-        throw EntryRefusal{EntryFault::DataDamaged};
+        RefuseEntry(EntryFault::DataDamaged);
 
     const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + name.size();
-    if (nameEnd > dataEnd) throw EntryRefusal{EntryFault::HeaderDamaged};
+    if (nameEnd > dataEnd) RefuseEntry(EntryFault::HeaderDamaged);
     const std::string local = source.Read(entry.localOffset, static_cast<std::size_t>(nameEnd - entry.localOffset));
     if (U32(local, 0) != kLocalSignature || std::size_t{U16(local, 26)} != name.size() ||
         std::string_view(local).substr(kLocalSize) != name)
-        throw EntryRefusal{EntryFault::HeaderDamaged};
+        RefuseEntry(EntryFault::HeaderDamaged);
     const std::uint64_t dataStart = nameEnd + U16(local, 28);
-    if (dataStart + entry.compressedSize > dataEnd) throw EntryRefusal{EntryFault::HeaderDamaged};
+    if (dataStart + entry.compressedSize > dataEnd) RefuseEntry(EntryFault::HeaderDamaged);
 
     std::string data = source.Read(dataStart, entry.compressedSize);
     std::string bytes = entry.method == kStored ? std::move(data) : inflater.Inflate(data, entry.size);
     const uLong crc =
         crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-    if (crc != entry.crc) throw EntryRefusal{EntryFault::DataDamaged};
+    if (crc != entry.crc) RefuseEntry(EntryFault::DataDamaged);
     return bytes;
 }
 
@@ -190,14 +194,14 @@ std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::st
         return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize, inflater);
     } catch (const EntryRefusal& refusal) {
         switch (refusal.fault) {
-        case EntryFault::Encrypted: throw Refusal{JarFault::ManifestEncrypted};
-        case EntryFault::Method: throw Refusal{JarFault::ManifestMethod, entry.method};
-        case EntryFault::Zip64: throw Refusal{JarFault::Zip64};
-        case EntryFault::TooLarge: throw Refusal{JarFault::ManifestTooLarge};
-        case EntryFault::DataDamaged: throw Refusal{JarFault::ManifestDamaged};
+        case EntryFault::Encrypted: Refuse(JarFault::ManifestEncrypted);
+        case EntryFault::Method: Refuse(JarFault::ManifestMethod, entry.method);
+        case EntryFault::Zip64: Refuse(JarFault::Zip64);
+        case EntryFault::TooLarge: Refuse(JarFault::ManifestTooLarge);
+        case EntryFault::DataDamaged: Refuse(JarFault::ManifestDamaged);
         case EntryFault::HeaderDamaged: break;
         }
-        throw Refusal{JarFault::Damaged};
+        Refuse(JarFault::Damaged);
     }
 }
 
@@ -212,11 +216,10 @@ JarContents ReadContents(ByteSource& source) {
     std::optional<std::size_t> manifest;
     std::size_t pos = 0;
     for (std::uint16_t i = 0; i < directory.entries; ++i) {
-        if (central.size() - pos < kCentralSize || U32(central, pos) != kCentralSignature)
-            throw Refusal{JarFault::Damaged};
+        if (central.size() - pos < kCentralSize || U32(central, pos) != kCentralSignature) Refuse(JarFault::Damaged);
         const std::size_t nameLength = U16(central, pos + 28);
         const std::size_t recordSize = kCentralSize + nameLength + U16(central, pos + 30) + U16(central, pos + 32);
-        if (central.size() - pos < recordSize) throw Refusal{JarFault::Damaged};
+        if (central.size() - pos < recordSize) Refuse(JarFault::Damaged);
         std::string name = central.substr(pos + kCentralSize, nameLength);
         if (!manifest && EqualsIgnoringAsciiCase(name, kManifestName)) manifest = i;
         contents.places.push_back(JarEntryPlace{U16(central, pos + 8), U16(central, pos + 10), U32(central, pos + 16),

@@ -56,4 +56,6 @@ std::string Concatenated(std::initializer_list<std::string_view> pieces) {
     return text;
 }
 
+std::string DecimalText(std::uint64_t number) { return std::to_string(number); }
+
 }  // namespace kestrane

@@ -3,6 +3,7 @@
 // counts as an empty field.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -36,6 +37,10 @@ std::string OneLine(std::string_view text);
 // The pieces one after the other, in one allocation: the messages are put
 // together so, each call far smaller than a chain of operator+.
 std::string Concatenated(std::initializer_list<std::string_view> pieces);
+
+// The number in decimal digits, as std::to_string writes it: one function
+// for every unsigned number, so that the program holds one copy of the code.
+std::string DecimalText(std::uint64_t number);
 
 // A field counts as empty when nothing but spaces is in it.
 inline bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }

@@ -134,7 +134,7 @@ std::string EscapedLine(std::string_view text) {
         if (c == '\n' || c == '\r' || c == '\t')
             out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
         else
-            out += std::string("\\x") + kHex[c >> 4] + kHex[c & 0xF];
+            out.append({'\\', 'x', kHex[c >> 4], kHex[c & 0xF]});
         ++i;
     }
     return out;

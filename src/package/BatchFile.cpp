@@ -38,7 +38,7 @@ std::string BatchFolder(std::string_view rarPath) {
 
 std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
                             std::string_view obj) {
-    return "rar.exe " + ArchiverArguments(stj, jah, utf, ini, obj);
+    return Concatenated({"rar.exe ", ArchiverArguments(stj, jah, utf, ini, obj)});
 }
 
 std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,

@@ -1,12 +1,13 @@
 #include "package/ClassNeeds.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
 #include <string_view>
 #include <tuple>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
+#include "descriptor/Text.h"
+#include "package/NameMap.h"
 #include "package/Platform.h"
 
 namespace kestrane {
@@ -21,7 +22,7 @@ namespace {
 
 enum class Reach { Not, Optional, Always };
 
-using ClassIndex = std::unordered_map<std::string_view, const ClassFile*>;
+using ClassIndex = NameMap<const ClassFile*>;
 
 std::string InternalName(std::string_view dotted) {
     std::string name(dotted);
@@ -78,56 +79,67 @@ private:
     }
 
     const ClassIndex& index_;
-    std::unordered_map<std::string_view, Reach> reach_;
+    NameMap<Reach> reach_;
 };
 
 // The groups being gathered, by kind, provider and whether only optional.
 class NeedCollector {
 public:
     NeedGroup& Group(NeedKind kind, std::string_view provider, bool optional) {
-        return Gathering(kind, provider, optional).group;
+        return Gathering(kind, provider, optional);
     }
+    // The examples are kept sorted, each once.
     void Add(NeedKind kind, std::string_view provider, bool optional, std::string example) {
-        Gathering(kind, provider, optional).examples.insert(std::move(example));
+        std::vector<std::string>& examples = Gathering(kind, provider, optional).examples;
+        const auto at = std::lower_bound(examples.begin(), examples.end(), example);
+        if (at == examples.end() || *at != example) examples.insert(at, std::move(example));
     }
 
     // What is needed always is not said again as optional.
     std::vector<NeedGroup> Result() {
-        std::vector<NeedGroup> needs;
-        for (auto& [key, gathered] : groups_) {
+        for (auto& [key, group] : groups_) {
             const auto& [optional, kind, provider] = key;
-            if (optional) {
-                const auto always = groups_.find(Key{false, kind, provider});
-                if (always != groups_.end()) {
-                    for (const std::string& example : always->second.examples) gathered.examples.erase(example);
-                    if (always->second.group.floatingPoint) gathered.group.floatingPoint = false;
-                }
-                if (gathered.examples.empty() && !gathered.group.floatingPoint && gathered.group.count == 0) continue;
-            }
-            gathered.group.examples.assign(gathered.examples.begin(), gathered.examples.end());
-            needs.push_back(std::move(gathered.group));
+            if (!optional) continue;
+            const Key alwaysKey{false, kind, provider};
+            const auto always = Place(alwaysKey);
+            if (always == groups_.end() || always->first != alwaysKey) continue;
+            const std::vector<std::string>& said = always->second.examples;
+            std::erase_if(group.examples, [&](const std::string& example) {
+                return std::binary_search(said.begin(), said.end(), example);
+            });
+            if (always->second.floatingPoint) group.floatingPoint = false;
+        }
+        std::vector<NeedGroup> needs;
+        for (auto& [key, group] : groups_) {
+            if (std::get<0>(key) && group.examples.empty() && !group.floatingPoint && group.count == 0) continue;
+            needs.push_back(std::move(group));
         }
         return needs;
     }
 
 private:
     using Key = std::tuple<bool, NeedKind, std::string>;  // the optional ones last, then in the order of NeedKind
-    struct Gathered {
-        NeedGroup group{};
-        std::set<std::string> examples;
-    };
+    using Groups = std::vector<std::pair<Key, NeedGroup>>;
 
-    Gathered& Gathering(NeedKind kind, std::string_view provider, bool optional) {
-        auto [it, added] = groups_.try_emplace(Key{optional, kind, std::string(provider)});
-        if (added) {
-            it->second.group.kind = kind;
-            it->second.group.provider = std::string(provider);
-            it->second.group.onlyIfPresent = optional;
+    // Where the group of `key` is, or would be put.
+    Groups::iterator Place(const Key& key) {
+        return std::lower_bound(groups_.begin(), groups_.end(), key,
+                                [](const Groups::value_type& group, const Key& k) { return group.first < k; });
+    }
+
+    NeedGroup& Gathering(NeedKind kind, std::string_view provider, bool optional) {
+        Key key{optional, kind, std::string(provider)};
+        auto it = Place(key);
+        if (it == groups_.end() || it->first != key) {
+            it = groups_.insert(it, {std::move(key), NeedGroup{}});
+            it->second.kind = kind;
+            it->second.provider = std::string(provider);
+            it->second.onlyIfPresent = optional;
         }
         return it->second;
     }
 
-    std::map<Key, Gathered> groups_;
+    Groups groups_;  // a few, in the order of their keys
 };
 
 std::optional<NeedKind> KindOf(Provider provider) {
@@ -157,13 +169,13 @@ public:
     // A class the JAR holds that is not judged, damaged or left unread
     // (what it needs is then not known): never missing.
     void Unjudged(std::string_view entry) {
-        if (entry.ends_with(".class")) unreadable_.emplace(entry.substr(0, entry.size() - 6));
+        if (entry.ends_with(".class")) unreadable_.emplace_back(entry.substr(0, entry.size() - 6));
     }
 
     void JudgeLoading(const ClassFile& file, bool optional) {
         if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
             needs_.Add(NeedKind::ClassVersion, {}, optional,
-                       std::to_string(file.major) + '.' + std::to_string(file.minor));
+                       Concatenated({DecimalText(file.major), ".", DecimalText(file.minor)}));
         if (file.methodsNeedingStackMap > 0) ++verified_[optional].total;
         if (file.methodsWithoutStackMap > 0) ++verified_[optional].count;
         if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));
@@ -185,7 +197,10 @@ public:
     }
 
     void NeedClass(std::string_view name, bool optional) {
-        if (unreadable_.contains(name)) return;  // said as damaged already, or left unread
+        // Said as damaged already, or left unread; all of those are known before the first class is needed.
+        if (!unreadableSorted_) std::sort(unreadable_.begin(), unreadable_.end());
+        unreadableSorted_ = true;
+        if (std::binary_search(unreadable_.begin(), unreadable_.end(), name)) return;
         const Offer offer = platform_.ClassOffer(name);
         if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
     }
@@ -226,7 +241,7 @@ private:
     void NeedMember(const Offer& offer, const MemberReference& reference, bool optional) {
         const auto kind = KindOf(offer.provider);
         if (!kind) return;
-        needs_.Add(*kind, offer.name, optional, std::string(SimpleName(offer.declaringClass)) + '.' + reference.name);
+        needs_.Add(*kind, offer.name, optional, Concatenated({SimpleName(offer.declaringClass), ".", reference.name}));
     }
 
     // Whether the class named by the reference, or a class of the JAR above
@@ -268,7 +283,8 @@ private:
     const ClassIndex& index_;
     const Platform& platform_;
     NeedCollector& needs_;
-    std::set<std::string, std::less<>> unreadable_;  // the class names of the entries not judged
+    std::vector<std::string_view> unreadable_;  // the class names of the entries not judged, in the suite's lists
+    bool unreadableSorted_ = false;
     struct Verification {
         std::size_t count = 0, total = 0;
     };

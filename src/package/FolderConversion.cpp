@@ -4,13 +4,13 @@
 #ifndef KESTRANE_NO_THREADS
 #include <condition_variable>
 #include <future>
+#include <map>
 #include <mutex>
 #include <thread>
 #endif
-#include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -147,9 +147,9 @@ struct SuiteRead {
 
 SuiteRead ReadSuiteOf(const std::string& jar, const std::string& jad, SystemPort& system) {
     if (!jad.empty()) return {ReadSuite(jar, jad, system), {}};
-    SuiteRead read;
-    read.suite = ReadSuiteMakingJad(jar, system, &read.problem);
-    return read;
+    std::string problem;
+    std::optional<SuiteReading> suite = ReadSuiteMakingJad(jar, system, &problem);
+    return {std::move(suite), std::move(problem)};
 }
 
 std::string SuiteName(const SuiteReading& suite) {
@@ -190,12 +190,14 @@ void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
         if (!group.onlyIfPresent) result.needs.push_back(NeedLabelText(group));
 }
 
-SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string text, const std::vector<std::string>& notes) {
+// The result as it ends: `prefix` and `detail` make its text, which the notes follow.
+SuiteResult Finish(const SuiteResult& judged, SuiteStatus status, std::string_view prefix, std::string_view detail,
+                   const std::vector<std::string>& notes) {
+    SuiteResult result = judged;
     result.status = status;
-    result.result = std::move(text);
-    for (std::size_t i = 0; i < notes.size(); ++i)
-        result.result += std::string(i == 0 ? kFindingsSeparatorText : " ") + notes[i];
-    result.result = OneLine(std::move(result.result));
+    std::string text = Concatenated({prefix, detail});
+    for (std::size_t i = 0; i < notes.size(); ++i) text.append(i == 0 ? kFindingsSeparatorText : " ").append(notes[i]);
+    result.result = OneLine(text);
     for (const std::string& note : notes) result.findings.push_back(OneLine(note));
     return result;
 }
@@ -224,22 +226,20 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         }
         if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
             if (!job.wholeExisting || IsWholePackage(stj, system))
-                return Judged(Finish(result, SuiteStatus::Existing, std::string(kExistingText), {}));
+                return Judged(Finish(result, SuiteStatus::Existing, kExistingText, {}, {}));
             notes.emplace_back(kDamagedPackageText);
         }
-        if (!read.suite)
-            return Judged(Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + read.problem, {}));
+        if (!read.suite) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {}));
         const SuiteReading& suite = *read.suite;
 
         // rar.exe takes a JAD made from the manifest from the staging folder.
         std::string jadPath = job.jad;
         if (suite.jadMade) {
-            jadPath = job.stagingFolder + FileNameOf(WithoutExtension(jar)) + ".jad";
+            jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(jar)), ".jad"});
             notes.emplace_back(kJadMadeText);
         }
         SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text)
-            return Judged(Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + ini.problem, {}));
+        if (!ini.text) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.problem, {}));
 
         PackageRequest request{job.useArchiver ? job.rar : std::string(),
                                jar,
@@ -254,21 +254,19 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
                                suite.jadMade,
                                suite.jadWritten};
         SuiteFindings findings = CheckSuite(suite, request.iniText);
-        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), *ini.borrowed);
+        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), std::move(*ini.borrowed));
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
-                return Judged(
-                    Finish(result, SuiteStatus::Skipped, std::string(kSkippedPrefixText) + finding.text, notes));
+                return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
             notes.push_back(finding.text);
         }
         request.correctedJarSize = findings.correctedJarSize;
         if (job.checkOnly && !system.ToAnsi(request.iniText))
-            return Judged(Finish(result, SuiteStatus::Failed,
-                                 std::string(kFailedPrefixText) + std::string(kIniNotAnsiText), notes));
-        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, std::string(kFineText), notes));
+            return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes));
+        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, kFineText, {}, notes));
         return {std::move(result), std::move(notes), std::move(request)};
     } catch (const AppError& error) {
-        return Judged(Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes));
+        return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes));
     }
 }
 
@@ -291,17 +289,17 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
         options.replaceWhenGood = true;
         const Outcome outcome = BuildPackage(request, system, options);
         switch (outcome.kind) {
-        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, std::string(kBuiltText), notes);
+        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
         case Outcome::Kind::ArchiverFailed:
-            return Finish(result, SuiteStatus::Failed,
-                          std::string(kFailedPrefixText) + ArchiverFailure(outcome, job.archiverLimit), notes);
+            return Finish(result, SuiteStatus::Failed, kFailedPrefixText, ArchiverFailure(outcome, job.archiverLimit),
+                          notes);
         case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
         }
-        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + outcome.message, notes);
+        return Finish(result, SuiteStatus::Failed, kFailedPrefixText, outcome.message, notes);
     } catch (const AppError& error) {
-        return Finish(result, SuiteStatus::Failed, std::string(kFailedPrefixText) + error.Report(), notes);
+        return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }
 }
 
@@ -340,7 +338,7 @@ void WriteRefusalLog(const std::string& target, const FolderSummary& summary, Sy
     try {
         system.CreateFolder(target);
         ReplaceWholeFile(target + std::string(kLogFileName),
-                         std::string(kUtf8Mark) + OneLine(summary.refusal) + "\r\n" + SummaryLine(summary) + "\r\n",
+                         Concatenated({kUtf8Mark, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
                          system);
     } catch (const AppError&) {
         // The window says why the run did not start.
@@ -355,7 +353,7 @@ std::optional<std::string> TargetProblem(const std::string& target, SystemPort& 
     try {
         system.CreateFolder(target);
     } catch (const AppError& error) {
-        return TargetNotWritableText(target) + "\n\n" + error.Report();
+        return Concatenated({TargetNotWritableText(target), "\n\n", error.Report()});
     }
     if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
     return std::nullopt;
@@ -385,11 +383,12 @@ struct JudgedPlan {
 };
 
 JudgedPlan JudgePlanned(const SuitePlan& plan, std::size_t index, const std::string& staging, SystemPort& system) {
+    SuiteJob job = plan.Job(index);
+    job.stagingFolder = staging;
     const std::string& problem = plan.Problem(index);
-    JudgedPlan judged{plan.Job(index), Judged({{}, {}, problem, plan.ProblemStatus(index), {}})};
-    judged.job.stagingFolder = staging;
-    if (problem.empty()) judged.judged = JudgeSuite(judged.job, system);
-    return judged;
+    JudgedSuite judged =
+        problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
+    return {std::move(job), std::move(judged)};
 }
 
 // The plan's suites read and judged, each when asked for.
@@ -400,7 +399,7 @@ public:
     std::size_t Count() const { return plan_.Size(); }
     JudgedPlan Judge(std::size_t index) const {
         const std::string staging =
-            workFolder_.empty() ? std::string() : workFolder_ + std::to_string(index + 1) + SeparatorOf(workFolder_);
+            workFolder_.empty() ? std::string() : workFolder_ + DecimalText(index + 1) + SeparatorOf(workFolder_);
         return JudgePlanned(plan_, index, staging, system_);
     }
 
@@ -495,7 +494,7 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
     SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
     result.file = plan.Shown(index);
     if (const std::string& note = plan.Note(index); !note.empty()) {
-        result.result += std::string(result.findings.empty() ? kFindingsSeparatorText : " ") + note;
+        result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
         result.findings.push_back(note);
     }
     const std::string& staging = judged.job.stagingFolder;
@@ -519,8 +518,7 @@ public:
         // With its byte order mark, so that editors of every age read it as UTF-8.
         Try([&] {
             system.CreateFolder(folder);
-            file_.emplace(path_,
-                          WriteNewFile(system, path_, std::string(kUtf8Mark) + std::string(kLogHeadingText) + "\r\n"),
+            file_.emplace(path_, WriteNewFile(system, path_, Concatenated({kUtf8Mark, kLogHeadingText, "\r\n"})),
                           system);
         });
     }
@@ -531,7 +529,7 @@ public:
     // Why it could not be written, or nothing once it is in place.
     std::optional<std::string> Finish(bool cancelled) {
         summary.cancelled = cancelled;
-        Write(SummaryLine(summary) + std::string(cancelled ? kCancelledMarkText : "") + "\r\n");
+        Write(Concatenated({SummaryLine(summary), cancelled ? kCancelledMarkText : "", "\r\n"}));
         Try([&] { file_->PutInPlace(); });
         return failure_;
     }
@@ -586,7 +584,7 @@ int FolderSummary::ExitCode() const {
 
 std::string SummaryLine(const FolderSummary& summary) {
     std::string line = CountsText(summary.built, summary.found, summary.existing, summary.skipped, summary.failed);
-    if (summary.judged > 0) line += ", " + RunCountText(summary.runs, summary.found);
+    if (summary.judged > 0) line.append(", ").append(RunCountText(summary.runs, summary.found));
     return line;
 }
 
@@ -597,8 +595,8 @@ std::string ResultLine(const SuiteResult& result) {
         std::replace(text.begin(), text.end(), '\t', ' ');
         return text;
     };
-    return field(result.file) + "\t" + field(result.suite) + "\t" + field(result.result) + "\t" +
-           std::string(PhoneWord(result.phone));
+    return Concatenated(
+        {field(result.file), "\t", field(result.suite), "\t", field(result.result), "\t", PhoneWord(result.phone)});
 }
 
 SuiteResult LineForm(SuiteResult result) {
@@ -621,10 +619,20 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
                             FolderListener& listener, std::size_t workers) {
     FolderSummary summary;
     summary.found = plan.Size();
-    std::map<std::string, LogFile> logs;
-    for (std::size_t i = 0; i < plan.Size(); ++i)
-        if (const std::string& folder = plan.LogFolder(i); !folder.empty())
-            ++logs.try_emplace(folder, folder, system).first->second.summary.found;
+    // By their folders' names; a run has a few.
+    std::vector<std::pair<std::string, std::unique_ptr<LogFile>>> logs;
+    const auto logOf = [&logs](const std::string& folder) {
+        return std::lower_bound(logs.begin(), logs.end(), folder,
+                                [](const auto& log, const std::string& name) { return log.first < name; });
+    };
+    for (std::size_t i = 0; i < plan.Size(); ++i) {
+        const std::string& folder = plan.LogFolder(i);
+        if (folder.empty()) continue;
+        auto log = logOf(folder);
+        if (log == logs.end() || log->first != folder)
+            log = logs.emplace(log, folder, std::make_unique<LogFile>(folder, system));
+        ++log->second->summary.found;
+    }
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
     const Judging judging(plan, workFolder, system);
@@ -637,11 +645,12 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
         listener.SuiteStarting(i, plan.Size());
         const SuiteResult result = BuildPlanned(plan, i, pool.Take(i), system);
         summary.Add(result);
-        if (const auto log = logs.find(plan.LogFolder(i)); log != logs.end()) log->second.Add(result);
+        if (const auto log = logOf(plan.LogFolder(i)); log != logs.end() && log->first == plan.LogFolder(i))
+            log->second->Add(result);
         listener.SuiteFinished(i, result);
     }
     for (auto& [folder, log] : logs)
-        if (std::optional<std::string> failure = log.Finish(summary.cancelled))
+        if (std::optional<std::string> failure = log->Finish(summary.cancelled))
             summary.logFailures.push_back(std::move(*failure));
     return summary;
 }
@@ -746,8 +755,9 @@ std::string SuitePlan::Package(std::size_t suite) const {
     const std::uint32_t named = one.jar != 0 ? one.jar : one.jad;
     if (named == 0) return {};
     const Rare* rare = RareOf(suite);
-    const std::string number = rare && rare->number > 1 ? " (" + std::to_string(rare->number) + ")" : std::string();
-    return folders_[one.folder].packages + WithoutExtension(std::string(Name(named))) + number + ".stj";
+    const std::string number =
+        rare && rare->number > 1 ? Concatenated({" (", DecimalText(rare->number), ")"}) : std::string();
+    return Concatenated({folders_[one.folder].packages, WithoutExtension(std::string(Name(named))), number, ".stj"});
 }
 
 SuiteJob SuitePlan::Job(std::size_t suite) const {

@@ -53,7 +53,7 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
     if (!outcome.complaints.empty() && manifestMidlet) {
         // MIDP takes the descriptor's and the manifest's attributes together.
         DescriptorBuffer borrowed;
-        borrowed.Load("MIDlet-1: " + std::string(*manifestMidlet));
+        borrowed.Load(Concatenated({"MIDlet-1: ", *manifestMidlet}));
         const std::string suite = GetMidletName(descriptor);
         outcome = {
             {},

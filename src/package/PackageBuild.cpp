@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <utility>
-#include <variant>
 
 #include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
@@ -51,21 +50,13 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
     return request.userFolder;
 }
 
-// Everything that can be found wrong before a file is written; the message
-// for the user, or what the build needs.
-std::variant<Prepared, std::string> Prepare(const PackageRequest& request, SystemPort& system,
-                                            const BuildOptions& options) {
+// Everything that can be found wrong before a file is written: the message
+// for the user, or nothing and `prepared` holds what the build needs.
+std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
+                                   Prepared& prepared) {
     const bool direct = options.startDirectly;
-    std::optional<std::string> iniBytes = system.ToAnsi(request.iniText);
-
-    Prepared prepared{MemberPaths(request, WritableFolder(request.stagingFolder, request, system)),
-                      std::move(iniBytes).value_or(""),
-                      {},
-                      {},
-                      {},
-                      {},
-                      {},
-                      {}};
+    prepared.members = MemberPaths(request, WritableFolder(request.stagingFolder, request, system));
+    prepared.iniBytes = system.ToAnsi(request.iniText).value_or("");
     const std::string rarFolder = BatchFolder(request.rar);
     prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
     // A relative STJ path means the program's current folder, as it does for
@@ -79,7 +70,7 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
         prepared.archiver = system.FullPath(rarFolder + "rar.exe");
         prepared.batchLine = Concatenated(
             {"\"", prepared.archiver, "\" ", ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj)});
-        return prepared;
+        return std::nullopt;
     }
     prepared.batchFolder = WritableFolder(rarFolder, request, system);
     std::string safe[5];
@@ -93,7 +84,7 @@ std::variant<Prepared, std::string> Prepare(const PackageRequest& request, Syste
         safe[i] = std::move(*carried);
     }
     prepared.batchLine = ArchiverCommand(safe[0], safe[1], safe[2], safe[3], safe[4]);
-    return prepared;
+    return std::nullopt;
 }
 
 void StageMembers(const PackageRequest& request, const Prepared& prepared, SystemPort& system) {
@@ -243,14 +234,13 @@ Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const Bu
     if (!options.checked)
         if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
     const bool itself = options.packItself || IsBlank(request.rar);
-    std::variant<Prepared, std::string> prepared;
-    if (!itself) {
-        prepared = Prepare(request, system, options);
-        if (auto* message = std::get_if<std::string>(&prepared)) return Refused(std::move(*message));
-    }
+    Prepared prepared;
+    if (!itself)
+        if (std::optional<std::string> message = Prepare(request, system, options, prepared))
+            return Refused(std::move(*message));
     try {
         return itself ? PackWithin(request, system, progress)
-                      : RunAndJudge(request, std::get<Prepared>(prepared), system, options, progress);
+                      : RunAndJudge(request, prepared, system, options, progress);
     } catch (const AppError& error) {
         return {Outcome::Kind::SystemError, error.Report(), error, std::nullopt};
     }

@@ -9,10 +9,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "descriptor/ClassFile.h"
+#include "package/NameMap.h"
 
 namespace kestrane {
 
@@ -118,7 +118,7 @@ private:
         std::vector<std::string_view> interfaces;
         Offer offer;  // who offers the class itself
         bool open = false;
-        std::unordered_map<std::string_view, Provider> members;  // and who added each
+        NameMap<Provider> members;  // and who added each
     };
     struct Search {
         const Provider* found = nullptr;
@@ -130,7 +130,7 @@ private:
     Offer PackageOffer(std::string_view name) const;
     Search Find(std::string_view owner, std::string_view key, bool constructor) const;
 
-    std::unordered_map<std::string_view, Entry> classes_;
+    NameMap<Entry> classes_;
     std::vector<ApiPackage> packages_;  // longest prefix first
 };
 

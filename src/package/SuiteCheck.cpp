@@ -158,8 +158,8 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
 std::vector<std::string> MidletClasses(const AttributeList& jad, const AttributeList& manifest) {
     std::vector<std::string> classes;
     for (const AttributeList* attributes : {&jad, &manifest}) {
-        for (int n = 1;; ++n) {
-            const std::string* midlet = FindAttribute(*attributes, "MIDlet-" + std::to_string(n));
+        for (unsigned n = 1;; ++n) {
+            const std::string* midlet = FindAttribute(*attributes, Concatenated({"MIDlet-", DecimalText(n)}));
             if (midlet == nullptr) break;
             const std::vector<std::string> fields = MidletFields(*midlet);
             if (fields.size() >= 3 && !fields[2].empty()) classes.push_back(fields[2]);

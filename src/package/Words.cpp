@@ -37,9 +37,7 @@ std::string ReadBackText(const std::string& path, const std::string& problem) {
 }
 
 std::string ErrorNumberText(std::uint32_t number, std::string_view description) {
-    std::string text = "Fehler " + std::to_string(number);
-    if (!description.empty()) text += ": " + std::string(description);
-    return text;
+    return Concatenated({"Fehler ", DecimalText(number), description.empty() ? "" : ": ", description});
 }
 
 std::string QuotedValueText(std::string_view value) {
@@ -66,7 +64,7 @@ std::string JarFaultText(JarFault fault, std::uint16_t method) {
         return "Das Manifest der JAR-Datei ist beschädigt: Größe oder Prüfsumme stimmen nicht.";
     case JarFault::ManifestMethod:
         return Concatenated({"Das Manifest der JAR-Datei ist mit einem nicht unterstützten Verfahren gepackt (Methode ",
-                             std::to_string(method), ")."});
+                             DecimalText(method), ")."});
     }
     return {};
 }
@@ -88,13 +86,13 @@ std::string SameFileText() { return "JAR-Datei und JAD-Datei sind dieselbe Datei
 std::string NoManifestText() { return "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF)."; }
 
 std::string JarSizeMissingText(std::uint64_t jarSize) {
-    return Concatenated({"In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist ", std::to_string(jarSize),
+    return Concatenated({"In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist ", DecimalText(jarSize),
                          " Bytes groß. Im Paket wird der Wert ergänzt", kKeptAsItIs});
 }
 
 std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize) {
     return Concatenated({"MIDlet-Jar-Size ist in der JAD-Datei ", QuotedValueText(jadValue),
-                         ", die JAR-Datei ist aber ", std::to_string(jarSize),
+                         ", die JAR-Datei ist aber ", DecimalText(jarSize),
                          " Bytes groß. Im Paket wird der Wert berichtigt", kKeptAsItIs});
 }
 
@@ -148,7 +146,7 @@ std::string Examples(const std::vector<std::string>& examples) {
         text += i == 0 ? "" : last ? " und " : ", ";
         text += examples[i];
     }
-    if (examples.size() > kShown) text += " und " + std::to_string(examples.size() - kShown) + " weitere";
+    if (examples.size() > kShown) text += Concatenated({" und ", DecimalText(examples.size() - kShown), " weitere"});
     return text;
 }
 
@@ -172,8 +170,8 @@ std::string RequiredNeedText(const NeedGroup& group, std::string_view declared) 
         return Concatenated({"Die Klassen haben die Version ", Examples(group.examples),
                              "; das Telefon lädt nur Klassen der Versionen 45 bis 48 (bis Java 1.4)."});
     case NeedKind::NotPreverified:
-        return Concatenated({"Die Klassen sind nicht vorverifiziert (", std::to_string(group.count), " von ",
-                             std::to_string(group.total), "); das Telefon lädt sie nicht."});
+        return Concatenated({"Die Klassen sind nicht vorverifiziert (", DecimalText(group.count), " von ",
+                             DecimalText(group.total), "); das Telefon lädt sie nicht."});
     case NeedKind::Jsr:
         return Concatenated(
             {"Klassen enthalten die Befehle jsr oder ret, die das Telefon nicht lädt", ExampleList(group), "."});
@@ -207,7 +205,7 @@ std::string NeedText(const NeedGroup& group, std::string_view declared) {
 }
 
 std::string ClassesUnreadText(std::size_t unread) {
-    return Concatenated({"Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: ", std::to_string(unread),
+    return Concatenated({"Die JAR-Datei ist zu groß, um jede Klasse zu prüfen: ", DecimalText(unread),
                          unread == 1 ? " Klasse" : " Klassen", " nicht gelesen."});
 }
 
@@ -229,12 +227,12 @@ std::string NeedLabelText(const NeedGroup& group) {
 
 std::string RunCountText(std::size_t runs, std::size_t found) {
     return Concatenated(
-        {std::to_string(runs), " von ", std::to_string(found), runs == 1 ? " läuft" : " laufen", " auf dem Telefon"});
+        {DecimalText(runs), " von ", DecimalText(found), runs == 1 ? " läuft" : " laufen", " auf dem Telefon"});
 }
 
 std::string FindingsQuestionText(const std::vector<std::string>& findings) {
     std::string text = "Vor dem Erstellen ist aufgefallen:\n";
-    for (const std::string& finding : findings) text += "\n• " + finding;
+    for (const std::string& finding : findings) text.append("\n• ").append(finding);
     text += "\n\nTrotzdem erstellen?";
     return text;
 }
@@ -246,14 +244,14 @@ std::string TargetNotWritableText(std::string_view folder) {
 
 std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds) {
     if (!exitCode) return Concatenated({"rar.exe war nach ", std::to_string(limitSeconds), " Sekunden nicht fertig."});
-    if (*exitCode != 0) return Concatenated({"rar.exe endete mit dem Fehlercode ", std::to_string(*exitCode), "."});
+    if (*exitCode != 0) return Concatenated({"rar.exe endete mit dem Fehlercode ", DecimalText(*exitCode), "."});
     return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
 }
 
 std::string CountsText(std::size_t built, std::size_t found, std::size_t existing, std::size_t skipped,
                        std::size_t failed) {
-    return Concatenated({std::to_string(built), " von ", std::to_string(found), " erstellt, ", std::to_string(existing),
-                         " vorhanden, ", std::to_string(skipped), " übersprungen, ", std::to_string(failed),
+    return Concatenated({DecimalText(built), " von ", DecimalText(found), " erstellt, ", DecimalText(existing),
+                         " vorhanden, ", DecimalText(skipped), " übersprungen, ", DecimalText(failed),
                          " fehlgeschlagen"});
 }
 
@@ -262,8 +260,8 @@ std::string FileNotReadText(const std::string& path) {
 }
 
 std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
-    return Concatenated({"Die JAD-Datei ist ", std::to_string(size / 1024),
-                         " KiB groß; keine JAD-Datei ist größer als ", std::to_string(limit / 1024), " KiB."});
+    return Concatenated({"Die JAD-Datei ist ", DecimalText(size / 1024), " KiB groß; keine JAD-Datei ist größer als ",
+                         DecimalText(limit / 1024), " KiB."});
 }
 
 std::string NotAFileText(NotAFile kind) {

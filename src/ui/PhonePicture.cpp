@@ -18,60 +18,61 @@ constexpr int kPhoneHeight = 400;
 constexpr BYTE kPhoneTransparent = 255;
 constexpr std::size_t kPaletteSize = 256 * 3;
 
-void AppendWord(std::vector<BYTE>& out, int value) {
-    out.push_back(static_cast<BYTE>(value & 0xFF));
-    out.push_back(static_cast<BYTE>(value >> 8));
+void AppendWord(std::string& out, int value) {
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>(value >> 8));
 }
 
 // LZW codes for 8-bit colours without compressing: every colour is a code of
 // its own, 9 bits wide, and a clear code empties the decoder's table before it
 // grows past 9 bits. The picture is large in memory only, and only while it loads.
-std::vector<BYTE> UncompressedLzw(std::span<const BYTE> indices) {
+std::string UncompressedLzw(std::span<const BYTE> indices) {
     constexpr unsigned kClear = 256;
     constexpr unsigned kEnd = 257;
     constexpr int kColoursPerClear = 250;  // the table reaches code 507 of the 511 that 9 bits hold
-    std::vector<BYTE> out;
+    std::string out;
     out.reserve(indices.size() * 9 / 8 + indices.size() / 200 + 4);
     unsigned long pending = 0;
     int pendingBits = 0;
     auto put = [&](unsigned code) {
         pending |= static_cast<unsigned long>(code) << pendingBits;
         for (pendingBits += 9; pendingBits >= 8; pendingBits -= 8, pending >>= 8)
-            out.push_back(static_cast<BYTE>(pending & 0xFF));
+            out.push_back(static_cast<char>(pending & 0xFF));
     };
     for (std::size_t i = 0; i < indices.size(); ++i) {
         if (i % kColoursPerClear == 0) put(kClear);
         put(indices[i]);
     }
     put(kEnd);
-    if (pendingBits > 0) out.push_back(static_cast<BYTE>(pending & 0xFF));
+    if (pendingBits > 0) out.push_back(static_cast<char>(pending & 0xFF));
     return out;
 }
 
 }  // namespace
 
-std::vector<BYTE> GifFromIndices(int width, int height, std::span<const BYTE> palette, std::span<const BYTE> indices,
-                                 BYTE transparent) {
-    std::vector<BYTE> gif{'G', 'I', 'F', '8', '9', 'a'};
+std::string GifFromIndices(int width, int height, std::span<const BYTE> palette, std::span<const BYTE> indices,
+                           BYTE transparent) {
+    const char see = static_cast<char>(transparent);
+    std::string gif = "GIF89a";
     AppendWord(gif, width);
     AppendWord(gif, height);
     // A global table of 256 colours at 8 bits each; the background is the see-through colour.
-    gif.insert(gif.end(), {0xF7, transparent, 0});
-    gif.insert(gif.end(), palette.data(), palette.data() + palette.size());
+    gif += {'\xF7', see, 0};
+    gif.append(reinterpret_cast<const char*>(palette.data()), palette.size());
     // Graphic control extension: no disposal, no delay, a transparent colour.
-    gif.insert(gif.end(), {0x21, 0xF9, 4, 0x01, 0, 0, transparent, 0});
+    gif += {'\x21', '\xF9', 4, 0x01, 0, 0, see, 0};
     // One image over the whole screen, not interlaced, LZW from 8-bit codes.
-    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0});
+    gif += {'\x2C', 0, 0, 0, 0};
     AppendWord(gif, width);
     AppendWord(gif, height);
-    gif.insert(gif.end(), {0, 8});
-    const std::vector<BYTE> codes = UncompressedLzw(indices);
+    gif += {0, 8};
+    const std::string codes = UncompressedLzw(indices);
     for (std::size_t at = 0; at < codes.size(); at += 255) {
         const std::size_t block = std::min<std::size_t>(255, codes.size() - at);
-        gif.push_back(static_cast<BYTE>(block));
-        gif.insert(gif.end(), codes.data() + at, codes.data() + at + block);
+        gif.push_back(static_cast<char>(block));
+        gif.append(codes, at, block);
     }
-    gif.insert(gif.end(), {0, 0x3B});
+    gif += {0, '\x3B'};
     return gif;
 }
 
@@ -108,9 +109,9 @@ void LoadPhonePicture(HINSTANCE instance, ComPtr<IPicture>& picture) {
         return;
     }
     const std::span<const BYTE> all(pixels);
-    LoadPictureFromMemory(GifFromIndices(kPhoneWidth, kPhoneHeight, all.first(kPaletteSize), all.subspan(kPaletteSize),
-                                         kPhoneTransparent),
-                          picture);
+    const std::string gif = GifFromIndices(kPhoneWidth, kPhoneHeight, all.first(kPaletteSize),
+                                           all.subspan(kPaletteSize), kPhoneTransparent);
+    LoadPictureFromMemory({reinterpret_cast<const BYTE*>(gif.data()), gif.size()}, picture);
 }
 
 }  // namespace kestrane

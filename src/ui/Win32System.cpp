@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "descriptor/DescriptorBuffer.h"
+#include "descriptor/Text.h"
 #include "package/Words.h"
 #include "ui/ScopedWin.h"
 #include "ui/WinText.h"
@@ -86,8 +87,8 @@ public:
         DWORD read = 0;
         if (length > 0 &&
             (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
-            throw SystemError(FileNotReadText(path_),
-                              read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
+            ThrowSystemError(FileNotReadText(path_),
+                             read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
         return bytes;
     }
 
@@ -101,9 +102,9 @@ private:
 std::pair<UniqueHandle, BY_HANDLE_FILE_INFORMATION> OpenToRead(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) throw SystemError(FileNotReadText(path), GetLastError());
+    if (!file.Valid()) ThrowSystemError(FileNotReadText(path), GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file.Get(), &info)) throw SystemError(FileNotReadText(path), GetLastError());
+    if (!GetFileInformationByHandle(file.Get(), &info)) ThrowSystemError(FileNotReadText(path), GetLastError());
     return {std::move(file), info};
 }
 
@@ -121,8 +122,8 @@ void OpenAndWrite(const std::string& path, DWORD access, DWORD disposition, std:
     UniqueHandle file(
         CreateFileW(Widen(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string context = FileNotWrittenText(path);
-    if (!file.Valid()) throw SystemError(context, GetLastError());
-    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) throw SystemError(context, error);
+    if (!file.Valid()) ThrowSystemError(context, GetLastError());
+    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) ThrowSystemError(context, error);
 }
 
 // A file made by CreateNewFile: deleted unless finished.
@@ -156,12 +157,12 @@ public:
         file_.Reset();
         if (error == ERROR_SUCCESS) return;
         DeleteFileW(wide_.c_str());
-        throw SystemError(FileNotWrittenText(path_), error);
+        ThrowSystemError(FileNotWrittenText(path_), error);
     }
 
 private:
     void Check(DWORD error) const {
-        if (error != ERROR_SUCCESS) throw SystemError(FileNotWrittenText(path_), error);
+        if (error != ERROR_SUCCESS) ThrowSystemError(FileNotWrittenText(path_), error);
     }
 
     UniqueHandle file_;
@@ -182,11 +183,11 @@ std::string Win32System::ReadWholeFile(const std::string& path) {
     auto [file, info] = OpenToRead(path);
     const std::uint64_t size = SizeIn(info);
     if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
-        throw SystemError(context, ERROR_FILE_TOO_LARGE);
+        ThrowSystemError(context, ERROR_FILE_TOO_LARGE);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     DWORD read = 0;
     if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        throw SystemError(context, GetLastError());
+        ThrowSystemError(context, GetLastError());
     bytes.resize(read);
     return bytes;
 }
@@ -196,20 +197,20 @@ void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes
 }
 
 std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
-    const std::wstring wide = Widen(beside);
-    const std::size_t slash = wide.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : wide.substr(0, slash + 1);
+    // Its folder ends at the last separator, a byte of its own in UTF-8 too.
+    const std::string_view folder = std::string_view(beside).substr(0, beside.find_last_of("\\/") + 1);
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring path = folder + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L"-" +
-                                  Widen(std::to_string(InterlockedIncrement(&counter))) + L".kestrane-tmp";
+        const std::wstring path =
+            Widen(Concatenated({folder, "kestrane-", std::to_string(GetCurrentProcessId()), "-",
+                                std::to_string(InterlockedIncrement(&counter)), ".kestrane-tmp"}));
         // CREATE_NEW: a file or a link of that name is never written through.
         UniqueHandle file(
             CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Valid()) return std::make_unique<Win32NewFile>(std::move(file), path);
         const DWORD error = GetLastError();
         if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;
-        throw SystemError(FileNotWrittenText(Narrow(path)), error);
+        ThrowSystemError(FileNotWrittenText(Narrow(path)), error);
     }
 }
 
@@ -219,11 +220,11 @@ void Win32System::AppendToFile(const std::string& path, std::string_view bytes) 
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
     if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
-        throw SystemError(FileNotCopiedText(from, to), GetLastError());
+        ThrowSystemError(FileNotCopiedText(from, to), GetLastError());
 }
 
 void Win32System::Delete(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str())) throw SystemError(FileNotDeletedText(path), GetLastError());
+    if (!DeleteFileW(Widen(path).c_str())) ThrowSystemError(FileNotDeletedText(path), GetLastError());
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
@@ -239,7 +240,7 @@ void Win32System::MoveOver(const std::string& from, const std::string& to) {
         if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
         const DWORD error = GetLastError();
         if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kAttempts)
-            throw SystemError(FileNotMovedText(from, to), error);
+            ThrowSystemError(FileNotMovedText(from, to), error);
         ::Sleep(50);
     }
 }
@@ -309,7 +310,8 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // A probe that disappears when closed; its name is this process's own.
-    const std::wstring probe = wide + L"kestrane-" + Widen(std::to_string(GetCurrentProcessId())) + L".tmp";
+    std::wstring probe = wide;
+    probe += Widen(Concatenated({"kestrane-", std::to_string(GetCurrentProcessId()), ".tmp"}));
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return false;
@@ -327,7 +329,7 @@ void Win32System::CreateFolder(const std::string& folder) {
         const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         if (!there && !CreateDirectoryW(part.c_str(), nullptr)) {
             const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS) throw SystemError(FolderNotMadeText(Narrow(part)), error);
+            if (error != ERROR_ALREADY_EXISTS) ThrowSystemError(FolderNotMadeText(Narrow(part)), error);
         }
         if (next == std::wstring::npos) return;
     }
@@ -339,7 +341,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return {};  // a drive's empty root
-        throw SystemError(FolderNotReadText(folder), error);
+        ThrowSystemError(FolderNotReadText(folder), error);
     }
     std::vector<FolderEntry> entries;
     do {
@@ -351,7 +353,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     } while (FindNextFileW(search, &found));
     const DWORD error = GetLastError();
     FindClose(search);
-    if (error != ERROR_NO_MORE_FILES) throw SystemError(FolderNotReadText(folder), error);
+    if (error != ERROR_NO_MORE_FILES) ThrowSystemError(FolderNotReadText(folder), error);
     return entries;
 }
 
@@ -360,19 +362,19 @@ std::string Win32System::MakeWorkFolder() {
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     if (length == 0 || length > MAX_PATH) {
         const DWORD error = GetLastError();
-        throw SystemError(std::string(kNoTemporaryFolderText), error);
+        ThrowSystemError(std::string(kNoTemporaryFolderText), error);
     }
     // The process and a counter make the name; a folder left behind by an
     // earlier process of the same number is passed over, not reused.
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring folder =
-            std::wstring(temp) + L"kestrane-" +
-            Widen(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter)));
+        std::wstring folder = temp;
+        folder += Widen(Concatenated(
+            {"kestrane-", std::to_string(GetCurrentProcessId()), "-", std::to_string(InterlockedIncrement(&counter))}));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt > 100)
-            throw SystemError(WorkFolderNotMadeText(Narrow(folder)), error);
+            ThrowSystemError(WorkFolderNotMadeText(Narrow(folder)), error);
     }
 }
 
@@ -383,7 +385,8 @@ void Win32System::RemoveTree(const std::string& folder) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         for (const FolderEntry& entry : ListFolder(Narrow(path))) {
-            const std::wstring inside = path + Widen(entry.name);
+            std::wstring inside = path;
+            inside += Widen(entry.name);
             if (entry.isFolder && !entry.isLink) {
                 RemoveTree(Narrow(inside) + "\\");
             } else if (entry.isFolder) {
@@ -392,7 +395,7 @@ void Win32System::RemoveTree(const std::string& folder) {
                 SetFileAttributesW(inside.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (!DeleteFileW(inside.c_str())) {
                     const DWORD error = GetLastError();
-                    throw SystemError(FileNotDeletedText(Narrow(inside)), error);
+                    ThrowSystemError(FileNotDeletedText(Narrow(inside)), error);
                 }
             }
         }
@@ -400,7 +403,7 @@ void Win32System::RemoveTree(const std::string& folder) {
     path.pop_back();
     if (!RemoveDirectoryW(path.c_str())) {
         const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) throw SystemError(FolderNotDeletedText(Narrow(path)), error);
+        if (error != ERROR_FILE_NOT_FOUND) ThrowSystemError(FolderNotDeletedText(Narrow(path)), error);
     }
 }
 
@@ -424,7 +427,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
     auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-    if (!execute || !execute(&info)) throw SystemError(BatchFileNotStartedText(batchPath), GetLastError());
+    if (!execute || !execute(&info)) ThrowSystemError(BatchFileNotStartedText(batchPath), GetLastError());
     return std::make_unique<ShellRun>(info.hProcess);
 }
 
@@ -444,7 +447,7 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     // archiver itself in a run over hundreds of suites.
     if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         directory.c_str(), &startup, &process))
-        throw SystemError(ProgramNotStartedText(program), GetLastError());
+        ThrowSystemError(ProgramNotStartedText(program), GetLastError());
     UniqueHandle thread(process.hThread);
     return std::make_unique<ShellRun>(process.hProcess);
 }

@@ -62,6 +62,8 @@ AppError SystemError(std::string context, DWORD error) {
     return AppError(std::move(context), error, ErrorDescription(error));
 }
 
+void ThrowSystemError(std::string context, DWORD error) { throw SystemError(std::move(context), error); }
+
 std::wstring WindowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

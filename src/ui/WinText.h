@@ -24,6 +24,8 @@ std::string ErrorDescription(DWORD error);
 
 // An AppError for `error` with the German context sentence.
 AppError SystemError(std::string context, DWORD error);
+// Throws that AppError: one throw in the program for the many places that fail so.
+[[noreturn]] void ThrowSystemError(std::string context, DWORD error);
 
 // What to tell the user of the exception being handled (call it inside a
 // catch block): an AppError's report, anything else as unexpected.

@@ -235,7 +235,9 @@ void frmFolder::ShowDetail(int row) {
     std::wstring text;
     if (row >= 0 && static_cast<std::size_t>(row) < results_.size()) {
         const SuiteResult& result = results_[row];
-        text = Widen(result.file) + L"\r\n" + Widen(result.result);
+        text = Widen(result.file);
+        text += L"\r\n";
+        text += Widen(result.result);
     }
     SetWindowTextW(Control(IDC_FOLDER_TXTDETAIL), text.c_str());
 }
@@ -333,7 +335,7 @@ void frmFolder::cmdStart_Click() {
             CloseModal();
             return;
         }
-        throw SystemError(std::string(ui_words::kConversionNotStartedText), error);
+        ThrowSystemError(std::string(ui_words::kConversionNotStartedText), error);
     }
     SetRunning(true);
 }

@@ -260,12 +260,13 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
         if (field) {
             SetWindowTextW(Control(field), path.c_str());
         } else {
-            ignored += L"\n" + path.substr(path.find_last_of(L"\\/") + 1);
+            ignored += L"\n";
+            ignored.append(path, path.find_last_of(L"\\/") + 1);
         }
     }
     PairWithChosenFile(IDC_TXTJAR);
     PairWithChosenFile(IDC_TXTJAD);
-    if (!ignored.empty()) ShowMessage(std::string(ui_words::kFilesNotTakenText) + Narrow(ignored), false);
+    if (!ignored.empty()) ShowMessage(Concatenated({ui_words::kFilesNotTakenText, Narrow(ignored)}), false);
     if (!folder.empty()) OpenFolderConversion(folder);
 }
 

@@ -2,9 +2,12 @@
 // or package brought a class or a member, resolved as the VM resolves it.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
+#include "package/NameMap.h"
 #include "package/Platform.h"
 
 namespace kestrane {
@@ -161,6 +164,30 @@ TEST(Platform, ReadFromItsTextAnswersAsTheTextSays) {
         "table Phone\nclass a/B extends java/lang/Object\n\n    run()V\n",  // a blank line ends the members
     };
     for (const char* bad : malformed) EXPECT_THROW(ApiTables{bad}, std::invalid_argument) << bad;
+}
+
+// The tables' map, filled in no order: it finds each name once, with the
+// value it was first given, and lists its names in order.
+TEST(NameMap, KeepsTheFirstValueOfEachNameAndFindsItInAnyOrder) {
+    NameMap<int> map;
+    const char* const names[] = {"java/lang/String", "a", "java/lang/Object", "a", "", "java/lang/String"};
+    for (int i = 0; i < 6; ++i) map.emplace(names[i], i);
+    map["java/io/Reader"] += 7;  // made with 0
+    map["a"] += 10;
+    const NameMap<int>& seen = map;
+    const std::pair<const char*, int> expected[] = {
+        {"", 4}, {"a", 11}, {"java/io/Reader", 7}, {"java/lang/Object", 2}, {"java/lang/String", 0}};
+    std::size_t listed = 0;
+    for (const auto& [name, value] : seen) {
+        ASSERT_LT(listed, std::size(expected));
+        EXPECT_EQ(name, expected[listed].first);
+        EXPECT_EQ(value, expected[listed].second);
+        EXPECT_EQ(seen.find(name)->second, value);
+        ++listed;
+    }
+    EXPECT_EQ(listed, std::size(expected));
+    EXPECT_TRUE(seen.find("java/lang") == seen.end());
+    EXPECT_TRUE(seen.find("java/lang/StringBuffer") == seen.end());
 }
 
 }  // namespace
