@@ -227,7 +227,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
             if (!job.wholeExisting || IsWholePackage(stj, system))
                 return Judged(Finish(result, SuiteStatus::Existing, kExistingText, {}, {}));
-            notes.emplace_back(kDamagedPackageText);
+            notes.emplace_back(std::string(kDamagedPackageText));
         }
         if (!read.suite) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {}));
         const SuiteReading& suite = *read.suite;
@@ -236,7 +236,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         std::string jadPath = job.jad;
         if (suite.jadMade) {
             jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(jar)), ".jad"});
-            notes.emplace_back(kJadMadeText);
+            notes.emplace_back(std::string(kJadMadeText));
         }
         SuiteIni ini = IniOfSuite(suite, system);
         if (!ini.text) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.problem, {}));
@@ -258,7 +258,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
                 return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
-            notes.push_back(finding.text);
+            notes.push_back(std::string(finding.text));
         }
         request.correctedJarSize = findings.correctedJarSize;
         if (job.checkOnly && !system.ToAnsi(request.iniText))
@@ -495,7 +495,7 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
     result.file = plan.Shown(index);
     if (const std::string& note = plan.Note(index); !note.empty()) {
         result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
-        result.findings.push_back(note);
+        result.findings.push_back(std::string(note));
     }
     const std::string& staging = judged.job.stagingFolder;
     if (staging.empty()) return result;

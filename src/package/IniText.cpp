@@ -27,9 +27,9 @@ IniOutcome IniFromDescriptor(const DescriptorBuffer& descriptor) {
     // The icon and the class each complain about a missing MIDlet-1, so a
     // broken JAD gives two boxes before the text changes.
     const std::optional<std::string> icon = GetMidletIcon(descriptor);
-    if (!icon) outcome.complaints.emplace_back(kInvalidJadText);
+    if (!icon) outcome.complaints.emplace_back(std::string(kInvalidJadText));
     const std::optional<std::string> cls = GetMidletClass(descriptor);
-    if (!cls) outcome.complaints.emplace_back(kInvalidJadText);
+    if (!cls) outcome.complaints.emplace_back(std::string(kInvalidJadText));
     const std::string suite = GetMidletName(descriptor);
     outcome.text = FormatIniText(suite, suite, icon.value_or(""), cls.value_or(""));
     return outcome;

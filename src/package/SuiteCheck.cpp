@@ -162,7 +162,7 @@ std::vector<std::string> MidletClasses(const AttributeList& jad, const Attribute
             const std::string* midlet = FindAttribute(*attributes, Concatenated({"MIDlet-", DecimalText(n)}));
             if (midlet == nullptr) break;
             const std::vector<std::string> fields = MidletFields(*midlet);
-            if (fields.size() >= 3 && !fields[2].empty()) classes.push_back(fields[2]);
+            if (fields.size() >= 3 && !fields[2].empty()) classes.push_back(std::string(fields[2]));
         }
         if (!classes.empty()) break;
     }
@@ -218,7 +218,7 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
 
 std::string FindingsQuestion(const std::vector<Finding>& findings) {
     std::vector<std::string> texts;
-    for (const Finding& finding : findings) texts.push_back(finding.text);
+    for (const Finding& finding : findings) texts.push_back(std::string(finding.text));
     return FindingsQuestionText(texts);
 }
 

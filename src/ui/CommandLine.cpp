@@ -43,7 +43,7 @@ StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments) {
             } else if (foldersWanted == 1) {
                 parsed.folderRun->target = Narrow(argument);
             } else {
-                parsed.files.push_back(argument);
+                parsed.files.push_back(std::wstring(argument));
             }
             if (foldersWanted > 0) --foldersWanted;
             break;
