@@ -23,7 +23,8 @@ public:
     // `fixedNow` replaces the time now in LocalNow (see FixedNow).
     explicit PosixSystem(std::optional<std::chrono::local_seconds> fixedNow = std::nullopt) : fixedNow_(fixedNow) {}
 
-    std::string ReadWholeFile(const std::string& path) override;
+    // The whole file at once; beside the port, for the tests of what was written.
+    std::string ReadWholeFile(const std::string& path);
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     // kestrane-<process>-<n>.kestrane-tmp: short, so that a long package name still fits.
     std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;

@@ -92,8 +92,8 @@ public:
 class SystemPort {
 public:
     // Files. Each operation throws AppError, with a German sentence naming
-    // the file, when the system refuses.
-    virtual std::string ReadWholeFile(const std::string& path) = 0;
+    // the file, when the system refuses. A file is read through
+    // OpenForReading, a part at a time.
     // Creates or overwrites the file with exactly these bytes.
     virtual void WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
     // A new file in the folder of `beside`, under a name of this call's own

@@ -3,7 +3,6 @@
 
 #include <shellapi.h>
 
-#include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
 #include "package/Words.h"
 #include "ui/ScopedWin.h"
@@ -176,20 +175,6 @@ private:
 std::unique_ptr<FileToRead> Win32System::OpenForReading(const std::string& path) {
     auto [file, info] = OpenToRead(path);
     return std::make_unique<FileSource>(std::move(file), info, path);
-}
-
-std::string Win32System::ReadWholeFile(const std::string& path) {
-    const std::string context = FileNotReadText(path);
-    auto [file, info] = OpenToRead(path);
-    const std::uint64_t size = SizeIn(info);
-    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength))
-        ThrowSystemError(context, ERROR_FILE_TOO_LARGE);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        ThrowSystemError(context, GetLastError());
-    bytes.resize(read);
-    return bytes;
 }
 
 void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {

@@ -11,7 +11,6 @@ namespace kestrane {
 
 class Win32System final : public SystemPort {
 public:
-    std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
     void AppendToFile(const std::string& path, std::string_view bytes) override;

@@ -103,14 +103,6 @@ void FakeSystem::Fail(const std::string& operation) {
     if (failOn.count(operation)) throw AppError("Vorgang „" + operation + "“ fehlgeschlagen.", 5, "Zugriff verweigert");
 }
 
-std::string FakeSystem::ReadWholeFile(const std::string& path) {
-    Add("read " + path);
-    Fail("read " + path);
-    const auto it = files.find(path);
-    if (it == files.end()) throw AppError("Die Datei " + path + " konnte nicht gelesen werden.", 2, "nicht gefunden");
-    return it->second;
-}
-
 void FakeSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
     Add("write " + path + " = " + std::string(bytes));
     Fail("write " + path);

@@ -79,7 +79,6 @@ public:
     // it is a RAR 4 archive; else the file's bytes, or "" when there is none.
     std::string Archived(const std::string& stj) const;
 
-    std::string ReadWholeFile(const std::string& path) override;
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     // `beside` + ".kestrane-tmp", written as WriteWholeFile writes: the fake has
     // no second run beside it, and a file left there by a crash is overwritten.
