@@ -186,9 +186,8 @@ std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
     const std::string_view folder = std::string_view(beside).substr(0, beside.find_last_of("\\/") + 1);
     static LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        const std::wstring path =
-            Widen(Concatenated({folder, "kestrane-", std::to_string(GetCurrentProcessId()), "-",
-                                std::to_string(InterlockedIncrement(&counter)), ".kestrane-tmp"}));
+        const std::wstring path = Widen(Concatenated({folder, "kestrane-", DecimalText(GetCurrentProcessId()), "-",
+                                                      DecimalText(InterlockedIncrement(&counter)), ".kestrane-tmp"}));
         // CREATE_NEW: a file or a link of that name is never written through.
         UniqueHandle file(
             CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -296,7 +295,7 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // A probe that disappears when closed; its name is this process's own.
     std::wstring probe = wide;
-    probe += Widen(Concatenated({"kestrane-", std::to_string(GetCurrentProcessId()), ".tmp"}));
+    probe += Widen(Concatenated({"kestrane-", DecimalText(GetCurrentProcessId()), ".tmp"}));
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return false;
@@ -355,7 +354,7 @@ std::string Win32System::MakeWorkFolder() {
     for (int attempt = 0;; ++attempt) {
         std::wstring folder = temp;
         folder += Widen(Concatenated(
-            {"kestrane-", std::to_string(GetCurrentProcessId()), "-", std::to_string(InterlockedIncrement(&counter))}));
+            {"kestrane-", DecimalText(GetCurrentProcessId()), "-", DecimalText(InterlockedIncrement(&counter))}));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
         const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt > 100)
