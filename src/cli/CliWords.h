@@ -47,4 +47,9 @@ std::string NotStartedHereText(const std::string& notStarted);
 // "37 von 240 in Ordnung, 2 übersprungen, 1 fehlgeschlagen".
 std::string CheckCountsText(std::size_t fine, std::size_t found, std::size_t skipped, std::size_t failed);
 
+// What a name leads to when it is not a file, as the system's description;
+// only kestrane's own port meets one.
+enum class NotAFile { Fifo, Device, Socket, Other };
+std::string NotAFileText(NotAFile kind);
+
 }  // namespace kestrane::cli_words

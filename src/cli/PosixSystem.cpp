@@ -167,11 +167,11 @@ OpenedFile OpenToRead(const std::string& path) {
             std::nullopt};
 }
 #else
-NotAFile KindOfNonFile(mode_t mode) {
-    if (S_ISFIFO(mode)) return NotAFile::Fifo;
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return NotAFile::Device;
-    if (S_ISSOCK(mode)) return NotAFile::Socket;
-    return NotAFile::Other;
+cli_words::NotAFile KindOfNonFile(mode_t mode) {
+    if (S_ISFIFO(mode)) return cli_words::NotAFile::Fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return cli_words::NotAFile::Device;
+    if (S_ISSOCK(mode)) return cli_words::NotAFile::Socket;
+    return cli_words::NotAFile::Other;
 }
 
 // Opened without waiting and looked at before the first byte is read: a
@@ -184,7 +184,7 @@ OpenedFile OpenToRead(const std::string& path) {
     if (fstat(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
     if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
     if (!S_ISREG(info.st_mode))
-        throw AppError(FileNotReadText(path), EINVAL, NotAFileText(KindOfNonFile(info.st_mode)));
+        throw AppError(FileNotReadText(path), EINVAL, cli_words::NotAFileText(KindOfNonFile(info.st_mode)));
     return {std::move(file), static_cast<std::uint64_t>(info.st_size), info.st_mtime,
             FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
 }

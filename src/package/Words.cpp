@@ -264,16 +264,6 @@ std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
                          DecimalText(limit / 1024), " KiB."});
 }
 
-std::string NotAFileText(NotAFile kind) {
-    switch (kind) {
-    case NotAFile::Fifo: return "keine Datei, sondern eine benannte Pipe (FIFO)";
-    case NotAFile::Device: return "keine Datei, sondern ein Gerät";
-    case NotAFile::Socket: return "keine Datei, sondern ein Socket";
-    case NotAFile::Other: break;
-    }
-    return "keine gewöhnliche Datei";
-}
-
 std::string FileNotWrittenText(const std::string& path) {
     return Concatenated({"Die Datei „", path, "“ konnte nicht geschrieben werden."});
 }

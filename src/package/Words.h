@@ -117,9 +117,6 @@ std::string FileNotWrittenText(const std::string& path);
 // file too large for what is asked of it.
 inline constexpr std::uint32_t kFileTooLargeNumber = 223;
 std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit);
-// What a name leads to when it is not a file, as the system's description.
-enum class NotAFile { Fifo, Device, Socket, Other };
-std::string NotAFileText(NotAFile kind);
 std::string FileNotCopiedText(const std::string& from, const std::string& to);
 std::string FileNotMovedText(const std::string& from, const std::string& to);
 std::string FileNotDeletedText(const std::string& path);
