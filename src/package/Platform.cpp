@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "descriptor/Text.h"
+
 namespace kestrane {
 
 namespace {
@@ -27,7 +29,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) { return text.su
 
 // How the tables spell a member: "getWidth()I", "out:Ljava/io/PrintStream;".
 std::string MemberKey(const MemberReference& reference) {
-    return reference.method ? reference.name + reference.descriptor : reference.name + ':' + reference.descriptor;
+    return Concatenated({reference.name, reference.method ? "" : ":", reference.descriptor});
 }
 
 // The text of PhoneApis.txt, as the build deflated it into PhoneApis.inc:
