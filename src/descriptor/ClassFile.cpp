@@ -496,8 +496,8 @@ void ForEachName(ClassFile& file, Each each) {
 void KeepNames(ClassFile& file) {
     std::size_t size = 0;
     ForEachName(file, [&size](std::string_view& name) { size += name.size(); });
-    auto names = std::make_shared<std::string>();
-    names->reserve(size);  // no copy moves the views made before
+    std::shared_ptr<std::string> names(new std::string);  // not make_shared: that brings more of the C++ library
+    names->reserve(size);                                 // no copy moves the views made before
     ForEachName(file, [&names](std::string_view& name) {
         const std::size_t at = names->size();
         names->append(name);
