@@ -170,18 +170,24 @@ bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
 // taken only where that is plain UTF-8 (no encoded zero byte, no character
 // beyond U+FFFF), so that what the program shows of them is always text.
 bool IsInternalName(std::string_view name) {
-    if (name.empty() || name.front() == '/' || name.back() == '/' || !IsValidUtf8(name)) return false;
+    if (name.empty() || name.front() == '/' || name.back() == '/') return false;
+    unsigned high = 0;  // a byte of 0x80 or above sets 0x80: only then is the UTF-8 looked at
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '/' ? name[i + 1] == '/' : !IsNameByte(name[i])) return false;
+        high |= static_cast<unsigned char>(name[i]);
     }
-    return true;
+    return high < 0x80 || IsValidUtf8(name);
 }
 
 // A field's or method's own name; '<' only in <init> and <clinit>.
 bool IsMemberName(std::string_view name) {
     if (name == "<init>" || name == "<clinit>") return true;
-    return !name.empty() && IsValidUtf8(name) &&
-           std::all_of(name.begin(), name.end(), [](char c) { return IsNameByte(c) && c != '<'; });
+    unsigned high = 0;
+    for (char c : name) {
+        if (!IsNameByte(c) || c == '<') return false;
+        high |= static_cast<unsigned char>(c);
+    }
+    return !name.empty() && (high < 0x80 || IsValidUtf8(name));
 }
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
