@@ -137,10 +137,12 @@ TEST(ClassNeeds, AChainOfThousandsOfClassesIsFollowedToItsEnd) {
         if (file.name == "Main") main = &file;
     ASSERT_NE(main, nullptr);
     // Each copy of Main names the next one, so that every class is reached.
+    std::vector<std::string> names;
+    for (int i = 0; i <= 3000; ++i) names.push_back("p/Main" + std::to_string(i));  // the copies' names view them
     for (int i = 0; i < 3000; ++i) {
         ClassFile copy = *main;
-        copy.name = "p/Main" + std::to_string(i);
-        copy.classes.push_back("p/Main" + std::to_string(i + 1));
+        copy.name = names[i];
+        copy.classes.push_back(names[i + 1]);
         suite.classes.push_back(std::move(copy));
     }
     for (const ClassFile& file : one.classes)
