@@ -8,11 +8,8 @@
 #include <limits>
 #include <stdexcept>
 
-// x86-64 processors since 2010 multiply without carries: a package's
-// CRC-32, and its read-back's, at several times the speed of zlib's tables.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
-#define KESTRANE_FOLDED_CRC 1
-#include <immintrin.h>
+#ifdef KESTRANE_LIBDEFLATE
+#include <libdeflate.h>
 #endif
 
 namespace kestrane {
@@ -143,60 +140,13 @@ std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size
     return crc;
 }
 
-#ifdef KESTRANE_FOLDED_CRC
-// Intel's folding of 64 bytes a step ("Fast CRC Computation for Generic
-// Polynomials Using PCLMULQDQ", with its constants for the reflected
-// polynomial 0xEDB88320), then a Barrett reduction to 32 bits. `crc` and
-// the result are not inverted; `size` is a multiple of 16, at least 64.
-#define KESTRANE_FOLDING __attribute__((target("pclmul,sse4.1")))
-
-// x's low half times k's low one, plus its high half times k's high one, plus `next`.
-KESTRANE_FOLDING __m128i Fold(__m128i x, __m128i k, __m128i next) {
-    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
-}
-
-KESTRANE_FOLDING std::uint32_t FoldedCrc(const char* data, std::size_t size, std::uint32_t crc) {
-    const auto load = [&data](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at)); };
-    __m128i x1 = _mm_xor_si128(load(0), _mm_cvtsi32_si128(static_cast<int>(crc)));
-    __m128i x2 = load(16), x3 = load(32), x4 = load(48);
-    const __m128i by64 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
-    for (data += 64, size -= 64; size >= 64; data += 64, size -= 64) {
-        x1 = Fold(x1, by64, load(0));
-        x2 = Fold(x2, by64, load(16));
-        x3 = Fold(x3, by64, load(32));
-        x4 = Fold(x4, by64, load(48));
-    }
-    const __m128i by16 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
-    x1 = Fold(Fold(Fold(x1, by16, x2), by16, x3), by16, x4);
-    for (; size >= 16; data += 16, size -= 16) x1 = Fold(x1, by16, load(0));
-
-    // 128 bits to 64, then the reduction.
-    const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
-    x1 = _mm_xor_si128(_mm_srli_si128(x1, 8), _mm_clmulepi64_si128(x1, by16, 0x10));
-    const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);
-    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), k5, 0x00), _mm_srli_si128(x1, 4));
-    const __m128i polyAndMu = _mm_set_epi64x(0x01f7011641, 0x01db710641);
-    __m128i x = _mm_and_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), polyAndMu, 0x10), low32);
-    x1 = _mm_xor_si128(x1, _mm_clmulepi64_si128(x, polyAndMu, 0x00));
-    return static_cast<std::uint32_t>(_mm_extract_epi32(x1, 1));
-}
-
-bool CanFold() {
-    static const bool can = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-    return can;
-}
-#endif
-
 }  // namespace
 
 std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
-#ifdef KESTRANE_FOLDED_CRC
-    if (bytes.size() >= 64 && CanFold()) {
-        const std::size_t folded = bytes.size() & ~std::size_t{15};
-        crc = ~FoldedCrc(bytes.data(), folded, ~crc);
-        bytes.remove_prefix(folded);
-    }
-#endif
+#ifdef KESTRANE_LIBDEFLATE
+    // libdeflate's is the same CRC-32, with the processor's carry-less multiply where it has one.
+    return libdeflate_crc32(crc, bytes.data(), bytes.size());
+#else
     // zlib's is the same CRC-32, several bytes at a time; it counts in uInt.
     constexpr std::size_t kLargestStep = 1u << 30;
     while (!bytes.empty()) {
@@ -206,6 +156,7 @@ std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
         bytes.remove_prefix(step);
     }
     return crc;
+#endif
 }
 
 std::uint32_t DosDateTime(const CalendarTime& t) {

@@ -31,8 +31,8 @@ TEST(Crc32, MatchesKnownCheckValues) {
     EXPECT_EQ(Crc32("56789", Crc32("1234")), 0xcbf43926u) << "fed in two pieces";
 }
 
-// Where the processor folds 16 bytes at a time, every length, start and
-// split gives zlib's value; so it does where it does not.
+// Whichever library sums it (libdeflate folds 16 bytes at a time where the
+// processor can), every length, start and split gives zlib's value.
 TEST(Crc32, IsZlibsForEveryLengthStartAndSplit) {
     std::string bytes(300 + 16, '\0');
     std::uint32_t seed = 1;
