@@ -10,6 +10,8 @@ native=$(dpkg --print-architecture)
 packages=(
     cmake ninja-build clang g++ googletest "zlib1g-dev:$native" libz-mingw-w64-dev
     g++-mingw-w64-i686
+    # kestrane's CRC-32 on this machine (see CMakeLists.txt).
+    "libdeflate-dev:$native"
     # Kestrane.exe is linked by lld (see src/ui/CMakeLists.txt).
     lld
     # wine64 brings the 64-bit wineserver, which serves the 32-bit programs

@@ -159,18 +159,11 @@ private:
 
 // What a class names, as views into its bytes while it is read. Most names
 // come many times over (every method's descriptor names its classes again);
-// only each one once becomes a string of the ClassFile.
-struct MemberView {
-    std::string_view owner, name, descriptor;
-    bool method = true;
-    bool operator==(const MemberView&) const = default;
-    auto operator<=>(const MemberView&) const = default;
-};
-
+// only each one once is copied into the ClassFile's names.
 struct Reading {
     ClassFile& file;
     std::vector<std::string_view> classes = {};
-    std::vector<MemberView> members = {}, declared = {};
+    std::vector<MemberReference> members = {}, declared = {};
 };
 
 bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
@@ -180,18 +173,24 @@ bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
 // taken only where that is plain UTF-8 (no encoded zero byte, no character
 // beyond U+FFFF), so that what the program shows of them is always text.
 bool IsInternalName(std::string_view name) {
-    if (name.empty() || name.front() == '/' || name.back() == '/' || !IsValidUtf8(name)) return false;
+    if (name.empty() || name.front() == '/' || name.back() == '/') return false;
+    unsigned high = 0;  // a byte of 0x80 or above sets 0x80: only then is the UTF-8 looked at
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '/' ? name[i + 1] == '/' : !IsNameByte(name[i])) return false;
+        high |= static_cast<unsigned char>(name[i]);
     }
-    return true;
+    return high < 0x80 || IsValidUtf8(name);
 }
 
 // A field's or method's own name; '<' only in <init> and <clinit>.
 bool IsMemberName(std::string_view name) {
     if (name == "<init>" || name == "<clinit>") return true;
-    return !name.empty() && IsValidUtf8(name) &&
-           std::all_of(name.begin(), name.end(), [](char c) { return IsNameByte(c) && c != '<'; });
+    unsigned high = 0;
+    for (char c : name) {
+        if (!IsNameByte(c) || c == '<') return false;
+        high |= static_cast<unsigned char>(c);
+    }
+    return !name.empty() && (high < 0x80 || IsValidUtf8(name));
 }
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
@@ -470,10 +469,10 @@ void ReadAttributesSkipping(Cursor& in, const ConstantPool& pool) {
 }
 
 // The class itself, its super class, an interface: no array.
-std::string ClassName(const ConstantPool& pool, std::uint16_t index) {
+std::string_view ClassName(const ConstantPool& pool, std::uint16_t index) {
     const std::string_view name = pool.NamedUtf8(index, kClass);
     if (!IsInternalName(name)) throw Broken{};
-    return std::string(name);
+    return name;
 }
 
 template <typename T>
@@ -482,16 +481,39 @@ void SortUnique(std::vector<T>& items) {
     items.erase(std::unique(items.begin(), items.end()), items.end());
 }
 
-// The members sorted, each once, as strings; where `owner` is given, it is
-// the owner of every one.
-std::vector<MemberReference> MemberStrings(std::vector<MemberView>& views, const std::string* owner = nullptr) {
-    SortUnique(views);
-    std::vector<MemberReference> members;
-    members.reserve(views.size());
-    for (const MemberView& view : views)
-        members.push_back({owner ? *owner : std::string(view.owner), std::string(view.name),
-                           std::string(view.descriptor), view.method});
-    return members;
+// Every name of the file that views the class's bytes; the owner of a
+// declared member is the file's name.
+template <typename Each>
+void ForEachName(ClassFile& file, Each each) {
+    each(file.name);
+    each(file.superName);
+    for (std::string_view& name : file.interfaces) each(name);
+    for (std::string_view& name : file.classes) each(name);
+    for (MemberReference& member : file.members) {
+        each(member.owner);
+        each(member.name);
+        each(member.descriptor);
+    }
+    for (MemberReference& member : file.declared) {
+        each(member.name);
+        each(member.descriptor);
+    }
+}
+
+// The names copied out of the class's bytes into one text of the file's
+// own: one allocation a class instead of one a name.
+void KeepNames(ClassFile& file) {
+    std::size_t size = 0;
+    ForEachName(file, [&size](std::string_view& name) { size += name.size(); });
+    std::shared_ptr<std::string> names(new std::string);  // not make_shared: that brings more of the C++ library
+    names->reserve(size);                                 // no copy moves the views made before
+    ForEachName(file, [&names](std::string_view& name) {
+        const std::size_t at = names->size();
+        names->append(name);
+        name = std::string_view(*names).substr(at);
+    });
+    for (MemberReference& member : file.declared) member.owner = file.name;
+    file.names = std::move(names);
 }
 
 ClassFile Read(std::string_view bytes) {
@@ -517,10 +539,14 @@ ClassFile Read(std::string_view bytes) {
     if (in.Left() != 0) Break();  // bytes after the class's end
 
     SortUnique(reading.classes);
-    std::erase(reading.classes, std::string_view(file.name));
-    file.classes.assign(reading.classes.begin(), reading.classes.end());
-    file.members = MemberStrings(reading.members);
-    file.declared = MemberStrings(reading.declared, &file.name);
+    std::erase(reading.classes, file.name);
+    file.classes = std::move(reading.classes);
+    SortUnique(reading.members);
+    file.members = std::move(reading.members);
+    // Sorted by name and descriptor: their owner is one.
+    SortUnique(reading.declared);
+    file.declared = std::move(reading.declared);
+    KeepNames(file);
     SortUnique(file.namedInStrings);
     return file;
 }

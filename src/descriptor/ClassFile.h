@@ -1,12 +1,14 @@
 // Reading one Java class file as the phone's VM reads it: its version, the
 // classes and members it names, and what its code asks of the VM. The
 // reader keeps what the checks need, not the class: a suite of hundreds of
-// classes is judged from a few kilobytes of names. It never reads outside
-// its bytes; a class it cannot read is a fault, never a crash.
+// classes is judged from a few kilobytes of names, each class's in one text
+// of its own that the names view. It never reads outside its bytes; a class
+// it cannot read is a fault, never a crash.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,28 +23,32 @@ enum class ClassFault {
 };
 
 // A field or method that the class's code refers to through its constant
-// pool (Fieldref, Methodref, InterfaceMethodref).
+// pool (Fieldref, Methodref, InterfaceMethodref). The names are views: into
+// the ClassFile's names where it comes from a class.
 struct MemberReference {
-    std::string owner;       // internal form, "javax/microedition/lcdui/Canvas"; an array class as "[I"
-    std::string name;        // "setFullScreenMode"
-    std::string descriptor;  // "(Z)V"
-    bool method = true;      // false for a field
+    std::string_view owner;       // internal form, "javax/microedition/lcdui/Canvas"; an array class as "[I"
+    std::string_view name;        // "setFullScreenMode"
+    std::string_view descriptor;  // "(Z)V"
+    bool method = true;           // false for a field
     bool operator==(const MemberReference&) const = default;
     auto operator<=>(const MemberReference&) const = default;
 };
 
 struct ClassFile {
     std::uint16_t major = 0, minor = 0;
-    std::string name;       // internal form, "a/b/C"
-    std::string superName;  // empty only for java/lang/Object
-    std::vector<std::string> interfaces;
+    // Every name below but those in strings views this text, which copies
+    // of the ClassFile share.
+    std::shared_ptr<const std::string> names;
+    std::string_view name;       // internal form, "a/b/C"
+    std::string_view superName;  // empty only for java/lang/Object
+    std::vector<std::string_view> interfaces;
     // Every other class the class names, in internal form, sorted, each once:
     // its constant pool's classes (an array class as its element class, no
     // primitive arrays), and the classes in the descriptors of its fields,
     // its methods and the members it refers to. Its super class and its
     // interfaces are among them (the pool names them as classes); the class
     // itself never is.
-    std::vector<std::string> classes;
+    std::vector<std::string_view> classes;
     // The members it refers to, sorted, each once.
     std::vector<MemberReference> members;
     // The fields and methods it declares itself (their owner is the class),

@@ -66,6 +66,32 @@ struct Directory {
     std::uint16_t entries = 0;
 };
 
+// The last `size` bytes of the file, and in them the end record whose
+// comment ends with the file; failing that, for a file with bytes appended,
+// the one closest to the end whose comment fits. A comment may itself hold
+// the signature.
+struct Tail {
+    std::string bytes;
+    std::uint64_t start = 0;
+    std::optional<std::size_t> found, fitting;
+};
+
+Tail ReadTail(ByteSource& source, std::uint64_t fileSize, std::size_t size) {
+    Tail tail;
+    const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, size));
+    tail.start = fileSize - tailSize;
+    tail.bytes = source.Read(tail.start, tailSize);
+    for (std::size_t i = tailSize - kEndSize + 1; i-- > 0 && !tail.found;) {
+        if (U32(tail.bytes, i) != kEndSignature) continue;
+        const std::size_t end = i + kEndSize + U16(tail.bytes, i + 20);
+        if (end == tailSize)
+            tail.found = i;
+        else if (end < tailSize && !tail.fitting)
+            tail.fitting = i;
+    }
+    return tail;
+}
+
 Directory FindDirectory(ByteSource& source) {
     const std::uint64_t fileSize = source.Size();
     // A JAR cut short loses its end record but keeps its first entry.
@@ -74,24 +100,15 @@ Directory FindDirectory(ByteSource& source) {
         return Refusal{zipStart ? JarFault::Damaged : JarFault::NotZip};
     };
     if (fileSize < kEndSize) throw refuseWithoutEnd();
-    const std::size_t tailSize =
-        static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + kMaxCommentSize));
-    const std::uint64_t tailStart = fileSize - tailSize;
-    const std::string tail = source.Read(tailStart, tailSize);
-
-    // The end record whose comment ends with the file; failing that, for a
-    // file with bytes appended, the one closest to the end whose comment
-    // fits. A comment may itself hold the signature.
-    std::optional<std::size_t> found, fitting;
-    for (std::size_t i = tailSize - kEndSize + 1; i-- > 0 && !found;) {
-        if (U32(tail, i) != kEndSignature) continue;
-        const std::size_t end = i + kEndSize + U16(tail, i + 20);
-        if (end == tailSize)
-            found = i;
-        else if (end < tailSize && !fitting)
-            fitting = i;
-    }
-    if (!found) found = fitting;
+    // Most JARs have no comment: a few hundred bytes hold their end record.
+    // The whole tail is read only where they do not, and the search goes on
+    // in it from the end as it did in them.
+    constexpr std::size_t kShortTail = 512;
+    Tail end = ReadTail(source, fileSize, kShortTail);
+    if (!end.found && end.bytes.size() < fileSize) end = ReadTail(source, fileSize, kEndSize + kMaxCommentSize);
+    const std::string& tail = end.bytes;
+    const std::uint64_t tailStart = end.start;
+    std::optional<std::size_t> found = end.found ? end.found : end.fitting;
     if (!found) throw refuseWithoutEnd();
     const std::size_t pos = *found;
     const std::uint64_t endOffset = tailStart + pos;

@@ -34,8 +34,8 @@ std::string InternalName(std::string_view dotted) {
 template <typename Visit>
 void ForEachNamedClass(const ClassFile& file, Visit visit) {
     if (!file.superName.empty()) visit(file.superName);
-    for (const std::string& name : file.interfaces) visit(name);
-    for (const std::string& name : file.classes) visit(name);
+    for (std::string_view name : file.interfaces) visit(name);
+    for (std::string_view name : file.classes) visit(name);
 }
 
 // What the MIDlets reach, and what they reach only through a name in a
@@ -50,7 +50,7 @@ public:
         while (!queue.empty()) {
             const ClassFile& file = *index_.at(queue.back());
             queue.pop_back();
-            ForEachNamedClass(file, [&](const std::string& name) { Mark(name, reach, queue); });
+            ForEachNamedClass(file, [&](std::string_view name) { Mark(name, reach, queue); });
         }
     }
 
@@ -183,7 +183,7 @@ public:
     }
 
     void JudgeNames(const ClassFile& file, bool optional) {
-        ForEachNamedClass(file, [&](const std::string& name) {
+        ForEachNamedClass(file, [&](std::string_view name) {
             if (index_.find(name) == index_.end()) NeedClass(name, optional);
         });
         for (const MemberReference& reference : file.members) JudgeMember(reference, optional);
@@ -259,7 +259,7 @@ private:
                     inside.push_back(next);
             };
             step(file.superName);
-            for (const std::string& next : file.interfaces) step(next);
+            for (std::string_view next : file.interfaces) step(next);
         }
         return false;
     }
@@ -275,7 +275,7 @@ private:
                 if (std::find(list.begin(), list.end(), next) == list.end()) list.push_back(next);
             };
             step(file.superName);
-            for (const std::string& interface : file.interfaces) step(interface);
+            for (std::string_view interface : file.interfaces) step(interface);
         }
         return ancestors;
     }

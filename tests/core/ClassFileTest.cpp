@@ -41,7 +41,7 @@ testing::ZipEntry Entry(std::string name, std::string data, Change change) {
     return entry;
 }
 
-bool Has(const std::vector<std::string>& names, const std::string& name) {
+bool Has(const std::vector<std::string_view>& names, std::string_view name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -117,7 +117,8 @@ TEST(ClassFile, NamesWhatTheSourceUses) {
     EXPECT_TRUE(Has(modern.classes, "java/lang/String") && Has(modern.classes, "java/util/function/IntSupplier"));
     EXPECT_TRUE(modern.namedInStrings.empty());
     const ClassFile arrays = *ReadClass(Fixture("jasmin/ObjectArrays.class")).file;
-    EXPECT_EQ(arrays.classes, (std::vector<std::string>{"java/lang/Object", "java/lang/Runnable", "java/lang/Thread"}));
+    EXPECT_EQ(arrays.classes,
+              (std::vector<std::string_view>{"java/lang/Object", "java/lang/Runnable", "java/lang/Thread"}));
 }
 
 TEST(ClassFile, CutShortOrAlteredIsDamagedNeverACrash) {
@@ -159,7 +160,7 @@ TEST(ClassFile, ReadsTheLargestConstantPool) {
     const ClassReading read = ReadClass(LargestPoolClass());
     ASSERT_EQ(read.fault, ClassFault::None);
     EXPECT_EQ(read.file->name, "Big");
-    EXPECT_EQ(read.file->classes, std::vector<std::string>{"java/lang/Object"});
+    EXPECT_EQ(read.file->classes, std::vector<std::string_view>{"java/lang/Object"});
     // A long in the last entry would take a slot beyond the pool.
     EXPECT_EQ(ReadClass(LargestPoolClass(65534)).fault, ClassFault::Damaged);
 }
@@ -197,7 +198,7 @@ TEST(ClassFile, ReadsTheClassesOfAJar) {
                 took.count());
 
     std::vector<std::string> names;
-    for (const ClassFile& file : suite.classes) names.push_back(file.name);
+    for (const ClassFile& file : suite.classes) names.emplace_back(file.name);
     EXPECT_EQ(names, expected);
     EXPECT_EQ(suite.damaged, (std::vector<std::string>{"bad/Crc.class", "bad/Size.class", "bad/Method.class",
                                                        "bad/Cut.class", "bad/Picture.class", "bad/Huge.class"}));

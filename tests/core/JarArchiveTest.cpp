@@ -98,6 +98,11 @@ std::vector<GoodCase> GoodCases() {
     ZipWriter withComment;
     withComment.Deflated("META-INF/MANIFEST.MF", kManifest);
     withComment.comment = std::string("PK\x05\x06", 4) + std::string(30, 'x');
+    // A long comment whose last bytes hold a record that fits: the end record
+    // that ends with the file lies beyond them.
+    ZipWriter withLongComment;
+    withLongComment.Deflated("META-INF/MANIFEST.MF", kManifest);
+    withLongComment.comment = std::string(600, 'x') + std::string("PK\x05\x06", 4) + std::string(18, '\0') + "tail";
     // Stored, deflated, data descriptors, lower case names, no manifest and
     // an empty archive come from Python and Info-ZIP in JarCorpus above.
     return {
@@ -110,6 +115,7 @@ std::vector<GoodCase> GoodCases() {
          {"META-INF/MANIFEST.MF.bak", "MANIFEST.MF"},
          std::nullopt},
         {"a comment holding an end signature", withComment.Bytes(), {"META-INF/MANIFEST.MF"}, kManifest},
+        {"a long comment holding an end record", withLongComment.Bytes(), {"META-INF/MANIFEST.MF"}, kManifest},
         {"empty manifest, deflated",
          ZipWriter().Deflated("META-INF/MANIFEST.MF", "").Bytes(),
          {"META-INF/MANIFEST.MF"},

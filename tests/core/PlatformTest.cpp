@@ -22,7 +22,7 @@ struct Fact {
 
 Offer Asked(const Fact& fact) {
     const Platform& phone = Platform::Phone();
-    const std::string member = fact.member;
+    const std::string_view member = fact.member;
     if (member.empty()) return phone.ClassOffer(fact.owner);
     const std::size_t split = member.find_first_of("(:");
     MemberReference reference{fact.owner, member.substr(0, split), member.substr(split + (member[split] == ':')),

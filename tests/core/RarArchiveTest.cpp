@@ -2,6 +2,7 @@
 // the header fields against the format note and real RAR 3.x archives, the
 // reader against damaged archives, and the format told from the first bytes.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -28,6 +29,27 @@ TEST(Crc32, MatchesKnownCheckValues) {
     EXPECT_EQ(Crc32(""), 0x00000000u);
     EXPECT_EQ(Crc32("123456789"), 0xcbf43926u);
     EXPECT_EQ(Crc32("56789", Crc32("1234")), 0xcbf43926u) << "fed in two pieces";
+}
+
+// Whichever library sums it (libdeflate folds 16 bytes at a time where the
+// processor can), every length, start and split gives zlib's value.
+TEST(Crc32, IsZlibsForEveryLengthStartAndSplit) {
+    std::string bytes(300 + 16, '\0');
+    std::uint32_t seed = 1;
+    for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+    auto zlibs = [](std::string_view b) {
+        return static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(b.data()), static_cast<uInt>(b.size())));
+    };
+    for (std::size_t start = 0; start < 16; ++start) {
+        for (std::size_t size = 0; size <= 300; ++size) {
+            const std::string_view piece = std::string_view(bytes).substr(start, size);
+            ASSERT_EQ(Crc32(piece), zlibs(piece)) << start << " " << size;
+            ASSERT_EQ(Crc32(piece.substr(size / 3), Crc32(piece.substr(0, size / 3))), zlibs(piece)) << size;
+        }
+    }
+    const std::string large(3 << 20, '\xA5');
+    EXPECT_EQ(Crc32(large), zlibs(large));
 }
 
 TEST(DosDateTime, EncodesFieldsIntoTheirBits) {

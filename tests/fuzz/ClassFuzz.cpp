@@ -44,7 +44,7 @@ void RequireValid(const kestrane::ClassFile& file) {
     Require(file.superName.empty() ? file.name == "java/lang/Object" : IsInternalName(file.superName));
     Require(std::all_of(file.interfaces.begin(), file.interfaces.end(), IsInternalName));
     Require(SortedUnique(file.classes) && SortedUnique(file.members) && SortedUnique(file.namedInStrings));
-    for (const std::string& name : file.classes) Require(IsInternalName(name) && name != file.name);
+    for (std::string_view name : file.classes) Require(IsInternalName(name) && name != file.name);
     for (const kestrane::MemberReference& member : file.members)
         Require(!member.owner.empty() && !member.name.empty() && member.method == (member.descriptor[0] == '('));
     Require(std::all_of(file.namedInStrings.begin(), file.namedInStrings.end(), IsConvertedDottedName));

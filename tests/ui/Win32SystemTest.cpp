@@ -1,0 +1,100 @@
+// The window's port against a real temporary folder: what an opened file
+// tells, and the sentence and system error number each refusal carries
+// into the error box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "package/AppError.h"
+#include "ui/Win32System.h"
+
+namespace kestrane {
+namespace {
+
+class Win32SystemFiles : public ::testing::Test {
+protected:
+    Win32System system;
+    std::string root;
+
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+        root = Narrow(temp) + "kestrane-port-" + std::to_string(GetCurrentProcessId()) + "\\";
+        system.RemoveTree(root);
+        system.CreateFolder(root);
+    }
+    void TearDown() override { system.RemoveTree(root); }
+
+    static std::string Narrow(const std::wstring& wide) {
+        std::string narrow;
+        for (wchar_t c : wide) narrow += static_cast<char>(c);  // the temporary folder's name is ASCII here
+        return narrow;
+    }
+};
+
+TEST_F(Win32SystemFiles, AnOpenedFileTellsItsSizeAndWhichFileItIs) {
+    system.WriteWholeFile(root + "a.jar", std::string(70000, 'a'));
+    system.CopyOver(root + "a.jar", root + "copy.jar");
+    const auto opened = system.OpenForReading(root + "a.jar");
+    EXPECT_EQ(opened->Size(), 70000u);
+    EXPECT_EQ(opened->Read(69998, 2), "aa");
+    ASSERT_TRUE(opened->Identity().has_value());
+    // The same file under another spelling is the same file; a copy is not.
+    EXPECT_EQ(system.OpenForReading(root + "A.JAR")->Identity(), opened->Identity());
+    EXPECT_NE(system.OpenForReading(root + "copy.jar")->Identity(), opened->Identity());
+    EXPECT_THROW(opened->Read(69999, 2), AppError);  // past the end
+}
+
+TEST_F(Win32SystemFiles, EachRefusalNamesTheFileAndCarriesTheSystemsNumber) {
+    system.WriteWholeFile(root + "file.txt", "x");
+    const std::string none = root + "none.jar", nowhere = root + "nowhere\\a.jar";
+    const auto file = [](const std::string& path, const char* verb) {
+        return "Die Datei \u201E" + path + "\u201C konnte nicht " + verb + " werden.";
+    };
+    // The numbers as Windows documents them for these calls:
+    // ERROR_FILE_NOT_FOUND (2) and ERROR_PATH_NOT_FOUND (3).
+    struct Case {
+        std::function<void()> operation;
+        std::string context;
+        DWORD number;
+    };
+    const Case cases[] = {
+        {[&] { system.ReadWholeFile(none); }, file(none, "gelesen"), 2},
+        {[&] { system.OpenForReading(none); }, file(none, "gelesen"), 2},
+        {[&] { system.OpenForReading(nowhere); }, file(nowhere, "gelesen"), 3},
+        {[&] { system.WriteWholeFile(nowhere, "x"); }, file(nowhere, "geschrieben"), 3},
+        {[&] { system.Delete(none); }, file(none, "gel\u00F6scht"), 2},
+        {[&] { system.ListFolder(root + "nowhere\\"); },
+         "Der Ordner \u201E" + root + "nowhere\\\u201C konnte nicht gelesen werden.", 3},
+    };
+    for (const Case& c : cases) {
+        try {
+            c.operation();
+            ADD_FAILURE() << c.context << ": no error";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Context(), c.context);
+            EXPECT_EQ(error.Number(), c.number) << c.context;
+            EXPECT_FALSE(error.Description().empty()) << c.context;
+        }
+    }
+    // A copy or a move that fails names both files.
+    for (const auto& operation : {std::function<void()>([&] { system.CopyOver(none, root + "b.jar"); }),
+                                  std::function<void()>([&] { system.MoveOver(none, root + "b.jar"); })}) {
+        try {
+            operation();
+            ADD_FAILURE() << "no error";
+        } catch (const AppError& error) {
+            EXPECT_NE(error.Context().find("\u201E" + none + "\u201C"), std::string::npos) << error.Context();
+            EXPECT_NE(error.Context().find("\u201E" + root + "b.jar\u201C"), std::string::npos) << error.Context();
+            EXPECT_EQ(error.Number(), 2u) << error.Context();
+        }
+    }
+    EXPECT_EQ(system.ReadWholeFile(root + "file.txt"), "x");  // nothing above touched it
+}
+
+}  // namespace
+}  // namespace kestrane
