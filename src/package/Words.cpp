@@ -243,7 +243,9 @@ std::string TargetNotWritableText(std::string_view folder) {
 }
 
 std::string ArchiverFailureText(std::optional<std::uint32_t> exitCode, std::int64_t limitSeconds) {
-    if (!exitCode) return Concatenated({"rar.exe war nach ", std::to_string(limitSeconds), " Sekunden nicht fertig."});
+    if (!exitCode)  // a limit of time is never negative
+        return Concatenated(
+            {"rar.exe war nach ", DecimalText(static_cast<std::uint64_t>(limitSeconds)), " Sekunden nicht fertig."});
     if (*exitCode != 0) return Concatenated({"rar.exe endete mit dem Fehlercode ", DecimalText(*exitCode), "."});
     return "rar.exe endete ohne Fehler, hat die STJ-Datei aber nicht geschrieben.";
 }
