@@ -97,7 +97,7 @@ std::vector<std::uint32_t> JadsOfJars(const std::string& folder, const FilesByNa
 // order without regard to case, its files before its subfolders.
 void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep, bool goOn,
                    const std::function<void(const SuiteNames&)>& take) {
-    const std::string folder = root + relative;
+    const std::string folder = Concatenated({root, relative});
     std::vector<FolderEntry> entries;
     try {
         entries = system.ListFolder(folder);
@@ -121,7 +121,7 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     const char separator = SeparatorOf(root);
     for (const FolderEntry& entry : entries)
         if (entry.isFolder && !entry.isLink)
-            CollectSuites(system, root, relative + entry.name + separator, deep, goOn, take);
+            CollectSuites(system, root, Concatenated({relative, entry.name, {&separator, 1}}), deep, goOn, take);
 }
 
 // The checks that make a package useless: the phone could not install it.
@@ -328,8 +328,8 @@ void PlanSuiteOfFolder(const std::string& source, const SuiteNames& suite, const
     const char separator = SeparatorOf(target);
     std::replace_if(
         below.begin(), below.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
-    const std::size_t folder =
-        plan.AddFolder(source + std::string(suite.folder), target + below, std::string(suite.folder), target);
+    const std::size_t folder = plan.AddFolder(Concatenated({source, suite.folder}), Concatenated({target, below}),
+                                              std::string(suite.folder), target);
     plan.AddSuite(folder, suite.jar, suite.jad, suite.jar);
 }
 
@@ -337,7 +337,7 @@ void PlanSuiteOfFolder(const std::string& source, const SuiteNames& suite, const
 void WriteRefusalLog(const std::string& target, const FolderSummary& summary, SystemPort& system) {
     try {
         system.CreateFolder(target);
-        ReplaceWholeFile(target + std::string(kLogFileName),
+        ReplaceWholeFile(Concatenated({target, kLogFileName}),
                          Concatenated({kUtf8Mark, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
                          system);
     } catch (const AppError&) {
@@ -514,7 +514,7 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
 class LogFile {
 public:
     LogFile(const std::string& folder, SystemPort& system)
-        : system_(system), path_(folder + std::string(kLogFileName)) {
+        : system_(system), path_(Concatenated({folder, kLogFileName})) {
         // With its byte order mark, so that editors of every age read it as UTF-8.
         Try([&] {
             system.CreateFolder(folder);
@@ -714,12 +714,12 @@ const SuitePlan::Rare* SuitePlan::RareOf(std::size_t suite) const {
 
 std::string SuitePlan::Jar(std::size_t suite) const {
     const Suite& one = suites_[suite];
-    return one.jar == 0 ? std::string() : folders_[one.folder].source + std::string(Name(one.jar));
+    return one.jar == 0 ? std::string() : Concatenated({folders_[one.folder].source, Name(one.jar)});
 }
 
 std::string SuitePlan::Jad(std::size_t suite) const {
     const Suite& one = suites_[suite];
-    return one.jad == 0 ? std::string() : folders_[one.folder].source + std::string(Name(one.jad));
+    return one.jad == 0 ? std::string() : Concatenated({folders_[one.folder].source, Name(one.jad)});
 }
 
 std::string SuitePlan::Package(std::size_t suite) const {
@@ -742,7 +742,7 @@ SuiteJob SuitePlan::Job(std::size_t suite) const {
 
 std::string SuitePlan::Shown(std::size_t suite) const {
     const Suite& one = suites_[suite];
-    return folders_[one.folder].shown + std::string(Name(one.shown));
+    return Concatenated({folders_[one.folder].shown, Name(one.shown)});
 }
 
 const std::string& SuitePlan::LogFolder(std::size_t suite) const {
