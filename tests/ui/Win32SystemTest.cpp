@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "package/AppError.h"
 #include "ui/Win32System.h"
@@ -47,6 +49,31 @@ TEST_F(Win32SystemFiles, AnOpenedFileTellsItsSizeAndWhichFileItIs) {
     EXPECT_EQ(system.OpenForReading(root + "A.JAR")->Identity(), opened->Identity());
     EXPECT_NE(system.OpenForReading(root + "copy.jar")->Identity(), opened->Identity());
     EXPECT_THROW(opened->Read(69999, 2), AppError);  // past the end
+}
+
+// What the folder conversion asks of a folder: its names (without "." and
+// ".."), which of them are folders, and each file's stamp; a name of another
+// case is the same file, as everywhere on Windows.
+TEST_F(Win32SystemFiles, AFolderListsItsNamesOnceAndAFileItsStamp) {
+    system.CreateFolder(root + "Spiele\\Unter\\");
+    system.WriteWholeFile(root + "Spiele\\Snake.jar", std::string(5000, 's'));
+    system.WriteWholeFile(root + "Spiele\\Snake \u00E4.jad", "MIDlet-Name: Snake\r\n");
+    std::vector<std::pair<std::string, bool>> listed;
+    for (const FolderEntry& entry : system.ListFolder(root + "Spiele\\"))
+        listed.emplace_back(entry.name, entry.isFolder);
+    std::sort(listed.begin(), listed.end());
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"Snake \u00E4.jad", false}, {"Snake.jar", false}, {"Unter", true}};
+    EXPECT_EQ(listed, expected);
+
+    const FileStamp stamp = system.Stamp(root + "Spiele\\Snake.jar");
+    EXPECT_TRUE(stamp.exists);
+    EXPECT_EQ(stamp.size, 5000u);
+    EXPECT_EQ(system.Stamp(root + "SPIELE\\snake.JAR"), stamp);
+    EXPECT_FALSE(system.Stamp(root + "Spiele\\Unter").exists);  // a folder is no file
+    EXPECT_FALSE(system.Stamp(root + "Spiele\\none.jar").exists);
+    EXPECT_TRUE(system.SameFile(root + "Spiele\\Snake.jar", root + "spiele\\SNAKE.jar"));
+    EXPECT_FALSE(system.SameFile(root + "Spiele\\Snake.jar", root + "Spiele\\Snake \u00E4.jad"));
 }
 
 TEST_F(Win32SystemFiles, EachRefusalNamesTheFileAndCarriesTheSystemsNumber) {
