@@ -34,6 +34,17 @@ arm_packages=(g++-aarch64-linux-gnu zlib1g-dev:arm64 qemu-user)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 export DEBIAN_FRONTEND=noninteractive
+# A mirror being synchronised fails an index or two for a while ("File has
+# unexpected size"): tried three times, then the installation goes on with
+# the indexes that did come, and fails itself only if a package is missing.
+update_indexes() {
+    local attempt
+    for attempt in 1 2 3; do
+        if as_root apt-get update -qq; then return 0; fi
+        [ "$attempt" -eq 3 ] || sleep $((attempt * 10))
+    done
+    echo "setup.sh: apt-get update failed three times; installing from the indexes at hand" >&2
+}
 
 missing=()
 for package in "${packages[@]}"; do
@@ -54,7 +65,7 @@ if [ ${#missing[@]} -gt 0 ] || [ ${#arm_missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]} ${arm_missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
     dpkg --print-foreign-architectures | grep -qx arm64 || as_root dpkg --add-architecture arm64
-    as_root apt-get update -qq
+    update_indexes
     as_root apt-get install -y -qq "${packages[@]}" >/dev/null
     clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
     as_root apt-get install -y -qq "libclang-rt-$clang_major-dev" >/dev/null 2>&1 ||
@@ -118,7 +129,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && ! tools/wine-can-run-32bit.
         fi
         suite=(-t "$backports")
     fi
-    as_root apt-get update -qq
+    update_indexes
     # Without its recommendation qemu-user-binfmt: nothing changes how the
     # machine starts foreign programs.
     as_root apt-get install -y -qq --no-install-recommends "${suite[@]}" qemu-user >/dev/null
