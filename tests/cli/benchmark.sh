@@ -3,8 +3,9 @@
 # Converts SUITES (default 1000) generated suites, or one suite whose JAR
 # holds MB megabytes, with kestrane (default: the build without sanitizers,
 # build/linux/kestrane) and copies the same files with cp -r in the same
-# run, on the same disk, caches warm for both; prints the time a suite, the
-# time against the copy and the most memory each took. Runs in $TMPDIR, on a
+# run, on the same disk, caches warm for both, ROUNDS times (default 5);
+# prints the median time a suite, its ratio to the copy's median and the
+# most memory each took. Runs in $TMPDIR, on a
 # tmpfs where the machine has one at /dev/shm. With "unjudged", the class
 # entries are stored under names of no class, so that the same bytes are
 # converted with nothing to judge: the cost of the checks is the difference.
@@ -70,11 +71,26 @@ measure() {
     printf '%s %s\n' "$(echo "$end - $start" | bc -l)" "$(if [[ -n $rss ]]; then echo "$rss / 1024" | bc -l; else echo 0; fi)"
 }
 
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Both run ROUNDS times (default 5), one after the other in each round, and
+# the medians count: one run of either swings by half on a busy machine.
 cat "$work"/src/* >/dev/null  # the files in the cache for both
-read -r copy copy_rss < <(measure cp -r "$work/src" "$work/copy")
-read -r convert rss < <(measure "$kestrane" "$work/src" -o "$work/stj")
+rounds=${ROUNDS:-5}
+: >"$work/copies"
+: >"$work/converts"
+for ((round = 0; round < rounds; round++)); do
+    rm -rf "$work/copy" "$work/stj"
+    measure cp -r "$work/src" "$work/copy" >>"$work/copies"
+    rm -rf "$work/copy"  # room on the tmpfs for 64,000 suites' packages
+    measure "$kestrane" "$work/src" -o "$work/stj" >>"$work/converts"
+done
+copy=$(cut -d' ' -f1 "$work/copies" | median)
+copy_rss=$(cut -d' ' -f2 "$work/copies" | median)
+convert=$(cut -d' ' -f1 "$work/converts" | median)
+rss=$(cut -d' ' -f2 "$work/converts" | sort -g | tail -1)
 built=$(find "$work/stj" -name '*.stj' | wc -l)
 size=$(du -sm "$work/src" | cut -f1)
-printf 'kestrane: %d suites (%d MB) in %.2f s: %.3f ms a suite, %.0f MB at most; cp -r: %.2f s, %.0f MB; kestrane / cp -r = %.2f\n' \
-    "$built" "$size" "$convert" "$(echo "$convert * 1000 / $built" | bc -l)" "$rss" "$copy" "$copy_rss" \
+printf 'kestrane: %d suites (%d MB), median of %d: %.2f s, %.3f ms a suite, %.0f MB at most; cp -r: %.2f s, %.0f MB; kestrane / cp -r = %.2f\n' \
+    "$built" "$size" "$rounds" "$convert" "$(echo "$convert * 1000 / $built" | bc -l)" "$rss" "$copy" "$copy_rss" \
     "$(echo "$convert / $copy" | bc -l)"
