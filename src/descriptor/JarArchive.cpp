@@ -1,6 +1,9 @@
 #include "descriptor/JarArchive.h"
 
 #include <zlib.h>
+#ifdef KESTRANE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <new>
@@ -135,6 +138,37 @@ Directory FindDirectory(ByteSource& source) {
     return directory;
 }
 
+#ifdef KESTRANE_LIBDEFLATE
+// libdeflate inflates an entry whose size the directory declares in one
+// call, about twice as fast as zlib: a longer stream does not fit, a shorter
+// one is told by the size that came out.
+class Inflater {
+public:
+    Inflater() : state_(libdeflate_alloc_decompressor()) {
+        if (!state_) throw std::bad_alloc();
+    }
+    ~Inflater() { libdeflate_free_decompressor(state_); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    std::string Inflate(const std::string& compressed, std::uint32_t size) {
+        std::string out(size, '\0');
+        std::size_t produced = 0;
+        if (libdeflate_deflate_decompress(state_, compressed.data(), compressed.size(), out.data(), out.size(),
+                                          &produced) != LIBDEFLATE_SUCCESS ||
+            produced != size)
+            RefuseEntry(EntryFault::DataDamaged);
+        return out;
+    }
+
+private:
+    libdeflate_decompressor* state_;
+};
+
+std::uint32_t CrcOf(const std::string& bytes) {
+    return static_cast<std::uint32_t>(libdeflate_crc32(0, bytes.data(), bytes.size()));
+}
+#else
 // One inflate state for every entry a reading inflates, reset between
 // them: making a state costs more than inflating a small class.
 class Inflater {
@@ -174,6 +208,12 @@ private:
     z_stream stream_{};
 };
 
+std::uint32_t CrcOf(const std::string& bytes) {
+    return static_cast<std::uint32_t>(
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+}
+#endif
+
 // One entry's bytes, stored or inflated, checked against the central
 // directory's size and CRC-32. Nothing is read before the sizes are checked
 // against `maxSize` and the entry's header against the entries' data.
@@ -199,9 +239,7 @@ std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::strin
 
     std::string data = source.Read(dataStart, entry.compressedSize);
     std::string bytes = entry.method == kStored ? std::move(data) : inflater.Inflate(data, entry.size);
-    const uLong crc =
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-    if (crc != entry.crc) RefuseEntry(EntryFault::DataDamaged);
+    if (CrcOf(bytes) != entry.crc) RefuseEntry(EntryFault::DataDamaged);
     return bytes;
 }
 
