@@ -49,8 +49,10 @@ public:
             return read_.substr(static_cast<std::size_t>(offset - start_), length);
         // What lies past the end the source refuses as it refuses it.
         if (length >= piece_ || offset > size_ || length > size_ - offset) return source_.Read(offset, length);
-        start_ = offset;
+        // Nothing is served from the buffer while a read into it may fail.
+        start_ = kNothingRead;
         read_ = source_.Read(offset, static_cast<std::size_t>(std::min<std::uint64_t>(piece_, size_ - offset)));
+        start_ = offset;
         return read_.substr(0, length);
     }
 
@@ -58,7 +60,8 @@ private:
     ByteSource& source_;
     std::uint64_t size_;
     std::size_t piece_;
-    std::uint64_t start_ = 0;
+    static constexpr std::uint64_t kNothingRead = UINT64_MAX;
+    std::uint64_t start_ = kNothingRead;
     std::string read_;
 };
 

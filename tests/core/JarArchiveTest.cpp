@@ -306,6 +306,36 @@ TEST(ReadAheadSource, GivesTheFilesBytesWithFewerReads) {
     EXPECT_THROW(ahead.Read(299'995, 10), std::out_of_range);
 }
 
+// A file that fails one read (a network share that drops out) and then reads
+// again: what the failed read was to bring is never served from before it.
+TEST(ReadAheadSource, AfterAFailedReadReadsTheFileAgain) {
+    class FlakySource : public ByteSource {
+    public:
+        explicit FlakySource(const std::string& bytes) : bytes_(bytes) {}
+        std::uint64_t Size() override { return bytes_.size(); }
+        std::string Read(std::uint64_t offset, std::size_t length) override {
+            if (failNext) {
+                failNext = false;
+                throw std::runtime_error("Lesefehler");
+            }
+            return MemorySource(bytes_).Read(offset, length);
+        }
+        bool failNext = false;
+
+    private:
+        const std::string& bytes_;
+    };
+    std::string bytes(20'000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
+    FlakySource file(bytes);
+    ReadAheadSource ahead(file, 4096);
+    EXPECT_EQ(ahead.Read(0, 10), bytes.substr(0, 10));
+    file.failNext = true;
+    EXPECT_THROW(ahead.Read(8192, 10), std::runtime_error);
+    for (const std::uint64_t offset : {8192u, 0u, 8195u})
+        EXPECT_EQ(ahead.Read(offset, 10), bytes.substr(offset, 10)) << offset;
+}
+
 TEST(JarArchive, FailuresOfTheSourcePassThrough) {
     class FailingSource : public ByteSource {
     public:
