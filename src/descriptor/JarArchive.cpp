@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "descriptor/Crc32.h"
 #include "descriptor/TextEncoding.h"
 
 namespace kestrane {
@@ -165,9 +166,6 @@ private:
     libdeflate_decompressor* state_;
 };
 
-std::uint32_t CrcOf(const std::string& bytes) {
-    return static_cast<std::uint32_t>(libdeflate_crc32(0, bytes.data(), bytes.size()));
-}
 #else
 // One inflate state for every entry a reading inflates, reset between
 // them: making a state costs more than inflating a small class.
@@ -207,11 +205,6 @@ public:
 private:
     z_stream stream_{};
 };
-
-std::uint32_t CrcOf(const std::string& bytes) {
-    return static_cast<std::uint32_t>(
-        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
 #endif
 
 // One entry's bytes, stored or inflated, checked against the central
@@ -239,7 +232,7 @@ std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::strin
 
     std::string data = source.Read(dataStart, entry.compressedSize);
     std::string bytes = entry.method == kStored ? std::move(data) : inflater.Inflate(data, entry.size);
-    if (CrcOf(bytes) != entry.crc) RefuseEntry(EntryFault::DataDamaged);
+    if (Crc32(bytes) != entry.crc) RefuseEntry(EntryFault::DataDamaged);
     return bytes;
 }
 

@@ -1,16 +1,10 @@
 #include "package/RarArchive.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <limits>
 #include <stdexcept>
-
-#ifdef KESTRANE_LIBDEFLATE
-#include <libdeflate.h>
-#endif
 
 namespace kestrane {
 
@@ -141,23 +135,6 @@ std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size
 }
 
 }  // namespace
-
-std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
-#ifdef KESTRANE_LIBDEFLATE
-    // libdeflate's is the same CRC-32, with the processor's carry-less multiply where it has one.
-    return libdeflate_crc32(crc, bytes.data(), bytes.size());
-#else
-    // zlib's is the same CRC-32, several bytes at a time; it counts in uInt.
-    constexpr std::size_t kLargestStep = 1u << 30;
-    while (!bytes.empty()) {
-        const std::size_t step = std::min(bytes.size(), kLargestStep);
-        crc = static_cast<std::uint32_t>(
-            crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(step)));
-        bytes.remove_prefix(step);
-    }
-    return crc;
-#endif
-}
 
 std::uint32_t DosDateTime(const CalendarTime& t) {
     if (t.year < 1980) return kDosEpoch;

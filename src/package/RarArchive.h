@@ -14,13 +14,9 @@
 #include <vector>
 
 #include "descriptor/ByteSource.h"
+#include "descriptor/Crc32.h"  // FILE_CRC of a member's data; its low 16 bits over a header are HEAD_CRC
 
 namespace kestrane {
-
-// CRC-32 as RAR uses it (reflected polynomial 0xEDB88320, the one of ZIP):
-// FILE_CRC of a member's data; its low 16 bits over a header are HEAD_CRC.
-// `crc` carries on from an earlier piece.
-std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
 
 // MS-DOS date and time, as RAR 4 keeps a member's time: seconds / 2 in bits
 // 0-4, minutes 5-10, hours 11-15, day 16-20, month 21-24, years since 1980
