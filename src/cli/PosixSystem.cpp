@@ -263,7 +263,10 @@ int Close(int file, bool durable) {
     return number;
 }
 
-// A file made by CreateNewFile: removed unless finished.
+// A file made by CreateNewFile: removed unless finished. A package is a
+// dozen writes of a few bytes (its headers, its JAD and INI) around its
+// JAR's pieces: those small ones are gathered and go out in one call, and a
+// header filled in afterwards is filled in where it is still gathered.
 class PosixNewFile final : public NewFile {
 public:
     PosixNewFile(int file, std::string path) : file_(file), path_(std::move(path)) {}
@@ -277,9 +280,22 @@ public:
     PosixNewFile& operator=(const PosixNewFile&) = delete;
 
     const std::string& Path() const override { return path_; }
-    void Write(std::string_view bytes) override { Check(WriteAll(file_, bytes)); }
+    void Write(std::string_view bytes) override {
+        if (gathered_.size() + bytes.size() > kGathered) Flush();
+        if (bytes.size() < kGathered) {
+            gathered_.append(bytes);
+            return;
+        }
+        Check(WriteAll(file_, bytes));
+        onDisk_ += bytes.size();
+    }
     // The file's position stays at its end, where the next Write goes.
     void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        if (offset >= onDisk_) {
+            gathered_.replace(static_cast<std::size_t>(offset - onDisk_), bytes.size(), bytes);
+            return;
+        }
+        Flush();
 #ifdef _WIN32
         const auto at = static_cast<long long>(offset);
         Check(_lseeki64(file_, at, SEEK_SET) == at ? WriteAll(file_, bytes) : errno);
@@ -296,6 +312,7 @@ public:
 #endif
     }
     void Finish() override {
+        Flush();  // when it fails, the file goes with this object
         const int file = std::exchange(file_, -1);
         if (const int number = Close(file, true); number != 0) {
             std::error_code ignored;
@@ -305,12 +322,21 @@ public:
     }
 
 private:
+    static constexpr std::size_t kGathered = 64 * 1024;
+
+    void Flush() {
+        Check(WriteAll(file_, gathered_));
+        onDisk_ += gathered_.size();
+        gathered_.clear();
+    }
     void Check(int number) const {
         if (number != 0) throw ErrnoError(FileNotWrittenText(path_), number);
     }
 
     int file_;
     std::string path_;
+    std::string gathered_;      // what follows the first onDisk_ bytes
+    std::uint64_t onDisk_ = 0;  // handed to the system
 };
 
 bool EqualPaths(const std::string& a, const std::string& b) {
@@ -322,6 +348,9 @@ bool EqualPaths(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+PosixSystem::PosixSystem(std::optional<std::chrono::local_seconds> fixedNow)
+    : fixedNow_(fixedNow), process_(std::to_string(ProcessNumber())) {}
 
 std::string PosixSystem::ReadWholeFile(const std::string& path) {
     auto [file, size, written, identity] = OpenToRead(path);
@@ -349,8 +378,7 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
 std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
     const fs::path folder = PathOf(beside).parent_path();
     for (int attempt = 0;; ++attempt) {
-        const std::string name =
-            "kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";
+        const std::string name = "kestrane-" + process_ + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";
         const std::string path = TextOf(folder / name);
         const int file = OpenNewFile(path);
         // A name taken by another process of the same number, in another
@@ -456,7 +484,7 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
     std::error_code error;
     if (!fs::is_directory(PathOf(folder), error)) return false;
     // A probe of this process's own name, gone again at once.
-    const std::string probe = WithSeparator(folder) + "kestrane-" + std::to_string(ProcessNumber()) + ".tmp";
+    const std::string probe = WithSeparator(folder) + "kestrane-" + process_ + ".tmp";
     if (MadeNewFile(probe)) {
         fs::remove(PathOf(probe), error);
         return false;
@@ -497,8 +525,7 @@ std::string PosixSystem::MakeWorkFolder() {
     // A folder left behind by an earlier process of the same number is
     // passed over, not reused.
     for (int attempt = 0;; ++attempt) {
-        const fs::path folder =
-            temp / ("kestrane-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++workFolders_));
+        const fs::path folder = temp / ("kestrane-" + process_ + "-" + std::to_string(++workFolders_));
         if (fs::create_directory(folder, error)) return WithSeparator(TextOf(folder));
         if (error || attempt > 100)
             throw ErrorOf(WorkFolderNotMadeText(TextOf(folder)),

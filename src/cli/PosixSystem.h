@@ -21,7 +21,7 @@ enum class PathKind { Missing, File, Folder, Other };
 class PosixSystem final : public SystemPort {
 public:
     // `fixedNow` replaces the time now in LocalNow (see FixedNow).
-    explicit PosixSystem(std::optional<std::chrono::local_seconds> fixedNow = std::nullopt) : fixedNow_(fixedNow) {}
+    explicit PosixSystem(std::optional<std::chrono::local_seconds> fixedNow = std::nullopt);
 
     // The whole file at once; beside the port, for the tests of what was written.
     std::string ReadWholeFile(const std::string& path);
@@ -64,6 +64,8 @@ public:
 
 private:
     std::optional<std::chrono::local_seconds> fixedNow_;
+    // In the names of its temporary files, asked of the system once.
+    std::string process_;
     // kestrane converts several suites at once: each takes its own number.
     std::atomic<unsigned> workFolders_ = 0;
     std::atomic<unsigned> newFiles_ = 0;

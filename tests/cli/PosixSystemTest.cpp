@@ -162,6 +162,28 @@ TEST_F(PosixSystemFiles, ANewFileIsFilledInAfterwardsAndGoesWhenLeftUnfinished) 
     EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 1);
 }
 
+// Headers of a few bytes, members from a few bytes to a megabyte, each
+// header filled in after its member: the file holds exactly that, however
+// the port hands the pieces to the system.
+TEST_F(PosixSystemFiles, ANewFileHoldsPiecesOfEverySizeAndTheirHeadersFilledIn) {
+    const std::size_t sizes[] = {1, 40, 4096, 60000, 70000, 262144, 1 << 20, 7, 65536, 3};
+    std::string expected;
+    const std::unique_ptr<NewFile> file = system.CreateNewFile(At("game.stj"));
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const std::size_t header = expected.size();
+        const std::string blank(4, '?'), member(sizes[i], static_cast<char>('a' + i));
+        for (const std::string* bytes : {&blank, &member}) {
+            file->Write(*bytes);
+            expected += *bytes;
+        }
+        const std::string filled = "H" + std::to_string(i) + "#" + std::to_string(i);
+        file->WriteAt(header, filled.substr(0, 4));
+        expected.replace(header, 4, filled.substr(0, 4));
+    }
+    file->Finish();
+    EXPECT_TRUE(system.ReadWholeFile(file->Path()) == expected) << "the file differs from what was written";
+}
+
 TEST_F(PosixSystemFiles, FailuresNameTheFileAndTheSystemsReason) {
     fs::create_directory(root / "dir.jar");
     testing::WriteFile(At("file.txt"), "x");
