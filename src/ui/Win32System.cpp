@@ -84,10 +84,13 @@ public:
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD read = 0;
-        if (length > 0 &&
-            (!ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at) || read != length))
-            ThrowSystemError(FileNotReadText(path_),
-                             read != length && GetLastError() == ERROR_SUCCESS ? ERROR_HANDLE_EOF : GetLastError());
+        if (length == 0) return bytes;
+        const bool done = ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at);
+        if (!done || read != length) {
+            // Read without an error, but less: the file has become shorter.
+            const DWORD error = done ? ERROR_HANDLE_EOF : GetLastError();
+            ThrowSystemError(FileNotReadText(path_), error);
+        }
         return bytes;
     }
 
@@ -101,9 +104,11 @@ private:
 std::pair<UniqueHandle, BY_HANDLE_FILE_INFORMATION> OpenToRead(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) ThrowSystemError(FileNotReadText(path), GetLastError());
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file.Get(), &info)) ThrowSystemError(FileNotReadText(path), GetLastError());
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) {
+        const DWORD error = GetLastError();
+        ThrowSystemError(FileNotReadText(path), error);
+    }
     return {std::move(file), info};
 }
 
@@ -120,9 +125,8 @@ DWORD WriteAll(HANDLE file, std::string_view bytes, OVERLAPPED* at = nullptr) {
 void OpenAndWrite(const std::string& path, DWORD access, DWORD disposition, std::string_view bytes) {
     UniqueHandle file(
         CreateFileW(Widen(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string context = FileNotWrittenText(path);
-    if (!file.Valid()) ThrowSystemError(context, GetLastError());
-    if (const DWORD error = WriteAll(file.Get(), bytes); error != ERROR_SUCCESS) ThrowSystemError(context, error);
+    const DWORD error = file.Valid() ? WriteAll(file.Get(), bytes) : GetLastError();
+    if (error != ERROR_SUCCESS) ThrowSystemError(FileNotWrittenText(path), error);
 }
 
 // A file made by CreateNewFile: deleted unless finished.
@@ -203,12 +207,17 @@ void Win32System::AppendToFile(const std::string& path, std::string_view bytes) 
 }
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
-    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
-        ThrowSystemError(FileNotCopiedText(from, to), GetLastError());
+    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE)) {
+        const DWORD error = GetLastError();
+        ThrowSystemError(FileNotCopiedText(from, to), error);
+    }
 }
 
 void Win32System::Delete(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str())) ThrowSystemError(FileNotDeletedText(path), GetLastError());
+    if (!DeleteFileW(Widen(path).c_str())) {
+        const DWORD error = GetLastError();
+        ThrowSystemError(FileNotDeletedText(path), error);
+    }
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
@@ -411,7 +420,10 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
     auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-    if (!execute || !execute(&info)) ThrowSystemError(BatchFileNotStartedText(batchPath), GetLastError());
+    if (!execute || !execute(&info)) {
+        const DWORD error = GetLastError();
+        ThrowSystemError(BatchFileNotStartedText(batchPath), error);
+    }
     return std::make_unique<ShellRun>(info.hProcess);
 }
 
@@ -430,8 +442,10 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     // for an answer), and a console host per suite costs more than the
     // archiver itself in a run over hundreds of suites.
     if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                        directory.c_str(), &startup, &process))
-        ThrowSystemError(ProgramNotStartedText(program), GetLastError());
+                        directory.c_str(), &startup, &process)) {
+        const DWORD error = GetLastError();
+        ThrowSystemError(ProgramNotStartedText(program), error);
+    }
     UniqueHandle thread(process.hThread);
     return std::make_unique<ShellRun>(process.hProcess);
 }

@@ -49,6 +49,26 @@ TEST_F(Win32SystemFiles, AnOpenedFileTellsItsSizeAndWhichFileItIs) {
     EXPECT_EQ(system.OpenForReading(root + "A.JAR")->Identity(), opened->Identity());
     EXPECT_NE(system.OpenForReading(root + "copy.jar")->Identity(), opened->Identity());
     EXPECT_THROW(opened->Read(69999, 2), AppError);  // past the end
+
+    // Cut short by another program while open: the file's end is the reason,
+    // whatever failed before the read.
+    const std::wstring wide = std::wstring(root.begin(), root.end()) + L"a.jar";
+    const HANDLE cutter = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(cutter, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end{};
+    end.QuadPart = 1000;
+    EXPECT_TRUE(SetFilePointerEx(cutter, end, nullptr, FILE_BEGIN) && SetEndOfFile(cutter));
+    CloseHandle(cutter);
+    for (const std::uint64_t offset : {500u, 5000u}) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        try {
+            opened->Read(offset, 1000);
+            ADD_FAILURE() << offset << ": read past the new end";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Number(), static_cast<DWORD>(ERROR_HANDLE_EOF)) << offset;
+        }
+    }
 }
 
 // What the folder conversion asks of a folder: its names (without "." and
