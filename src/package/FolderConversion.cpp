@@ -411,12 +411,16 @@ private:
 
 #ifndef KESTRANE_NO_THREADS
 // With `workers` above one, that many threads judge the suites in the plan's
-// order, none more than `workers` past the one taken last, while the loop
-// takes them one by one; a single worker judges each when taken. Once the
-// pool goes, its threads start no new suite, and it waits for them.
+// order, none more than a few per thread past the one taken last, while the
+// loop takes them one by one; a single worker judges each when taken. Once
+// the pool goes, its threads start no new suite, and it waits for them.
 class JudgingPool {
 public:
-    JudgingPool(const Judging& judging, std::size_t workers) : judging_(judging), ahead_(workers) {
+    // Room for each thread to judge on while the loop builds: with only one
+    // suite ahead each, a thread waits for every package written.
+    static constexpr std::size_t kAheadPerWorker = 4;
+
+    JudgingPool(const Judging& judging, std::size_t workers) : judging_(judging), ahead_(workers * kAheadPerWorker) {
         try {
             while (workers > 1 && threads_.size() < workers) threads_.emplace_back([this] { Work(); });
         } catch (...) {
@@ -432,7 +436,11 @@ public:
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
         end_ = std::min(index + ahead_, judging_.Count());
-        roomAhead_.notify_all();
+        // Woken for half the room at once, not for each suite: one wake for
+        // several suites when the threads are ahead. They are also woken
+        // when the loop waits for a suite not yet started, which is then
+        // the first of a whole room (or of the last suites).
+        if (end_ >= next_ + ahead_ / 2 || end_ == judging_.Count()) roomAhead_.notify_all();
         oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
         std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
         lock.unlock();

@@ -58,17 +58,19 @@ for i in range(count):
                       f"\r\nMIDlet-Jar-URL: {name}.jar\r\nMIDlet-Jar-Size: {os.path.getsize(jar)}\r\n")
 EOF
 
-# Wall seconds and the largest resident size in MB of a command.
+# Wall seconds, the largest resident size in MB, and the processor's
+# seconds in the command itself and in the kernel for it, of a command.
 measure() {
-    local start end rss=""
+    local start end used="0 0 0"
     start=$(date +%s.%N)
     if [[ -x /usr/bin/time ]]; then
-        rss=$(/usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)
+        used=$(/usr/bin/time -f '%M %U %S' "$@" 2>&1 >/dev/null | tail -1)
     else
         "$@" >/dev/null
     fi
     end=$(date +%s.%N)
-    printf '%s %s\n' "$(echo "$end - $start" | bc -l)" "$(if [[ -n $rss ]]; then echo "$rss / 1024" | bc -l; else echo 0; fi)"
+    read -r rss user system <<<"$used"
+    printf '%s %s %s %s\n' "$(echo "$end - $start" | bc -l)" "$(echo "$rss / 1024" | bc -l)" "$user" "$system"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -89,8 +91,16 @@ copy=$(cut -d' ' -f1 "$work/copies" | median)
 copy_rss=$(cut -d' ' -f2 "$work/copies" | median)
 convert=$(cut -d' ' -f1 "$work/converts" | median)
 rss=$(cut -d' ' -f2 "$work/converts" | sort -g | tail -1)
+user=$(cut -d' ' -f3 "$work/converts" | median)
+system=$(cut -d' ' -f4 "$work/converts" | median)
+copy_system=$(cut -d' ' -f4 "$work/copies" | median)
 built=$(find "$work/stj" -name '*.stj' | wc -l)
 size=$(du -sm "$work/src" | cut -f1)
 printf 'kestrane: %d suites (%d MB), median of %d: %.2f s, %.3f ms a suite, %.0f MB at most; cp -r: %.2f s, %.0f MB; kestrane / cp -r = %.2f\n' \
     "$built" "$size" "$rounds" "$convert" "$(echo "$convert * 1000 / $built" | bc -l)" "$rss" "$copy" "$copy_rss" \
     "$(echo "$convert / $copy" | bc -l)"
+# Processor time a suite (medians): what the program itself computes grows
+# with its work alone; the kernel's share also with the machine's memory.
+printf 'processor time a suite: kestrane %.3f ms own, %.3f ms kernel; cp -r %.3f ms kernel\n' \
+    "$(echo "$user * 1000 / $built" | bc -l)" "$(echo "$system * 1000 / $built" | bc -l)" \
+    "$(echo "$copy_system * 1000 / $built" | bc -l)"

@@ -753,6 +753,7 @@ TEST(SuitePlan, PutsEachSuitesPathsTogetherAndDropsSuitesWithoutMixingUpTheRest)
 // kestrane's threads judge ahead: the results still come in the plan's
 // order, each its own suite's, and a cancel or a listener that throws ends
 // the run with them (the plan's problems touch no disk, so the fake bears it).
+// A run of many suites, more than the threads may judge ahead, ends whole.
 TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
     FakeSystem sys;
     SuitePlan plan({});
@@ -760,8 +761,16 @@ TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
     for (std::size_t i = 0; i < 7; ++i)
         plan.SetProblem(plan.AddSuite(folder, {}, {}, std::to_string(i)), "übersprungen: " + std::to_string(i),
                         SuiteStatus::Skipped);
+    SuitePlan many({});
+    const std::size_t manyFolder = many.AddFolder(kIn, kIn, {}, {});
+    for (std::size_t i = 0; i < 500; ++i)
+        many.SetProblem(many.AddSuite(manyFolder, {}, {}, std::to_string(i)), std::to_string(i), SuiteStatus::Skipped);
     for (const std::size_t workers : {2u, 3u, 16u}) {
         SCOPED_TRACE(workers);
+        Recorder all;
+        EXPECT_EQ(ConvertSuites(many, {}, sys, all, workers).skipped, 500u);
+        ASSERT_EQ(all.results.size(), 500u);
+        for (std::size_t i = 0; i < 500; ++i) ASSERT_EQ(all.results[i].result, many.Problem(i));
         Recorder listener;
         listener.cancel = [](std::size_t finished) { return finished == 5; };
         EXPECT_TRUE(ConvertSuites(plan, {}, sys, listener, workers).cancelled);
