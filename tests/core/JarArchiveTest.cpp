@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "descriptor/JarArchive.h"
@@ -260,7 +261,8 @@ TEST(JarArchive, AnyChangedByteIsReadOrRefused) {
     }
 }
 
-// Counts what is read; throws like a file would for bytes outside it.
+// Counts what is read; throws like a file would for bytes outside it, and
+// once where told to, as a share that drops out.
 class CountingSource : public ByteSource {
 public:
     explicit CountingSource(const std::string& bytes) : bytes_(bytes) {}
@@ -268,10 +270,12 @@ public:
     std::string Read(std::uint64_t offset, std::size_t length) override {
         read += length;
         ++calls;
+        if (std::exchange(failNext, false)) throw std::runtime_error("Lesefehler");
         return MemorySource(bytes_).Read(offset, length);
     }
     std::size_t read = 0;
     std::size_t calls = 0;
+    bool failNext = false;
 
 private:
     const std::string& bytes_;
@@ -309,25 +313,9 @@ TEST(ReadAheadSource, GivesTheFilesBytesWithFewerReads) {
 // A file that fails one read (a network share that drops out) and then reads
 // again: what the failed read was to bring is never served from before it.
 TEST(ReadAheadSource, AfterAFailedReadReadsTheFileAgain) {
-    class FlakySource : public ByteSource {
-    public:
-        explicit FlakySource(const std::string& bytes) : bytes_(bytes) {}
-        std::uint64_t Size() override { return bytes_.size(); }
-        std::string Read(std::uint64_t offset, std::size_t length) override {
-            if (failNext) {
-                failNext = false;
-                throw std::runtime_error("Lesefehler");
-            }
-            return MemorySource(bytes_).Read(offset, length);
-        }
-        bool failNext = false;
-
-    private:
-        const std::string& bytes_;
-    };
     std::string bytes(20'000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
-    FlakySource file(bytes);
+    CountingSource file(bytes);
     ReadAheadSource ahead(file, 4096);
     EXPECT_EQ(ahead.Read(0, 10), bytes.substr(0, 10));
     file.failNext = true;

@@ -60,14 +60,12 @@ TEST_F(Win32SystemFiles, AnOpenedFileTellsItsSizeAndWhichFileItIs) {
     end.QuadPart = 1000;
     EXPECT_TRUE(SetFilePointerEx(cutter, end, nullptr, FILE_BEGIN) && SetEndOfFile(cutter));
     CloseHandle(cutter);
-    for (const std::uint64_t offset : {500u, 5000u}) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        try {
-            opened->Read(offset, 1000);
-            ADD_FAILURE() << offset << ": read past the new end";
-        } catch (const AppError& error) {
-            EXPECT_EQ(error.Number(), static_cast<DWORD>(ERROR_HANDLE_EOF)) << offset;
-        }
+    SetLastError(ERROR_ACCESS_DENIED);
+    try {
+        opened->Read(500, 1000);
+        ADD_FAILURE() << "read past the new end";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.Number(), static_cast<DWORD>(ERROR_HANDLE_EOF));
     }
 }
 
