@@ -208,9 +208,10 @@ struct JudgedSuite {
     SuiteResult result;
     std::vector<std::string> notes;
     std::optional<PackageRequest> request;
+    std::unique_ptr<FileToRead> jar;  // the request's JAR, open until it is built
 };
 
-JudgedSuite Judged(SuiteResult result) { return {std::move(result), {}, std::nullopt}; }
+JudgedSuite Judged(SuiteResult result) { return {std::move(result), {}, std::nullopt, nullptr}; }
 
 // Reads only: suites are judged side by side, and built one after another.
 JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
@@ -219,7 +220,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
     const std::string& jar = job.jar;
     const std::string& stj = job.stj;
     try {
-        const SuiteRead read = ReadSuiteOf(jar, job.jad, system);
+        SuiteRead read = ReadSuiteOf(jar, job.jad, system);
         if (read.suite) {
             result.suite = SuiteName(*read.suite);
             TellVerdict(*read.suite, result);
@@ -241,30 +242,30 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         SuiteIni ini = IniOfSuite(suite, system);
         if (!ini.text) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.problem, {}));
 
-        PackageRequest request{job.useArchiver ? job.rar : std::string(),
-                               jar,
-                               jadPath,
-                               "",
-                               stj,
-                               *ini.text,
-                               job.stagingFolder,
-                               "",
-                               std::nullopt,
-                               suite.jadBytes,
-                               suite.jadMade,
-                               suite.jadWritten};
-        SuiteFindings findings = CheckSuite(suite, request.iniText);
+        SuiteFindings findings = CheckSuite(suite, *ini.text);
         if (ini.borrowed) findings.findings.insert(findings.findings.begin(), std::move(*ini.borrowed));
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
                 return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
             notes.push_back(std::string(finding.text));
         }
-        request.correctedJarSize = findings.correctedJarSize;
+        PackageRequest request{job.useArchiver ? job.rar : std::string(),
+                               jar,
+                               std::move(jadPath),
+                               "",
+                               stj,
+                               std::move(*ini.text),
+                               job.stagingFolder,
+                               "",
+                               findings.correctedJarSize,
+                               std::move(read.suite->jadBytes),
+                               suite.jadMade,
+                               suite.jadWritten,
+                               suite.jarFile.get()};
         if (job.checkOnly && !system.ToAnsi(request.iniText))
             return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes));
         if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, kFineText, {}, notes));
-        return {std::move(result), std::move(notes), std::move(request)};
+        return {std::move(result), std::move(notes), std::move(request), std::move(read.suite->jarFile)};
     } catch (const AppError& error) {
         return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes));
     }

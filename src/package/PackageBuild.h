@@ -49,6 +49,10 @@ struct PackageRequest {
     bool jadMade = false;
     // When the user's JAD of those bytes was last written.
     std::chrono::local_seconds jadWritten{};
+    // The JAR as the checks opened it, where they did and keep it open
+    // until the build ends: packed from this opening, so that the package
+    // holds the bytes that were judged and the file is opened once.
+    FileToRead* jarFile = nullptr;
 };
 
 // A JAD as read from its file, when that file was last written, and which

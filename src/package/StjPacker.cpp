@@ -33,10 +33,9 @@ void CheckWritten(const std::string& path, const std::vector<RarEntry>& members,
 }
 
 // A member copied from its file, with the file's time; that time.
-std::chrono::local_seconds AddFile(RarWriter& package, std::string name, const std::string& path, SystemPort& system) {
-    const std::unique_ptr<FileToRead> file = system.OpenForReading(path);
-    package.Add(std::move(name), *file, DosDateTime(file->LastWrite()));
-    return file->LastWrite();
+std::chrono::local_seconds AddFile(RarWriter& package, std::string name, FileToRead& file) {
+    package.Add(std::move(name), file, DosDateTime(file.LastWrite()));
+    return file.LastWrite();
 }
 
 void AddBytes(RarWriter& package, std::string name, std::string_view bytes, std::chrono::local_seconds time) {
@@ -67,11 +66,14 @@ void WritePackage(const std::string& stj, const PackageRequest& request, std::st
     const JadFile jad = JadOfRequest(request, system);
     const std::unique_ptr<NewFile> file = system.CreateNewFile(stj);
     RarWriter package(*file);
-    const std::chrono::local_seconds jarWritten = AddFile(package, "java.jah", request.jar, system);
+    std::unique_ptr<FileToRead> opened;
+    if (!request.jarFile) opened = system.OpenForReading(request.jar);
+    const std::chrono::local_seconds jarWritten =
+        AddFile(package, "java.jah", request.jarFile ? *request.jarFile : *opened);
     AddBytes(package, "java.utf", PackageJadBytes(jad.bytes, request.correctedJarSize),
              request.jadMade ? jarWritten : jad.written);
     AddBytes(package, "stjava.ini", iniBytes, system.LocalNow());
-    if (!IsBlank(request.obj)) AddFile(package, "java.obj", request.obj, system);
+    if (!IsBlank(request.obj)) AddFile(package, "java.obj", *system.OpenForReading(request.obj));
     package.End();
     file->Finish();
     TemporaryPackage written(stj, file->Path(), system);

@@ -121,19 +121,21 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
     suite.jad = ParseJad(suite.jadBytes);
     // The two opened files tell whether they are one, where the system says
     // which file each is; else the port looks.
-    const std::unique_ptr<FileToRead> jar = system.OpenForReading(jarPath);
-    const std::optional<FileIdentity> jarIdentity = jar->Identity();
+    suite.jarFile = system.OpenForReading(jarPath);
+    FileToRead& jar = *suite.jarFile;
+    const std::optional<FileIdentity> jarIdentity = jar.Identity();
     suite.sameFile = jad.identity && jarIdentity ? *jad.identity == *jarIdentity : system.SameFile(jarPath, jadPath);
     if (suite.sameFile)
         suite.jarSize = suite.jadBytes.size();
     else
-        ReadAndJudgeJar(*jar, suite, &suite.jad.attributes);
+        ReadAndJudgeJar(jar, suite, &suite.jad.attributes);
     return suite;
 }
 
 std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
     SuiteReading suite;
-    ReadAndJudgeJar(*system.OpenForReading(jarPath), suite, nullptr);
+    suite.jarFile = system.OpenForReading(jarPath);
+    ReadAndJudgeJar(*suite.jarFile, suite, nullptr);
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) {
         if (problem) *problem = JadFaultText(made);

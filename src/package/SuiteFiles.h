@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,8 +71,9 @@ struct SuiteReading {
     JadAttributes jad;                        // its attributes
     JarReading jar;                           // the JAR's directory and manifest; nothing when it is the JAD
     std::uint64_t jarSize = 0;
-    bool sameFile = false;  // JAR and JAD are one file
-    bool jadMade = false;   // no JAD of the user's: made from the manifest
+    std::unique_ptr<FileToRead> jarFile;  // the JAR as it was opened to be read
+    bool sameFile = false;                // JAR and JAD are one file
+    bool jadMade = false;                 // no JAD of the user's: made from the manifest
     // What the suite's classes need beyond the phone; none when the JAR
     // could not be read (or is the JAD).
     std::optional<ClassVerdict> verdict;

@@ -384,7 +384,8 @@ void frmMain::cmdSTJ_Click() {
     }
     // What the phone would refuse is asked about before anything is written.
     // The build packs the JAD as the checks read it.
-    const SuiteReading suite = ReadSuite(request.jar, request.jad, system_);
+    SuiteReading suite = ReadSuite(request.jar, request.jad, system_);
+    suite.jarFile.reset();  // not held open while the user is asked
     request.jadBytes = suite.jadBytes;
     request.jadWritten = suite.jadWritten;
     const SuiteFindings findings = CheckSuite(suite, request.iniText);
