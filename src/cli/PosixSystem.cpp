@@ -263,10 +263,7 @@ int Close(int file, bool durable) {
     return number;
 }
 
-// A file made by CreateNewFile: removed unless finished. A package is a
-// dozen writes of a few bytes (its headers, its JAD and INI) around its
-// JAR's pieces: those small ones are gathered and go out in one call, and a
-// header filled in afterwards is filled in where it is still gathered.
+// A file made by CreateNewFile: removed unless finished.
 class PosixNewFile final : public NewFile {
 public:
     PosixNewFile(int file, std::string path) : file_(file), path_(std::move(path)) {}
@@ -280,22 +277,9 @@ public:
     PosixNewFile& operator=(const PosixNewFile&) = delete;
 
     const std::string& Path() const override { return path_; }
-    void Write(std::string_view bytes) override {
-        if (gathered_.size() + bytes.size() > kGathered) Flush();
-        if (bytes.size() < kGathered) {
-            gathered_.append(bytes);
-            return;
-        }
-        Check(WriteAll(file_, bytes));
-        onDisk_ += bytes.size();
-    }
+    void Write(std::string_view bytes) override { Check(WriteAll(file_, bytes)); }
     // The file's position stays at its end, where the next Write goes.
     void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-        if (offset >= onDisk_) {
-            gathered_.replace(static_cast<std::size_t>(offset - onDisk_), bytes.size(), bytes);
-            return;
-        }
-        Flush();
 #ifdef _WIN32
         const auto at = static_cast<long long>(offset);
         Check(_lseeki64(file_, at, SEEK_SET) == at ? WriteAll(file_, bytes) : errno);
@@ -312,7 +296,6 @@ public:
 #endif
     }
     void Finish() override {
-        Flush();  // when it fails, the file goes with this object
         const int file = std::exchange(file_, -1);
         if (const int number = Close(file, true); number != 0) {
             std::error_code ignored;
@@ -322,21 +305,12 @@ public:
     }
 
 private:
-    static constexpr std::size_t kGathered = 64 * 1024;
-
-    void Flush() {
-        Check(WriteAll(file_, gathered_));
-        onDisk_ += gathered_.size();
-        gathered_.clear();
-    }
     void Check(int number) const {
         if (number != 0) throw ErrnoError(FileNotWrittenText(path_), number);
     }
 
     int file_;
     std::string path_;
-    std::string gathered_;      // what follows the first onDisk_ bytes
-    std::uint64_t onDisk_ = 0;  // handed to the system
 };
 
 bool EqualPaths(const std::string& a, const std::string& b) {

@@ -161,8 +161,21 @@ RarWriter::RarWriter(ByteSink& out) : out_(out) {
 }
 
 void RarWriter::Put(std::string_view bytes) {
-    out_.Write(bytes);
     size_ += bytes.size();
+    if (gathered_.size() + bytes.size() > kGathered) HandOn();
+    if (bytes.size() < kGathered) {
+        gathered_.append(bytes);
+        return;
+    }
+    out_.Write(bytes);
+    handedOn_ = size_;
+}
+
+void RarWriter::HandOn() {
+    if (gathered_.empty()) return;
+    out_.Write(gathered_);
+    handedOn_ += gathered_.size();
+    gathered_.clear();
 }
 
 void RarWriter::Add(std::string name, ByteSource& data, std::uint32_t dosTime, std::uint32_t attributes) {
@@ -177,7 +190,11 @@ void RarWriter::Add(std::string name, ByteSource& data, std::uint32_t dosTime, s
         Put(piece);
     });
     // The header again, now with its FILE_CRC: the same size, the same place.
-    out_.WriteAt(headerAt, FileHeader(member));
+    const std::string header = FileHeader(member);
+    if (headerAt >= handedOn_)
+        gathered_.replace(static_cast<std::size_t>(headerAt - handedOn_), header.size(), header);
+    else
+        out_.WriteAt(headerAt, header);
     written_.push_back(std::move(member));
 }
 
@@ -185,6 +202,7 @@ void RarWriter::End() {
     std::string end;
     PutBlock(end, kEndOfArchive, kSkipIfUnknown, {});
     Put(end);
+    HandOn();
 }
 
 std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::string* problem) {

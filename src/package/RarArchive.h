@@ -51,12 +51,18 @@ inline constexpr std::size_t kRarPieceSize = std::size_t{256} << 10;
 // Writes an archive member by member: the marker block and the archive
 // header first, then each member's file header and its data, copied from
 // its source in pieces with its FILE_CRC taken on the way and filled into
-// the header once known, and the end-of-archive block last. Throws
+// the header once known, and the end-of-archive block last. Each write the
+// sink takes is a call into the system (under Wine a trip to its server),
+// and the headers are a few dozen bytes each: writes below kGathered bytes
+// are gathered and handed on in one, before a bigger piece and at the End;
+// a header filled in afterwards is filled in where it is still gathered.
+// Throws
 // std::length_error for a member of 4 GiB or more, or a name too long for a
 // header, before any byte of that member is written; the source's and the
 // sink's exceptions pass through.
 class RarWriter {
 public:
+    static constexpr std::size_t kGathered = 64 * 1024;
     explicit RarWriter(ByteSink& out);
     void Add(std::string name, ByteSource& data, std::uint32_t dosTime, std::uint32_t attributes = kArchiveAttribute);
     void End();
@@ -65,9 +71,12 @@ public:
 
 private:
     void Put(std::string_view bytes);
+    void HandOn();
 
     ByteSink& out_;
     std::uint64_t size_ = 0;
+    std::string gathered_;        // the last bytes of size_, not yet handed on
+    std::uint64_t handedOn_ = 0;  // size_ without them
     std::vector<RarEntry> written_;
 };
 
