@@ -183,7 +183,7 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
         jad += Concatenated({attribute.name, ": ", attribute.value, "\r\n"});
     }
     jad += Concatenated({kJarUrlKey, ": ", jarFileName, "\r\n"});
-    jad += Concatenated({kJarSizeKey, ": ", std::to_string(jarSize), "\r\n"});
+    jad += Concatenated({kJarSizeKey, ": ", DecimalText(jarSize), "\r\n"});
     return {std::move(jad)};
 }
 
@@ -227,7 +227,7 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
         return true;
     };
 
-    const std::string digits = std::to_string(jarSize);
+    const std::string digits = DecimalText(jarSize);
     std::string out(jadBytes.substr(0, layout.bomSize));
     std::size_t copied = 0;  // code units of the body already in `out`
     bool replaced = false;

@@ -100,12 +100,13 @@ std::optional<std::string> PairedJar(const std::string& jad, std::string_view ja
     return find(WithoutExtension(jad) + ".jar");
 }
 
-JadFile ReadJadFile(const std::string& jadPath, SystemPort& system) {
+JadFile ReadJadFile(const std::string& jadPath, SystemPort& system, bool withIdentity) {
     const std::unique_ptr<FileToRead> file = system.OpenForReading(jadPath);
     const std::uint64_t size = file->Size();
     if (size > kMaxJadBytes)
         throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
-    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite(), file->Identity()};
+    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite(),
+            withIdentity ? file->Identity() : std::nullopt};
 }
 
 AttributeList SuiteReading::Manifest() const {
@@ -115,7 +116,7 @@ AttributeList SuiteReading::Manifest() const {
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
     SuiteReading suite;
-    JadFile jad = ReadJadFile(jadPath, system);
+    JadFile jad = ReadJadFile(jadPath, system, true);
     suite.jadBytes = std::move(jad.bytes);
     suite.jadWritten = jad.written;
     suite.jad = ParseJad(suite.jadBytes);

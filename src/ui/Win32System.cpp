@@ -53,13 +53,13 @@ std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
     return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
 }
 
-std::uint64_t SizeIn(const BY_HANDLE_FILE_INFORMATION& info) {
-    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-}
-
-// The volume and index that tell a file apart from every other one.
-FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& info) {
-    return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+// The volume and index that tell the opened file apart from every other
+// one; nothing where the system does not say.
+std::optional<FileIdentity> IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 // A file's time as the system keeps it (UTC) in local date and time.
@@ -73,10 +73,13 @@ std::chrono::local_seconds LocalWriteTime(const FILETIME& written) {
 // directory and its manifest only.
 class FileSource final : public FileToRead {
 public:
-    FileSource(UniqueHandle file, const BY_HANDLE_FILE_INFORMATION& info, std::string path)
-        : FileToRead({SizeIn(info), LocalWriteTime(info.ftLastWriteTime), IdentityIn(info)}),
-          file_(std::move(file)),
-          path_(std::move(path)) {}
+    FileSource(UniqueHandle file, const FileFacts& facts, std::string path)
+        : FileToRead(facts), file_(std::move(file)), path_(std::move(path)) {}
+
+    // Asked apart from the size and the time: for the volume's serial number
+    // Wine makes about ten trips to its server, and only the check whether a
+    // suite's JAR is its JAD needs it.
+    std::optional<FileIdentity> Identity() override { return IdentityOf(file_.Get()); }
 
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
@@ -99,17 +102,17 @@ private:
     std::string path_;
 };
 
-// An existing file opened for reading, with what the one look at it told:
-// its size and its times.
-std::pair<UniqueHandle, BY_HANDLE_FILE_INFORMATION> OpenToRead(const std::string& path) {
+// An existing file opened for reading, with its size and last write.
+std::pair<UniqueHandle, FileFacts> OpenToRead(const std::string& path) {
     UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) {
+    LARGE_INTEGER size{};
+    FILETIME written{};
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), nullptr, nullptr, &written)) {
         const DWORD error = GetLastError();
         ThrowSystemError(FileNotReadText(path), error);
     }
-    return {std::move(file), info};
+    return {std::move(file), FileFacts{static_cast<std::uint64_t>(size.QuadPart), LocalWriteTime(written), {}}};
 }
 
 // Writes all the bytes at the handle's position, or at `at`; the error
@@ -177,8 +180,8 @@ private:
 }  // namespace
 
 std::unique_ptr<FileToRead> Win32System::OpenForReading(const std::string& path) {
-    auto [file, info] = OpenToRead(path);
-    return std::make_unique<FileSource>(std::move(file), info, path);
+    auto [file, facts] = OpenToRead(path);
+    return std::make_unique<FileSource>(std::move(file), facts, path);
 }
 
 void Win32System::WriteWholeFile(const std::string& path, std::string_view bytes) {
@@ -255,11 +258,9 @@ namespace {
 
 // Which file the path names, folders too; nothing where there is none.
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
-    return IdentityIn(info);
+    const UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return IdentityOf(file.Get());
 }
 
 std::wstring Upper(std::wstring text) {
