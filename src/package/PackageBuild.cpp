@@ -216,8 +216,7 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
 }
 
 JadFile JadOfRequest(const PackageRequest& request, SystemPort& system) {
-    return request.jadBytes ? JadFile{*request.jadBytes, request.jadWritten, std::nullopt}
-                            : ReadJadFile(request.jad, system);
+    return request.jadBytes ? JadFile{*request.jadBytes, request.jadWritten} : ReadJadFile(request.jad, system);
 }
 
 std::string PackageJadBytes(std::string_view jadBytes, std::optional<std::uint64_t> correctedJarSize) {

@@ -55,12 +55,10 @@ struct PackageRequest {
     FileToRead* jarFile = nullptr;
 };
 
-// A JAD as read from its file, when that file was last written, and which
-// file it is.
+// A JAD as read from its file, and when that file was last written.
 struct JadFile {
     std::string bytes;
     std::chrono::local_seconds written{};
-    std::optional<FileIdentity> identity;
 };
 
 // The request's JAD: the bytes the checks read, else the file's.

@@ -100,13 +100,20 @@ std::optional<std::string> PairedJar(const std::string& jad, std::string_view ja
     return find(WithoutExtension(jad) + ".jar");
 }
 
-JadFile ReadJadFile(const std::string& jadPath, SystemPort& system, bool withIdentity) {
-    const std::unique_ptr<FileToRead> file = system.OpenForReading(jadPath);
-    const std::uint64_t size = file->Size();
+namespace {
+
+std::string JadBytes(FileToRead& file, const std::string& jadPath) {
+    const std::uint64_t size = file.Size();
     if (size > kMaxJadBytes)
         throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
-    return {file->Read(0, static_cast<std::size_t>(size)), file->LastWrite(),
-            withIdentity ? file->Identity() : std::nullopt};
+    return file.Read(0, static_cast<std::size_t>(size));
+}
+
+}  // namespace
+
+JadFile ReadJadFile(const std::string& jadPath, SystemPort& system) {
+    const std::unique_ptr<FileToRead> file = system.OpenForReading(jadPath);
+    return {JadBytes(*file, jadPath), file->LastWrite()};
 }
 
 AttributeList SuiteReading::Manifest() const {
@@ -116,16 +123,19 @@ AttributeList SuiteReading::Manifest() const {
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
     SuiteReading suite;
-    JadFile jad = ReadJadFile(jadPath, system, true);
-    suite.jadBytes = std::move(jad.bytes);
-    suite.jadWritten = jad.written;
+    const std::unique_ptr<FileToRead> jad = system.OpenForReading(jadPath);
+    suite.jadBytes = JadBytes(*jad, jadPath);
+    suite.jadWritten = jad->LastWrite();
     suite.jad = ParseJad(suite.jadBytes);
-    // The two opened files tell whether they are one, where the system says
-    // which file each is; else the port looks.
+    // Two files of two sizes are two files. Else the opened files tell
+    // whether they are one, where the system says which file each is (the
+    // window's port must ask it); else the port looks.
     suite.jarFile = system.OpenForReading(jarPath);
     FileToRead& jar = *suite.jarFile;
-    const std::optional<FileIdentity> jarIdentity = jar.Identity();
-    suite.sameFile = jad.identity && jarIdentity ? *jad.identity == *jarIdentity : system.SameFile(jarPath, jadPath);
+    if (jad->Size() == jar.Size()) {
+        const std::optional<FileIdentity> jadIdentity = jad->Identity(), jarIdentity = jar.Identity();
+        suite.sameFile = jadIdentity && jarIdentity ? *jadIdentity == *jarIdentity : system.SameFile(jarPath, jadPath);
+    }
     if (suite.sameFile)
         suite.jarSize = suite.jadBytes.size();
     else

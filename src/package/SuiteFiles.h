@@ -55,10 +55,9 @@ std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& sy
 // No JAD is this large: a few lines of attributes. A larger file is refused
 // before it is read, so that a stray video named *.jad costs no memory.
 inline constexpr std::uint64_t kMaxJadBytes = 512 * 1024;
-// The JAD, in one opening of its file, and which file it is where that is
-// asked for; throws AppError when it cannot be read or is larger than
-// kMaxJadBytes.
-JadFile ReadJadFile(const std::string& jadPath, SystemPort& system, bool withIdentity = false);
+// The JAD, in one opening of its file; throws AppError when it cannot be read
+// or is larger than kMaxJadBytes.
+JadFile ReadJadFile(const std::string& jadPath, SystemPort& system);
 
 // A JAD for the JAR from its manifest (see MakeJad), naming the JAR by its
 // file name and real size. Throws AppError when the JAR cannot be opened.

@@ -41,6 +41,13 @@ private:
     UniqueHandle process_;
 };
 
+// Puts the file's position at `offset`.
+bool MoveTo(HANDLE file, std::uint64_t offset) {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+}
+
 // A local FILETIME as local date and time. A time MS-DOS cannot hold (before
 // 1980, after 2107) comes as its first day, as FileTimeToDosDateTime has it.
 std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
@@ -81,14 +88,15 @@ public:
     // suite's JAR is its JAD needs it.
     std::optional<FileIdentity> Identity() override { return IdentityOf(file_.Get()); }
 
+    // At the file's position, put there first: a read that names its offset
+    // costs Wine a trip to its server, for a completion port the file might
+    // have; a move of the position does not.
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD read = 0;
         if (length == 0) return bytes;
-        const bool done = ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, &at);
+        const bool done = MoveTo(file_.Get(), offset) &&
+                          ReadFile(file_.Get(), bytes.data(), static_cast<DWORD>(length), &read, nullptr);
         if (!done || read != length) {
             // Read without an error, but less: the file has become shorter.
             const DWORD error = done ? ERROR_HANDLE_EOF : GetLastError();
@@ -117,9 +125,9 @@ std::pair<UniqueHandle, FileFacts> OpenToRead(const std::string& path) {
 
 // Writes all the bytes at the handle's position, or at `at`; the error
 // number, or ERROR_SUCCESS. A write that stops short is a full disk.
-DWORD WriteAll(HANDLE file, std::string_view bytes, OVERLAPPED* at = nullptr) {
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, at)) return GetLastError();
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
     return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
@@ -146,17 +154,15 @@ public:
     Win32NewFile& operator=(const Win32NewFile&) = delete;
 
     const std::string& Path() const override { return path_; }
-    // Every write names its offset, so that a write back into the file needs
-    // no second call to put the file's position back at its end.
+    // At the file's position, its end (see FileSource::Read); a write back
+    // into the file puts the position back at the end afterwards.
     void Write(std::string_view bytes) override {
-        WriteAt(end_, bytes);
+        Check(WriteAll(file_.Get(), bytes));
         end_ += bytes.size();
     }
     void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        Check(WriteAll(file_.Get(), bytes, &at));
+        Check(MoveTo(file_.Get(), offset) ? WriteAll(file_.Get(), bytes) : GetLastError());
+        Check(MoveTo(file_.Get(), end_) ? ERROR_SUCCESS : GetLastError());
     }
     void Finish() override {
         const DWORD error = FlushFileBuffers(file_.Get()) ? ERROR_SUCCESS : GetLastError();
