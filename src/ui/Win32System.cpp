@@ -90,7 +90,8 @@ public:
 
     // At the file's position, put there first: a read that names its offset
     // costs Wine a trip to its server, for a completion port the file might
-    // have; a move of the position does not.
+    // have; a move of the position does not. One reader at a time, as the
+    // core reads a file.
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
         DWORD read = 0;
@@ -123,8 +124,8 @@ std::pair<UniqueHandle, FileFacts> OpenToRead(const std::string& path) {
     return {std::move(file), FileFacts{static_cast<std::uint64_t>(size.QuadPart), LocalWriteTime(written), {}}};
 }
 
-// Writes all the bytes at the handle's position, or at `at`; the error
-// number, or ERROR_SUCCESS. A write that stops short is a full disk.
+// Writes all the bytes at the handle's position; the error number, or
+// ERROR_SUCCESS. A write that stops short is a full disk.
 DWORD WriteAll(HANDLE file, std::string_view bytes) {
     DWORD written = 0;
     if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return GetLastError();
