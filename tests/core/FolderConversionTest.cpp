@@ -283,8 +283,7 @@ TEST(ConvertFolder, KestranePacksEachSuiteItselfWhenNotAskedForRarExe) {
         << "exactly this build's members";
     EXPECT_THAT(sys.Archived(kOut + "B.stj"), StartsWith("java.jah=" + b + ";java.utf=MIDlet-Name: B\r\n"));
     EXPECT_THAT(sys.log, Not(::testing::Contains(StartsWith("start "))));
-    // Each JAR is opened once, with a JAD of its own or without: the package
-    // holds the bytes that were judged.
+    // Each JAR is opened once, with a JAD or without: the package holds the bytes judged.
     for (const char* jar : {"A.jar", "B.jar"})
         EXPECT_EQ(std::count(sys.log.begin(), sys.log.end(), "open " + kIn + jar), 1);
     // The JAD made from B's manifest bears B's time, not the moment it was

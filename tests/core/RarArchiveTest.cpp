@@ -169,44 +169,27 @@ TEST(RarWriter, CopiesAMemberInPiecesAndFillsInItsCheckSum) {
     EXPECT_EQ((*back)[0].data, jar);
 }
 
-// Small members around a big one: the small writes (the headers, the JAD,
-// the INI) reach the sink in few calls, and the archive reads back whole.
-TEST(RarWriter, HandsSmallWritesOnInFewCallsAndTheArchiveReadsBack) {
-    class Sink final : public ByteSink {
-    public:
+// Around a big member, the small writes reach the sink in two, none empty.
+TEST(RarWriter, HandsSmallWritesOnInTwoCalls) {
+    struct Sink final : ByteSink {
         void Write(std::string_view bytes) override {
             EXPECT_FALSE(bytes.empty()) << "a write of nothing";
-            if (bytes.size() < 4096) ++smallWrites;
+            smallWrites += bytes.size() < 4096;
             archive += bytes;
         }
-        void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-            ASSERT_LE(offset + bytes.size(), archive.size()) << "only over bytes written before";
-            archive.replace(static_cast<std::size_t>(offset), bytes.size(), bytes);
-        }
+        void WriteAt(std::uint64_t at, std::string_view bytes) override { archive.replace(at, bytes.size(), bytes); }
         std::string archive;
         int smallWrites = 0;
-    };
-    for (const std::size_t big : {std::size_t{0}, std::size_t{70'000}, std::size_t{3 << 20}}) {
-        const std::vector<RarMember> members = {{"java.jah", std::string(big, 'j')},
-                                                {"java.utf", "MIDlet-Name: Snake\r\n"},
-                                                {"stjava.ini", "[Suite]\r\n"},
-                                                {"java.obj", "o"}};
-        Sink sink;
-        RarWriter writer(sink);
-        for (const RarMember& member : members) {
-            MemorySource data(member.data);
-            writer.Add(member.name, data, member.dosTime);
-        }
-        writer.End();
-        EXPECT_LE(sink.smallWrites, 2) << big << ": before the big member and after it";
-        const auto back = ReadRarArchive(sink.archive);
-        ASSERT_TRUE(back.has_value()) << big;
-        ASSERT_EQ(back->size(), members.size());
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            EXPECT_EQ((*back)[i].name, members[i].name);
-            EXPECT_TRUE((*back)[i].data == members[i].data) << big << " " << members[i].name;
-        }
+    } sink;
+    const std::vector<RarMember> members = {{"java.jah", std::string(3 << 20, 'j')}, {"java.utf", "MIDlet-1: S"}};
+    RarWriter writer(sink);
+    for (const RarMember& member : members) {
+        MemorySource data(member.data);
+        writer.Add(member.name, data, member.dosTime);
     }
+    writer.End();
+    EXPECT_LE(sink.smallWrites, 2);
+    EXPECT_TRUE(ReadRarArchive(sink.archive) == members) << "not what was written";
 }
 
 TEST(ReadRarArchive, RejectsDamagedOrUnsupportedArchives) {

@@ -18,6 +18,7 @@ struct RarMember {
     std::string data;
     std::uint32_t dosTime = kDosEpoch;  // local time, as the archiver found it on the file
     std::uint32_t attributes = kArchiveAttribute;
+    bool operator==(const RarMember&) const = default;
 };
 
 std::string WriteRarArchive(const std::vector<RarMember>& members);
