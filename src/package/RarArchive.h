@@ -56,13 +56,11 @@ inline constexpr std::size_t kRarPieceSize = std::size_t{256} << 10;
 // and the headers are a few dozen bytes each: writes below kGathered bytes
 // are gathered and handed on in one, before a bigger piece and at the End;
 // a header filled in afterwards is filled in where it is still gathered.
-// Throws
-// std::length_error for a member of 4 GiB or more, or a name too long for a
-// header, before any byte of that member is written; the source's and the
-// sink's exceptions pass through.
+// Throws std::length_error for a member of 4 GiB or more, or a name too
+// long for a header, before any byte of that member is written; the
+// source's and the sink's exceptions pass through.
 class RarWriter {
 public:
-    static constexpr std::size_t kGathered = 64 * 1024;
     explicit RarWriter(ByteSink& out);
     void Add(std::string name, ByteSource& data, std::uint32_t dosTime, std::uint32_t attributes = kArchiveAttribute);
     void End();
@@ -70,6 +68,7 @@ public:
     const std::vector<RarEntry>& Written() const { return written_; }
 
 private:
+    static constexpr std::size_t kGathered = 64 * 1024;
     void Put(std::string_view bytes);
     void HandOn();
 

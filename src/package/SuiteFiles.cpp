@@ -40,6 +40,14 @@ void ReadAndJudgeJar(FileToRead& source, SuiteReading& suite, const AttributeLis
     suite.verdict = JudgeClasses(ReadClasses(source, *suite.jar.contents), midlets);
 }
 
+// The JAD's bytes, refused before they are read where there are too many.
+std::string JadBytes(FileToRead& file, const std::string& jadPath) {
+    const std::uint64_t size = file.Size();
+    if (size > kMaxJadBytes)
+        throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
+    return file.Read(0, static_cast<std::size_t>(size));
+}
+
 }  // namespace
 
 std::string FileNameOf(const std::string& path) { return path.substr(NameStart(path)); }
@@ -99,17 +107,6 @@ std::optional<std::string> PairedJar(const std::string& jad, std::string_view ja
         if (std::optional<std::string> named = find(jad.substr(0, NameStart(jad)) + *url)) return named;
     return find(WithoutExtension(jad) + ".jar");
 }
-
-namespace {
-
-std::string JadBytes(FileToRead& file, const std::string& jadPath) {
-    const std::uint64_t size = file.Size();
-    if (size > kMaxJadBytes)
-        throw AppError(FileNotReadText(jadPath), kFileTooLargeNumber, JadTooLargeText(size, kMaxJadBytes));
-    return file.Read(0, static_cast<std::size_t>(size));
-}
-
-}  // namespace
 
 JadFile ReadJadFile(const std::string& jadPath, SystemPort& system) {
     const std::unique_ptr<FileToRead> file = system.OpenForReading(jadPath);
