@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -40,6 +41,41 @@ std::string WithOwnSeparator(std::string folder) {
     return folder;
 }
 
+// What a path names, for the checks of the arguments: links followed, and a
+// link that leads nowhere is missing.
+enum class PathKind { Missing, File, Folder, Other };
+
+PathKind KindOf(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(fs::path(std::u8string(path.begin(), path.end())), error);
+    if (fs::is_directory(status)) return PathKind::Folder;
+    if (fs::is_regular_file(status)) return PathKind::File;
+    return fs::exists(status) ? PathKind::Other : PathKind::Missing;
+}
+
+// Whether names that differ only in case name one file in the folder: a
+// probe written there is looked for in capitals. Where nothing can be
+// written, no package is either.
+bool IgnoresCase(SystemPort& system, const std::string& folder) {
+    std::string probe;
+    try {
+        probe = WriteNewFile(system, WithOwnSeparator(folder) + "probe", "");
+    } catch (const AppError&) {
+        return false;
+    }
+    std::string upper = probe;
+    for (std::size_t i = upper.size() - FileNameOf(upper).size(); i < upper.size(); ++i)
+        if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+    const bool same = system.Stamp(upper).exists;
+    try {
+        system.Delete(probe);
+    } catch (const AppError&) {
+        // A probe of no size that stays behind harms nobody.
+    }
+    return same;
+}
+
 // The folder part of a path with its separator; the current folder for a bare name.
 std::string FolderOf(const std::string& path) {
     const std::string folder = FolderPart(path);
@@ -54,7 +90,7 @@ struct RunError {
 
 class Run final : private FolderListener {
 public:
-    Run(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop)
+    Run(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop)
         : options_(options), system_(system), console_(console), stop_(stop) {}
 
     int Convert();
@@ -88,7 +124,7 @@ private:
     bool Cancelled() override { return stop_; }
 
     const CliOptions& options_;
-    PosixSystem& system_;
+    SystemPort& system_;
     const Console& console_;
     const std::atomic<bool>& stop_;
     bool progressShown_ = false;
@@ -204,7 +240,7 @@ int Run::Finish(const FolderSummary& summary) {
 std::optional<std::string> Run::TargetFolder() {
     if (!options_.target) return std::nullopt;
     const std::string& target = *options_.target;
-    switch (system_.Kind(target)) {
+    switch (KindOf(target)) {
     case PathKind::File:
     case PathKind::Other: throw RunError{TargetNoFolderText(target), 2};
     case PathKind::Missing:
@@ -277,7 +313,7 @@ void Run::PlanFile(const std::string& input, const std::optional<std::string>& t
 }
 
 void Run::PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    switch (system_.Kind(input)) {
+    switch (KindOf(input)) {
     case PathKind::Folder: PlanFolder(input, target, plan); return;
     case PathKind::File: PlanFile(input, target, plan); return;
     case PathKind::Other: throw RunError{NeitherFileNorFolderText(input), 2};
@@ -312,7 +348,7 @@ private:
 // on the line, or Game.jar beside game.jar where the target ignores case)
 // each get one: the later ones "game (2).stj", "game (3).stj", … and their
 // lines say so.
-void OnePackageEach(SuitePlan& plan, PosixSystem& system, bool writes) {
+void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
     std::map<std::string, bool> ignoresCase;  // per folder of packages
     const auto named = [&](std::size_t suite) {
         std::string jar = plan.Jar(suite);
@@ -323,7 +359,7 @@ void OnePackageEach(SuitePlan& plan, PosixSystem& system, bool writes) {
     const auto key = [&](std::size_t suite) {
         const std::string& folder = plan.LogFolder(suite);
         auto [it, added] = ignoresCase.try_emplace(folder, false);
-        if (added) it->second = writes && system.IgnoresCase(folder);
+        if (added) it->second = writes && IgnoresCase(system, folder);
         return it->second ? AsciiLowered(plan.Package(suite)) : plan.Package(suite);
     };
     SuitesByText jars(named), packages(key);
@@ -358,7 +394,7 @@ int Run::Convert() {
 }
 
 SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>& target, bool overwrite,
-                       PosixSystem& system) {
+                       SystemPort& system) {
     SuiteResult result{jar, {}, {}, SuiteStatus::Failed, {}};
     try {
         const MadeJad made = JadFromJar(jar, system);
@@ -366,7 +402,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
         const JadAttributes parsed = ParseJad(*made.jad);
         if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
-        if (!overwrite && system.Kind(jad) != PathKind::Missing) {
+        if (!overwrite && KindOf(jad) != PathKind::Missing) {
             result.status = SuiteStatus::Existing;
             result.result = kExistingText;
             return result;
@@ -385,7 +421,7 @@ int Run::MakeJads() {
     try {
         target = TargetFolder();
         for (const std::string& input : options_.inputs)
-            if (const PathKind kind = system_.Kind(input); kind != PathKind::File)
+            if (const PathKind kind = KindOf(input); kind != PathKind::File)
                 throw RunError{kind == PathKind::Missing ? MissingText(input) : NoJarText(input), 2};
     } catch (const RunError& error) {
         Message(error.message);
@@ -414,7 +450,7 @@ std::string ShownIni(const std::string& text) {
 
 int Run::ShowIni() {
     const std::string& jad = options_.inputs.front();
-    if (system_.Kind(jad) != PathKind::File) {
+    if (KindOf(jad) != PathKind::File) {
         Message(JadMissingText(jad));
         return 2;
     }
@@ -491,7 +527,7 @@ int RunAll(Run& run, const CliOptions& options, const Console& console) {
 
 }  // namespace
 
-int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop) {
+int RunKestrane(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop) {
     Run run(options, system, console, stop);
     const int exitCode = RunAll(run, options, console);
     run.Flush();

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "cli/Options.h"
-#include "cli/PosixSystem.h"
+#include "package/SystemPort.h"
 
 namespace kestrane {
 
@@ -33,6 +33,6 @@ std::string JsonEscaped(std::string_view text);
 // any was skipped or failed or the run was cancelled, 2 for an argument that
 // names nothing usable or a target that takes no files.
 // `stop` is asked before each suite; once set, the run ends there.
-int RunKestrane(const CliOptions& options, PosixSystem& system, const Console& console, const std::atomic<bool>& stop);
+int RunKestrane(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop);
 
 }  // namespace kestrane

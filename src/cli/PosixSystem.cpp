@@ -11,19 +11,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <fcntl.h>
 #include <unistd.h>
-#endif
 
-#include "descriptor/DescriptorBuffer.h"
 #include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
-#include "package/SuiteFiles.h"
 #include "cli/CliWords.h"
 #include "package/Words.h"
 
@@ -61,25 +52,14 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
-UniqueFile OpenFile(const std::string& path, const char* mode) {
-#ifdef _WIN32
-    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-    return UniqueFile(_wfopen(PathOf(path).c_str(), wideMode.c_str()));
-#else
-    return UniqueFile(std::fopen(PathOf(path).c_str(), mode));
-#endif
-}
+UniqueFile OpenFile(const std::string& path, const char* mode) { return UniqueFile(std::fopen(path.c_str(), mode)); }
 
-// A file made where none was, and closed again; errno says why not. fopen's
-// "x" is C11's, which not every C library of the POSIX systems takes (macOS
-// documents only POSIX's O_EXCL); Windows' C run-time takes it.
+// A file made where none was, and closed again; errno says why not. Not
+// fopen's "x", which is C11's and not every C library of the POSIX systems
+// takes (macOS documents only POSIX's O_EXCL).
 bool MadeNewFile(const std::string& path) {
-#ifdef _WIN32
-    return OpenFile(path, "wbx") != nullptr;
-#else
-    const int file = open(PathOf(path).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     return file >= 0 && close(file) == 0;
-#endif
 }
 
 // A file opened for reading, closed with its scope.
@@ -100,16 +80,8 @@ public:
     // ends; the error number, or 0.
     int ReadAt(std::uint64_t offset, char* data, std::size_t length, std::size_t& got) const {
         got = 0;
-#ifdef _WIN32
-        if (_lseeki64(file_, static_cast<long long>(offset), SEEK_SET) < 0) return errno;
-#endif
         while (got < length) {
-#ifdef _WIN32
-            const int part =
-                _read(file_, data + got, static_cast<unsigned>(std::min<std::size_t>(length - got, 1u << 30)));
-#else
             const ssize_t part = pread(file_, data + got, length - got, static_cast<off_t>(offset + got));
-#endif
             if (part > 0)
                 got += static_cast<std::size_t>(part);
             else if (part == 0)
@@ -121,13 +93,7 @@ public:
     }
 
 private:
-    static void CloseFile(int file) {
-#ifdef _WIN32
-        _close(file);
-#else
-        close(file);
-#endif
-    }
+    static void CloseFile(int file) { close(file); }
 
     int file_;
 };
@@ -135,11 +101,7 @@ private:
 // The local date and time at a moment, as the C library's time zone has it.
 std::chrono::local_seconds LocalTime(std::time_t time) {
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &time);
-#else
     localtime_r(&time, &local);
-#endif
     using namespace std::chrono;
     const local_days day{year(local.tm_year + 1900) / (local.tm_mon + 1) / local.tm_mday};
     return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
@@ -151,22 +113,9 @@ struct OpenedFile {
     ReadableFile file;
     std::uint64_t size = 0;
     std::time_t written = 0;
-    std::optional<FileIdentity> identity;  // none on Windows, whose C library has no inode
+    FileIdentity identity;
 };
 
-// A folder is no file.
-#ifdef _WIN32
-OpenedFile OpenToRead(const std::string& path) {
-    std::error_code error;
-    if (fs::is_directory(PathOf(path), error)) throw ErrnoError(FileNotReadText(path), EISDIR);
-    ReadableFile file(_wopen(PathOf(path).c_str(), _O_RDONLY | _O_BINARY));
-    if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
-    struct _stat64 info {};
-    if (_fstat64(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
-    return {std::move(file), static_cast<std::uint64_t>(info.st_size), static_cast<std::time_t>(info.st_mtime),
-            std::nullopt};
-}
-#else
 cli_words::NotAFile KindOfNonFile(mode_t mode) {
     if (S_ISFIFO(mode)) return cli_words::NotAFile::Fifo;
     if (S_ISCHR(mode) || S_ISBLK(mode)) return cli_words::NotAFile::Device;
@@ -178,7 +127,7 @@ cli_words::NotAFile KindOfNonFile(mode_t mode) {
 // FIFO would block the run for ever, a device never end. A regular file
 // reads the same without waiting or with.
 OpenedFile OpenToRead(const std::string& path) {
-    ReadableFile file(open(PathOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    ReadableFile file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
     struct stat info {};
     if (fstat(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
@@ -188,7 +137,6 @@ OpenedFile OpenToRead(const std::string& path) {
     return {std::move(file), static_cast<std::uint64_t>(info.st_size), info.st_mtime,
             FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
 }
-#endif
 
 // A file open for reading parts of it; the JAR reader asks for its
 // directory and its manifest only.
@@ -213,33 +161,17 @@ private:
     std::string path_;
 };
 
-unsigned long ProcessNumber() {
-#ifdef _WIN32
-    return static_cast<unsigned long>(_getpid());
-#else
-    return static_cast<unsigned long>(getpid());
-#endif
-}
-
-// A file made for writing that was not there before; on POSIX never
-// through a link, whatever name it has.
+// A file made for writing that was not there before, never through a link,
+// whatever name it has.
 int OpenNewFile(const std::string& path) {
-#ifdef _WIN32
-    return _wopen(PathOf(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    return open(PathOf(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-#endif
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
 // Writes everything at the file's position; the error number, or 0.
 int WriteAll(int file, std::string_view bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
         const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
-#ifdef _WIN32
-        const int written = _write(file, bytes.data() + done, static_cast<unsigned>(chunk));
-#else
         const ssize_t written = write(file, bytes.data() + done, chunk);
-#endif
         if (written > 0)
             done += static_cast<std::size_t>(written);
         else if (written == 0)
@@ -253,13 +185,8 @@ int WriteAll(int file, std::string_view bytes) {
 // Closes the file, on the disk first when `durable`; the error number, or 0.
 int Close(int file, bool durable) {
     int number = 0;
-#ifdef _WIN32
-    if (durable && _commit(file) != 0) number = errno;
-    if (_close(file) != 0 && number == 0) number = errno;
-#else
     if (durable && fsync(file) != 0) number = errno;
     if (close(file) != 0 && number == 0) number = errno;
-#endif
     return number;
 }
 
@@ -280,11 +207,6 @@ public:
     void Write(std::string_view bytes) override { Check(WriteAll(file_, bytes)); }
     // The file's position stays at its end, where the next Write goes.
     void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-#ifdef _WIN32
-        const auto at = static_cast<long long>(offset);
-        Check(_lseeki64(file_, at, SEEK_SET) == at ? WriteAll(file_, bytes) : errno);
-        Check(_lseeki64(file_, 0, SEEK_END) < 0 ? errno : 0);
-#else
         for (std::size_t done = 0; done < bytes.size();) {
             const ssize_t written =
                 pwrite(file_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
@@ -293,7 +215,6 @@ public:
             else
                 Check(written == 0 ? ENOSPC : errno == EINTR ? 0 : errno);
         }
-#endif
     }
     void Finish() override {
         const int file = std::exchange(file_, -1);
@@ -313,29 +234,10 @@ private:
     std::string path_;
 };
 
-bool EqualPaths(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-    return EqualsIgnoringAsciiCase(a, b);
-#else
-    return a == b;
-#endif
-}
-
 }  // namespace
 
 PosixSystem::PosixSystem(std::optional<std::chrono::local_seconds> fixedNow)
-    : fixedNow_(fixedNow), process_(std::to_string(ProcessNumber())) {}
-
-std::string PosixSystem::ReadWholeFile(const std::string& path) {
-    auto [file, size, written, identity] = OpenToRead(path);
-    if (size > static_cast<std::uint64_t>(DescriptorBuffer::kMaxLength)) throw ErrnoError(FileNotReadText(path), EFBIG);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    std::size_t read = 0;
-    if (const int number = file.ReadAt(0, bytes.data(), bytes.size(), read); number != 0)
-        throw ErrnoError(FileNotReadText(path), number);
-    bytes.resize(read);
-    return bytes;
-}
+    : fixedNow_(fixedNow), process_(std::to_string(getpid())) {}
 
 void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
     UniqueFile file = OpenFile(path, "wb");
@@ -364,11 +266,7 @@ std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
 }
 
 void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) {
-#ifdef _WIN32
-    const int file = _wopen(PathOf(path).c_str(), _O_WRONLY | _O_APPEND | _O_BINARY);
-#else
-    const int file = open(PathOf(path).c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-#endif
+    const int file = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
     // Not synced line by line: the list takes its place in one step at the end.
     const int written = WriteAll(file, bytes);
@@ -403,21 +301,9 @@ void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
 }
 
 FileStamp PosixSystem::Stamp(const std::string& path) {
-#ifdef _WIN32
-    std::error_code error;
-    const fs::path file = PathOf(path);
-    if (!fs::is_regular_file(file, error)) return {};
-    FileStamp stamp;
-    stamp.size = fs::file_size(file, error);
-    if (error) return {};
-    stamp.lastWrite = fs::last_write_time(file, error).time_since_epoch().count();
-    if (error) return {};
-    stamp.exists = true;
-    return stamp;
-#else
     // One look at the file: asked several times for each suite.
     struct stat info {};
-    if (stat(PathOf(path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
 #ifdef __APPLE__
     const struct timespec& written = info.st_mtimespec;
 #else
@@ -425,23 +311,16 @@ FileStamp PosixSystem::Stamp(const std::string& path) {
 #endif
     return {true, static_cast<std::uint64_t>(info.st_size),
             static_cast<std::int64_t>(written.tv_sec) * 1'000'000'000 + written.tv_nsec};
-#endif
 }
 
 bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
-    // Device and inode (volume and index on Windows) where both exist, else
+    // Device and inode where both exist, else
     // the paths. A package not yet there costs one look, not two.
-#ifdef _WIN32
-    std::error_code error;
-    const bool same = fs::equivalent(PathOf(a), PathOf(b), error);
-    if (!error) return same;
-#else
     struct stat first {};
     struct stat second {};
-    if (stat(PathOf(a).c_str(), &first) == 0 && stat(PathOf(b).c_str(), &second) == 0)
+    if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)
         return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-#endif
-    return EqualPaths(FullPath(a), FullPath(b));
+    return FullPath(a) == FullPath(b);
 }
 
 std::string PosixSystem::FullPath(const std::string& path) {
@@ -547,35 +426,6 @@ std::chrono::milliseconds PosixSystem::Now() {
 std::chrono::local_seconds PosixSystem::LocalNow() {
     if (fixedNow_) return *fixedNow_;
     return LocalTime(std::time(nullptr));
-}
-
-PathKind PosixSystem::Kind(const std::string& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(PathOf(path), error);
-    if (fs::is_directory(status)) return PathKind::Folder;
-    if (fs::is_regular_file(status)) return PathKind::File;
-    return fs::exists(status) ? PathKind::Other : PathKind::Missing;
-}
-
-bool PosixSystem::IgnoresCase(const std::string& folder) {
-#ifdef _WIN32
-    (void)folder;
-    return true;
-#else
-    std::string probe;
-    try {
-        probe = WriteNewFile(*this, WithSeparator(folder) + "probe", "");
-    } catch (const AppError&) {
-        return false;  // nothing is written there at all
-    }
-    std::string upper = probe;
-    for (std::size_t i = upper.size() - FileNameOf(upper).size(); i < upper.size(); ++i)
-        if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
-    std::error_code error;
-    const bool same = fs::exists(fs::symlink_status(PathOf(upper), error));
-    fs::remove(PathOf(probe), error);
-    return same;
-#endif
 }
 
 void PosixSystem::Pause(std::chrono::milliseconds duration) {

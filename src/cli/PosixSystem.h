@@ -1,10 +1,10 @@
-// The core's system port for the command-line tool: files through the C++
-// standard library and a few POSIX calls (their Windows twins where MinGW
-// builds the console program), code pages by the core's own tables, a real
-// clock. The tool packs every suite itself and never starts rar.exe.
+// The core's system port for the command-line tool on POSIX systems: files
+// through the C++ standard library and a few POSIX calls, code pages by the
+// core's own tables, a real clock. The tool packs every suite itself and
+// never starts rar.exe. (On Windows it takes the window's port.)
 //
-// Paths are UTF-8 with '/' between folders on POSIX (a backslash there is a
-// character of a name), '\\' or '/' on Windows.
+// Paths are UTF-8 with '/' between folders (a backslash is a character of a
+// name).
 #pragma once
 
 #include <atomic>
@@ -15,16 +15,11 @@
 
 namespace kestrane {
 
-// What a path names, for the tool's checks of its arguments.
-enum class PathKind { Missing, File, Folder, Other };
-
 class PosixSystem final : public SystemPort {
 public:
     // `fixedNow` replaces the time now in LocalNow (see FixedNow).
     explicit PosixSystem(std::optional<std::chrono::local_seconds> fixedNow = std::nullopt);
 
-    // The whole file at once; beside the port, for the tests of what was written.
-    std::string ReadWholeFile(const std::string& path);
     void WriteWholeFile(const std::string& path, std::string_view bytes) override;
     // kestrane-<process>-<n>.kestrane-tmp: short, so that a long package name still fits.
     std::unique_ptr<NewFile> CreateNewFile(const std::string& beside) override;
@@ -54,13 +49,6 @@ public:
     std::chrono::milliseconds Now() override;
     std::chrono::local_seconds LocalNow() override;
     void Pause(std::chrono::milliseconds duration) override;
-
-    // Whether names that differ only in case name one file in the folder
-    // (ending in its separator): always on Windows, tried elsewhere.
-    bool IgnoresCase(const std::string& folder);
-
-    // Following links; a link that leads nowhere is Missing.
-    PathKind Kind(const std::string& path);
 
 private:
     std::optional<std::chrono::local_seconds> fixedNow_;

@@ -8,16 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/Cli.h"
+#include "descriptor/TextEncoding.h"
+
 #ifdef _WIN32
 #include <io.h>
-#include <windows.h>
+
+#include "ui/Win32System.h"
 #else
 #include <signal.h>
 #include <unistd.h>
-#endif
 
-#include "cli/Cli.h"
-#include "descriptor/TextEncoding.h"
+#include "cli/PosixSystem.h"
+#endif
 
 namespace {
 
@@ -101,8 +104,13 @@ int Main(const std::vector<std::string>& arguments) {
     std::setlocale(LC_ALL, "");
     StopOn(SIGINT);
     StopOn(SIGTERM);
+#ifdef _WIN32
+    // The window's port, which reads SOURCE_DATE_EPOCH itself.
+    Win32System system;
+#else
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
     PosixSystem system(epoch ? FixedNow(epoch) : std::nullopt);
+#endif
     return RunKestrane(std::get<CliOptions>(parsed), system, console, stopRequested);
 }
 

@@ -1,6 +1,7 @@
 // The core's system port on Win32: files with the system's errors turned
 // into AppError, the ANSI and OEM code pages, and the archiver's start
-// through the shell. Each thread that builds has one of its own.
+// through the shell. It keeps nothing of its own, so threads may share one:
+// kestrane-cli.exe judges suites on several at once.
 #pragma once
 
 #include <windows.h>

@@ -99,6 +99,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
     std::string At(const std::string& name) const { return (root / name).string(); }
+    std::string ReadBack(const std::string& path) {
+        const std::unique_ptr<FileToRead> file = system.OpenForReading(path);
+        return file->Read(0, static_cast<std::size_t>(file->Size()));
+    }
 };
 
 TEST_F(PosixSystemFiles, LinksAreNeitherWalkedNorFollowedWhenRemoving) {
@@ -118,7 +122,7 @@ TEST_F(PosixSystemFiles, LinksAreNeitherWalkedNorFollowedWhenRemoving) {
     EXPECT_FALSE(entries[1].isFolder);
     EXPECT_EQ(entries[2].name, "sub");
     EXPECT_EQ(system.ListFolder(At("tree/sub/")).at(0).name, "a\nb\\c.jar");  // a backslash is part of a name
-    EXPECT_THROW(system.ReadWholeFile(At("tree/loop.jar")), AppError);
+    EXPECT_THROW(system.OpenForReading(At("tree/loop.jar")), AppError);
 
     system.RemoveTree(At("tree/"));
     EXPECT_FALSE(fs::exists(root / "tree"));
@@ -152,7 +156,7 @@ TEST_F(PosixSystemFiles, ANewFileIsFilledInAfterwardsAndGoesWhenLeftUnfinished) 
         written = file->Path();
     }
     EXPECT_EQ(fs::path(written).parent_path(), root);
-    EXPECT_EQ(system.ReadWholeFile(written), "aXYdefgh");
+    EXPECT_EQ(ReadBack(written), "aXYdefgh");
     std::string unfinished;
     {
         const std::unique_ptr<NewFile> file = system.CreateNewFile(At("game.stj"));
@@ -174,7 +178,7 @@ TEST_F(PosixSystemFiles, ANewFileTakesHeadersFilledInOnEitherSideOfABigPiece) {
     file->WriteAt(4 + piece.size(), "TAIL");
     file->WriteAt(0, "HEAD");
     file->Finish();
-    EXPECT_TRUE(system.ReadWholeFile(file->Path()) == "HEAD" + piece + "TAIL") << "not what was written";
+    EXPECT_TRUE(ReadBack(file->Path()) == "HEAD" + piece + "TAIL") << "not what was written";
 }
 
 TEST_F(PosixSystemFiles, FailuresNameTheFileAndTheSystemsReason) {
@@ -184,7 +188,7 @@ TEST_F(PosixSystemFiles, FailuresNameTheFileAndTheSystemsReason) {
         return "Die Datei \u201E" + At(name) + "\u201C konnte nicht gelesen werden.";
     };
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { system.ReadWholeFile(At("none.jar")); }, reading("none.jar")},
+        {[&] { system.OpenForReading(At("none.jar")); }, reading("none.jar")},
         {[&] { system.OpenForReading(At("dir.jar")); }, reading("dir.jar")},
         {[&] { system.WriteWholeFile("/dev/full", "bytes"); },
          "Die Datei \u201E/dev/full\u201C konnte nicht geschrieben werden."},
