@@ -205,10 +205,12 @@ std::optional<std::string> CheckRequest(const PackageRequest& request, SystemPor
     if (IsBlank(request.stj)) return std::string(kNoStjText);
     if (!system.ToAnsi(request.iniText)) return std::string(kIniNotAnsiText);
     // The archiver would overwrite an input with the package, or find it
-    // locked; either way the user's file is at stake.
+    // locked; either way the user's file is at stake. A JAD made from the
+    // manifest is no file of the user's, and not yet written: nothing to ask.
     const std::pair<std::string_view, const std::string*> inputs[] = {
         {"JAR", &request.jar}, {"JAD", &request.jad}, {"OBJ", &request.obj}};
     for (const auto& [name, path] : inputs) {
+        if (request.jadMade && path == &request.jad) continue;
         if (!IsBlank(*path) && system.SameFile(request.stj, *path)) return StjIsInputText(name);
     }
     if (!IsBlank(request.rar) && !ArchiverFound(request.rar, system)) return NoArchiverMessage(request.rar);
