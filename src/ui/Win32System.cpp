@@ -320,20 +320,36 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }
 
+namespace {
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder, and those above it that are missing, from the bottom up: no
+// folder above one that is there is looked at, so a share's path
+// (\\server\share\...) and the long form (\\?\C:\...) are made below
+// like any other. A file in a folder's place is refused.
+void MakeFolders(const std::wstring& path) {
+    if (IsFolder(path) || CreateDirectoryW(path.c_str(), nullptr)) return;
+    DWORD error = GetLastError();
+    const std::size_t parent = path.find_last_of(L"\\/");
+    if (error == ERROR_PATH_NOT_FOUND && parent != std::wstring::npos && parent > 0) {
+        MakeFolders(path.substr(0, parent));
+        error = CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+    }
+    // Made meanwhile, by a run beside this one: as good.
+    if (error == ERROR_SUCCESS || (error == ERROR_ALREADY_EXISTS && IsFolder(path))) return;
+    ThrowSystemError(FolderNotMadeText(Narrow(path)), error);
+}
+
+}  // namespace
+
 void Win32System::CreateFolder(const std::string& folder) {
     std::wstring path = Widen(folder);
     while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-    // Each missing folder from the top down; those already there are fine.
-    for (std::size_t next = path.find_first_of(L"\\/", 3);; next = path.find_first_of(L"\\/", next + 1)) {
-        const std::wstring part = path.substr(0, next);
-        const DWORD attributes = GetFileAttributesW(part.c_str());
-        const bool there = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (!there && !CreateDirectoryW(part.c_str(), nullptr)) {
-            const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS) ThrowSystemError(FolderNotMadeText(Narrow(part)), error);
-        }
-        if (next == std::wstring::npos) return;
-    }
+    MakeFolders(path);
 }
 
 std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {

@@ -94,6 +94,16 @@ TEST_F(Win32SystemFiles, AFolderListsItsNamesOnceAndAFileItsStamp) {
     EXPECT_FALSE(system.SameFile(root + "Spiele\\Snake.jar", root + "Spiele\\Snake \u00E4.jad"));
 }
 
+// A folder is made below the folders that are there, however the path
+// begins (here the long form \\?\, as a share's \\server\share\), and
+// never where a file stands.
+TEST_F(Win32SystemFiles, AFolderIsMadeBelowThoseThereAndNotInAFilesPlace) {
+    system.CreateFolder("\\\\?\\" + root + "lang\\unter\\");
+    system.WriteWholeFile(root + "lang\\unter\\a.jar", "a");
+    EXPECT_TRUE(system.Stamp(root + "lang\\unter\\a.jar").exists);
+    EXPECT_THROW(system.CreateFolder(root + "lang\\unter\\a.jar\\"), AppError);
+}
+
 TEST_F(Win32SystemFiles, EachRefusalNamesTheFileAndCarriesTheSystemsNumber) {
     system.WriteWholeFile(root + "file.txt", "x");
     const std::string none = root + "none.jar", nowhere = root + "nowhere\\a.jar";
