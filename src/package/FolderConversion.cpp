@@ -140,16 +140,9 @@ std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds li
 
 // The suite read once: with its partner JAD, or with one made from the
 // manifest; or why no JAD can be had.
-struct SuiteRead {
-    std::optional<SuiteReading> suite;
-    std::string problem;
-};
-
 SuiteRead ReadSuiteOf(const std::string& jar, const std::string& jad, SystemPort& system) {
     if (!jad.empty()) return {ReadSuite(jar, jad, system), {}};
-    std::string problem;
-    std::optional<SuiteReading> suite = ReadSuiteMakingJad(jar, system, &problem);
-    return {std::move(suite), std::move(problem)};
+    return ReadSuiteMakingJad(jar, system);
 }
 
 std::string SuiteName(const SuiteReading& suite) {

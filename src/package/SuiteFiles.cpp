@@ -140,19 +140,16 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
     return suite;
 }
 
-std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem) {
+SuiteRead ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system) {
     SuiteReading suite;
     suite.jarFile = system.OpenForReading(jarPath);
     ReadAndJudgeJar(*suite.jarFile, suite, nullptr);
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
-    if (!made.jad) {
-        if (problem) *problem = JadFaultText(made);
-        return std::nullopt;
-    }
+    if (!made.jad) return {std::nullopt, JadFaultText(made)};
     suite.jadBytes = std::move(*made.jad);
     suite.jad = ParseJad(suite.jadBytes);
     suite.jadMade = true;
-    return suite;
+    return {std::move(suite), {}};
 }
 
 SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText) {

@@ -84,10 +84,16 @@ struct SuiteReading {
 
 // Reads the suite's JAD and JAR. Throws AppError when either cannot be read.
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system);
+// A suite as read, or why it cannot be: no JAD could be made for it.
+struct SuiteRead {
+    std::optional<SuiteReading> suite;
+    std::string problem;
+};
+
 // A JAR without a JAD: the JAR read once, and the JAD made from its manifest
 // (see JadFromJar); nothing, with the reason, where none can be made.
 // Throws AppError when the JAR cannot be opened.
-std::optional<SuiteReading> ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system, std::string* problem);
+SuiteRead ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system);
 
 // What the checks find in the suite and the INI text that goes with it,
 // what its classes need beyond the phone among them.
