@@ -14,13 +14,13 @@
 
 #include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
-#include "descriptor/DescriptorBuffer.h"
 #include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 #include "package/FolderConversion.h"
 #include "package/IniText.h"
 #include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
+#include "package/Words.h"
 
 namespace kestrane {
 

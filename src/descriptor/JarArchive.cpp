@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "descriptor/Crc32.h"
-#include "descriptor/TextEncoding.h"
+#include "descriptor/Text.h"
 
 namespace kestrane {
 

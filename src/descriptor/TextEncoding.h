@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "descriptor/Text.h"
-
 namespace kestrane {
 
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.

@@ -2,6 +2,7 @@
 
 #include "descriptor/Text.h"
 #include "package/AppError.h"
+#include "package/Words.h"
 
 namespace kestrane {
 

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "package/SystemPort.h"
-#include "package/Words.h"
 
 namespace kestrane {
 

@@ -20,6 +20,7 @@
 #include "package/IniText.h"
 #include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
+#include "package/Words.h"
 
 namespace kestrane {
 

@@ -4,6 +4,7 @@
 #include "descriptor/DescriptorFields.h"
 #include "descriptor/Text.h"
 #include "package/SuiteFiles.h"
+#include "package/Words.h"
 
 namespace kestrane {
 

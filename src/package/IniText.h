@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "package/SystemPort.h"
-#include "package/Words.h"
 
 namespace kestrane {
 

@@ -10,6 +10,7 @@
 #include "package/RarArchive.h"
 #include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
+#include "package/Words.h"
 
 namespace kestrane {
 

@@ -14,7 +14,6 @@
 
 #include "package/AppError.h"
 #include "package/SystemPort.h"
-#include "package/Words.h"
 
 namespace kestrane {
 

@@ -2,8 +2,9 @@
 
 #include <utility>
 
-#include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
+#include "package/RarArchive.h"
+#include "package/Words.h"
 
 namespace kestrane {
 

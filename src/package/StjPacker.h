@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "package/PackageBuild.h"
-#include "package/RarArchive.h"
 #include "package/SystemPort.h"
 
 namespace kestrane {

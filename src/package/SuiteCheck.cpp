@@ -8,7 +8,6 @@
 #include "descriptor/Text.h"
 #include "descriptor/DescriptorBuffer.h"
 #include "descriptor/DescriptorFields.h"
-#include "descriptor/TextEncoding.h"
 
 namespace kestrane {
 

@@ -1,9 +1,7 @@
 #include "package/SuiteFiles.h"
 
 #include "descriptor/Text.h"
-#include "descriptor/TextEncoding.h"
 #include "package/AppError.h"
-#include "package/BatchFile.h"
 #include "package/Words.h"
 
 namespace kestrane {

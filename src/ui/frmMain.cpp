@@ -7,6 +7,7 @@
 #include "descriptor/Text.h"
 #include "package/IniText.h"
 #include "package/SuiteFiles.h"
+#include "package/Words.h"
 #include "resource.h"
 #include "ui/ProgramFiles.h"
 #include "ui/Settings.h"

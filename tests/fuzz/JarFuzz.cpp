@@ -13,6 +13,7 @@
 
 #include "descriptor/Attributes.h"
 #include "descriptor/JarArchive.h"
+#include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
 #include "package/SuiteCheck.h"
