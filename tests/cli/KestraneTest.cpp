@@ -265,6 +265,8 @@ TEST_F(KestraneTest, SaysWhichGamesRunOnThePhoneAndStrictPacksOnlyThose) {
 TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {
     Write("A.jar", SuiteJar("A"));
     testing::WriteFile(root / "Datei", "x");
+    ASSERT_EQ(mkfifo((root / "Rohr").c_str(), 0644), 0);
+    fs::create_symlink("nirgends.jar", root / "Verweis.jar");
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
@@ -273,6 +275,10 @@ TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {
         {{"Fehlt"}, 2, "kestrane: \u201EFehlt\u201C gibt es nicht.\n"},
         {{"Quelle", "-o", "Datei"}, 2, "kestrane: Das Ziel \u201EDatei\u201C ist kein Ordner.\n"},
         {{"Datei"}, 2, "kestrane: \u201EDatei\u201C ist weder eine JAR- noch eine JAD-Datei.\n"},
+        // Links are followed: one that leads nowhere names nothing.
+        {{"Verweis.jar"}, 2, "kestrane: \u201EVerweis.jar\u201C gibt es nicht.\n"},
+        {{"Rohr"}, 2, "kestrane: \u201ERohr\u201C ist weder eine Datei noch ein Ordner.\n"},
+        {{"Quelle", "-o", "Rohr"}, 2, "kestrane: Das Ziel \u201ERohr\u201C ist kein Ordner.\n"},
         {{"--ini", "Fehlt.jad"}, 2, "kestrane: Die JAD-Datei \u201EFehlt.jad\u201C gibt es nicht.\n"},
         {{"-o", "Ziel"}, 2, "kestrane: Keine Datei und kein Ordner angegeben. Hilfe: kestrane --help\n"},
     };
