@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -46,13 +45,6 @@ std::string WithSeparator(std::string folder) {
     if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += kSeparator;
     return folder;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
-UniqueFile OpenFile(const std::string& path, const char* mode) { return UniqueFile(std::fopen(path.c_str(), mode)); }
 
 // A file made where none was, and closed again; errno says why not. Not
 // fopen's "x", which is C11's and not every C library of the POSIX systems
@@ -234,21 +226,23 @@ private:
     std::string path_;
 };
 
+// Opens the file as `flags` say and writes all of `bytes`; not synced: a
+// list that grows line by line takes its place in one step at the end.
+void WriteToFile(const std::string& path, int flags, std::string_view bytes) {
+    const int file = open(path.c_str(), flags, 0666);
+    if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
+    const int written = WriteAll(file, bytes);
+    if (const int number = Close(file, false); number != 0 || written != 0)
+        throw ErrnoError(FileNotWrittenText(path), written != 0 ? written : number);
+}
+
 }  // namespace
 
 PosixSystem::PosixSystem(std::optional<std::chrono::local_seconds> fixedNow)
     : fixedNow_(fixedNow), process_(std::to_string(getpid())) {}
 
 void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
-    UniqueFile file = OpenFile(path, "wb");
-    if (!file) throw ErrnoError(FileNotWrittenText(path), errno);
-    errno = 0;
-    // A full disk may show only when the buffer is flushed or the file closed.
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && std::fflush(file.get()) == 0;
-    const int number = errno ? errno : EIO;
-    if (std::fclose(file.release()) != 0 && written) throw ErrnoError(FileNotWrittenText(path), errno ? errno : EIO);
-    if (!written) throw ErrnoError(FileNotWrittenText(path), number);
+    WriteToFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, bytes);
 }
 
 std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
@@ -266,12 +260,7 @@ std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
 }
 
 void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) {
-    const int file = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    if (file < 0) throw ErrnoError(FileNotWrittenText(path), errno);
-    // Not synced line by line: the list takes its place in one step at the end.
-    const int written = WriteAll(file, bytes);
-    if (const int number = Close(file, false); number != 0 || written != 0)
-        throw ErrnoError(FileNotWrittenText(path), written != 0 ? written : number);
+    WriteToFile(path, O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, bytes);
 }
 
 std::unique_ptr<FileToRead> PosixSystem::OpenForReading(const std::string& path) {
