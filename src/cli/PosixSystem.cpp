@@ -54,39 +54,20 @@ bool MadeNewFile(const std::string& path) {
     return file >= 0 && close(file) == 0;
 }
 
-// A file opened for reading, closed with its scope.
-class ReadableFile {
+// A file descriptor, closed with its scope.
+class Descriptor {
 public:
-    explicit ReadableFile(int file) : file_(file) {}
-    bool IsOpen() const { return file_ >= 0; }
-    int Descriptor() const { return file_; }
-    ~ReadableFile() {
-        if (file_ >= 0) CloseFile(file_);
+    explicit Descriptor(int file) : file_(file) {}
+    ~Descriptor() {
+        if (file_ >= 0) close(file_);
     }
-    ReadableFile(ReadableFile&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
-    ReadableFile(const ReadableFile&) = delete;
-    ReadableFile& operator=(const ReadableFile&) = delete;
-    ReadableFile& operator=(ReadableFile&&) = delete;
-
-    // Up to `length` bytes at `offset` into `data`, fewer only where the file
-    // ends; the error number, or 0.
-    int ReadAt(std::uint64_t offset, char* data, std::size_t length, std::size_t& got) const {
-        got = 0;
-        while (got < length) {
-            const ssize_t part = pread(file_, data + got, length - got, static_cast<off_t>(offset + got));
-            if (part > 0)
-                got += static_cast<std::size_t>(part);
-            else if (part == 0)
-                return 0;
-            else if (errno != EINTR)
-                return errno;
-        }
-        return 0;
-    }
+    Descriptor(Descriptor&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&&) = delete;
+    int Get() const { return file_; }
 
 private:
-    static void CloseFile(int file) { close(file); }
-
     int file_;
 };
 
@@ -99,13 +80,11 @@ std::chrono::local_seconds LocalTime(std::time_t time) {
     return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
 }
 
-// An existing file opened for reading, with its size and the second it was
-// last written, as the one look at the opened file gave them.
+// An existing file opened for reading, with what the one look at the opened
+// file told of it.
 struct OpenedFile {
-    ReadableFile file;
-    std::uint64_t size = 0;
-    std::time_t written = 0;
-    FileIdentity identity;
+    Descriptor file;
+    FileFacts facts;
 };
 
 cli_words::NotAFile KindOfNonFile(mode_t mode) {
@@ -119,15 +98,16 @@ cli_words::NotAFile KindOfNonFile(mode_t mode) {
 // FIFO would block the run for ever, a device never end. A regular file
 // reads the same without waiting or with.
 OpenedFile OpenToRead(const std::string& path) {
-    ReadableFile file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!file.IsOpen()) throw ErrnoError(FileNotReadText(path), errno);
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) throw ErrnoError(FileNotReadText(path), errno);
     struct stat info {};
-    if (fstat(file.Descriptor(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
+    if (fstat(file.Get(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
     if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
     if (!S_ISREG(info.st_mode))
         throw AppError(FileNotReadText(path), EINVAL, cli_words::NotAFileText(KindOfNonFile(info.st_mode)));
-    return {std::move(file), static_cast<std::uint64_t>(info.st_size), info.st_mtime,
-            FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
+    return {std::move(file),
+            {static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime),
+             FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}}};
 }
 
 // A file open for reading parts of it; the JAR reader asks for its
@@ -135,21 +115,25 @@ OpenedFile OpenToRead(const std::string& path) {
 class FileSource final : public FileToRead {
 public:
     FileSource(OpenedFile opened, std::string path)
-        : FileToRead({opened.size, LocalTime(opened.written), opened.identity}),
-          file_(std::move(opened.file)),
-          path_(std::move(path)) {}
+        : FileToRead(opened.facts), file_(std::move(opened.file)), path_(std::move(path)) {}
 
-    // One call a part: the JAR reader asks for many small ones.
+    // One call a part, where the file gives it whole: the JAR reader asks
+    // for many small ones. A file that ends before the part has become
+    // shorter since it was opened.
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
-        std::size_t got = 0;
-        const int number = file_.ReadAt(offset, bytes.data(), length, got);
-        if (number != 0 || got != length) throw ErrnoError(FileNotReadText(path_), number != 0 ? number : EIO);
+        for (std::size_t got = 0; got < length;) {
+            const ssize_t part = pread(file_.Get(), bytes.data() + got, length - got, static_cast<off_t>(offset + got));
+            if (part > 0)
+                got += static_cast<std::size_t>(part);
+            else if (part == 0 || errno != EINTR)
+                throw ErrnoError(FileNotReadText(path_), part == 0 ? EIO : errno);
+        }
         return bytes;
     }
 
 private:
-    ReadableFile file_;
+    Descriptor file_;
     std::string path_;
 };
 
