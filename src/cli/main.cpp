@@ -13,6 +13,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 
 #include "ui/Win32System.h"
 #else
