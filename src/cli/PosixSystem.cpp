@@ -38,20 +38,9 @@ std::string TextOf(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-// The separator the port's folders end in.
-constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
-
 std::string WithSeparator(std::string folder) {
-    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += kSeparator;
+    if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
-}
-
-// A file made where none was, and closed again; errno says why not. Not
-// fopen's "x", which is C11's and not every C library of the POSIX systems
-// takes (macOS documents only POSIX's O_EXCL).
-bool MadeNewFile(const std::string& path) {
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    return file >= 0 && close(file) == 0;
 }
 
 // A file descriptor, closed with its scope.
@@ -311,7 +300,8 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
     if (!fs::is_directory(PathOf(folder), error)) return false;
     // A probe of this process's own name, gone again at once.
     const std::string probe = WithSeparator(folder) + "kestrane-" + process_ + ".tmp";
-    if (MadeNewFile(probe)) {
+    if (const int file = OpenNewFile(probe); file >= 0) {
+        close(file);
         fs::remove(PathOf(probe), error);
         return false;
     }

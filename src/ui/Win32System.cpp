@@ -41,6 +41,11 @@ private:
     UniqueHandle process_;
 };
 
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Puts the file's position at `offset`.
 bool MoveTo(HANDLE file, std::uint64_t offset) {
     LARGE_INTEGER at{};
@@ -308,8 +313,7 @@ std::optional<std::string> Win32System::ShortPath(const std::string& path) {
 
 bool Win32System::IsWriteProtected(const std::string& folder) {
     const std::wstring wide = Widen(folder);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!IsFolder(wide)) return false;
     // A probe that disappears when closed; its name is this process's own.
     std::wstring probe = wide;
     probe += Widen(Concatenated({"kestrane-", DecimalText(GetCurrentProcessId()), ".tmp"}));
@@ -321,11 +325,6 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
 }
 
 namespace {
-
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The folder, and those above it that are missing, from the bottom up: no
 // folder above one that is there is looked at, so a share's path
