@@ -275,7 +275,6 @@ TEST_F(KestraneTest, BadInputIsNamedAndNothingIsLost) {
         {{"Fehlt"}, 2, "kestrane: \u201EFehlt\u201C gibt es nicht.\n"},
         {{"Quelle", "-o", "Datei"}, 2, "kestrane: Das Ziel \u201EDatei\u201C ist kein Ordner.\n"},
         {{"Datei"}, 2, "kestrane: \u201EDatei\u201C ist weder eine JAR- noch eine JAD-Datei.\n"},
-        // Links are followed: one that leads nowhere names nothing.
         {{"Verweis.jar"}, 2, "kestrane: \u201EVerweis.jar\u201C gibt es nicht.\n"},
         {{"Rohr"}, 2, "kestrane: \u201ERohr\u201C ist weder eine Datei noch ein Ordner.\n"},
         {{"Quelle", "-o", "Rohr"}, 2, "kestrane: Das Ziel \u201ERohr\u201C ist kein Ordner.\n"},

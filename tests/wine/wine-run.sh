@@ -69,24 +69,16 @@ end_leftovers() {
     done
 }
 
-# The Wine processes that a new wineserver starts for itself (services.exe,
-# winedevice.exe) keep the standard error of the program that started it,
-# CTest's output. They end with their wineserver, but under qemu one now and
-# then hangs in its end for ever, and CTest waits for it until its time-out,
-# although the test has passed. So once the program has ended, and its
-# wineserver too (within 30 s), a Wine process of this prefix that still
-# holds this script's standard error is ended by its Unix ID.
+# A wineserver's own processes (winedevice.exe) keep CTest's output, and
+# under qemu one now and then hangs in its end: once the wineserver has ended,
+# a Wine process of this prefix that still holds this script's output ends.
 end_orphans() {
-    output=$(readlink /proc/$$/fd/2 2>/dev/null) || return 0
-    case $output in pipe:*) ;; *) return 0 ;; esac
-    timeout 30 wineserver -w 2>/dev/null
+    output=$(readlink /proc/$$/fd/2 2>/dev/null)
+    case $output in pipe:*) timeout 30 wineserver -w 2>/dev/null ;; *) return 0 ;; esac
     for held in /proc/[0-9]*/fd/2; do
-        pid=${held#/proc/}
-        pid=${pid%%/*}
-        [ "$pid" != $$ ] && [ "$(readlink "$held" 2>/dev/null)" = "$output" ] || continue
-        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-            kill -KILL "$pid" 2>/dev/null
-        fi
+        pid=${held#/proc/} && pid=${pid%%/*}
+        [ "$pid" != $$ ] && [ "$(readlink "$held" 2>/dev/null)" = "$output" ] &&
+            tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && kill -KILL "$pid"
     done
 }
 
