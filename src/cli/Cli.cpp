@@ -440,14 +440,6 @@ int Run::MakeJads() {
     return Finish(summary);
 }
 
-// The INI text with the line ends of the system it is shown on.
-std::string ShownIni(const std::string& text) {
-    std::string shown;
-    for (const char c : text)
-        if (c != '\r') shown += c;
-    return shown;
-}
-
 int Run::ShowIni() {
     const std::string& jad = options_.inputs.front();
     if (KindOf(jad) != PathKind::File) {
@@ -467,7 +459,10 @@ int Run::ShowIni() {
                                          JsonList(outcome.complaints) + "]}\n");
     } else {
         for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
-        if (outcome.text) console_.write(console_.out, ShownIni(*outcome.text) + "\n");
+        if (outcome.text) {
+            std::erase(*outcome.text, '\r');  // the line ends of the system it is shown on
+            console_.write(console_.out, *outcome.text + "\n");
+        }
     }
     return outcome.complaints.empty() && outcome.text ? 0 : 1;
 }

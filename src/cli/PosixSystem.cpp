@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -132,11 +133,13 @@ int OpenNewFile(const std::string& path) {
     return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
-// Writes everything at the file's position; the error number, or 0.
-int WriteAll(int file, std::string_view bytes) {
+// Writes everything, at `offset` or else at the file's position; the error
+// number, or 0.
+int WriteAll(int file, std::string_view bytes, std::optional<std::uint64_t> offset = std::nullopt) {
     for (std::size_t done = 0; done < bytes.size();) {
         const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 30);
-        const ssize_t written = write(file, bytes.data() + done, chunk);
+        const ssize_t written = offset ? pwrite(file, bytes.data() + done, chunk, static_cast<off_t>(*offset + done))
+                                       : write(file, bytes.data() + done, chunk);
         if (written > 0)
             done += static_cast<std::size_t>(written);
         else if (written == 0)
@@ -171,16 +174,7 @@ public:
     const std::string& Path() const override { return path_; }
     void Write(std::string_view bytes) override { Check(WriteAll(file_, bytes)); }
     // The file's position stays at its end, where the next Write goes.
-    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t written =
-                pwrite(file_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-            if (written > 0)
-                done += static_cast<std::size_t>(written);
-            else
-                Check(written == 0 ? ENOSPC : errno == EINTR ? 0 : errno);
-        }
-    }
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override { Check(WriteAll(file_, bytes, offset)); }
     void Finish() override {
         const int file = std::exchange(file_, -1);
         if (const int number = Close(file, true); number != 0) {

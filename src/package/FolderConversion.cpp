@@ -135,22 +135,6 @@ bool StopsTheSuite(FindingKind kind) {
     }
 }
 
-std::string ArchiverFailure(const Outcome& outcome, std::chrono::milliseconds limit) {
-    return ArchiverFailureText(outcome.exitCode, limit.count() / 1000);
-}
-
-// The suite read once: with its partner JAD, or with one made from the
-// manifest; or why no JAD can be had.
-SuiteRead ReadSuiteOf(const std::string& jar, const std::string& jad, SystemPort& system) {
-    if (!jad.empty()) return {ReadSuite(jar, jad, system), {}};
-    return ReadSuiteMakingJad(jar, system);
-}
-
-std::string SuiteName(const SuiteReading& suite) {
-    const std::string* name = FindAttribute(suite.jad.attributes, "MIDlet-Name");
-    return name ? *name : std::string();
-}
-
 // The suite's INI text as "Erstelle INI" makes it from the JAD, or why
 // there is none.
 struct SuiteIni {
@@ -214,9 +198,12 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
     const std::string& jar = job.jar;
     const std::string& stj = job.stj;
     try {
-        SuiteRead read = ReadSuiteOf(jar, job.jad, system);
+        // With its partner JAD, else with one made from the manifest.
+        SuiteRead read =
+            job.jad.empty() ? ReadSuiteMakingJad(jar, system) : SuiteRead{ReadSuite(jar, job.jad, system), {}};
         if (read.suite) {
-            result.suite = SuiteName(*read.suite);
+            if (const std::string* name = FindAttribute(read.suite->jad.attributes, "MIDlet-Name"))
+                result.suite = *name;
             TellVerdict(*read.suite, result);
         }
         if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
@@ -286,8 +273,8 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
         switch (outcome.kind) {
         case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
         case Outcome::Kind::ArchiverFailed:
-            return Finish(result, SuiteStatus::Failed, kFailedPrefixText, ArchiverFailure(outcome, job.archiverLimit),
-                          notes);
+            return Finish(result, SuiteStatus::Failed, kFailedPrefixText,
+                          ArchiverFailureText(outcome.exitCode, job.archiverLimit.count() / 1000), notes);
         case Outcome::Kind::WrongFormat:
         case Outcome::Kind::InputProblem:
         case Outcome::Kind::SystemError: break;
@@ -377,15 +364,6 @@ struct JudgedPlan {
     JudgedSuite judged;
 };
 
-JudgedPlan JudgePlanned(const SuitePlan& plan, std::size_t index, const std::string& staging, SystemPort& system) {
-    SuiteJob job = plan.Job(index);
-    job.stagingFolder = staging;
-    const std::string& problem = plan.Problem(index);
-    JudgedSuite judged =
-        problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
-    return {std::move(job), std::move(judged)};
-}
-
 // The plan's suites read and judged, each when asked for.
 class Judging {
 public:
@@ -393,9 +371,12 @@ public:
         : plan_(plan), workFolder_(workFolder), system_(system) {}
     std::size_t Count() const { return plan_.Size(); }
     JudgedPlan Judge(std::size_t index) const {
-        const std::string staging =
-            workFolder_.empty() ? std::string() : workFolder_ + DecimalText(index + 1) + SeparatorOf(workFolder_);
-        return JudgePlanned(plan_, index, staging, system_);
+        SuiteJob job = plan_.Job(index);
+        if (!workFolder_.empty()) job.stagingFolder = workFolder_ + DecimalText(index + 1) + SeparatorOf(workFolder_);
+        const std::string& problem = plan_.Problem(index);
+        JudgedSuite judged =
+            problem.empty() ? JudgeSuite(job, system_) : Judged({{}, {}, problem, plan_.ProblemStatus(index), {}});
+        return {std::move(job), std::move(judged)};
     }
 
 private:
