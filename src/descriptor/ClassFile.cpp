@@ -53,9 +53,8 @@ public:
         return static_cast<std::uint16_t>(Byte(b, 0) << 8 | Byte(b, 1));
     }
     std::uint32_t U4() {
-        const std::string_view b = Take(4);
-        return static_cast<std::uint32_t>(Byte(b, 0)) << 24 | static_cast<std::uint32_t>(Byte(b, 1)) << 16 |
-               static_cast<std::uint32_t>(Byte(b, 2)) << 8 | static_cast<std::uint32_t>(Byte(b, 3));
+        const std::uint32_t high = U2();
+        return high << 16 | U2();
     }
     std::string_view Take(std::size_t length) {
         if (length > Left()) Break();
@@ -157,15 +156,6 @@ private:
     std::vector<std::size_t> starts_;
 };
 
-// What a class names, as views into its bytes while it is read. Most names
-// come many times over (every method's descriptor names its classes again);
-// only each one once is copied into the ClassFile's names.
-struct Reading {
-    ClassFile& file;
-    std::vector<std::string_view> classes = {};
-    std::vector<MemberReference> members = {}, declared = {};
-};
-
 bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
 
 // A class name in internal form: parts joined by '/', none of them empty,
@@ -195,7 +185,7 @@ bool IsMemberName(std::string_view name) {
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
 // `classes`; float and double are noted. Returns the position after it.
-std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, Reading& out) {
+std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, ClassFile& out) {
     std::size_t dimensions = 0;
     while (pos < descriptor.size() && descriptor[pos] == '[') ++pos, ++dimensions;
     if (dimensions > 255 || pos == descriptor.size()) Break();
@@ -210,7 +200,7 @@ std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, Reading&
     case 'D':
         // The reference VM of CLDC 1.0 has no floating point: its loader
         // takes neither F nor D in the type of a field, parameter or result.
-        out.file.usesFloatingPoint = true;
+        out.usesFloatingPoint = true;
         return pos + 1;
     case 'L': {
         const std::size_t end = descriptor.find(';', pos);
@@ -224,23 +214,23 @@ std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, Reading&
     }
 }
 
-void ReadFieldDescriptor(std::string_view descriptor, Reading& out) {
+void ReadFieldDescriptor(std::string_view descriptor, ClassFile& out) {
     if (ReadFieldType(descriptor, 0, out) != descriptor.size()) Break();
 }
 
-void ReadMethodDescriptor(std::string_view descriptor, Reading& out) {
+// A method's descriptor or a field's.
+void ReadDescriptor(std::string_view descriptor, bool method, ClassFile& out) {
+    if (!method) return ReadFieldDescriptor(descriptor, out);
     if (descriptor.empty() || descriptor[0] != '(') Break();
     std::size_t pos = 1;
     while (pos < descriptor.size() && descriptor[pos] != ')') pos = ReadFieldType(descriptor, pos, out);
     if (pos == descriptor.size()) Break();
-    ++pos;
-    if (descriptor.substr(pos) == "V") return;
-    ReadFieldDescriptor(descriptor.substr(pos), out);
+    if (descriptor.substr(pos + 1) != "V") ReadFieldDescriptor(descriptor.substr(pos + 1), out);
 }
 
 // A Class entry's name: an array's element class, nothing for an array of a
 // primitive type.
-void ReadClassEntry(std::string_view name, Reading& out) {
+void ReadClassEntry(std::string_view name, ClassFile& out) {
     if (!name.empty() && name[0] == '[')
         ReadFieldDescriptor(name, out);
     else if (IsInternalName(name))
@@ -249,16 +239,13 @@ void ReadClassEntry(std::string_view name, Reading& out) {
         Break();
 }
 
-void ReadMemberReference(const ConstantPool& pool, std::size_t index, Reading& out) {
+void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
     const auto [ownerIndex, typeIndex] = pool.RefAt(index);
     const std::string_view owner = pool.NamedUtf8(ownerIndex, kClass);
     const ConstantPool::NameAndType type = pool.NameAndTypeAt(typeIndex);
     if (!IsMemberName(type.name)) Break();
     const bool method = pool.TagAt(index) != kFieldref;
-    if (method)
-        ReadMethodDescriptor(type.descriptor, out);
-    else
-        ReadFieldDescriptor(type.descriptor, out);
+    ReadDescriptor(type.descriptor, method, out);
     out.members.push_back({owner, type.name, type.descriptor, method});
 }
 
@@ -289,7 +276,7 @@ std::optional<std::string> DottedClassName(std::string_view text) {
 // Every entry of the pool that names something: classes, members, strings.
 // The reference VM of CLDC 1.0, built without floating point, refuses a
 // Float or Double constant already when its loader reads the pool.
-void ReadPoolEntries(const ConstantPool& pool, Reading& out) {
+void ReadPoolEntries(const ConstantPool& pool, ClassFile& out) {
     for (std::size_t i = 1; i < pool.Count(); ++i) {
         switch (pool.TagAt(i)) {
         case kClass: ReadClassEntry(pool.NamedUtf8(i, kClass), out); break;
@@ -297,19 +284,14 @@ void ReadPoolEntries(const ConstantPool& pool, Reading& out) {
         case kMethodref:
         case kInterfaceMethodref: ReadMemberReference(pool, i, out); break;
         case kString:
-            if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.file.namedInStrings.push_back(*name);
+            if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.namedInStrings.push_back(*name);
             break;
         case kFloat:
-        case kDouble: out.file.usesFloatingPoint = true; break;
+        case kDouble: out.usesFloatingPoint = true; break;
         default: break;
         }
     }
 }
-
-// What one method's bytecode asks of the VM.
-struct CodeFacts {
-    bool branches = false;
-};
 
 // The float and double instructions, which the verifier of the CLDC 1.0
 // reference VM does not know.
@@ -377,9 +359,9 @@ std::size_t InstructionLength(std::string_view code, std::size_t pc) {
     }
 }
 
-// Walks the bytecode instruction by instruction.
-CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFile& file) {
-    CodeFacts facts;
+// Walks the bytecode instruction by instruction; whether it branches or switches.
+bool ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFile& file) {
+    bool branches = false;
     for (std::size_t pc = 0; pc < code.size();) {
         const std::size_t length = InstructionLength(code, pc);
         if (length > code.size() - pc) Break();
@@ -388,7 +370,7 @@ CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFil
         // Subroutines: the reference VM's verifier of CLDC 1.0 takes no jsr,
         // jsr_w or ret, in a wide form neither.
         if (op == 0xa8 || op == 0xc9 || op == 0xa9 || (op == 0xc4 && next == 0xa9)) file.usesJsr = true;
-        if (IsBranchOpcode(op) || op == 0xaa || op == 0xab) facts.branches = true;
+        if (IsBranchOpcode(op) || op == 0xaa || op == 0xab) branches = true;
         if (IsFloatingPointOpcode(op) || (op == 0xc4 && IsFloatingPointOpcode(next))) file.usesFloatingPoint = true;
         if (op == 0xbc && (next == 6 || next == 7)) file.usesFloatingPoint = true;  // newarray T_FLOAT, T_DOUBLE
         if (op == 0x12 || op == 0x13 || op == 0x14) {
@@ -400,7 +382,17 @@ CodeFacts ReadBytecode(std::string_view code, const ConstantPool& pool, ClassFil
         }
         pc += length;
     }
-    return facts;
+    return branches;
+}
+
+// Each attribute's name and body.
+template <typename Each>
+void ReadAttributes(Cursor& in, const ConstantPool& pool, Each each) {
+    const std::uint16_t count = in.U2();
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::string_view name = pool.Utf8(in.U2());
+        each(name, in.Take(in.U4()));
+    }
 }
 
 // A Code attribute's body. The reference VM of CLDC 1.0 verifies a method
@@ -412,7 +404,7 @@ void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) 
     in.Skip(4);  // max_stack, max_locals
     const std::uint32_t codeLength = in.U4();
     if (codeLength == 0 || codeLength > 0xFFFF) Break();
-    const CodeFacts facts = ReadBytecode(in.Take(codeLength), pool, file);
+    const bool branches = ReadBytecode(in.Take(codeLength), pool, file);
     const std::uint16_t handlers = in.U2();
     for (std::uint16_t i = 0; i < handlers; ++i) {
         const std::uint16_t start = in.U2(), end = in.U2(), handler = in.U2(), catchType = in.U2();
@@ -420,13 +412,10 @@ void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) 
         if (catchType != 0) pool.NamedUtf8(catchType, kClass);
     }
     bool stackMap = false;
-    const std::uint16_t attributes = in.U2();
-    for (std::uint16_t i = 0; i < attributes; ++i) {
-        stackMap = pool.Utf8(in.U2()) == "StackMap" || stackMap;
-        in.Skip(in.U4());
-    }
+    ReadAttributes(in, pool,
+                   [&](std::string_view name, std::string_view) { stackMap = stackMap || name == "StackMap"; });
     if (in.Left() != 0) Break();
-    if (facts.branches || handlers > 0) {
+    if (branches || handlers > 0) {
         ++file.methodsNeedingStackMap;
         if (!stackMap) ++file.methodsWithoutStackMap;
     }
@@ -434,7 +423,7 @@ void ReadCode(std::string_view body, const ConstantPool& pool, ClassFile& file) 
 
 // The fields or the methods, with the attributes of each; of a method's
 // only its Code is read.
-void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, Reading& out) {
+void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& out) {
     const std::uint16_t count = in.U2();
     for (std::uint16_t i = 0; i < count; ++i) {
         in.Skip(2);  // access flags
@@ -442,36 +431,21 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, Reading& ou
         if (!IsMemberName(name)) Break();
         const std::string_view descriptor = pool.Utf8(in.U2());
         out.declared.push_back({{}, name, descriptor, methods});
-        if (methods)
-            ReadMethodDescriptor(descriptor, out);
-        else
-            ReadFieldDescriptor(descriptor, out);
+        ReadDescriptor(descriptor, methods, out);
         bool code = false;
-        const std::uint16_t attributes = in.U2();
-        for (std::uint16_t a = 0; a < attributes; ++a) {
-            const std::string_view attribute = pool.Utf8(in.U2());
-            const std::string_view body = in.Take(in.U4());
-            if (methods && attribute == "Code") {
-                if (code) Break();
-                code = true;
-                ReadCode(body, pool, out.file);
-            }
-        }
-    }
-}
-
-void ReadAttributesSkipping(Cursor& in, const ConstantPool& pool) {
-    const std::uint16_t count = in.U2();
-    for (std::uint16_t i = 0; i < count; ++i) {
-        pool.Utf8(in.U2());
-        in.Skip(in.U4());
+        ReadAttributes(in, pool, [&](std::string_view attribute, std::string_view body) {
+            if (!methods || attribute != "Code") return;
+            if (code) Break();
+            code = true;
+            ReadCode(body, pool, out);
+        });
     }
 }
 
 // The class itself, its super class, an interface: no array.
 std::string_view ClassName(const ConstantPool& pool, std::uint16_t index) {
     const std::string_view name = pool.NamedUtf8(index, kClass);
-    if (!IsInternalName(name)) throw Broken{};
+    if (!IsInternalName(name)) Break();
     return name;
 }
 
@@ -531,21 +505,18 @@ ClassFile Read(std::string_view bytes) {
         Break();
     const std::uint16_t interfaces = in.U2();
     for (std::uint16_t i = 0; i < interfaces; ++i) file.interfaces.push_back(ClassName(pool, in.U2()));
-    Reading reading{file};
-    ReadPoolEntries(pool, reading);
-    ReadMembers(in, pool, false, reading);
-    ReadMembers(in, pool, true, reading);
-    ReadAttributesSkipping(in, pool);
+    ReadPoolEntries(pool, file);
+    ReadMembers(in, pool, false, file);
+    ReadMembers(in, pool, true, file);
+    ReadAttributes(in, pool, [](std::string_view, std::string_view) {});
     if (in.Left() != 0) Break();  // bytes after the class's end
 
-    SortUnique(reading.classes);
-    std::erase(reading.classes, file.name);
-    file.classes = std::move(reading.classes);
-    SortUnique(reading.members);
-    file.members = std::move(reading.members);
-    // Sorted by name and descriptor: their owner is one.
-    SortUnique(reading.declared);
-    file.declared = std::move(reading.declared);
+    // Each name once before the names are copied: most come many times over
+    // (every method's descriptor names its classes again).
+    SortUnique(file.classes);
+    std::erase(file.classes, file.name);
+    SortUnique(file.members);
+    SortUnique(file.declared);  // by name and descriptor: their owner is one
     KeepNames(file);
     SortUnique(file.namedInStrings);
     return file;
