@@ -23,15 +23,27 @@ struct JadLine {
     std::size_t nameBegin, nameEnd, valueBegin, valueEnd;
 };
 
-// Goes through the "Name: value" lines of `count` code units; `unit(i)`
-// gives the i-th. Written once for bytes and for UTF-16 units, so that the
-// lines read are exactly the lines a size is replaced in.
-template <class Unit, class OnLine>
-void ScanJadLines(std::size_t count, Unit unit, OnLine onLine) {
+// Goes through the lines of `count` code units, `unit(i)` giving the i-th,
+// each ended by CR LF, LF or CR: `each(begin, end)` for each until it
+// returns false.
+template <class Unit, class Each>
+void ForEachLine(std::size_t count, Unit unit, Each each) {
     std::size_t start = 0;
     while (start < count) {
         std::size_t end = start;
         while (end < count && !IsLineBreak(unit(end))) ++end;
+        if (!each(start, end)) return;
+        start = end;
+        if (start < count) start += (unit(start) == '\r' && start + 1 < count && unit(start + 1) == '\n') ? 2 : 1;
+    }
+}
+
+// Goes through the "Name: value" lines of `count` code units. Written once
+// for bytes and for UTF-16 units, so that the lines read are exactly the
+// lines a size is replaced in.
+template <class Unit, class OnLine>
+void ScanJadLines(std::size_t count, Unit unit, OnLine onLine) {
+    ForEachLine(count, unit, [&](std::size_t start, std::size_t end) {
         std::size_t colon = start;
         while (colon < end && unit(colon) != ':') ++colon;
         if (colon < end) {
@@ -42,9 +54,13 @@ void ScanJadLines(std::size_t count, Unit unit, OnLine onLine) {
             while (line.valueEnd > line.valueBegin && IsSpaceOrTab(unit(line.valueEnd - 1))) --line.valueEnd;
             if (line.nameBegin < line.nameEnd) onLine(line);
         }
-        start = end;
-        if (start < count) start += (unit(start) == '\r' && start + 1 < count && unit(start + 1) == '\n') ? 2 : 1;
-    }
+        return true;
+    });
+}
+
+// The i-th byte of a text as a code unit.
+auto ByteUnits(std::string_view text) {
+    return [text](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
 }
 
 struct JadLayout {
@@ -68,21 +84,16 @@ JadLayout DetectLayout(std::string_view bytes) {
 
 // Letters, digits, '-' and '_', as the JAR format allows them.
 bool IsManifestName(std::string_view name) {
-    if (name.empty()) return false;
-    for (const char c : name) {
-        const bool allowed =
-            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-        if (!allowed) return false;
-    }
-    return true;
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
 }
 
 bool IsBuildToolKey(std::string_view name) {
     for (const std::string_view key : kBuildToolKeys) {
         if (key.ends_with('*')) {
             const std::string_view prefix = key.substr(0, key.size() - 1);
-            if (name.size() >= prefix.size() && EqualsIgnoringAsciiCase(name.substr(0, prefix.size()), prefix))
-                return true;
+            if (EqualsIgnoringAsciiCase(name.substr(0, prefix.size()), prefix)) return true;
         } else if (EqualsIgnoringAsciiCase(name, key)) {
             return true;
         }
@@ -104,21 +115,15 @@ AttributeList ParseManifest(std::string_view bytes) {
     // Physical lines joined into logical ones first: tools fold after 72
     // bytes, also in the middle of a UTF-8 sequence.
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = start;
-        while (end < bytes.size() && !IsLineBreak(static_cast<unsigned char>(bytes[end]))) ++end;
+    ForEachLine(bytes.size(), ByteUnits(bytes), [&](std::size_t start, std::size_t end) {
         const std::string_view line = bytes.substr(start, end - start);
-        if (line.empty()) break;
-        if (line.front() == ' ') {
-            if (!lines.empty()) lines.back() += line.substr(1);
-        } else {
+        if (line.empty()) return false;
+        if (line.front() != ' ')
             lines.emplace_back(line);
-        }
-        start = end;
-        if (start < bytes.size())
-            start += (bytes[start] == '\r' && start + 1 < bytes.size() && bytes[start + 1] == '\n') ? 2 : 1;
-    }
+        else if (!lines.empty())
+            lines.back() += line.substr(1);
+        return true;
+    });
 
     bool utf8 = true;
     for (const std::string& line : lines) utf8 = utf8 && IsValidUtf8(line);
@@ -130,9 +135,7 @@ AttributeList ParseManifest(std::string_view bytes) {
         std::string name = TrimSpacesAndTabs(std::string_view(line).substr(0, colon));
         if (!IsManifestName(name)) continue;
         std::string value = TrimSpacesAndTabs(std::string_view(line).substr(colon + 1));
-        if (!utf8) {
-            value = Windows1252ToUtf8(value);
-        }
+        if (!utf8) value = Windows1252ToUtf8(value);
         attributes.push_back({std::move(name), std::move(value)});
     }
     return attributes;
@@ -151,12 +154,10 @@ JadAttributes ParseJad(std::string_view bytes) {
 
     JadAttributes jad;
     jad.encoding = layout.encoding;
-    ScanJadLines(
-        text.size(), [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); },
-        [&](const JadLine& line) {
-            jad.attributes.push_back({text.substr(line.nameBegin, line.nameEnd - line.nameBegin),
-                                      text.substr(line.valueBegin, line.valueEnd - line.valueBegin)});
-        });
+    ScanJadLines(text.size(), ByteUnits(text), [&](const JadLine& line) {
+        jad.attributes.push_back({text.substr(line.nameBegin, line.nameEnd - line.nameBegin),
+                                  text.substr(line.valueBegin, line.valueEnd - line.valueBegin)});
+    });
     return jad;
 }
 
@@ -218,11 +219,8 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
     auto isSizeKey = [&](const JadLine& line) {
         if (line.nameEnd - line.nameBegin != kJarSizeKey.size()) return false;
         for (std::size_t i = 0; i < kJarSizeKey.size(); ++i) {
-            char32_t c = unit(line.nameBegin + i);
-            if (c >= 'a' && c <= 'z') c = c - 'a' + 'A';
-            char32_t expected = static_cast<unsigned char>(kJarSizeKey[i]);
-            if (expected >= 'a' && expected <= 'z') expected = expected - 'a' + 'A';
-            if (c != expected) return false;
+            const char32_t c = unit(line.nameBegin + i);
+            if (c > 0x7F || !SameIgnoringAsciiCase(static_cast<char>(c), kJarSizeKey[i])) return false;
         }
         return true;
     };
@@ -241,17 +239,12 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
     out += body.substr(copied * width, (count - copied) * width);
 
     if (!replaced) {
-        std::string lineEnd = "\r\n";
-        for (std::size_t i = 0; i < count; ++i) {
-            if (unit(i) == '\n') {
-                lineEnd = "\n";
-                break;
-            }
-            if (unit(i) == '\r') {
-                lineEnd = (i + 1 < count && unit(i + 1) == '\n') ? "\r\n" : "\r";
-                break;
-            }
-        }
+        std::string lineEnd = "\r\n";  // the JAD's first line's, where it has one
+        ForEachLine(count, unit, [&](std::size_t, std::size_t end) {
+            if (end < count)
+                lineEnd = unit(end) == '\n' ? "\n" : end + 1 < count && unit(end + 1) == '\n' ? "\r\n" : "\r";
+            return false;
+        });
         if (count > 0 && !IsLineBreak(unit(count - 1))) out += encode(lineEnd);
         out += encode(Concatenated({kJarSizeKey, ": ", digits, lineEnd}));
     }
