@@ -27,7 +27,6 @@ int DescriptorBuffer::Probe(std::int32_t i) const {
 }
 
 std::string DescriptorBuffer::Range(std::int32_t start, std::int32_t length) const {
-    if (length <= 0 || start >= Length()) return {};
     const std::int64_t first = std::max<std::int64_t>(start, 0);
     const std::int64_t last = std::min<std::int64_t>(std::int64_t{start} + length, Length());
     if (last <= first) return {};

@@ -9,8 +9,6 @@ namespace {
 constexpr std::string_view kNameKey = "midlet-name";
 constexpr std::string_view kMidlet1Key = "midlet-1";
 
-bool IsNotPrintable(int code) { return code >= 0 && !IsPrintable(code); }
-bool IsPrintableCode(int code) { return IsPrintable(code); }
 bool IsSpaceOrComma(int code) { return code == ' ' || code == ','; }
 
 // Probe answers -1 past the end, which none of the predicates accepts, so
@@ -21,31 +19,22 @@ std::int32_t SkipWhile(const DescriptorBuffer& buffer, std::int32_t i, bool (*sk
 }
 
 std::string PrintableWordAt(const DescriptorBuffer& buffer, std::int32_t start) {
-    const std::int32_t end = SkipWhile(buffer, start, IsPrintableCode);
+    const std::int32_t end = SkipWhile(buffer, start, IsPrintable);
     return TrimSpaces(buffer.Range(start, end - start));
 }
 
-// Where MIDlet-1 and the two commas after it are. The commas are searched
-// across line ends, as they always were.
+// Where MIDlet-1 and the two commas after it are, -1 for a comma missing.
+// The commas are searched across line ends, as they always were.
 struct Midlet1Commas {
     bool keyFound = false;
-    std::int32_t first = -1;
-    std::int32_t second = -1;
-    bool Complete() const { return second >= 0; }
+    std::int32_t first = -1, second = -1;
 };
 
 Midlet1Commas LocateMidlet1(const DescriptorBuffer& buffer) {
-    Midlet1Commas found;
     const std::int32_t key = buffer.Find(kMidlet1Key, 0);
-    if (key < 0) return found;
-    found.keyFound = true;
+    if (key < 0) return {};
     const std::int32_t first = buffer.Find(",", key);
-    if (first < 0) return found;
-    const std::int32_t second = buffer.Find(",", first + 1);
-    if (second < 0) return found;
-    found.first = first;
-    found.second = second;
-    return found;
+    return {true, first, first < 0 ? -1 : buffer.Find(",", first + 1)};
 }
 
 // Past the characters that cannot begin the name, but not past the end of
@@ -59,7 +48,7 @@ std::int32_t NameStartOnItsLine(const DescriptorBuffer& buffer, std::int32_t i) 
             const std::int32_t next = code == '\r' && buffer.Probe(i + 1) == '\n' ? i + 2 : i + 1;
             if (buffer.Probe(next) != ' ') return i;
             i = next;
-        } else if (!IsNotPrintable(code)) {
+        } else if (code < 0 || IsPrintable(code)) {
             return i;
         }
     }
@@ -77,14 +66,14 @@ std::string GetMidletName(const DescriptorBuffer& buffer) {
 std::optional<std::string> GetMidletIcon(const DescriptorBuffer& buffer) {
     const Midlet1Commas commas = LocateMidlet1(buffer);
     if (!commas.keyFound) return std::nullopt;
-    if (!commas.Complete()) return std::string();
+    if (commas.second < 0) return std::string();
     return TrimSpaces(buffer.Range(commas.first + 1, commas.second - commas.first - 1));
 }
 
 std::optional<std::string> GetMidletClass(const DescriptorBuffer& buffer) {
     const Midlet1Commas commas = LocateMidlet1(buffer);
     if (!commas.keyFound) return std::nullopt;
-    if (!commas.Complete()) return std::string();
+    if (commas.second < 0) return std::string();
     return PrintableWordAt(buffer, SkipWhile(buffer, commas.second, IsSpaceOrComma));
 }
 

@@ -88,10 +88,7 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     out.reserve(bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 && byte <= 0x9F)
-            AppendUtf8(out, kWindows1252High[byte - 0x80]);
-        else
-            AppendUtf8(out, byte);
+        AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : byte);
     }
     return out;
 }
