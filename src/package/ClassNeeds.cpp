@@ -24,12 +24,6 @@ enum class Reach { Not, Optional, Always };
 
 using ClassIndex = NameMap<const ClassFile*>;
 
-std::string InternalName(std::string_view dotted) {
-    std::string name(dotted);
-    std::replace(name.begin(), name.end(), '.', '/');
-    return name;
-}
-
 // The classes the JAR holds that a class leads the VM to load.
 template <typename Visit>
 void ForEachNamedClass(const ClassFile& file, Visit visit) {
@@ -86,11 +80,19 @@ private:
 class NeedCollector {
 public:
     NeedGroup& Group(NeedKind kind, std::string_view provider, bool optional) {
-        return Gathering(kind, provider, optional);
+        Key key{optional, kind, std::string(provider)};
+        auto it = Place(key);
+        if (it == groups_.end() || it->first != key) {
+            it = groups_.insert(it, {std::move(key), NeedGroup{}});
+            it->second.kind = kind;
+            it->second.provider = std::string(provider);
+            it->second.onlyIfPresent = optional;
+        }
+        return it->second;
     }
     // The examples are kept sorted, each once.
     void Add(NeedKind kind, std::string_view provider, bool optional, std::string example) {
-        std::vector<std::string>& examples = Gathering(kind, provider, optional).examples;
+        std::vector<std::string>& examples = Group(kind, provider, optional).examples;
         const auto at = std::lower_bound(examples.begin(), examples.end(), example);
         if (at == examples.end() || *at != example) examples.insert(at, std::move(example));
     }
@@ -125,18 +127,6 @@ private:
     Groups::iterator Place(const Key& key) {
         return std::lower_bound(groups_.begin(), groups_.end(), key,
                                 [](const Groups::value_type& group, const Key& k) { return group.first < k; });
-    }
-
-    NeedGroup& Gathering(NeedKind kind, std::string_view provider, bool optional) {
-        Key key{optional, kind, std::string(provider)};
-        auto it = Place(key);
-        if (it == groups_.end() || it->first != key) {
-            it = groups_.insert(it, {std::move(key), NeedGroup{}});
-            it->second.kind = kind;
-            it->second.provider = std::string(provider);
-            it->second.onlyIfPresent = optional;
-        }
-        return it->second;
     }
 
     Groups groups_;  // a few, in the order of their keys
@@ -225,11 +215,7 @@ private:
                 NeedMember(platform_.MemberOffer(reference.owner, reference), reference, optional);
             return;
         }
-        // The suite's own class: up its superclasses and interfaces inside the
-        // JAR, as the VM resolves it; a member one of them declares is the
-        // suite's own, else it is the platform classes' above them.
-        if (DeclaredInside(reference)) return;
-        for (std::string_view above : PlatformAncestors(reference.owner)) {
+        for (std::string_view above : PlatformAncestors(reference)) {
             if (platform_.ClassOffer(above).provider != Provider::Phone) continue;
             if (platform_.Knows(above, reference)) {
                 NeedMember(platform_.MemberOffer(above, reference), reference, optional);
@@ -239,36 +225,21 @@ private:
     }
 
     void NeedMember(const Offer& offer, const MemberReference& reference, bool optional) {
-        const auto kind = KindOf(offer.provider);
-        if (!kind) return;
-        needs_.Add(*kind, offer.name, optional, Concatenated({SimpleName(offer.declaringClass), ".", reference.name}));
+        if (const auto kind = KindOf(offer.provider))
+            needs_.Add(*kind, offer.name, optional,
+                       Concatenated({SimpleName(offer.declaringClass), ".", reference.name}));
     }
 
-    // Whether the class named by the reference, or a class of the JAR above
-    // it, declares the member.
-    bool DeclaredInside(const MemberReference& reference) const {
-        std::vector<std::string_view> inside{reference.owner};
-        for (std::size_t i = 0; i < inside.size(); ++i) {
-            const auto found = index_.find(inside[i]);
-            if (found == index_.end()) continue;
-            const ClassFile& file = *found->second;
-            const MemberReference own{file.name, reference.name, reference.descriptor, reference.method};
-            if (std::binary_search(file.declared.begin(), file.declared.end(), own)) return true;
-            auto step = [&](std::string_view next) {
-                if (!next.empty() && std::find(inside.begin(), inside.end(), next) == inside.end())
-                    inside.push_back(next);
-            };
-            step(file.superName);
-            for (std::string_view next : file.interfaces) step(next);
-        }
-        return false;
-    }
-
-    // The first classes outside the JAR above a class of the JAR, superclass first.
-    std::vector<std::string_view> PlatformAncestors(std::string_view name) const {
-        std::vector<std::string_view> ancestors, inside{name};
+    // A member asked of the suite's own class: up its superclasses and
+    // interfaces inside the JAR, as the VM resolves it. A member one of them
+    // declares is the suite's own (none is returned); else the platform
+    // classes' above them: the first classes outside the JAR, superclass first.
+    std::vector<std::string_view> PlatformAncestors(const MemberReference& reference) const {
+        std::vector<std::string_view> ancestors, inside{reference.owner};
         for (std::size_t i = 0; i < inside.size(); ++i) {
             const ClassFile& file = *index_.at(inside[i]);
+            const MemberReference own{file.name, reference.name, reference.descriptor, reference.method};
+            if (std::binary_search(file.declared.begin(), file.declared.end(), own)) return {};
             auto step = [&](std::string_view next) {
                 if (next.empty()) return;
                 auto& list = index_.find(next) == index_.end() ? ancestors : inside;

@@ -25,8 +25,6 @@ std::vector<std::string_view> Words(std::string_view text) {
     return words;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
 // How the tables spell a member: "getWidth()I", "out:Ljava/io/PrintStream;".
 std::string MemberKey(const MemberReference& reference) {
     return Concatenated({reference.name, reference.method ? "" : ":", reference.descriptor});
@@ -86,13 +84,6 @@ ApiTables::ApiTables(std::string_view text) {
         Read(text.substr(start, end - start));
         start = end + 1;
     }
-    // Made at their full size at once, which takes the program less code than growing them.
-    tables_ = std::vector<ApiTable>(parts_.size());
-    pointers_ = std::vector<const ApiTable*>(parts_.size());
-    for (std::size_t i = 0; i < parts_.size(); ++i) {
-        tables_[i] = {parts_[i].provider, parts_[i].classes, parts_[i].packages};
-        pointers_[i] = &tables_[i];
-    }
 }
 
 void ApiTables::Read(std::string_view line) {
@@ -103,31 +94,31 @@ void ApiTables::Read(std::string_view line) {
     if (kWhiteSpace.find(line[0]) != std::string_view::npos) {
         if (!members) Refuse("members below no class", line);
         // The members of one class are one view, across their lines.
-        std::string_view& all = parts_.back().classes.back().members;
+        std::string_view& all = tables_.back().classes.back().members;
         const std::string_view more = AfterWords(line, 0);
         all = all.empty()
                   ? more
                   : std::string_view(all.data(), static_cast<std::size_t>(more.data() + more.size() - all.data()));
         inMembers_ = true;
     } else if (words[0] == "table" && words.size() == 2) {
-        parts_.push_back({ProviderNamed(words[1]), {}, {}});
-    } else if (parts_.empty()) {
+        tables_.push_back({ProviderNamed(words[1]), {}, {}});
+    } else if (tables_.empty()) {
         Refuse("a line before any table", line);
     } else if (words[0] == "class" && IsClassLine(words)) {
-        parts_.back().classes.push_back({words[1], words.size() > 2 ? words[3] : "", AfterWords(line, 5), {}});
+        tables_.back().classes.push_back({words[1], words.size() > 2 ? words[3] : "", AfterWords(line, 5), {}});
         inMembers_ = true;
     } else if (words[0] == "add-to" && words.size() == 2) {
-        parts_.back().classes.push_back({words[1], {}, {}, {}});
+        tables_.back().classes.push_back({words[1], {}, {}, {}});
         inMembers_ = true;
     } else if (words[0] == "package" && words.size() >= 2) {
-        parts_.back().packages.push_back({words[1], parts_.back().provider, AfterWords(line, 2)});
+        tables_.back().packages.push_back({words[1], tables_.back().provider, AfterWords(line, 2)});
     } else {
         Refuse("a line of no known form", line);
     }
 }
 
-Platform::Platform(std::span<const ApiTable* const> tables) {
-    for (std::size_t i = 0; i < tables.size(); ++i) Add(*tables[i], tables[i]->provider == Provider::Phone);
+Platform::Platform(std::span<const ApiTable> tables) {
+    for (const ApiTable& table : tables) Add(table);
     // Longest prefix first, so that a package inside another goes to its own
     // provider; of equal ones the earlier table's. The tables name a few dozen
     // packages: sorted by insertion, which keeps equal ones in their order,
@@ -137,8 +128,8 @@ Platform::Platform(std::span<const ApiTable* const> tables) {
             std::swap(packages_[j - 1], packages_[j]);
 }
 
-void Platform::Add(const ApiTable& table, bool phone) {
-    const Offer offer{phone ? Provider::Phone : table.provider, {}, {}};
+void Platform::Add(const ApiTable& table) {
+    const Offer offer{table.provider, {}, {}};
     for (const ApiClass& apiClass : table.classes) {
         Entry& entry = classes_[apiClass.name];
         if (!apiClass.superName.empty() || apiClass.name == "java/lang/Object") {
@@ -153,8 +144,7 @@ void Platform::Add(const ApiTable& table, bool phone) {
         }
         for (std::string_view key : Words(apiClass.members)) entry.members.emplace(key, offer.provider);
     }
-    for (const ApiPackage& package : table.packages)
-        packages_.push_back({package.prefix, phone ? Provider::Phone : package.provider, package.name});
+    packages_.insert(packages_.end(), table.packages.begin(), table.packages.end());
 }
 
 const Platform& Platform::Phone() {
@@ -166,8 +156,8 @@ const Platform& Platform::Phone() {
 
 Offer Platform::PackageOffer(std::string_view name) const {
     for (const ApiPackage& package : packages_)
-        if (StartsWith(name, package.prefix)) return {package.provider, package.name, {}};
-    if (StartsWith(name, "java/") || StartsWith(name, "javax/")) return {Provider::JavaSe, {}, {}};
+        if (name.starts_with(package.prefix)) return {package.provider, package.name, {}};
+    if (name.starts_with("java/") || name.starts_with("javax/")) return {Provider::JavaSe, {}, {}};
     return {};
 }
 
@@ -224,6 +214,12 @@ std::string DottedName(std::string_view internalName) {
     std::string dotted(internalName);
     std::replace(dotted.begin(), dotted.end(), '/', '.');
     return dotted;
+}
+
+std::string InternalName(std::string_view dottedName) {
+    std::string internal(dottedName);
+    std::replace(internal.begin(), internal.end(), '.', '/');
+    return internal;
 }
 
 std::string_view SimpleName(std::string_view internalName) {

@@ -53,8 +53,8 @@ struct ApiPackage {
 
 struct ApiTable {
     Provider provider;  // for the phone's own tables: Phone
-    std::span<const ApiClass> classes;
-    std::span<const ApiPackage> packages;  // after the classes: a class of a table wins over a package
+    std::vector<ApiClass> classes;
+    std::vector<ApiPackage> packages;  // after the classes: a class of a table wins over a package
 };
 
 // Tables read from their text, in the form PhoneApis.txt describes; their
@@ -63,23 +63,14 @@ struct ApiTable {
 class ApiTables {
 public:
     explicit ApiTables(std::string_view text);
-    ApiTables(const ApiTables&) = delete;
-    ApiTables& operator=(const ApiTables&) = delete;
 
-    std::span<const ApiTable* const> Tables() const { return pointers_; }
+    std::span<const ApiTable> Tables() const { return tables_; }
 
 private:
-    struct Part {
-        Provider provider;
-        std::vector<ApiClass> classes;
-        std::vector<ApiPackage> packages;
-    };
     void Read(std::string_view line);
 
-    std::vector<Part> parts_;
-    bool inMembers_ = false;        // the line before was a class's or its members'
-    std::vector<ApiTable> tables_;  // made once every part is read: they point into the parts
-    std::vector<const ApiTable*> pointers_;
+    std::vector<ApiTable> tables_;
+    bool inMembers_ = false;  // the line before was a class's or its members'
 };
 
 struct Offer {
@@ -93,7 +84,7 @@ struct Offer {
 class Platform {
 public:
     // `tables` in order: the phone's first, then what provides the rest.
-    explicit Platform(std::span<const ApiTable* const> tables);
+    explicit Platform(std::span<const ApiTable> tables);
 
     // The platform of this program's phone: CLDC 1.0, MIDP 1.0 and
     // com.siemens.mp.*, with CLDC 1.1, MIDP 2.0, the optional packages and
@@ -126,7 +117,7 @@ private:
         const Entry* nearestOpen = nullptr;
     };
 
-    void Add(const ApiTable& table, bool phone);
+    void Add(const ApiTable& table);
     Offer PackageOffer(std::string_view name) const;
     Search Find(std::string_view owner, std::string_view key, bool constructor) const;
 
@@ -134,8 +125,9 @@ private:
     std::vector<ApiPackage> packages_;  // longest prefix first
 };
 
-// "java/lang/String" -> "java.lang.String"; "String" from SimpleName.
+// "java/lang/String" -> "java.lang.String" and back; "String" from SimpleName.
 std::string DottedName(std::string_view internalName);
+std::string InternalName(std::string_view dottedName);
 std::string_view SimpleName(std::string_view internalName);
 
 }  // namespace kestrane

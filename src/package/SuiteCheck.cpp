@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "descriptor/Attributes.h"
+#include "package/Platform.h"
 #include "package/Words.h"
 #include "descriptor/Text.h"
 #include "descriptor/DescriptorBuffer.h"
@@ -24,6 +25,12 @@ std::vector<std::string> MidletFields(std::string_view value) {
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
+}
+
+// The class field of a MIDlet-<n> value; empty where it names none.
+std::string MidletClass(std::string_view value) {
+    std::vector<std::string> fields = MidletFields(value);
+    return fields.size() >= 3 ? std::move(fields[2]) : std::string();
 }
 
 std::optional<std::uint64_t> ParseSize(std::string_view value) {
@@ -62,20 +69,7 @@ void CompareWithManifest(const AttributeList& jad, const AttributeList& manifest
 }
 
 // The JAR entry of a class named as MIDlet-1 and the INI name it.
-std::string ClassEntry(std::string_view cls) {
-    std::string entry(cls);
-    std::replace(entry.begin(), entry.end(), '.', '/');
-    return entry + ".class";
-}
-
-// The entry of MIDlet-1's class, when it names one.
-std::optional<std::string> MidletClassEntry(const AttributeList& jad) {
-    const std::string* midlet = FindAttribute(jad, "MIDlet-1");
-    if (midlet == nullptr) return std::nullopt;
-    const std::vector<std::string> fields = MidletFields(*midlet);
-    if (fields.size() < 3 || fields[2].empty()) return std::nullopt;
-    return ClassEntry(fields[2]);
-}
+std::string ClassEntry(std::string_view cls) { return InternalName(cls) + ".class"; }
 
 void CheckMidletEntries(const AttributeList& jad, const std::vector<std::string>& entries, SuiteFindings& out) {
     const std::string* midlet = FindAttribute(jad, "MIDlet-1");
@@ -102,27 +96,19 @@ struct IniValues {
 };
 
 IniValues ParseIniValues(std::string_view text) {
-    IniValues values;
-    bool suiteSeen = false, classSeen = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
+    std::optional<std::string> suite, cls;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
         start = end + 1;
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, equals), value = line.substr(equals + 1);
-        if (!suiteSeen && EqualsIgnoringAsciiCase(key, "suite")) {
-            values.suite = value;
-            suiteSeen = true;
-        } else if (!classSeen && EqualsIgnoringAsciiCase(key, "class")) {
-            values.cls = value;
-            classSeen = true;
-        }
+        if (!suite && EqualsIgnoringAsciiCase(key, "suite")) suite = value;
+        if (!cls && EqualsIgnoringAsciiCase(key, "class")) cls = value;
     }
-    return values;
+    return {suite.value_or(""), cls.value_or("")};
 }
 
 // Whether the INI's suite is the JAD's MIDlet-Name: the whole name, or the
@@ -148,7 +134,8 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
     const std::string entry = ClassEntry(ini.cls);
     if (HasEntry(jar.contents->entries, entry)) return;
     // MIDlet-1's class, missing too, has been reported once already.
-    if (MidletClassEntry(jad) == entry) return;
+    const std::string* midlet = FindAttribute(jad, "MIDlet-1");
+    if (midlet && ClassEntry(MidletClass(*midlet)) == entry) return;
     out.findings.push_back({FindingKind::IniClassMissing, IniClassMissingText(ini.cls, entry)});
 }
 
@@ -160,8 +147,7 @@ std::vector<std::string> MidletClasses(const AttributeList& jad, const Attribute
         for (unsigned n = 1;; ++n) {
             const std::string* midlet = FindAttribute(*attributes, Concatenated({"MIDlet-", DecimalText(n)}));
             if (midlet == nullptr) break;
-            const std::vector<std::string> fields = MidletFields(*midlet);
-            if (fields.size() >= 3 && !fields[2].empty()) classes.push_back(std::string(fields[2]));
+            if (std::string cls = MidletClass(*midlet); !cls.empty()) classes.push_back(std::move(cls));
         }
         if (!classes.empty()) break;
     }
@@ -217,7 +203,7 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
 
 std::string FindingsQuestion(const std::vector<Finding>& findings) {
     std::vector<std::string> texts;
-    for (const Finding& finding : findings) texts.push_back(std::string(finding.text));
+    for (const Finding& finding : findings) texts.push_back(finding.text);
     return FindingsQuestionText(texts);
 }
 
