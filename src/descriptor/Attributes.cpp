@@ -125,8 +125,8 @@ AttributeList ParseManifest(std::string_view bytes) {
         return true;
     });
 
-    bool utf8 = true;
-    for (const std::string& line : lines) utf8 = utf8 && IsValidUtf8(line);
+    const bool utf8 =
+        std::all_of(lines.begin(), lines.end(), [](const std::string& line) { return IsValidUtf8(line); });
 
     AttributeList attributes;
     for (const std::string& line : lines) {

@@ -178,22 +178,19 @@ Platform::Search Platform::Find(std::string_view owner, std::string_view key, bo
         const auto found = classes_.find(name);
         name = found == classes_.end() || constructor ? std::string_view{} : found->second.superName;
     }
-    for (std::size_t i = 0; i < order.size() && !constructor; ++i) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
         const auto found = classes_.find(order[i]);
-        if (found == classes_.end()) continue;
-        for (std::string_view name : found->second.interfaces)
-            if (std::find(order.begin(), order.end(), name) == order.end()) order.push_back(name);
-    }
-    for (std::string_view name : order) {
-        const auto found = classes_.find(name);
         if (found == classes_.end()) continue;
         const Entry& entry = found->second;
         if (const auto member = entry.members.find(key); member != entry.members.end()) {
             search.found = &member->second;
-            search.declaringClass = name;
+            search.declaringClass = order[i];
             return search;
         }
         if (entry.open && !search.nearestOpen) search.nearestOpen = &entry;
+        if (constructor) continue;
+        for (std::string_view name : entry.interfaces)
+            if (std::find(order.begin(), order.end(), name) == order.end()) order.push_back(name);
     }
     return search;
 }
