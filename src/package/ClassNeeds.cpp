@@ -24,14 +24,6 @@ enum class Reach { Not, Optional, Always };
 
 using ClassIndex = NameMap<const ClassFile*>;
 
-// The classes the JAR holds that a class leads the VM to load.
-template <typename Visit>
-void ForEachNamedClass(const ClassFile& file, Visit visit) {
-    if (!file.superName.empty()) visit(file.superName);
-    for (std::string_view name : file.interfaces) visit(name);
-    for (std::string_view name : file.classes) visit(name);
-}
-
 // What the MIDlets reach, and what they reach only through a name in a
 // string: two walks over the JAR's classes, each class visited once.
 class Reachability {
@@ -44,7 +36,8 @@ public:
         while (!queue.empty()) {
             const ClassFile& file = *index_.at(queue.back());
             queue.pop_back();
-            ForEachNamedClass(file, [&](std::string_view name) { Mark(name, reach, queue); });
+            // Its superclass and interfaces among them.
+            for (std::string_view name : file.classes) Mark(name, reach, queue);
         }
     }
 
@@ -173,9 +166,8 @@ public:
     }
 
     void JudgeNames(const ClassFile& file, bool optional) {
-        ForEachNamedClass(file, [&](std::string_view name) {
+        for (std::string_view name : file.classes)
             if (index_.find(name) == index_.end()) NeedClass(name, optional);
-        });
         for (const MemberReference& reference : file.members) JudgeMember(reference, optional);
     }
 
