@@ -172,15 +172,12 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
     if (midlet == nullptr || midlet->empty()) return {std::nullopt, JadFault::NoMidlet};
 
     std::string jad;
-    std::vector<std::string> written;  // a manifest has a few dozen names
     for (const Attribute& attribute : manifest) {
         if (IsBuildToolKey(attribute.name) || EqualsIgnoringAsciiCase(attribute.name, kJarUrlKey) ||
             EqualsIgnoringAsciiCase(attribute.name, kJarSizeKey))
             continue;
         // A second value under the same name is one a phone would not see.
-        std::string lowered = AsciiLowered(attribute.name);
-        if (std::find(written.begin(), written.end(), lowered) != written.end()) continue;
-        written.push_back(std::move(lowered));
+        if (FindAttribute(manifest, attribute.name) != &attribute.value) continue;
         jad += Concatenated({attribute.name, ": ", attribute.value, "\r\n"});
     }
     jad += Concatenated({kJarUrlKey, ": ", jarFileName, "\r\n"});

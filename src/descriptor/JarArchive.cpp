@@ -110,12 +110,11 @@ Directory FindDirectory(ByteSource& source) {
     constexpr std::size_t kShortTail = 512;
     Tail end = ReadTail(source, fileSize, kShortTail);
     if (!end.found && end.bytes.size() < fileSize) end = ReadTail(source, fileSize, kEndSize + kMaxCommentSize);
-    const std::string& tail = end.bytes;
-    const std::uint64_t tailStart = end.start;
-    std::optional<std::size_t> found = end.found ? end.found : end.fitting;
+    const std::optional<std::size_t> found = end.found ? end.found : end.fitting;
     if (!found) throw refuseWithoutEnd();
+    const std::string& tail = end.bytes;
     const std::size_t pos = *found;
-    const std::uint64_t endOffset = tailStart + pos;
+    const std::uint64_t endOffset = end.start + pos;
 
     Directory directory;
     directory.entries = U16(tail, pos + 10);
@@ -124,8 +123,8 @@ Directory FindDirectory(ByteSource& source) {
     bool zip64 = directory.entries == 0xFFFF || directory.size == 0xFFFFFFFF || directory.offset == 0xFFFFFFFF;
     if (!zip64 && endOffset >= kZip64LocatorSize) {
         const std::uint64_t locator = endOffset - kZip64LocatorSize;
-        const std::string signature = locator >= tailStart
-                                          ? tail.substr(static_cast<std::size_t>(locator - tailStart), 4)
+        const std::string signature = locator >= end.start
+                                          ? tail.substr(static_cast<std::size_t>(locator - end.start), 4)
                                           : source.Read(locator, 4);
         zip64 = U32(signature, 0) == kZip64LocatorSignature;
     }
