@@ -127,7 +127,7 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
     if (const std::string* name = FindAttribute(jad, "MIDlet-Name"); name && !SuiteNamesJad(ini.suite, *name, jadBytes))
         out.findings.push_back({FindingKind::IniSuiteDiffers, IniSuiteDiffersText(ini.suite, *name)});
     if (ini.cls.empty()) {
-        out.findings.push_back({FindingKind::IniClassEmpty, IniClassEmptyText()});
+        out.findings.push_back({FindingKind::IniClassEmpty, std::string(kIniClassEmptyText)});
         return;
     }
     if (!jar.contents) return;
@@ -182,14 +182,14 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
                          std::optional<std::string_view> iniText) {
     SuiteFindings out;
     if (sameFile) {
-        out.findings.push_back({FindingKind::SameFile, SameFileText()});
+        out.findings.push_back({FindingKind::SameFile, std::string(kSameFileText)});
         return out;
     }
     const JadAttributes jad = ParseJad(jadBytes);
     if (!jar.contents)
         out.findings.push_back({FindingKind::JarUnreadable, JarFaultText(jar.problem, jar.method)});
     else if (!jar.contents->manifest)
-        out.findings.push_back({FindingKind::NoManifest, NoManifestText()});
+        out.findings.push_back({FindingKind::NoManifest, std::string(kNoManifestText)});
 
     CheckJarSize(jad.attributes, jarSize, out);
     if (jar.contents) {
@@ -197,7 +197,7 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
         CheckMidletEntries(jad.attributes, jar.contents->entries, out);
     }
     if (iniText) CheckIni(*iniText, jadBytes, jad.attributes, jar, out);
-    if (IsUtf16(jad.encoding)) out.findings.push_back({FindingKind::JadIsUtf16, JadIsUtf16Text()});
+    if (IsUtf16(jad.encoding)) out.findings.push_back({FindingKind::JadIsUtf16, std::string(kJadIsUtf16Text)});
     return out;
 }
 

@@ -73,17 +73,13 @@ std::string JadFaultText(const MadeJad& made) {
     switch (made.problem) {
     case JadFault::None: return {};
     case JadFault::JarUnreadable: return JarFaultText(made.jarFault, made.method);
-    case JadFault::NoManifest: return NoManifestText();
+    case JadFault::NoManifest: return std::string(kNoManifestText);
     case JadFault::NoMidlet:
         return "Das Manifest der JAR-Datei nennt kein MIDlet (MIDlet-1 fehlt); daraus lässt sich keine JAD-Datei "
                "erstellen.";
     }
     return {};
 }
-
-std::string SameFileText() { return "JAR-Datei und JAD-Datei sind dieselbe Datei."; }
-
-std::string NoManifestText() { return "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF)."; }
 
 std::string JarSizeMissingText(std::uint64_t jarSize) {
     return Concatenated({"In der JAD-Datei fehlt MIDlet-Jar-Size; die JAR-Datei ist ", DecimalText(jarSize),
@@ -115,8 +111,6 @@ std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadN
                          ", MIDlet-Name in der JAD-Datei aber ", QuotedValueText(jadName), "."});
 }
 
-std::string IniClassEmptyText() { return "In der INI-Datei ist keine Klasse angegeben (class=)."; }
-
 std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
     return Concatenated({"Die Klasse ", QuotedValueText(cls), " aus der INI-Datei fehlt in der JAR-Datei (",
                          QuotedValueText(entry), ")."});
@@ -127,11 +121,6 @@ std::string MidletFromManifestText(std::string_view midlet) {
         {"In der JAD-Datei fehlt MIDlet-1; für die INI-Datei wurde MIDlet-1 aus dem Manifest der JAR-Datei "
          "genommen (",
          QuotedValueText(midlet), ")."});
-}
-
-std::string JadIsUtf16Text() {
-    return Concatenated(
-        {"Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf)", kKeptAsItIs});
 }
 
 namespace {
@@ -257,53 +246,48 @@ std::string CountsText(std::size_t built, std::size_t found, std::size_t existin
                          " fehlgeschlagen"});
 }
 
-std::string FileNotReadText(const std::string& path) {
-    return Concatenated({"Die Datei „", path, "“ konnte nicht gelesen werden."});
-}
-
 std::string JadTooLargeText(std::uint64_t size, std::uint64_t limit) {
     return Concatenated({"Die JAD-Datei ist ", DecimalText(size / 1024), " KiB groß; keine JAD-Datei ist größer als ",
                          DecimalText(limit / 1024), " KiB."});
 }
 
-std::string FileNotWrittenText(const std::string& path) {
-    return Concatenated({"Die Datei „", path, "“ konnte nicht geschrieben werden."});
+namespace {
+
+// "Die Datei „a.jar“ konnte nicht gelesen werden."
+std::string NotDoneText(std::string_view what, std::string_view path, std::string_view done) {
+    return Concatenated({what, " „", path, "“ konnte nicht ", done, " werden."});
 }
 
+}  // namespace
+
+std::string FileNotReadText(const std::string& path) { return NotDoneText("Die Datei", path, "gelesen"); }
+
+std::string FileNotWrittenText(const std::string& path) { return NotDoneText("Die Datei", path, "geschrieben"); }
+
 std::string FileNotCopiedText(const std::string& from, const std::string& to) {
-    return Concatenated({"Die Datei „", from, "“ konnte nicht nach „", to, "“ kopiert werden."});
+    return NotDoneText("Die Datei", from, Concatenated({"nach „", to, "“ kopiert"}));
 }
 
 std::string FileNotMovedText(const std::string& from, const std::string& to) {
-    return Concatenated({"Die Datei „", from, "“ konnte nicht nach „", to, "“ verschoben werden."});
+    return NotDoneText("Die Datei", from, Concatenated({"nach „", to, "“ verschoben"}));
 }
 
-std::string FileNotDeletedText(const std::string& path) {
-    return Concatenated({"Die Datei „", path, "“ konnte nicht gelöscht werden."});
-}
+std::string FileNotDeletedText(const std::string& path) { return NotDoneText("Die Datei", path, "gelöscht"); }
 
-std::string FolderNotMadeText(const std::string& folder) {
-    return Concatenated({"Der Ordner „", folder, "“ konnte nicht angelegt werden."});
-}
+std::string FolderNotMadeText(const std::string& folder) { return NotDoneText("Der Ordner", folder, "angelegt"); }
 
-std::string FolderNotReadText(const std::string& folder) {
-    return Concatenated({"Der Ordner „", folder, "“ konnte nicht gelesen werden."});
-}
+std::string FolderNotReadText(const std::string& folder) { return NotDoneText("Der Ordner", folder, "gelesen"); }
 
-std::string FolderNotDeletedText(const std::string& folder) {
-    return Concatenated({"Der Ordner „", folder, "“ konnte nicht gelöscht werden."});
-}
+std::string FolderNotDeletedText(const std::string& folder) { return NotDoneText("Der Ordner", folder, "gelöscht"); }
 
 std::string WorkFolderNotMadeText(const std::string& folder) {
-    return Concatenated({"Der Arbeitsordner „", folder, "“ konnte nicht angelegt werden."});
+    return NotDoneText("Der Arbeitsordner", folder, "angelegt");
 }
 
 std::string BatchFileNotStartedText(const std::string& path) {
-    return Concatenated({"Die Stapeldatei „", path, "“ konnte nicht gestartet werden."});
+    return NotDoneText("Die Stapeldatei", path, "gestartet");
 }
 
-std::string ProgramNotStartedText(const std::string& path) {
-    return Concatenated({"Das Programm „", path, "“ konnte nicht gestartet werden."});
-}
+std::string ProgramNotStartedText(const std::string& path) { return NotDoneText("Das Programm", path, "gestartet"); }
 
 }  // namespace kestrane

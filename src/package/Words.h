@@ -53,18 +53,20 @@ std::string ErrorNumberText(std::uint32_t number, std::string_view description);
 std::string QuotedValueText(std::string_view value);
 std::string JarFaultText(JarFault fault, std::uint16_t method);
 std::string JadFaultText(const MadeJad& made);
-std::string SameFileText();
-std::string NoManifestText();
+inline constexpr std::string_view kSameFileText = "JAR-Datei und JAD-Datei sind dieselbe Datei.";
+inline constexpr std::string_view kNoManifestText = "Die JAR-Datei enthält kein Manifest (META-INF/MANIFEST.MF).";
 std::string JarSizeMissingText(std::uint64_t jarSize);
 std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize);
 std::string AttributeDiffersText(std::string_view key, std::string_view jad, std::string_view manifest);
 std::string ClassMissingText(std::string_view cls, std::string_view entry);
 std::string IconMissingText(std::string_view icon);
 std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName);
-std::string IniClassEmptyText();
+inline constexpr std::string_view kIniClassEmptyText = "In der INI-Datei ist keine Klasse angegeben (class=).";
 std::string IniClassMissingText(std::string_view cls, std::string_view entry);
 std::string MidletFromManifestText(std::string_view midlet);
-std::string JadIsUtf16Text();
+inline constexpr std::string_view kJadIsUtf16Text =
+    "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf), "
+    "die JAD-Datei selbst bleibt unverändert.";
 // What the suite's classes need beyond the phone, one sentence a group with
 // up to three examples; `declared` is what the JAD or the manifest says of
 // the platform (MicroEdition-Profile and -Configuration, joined), shown
