@@ -402,14 +402,10 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
         const JadAttributes parsed = ParseJad(*made.jad);
         if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
-        if (!overwrite && KindOf(jad) != PathKind::Missing) {
-            result.status = SuiteStatus::Existing;
-            result.result = kExistingText;
-            return result;
-        }
-        ReplaceWholeFile(jad, *made.jad, system);
-        result.status = SuiteStatus::Built;
-        result.result = kBuiltText;
+        const bool existing = !overwrite && KindOf(jad) != PathKind::Missing;
+        if (!existing) ReplaceWholeFile(jad, *made.jad, system);
+        result.status = existing ? SuiteStatus::Existing : SuiteStatus::Built;
+        result.result = existing ? kExistingText : kBuiltText;
     } catch (const AppError& error) {
         result.result = OneLine(std::string(kFailedPrefixText) + error.Report());
     }

@@ -35,6 +35,4 @@ struct UsageError {
 
 std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>& arguments);
 
-// The text of --help.
-
 }  // namespace kestrane

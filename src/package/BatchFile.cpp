@@ -8,15 +8,7 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kArgumentsStart = "a -m0 -ep ";
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-void AppendQuoted(std::string& line, std::string_view path) {
-    line.push_back('"');
-    line.append(path);
-    line.push_back('"');
-}
 
 bool OemCanRepresent(const std::string& path, SystemPort& system) { return system.ToOem(path).has_value(); }
 
@@ -44,16 +36,8 @@ std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::str
 
 std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
                               std::string_view obj) {
-    std::string line(kArgumentsStart);
-    AppendQuoted(line, stj);
-    for (std::string_view member : {jah, utf, ini}) {
-        line.push_back(' ');
-        AppendQuoted(line, member);
-    }
-    if (!IsBlank(obj)) {
-        line.push_back(' ');
-        AppendQuoted(line, obj);
-    }
+    std::string line = Concatenated({"a -m0 -ep \"", stj, "\" \"", jah, "\" \"", utf, "\" \"", ini, "\""});
+    if (!IsBlank(obj)) line += Concatenated({" \"", obj, "\""});
     return line;
 }
 

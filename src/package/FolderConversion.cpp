@@ -18,6 +18,7 @@
 #include "descriptor/Text.h"
 #include "descriptor/TextEncoding.h"
 #include "package/IniText.h"
+#include "package/NameMap.h"
 #include "package/StjPacker.h"
 #include "package/SuiteFiles.h"
 #include "package/Words.h"
@@ -94,8 +95,7 @@ std::vector<std::uint32_t> JadsOfJars(const std::string& folder, const FilesByNa
     return jadOf;
 }
 
-// The suites below `root` + `relative`, each folder's names in alphabetical
-// order without regard to case, its files before its subfolders.
+// ForEachSuite from the folder `relative` below `root` on.
 void CollectSuites(SystemPort& system, const std::string& root, const std::string& relative, bool deep, bool goOn,
                    const std::function<void(const SuiteNames&)>& take) {
     const std::string folder = Concatenated({root, relative});
@@ -603,19 +603,14 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
                             FolderListener& listener, std::size_t workers) {
     FolderSummary summary;
     summary.found = plan.Size();
-    // By their folders' names; a run has a few.
-    std::vector<std::pair<std::string, std::unique_ptr<LogFile>>> logs;
-    const auto logOf = [&logs](const std::string& folder) {
-        return std::lower_bound(logs.begin(), logs.end(), folder,
-                                [](const auto& log, const std::string& name) { return log.first < name; });
-    };
+    // By their folders' names, which the plan holds; a run has a few.
+    NameMap<std::unique_ptr<LogFile>> logs;
     for (std::size_t i = 0; i < plan.Size(); ++i) {
         const std::string& folder = plan.LogFolder(i);
         if (folder.empty()) continue;
-        auto log = logOf(folder);
-        if (log == logs.end() || log->first != folder)
-            log = logs.emplace(log, folder, std::make_unique<LogFile>(folder, system));
-        ++log->second->summary.found;
+        std::unique_ptr<LogFile>& log = logs[folder];
+        if (!log) log = std::make_unique<LogFile>(folder, system);
+        ++log->summary.found;
     }
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
@@ -629,11 +624,10 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
         listener.SuiteStarting(i, plan.Size());
         const SuiteResult result = BuildPlanned(plan, i, pool.Take(i), system);
         summary.Add(result);
-        if (const auto log = logOf(plan.LogFolder(i)); log != logs.end() && log->first == plan.LogFolder(i))
-            log->second->Add(result);
+        if (const auto log = logs.find(plan.LogFolder(i)); log != logs.end()) log->second->Add(result);
         listener.SuiteFinished(i, result);
     }
-    for (auto& [folder, log] : logs)
+    for (const auto& [folder, log] : logs)
         if (std::optional<std::string> failure = log->Finish(summary.cancelled))
             summary.logFailures.push_back(std::move(*failure));
     return summary;

@@ -28,9 +28,8 @@ namespace kestrane {
 inline constexpr std::string_view kLogFileName = "kestrane-protokoll.txt";
 
 struct FolderJob {
-    // Packs with rar.exe instead of Kestrane's own packer: each package is
-    // written under a temporary name and takes its place only when rar.exe
-    // succeeded and wrote RAR 4.
+    // Packs with rar.exe instead of Kestrane's own packer, each package under
+    // a temporary name until rar.exe has succeeded and written RAR 4.
     bool useArchiver = false;
     std::string rar;     // the main window's rar.exe field, as typed; needed only with useArchiver
     std::string source;  // folders as typed, with or without a trailing separator
@@ -77,16 +76,15 @@ struct SuiteNames {
     std::string_view unreadable;
 };
 
-// The suites of `folder` (ending in its separator, '\\' or '/'; the paths
-// found use the same one), each given to `take` as it is found and nothing
-// kept, for a folder may hold a great many: each folder's names in
-// alphabetical order without regard to case, its files before its
-// subfolders, linked folders not followed. A JAR's JAD is a JAD of its
-// folder that pairs with it as PartnerJar pairs them (one that cannot be
-// read, by its base name only); of several, the one of the JAR's base name,
-// else the first by name. Throws AppError when a folder cannot be listed;
-// with `goOn`, only when `folder` itself cannot be, and a subfolder that
-// cannot be is given as a suite of its own where its suites would have been.
+// The suites of `folder` (ending in '\\' or '/', which the paths found use
+// too), each given to `take` as it is found and none kept, for a folder may
+// hold a great many: each folder's names in alphabetical order without
+// regard to case, its files before its subfolders, linked folders not
+// followed. A JAR's JAD is one of its folder that PartnerJar would pair with
+// it (one that cannot be read, by its base name only); of several, the one
+// of the JAR's base name, else the first. Throws AppError when a folder
+// cannot be listed; with `goOn`, only for `folder` itself, and a subfolder
+// that cannot be is given as a suite of its own.
 void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
                   const std::function<void(const SuiteNames&)>& take);
 

@@ -10,14 +10,8 @@ namespace kestrane {
 
 std::string FormatIniText(std::string_view suite, std::string_view midlet, std::string_view icon,
                           std::string_view cls) {
-    std::string text;
-    text.append("suite=").append(suite).append("\r\n");
-    text.append("num=1\r\n");
-    text.append("domain=midp1\r\n");
-    text.append("midlet=").append(midlet).append("\r\n");
-    text.append("icon=").append(icon).append("\r\n");
-    text.append("class=").append(cls);
-    return text;
+    return Concatenated({"suite=", suite, "\r\n", "num=1\r\n", "domain=midp1\r\n", "midlet=", midlet, "\r\n",
+                         "icon=", icon, "\r\n", "class=", cls});
 }
 
 namespace {

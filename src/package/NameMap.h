@@ -1,7 +1,7 @@
-// A map from names to values in one sorted vector, for the class tables
-// that are filled once and then only searched: it finds by binary search,
-// and takes in Kestrane.exe a fraction of what a hash table's code takes.
-// The names are views; what they view outlives the map.
+// A map from names to values in one sorted vector, for tables that are filled
+// once and then only searched (the class tables, a run's logs): it finds by
+// binary search, and takes in Kestrane.exe a fraction of what a hash table's
+// code takes. The names are views; what they view outlives the map.
 #pragma once
 
 #include <algorithm>

@@ -55,7 +55,6 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
 // for the user, or nothing and `prepared` holds what the build needs.
 std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                                    Prepared& prepared) {
-    const bool direct = options.startDirectly;
     prepared.members = MemberPaths(request, WritableFolder(request.stagingFolder, request, system));
     prepared.iniBytes = system.ToAnsi(request.iniText).value_or("");
     const std::string rarFolder = BatchFolder(request.rar);
@@ -67,7 +66,7 @@ std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& sy
     prepared.archive = options.replaceWhenGood ? TemporaryPackagePath(prepared.stj) : prepared.stj;
 
     const Members& m = prepared.members;
-    if (direct) {
+    if (options.startDirectly) {
         prepared.archiver = system.FullPath(rarFolder + "rar.exe");
         prepared.batchLine = Concatenated(
             {"\"", prepared.archiver, "\" ", ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj)});

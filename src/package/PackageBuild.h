@@ -107,9 +107,6 @@ struct Outcome {
     std::string message;                    // what to tell the user, in German
     std::optional<AppError> error;          // with SystemError: the system's number and description
     std::optional<std::uint32_t> exitCode;  // the archiver's, when it ran and ended
-    bool archiverRan() const {
-        return kind == Kind::Built || kind == Kind::ArchiverFailed || kind == Kind::WrongFormat;
-    }
 };
 
 // The bytes of the package's java.utf, for Kestrane's own packing and for

@@ -47,9 +47,8 @@ std::optional<std::string> PartnerJad(const std::string& jarPath, SystemPort& sy
 std::optional<std::string> PairedJar(const std::string& jad, std::string_view jadBytes,
                                      const std::function<std::optional<std::string>(const std::string&)>& find);
 
-// The file the JAD's MIDlet-Jar-URL names, when that is a plain file name
-// of a file next to the JAD; else the JAR of the JAD's base name beside it.
-// A JAD that cannot be read has no partner.
+// The JAD's JAR as PairedJar finds it among the files beside the JAD. A JAD
+// that cannot be read has no partner.
 std::optional<std::string> PartnerJar(const std::string& jadPath, SystemPort& system);
 
 // No JAD is this large: a few lines of attributes. A larger file is refused
