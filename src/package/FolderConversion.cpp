@@ -127,12 +127,7 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
 
 // The checks that make a package useless: the phone could not install it.
 bool StopsTheSuite(FindingKind kind) {
-    switch (kind) {
-    case FindingKind::SameFile:
-    case FindingKind::JarUnreadable:
-    case FindingKind::NoManifest: return true;
-    default: return false;
-    }
+    return kind == FindingKind::SameFile || kind == FindingKind::JarUnreadable || kind == FindingKind::NoManifest;
 }
 
 // The suite's INI text as "Erstelle INI" makes it from the JAD, or why
@@ -195,19 +190,17 @@ JudgedSuite Judged(SuiteResult result) { return {std::move(result), {}, std::nul
 JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
     SuiteResult result{job.jar, {}, {}, SuiteStatus::Failed, {}};
     std::vector<std::string> notes;
-    const std::string& jar = job.jar;
-    const std::string& stj = job.stj;
     try {
         // With its partner JAD, else with one made from the manifest.
         SuiteRead read =
-            job.jad.empty() ? ReadSuiteMakingJad(jar, system) : SuiteRead{ReadSuite(jar, job.jad, system), {}};
+            job.jad.empty() ? ReadSuiteMakingJad(job.jar, system) : SuiteRead{ReadSuite(job.jar, job.jad, system), {}};
         if (read.suite) {
             if (const std::string* name = FindAttribute(read.suite->jad.attributes, "MIDlet-Name"))
                 result.suite = *name;
             TellVerdict(*read.suite, result);
         }
-        if (!job.checkOnly && !job.overwrite && system.Stamp(stj).exists) {
-            if (!job.wholeExisting || IsWholePackage(stj, system))
+        if (!job.checkOnly && !job.overwrite && system.Stamp(job.stj).exists) {
+            if (!job.wholeExisting || IsWholePackage(job.stj, system))
                 return Judged(Finish(result, SuiteStatus::Existing, kExistingText, {}, {}));
             notes.emplace_back(std::string(kDamagedPackageText));
         }
@@ -217,7 +210,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         // rar.exe takes a JAD made from the manifest from the staging folder.
         std::string jadPath = job.jad;
         if (suite.jadMade) {
-            jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(jar)), ".jad"});
+            jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(job.jar)), ".jad"});
             notes.emplace_back(std::string(kJadMadeText));
         }
         SuiteIni ini = IniOfSuite(suite, system);
@@ -231,10 +224,10 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
             notes.push_back(std::string(finding.text));
         }
         PackageRequest request{job.useArchiver ? job.rar : std::string(),
-                               jar,
+                               job.jar,
                                std::move(jadPath),
                                "",
-                               stj,
+                               job.stj,
                                std::move(*ini.text),
                                job.stagingFolder,
                                "",
@@ -591,12 +584,9 @@ SuiteResult LineForm(SuiteResult result) {
 }
 
 std::string_view PhoneWord(SuiteResult::Phone phone) {
-    switch (phone) {
-    case SuiteResult::Phone::Runs: return kRunsText;
-    case SuiteResult::Phone::DoesNotRun: return kDoesNotRunText;
-    case SuiteResult::Phone::Unknown: break;
-    }
-    return {};
+    return phone == SuiteResult::Phone::Runs         ? kRunsText
+           : phone == SuiteResult::Phone::DoesNotRun ? kDoesNotRunText
+                                                     : std::string_view();
 }
 
 FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder, SystemPort& system,
@@ -685,9 +675,10 @@ std::size_t SuitePlan::AddSuite(std::size_t folder, std::string_view jar, std::s
     return suites_.size() - 1;
 }
 
-const SuitePlan::Rare* SuitePlan::RareOf(std::size_t suite) const {
+const SuitePlan::Rare& SuitePlan::RareOf(std::size_t suite) const {
+    static const Rare none;
     const std::uint32_t rare = suites_[suite].rare;
-    return rare == 0 ? nullptr : &rare_[rare - 1];
+    return rare == 0 ? none : rare_[rare - 1];
 }
 
 std::string SuitePlan::Jar(std::size_t suite) const {
@@ -704,10 +695,9 @@ std::string SuitePlan::Package(std::size_t suite) const {
     const Suite& one = suites_[suite];
     const std::uint32_t named = one.jar != 0 ? one.jar : one.jad;
     if (named == 0) return {};
-    const Rare* rare = RareOf(suite);
-    const std::string number =
-        rare && rare->number > 1 ? Concatenated({" (", DecimalText(rare->number), ")"}) : std::string();
-    return Concatenated({folders_[one.folder].packages, WithoutExtension(std::string(Name(named))), number, ".stj"});
+    const unsigned number = RareOf(suite).number;
+    const std::string suffix = number > 1 ? Concatenated({" (", DecimalText(number), ")"}) : std::string();
+    return Concatenated({folders_[one.folder].packages, WithoutExtension(std::string(Name(named))), suffix, ".stj"});
 }
 
 SuiteJob SuitePlan::Job(std::size_t suite) const {
@@ -727,22 +717,11 @@ const std::string& SuitePlan::LogFolder(std::size_t suite) const {
     return logFolders_[folders_[suites_[suite].folder].logFolder];
 }
 
-const std::string& SuitePlan::Problem(std::size_t suite) const {
-    static const std::string none;
-    const Rare* rare = RareOf(suite);
-    return rare ? rare->problem : none;
-}
+const std::string& SuitePlan::Problem(std::size_t suite) const { return RareOf(suite).problem; }
 
-SuiteStatus SuitePlan::ProblemStatus(std::size_t suite) const {
-    const Rare* rare = RareOf(suite);
-    return rare ? rare->problemStatus : SuiteStatus::Skipped;
-}
+SuiteStatus SuitePlan::ProblemStatus(std::size_t suite) const { return RareOf(suite).problemStatus; }
 
-const std::string& SuitePlan::Note(std::size_t suite) const {
-    static const std::string none;
-    const Rare* rare = RareOf(suite);
-    return rare ? rare->note : none;
-}
+const std::string& SuitePlan::Note(std::size_t suite) const { return RareOf(suite).note; }
 
 WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}
 

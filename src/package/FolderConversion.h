@@ -180,7 +180,7 @@ private:
     };
     std::uint32_t AddName(std::string_view name);
     std::string_view Name(std::uint32_t start) const { return names_.data() + start; }
-    const Rare* RareOf(std::size_t suite) const;
+    const Rare& RareOf(std::size_t suite) const;  // an empty one where it has none
     Rare& OwnRare(std::size_t suite);
 
     SuiteJob common_;

@@ -71,7 +71,7 @@ std::uint32_t Get32(std::string_view in, std::size_t pos) {
 }
 
 // One block header, HEAD_CRC first, with `body` after HEAD_SIZE.
-void PutBlock(std::string& out, std::uint8_t type, std::uint16_t flags, std::string_view body) {
+std::string Block(std::uint8_t type, std::uint16_t flags, std::string_view body) {
     const std::size_t size = kBlockHeadSize + body.size();
     if (size > 0xFFFF) throw std::length_error("RAR block header too large");
     std::string head;
@@ -79,8 +79,9 @@ void PutBlock(std::string& out, std::uint8_t type, std::uint16_t flags, std::str
     Put16(head, flags);
     Put16(head, static_cast<std::uint32_t>(size));
     head += body;
-    Put16(out, Crc32(head) & 0xFFFF);
-    out += head;
+    std::string block;
+    Put16(block, Crc32(head) & 0xFFFF);
+    return block + head;
 }
 
 bool IsAscii(std::string_view text) {
@@ -97,7 +98,7 @@ std::string FileHeaderBody(const RarEntry& member) {
     Put32(body, member.dosTime);
     body += static_cast<char>(kStoredUnpackVersion);
     body += static_cast<char>(kStored);
-    Put16(body, static_cast<std::uint32_t>(member.name.size() & 0xFFFF));  // PutBlock refuses longer names
+    Put16(body, static_cast<std::uint32_t>(member.name.size() & 0xFFFF));  // Block refuses longer names
     Put32(body, member.attributes);
     body += member.name;
     return body;
@@ -107,9 +108,7 @@ std::string FileHeader(const RarEntry& member) {
     // A name beyond ASCII is UTF-8 with the Unicode bit and no zero byte
     // inside, which readers take as "the name is UTF-8".
     const std::uint16_t flags = kLongBlock | (IsAscii(member.name) ? 0 : kUnicodeName);
-    std::string header;
-    PutBlock(header, kFileHeader, flags, FileHeaderBody(member));
-    return header;
+    return Block(kFileHeader, flags, FileHeaderBody(member));
 }
 
 std::nullopt_t Fail(std::string* problem, const char* what) {
@@ -155,9 +154,8 @@ std::uint32_t DosDateTime(std::chrono::local_seconds moment) {
 }
 
 RarWriter::RarWriter(ByteSink& out) : out_(out) {
-    std::string start(kRar4Marker);
-    PutBlock(start, kArchiveHeader, 0, std::string(6, '\0'));  // RESERVED1, RESERVED2
-    Put(start);
+    Put(kRar4Marker);
+    Put(Block(kArchiveHeader, 0, std::string(6, '\0')));  // RESERVED1, RESERVED2
 }
 
 void RarWriter::Put(std::string_view bytes) {
@@ -199,9 +197,7 @@ void RarWriter::Add(std::string name, ByteSource& data, std::uint32_t dosTime, s
 }
 
 void RarWriter::End() {
-    std::string end;
-    PutBlock(end, kEndOfArchive, kSkipIfUnknown, {});
-    Put(end);
+    Put(Block(kEndOfArchive, kSkipIfUnknown, {}));
     HandOn();
 }
 
