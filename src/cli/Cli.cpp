@@ -323,24 +323,14 @@ void Run::PlanInput(const std::string& input, const std::optional<std::string>& 
 
 // The plan's suites kept by a text each is known by, by their numbers only:
 // the plan may hold a great many suites.
-class SuitesByText {
-public:
-    explicit SuitesByText(std::function<std::string(std::size_t)> text)
-        : text_(std::move(text)),
-          suites_(
-              0, [this](std::size_t suite) { return std::hash<std::string>()(text_(suite)); },
-              [this](std::size_t a, std::size_t b) { return text_(a) == text_(b); }) {}
-    SuitesByText(const SuitesByText&) = delete;
-    SuitesByText& operator=(const SuitesByText&) = delete;
-    // False where a suite of its text is there already.
-    bool Insert(std::size_t suite) { return suites_.insert(suite).second; }
+using SuitesByText = std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
+                                        std::function<bool(std::size_t, std::size_t)>>;
 
-private:
-    std::function<std::string(std::size_t)> text_;
-    std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
-                       std::function<bool(std::size_t, std::size_t)>>
-        suites_;
-};
+SuitesByText SuitesKnownBy(const std::function<std::string(std::size_t)>& text) {
+    return SuitesByText(
+        0, [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); },
+        [text](std::size_t a, std::size_t b) { return text(a) == text(b); });
+}
 
 // A suite named twice (its JAR and its JAD, or a file and its folder) is
 // packed once: the second time would only find its own package. Suites of
@@ -362,12 +352,12 @@ void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
         if (added) it->second = writes && IgnoresCase(system, folder);
         return it->second ? AsciiLowered(plan.Package(suite)) : plan.Package(suite);
     };
-    SuitesByText jars(named), packages(key);
+    SuitesByText jars = SuitesKnownBy(named), packages = SuitesKnownBy(key);
     plan.KeepWhere([&](std::size_t suite) {
-        if (!jars.Insert(suite)) return false;
+        if (!jars.insert(suite).second) return false;
         const std::string wanted = plan.Package(suite);
         if (wanted.empty()) return true;  // a folder that could not be listed
-        for (unsigned n = 2; !packages.Insert(suite); ++n) plan.Renumber(suite, n);
+        for (unsigned n = 2; !packages.insert(suite).second; ++n) plan.Renumber(suite, n);
         if (const std::string stj = plan.Package(suite); stj != wanted)
             plan.SetNote(suite, OwnPackageNameText(FileNameOf(stj), FileNameOf(wanted)));
         return true;

@@ -1,5 +1,6 @@
 #include "package/AppError.h"
 
+#include "descriptor/Text.h"
 #include "package/Words.h"
 
 namespace kestrane {
@@ -11,10 +12,7 @@ AppError::AppError(std::string context, std::uint32_t number, std::string descri
       description_(std::move(description)) {}
 
 std::string AppError::Report() const {
-    std::string text = context_;
-    if (!text.empty()) text += "\n\n";
-    text += ErrorNumberText(number_, description_);
-    return text;
+    return Concatenated({context_, context_.empty() ? "" : "\n\n", ErrorNumberText(number_, description_)});
 }
 
 }  // namespace kestrane

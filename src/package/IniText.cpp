@@ -52,8 +52,8 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
         const std::string suite = GetMidletName(descriptor);
         outcome = {
             {},
-            FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""), GetMidletClass(borrowed).value_or(""))};
-        outcome.midletFromManifest = true;
+            FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""), GetMidletClass(borrowed).value_or("")),
+            true};
     }
     // Characters the ANSI code page lacks stay UTF-8; the build then says
     // that the INI text cannot be stored.

@@ -19,13 +19,12 @@ namespace kestrane {
 // behind by a crash is overwritten by the next build of the same package.
 std::string TemporaryPackagePath(const std::string& stj);
 
-// Writes the STJ file `stj` (absolute) by way of a temporary file of its
-// own, with the members in the order the phone's packages have them:
-// java.jah (the JAR, with its time), java.utf (the JAD as PackageJadBytes
-// makes it, with the JAD's time), stjava.ini (`iniBytes`, with the time now)
-// and java.obj when the request names one. The files are copied in pieces,
-// never held whole, and the package is read back the same way before it
-// takes the STJ file's place. Throws AppError; then `stj` is untouched.
+// Writes the STJ file `stj` (absolute) as above, with the members in the
+// order the phone's packages have them: java.jah (the JAR, with its time),
+// java.utf (the JAD as PackageJadBytes makes it, with the JAD's time),
+// stjava.ini (`iniBytes`, with the time now) and java.obj when the request
+// names one, each copied and read back in pieces, never held whole. Throws
+// AppError; then `stj` is untouched.
 void WritePackage(const std::string& stj, const PackageRequest& request, std::string_view iniBytes, SystemPort& system);
 
 // Whether the file reads back as a whole package: a RAR 4 archive whose
