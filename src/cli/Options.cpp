@@ -41,13 +41,6 @@ bool Takes(CliMode mode, std::string_view option) {
     return false;
 }
 
-// The options the mode does not take, named by the first one given.
-std::optional<UsageError> Misplaced(const CliOptions& options, const std::vector<std::string_view>& given) {
-    for (const std::string_view option : given)
-        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, NameOf(options.mode))};
-    return std::nullopt;
-}
-
 std::optional<UsageError> CheckInputs(const CliOptions& options) {
     if (options.mode == CliMode::Help) return std::nullopt;
     if (options.inputs.empty()) {
@@ -94,7 +87,9 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             return UsageError{UnknownOptionText(argument)};
         }
     }
-    if (std::optional<UsageError> error = Misplaced(options, switches)) return *error;
+    // The first switch given that the mode does not take.
+    for (const std::string_view option : switches)
+        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, NameOf(options.mode))};
     if (std::optional<UsageError> error = CheckInputs(options)) return *error;
     return options;
 }

@@ -263,16 +263,11 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
         options.startDirectly = true;
         options.replaceWhenGood = true;
         const Outcome outcome = BuildPackage(request, system, options);
-        switch (outcome.kind) {
-        case Outcome::Kind::Built: return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
-        case Outcome::Kind::ArchiverFailed:
-            return Finish(result, SuiteStatus::Failed, kFailedPrefixText,
-                          ArchiverFailureText(outcome.exitCode, job.archiverLimit.count() / 1000), notes);
-        case Outcome::Kind::WrongFormat:
-        case Outcome::Kind::InputProblem:
-        case Outcome::Kind::SystemError: break;
-        }
-        return Finish(result, SuiteStatus::Failed, kFailedPrefixText, outcome.message, notes);
+        if (outcome.kind == Outcome::Kind::Built) return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
+        const std::string reason = outcome.kind == Outcome::Kind::ArchiverFailed
+                                       ? ArchiverFailureText(outcome.exitCode, job.archiverLimit.count() / 1000)
+                                       : outcome.message;
+        return Finish(result, SuiteStatus::Failed, kFailedPrefixText, reason, notes);
     } catch (const AppError& error) {
         return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }

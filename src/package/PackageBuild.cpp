@@ -123,12 +123,11 @@ public:
     explicit ArchiverWait(BuildProgress* progress) : progress_(progress) {
         if (progress_) progress_->WaitingForArchiver(true);
     }
-    ~ArchiverWait() { End(); }
+    ~ArchiverWait() {
+        if (progress_) progress_->WaitingForArchiver(false);
+    }
     ArchiverWait(const ArchiverWait&) = delete;
     ArchiverWait& operator=(const ArchiverWait&) = delete;
-    void End() {
-        if (progress_) std::exchange(progress_, nullptr)->WaitingForArchiver(false);
-    }
 
 private:
     BuildProgress* progress_;
