@@ -1,8 +1,5 @@
 #include "package/SuiteFiles.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "descriptor/Text.h"
 #include "package/AppError.h"
 #include "package/Words.h"
@@ -156,8 +153,8 @@ SuiteRead ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system) {
 SuiteFindings CheckSuite(const SuiteReading& suite, std::optional<std::string_view> iniText) {
     SuiteFindings found = CheckSuite(suite.jadBytes, suite.jar, suite.jarSize, suite.sameFile, iniText);
     if (suite.verdict)
-        std::ranges::move(NeedFindings(*suite.verdict, suite.jad.attributes, suite.Manifest()),
-                          std::back_inserter(found.findings));
+        for (Finding& finding : NeedFindings(*suite.verdict, suite.jad.attributes, suite.Manifest()))
+            found.findings.push_back(std::move(finding));
     return found;
 }
 
