@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "ui/CommandLine.h"
+#include "ui/LateBound.h"
 #include "ui/frmMain.h"
 
 #if defined(__GLIBCXX__)
@@ -21,12 +22,7 @@ namespace {
 // Positions are converted with the real DPI, so the program tells Windows
 // it scales itself. Looked up at run time: older Windows lacks the call.
 void DeclareDpiAware() {
-    using SetProcessDPIAwareFn = BOOL(WINAPI*)();
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        auto setAware = reinterpret_cast<SetProcessDPIAwareFn>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
-        if (setAware) setAware();
-    }
+    if (auto setAware = kestrane::LateBound<BOOL WINAPI()>(L"user32.dll", "SetProcessDPIAware")) setAware();
 }
 
 }  // namespace

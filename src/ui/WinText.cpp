@@ -6,9 +6,7 @@
 
 namespace kestrane {
 
-namespace {
-
-std::wstring ToWide(std::string_view bytes, UINT codePage) {
+std::wstring Decode(std::string_view bytes, UINT codePage) {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
     const int count = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
@@ -17,11 +15,7 @@ std::wstring ToWide(std::string_view bytes, UINT codePage) {
     return wide;
 }
 
-}  // namespace
-
-std::wstring Widen(std::string_view utf8) { return ToWide(utf8, CP_UTF8); }
-
-std::wstring Decode(std::string_view bytes, UINT codePage) { return ToWide(bytes, codePage); }
+std::wstring Widen(std::string_view utf8) { return Decode(utf8, CP_UTF8); }
 
 std::string Narrow(std::wstring_view wide) {
     if (wide.empty()) return {};
@@ -42,7 +36,7 @@ std::optional<std::string> Encode(std::wstring_view wide, UINT codePage) {
     std::string bytes(static_cast<std::size_t>(count), '\0');
     WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), count, nullptr, nullptr);
     // A round trip guards against code pages that map silently without a default character.
-    if (ToWide(bytes, codePage) != wide) return std::nullopt;
+    if (Decode(bytes, codePage) != wide) return std::nullopt;
     return bytes;
 }
 

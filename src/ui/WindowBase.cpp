@@ -55,8 +55,6 @@ ControlClass ClassOf(const ControlSpec& spec) {
     return {L"STATIC", 0, 0};
 }
 
-bool IsTextField(ControlKind kind) { return kind == ControlKind::Field || kind == ControlKind::MultiLineField; }
-
 // Esc is the window's IDCANCEL wherever the focus is, and Enter its IDOK,
 // never a click on the button that has the focus as the dialog manager would
 // make it; only a field that wants Enter (the INI box) takes it itself. A
@@ -144,7 +142,8 @@ std::vector<RECT> WindowBase::CreateControls(std::span<const ControlSpec> table,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         // No limit of 30,000 characters: paths and INI texts are as long as they are.
-        if (IsTextField(spec.kind)) SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
+        if (spec.kind == ControlKind::Field || spec.kind == ControlKind::MultiLineField)
+            SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
         places.push_back(place);
     }
     return places;
