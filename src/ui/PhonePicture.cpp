@@ -79,7 +79,7 @@ std::string GifFromIndices(int width, int height, std::span<const BYTE> palette,
 void LoadPictureFromMemory(std::span<const BYTE> bytes, ComPtr<IPicture>& picture) {
     // The picture object reads from a stream, which owns the memory it reads.
     picture.Reset();
-    GlobalMemory memory(bytes.size());
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!memory.Get()) return;
     void* target = GlobalLock(memory.Get());
     if (!target) return;

@@ -36,48 +36,47 @@ private:
     HANDLE h_ = nullptr;
 };
 
-class UniqueRegKey {
+// A handle that `Close` releases with its owner; null means "none".
+template <typename T, auto Close>
+class UniqueOwned {
 public:
-    UniqueRegKey() = default;
-    UniqueRegKey(const UniqueRegKey&) = delete;
-    UniqueRegKey& operator=(const UniqueRegKey&) = delete;
-    ~UniqueRegKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY Get() const { return key_; }
-    HKEY* Put() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-// A GDI object (font, bitmap, brush) the program created itself.
-template <typename T>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(T obj) : obj_(obj) {}
-    GdiObject(GdiObject&& other) noexcept : obj_(std::exchange(other.obj_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            obj_ = std::exchange(other.obj_, nullptr);
-        }
+    UniqueOwned() = default;
+    explicit UniqueOwned(T handle) : handle_(handle) {}
+    UniqueOwned(UniqueOwned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    UniqueOwned& operator=(UniqueOwned&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { Reset(); }
+    UniqueOwned(const UniqueOwned&) = delete;
+    UniqueOwned& operator=(const UniqueOwned&) = delete;
+    ~UniqueOwned() { Reset(); }
 
-    T Get() const { return obj_; }
-    void Reset() {
-        if (obj_) DeleteObject(obj_);
-        obj_ = nullptr;
+    T Get() const { return handle_; }
+    T* Put() {
+        Reset();
+        return &handle_;
     }
+    void Reset(T handle = nullptr) {
+        if (handle_) Close(handle_);
+        handle_ = handle;
+    }
+    // For a handle someone else has taken over (a stream, the clipboard).
+    void Release() { handle_ = nullptr; }
 
 private:
-    T obj_ = nullptr;
+    T handle_ = nullptr;
 };
+
+using UniqueRegKey = UniqueOwned<HKEY, RegCloseKey>;
+// A GDI object (font, bitmap) the program created itself.
+template <typename T>
+using GdiObject = UniqueOwned<T, DeleteObject>;
+// A memory DC (CreateCompatibleDC), for painting off screen.
+using MemoryDC = UniqueOwned<HDC, DeleteDC>;
+// A hook of this thread (SetWindowsHookExW).
+using ScopedHook = UniqueOwned<HHOOK, UnhookWindowsHookEx>;
+// Moveable global memory until a stream or the clipboard takes it over.
+using GlobalMemory = UniqueOwned<HGLOBAL, GlobalFree>;
 
 // A window's device context for the lifetime of the scope.
 class WindowDC {
@@ -109,21 +108,6 @@ private:
     PAINTSTRUCT paint_{};
 };
 
-// A memory DC like a given one, for painting off screen.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // Selects an object into a DC and puts the previous one back. Declare the
 // owner of the object before this guard so the selection is undone first.
 class ScopedSelect {
@@ -136,21 +120,6 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
-};
-
-// A hook of this thread for the lifetime of the scope.
-class ScopedHook {
-public:
-    ScopedHook(int type, HOOKPROC procedure)
-        : hook_(SetWindowsHookExW(type, procedure, nullptr, GetCurrentThreadId())) {}
-    ScopedHook(const ScopedHook&) = delete;
-    ScopedHook& operator=(const ScopedHook&) = delete;
-    ~ScopedHook() {
-        if (hook_) UnhookWindowsHookEx(hook_);
-    }
-
-private:
-    HHOOK hook_;
 };
 
 // A COM interface pointer the program holds; released with its owner.
@@ -216,22 +185,6 @@ public:
 
 private:
     HWND hwnd_;
-};
-
-// Moveable global memory until a stream takes it over (Release).
-class GlobalMemory {
-public:
-    explicit GlobalMemory(SIZE_T size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
-    GlobalMemory(const GlobalMemory&) = delete;
-    GlobalMemory& operator=(const GlobalMemory&) = delete;
-    ~GlobalMemory() {
-        if (memory_) GlobalFree(memory_);
-    }
-    HGLOBAL Get() const { return memory_; }
-    void Release() { memory_ = nullptr; }
-
-private:
-    HGLOBAL memory_;
 };
 
 }  // namespace kestrane

@@ -233,12 +233,8 @@ void frmFolder::Form_MinMaxInfo(MINMAXINFO& info) const {
 
 void frmFolder::ShowDetail(int row) {
     std::wstring text;
-    if (row >= 0 && static_cast<std::size_t>(row) < results_.size()) {
-        const SuiteResult& result = results_[row];
-        text = Widen(result.file);
-        text += L"\r\n";
-        text += Widen(result.result);
-    }
+    if (row >= 0 && static_cast<std::size_t>(row) < results_.size())
+        text = Widen(results_[row].file + "\r\n" + results_[row].result);
     SetWindowTextW(Control(IDC_FOLDER_TXTDETAIL), text.c_str());
 }
 
@@ -272,7 +268,7 @@ void frmFolder::Form_QueryUnload() {
     if (conversion_) {
         closeRequested_ = true;
         conversion_->Cancel();
-        ShowStatus(std::string(ui_words::kClosingAfterSuiteText));
+        ShowStatus(ui_words::kClosingAfterSuiteText);
         return;
     }
     CloseModal();
@@ -323,7 +319,7 @@ void frmFolder::cmdStart_Click() {
     ShowDetail(-1);
     counts_ = {};
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, 0, 0);  // no macro for progress bars
-    ShowStatus(std::string(ui_words::kSearchingText));
+    ShowStatus(ui_words::kSearchingText);
     exitCode_ = 1;
     conversion_ = std::make_unique<Conversion>(hwnd_, std::move(job));
     if (!conversion_->Start()) {
@@ -401,7 +397,7 @@ void frmFolder::CopySelectedRows() {
     }
     if (text.empty() || !OpenClipboard(hwnd_)) return;
     EmptyClipboard();
-    GlobalMemory memory((text.size() + 1) * sizeof(wchar_t));
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
     if (void* bytes = memory.Get() ? GlobalLock(memory.Get()) : nullptr) {
         CopyMemory(bytes, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
         GlobalUnlock(memory.Get());
@@ -414,7 +410,7 @@ void frmFolder::SelectAllRows() {
     ListView_SetItemState(Control(IDC_FOLDER_LVWRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-void frmFolder::ShowStatus(const std::string& text) {
+void frmFolder::ShowStatus(std::string_view text) {
     SetWindowTextW(Control(IDC_FOLDER_LBLSTATUS), Widen(text).c_str());
 }
 

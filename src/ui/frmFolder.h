@@ -55,7 +55,7 @@ private:
     void SelectAllRows();
 
     void SetRunning(bool running);
-    void ShowStatus(const std::string& text);
+    void ShowStatus(std::string_view text);
     void ShowMessage(const std::string& text);
 
     FolderJob start_;

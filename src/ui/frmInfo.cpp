@@ -26,7 +26,7 @@ constexpr int kPictureTopTwips = -360;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 enum Label { lblSTJ, lblVersion, lblInfo1, lblBy, lblBack, lblMore, kNoLabel = -1 };
-enum class LabelFace { Bold, Regular, Fixed };
+enum LabelFace { Bold, Regular, Fixed };  // indexes frmInfo::fonts_
 
 struct LabelSpec {
     const wchar_t* caption;
@@ -40,18 +40,18 @@ struct LabelSpec {
 // Label. The credit is kept short: two lines of it fill the display down to
 // the soft key bar.
 constexpr LabelSpec kLabels[] = {
-    {L"Kestrane", 923, 915, 0, LabelFace::Bold, false},
-    {L"v0.2", 1290, 1320, 0, LabelFace::Regular, false},
-    {L"Siemens ST60 Java-Set-Compiler", 825, 1560, 1275, LabelFace::Regular, false},
-    {L"Kestrane-Team, April 2004", 840, 2400, 1215, LabelFace::Regular, false},
-    {L"Back", 690, 2820, 0, LabelFace::Fixed, true},
-    {L"Mehr", 1740, 2820, 0, LabelFace::Fixed, true},
+    {L"Kestrane", 923, 915, 0, Bold, false},
+    {L"v0.2", 1290, 1320, 0, Regular, false},
+    {L"Siemens ST60 Java-Set-Compiler", 825, 1560, 1275, Regular, false},
+    {L"Kestrane-Team, April 2004", 840, 2400, 1215, Regular, false},
+    {L"Back", 690, 2820, 0, Fixed, true},
+    {L"Mehr", 1740, 2820, 0, Fixed, true},
 };
 
-constexpr UINT kOneLineFormat = DT_SINGLELINE | DT_NOPREFIX;
-constexpr UINT kWrappedFormat = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX;
-
-UINT LabelFormat(const LabelSpec& spec) { return spec.width > 0 ? kWrappedFormat : kOneLineFormat; }
+// A label of a given width wraps its caption and centres the lines on it.
+UINT LabelFormat(const LabelSpec& spec) {
+    return DT_NOPREFIX | (spec.width > 0 ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE);
+}
 
 }  // namespace
 
@@ -96,11 +96,11 @@ void frmInfo::Form_Load(HINSTANCE instance) {
 }
 
 void frmInfo::CreateFonts() {
-    boldFont_ = GdiObject<HFONT>(CreateSansSerifFont(FW_BOLD));
-    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    fixedFont_ = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              FIXED_PITCH | FF_MODERN, L"Fixedsys"));
+    fonts_[Bold] = GdiObject<HFONT>(CreateSansSerifFont(FW_BOLD));
+    fonts_[Regular] = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
+    fonts_[Fixed] = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                 DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
 }
 
 void frmInfo::LayOutLabels() {
@@ -109,7 +109,7 @@ void frmInfo::LayOutLabels() {
     WindowDC screen(nullptr);
     for (int label = 0; label < kLabelCount; ++label) {
         const LabelSpec& spec = kLabels[label];
-        ScopedSelect selectFont(screen.Get(), LabelFont(label));
+        ScopedSelect selectFont(screen.Get(), fonts_[spec.face].Get());
         RECT& rect = labelRects_[label];
         rect = {ScaleX(spec.left), ScaleY(spec.top), ScaleX(spec.left + spec.width), ScaleY(spec.top)};
         RECT measured = rect;
@@ -124,7 +124,7 @@ void frmInfo::Form_Paint() {
     PaintDC paint(hwnd_);
     RECT client{};
     GetClientRect(hwnd_, &client);
-    MemoryDC buffer(paint.Get());
+    MemoryDC buffer(CreateCompatibleDC(paint.Get()));
     GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
     if (!buffer.Get() || !bitmap.Get()) {
         // Short of memory for the buffer: straight onto the screen, with a flicker.
@@ -161,7 +161,7 @@ void frmInfo::PaintLabels(HDC dc) const {
     SetBkMode(dc, TRANSPARENT);
     for (int label = 0; label < kLabelCount; ++label) {
         const LabelSpec& spec = kLabels[label];
-        ScopedSelect selectFont(dc, LabelFont(label));
+        ScopedSelect selectFont(dc, fonts_[spec.face].Get());
         SetTextColor(dc, spec.white ? kWhite : GetSysColor(COLOR_BTNTEXT));
         RECT rect = labelRects_[label];
         DrawTextW(dc, spec.caption, -1, &rect, LabelFormat(spec));
@@ -195,15 +195,6 @@ void frmInfo::lblBack_Click() { CloseModal(); }
 void frmInfo::lblMore_Click() {
     OpenReadme(hwnd_, programFolder_);
     CloseModal();
-}
-
-HFONT frmInfo::LabelFont(int label) const {
-    switch (kLabels[label].face) {
-    case LabelFace::Bold: return boldFont_.Get();
-    case LabelFace::Regular: return font_.Get();
-    case LabelFace::Fixed: return fixedFont_.Get();
-    }
-    return font_.Get();
 }
 
 }  // namespace kestrane

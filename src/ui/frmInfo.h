@@ -48,12 +48,9 @@ private:
     void lblMore_Click();
 
     int LabelAt(POINT client) const { return TopmostLabelAt(labelRects_, client); }
-    HFONT LabelFont(int label) const;
 
     std::wstring programFolder_;
-    GdiObject<HFONT> boldFont_;
-    GdiObject<HFONT> font_;
-    GdiObject<HFONT> fixedFont_;
+    std::array<GdiObject<HFONT>, 3> fonts_;  // by the labels' faces: bold, regular, fixed
     ComPtr<IPicture> imgST60_;
     HCURSOR handCursor_ = nullptr;  // shared with the system; never destroyed
     std::array<RECT, kLabelCount> labelRects_{};

@@ -103,13 +103,7 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     }
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
-    if (startupFailure_) {
-        try {
-            std::rethrow_exception(std::exchange(startupFailure_, nullptr));
-        } catch (...) {
-            ReportFailure();
-        }
-    }
+    if (!startupFailure_.empty()) ShowMessage(startupFailure_, true);
     return true;
 }
 
@@ -156,8 +150,8 @@ void frmMain::Form_Load() {
     try {
         SetWindowTextW(Control(IDC_TXTRAR), LoadRarPath(ProgramName()).c_str());
     } catch (...) {
-        // SaidText once the window shows, so the user sees which program speaks.
-        startupFailure_ = std::current_exception();
+        // Told once the window shows, so the user sees which program speaks.
+        startupFailure_ = CurrentFailureText();
     }
 }
 
@@ -320,7 +314,7 @@ void frmMain::PairWithChosenFile(int fieldId) {
 
 bool frmMain::AskYesNo(std::string_view question) {
     // The program speaks German whatever language the system's buttons speak.
-    ScopedHook germanButtons(WH_CBT, GermanYesNoButtons);
+    const ScopedHook germanButtons(SetWindowsHookExW(WH_CBT, GermanYesNoButtons, nullptr, GetCurrentThreadId()));
     return MessageBoxW(hwnd_, Widen(question).c_str(), L"Kestrane", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -413,12 +407,8 @@ void frmMain::StartBuild(bool packItself) {
 }
 
 void frmMain::build_Waiting(bool waiting) {
-    if (waiting) {
-        ShowWaitLabel(true);
-        SetControlsEnabled(false);
-    } else {
-        ShowWaitLabel(false);
-    }
+    ShowWaitLabel(waiting);
+    if (waiting) SetControlsEnabled(false);
 }
 
 void frmMain::build_Ended(std::unique_ptr<Outcome> outcome) {
@@ -464,11 +454,9 @@ void frmMain::ShowOutcome(const Outcome& outcome) {
     case Outcome::Kind::Built:
     case Outcome::Kind::ArchiverFailed:
         ShowMessage(outcome.message, outcome.kind == Outcome::Kind::ArchiverFailed);
-        SetControlsEnabled(true);
-        SetWindowTextW(Control(IDC_TXTSTJ), L"");
-        return;
+        [[fallthrough]];
+    // Answered with "Nein": the user has heard why no package came of it.
     case Outcome::Kind::WrongFormat:
-        // Answered with "Nein": the user has heard why no package came of it.
         SetControlsEnabled(true);
         SetWindowTextW(Control(IDC_TXTSTJ), L"");
         return;
@@ -527,8 +515,7 @@ void frmMain::ShowMessage(std::string_view text, bool critical) {
 }
 
 void frmMain::ShowWaitLabel(bool visible) {
-    HWND label = Control(IDC_LBLWAIT);
-    ShowWindow(label, visible ? SW_SHOW : SW_HIDE);
+    ShowWindow(Control(IDC_LBLWAIT), visible ? SW_SHOW : SW_HIDE);
     UpdateWindow(hwnd_);
 }
 

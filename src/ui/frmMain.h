@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,7 +86,7 @@ private:
 
     HWND focusBeforeDisable_ = nullptr;
     HWND focusBeforeDeactivate_ = nullptr;
-    std::exception_ptr startupFailure_;
+    std::string startupFailure_;
     bool building_ = false;  // from the click on "Erstelle STJ" to its last box
     std::unique_ptr<Build> build_;
     PackageRequest buildRequest_;  // what the build running or just ended builds
