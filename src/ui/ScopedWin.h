@@ -11,31 +11,6 @@
 
 namespace kestrane {
 
-// A kernel handle (process, file). Both null and INVALID_HANDLE_VALUE mean "none".
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.h_, nullptr));
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
-
-    HANDLE Get() const { return h_; }
-    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE h = nullptr) {
-        if (Valid()) CloseHandle(h_);
-        h_ = h;
-    }
-
-private:
-    HANDLE h_ = nullptr;
-};
-
 // A handle that `Close` releases with its owner; null means "none".
 template <typename T, auto Close>
 class UniqueOwned {
@@ -65,6 +40,16 @@ public:
 
 private:
     T handle_ = nullptr;
+};
+
+// A kernel handle (process, file). Both null and INVALID_HANDLE_VALUE mean "none".
+inline void CloseKernelHandle(HANDLE handle) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+}
+class UniqueHandle : public UniqueOwned<HANDLE, CloseKernelHandle> {
+public:
+    using UniqueOwned::UniqueOwned;
+    bool Valid() const { return Get() != nullptr && Get() != INVALID_HANDLE_VALUE; }
 };
 
 using UniqueRegKey = UniqueOwned<HKEY, RegCloseKey>;

@@ -173,9 +173,8 @@ public:
     void Finish() override {
         const DWORD error = FlushFileBuffers(file_.Get()) ? ERROR_SUCCESS : GetLastError();
         file_.Reset();
-        if (error == ERROR_SUCCESS) return;
-        DeleteFileW(wide_.c_str());
-        ThrowSystemError(FileNotWrittenText(path_), error);
+        if (error != ERROR_SUCCESS) DeleteFileW(wide_.c_str());
+        Check(error);
     }
 
 private:
@@ -315,8 +314,7 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     const std::wstring wide = Widen(folder);
     if (!IsFolder(wide)) return false;
     // A probe that disappears when closed; its name is this process's own.
-    std::wstring probe = wide;
-    probe += Widen(Concatenated({"kestrane-", DecimalText(GetCurrentProcessId()), ".tmp"}));
+    const std::wstring probe = wide + Widen(Concatenated({"kestrane-", DecimalText(GetCurrentProcessId()), ".tmp"}));
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (file.Valid()) return false;
@@ -401,8 +399,7 @@ void Win32System::RemoveTree(const std::string& folder) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         for (const FolderEntry& entry : ListFolder(Narrow(path))) {
-            std::wstring inside = path;
-            inside += Widen(entry.name);
+            const std::wstring inside = path + Widen(entry.name);
             if (entry.isFolder && !entry.isLink) {
                 RemoveTree(Narrow(inside) + "\\");
             } else if (entry.isFolder) {

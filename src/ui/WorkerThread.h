@@ -34,8 +34,8 @@ private:
 // Posts `data` to `window` with the message; the window takes it over with
 // TakePosted. Where the window is gone, the data goes with the call.
 template <typename T>
-void PostOwned(HWND window, UINT message, std::unique_ptr<T> data, WPARAM wParam = 0) {
-    if (PostMessageW(window, message, wParam, reinterpret_cast<LPARAM>(data.get()))) data.release();
+void PostOwned(HWND window, UINT message, std::unique_ptr<T> data) {
+    if (PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(data.get()))) data.release();
 }
 
 template <typename T>
