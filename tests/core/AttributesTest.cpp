@@ -152,6 +152,7 @@ TEST(MakeJad, KeepsTheSuitesAttributesAndAddsTheJar) {
         {"MicroEdition-Profile", "MIDP-2.0"},
         {"Nokia-MIDlet-Category", "Game"},
         {"MIDlet-Name", "Second Name"},
+        {"MIDLET-NAME", "Third Name"},  // names are compared without regard to case
         {"Built-By", "builder"},
     }));
     const MadeJad made = MakeJad(manifest, "Snake Deluxe.jar", 48213);

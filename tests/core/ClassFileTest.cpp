@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -163,6 +164,26 @@ TEST(ClassFile, ReadsTheLargestConstantPool) {
     EXPECT_EQ(read.file->classes, std::vector<std::string_view>{"java/lang/Object"});
     // A long in the last entry would take a slot beyond the pool.
     EXPECT_EQ(ReadClass(LargestPoolClass(65534)).fault, ClassFault::Damaged);
+}
+
+// What the class checks follow from a class to the classes it loads: its
+// superclass and its interfaces are among its classes, in every class file
+// the tools made.
+TEST(ClassFile, ListsItsSuperclassAndInterfacesAmongItsClasses) {
+    std::size_t read = 0, implementing = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(KESTRANE_CLASSES_DIR)) {
+        if (entry.path().extension() != ".class") continue;
+        const std::string path = entry.path().generic_string();
+        const ClassReading reading = ReadClass(Fixture(path.substr(std::string_view(KESTRANE_CLASSES_DIR).size() + 1)));
+        if (!reading.file) continue;
+        const ClassFile& file = *reading.file;
+        ++read;
+        implementing += file.interfaces.empty() ? 0 : 1;
+        EXPECT_TRUE(file.superName.empty() || Has(file.classes, file.superName)) << path;
+        for (const std::string_view name : file.interfaces) EXPECT_TRUE(Has(file.classes, name)) << path << " " << name;
+    }
+    EXPECT_GE(read, 40u);
+    EXPECT_GE(implementing, 1u);
 }
 
 TEST(ClassFile, ReadsTheClassesOfAJar) {
