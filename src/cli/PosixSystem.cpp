@@ -344,21 +344,11 @@ std::string PosixSystem::MakeWorkFolder() {
 }
 
 void PosixSystem::RemoveTree(const std::string& folder) {
+    // remove_all removes a link, never what it leads to; nothing there is fine.
     std::error_code error;
     const fs::path path = PathOf(WithSeparator(folder)).parent_path();
-    const fs::file_status status = fs::symlink_status(path, error);
-    if (!fs::exists(status)) return;
-    if (fs::is_directory(status)) {
-        for (const FolderEntry& entry : ListFolder(TextOf(path))) {
-            const std::string inside = TextOf(path / PathOf(entry.name));
-            if (entry.isFolder && !entry.isLink) {
-                RemoveTree(inside);
-            } else if (!fs::remove(PathOf(inside), error) && error) {
-                throw ErrorOf(FileNotDeletedText(inside), error);
-            }
-        }
-    }
-    if (!fs::remove(path, error) && error) throw ErrorOf(FolderNotDeletedText(TextOf(path)), error);
+    fs::remove_all(path, error);
+    if (error) throw ErrorOf(FolderNotDeletedText(TextOf(path)), error);
 }
 
 std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }
