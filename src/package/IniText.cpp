@@ -14,24 +14,6 @@ std::string FormatIniText(std::string_view suite, std::string_view midlet, std::
                          "icon=", icon, "\r\n", "class=", cls});
 }
 
-namespace {
-
-// The text is in the descriptor's own bytes, the ANSI code page.
-IniOutcome IniFromDescriptor(const DescriptorBuffer& descriptor) {
-    IniOutcome outcome;
-    // The icon and the class each complain about a missing MIDlet-1, so a
-    // broken JAD gives two boxes before the text changes.
-    const std::optional<std::string> icon = GetMidletIcon(descriptor);
-    if (!icon) outcome.complaints.emplace_back(std::string(kInvalidJadText));
-    const std::optional<std::string> cls = GetMidletClass(descriptor);
-    if (!cls) outcome.complaints.emplace_back(std::string(kInvalidJadText));
-    const std::string suite = GetMidletName(descriptor);
-    outcome.text = FormatIniText(suite, suite, icon.value_or(""), cls.value_or(""));
-    return outcome;
-}
-
-}  // namespace
-
 IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::string_view> manifestMidlet) {
     // The descriptor reads one byte as one character; in UTF-16 every other
     // byte is a NUL and no key would be found.
@@ -44,17 +26,24 @@ IniOutcome IniFromJad(std::string bytes, SystemPort& system, std::optional<std::
     }
     DescriptorBuffer descriptor;
     descriptor.Load(std::move(bytes));
-    IniOutcome outcome = IniFromDescriptor(descriptor);
-    if (!outcome.complaints.empty() && manifestMidlet) {
+    // The text is in the descriptor's own bytes, the ANSI code page.
+    IniOutcome outcome;
+    std::optional<std::string> icon = GetMidletIcon(descriptor);
+    std::optional<std::string> cls = GetMidletClass(descriptor);
+    if ((!icon || !cls) && manifestMidlet) {
         // MIDP takes the descriptor's and the manifest's attributes together.
         DescriptorBuffer borrowed;
         borrowed.Load(Concatenated({"MIDlet-1: ", *manifestMidlet}));
-        const std::string suite = GetMidletName(descriptor);
-        outcome = {
-            {},
-            FormatIniText(suite, suite, GetMidletIcon(borrowed).value_or(""), GetMidletClass(borrowed).value_or("")),
-            true};
+        icon = GetMidletIcon(borrowed).value_or("");
+        cls = GetMidletClass(borrowed).value_or("");
+        outcome.midletFromManifest = true;
     }
+    // The icon and the class each complain about a missing MIDlet-1, so a
+    // broken JAD gives two boxes before the text changes.
+    if (!icon) outcome.complaints.emplace_back(std::string(kInvalidJadText));
+    if (!cls) outcome.complaints.emplace_back(std::string(kInvalidJadText));
+    const std::string suite = GetMidletName(descriptor);
+    outcome.text = FormatIniText(suite, suite, icon.value_or(""), cls.value_or(""));
     // Characters the ANSI code page lacks stay UTF-8; the build then says
     // that the INI text cannot be stored.
     if (!inUtf8) outcome.text = system.FromAnsi(*outcome.text);
