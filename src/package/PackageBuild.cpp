@@ -32,14 +32,9 @@ struct Prepared {
     std::string archiver;     // rar.exe's path when started directly
 };
 
-Outcome Refused(std::string message) {
-    return {Outcome::Kind::InputProblem, std::move(message), std::nullopt, std::nullopt};
-}
-
-Members MemberPaths(const PackageRequest& request, const std::string& folder) {
-    Members members{folder + "stjava.ini", folder + "java.jah", folder + "java.utf", {}};
-    if (!IsBlank(request.obj)) members.obj = folder + "java.obj";
-    return members;
+// An outcome the build reached itself, not through an AppError.
+Outcome Told(Outcome::Kind kind, std::string_view message, std::optional<std::uint32_t> exitCode = std::nullopt) {
+    return {kind, std::string(message), std::nullopt, exitCode};
 }
 
 // The folder itself, unless it is there but refuses this user's writes:
@@ -55,7 +50,9 @@ std::string WritableFolder(const std::string& folder, const PackageRequest& requ
 // for the user, or nothing and `prepared` holds what the build needs.
 std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                                    Prepared& prepared) {
-    prepared.members = MemberPaths(request, WritableFolder(request.stagingFolder, request, system));
+    const std::string staging = WritableFolder(request.stagingFolder, request, system);
+    prepared.members = {staging + "stjava.ini", staging + "java.jah", staging + "java.utf",
+                        IsBlank(request.obj) ? std::string() : staging + "java.obj"};
     prepared.iniBytes = system.ToAnsi(request.iniText).value_or("");
     const std::string rarFolder = BatchFolder(request.rar);
     prepared.runFolder = ParentFolder(rarFolder + std::string(kBatchFileName));
@@ -140,10 +137,6 @@ ArchiveFormat FormatOfFile(const std::string& path, SystemPort& system) {
     return FormatOf(file->Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kFormatProbeSize))));
 }
 
-Outcome ArchiverOutcome(Outcome::Kind kind, std::string_view message, std::optional<std::uint32_t> exitCode) {
-    return {kind, std::string(message), std::nullopt, exitCode};
-}
-
 Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, SystemPort& system,
                     const BuildOptions& options, BuildProgress* progress) {
     StageMembers(request, prepared, system);
@@ -168,14 +161,14 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
         if (!batchPath.empty()) system.Delete(batchPath);
     }
     if (!BuildSucceeded(exitCode, before, system.Stamp(prepared.archive)))
-        return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
+        return Told(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
     switch (FormatOfFile(prepared.archive, system)) {
-    case ArchiveFormat::Rar5: return ArchiverOutcome(Outcome::Kind::WrongFormat, kWrongFormatText, exitCode);
-    case ArchiveFormat::Other: return ArchiverOutcome(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
+    case ArchiveFormat::Rar5: return Told(Outcome::Kind::WrongFormat, kWrongFormatText, exitCode);
+    case ArchiveFormat::Other: return Told(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
     case ArchiveFormat::Rar4: break;
     }
     if (temporary) temporary->PutInPlace();
-    return ArchiverOutcome(Outcome::Kind::Built, kStjBuiltText, exitCode);
+    return Told(Outcome::Kind::Built, kStjBuiltText, exitCode);
 }
 
 // Kestrane's own packing of a request the checks let pass, busy for the
@@ -185,7 +178,7 @@ Outcome PackWithin(const PackageRequest& request, SystemPort& system, BuildProgr
     const std::string stj = system.FullPath(request.stj);
     ArchiverWait wait(progress);
     WritePackage(stj, request, iniBytes, system);
-    return {Outcome::Kind::Built, std::string(kStjBuiltText), std::nullopt, std::nullopt};
+    return Told(Outcome::Kind::Built, kStjBuiltText);
 }
 
 }  // namespace
@@ -232,12 +225,13 @@ bool BuildSucceeded(std::optional<std::uint32_t> exitCode, const FileStamp& befo
 Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const BuildOptions& options,
                      BuildProgress* progress) {
     if (!options.checked)
-        if (std::optional<std::string> refusal = CheckRequest(request, system)) return Refused(std::move(*refusal));
+        if (std::optional<std::string> refusal = CheckRequest(request, system))
+            return Told(Outcome::Kind::InputProblem, *refusal);
     const bool itself = options.packItself || IsBlank(request.rar);
     Prepared prepared;
     if (!itself)
         if (std::optional<std::string> message = Prepare(request, system, options, prepared))
-            return Refused(std::move(*message));
+            return Told(Outcome::Kind::InputProblem, *message);
     try {
         return itself ? PackWithin(request, system, progress)
                       : RunAndJudge(request, prepared, system, options, progress);
