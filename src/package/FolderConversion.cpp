@@ -29,9 +29,6 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// A JAR with a name before its extension.
-bool IsJarName(const std::string& name) { return name.size() > 4 && RoleOfFile(name) == FileRole::Jar; }
-
 // A folder's files, sorted by their names without regard to case as Windows
 // compares them, found by name; of names that differ only in case, the
 // first in that order. Holds the folder's entries by their numbers only: a
@@ -113,9 +110,10 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
         const FilesByName files(entries);
         const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
         for (std::size_t file = 0; file < files.Count(); ++file) {
-            if (!IsJarName(files.Name(file))) continue;
-            take(
-                {relative, files.Name(file), jadOf[file] == kNoJad ? std::string_view() : files.Name(jadOf[file]), {}});
+            // A JAR with a name before its extension.
+            const std::string& name = files.Name(file);
+            if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
+                take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files.Name(jadOf[file]), {}});
         }
     }
     if (!deep) return;

@@ -88,7 +88,7 @@ bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::string FileHeaderBody(const RarEntry& member) {
+std::string FileHeader(const RarEntry& member) {
     const auto size = static_cast<std::uint32_t>(member.size);  // Add refuses larger members
     std::string body;
     Put32(body, size);  // PACK_SIZE, the block's ADD_SIZE
@@ -101,14 +101,9 @@ std::string FileHeaderBody(const RarEntry& member) {
     Put16(body, static_cast<std::uint32_t>(member.name.size() & 0xFFFF));  // Block refuses longer names
     Put32(body, member.attributes);
     body += member.name;
-    return body;
-}
-
-std::string FileHeader(const RarEntry& member) {
     // A name beyond ASCII is UTF-8 with the Unicode bit and no zero byte
     // inside, which readers take as "the name is UTF-8".
-    const std::uint16_t flags = kLongBlock | (IsAscii(member.name) ? 0 : kUnicodeName);
-    return Block(kFileHeader, flags, FileHeaderBody(member));
+    return Block(kFileHeader, kLongBlock | (IsAscii(member.name) ? 0 : kUnicodeName), body);
 }
 
 std::nullopt_t Fail(std::string* problem, const char* what) {
