@@ -29,14 +29,12 @@ namespace {
 // nothing but a lock-free atomic of static duration.
 std::atomic<bool> stopRequested{false};
 
-extern "C" void RequestStop(int signalNumber) {
+extern "C" void RequestStop([[maybe_unused]] int signalNumber) {
     stopRequested = true;
 #ifdef _WIN32
     // Windows' C run-time resets the handler on each signal; the next Ctrl+C
     // must not end the program mid-package either.
     std::signal(signalNumber, RequestStop);
-#else
-    (void)signalNumber;
 #endif
 }
 
