@@ -1,6 +1,5 @@
 #include "package/PackageBuild.h"
 
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -130,13 +129,6 @@ private:
     BuildProgress* progress_;
 };
 
-// The format of the file, told from its first bytes.
-ArchiveFormat FormatOfFile(const std::string& path, SystemPort& system) {
-    const std::unique_ptr<FileToRead> file = system.OpenForReading(path);
-    const std::uint64_t size = file->Size();
-    return FormatOf(file->Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kFormatProbeSize))));
-}
-
 Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, SystemPort& system,
                     const BuildOptions& options, BuildProgress* progress) {
     StageMembers(request, prepared, system);
@@ -162,7 +154,7 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
     }
     if (!BuildSucceeded(exitCode, before, system.Stamp(prepared.archive)))
         return Told(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
-    switch (FormatOfFile(prepared.archive, system)) {
+    switch (FormatOf(*system.OpenForReading(prepared.archive))) {
     case ArchiveFormat::Rar5: return Told(Outcome::Kind::WrongFormat, kWrongFormatText, exitCode);
     case ArchiveFormat::Other: return Told(Outcome::Kind::ArchiverFailed, kBuildFailedText, exitCode);
     case ArchiveFormat::Rar4: break;

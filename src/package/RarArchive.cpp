@@ -201,9 +201,7 @@ std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::st
     // members' data.
     ReadAheadSource source(archive, 8 * 1024);
     const std::uint64_t total = source.Size();
-    if (FormatOf(source.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(total, kFormatProbeSize)))) !=
-        ArchiveFormat::Rar4)
-        return Fail(problem, "no RAR 4 marker block");
+    if (FormatOf(source) != ArchiveFormat::Rar4) return Fail(problem, "no RAR 4 marker block");
     std::vector<RarEntry> members;
     std::uint64_t pos = kRar4Marker.size();
     while (pos < total) {
@@ -260,6 +258,11 @@ ArchiveFormat FormatOf(std::string_view firstBytes) {
     if (firstBytes.substr(0, kRar5Marker.size()) == kRar5Marker) return ArchiveFormat::Rar5;
     if (firstBytes.substr(0, kRar4Marker.size()) == kRar4Marker) return ArchiveFormat::Rar4;
     return ArchiveFormat::Other;
+}
+
+ArchiveFormat FormatOf(ByteSource& archive) {
+    const std::uint64_t size = archive.Size();
+    return FormatOf(archive.Read(0, static_cast<std::size_t>(std::min<std::uint64_t>(size, kRar5Marker.size()))));
 }
 
 }  // namespace kestrane

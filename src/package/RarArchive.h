@@ -91,8 +91,8 @@ enum class ArchiveFormat {
     Rar5,   // "Rar!" 1A 07 01 00: what RAR 5.0 and later write by default
     Other,  // neither, or too short to tell
 };
-// As many first bytes as tell the formats apart.
-inline constexpr std::size_t kFormatProbeSize = 8;
 ArchiveFormat FormatOf(std::string_view firstBytes);
+// The same of an archive, from as many first bytes as tell the formats apart.
+ArchiveFormat FormatOf(ByteSource& archive);
 
 }  // namespace kestrane
