@@ -15,18 +15,12 @@ template <typename Value>
 class NameMap {
 public:
     using Entry = std::pair<std::string_view, Value>;
-    using Iterator = typename std::vector<Entry>::iterator;
     using ConstIterator = typename std::vector<Entry>::const_iterator;
 
     ConstIterator begin() const { return entries_.begin(); }
     ConstIterator end() const { return entries_.end(); }
-    Iterator end() { return entries_.end(); }
 
     ConstIterator find(std::string_view name) const {
-        const auto it = Place(entries_, name);
-        return it != entries_.end() && it->first == name ? it : entries_.end();
-    }
-    Iterator find(std::string_view name) {
         const auto it = Place(entries_, name);
         return it != entries_.end() && it->first == name ? it : entries_.end();
     }
