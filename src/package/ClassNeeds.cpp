@@ -90,7 +90,9 @@ public:
         if (at == examples.end() || *at != example) examples.insert(at, std::move(example));
     }
 
-    // What is needed always is not said again as optional.
+    // What is needed always is not said again as optional. A group left with
+    // nothing to say goes: the classes with code to verify are counted in
+    // theirs whether or not one of them lacks its StackMap.
     std::vector<NeedGroup> Result() {
         for (auto& [key, group] : groups_) {
             const auto& [optional, kind, provider] = key;
@@ -106,7 +108,7 @@ public:
         }
         std::vector<NeedGroup> needs;
         for (auto& [key, group] : groups_) {
-            if (std::get<0>(key) && group.examples.empty() && !group.floatingPoint && group.count == 0) continue;
+            if (group.examples.empty() && !group.floatingPoint && group.count == 0) continue;
             needs.push_back(std::move(group));
         }
         return needs;
@@ -159,8 +161,8 @@ public:
         if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
             needs_.Add(NeedKind::ClassVersion, {}, optional,
                        Concatenated({DecimalText(file.major), ".", DecimalText(file.minor)}));
-        if (file.methodsNeedingStackMap > 0) ++verified_[optional].total;
-        if (file.methodsWithoutStackMap > 0) ++verified_[optional].count;
+        if (file.methodsNeedingStackMap > 0) ++needs_.Group(NeedKind::NotPreverified, {}, optional).total;
+        if (file.methodsWithoutStackMap > 0) ++needs_.Group(NeedKind::NotPreverified, {}, optional).count;
         if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));
         if (file.usesFloatingPoint) needs_.Group(NeedKind::Cldc11, {}, optional).floatingPoint = true;
     }
@@ -185,17 +187,6 @@ public:
         if (std::binary_search(unreadable_.begin(), unreadable_.end(), name)) return;
         const Offer offer = platform_.ClassOffer(name);
         if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
-    }
-
-    // Said once all classes are judged: how many of the classes with code the
-    // VM verifies lack the StackMap it verifies them with ("102 of 102").
-    void JudgeVerification() {
-        for (bool optional : {false, true}) {
-            if (verified_[optional].count == 0) continue;
-            NeedGroup& group = needs_.Group(NeedKind::NotPreverified, {}, optional);
-            group.count = verified_[optional].count;
-            group.total = verified_[optional].total;
-        }
     }
 
 private:
@@ -248,10 +239,6 @@ private:
     NeedCollector& needs_;
     std::vector<std::string_view> unreadable_;  // the class names of the entries not judged, in the suite's lists
     bool unreadableSorted_ = false;
-    struct Verification {
-        std::size_t count = 0, total = 0;
-    };
-    Verification verified_[2];  // of the classes reached always, and only through a string
 };
 
 }  // namespace
@@ -290,7 +277,6 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
         judgement.JudgeNames(file, how == Reach::Optional);
         for (const std::string& named : file.namedInStrings) judgement.JudgeNamedInString(named);
     }
-    judgement.JudgeVerification();
 
     ClassVerdict verdict;
     verdict.needs = needs.Result();
