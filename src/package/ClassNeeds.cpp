@@ -142,22 +142,22 @@ std::optional<NeedKind> KindOf(Provider provider) {
 
 class Judgement {
 public:
-    Judgement(const ClassIndex& index, const Platform& platform, NeedCollector& needs)
-        : index_(index), platform_(platform), needs_(needs) {}
-
-    // An entry the JAR holds but nobody can read is damaged, not missing.
-    void Unreadable(std::string_view entry) {
-        needs_.Add(NeedKind::DamagedClass, {}, false, std::string(entry));
-        Unjudged(entry);
+    Judgement(const SuiteClasses& suite, const ClassIndex& index, NeedCollector& needs)
+        : index_(index), platform_(Platform::Phone()), needs_(needs) {
+        // An entry the JAR holds but nobody can read is damaged, not missing.
+        for (const auto* entries : {&suite.damaged, &suite.encrypted})
+            for (const std::string& entry : *entries) needs_.Add(NeedKind::DamagedClass, {}, false, entry);
+        // A class the JAR holds that is not judged, damaged or left unread
+        // (what it needs is then not known): never missing.
+        for (const auto* entries : {&suite.damaged, &suite.encrypted, &suite.unread})
+            for (std::string_view entry : *entries)
+                if (entry.ends_with(".class")) unreadable_.push_back(entry.substr(0, entry.size() - 6));
+        std::sort(unreadable_.begin(), unreadable_.end());
     }
 
-    // A class the JAR holds that is not judged, damaged or left unread
-    // (what it needs is then not known): never missing.
-    void Unjudged(std::string_view entry) {
-        if (entry.ends_with(".class")) unreadable_.emplace_back(entry.substr(0, entry.size() - 6));
-    }
-
-    void JudgeLoading(const ClassFile& file, bool optional) {
+    // What the VM asks of the class to load it, the classes and members it
+    // names, and the classes it names in strings.
+    void Judge(const ClassFile& file, bool optional) {
         if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
             needs_.Add(NeedKind::ClassVersion, {}, optional,
                        Concatenated({DecimalText(file.major), ".", DecimalText(file.minor)}));
@@ -165,14 +165,20 @@ public:
         if (file.methodsWithoutStackMap > 0) ++needs_.Group(NeedKind::NotPreverified, {}, optional).count;
         if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));
         if (file.usesFloatingPoint) needs_.Group(NeedKind::Cldc11, {}, optional).floatingPoint = true;
-    }
-
-    void JudgeNames(const ClassFile& file, bool optional) {
         for (std::string_view name : file.classes)
             if (index_.find(name) == index_.end()) NeedClass(name, optional);
         for (const MemberReference& reference : file.members) JudgeMember(reference, optional);
+        for (const std::string& named : file.namedInStrings) JudgeNamedInString(named);
     }
 
+    void NeedClass(std::string_view name, bool optional) {
+        // Said as damaged already, or left unread.
+        if (std::binary_search(unreadable_.begin(), unreadable_.end(), name)) return;
+        const Offer offer = platform_.ClassOffer(name);
+        if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
+    }
+
+private:
     // A class named in a string that the JAR does not hold is asked for only
     // if the platform has it; a string no table knows is no class at all.
     void JudgeNamedInString(std::string_view name) {
@@ -180,16 +186,6 @@ public:
         if (platform_.ClassOffer(name).provider != Provider::Nowhere) NeedClass(name, true);
     }
 
-    void NeedClass(std::string_view name, bool optional) {
-        // Said as damaged already, or left unread; all of those are known before the first class is needed.
-        if (!unreadableSorted_) std::sort(unreadable_.begin(), unreadable_.end());
-        unreadableSorted_ = true;
-        if (std::binary_search(unreadable_.begin(), unreadable_.end(), name)) return;
-        const Offer offer = platform_.ClassOffer(name);
-        if (const auto kind = KindOf(offer.provider)) needs_.Add(*kind, offer.name, optional, DottedName(name));
-    }
-
-private:
     void JudgeMember(const MemberReference& reference, bool optional) {
         if (reference.owner.starts_with('[')) return;  // an array's clone and length: the VM's own
         if (index_.find(reference.owner) == index_.end()) {
@@ -237,8 +233,7 @@ private:
     const ClassIndex& index_;
     const Platform& platform_;
     NeedCollector& needs_;
-    std::vector<std::string_view> unreadable_;  // the class names of the entries not judged, in the suite's lists
-    bool unreadableSorted_ = false;
+    std::vector<std::string_view> unreadable_;  // the class names of the entries not judged, sorted
 };
 
 }  // namespace
@@ -248,18 +243,13 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
     for (const ClassFile& file : suite.classes) index.emplace(file.name, &file);
 
     NeedCollector needs;
-    Judgement judgement(index, Platform::Phone(), needs);
-    for (const std::string& entry : suite.damaged) judgement.Unreadable(entry);
-    for (const std::string& entry : suite.encrypted) judgement.Unreadable(entry);
-    for (const std::string& entry : suite.unread) judgement.Unjudged(entry);
-
-    std::vector<std::string> midletNames;
-    std::vector<std::string_view> roots;
-    for (const std::string& midlet : midlets)
-        if (!midlet.empty()) midletNames.push_back(InternalName(midlet));
-    for (const std::string& name : midletNames) {
-        if (index.find(name) != index.end())
-            roots.push_back(name);
+    Judgement judgement(suite, index, needs);
+    std::vector<std::string_view> roots;  // the index's names, which the suite's classes hold
+    for (const std::string& midlet : midlets) {
+        if (midlet.empty()) continue;
+        const std::string name = InternalName(midlet);
+        if (const auto found = index.find(name); found != index.end())
+            roots.push_back(found->first);
         else
             judgement.NeedClass(name, false);
     }
@@ -272,10 +262,7 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
     reach.Walk(reach.NamedInStrings(), Reach::Optional);
     for (const ClassFile& file : suite.classes) {
         const Reach how = reach.Of(file.name);
-        if (how == Reach::Not) continue;
-        judgement.JudgeLoading(file, how == Reach::Optional);
-        judgement.JudgeNames(file, how == Reach::Optional);
-        for (const std::string& named : file.namedInStrings) judgement.JudgeNamedInString(named);
+        if (how != Reach::Not) judgement.Judge(file, how == Reach::Optional);
     }
 
     ClassVerdict verdict;
