@@ -129,20 +129,18 @@ Platform::Platform(std::span<const ApiTable> tables) {
 }
 
 void Platform::Add(const ApiTable& table) {
-    const Offer offer{table.provider, {}, {}};
     for (const ApiClass& apiClass : table.classes) {
         Entry& entry = classes_[apiClass.name];
         if (!apiClass.superName.empty() || apiClass.name == "java/lang/Object") {
             entry.superName = apiClass.superName;
             entry.interfaces = Words(apiClass.interfaces);
-            entry.offer = offer;
-            entry.offer.declaringClass = apiClass.name;
+            entry.offer = {table.provider, {}, apiClass.name};
         }
         if (apiClass.members == "*") {
             entry.open = true;
             continue;
         }
-        for (std::string_view key : Words(apiClass.members)) entry.members.emplace(key, offer.provider);
+        for (std::string_view key : Words(apiClass.members)) entry.members.emplace(key, table.provider);
     }
     packages_.insert(packages_.end(), table.packages.begin(), table.packages.end());
 }
@@ -154,17 +152,12 @@ const Platform& Platform::Phone() {
     return phone;
 }
 
-Offer Platform::PackageOffer(std::string_view name) const {
+Offer Platform::ClassOffer(std::string_view name) const {
+    if (const auto found = classes_.find(name); found != classes_.end()) return found->second.offer;
     for (const ApiPackage& package : packages_)
         if (name.starts_with(package.prefix)) return {package.provider, package.name, {}};
     if (name.starts_with("java/") || name.starts_with("javax/")) return {Provider::JavaSe, {}, {}};
     return {};
-}
-
-Offer Platform::ClassOffer(std::string_view name) const {
-    const auto found = classes_.find(name);
-    if (found != classes_.end()) return found->second.offer;
-    return PackageOffer(name);
 }
 
 Platform::Search Platform::Find(std::string_view owner, std::string_view key, bool constructor) const {
@@ -182,11 +175,8 @@ Platform::Search Platform::Find(std::string_view owner, std::string_view key, bo
         const auto found = classes_.find(order[i]);
         if (found == classes_.end()) continue;
         const Entry& entry = found->second;
-        if (const auto member = entry.members.find(key); member != entry.members.end()) {
-            search.found = &member->second;
-            search.declaringClass = order[i];
-            return search;
-        }
+        if (const auto member = entry.members.find(key); member != entry.members.end())
+            return {&member->second, order[i], search.nearestOpen};
         if (entry.open && !search.nearestOpen) search.nearestOpen = &entry;
         if (constructor) continue;
         for (std::string_view name : entry.interfaces)

@@ -118,7 +118,6 @@ private:
     };
 
     void Add(const ApiTable& table);
-    Offer PackageOffer(std::string_view name) const;
     Search Find(std::string_view owner, std::string_view key, bool constructor) const;
 
     NameMap<Entry> classes_;
