@@ -461,7 +461,7 @@ std::string JsonEscaped(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (const std::size_t length = Utf8LengthAt(text, i); length != 1) {
+        if (const std::size_t length = Utf8CharacterAt(text, i).length; length != 1) {
             // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
             out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
             i += length == 0 ? 0 : length - 1;

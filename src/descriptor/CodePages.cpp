@@ -24,28 +24,16 @@ constexpr char16_t kCp437High[128] = {
     0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
-// The code points of well-formed UTF-8.
-std::u32string CodePoints(std::string_view utf8) {
-    std::u32string codes;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t code = length == 1 ? lead : lead & (0x3Fu >> (length - 1));
-        for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
-        codes += code;
-        i += length;
-    }
-    return codes;
-}
-
 // Each character by the code page's upper half (ASCII stays as it is), or
 // nothing when one is missing there.
 template <std::size_t N>
 std::optional<std::string> ToSingleByte(std::string_view utf8, const char16_t (&upper)[N], char32_t latin1From) {
-    if (!IsValidUtf8(utf8)) return std::nullopt;
     std::string out;
     out.reserve(utf8.size());
-    for (const char32_t code : CodePoints(utf8)) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto [code, length] = Utf8CharacterAt(utf8, i);
+        if (length == 0) return std::nullopt;
+        i += length;
         if (code < 0x80 || (code >= latin1From && code <= 0xFF)) {
             out += static_cast<char>(code);
             continue;

@@ -13,8 +13,12 @@ namespace kestrane {
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
 
-// The length of the whole UTF-8 character at `at`, or 0 for a byte of none.
-std::size_t Utf8LengthAt(std::string_view text, std::size_t at);
+// The whole UTF-8 character at `at`; length 0 for a byte of none.
+struct Utf8Character {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+Utf8Character Utf8CharacterAt(std::string_view text, std::size_t at);
 
 // The text with every control character and every byte of no UTF-8
 // character escaped ("\n", "\t", "\x1B"): one line, and UTF-8.
