@@ -41,21 +41,12 @@ bool IsValidUtf8(std::string_view bytes) {
 
 void AppendUtf8(std::string& out, char32_t code) {
     if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    // The lead byte says how many bytes of six bits each follow it.
+    static constexpr char32_t kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    const int following = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    out += static_cast<char>(kLead[following] | code >> (6 * following));
+    for (int shift = 6 * (following - 1); shift >= 0; shift -= 6)
+        out += static_cast<char>(0x80 | (code >> shift & 0x3F));
 }
 
 std::string EscapedLine(std::string_view text) {
