@@ -90,15 +90,11 @@ bool IsManifestName(std::string_view name) {
 }
 
 bool IsBuildToolKey(std::string_view name) {
-    for (const std::string_view key : kBuildToolKeys) {
-        if (key.ends_with('*')) {
-            const std::string_view prefix = key.substr(0, key.size() - 1);
-            if (EqualsIgnoringAsciiCase(name.substr(0, prefix.size()), prefix)) return true;
-        } else if (EqualsIgnoringAsciiCase(name, key)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(kBuildToolKeys.begin(), kBuildToolKeys.end(), [name](std::string_view key) {
+        if (!key.ends_with('*')) return EqualsIgnoringAsciiCase(name, key);
+        key.remove_suffix(1);
+        return EqualsIgnoringAsciiCase(name.substr(0, key.size()), key);
+    });
 }
 
 }  // namespace
@@ -144,13 +140,9 @@ AttributeList ParseManifest(std::string_view bytes) {
 JadAttributes ParseJad(std::string_view bytes) {
     const JadLayout layout = DetectLayout(bytes);
     const std::string_view body = bytes.substr(layout.bomSize);
-    std::string text;
-    switch (layout.encoding) {
-    case JadEncoding::Utf16LittleEndian: text = Utf16ToUtf8(body, false); break;
-    case JadEncoding::Utf16BigEndian: text = Utf16ToUtf8(body, true); break;
-    case JadEncoding::Windows1252: text = Windows1252ToUtf8(body); break;
-    case JadEncoding::Utf8: text = body; break;
-    }
+    const std::string text = IsUtf16(layout.encoding)                      ? Utf16JadToUtf8(bytes)
+                             : layout.encoding == JadEncoding::Windows1252 ? Windows1252ToUtf8(body)
+                                                                           : std::string(body);
 
     JadAttributes jad;
     jad.encoding = layout.encoding;
