@@ -17,11 +17,9 @@ namespace {
 // The comma-separated fields of MIDlet-1: name, icon, class.
 std::vector<std::string> MidletFields(std::string_view value) {
     std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
+    for (std::size_t start = 0;;) {
         const std::size_t comma = value.find(',', start);
-        fields.push_back(
-            TrimSpacesAndTabs(value.substr(start, comma == std::string_view::npos ? comma : comma - start)));
+        fields.push_back(TrimSpacesAndTabs(value.substr(start, comma - start)));  // the last one to the end
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
@@ -49,13 +47,9 @@ bool HasEntry(const std::vector<std::string>& entries, std::string_view name) {
 
 void CheckJarSize(const AttributeList& jad, std::uint64_t jarSize, SuiteFindings& out) {
     const std::string* value = FindAttribute(jad, "MIDlet-Jar-Size");
-    if (value == nullptr) {
-        out.findings.push_back({FindingKind::JarSizeMissing, JarSizeMissingText(jarSize)});
-    } else if (ParseSize(*value) != jarSize) {
-        out.findings.push_back({FindingKind::JarSizeDiffers, JarSizeDiffersText(*value, jarSize)});
-    } else {
-        return;
-    }
+    if (value && ParseSize(*value) == jarSize) return;
+    out.findings.push_back(value ? Finding{FindingKind::JarSizeDiffers, JarSizeDiffersText(*value, jarSize)}
+                                 : Finding{FindingKind::JarSizeMissing, JarSizeMissingText(jarSize)});
     out.correctedJarSize = jarSize;
 }
 
