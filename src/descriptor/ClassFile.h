@@ -30,7 +30,6 @@ struct MemberReference {
     std::string_view name;        // "setFullScreenMode"
     std::string_view descriptor;  // "(Z)V"
     bool method = true;           // false for a field
-    bool operator==(const MemberReference&) const = default;
     auto operator<=>(const MemberReference&) const = default;
 };
 
