@@ -75,12 +75,9 @@ public:
     NeedGroup& Group(NeedKind kind, std::string_view provider, bool optional) {
         Key key{optional, kind, std::string(provider)};
         auto it = Place(key);
-        if (it == groups_.end() || it->first != key) {
-            it = groups_.insert(it, {std::move(key), NeedGroup{}});
-            it->second.kind = kind;
-            it->second.provider = std::string(provider);
-            it->second.onlyIfPresent = optional;
-        }
+        if (it == groups_.end() || it->first != key)
+            it = groups_.insert(
+                it, {std::move(key), {.kind = kind, .provider = std::string(provider), .onlyIfPresent = optional}});
         return it->second;
     }
     // The examples are kept sorted, each once.
