@@ -144,7 +144,8 @@ SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
     const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
     IniOutcome ini =
         IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
-    if (ini.midletFromManifest) return {std::move(ini.text), {}, MidletFromManifestFinding(*midlet)};
+    if (ini.midletFromManifest)
+        return {std::move(ini.text), {}, Finding{FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)}};
     if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
     // Both complaints of a JAD without MIDlet-1 say the same.
     return {std::nullopt, ini.complaints.front(), std::nullopt};

@@ -168,10 +168,6 @@ std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeLi
     return findings;
 }
 
-Finding MidletFromManifestFinding(std::string_view midlet) {
-    return {FindingKind::MidletFromManifest, MidletFromManifestText(midlet)};
-}
-
 SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
                          std::optional<std::string_view> iniText) {
     SuiteFindings out;

@@ -65,10 +65,6 @@ std::vector<std::string> MidletClasses(const AttributeList& jad, const Attribute
 // the suite declares.
 std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest);
 
-// What a folder's conversion tells about a JAD without MIDlet-1 whose INI
-// text took `midlet`, the manifest's MIDlet-1.
-Finding MidletFromManifestFinding(std::string_view midlet);
-
 // The text of the box that asks whether to build anyway: every finding,
 // then "Trotzdem erstellen?".
 std::string FindingsQuestion(const std::vector<Finding>& findings);
