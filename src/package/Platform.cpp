@@ -25,11 +25,6 @@ std::vector<std::string_view> Words(std::string_view text) {
     return words;
 }
 
-// How the tables spell a member: "getWidth()I", "out:Ljava/io/PrintStream;".
-std::string MemberKey(const MemberReference& reference) {
-    return Concatenated({reference.name, reference.method ? "" : ":", reference.descriptor});
-}
-
 // The text of PhoneApis.txt, as the build deflated it into PhoneApis.inc:
 // kPhoneApisSize and kPhoneApisDeflated.
 #include "PhoneApis.inc"
@@ -160,7 +155,10 @@ Offer Platform::ClassOffer(std::string_view name) const {
     return {};
 }
 
-Platform::Search Platform::Find(std::string_view owner, std::string_view key, bool constructor) const {
+Platform::Search Platform::Find(std::string_view owner, const MemberReference& reference) const {
+    // How the tables spell a member: "getWidth()I", "out:Ljava/io/PrintStream;".
+    const std::string key = Concatenated({reference.name, reference.method ? "" : ":", reference.descriptor});
+    const bool constructor = reference.name == "<init>";  // never inherited
     Search search;
     // As the VM resolves: the class and its superclasses first, then their
     // interfaces and those the interfaces extend. The tables hold no cycles;
@@ -186,7 +184,7 @@ Platform::Search Platform::Find(std::string_view owner, std::string_view key, bo
 }
 
 Offer Platform::MemberOffer(std::string_view owner, const MemberReference& reference) const {
-    const Search search = Find(owner, MemberKey(reference), reference.name == "<init>");
+    const Search search = Find(owner, reference);
     if (search.found) return {*search.found, {}, search.declaringClass};
     if (search.nearestOpen) return search.nearestOpen->offer;
     if (classes_.find(owner) == classes_.end()) return ClassOffer(owner);
@@ -194,7 +192,7 @@ Offer Platform::MemberOffer(std::string_view owner, const MemberReference& refer
 }
 
 bool Platform::Knows(std::string_view owner, const MemberReference& reference) const {
-    return Find(owner, MemberKey(reference), reference.name == "<init>").found != nullptr;
+    return Find(owner, reference).found != nullptr;
 }
 
 std::string DottedName(std::string_view internalName) {

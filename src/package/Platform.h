@@ -118,7 +118,7 @@ private:
     };
 
     void Add(const ApiTable& table);
-    Search Find(std::string_view owner, std::string_view key, bool constructor) const;
+    Search Find(std::string_view owner, const MemberReference& reference) const;
 
     NameMap<Entry> classes_;
     std::vector<ApiPackage> packages_;  // longest prefix first
