@@ -89,8 +89,15 @@ bool IsManifestName(std::string_view name) {
     });
 }
 
+// Keys that only the tools that built a JAR write into its manifest; a JAD
+// made from the manifest leaves them out. Compared without regard to case;
+// a key ending in '*' stands for every key that starts with it.
 bool IsBuildToolKey(std::string_view name) {
-    return std::any_of(kBuildToolKeys.begin(), kBuildToolKeys.end(), [name](std::string_view key) {
+    constexpr std::string_view kKeys[] = {
+        "Manifest-Version", "Created-By", "Built-By", "Ant-Version",           "Build-Jdk",  "Build-Jdk-Spec",
+        "Archiver-Version", "Bnd-*",      "Tool",     "Originally-Created-By", "Class-Path",
+    };
+    return std::any_of(std::begin(kKeys), std::end(kKeys), [name](std::string_view key) {
         if (!key.ends_with('*')) return EqualsIgnoringAsciiCase(name, key);
         key.remove_suffix(1);
         return EqualsIgnoringAsciiCase(name.substr(0, key.size()), key);

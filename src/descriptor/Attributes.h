@@ -3,7 +3,6 @@
 // manifest; and a JAD's MIDlet-Jar-Size set to the JAR's real size.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,14 +54,6 @@ JadAttributes ParseJad(std::string_view bytes);
 // A UTF-16 JAD (see ParseJad) as UTF-8 without a byte order mark, every
 // line and line end as it was; a JAD in any other encoding comes back as it is.
 std::string Utf16JadToUtf8(std::string_view bytes);
-
-// Keys that only the tools that built a JAR write into its manifest; a JAD
-// made from the manifest leaves them out. Compared without regard to case;
-// a key ending in '*' stands for every key that starts with it.
-inline constexpr std::array<std::string_view, 11> kBuildToolKeys = {
-    "Manifest-Version", "Created-By", "Built-By", "Ant-Version",           "Build-Jdk",  "Build-Jdk-Spec",
-    "Archiver-Version", "Bnd-*",      "Tool",     "Originally-Created-By", "Class-Path",
-};
 
 // Why no JAD can be made from a JAR; the caller words it for the user.
 enum class JadFault {
