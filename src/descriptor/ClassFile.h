@@ -77,10 +77,12 @@ struct ClassReading {
 ClassReading ReadClass(std::string_view bytes);
 
 // Every class entry of a JAR (a name ending in ".class"), read: see
-// ReadClasses in JarArchive.h.
+// ReadClasses in JarArchive.h. Each list is in the order of the entries.
 struct SuiteClasses {
     std::vector<ClassFile> classes;
-    std::vector<std::string> damaged;    // entries that cannot be read as a class: their CRC, their bytes, their method
+    // Entries that cannot be read as a class: their headers, their data (its
+    // CRC), their method or the class itself.
+    std::vector<std::string> damaged;
     std::vector<std::string> encrypted;  // entries that are encrypted
     std::vector<std::string> unread;     // class entries left unread past kMaxClassesCost (JarArchive.h)
 };

@@ -81,11 +81,8 @@ inline constexpr std::uint64_t kMaxClassesCost = std::uint64_t{64} << 20;
 
 // Reads every entry whose name ends in ".class", stored or deflated, from
 // the JAR that `contents` was read from: checked against its size and CRC-32
-// and then read by ReadClass (ClassFile.h). An encrypted entry goes to
-// `encrypted`; one whose headers, data, method or class is damaged, or
-// above kMaxClassSize, goes to `damaged`; one past kMaxClassesCost to
-// `unread`; each in the order of the entries.
-// Exceptions of the source pass through.
+// and then read by ReadClass (ClassFile.h). An entry above kMaxClassSize is
+// damaged. Exceptions of the source pass through.
 SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents);
 
 }  // namespace kestrane
