@@ -40,20 +40,17 @@ std::optional<std::string> Encode(std::wstring_view wide, UINT codePage) {
     return bytes;
 }
 
-std::string ErrorDescription(DWORD error) {
+AppError SystemError(std::string context, DWORD error) {
+    // The system's description of the number, without the trailing line end.
     wchar_t* buffer = nullptr;
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    if (length == 0 || !buffer) return {};
-    std::wstring text(buffer, length);
+    std::wstring text;
+    if (length != 0 && buffer) text.assign(buffer, length);
     LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-    return Narrow(text);
-}
-
-AppError SystemError(std::string context, DWORD error) {
-    return AppError(std::move(context), error, ErrorDescription(error));
+    return AppError(std::move(context), error, Narrow(text));
 }
 
 void ThrowSystemError(std::string context, DWORD error) { throw SystemError(std::move(context), error); }

@@ -19,10 +19,7 @@ std::string Narrow(std::wstring_view wide);
 std::optional<std::string> Encode(std::wstring_view wide, UINT codePage);
 std::wstring Decode(std::string_view bytes, UINT codePage);
 
-// The system's description of an error number, without the trailing line end.
-std::string ErrorDescription(DWORD error);
-
-// An AppError for `error` with the German context sentence.
+// An AppError for `error` with the German context sentence and the system's description.
 AppError SystemError(std::string context, DWORD error);
 // Throws that AppError: one throw in the program for the many places that fail so.
 [[noreturn]] void ThrowSystemError(std::string context, DWORD error);
