@@ -94,7 +94,7 @@ LRESULT CALLBACK GermanYesNoButtons(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 bool frmMain::Create(HINSTANCE instance, int showCommand) {
-    Form_Initialize();
+    InitCommonControls();
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
     if (!CreateWithLook(instance, kLook, menu)) {
@@ -138,8 +138,6 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void frmMain::Form_Initialize() { InitCommonControls(); }
-
 void frmMain::Form_Load() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     CreateControls(kControls, font_.Get());
@@ -178,10 +176,10 @@ void frmMain::DispatchCommand(int id) {
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
     case IDM_FILE_MAKEJAD: mnuFileMakeJad_Click(); break;
-    case IDM_FILE_FOLDER: mnuFileFolder_Click(); break;
-    case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
-    case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
-    case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
+    case IDM_FILE_FOLDER: OpenFolderConversion(L""); break;
+    case IDM_FILE_QUIT: Form_QueryUnload(); break;
+    case IDM_HELP_HELP: OpenReadme(hwnd_, ProgramFolder()); break;
+    case IDM_HELP_ABOUT: frmInfo::ShowModal(hwnd_, ProgramFolder()); break;
     default: break;
     }
 }
@@ -226,15 +224,7 @@ void frmMain::Form_OLEDragDrop(HDROP drop) {
     if (!building_ && IsWindowEnabled(hwnd_)) TakeFiles(paths);
 }
 
-void frmMain::TakeFiles(const std::vector<std::wstring>& paths) {
-    try {
-        TakeFilesInto(paths);
-    } catch (...) {
-        ReportFailure();
-    }
-}
-
-void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
+void frmMain::TakeFiles(const std::vector<std::wstring>& paths) try {
     std::wstring ignored;
     std::wstring folder;  // the first folder among them is converted as a whole
     for (const std::wstring& path : paths) {
@@ -263,6 +253,8 @@ void frmMain::TakeFilesInto(const std::vector<std::wstring>& paths) {
     PairWithChosenFile(IDC_TXTJAD);
     if (!ignored.empty()) ShowMessage(Concatenated({ui_words::kFilesNotTakenText, Narrow(ignored)}), false);
     if (!folder.empty()) OpenFolderConversion(folder);
+} catch (...) {
+    ReportFailure();
 }
 
 void frmMain::cmdSearch_Click(int buttonId) {
@@ -483,8 +475,6 @@ void frmMain::mnuFileMakeJad_Click() {
     SetWindowTextW(Control(IDC_TXTJAD), target->c_str());
 }
 
-void frmMain::mnuFileFolder_Click() { OpenFolderConversion(L""); }
-
 void frmMain::OpenFolderConversion(const std::wstring& source) {
     if (building_ || !IsWindowEnabled(hwnd_)) return;
     FolderJob start;
@@ -498,12 +488,6 @@ void frmMain::RunFolderConversion(FolderJob run) {
     exitCode_ = frmFolder::ShowModal(hwnd_, run, true);
     Form_QueryUnload();
 }
-
-void frmMain::mnuFileQuit_Click() { Form_QueryUnload(); }
-
-void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
-
-void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(hwnd_, ProgramFolder()); }
 
 void frmMain::ReportFailure() { ShowMessage(CurrentFailureText(), true); }
 

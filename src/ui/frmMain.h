@@ -50,23 +50,17 @@ private:
     class Build;
 
     void DispatchCommand(int id);
-    void Form_Initialize();
     void Form_Load();
     void Form_Activate();
     void Form_Deactivate();
     void Form_QueryUnload();
     void Form_Unload();
     void Form_OLEDragDrop(HDROP drop);
-    void TakeFilesInto(const std::vector<std::wstring>& paths);
 
     void cmdSearch_Click(int buttonId);
     void cmdINI_Click();
     void cmdSTJ_Click();
     void mnuFileMakeJad_Click();
-    void mnuFileFolder_Click();
-    void mnuFileQuit_Click();
-    void mnuHelpHelp_Click();
-    void mnuHelpAbout_Click();
 
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
