@@ -179,7 +179,9 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED) Form_Resize(LOWORD(lParam), HIWORD(lParam));
         return 0;
-    case WM_GETMINMAXINFO: Form_MinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+    case WM_GETMINMAXINFO:
+        if (smallestWindow_.x > 0) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = smallestWindow_;
+        return 0;
     case WM_SUITES_FOUND: conversion_SuitesFound(static_cast<std::size_t>(wParam)); return 0;
     case WM_SUITE_FINISHED: conversion_SuiteFinished(TakePosted<SuiteResult>(lParam)); return 0;
     case WM_CONVERSION_ENDED: conversion_Ended(TakePosted<FolderSummary>(lParam)); return 0;
@@ -227,10 +229,6 @@ void frmFolder::Form_Resize(int clientWidth, int clientHeight) {
     widthGrown_ = grown;
 }
 
-void frmFolder::Form_MinMaxInfo(MINMAXINFO& info) const {
-    if (smallestWindow_.cx > 0) info.ptMinTrackSize = {smallestWindow_.cx, smallestWindow_.cy};
-}
-
 void frmFolder::ShowDetail(int row) {
     std::wstring text;
     if (row >= 0 && static_cast<std::size_t>(row) < results_.size())
@@ -244,21 +242,22 @@ void frmFolder::DispatchCommand(int id) {
     case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, ui_words::kTargetPickerTitleText.data()); break;
     case IDC_FOLDER_CMDSTART: cmdStart_Click(); break;
     case IDC_FOLDER_CMDCLOSE:
-    case IDCANCEL: cmdClose_Click(); break;  // Esc, as in a dialog
+    case IDCANCEL: Form_QueryUnload(); break;  // Esc, as in a dialog
     default: break;
     }
 }
 
 LRESULT frmFolder::lvwResults_Notify(const NMHDR& header) {
-    if (header.idFrom == IDC_FOLDER_LVWRESULTS && header.code == LVN_ITEMCHANGED) {
+    if (header.idFrom != IDC_FOLDER_LVWRESULTS) return 0;
+    if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED))
             ShowDetail(change.iItem);
     }
-    if (header.idFrom == IDC_FOLDER_LVWRESULTS && header.code == LVN_KEYDOWN) {
-        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
-        if (GetKeyState(VK_CONTROL) < 0 && key.wVKey == 'C') CopySelectedRows();
-        if (GetKeyState(VK_CONTROL) < 0 && key.wVKey == 'A') SelectAllRows();
+    if (header.code == LVN_KEYDOWN && GetKeyState(VK_CONTROL) < 0) {
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
+        if (key == 'C') CopySelectedRows();
+        if (key == 'A') ListView_SetItemState(Control(IDC_FOLDER_LVWRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED);
     }
     return 0;
 }
@@ -273,8 +272,6 @@ void frmFolder::Form_QueryUnload() {
     }
     CloseModal();
 }
-
-void frmFolder::cmdClose_Click() { Form_QueryUnload(); }
 
 void frmFolder::cmdSearch_Click(int fieldId, const wchar_t* title) {
     if (conversion_) return;
@@ -404,10 +401,6 @@ void frmFolder::CopySelectedRows() {
         if (SetClipboardData(CF_UNICODETEXT, memory.Get())) memory.Release();  // the clipboard owns it now
     }
     CloseClipboard();
-}
-
-void frmFolder::SelectAllRows() {
-    ListView_SetItemState(Control(IDC_FOLDER_LVWRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 void frmFolder::ShowStatus(std::string_view text) {

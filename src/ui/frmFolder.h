@@ -40,7 +40,6 @@ private:
     void Form_Load(const CREATESTRUCTW& created);
     void CreateListColumns();
     void Form_Resize(int clientWidth, int clientHeight);
-    void Form_MinMaxInfo(MINMAXINFO& info) const;
     void Form_QueryUnload();
     void ShowDetail(int row);
     LRESULT lvwResults_Notify(const NMHDR& header);
@@ -50,9 +49,7 @@ private:
 
     void cmdSearch_Click(int fieldId, const wchar_t* title);
     void cmdStart_Click();
-    void cmdClose_Click();
     void CopySelectedRows();
-    void SelectAllRows();
 
     void SetRunning(bool running);
     void ShowStatus(std::string_view text);
@@ -67,8 +64,8 @@ private:
     FolderSummary counts_;
     DWORD lastShown_ = 0;  // GetTickCount when the run's progress was last drawn
     int exitCode_ = 1;
-    SIZE smallestWindow_{};  // the window's size as created: it gets no smaller
-    int widthGrown_ = 0;     // pixels the client area is wider than as created
+    POINT smallestWindow_{};  // the window's size as created: it gets no smaller
+    int widthGrown_ = 0;      // pixels the client area is wider than as created
     bool closeRequested_ = false;
 };
 
