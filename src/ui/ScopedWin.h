@@ -109,30 +109,15 @@ private:
 
 // A COM interface pointer the program holds; released with its owner.
 template <typename T>
-class ComPtr {
+void ReleaseInterface(T* p) {
+    p->Release();
+}
+template <typename T>
+class ComPtr : public UniqueOwned<T*, ReleaseInterface<T>> {
 public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { Reset(); }
-
-    T* Get() const { return p_; }
-    T* operator->() const { return p_; }
+    T* operator->() const { return this->Get(); }
     // For functions that hand out a new reference through a void**.
-    void** PutVoid() {
-        Reset();
-        return reinterpret_cast<void**>(&p_);
-    }
-    T** Put() {
-        Reset();
-        return &p_;
-    }
-    void Reset() {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-
-private:
-    T* p_ = nullptr;
+    void** PutVoid() { return reinterpret_cast<void**>(this->Put()); }
 };
 
 // OLE, and with it COM, on this thread for the lifetime of the scope; ole32
