@@ -106,22 +106,17 @@ void LayOutControls(HWND window, std::span<const ControlSpec> table, const std::
 
 }  // namespace
 
-// The run: its job, the thread that works it, and the flag that stops it.
-// The listener's calls come on that thread and only post to the window.
+// The run: its job, the thread that works it (started with the object), and
+// the flag that stops it. The listener's calls come on that thread and only
+// post to the window.
 class frmFolder::Conversion final : private FolderListener {
 public:
-    Conversion(HWND window, FolderJob job) : window_(window), job_(std::move(job)) {}
+    Conversion(HWND window, FolderJob job) : window_(window), job_(std::move(job)), thread_([this] { Work(); }) {}
     Conversion(const Conversion&) = delete;
     Conversion& operator=(const Conversion&) = delete;
-    ~Conversion() {
-        cancel_ = true;
-        thread_.reset();  // waits for the suite being packed
-    }
+    ~Conversion() { cancel_ = true; }  // thread_ then waits for the suite being packed
 
-    bool Start() {
-        thread_ = std::make_unique<WorkerThread>([this] { Work(); });
-        return thread_->Started();
-    }
+    bool Started() const { return thread_.Started(); }
     void Cancel() { cancel_ = true; }
     bool Cancelling() const { return cancel_; }
 
@@ -150,7 +145,7 @@ private:
     HWND window_;
     FolderJob job_;
     std::atomic<bool> cancel_{false};
-    std::unique_ptr<WorkerThread> thread_;
+    WorkerThread thread_;  // last: it starts once all it reads is there, and goes first
 };
 
 int frmFolder::ShowModal(HWND mainWindow, const FolderJob& start, bool unattended) {
@@ -319,7 +314,7 @@ void frmFolder::cmdStart_Click() {
     ShowStatus(ui_words::kSearchingText);
     exitCode_ = 1;
     conversion_ = std::make_unique<Conversion>(hwnd_, std::move(job));
-    if (!conversion_->Start()) {
+    if (!conversion_->Started()) {
         const DWORD error = GetLastError();
         conversion_.reset();
         ShowStatus("");

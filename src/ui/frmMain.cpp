@@ -316,19 +316,17 @@ void frmMain::cmdINI_Click() {
     if (outcome.text) SetWindowTextW(Control(IDC_TXTINI), Widen(*outcome.text).c_str());
 }
 
-// The build on a thread of its own with a port of its own. It tells the
-// window when the wait begins and ends, and posts its outcome at the end.
+// The build on a thread of its own with a port of its own, started with the
+// object. It tells the window when the wait begins and ends, and posts its
+// outcome at the end.
 class frmMain::Build final : private BuildProgress {
 public:
     Build(HWND window, PackageRequest request, bool packItself)
-        : window_(window), request_(std::move(request)), packItself_(packItself) {}
+        : window_(window), request_(std::move(request)), packItself_(packItself), thread_([this] { Work(); }) {}
     Build(const Build&) = delete;
     Build& operator=(const Build&) = delete;
 
-    bool Start() {
-        thread_ = std::make_unique<WorkerThread>([this] { Work(); });
-        return thread_->Started();
-    }
+    bool Started() const { return thread_.Started(); }
 
 private:
     void Work() {
@@ -355,7 +353,7 @@ private:
     HWND window_;
     PackageRequest request_;
     bool packItself_;
-    std::unique_ptr<WorkerThread> thread_;
+    WorkerThread thread_;  // last: it starts once all it reads is there, and goes first
 };
 
 frmMain::frmMain() = default;
@@ -389,7 +387,7 @@ void frmMain::cmdSTJ_Click() {
 void frmMain::StartBuild(bool packItself) {
     building_ = true;
     build_ = std::make_unique<Build>(hwnd_, buildRequest_, packItself);
-    if (!build_->Start()) {
+    if (!build_->Started()) {
         const DWORD error = GetLastError();
         build_.reset();
         build_Ended(std::make_unique<Outcome>(Outcome{
