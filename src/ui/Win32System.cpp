@@ -122,10 +122,8 @@ std::pair<UniqueHandle, FileFacts> OpenToRead(const std::string& path) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     FILETIME written{};
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), nullptr, nullptr, &written)) {
-        const DWORD error = GetLastError();
-        ThrowSystemError(FileNotReadText(path), error);
-    }
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), nullptr, nullptr, &written))
+        ThrowLastError([&] { return FileNotReadText(path); });
     return {std::move(file), FileFacts{static_cast<std::uint64_t>(size.QuadPart), LocalWriteTime(written), {}}};
 }
 
@@ -221,17 +219,12 @@ void Win32System::AppendToFile(const std::string& path, std::string_view bytes) 
 }
 
 void Win32System::CopyOver(const std::string& from, const std::string& to) {
-    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE)) {
-        const DWORD error = GetLastError();
-        ThrowSystemError(FileNotCopiedText(from, to), error);
-    }
+    if (!CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
+        ThrowLastError([&] { return FileNotCopiedText(from, to); });
 }
 
 void Win32System::Delete(const std::string& path) {
-    if (!DeleteFileW(Widen(path).c_str())) {
-        const DWORD error = GetLastError();
-        ThrowSystemError(FileNotDeletedText(path), error);
-    }
+    if (!DeleteFileW(Widen(path).c_str())) ThrowLastError([&] { return FileNotDeletedText(path); });
 }
 
 void Win32System::MoveOver(const std::string& from, const std::string& to) {
@@ -374,10 +367,7 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
 std::string Win32System::MakeWorkFolder() {
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) {
-        const DWORD error = GetLastError();
-        ThrowSystemError(std::string(kNoTemporaryFolderText), error);
-    }
+    if (length == 0 || length > MAX_PATH) ThrowLastError([&] { return std::string(kNoTemporaryFolderText); });
     // The process and a counter make the name; a folder left behind by an
     // earlier process of the same number is passed over, not reused.
     static LONG counter = 0;
@@ -406,10 +396,7 @@ void Win32System::RemoveTree(const std::string& folder) {
                 RemoveDirectoryW(inside.c_str());
             } else {
                 SetFileAttributesW(inside.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (!DeleteFileW(inside.c_str())) {
-                    const DWORD error = GetLastError();
-                    ThrowSystemError(FileNotDeletedText(Narrow(inside)), error);
-                }
+                if (!DeleteFileW(inside.c_str())) ThrowLastError([&] { return FileNotDeletedText(Narrow(inside)); });
             }
         }
     }
@@ -440,10 +427,7 @@ std::unique_ptr<ArchiverRun> Win32System::RunHidden(const std::string& batchPath
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
     auto execute = LateBound<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-    if (!execute || !execute(&info)) {
-        const DWORD error = GetLastError();
-        ThrowSystemError(BatchFileNotStartedText(batchPath), error);
-    }
+    if (!execute || !execute(&info)) ThrowLastError([&] { return BatchFileNotStartedText(batchPath); });
     return std::make_unique<ShellRun>(info.hProcess);
 }
 
@@ -462,10 +446,8 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     // for an answer), and a console host per suite costs more than the
     // archiver itself in a run over hundreds of suites.
     if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
-                        directory.c_str(), &startup, &process)) {
-        const DWORD error = GetLastError();
-        ThrowSystemError(ProgramNotStartedText(program), error);
-    }
+                        directory.c_str(), &startup, &process))
+        ThrowLastError([&] { return ProgramNotStartedText(program); });
     UniqueHandle thread(process.hThread);
     return std::make_unique<ShellRun>(process.hProcess);
 }

@@ -23,6 +23,12 @@ std::wstring Decode(std::string_view bytes, UINT codePage);
 AppError SystemError(std::string context, DWORD error);
 // Throws that AppError: one throw in the program for the many places that fail so.
 [[noreturn]] void ThrowSystemError(std::string context, DWORD error);
+// Throws it for the thread's last error, read before `context()` makes the sentence.
+template <typename Context>
+[[noreturn]] void ThrowLastError(Context context) {
+    const DWORD error = GetLastError();
+    ThrowSystemError(context(), error);
+}
 
 // What to tell the user of the exception being handled (call it inside a
 // catch block): an AppError's report, anything else as unexpected.
