@@ -46,6 +46,26 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The folder, and those above it that are missing, from the bottom up: no
+// folder above one that is there is looked at, so a share's path
+// (\\server\share\...) and the long form (\\?\C:\...) are made below
+// like any other. A file in a folder's place is refused.
+void MakeFolders(const std::wstring& path) {
+    if (IsFolder(path) || CreateDirectoryW(path.c_str(), nullptr)) return;
+    DWORD error = GetLastError();
+    const std::size_t parent = path.find_last_of(L"\\/");
+    if (error == ERROR_PATH_NOT_FOUND && parent != std::wstring::npos && parent > 0) {
+        MakeFolders(path.substr(0, parent));
+        error = CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+    }
+    // Made meanwhile, by a run beside this one: as good.
+    if (error == ERROR_SUCCESS || (error == ERROR_ALREADY_EXISTS && IsFolder(path))) return;
+    ThrowSystemError(FolderNotMadeText(Narrow(path)), error);
+}
+
+// The 64 bits the system gives in two halves.
+std::uint64_t Joined(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
+
 // Puts the file's position at `offset`.
 bool MoveTo(HANDLE file, std::uint64_t offset) {
     LARGE_INTEGER at{};
@@ -61,8 +81,7 @@ std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
     WORD date = 0, time = 0;
     if (!FileTimeToDosDateTime(&local, &date, &time)) return kDosFirstDay;
     // 100-nanosecond steps since 1601-01-01, the first day of Windows' calendar.
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
-    return local_days{year(1601) / 1 / 1} + seconds(ticks / 10'000'000);
+    return local_days{year(1601) / 1 / 1} + seconds(Joined(local.dwHighDateTime, local.dwLowDateTime) / 10'000'000);
 }
 
 // The volume and index that tell the opened file apart from every other
@@ -70,8 +89,19 @@ std::chrono::local_seconds LocalSecondsOf(const FILETIME& local) {
 std::optional<FileIdentity> IdentityOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return FileIdentity{info.dwVolumeSerialNumber, Joined(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
+// Which file the path names, folders too; nothing where there is none.
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    const UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return IdentityOf(file.Get());
+}
+
+std::wstring Upper(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
 }
 
 // A file's time as the system keeps it (UTC) in local date and time.
@@ -250,29 +280,10 @@ FileStamp Win32System::Stamp(const std::string& path) {
     if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return {};
-    FileStamp stamp;
-    stamp.exists = true;
-    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.lastWrite = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
-    return stamp;
+    const FILETIME& written = data.ftLastWriteTime;
+    return {true, Joined(data.nFileSizeHigh, data.nFileSizeLow),
+            static_cast<std::int64_t>(Joined(written.dwHighDateTime, written.dwLowDateTime))};
 }
-
-namespace {
-
-// Which file the path names, folders too; nothing where there is none.
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    const UniqueHandle file(CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return IdentityOf(file.Get());
-}
-
-std::wstring Upper(std::wstring text) {
-    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-}  // namespace
 
 bool Win32System::SameFile(const std::string& a, const std::string& b) {
     // A package not yet there is opened once, not the suite's files too.
@@ -314,27 +325,6 @@ bool Win32System::IsWriteProtected(const std::string& folder) {
     const DWORD error = GetLastError();
     return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }
-
-namespace {
-
-// The folder, and those above it that are missing, from the bottom up: no
-// folder above one that is there is looked at, so a share's path
-// (\\server\share\...) and the long form (\\?\C:\...) are made below
-// like any other. A file in a folder's place is refused.
-void MakeFolders(const std::wstring& path) {
-    if (IsFolder(path) || CreateDirectoryW(path.c_str(), nullptr)) return;
-    DWORD error = GetLastError();
-    const std::size_t parent = path.find_last_of(L"\\/");
-    if (error == ERROR_PATH_NOT_FOUND && parent != std::wstring::npos && parent > 0) {
-        MakeFolders(path.substr(0, parent));
-        error = CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
-    }
-    // Made meanwhile, by a run beside this one: as good.
-    if (error == ERROR_SUCCESS || (error == ERROR_ALREADY_EXISTS && IsFolder(path))) return;
-    ThrowSystemError(FolderNotMadeText(Narrow(path)), error);
-}
-
-}  // namespace
 
 void Win32System::CreateFolder(const std::string& folder) {
     std::wstring path = Widen(folder);
