@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "descriptor/Text.h"
+
 namespace kestrane::ui_words {
 
 // The main window.
@@ -35,6 +37,8 @@ inline constexpr std::string_view kCancelledText = " – abgebrochen";
 inline constexpr std::string_view kConversionNotStartedText = "Die Umwandlung konnte nicht gestartet werden.";
 
 // A failure nobody foresaw, with what the C++ library says of it, if anything.
-std::string UnexpectedFailureText(std::string_view what);
+inline std::string UnexpectedFailureText(std::string_view what) {
+    return what.empty() ? "Unerwarteter Fehler." : Concatenated({"Unerwarteter Fehler: ", what});
+}
 
 }  // namespace kestrane::ui_words
