@@ -119,12 +119,7 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Menu items arrive without a control; buttons with BN_CLICKED.
         if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) DispatchCommand(LOWORD(wParam));
         return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE)
-            Form_Deactivate();
-        else
-            Form_Activate();
-        return 0;
+    case WM_ACTIVATE: LOWORD(wParam) == WA_INACTIVE ? Form_Deactivate() : Form_Activate(); return 0;
     case WM_CLOSE: Form_QueryUnload(); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
