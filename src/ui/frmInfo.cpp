@@ -89,18 +89,14 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void frmInfo::Form_Load(HINSTANCE instance) {
     // Without its picture the window still shows its texts on the plain button face.
     LoadPhonePicture(instance, imgST60_);
-    CreateFonts();
-    LayOutLabels();
-    handCursor_ = static_cast<HCURSOR>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDR_HANDCURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-}
-
-void frmInfo::CreateFonts() {
     fonts_[Bold] = GdiObject<HFONT>(CreateSansSerifFont(FW_BOLD));
     fonts_[Regular] = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     fonts_[Fixed] = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                                  DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
+    LayOutLabels();
+    handCursor_ = static_cast<HCURSOR>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDR_HANDCURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
 void frmInfo::LayOutLabels() {

@@ -34,7 +34,6 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void Form_Load(HINSTANCE instance);
-    void CreateFonts();
     void LayOutLabels();
     void Form_Paint();
     void PaintAll(HDC dc, const RECT& client) const;
