@@ -189,17 +189,6 @@ void frmFolder::Form_Load(const CREATESTRUCTW& created) {
     smallestWindow_ = {created.cx, created.cy};
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
     createdPlaces_ = CreateControls(kControls, font_.Get());
-    CreateListColumns();
-    SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), Widen(start_.source).c_str());
-    SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), Widen(start_.target).c_str());
-    Button_SetCheck(Control(IDC_FOLDER_CHKSUBFOLDERS), start_.includeSubfolders ? BST_CHECKED : BST_UNCHECKED);
-    Button_SetCheck(Control(IDC_FOLDER_CHKOVERWRITE), start_.overwrite ? BST_CHECKED : BST_UNCHECKED);
-    SetFocus(Control(start_.source.empty() ? IDC_FOLDER_TXTSOURCE : IDC_FOLDER_TXTTARGET));
-    // Handled once the window shows and its loop runs.
-    if (unattended_) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
-}
-
-void frmFolder::CreateListColumns() {
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
@@ -209,6 +198,13 @@ void frmFolder::CreateListColumns() {
         column.cx = ScaleX(kColumns[i].widthTwips);
         ListView_InsertColumn(list, i, &column);
     }
+    SetWindowTextW(Control(IDC_FOLDER_TXTSOURCE), Widen(start_.source).c_str());
+    SetWindowTextW(Control(IDC_FOLDER_TXTTARGET), Widen(start_.target).c_str());
+    Button_SetCheck(Control(IDC_FOLDER_CHKSUBFOLDERS), start_.includeSubfolders ? BST_CHECKED : BST_UNCHECKED);
+    Button_SetCheck(Control(IDC_FOLDER_CHKOVERWRITE), start_.overwrite ? BST_CHECKED : BST_UNCHECKED);
+    SetFocus(Control(start_.source.empty() ? IDC_FOLDER_TXTSOURCE : IDC_FOLDER_TXTTARGET));
+    // Handled once the window shows and its loop runs.
+    if (unattended_) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
 }
 
 // The result column takes the width the list gained, so that reasons show whole.

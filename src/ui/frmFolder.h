@@ -38,7 +38,6 @@ private:
 
     void DispatchCommand(int id);
     void Form_Load(const CREATESTRUCTW& created);
-    void CreateListColumns();
     void Form_Resize(int clientWidth, int clientHeight);
     void Form_QueryUnload();
     void ShowDetail(int row);
