@@ -38,14 +38,12 @@ StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments) {
         case Switch::Subfolders: subfolders = true; break;
         case Switch::Overwrite: overwrite = true; break;
         case Switch::None:
-            if (foldersWanted == 2) {
-                parsed.folderRun->source = Narrow(argument);
-            } else if (foldersWanted == 1) {
-                parsed.folderRun->target = Narrow(argument);
+            if (foldersWanted == 0) {
+                parsed.files.push_back(argument);
             } else {
-                parsed.files.push_back(std::wstring(argument));
+                (foldersWanted == 2 ? parsed.folderRun->source : parsed.folderRun->target) = Narrow(argument);
+                --foldersWanted;
             }
-            if (foldersWanted > 0) --foldersWanted;
             break;
         }
     }
