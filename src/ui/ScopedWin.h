@@ -63,21 +63,9 @@ using ScopedHook = UniqueOwned<HHOOK, UnhookWindowsHookEx>;
 // Moveable global memory until a stream or the clipboard takes it over.
 using GlobalMemory = UniqueOwned<HGLOBAL, GlobalFree>;
 
-// A window's device context for the lifetime of the scope.
-class WindowDC {
-public:
-    explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
+// The screen's device context (GetDC(nullptr)), for its DPI and the size of texts.
+inline void ReleaseScreenDC(HDC dc) { ReleaseDC(nullptr, dc); }
+using ScreenDC = UniqueOwned<HDC, ReleaseScreenDC>;
 
 // The DC of a WM_PAINT, from BeginPaint to EndPaint.
 class PaintDC {

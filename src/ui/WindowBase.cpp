@@ -90,7 +90,7 @@ int WindowBase::RunMessageLoop(const WindowBase* modal) {
 
 bool WindowBase::CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu) {
     if (!RegisterWindowClass(instance, look, WindowProc)) return false;
-    WindowDC screen(nullptr);
+    ScreenDC screen(GetDC(nullptr));
     dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
     dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
     RECT frame{0, 0, ScaleX(look.clientTwips.cx), ScaleY(look.clientTwips.cy)};
@@ -125,7 +125,7 @@ void WindowBase::CloseModal() {
 }
 
 std::vector<RECT> WindowBase::CreateControls(std::span<const ControlSpec> table, HFONT font) {
-    WindowDC screen(nullptr);
+    ScreenDC screen(GetDC(nullptr));
     ScopedSelect selectFont(screen.Get(), font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(screen.Get(), &metrics);

@@ -102,7 +102,7 @@ void frmInfo::Form_Load(HINSTANCE instance) {
 void frmInfo::LayOutLabels() {
     static_assert(std::size(kLabels) == kLabelCount, "one entry for each label");
     // Measured once: the texts never change while the window is open.
-    WindowDC screen(nullptr);
+    ScreenDC screen(GetDC(nullptr));
     for (int label = 0; label < kLabelCount; ++label) {
         const LabelSpec& spec = kLabels[label];
         ScopedSelect selectFont(screen.Get(), fonts_[spec.face].Get());
