@@ -184,8 +184,6 @@ public:
         file_.Reset();
         DeleteFileW(wide_.c_str());
     }
-    Win32NewFile(const Win32NewFile&) = delete;
-    Win32NewFile& operator=(const Win32NewFile&) = delete;
 
     const std::string& Path() const override { return path_; }
     // At the file's position, its end (see FileSource::Read); a write back

@@ -112,8 +112,6 @@ void LayOutControls(HWND window, std::span<const ControlSpec> table, const std::
 class frmFolder::Conversion final : private FolderListener {
 public:
     Conversion(HWND window, FolderJob job) : window_(window), job_(std::move(job)), thread_([this] { Work(); }) {}
-    Conversion(const Conversion&) = delete;
-    Conversion& operator=(const Conversion&) = delete;
     ~Conversion() { cancel_ = true; }  // thread_ then waits for the suite being packed
 
     bool Started() const { return thread_.Started(); }

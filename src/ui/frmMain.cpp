@@ -318,8 +318,6 @@ class frmMain::Build final : private BuildProgress {
 public:
     Build(HWND window, PackageRequest request, bool packItself)
         : window_(window), request_(std::move(request)), packItself_(packItself), thread_([this] { Work(); }) {}
-    Build(const Build&) = delete;
-    Build& operator=(const Build&) = delete;
 
     bool Started() const { return thread_.Started(); }
 
