@@ -148,12 +148,8 @@ void frmMain::Form_Load() {
     }
 }
 
-void frmMain::Form_Unload() {
-    try {
-        SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR)));
-    } catch (...) {
-        ReportFailure();
-    }
+void frmMain::Form_Unload() try { SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR))); } catch (...) {
+    ReportFailure();
 }
 
 void frmMain::DispatchCommand(int id) {
