@@ -159,11 +159,6 @@ void frmMain::DispatchCommand(int id) {
     // defers.
     if (building_ && id != IDM_FILE_QUIT) return;
     switch (id) {
-    case IDC_CMDSEARCHRAR:
-    case IDC_CMDSEARCHJAR:
-    case IDC_CMDSEARCHJAD:
-    case IDC_CMDSEARCHOBJ:
-    case IDC_CMDSEARCHSTJ: cmdSearch_Click(id); break;
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
     case IDM_FILE_MAKEJAD: mnuFileMakeJad_Click(); break;
@@ -171,7 +166,7 @@ void frmMain::DispatchCommand(int id) {
     case IDM_FILE_QUIT: Form_QueryUnload(); break;
     case IDM_HELP_HELP: OpenReadme(hwnd_, ProgramFolder()); break;
     case IDM_HELP_ABOUT: frmInfo::ShowModal(hwnd_, ProgramFolder()); break;
-    default: break;
+    default: cmdSearch_Click(id); break;  // a "Suchen..." button of kSearchButtons, or nothing
     }
 }
 
