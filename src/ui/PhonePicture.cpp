@@ -90,24 +90,20 @@ void LoadPictureFromMemory(std::span<const BYTE> bytes, ComPtr<IPicture>& pictur
     auto loadPicture = LateBound<decltype(OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
     if (!streamOn || !loadPicture || FAILED(streamOn(memory.Get(), TRUE, stream.Put()))) return;
     memory.Release();
-    if (FAILED(loadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture, picture.PutVoid()))) {
+    if (FAILED(loadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture, picture.PutVoid())))
         picture.Reset();
-    }
 }
 
 void LoadPhonePicture(HINSTANCE instance, ComPtr<IPicture>& picture) {
     picture.Reset();
     HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDR_ST60), RT_RCDATA);
     HGLOBAL resource = found ? LoadResource(instance, found) : nullptr;
-    const void* deflated = resource ? LockResource(resource) : nullptr;
+    const auto* deflated = static_cast<const Bytef*>(resource ? LockResource(resource) : nullptr);
     if (!deflated) return;
     std::vector<BYTE> pixels(kPaletteSize + std::size_t{kPhoneWidth} * kPhoneHeight);
     uLongf size = static_cast<uLongf>(pixels.size());
-    if (uncompress(pixels.data(), &size, static_cast<const Bytef*>(deflated), SizeofResource(instance, found)) !=
-            Z_OK ||
-        size != pixels.size()) {
+    if (uncompress(pixels.data(), &size, deflated, SizeofResource(instance, found)) != Z_OK || size != pixels.size())
         return;
-    }
     const std::span<const BYTE> all(pixels);
     const std::string gif = GifFromIndices(kPhoneWidth, kPhoneHeight, all.first(kPaletteSize),
                                            all.subspan(kPaletteSize), kPhoneTransparent);
