@@ -107,8 +107,7 @@ std::wstring Upper(std::wstring text) {
 // A file's time as the system keeps it (UTC) in local date and time.
 std::chrono::local_seconds LocalWriteTime(const FILETIME& written) {
     FILETIME local{};
-    if (!FileTimeToLocalFileTime(&written, &local)) return LocalSecondsOf(FILETIME{});
-    return LocalSecondsOf(local);
+    return LocalSecondsOf(FileTimeToLocalFileTime(&written, &local) ? local : FILETIME{});
 }
 
 // A file open for reading parts of it; the JAR reader asks for its
@@ -452,8 +451,7 @@ std::chrono::local_seconds Win32System::LocalNow() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     FILETIME local{};
-    if (!SystemTimeToFileTime(&now, &local)) return LocalSecondsOf(FILETIME{});
-    return LocalSecondsOf(local);
+    return LocalSecondsOf(SystemTimeToFileTime(&now, &local) ? local : FILETIME{});
 }
 
 void Win32System::Pause(std::chrono::milliseconds duration) { ::Sleep(Milliseconds(duration)); }
