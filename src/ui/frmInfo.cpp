@@ -2,7 +2,6 @@
 #include "ui/PhonePicture.h"
 
 #include <olectl.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <iterator>
