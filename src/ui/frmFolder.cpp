@@ -231,7 +231,7 @@ void frmFolder::DispatchCommand(int id) {
     case IDC_FOLDER_CMDTARGET: cmdSearch_Click(IDC_FOLDER_TXTTARGET, ui_words::kTargetPickerTitleText.data()); break;
     case IDC_FOLDER_CMDSTART: cmdStart_Click(); break;
     case IDC_FOLDER_CMDCLOSE:
-    case IDCANCEL: Form_QueryUnload(); break;  // Esc, as in a dialog
+    case IDCANCEL: cmdClose_Click(); break;  // Esc, as in a dialog
     default: break;
     }
 }
@@ -261,6 +261,8 @@ void frmFolder::Form_QueryUnload() {
     }
     CloseModal();
 }
+
+void frmFolder::cmdClose_Click() { Form_QueryUnload(); }
 
 void frmFolder::cmdSearch_Click(int fieldId, const wchar_t* title) {
     if (conversion_) return;

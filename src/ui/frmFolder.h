@@ -48,6 +48,7 @@ private:
 
     void cmdSearch_Click(int fieldId, const wchar_t* title);
     void cmdStart_Click();
+    void cmdClose_Click();
     void CopySelectedRows();
 
     void SetRunning(bool running);

@@ -181,9 +181,15 @@ void frmInfo::Form_MouseUp(LPARAM lParam) {
     const int pressed = std::exchange(pressedLabel_, kNoLabel);
     const int label = LabelAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     if (label != pressed) return;
-    // "Mehr" opens the readme; either soft key closes the window.
-    if (label == lblMore) OpenReadme(hwnd_, programFolder_);
-    if (label == lblBack || label == lblMore) CloseModal();
+    if (label == lblBack) lblBack_Click();
+    if (label == lblMore) lblMore_Click();
+}
+
+void frmInfo::lblBack_Click() { CloseModal(); }
+
+void frmInfo::lblMore_Click() {
+    OpenReadme(hwnd_, programFolder_);
+    CloseModal();
 }
 
 }  // namespace kestrane

@@ -43,6 +43,9 @@ private:
     void Form_MouseDown(LPARAM lParam);
     void Form_MouseUp(LPARAM lParam);
 
+    void lblBack_Click();
+    void lblMore_Click();
+
     int LabelAt(POINT client) const { return TopmostLabelAt(labelRects_, client); }
 
     std::wstring programFolder_;

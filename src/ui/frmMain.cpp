@@ -94,7 +94,7 @@ LRESULT CALLBACK GermanYesNoButtons(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 bool frmMain::Create(HINSTANCE instance, int showCommand) {
-    InitCommonControls();
+    Form_Initialize();
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
     if (!CreateWithLook(instance, kLook, menu)) {
@@ -119,7 +119,12 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Menu items arrive without a control; buttons with BN_CLICKED.
         if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) DispatchCommand(LOWORD(wParam));
         return 0;
-    case WM_ACTIVATE: LOWORD(wParam) == WA_INACTIVE ? Form_Deactivate() : Form_Activate(); return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            Form_Deactivate();
+        else
+            Form_Activate();
+        return 0;
     case WM_CLOSE: Form_QueryUnload(); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
@@ -132,6 +137,8 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default: return DefaultHandling(message, wParam, lParam);
     }
 }
+
+void frmMain::Form_Initialize() { InitCommonControls(); }
 
 void frmMain::Form_Load() {
     font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
@@ -148,8 +155,12 @@ void frmMain::Form_Load() {
     }
 }
 
-void frmMain::Form_Unload() try { SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR))); } catch (...) {
-    ReportFailure();
+void frmMain::Form_Unload() {
+    try {
+        SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR)));
+    } catch (...) {
+        ReportFailure();
+    }
 }
 
 void frmMain::DispatchCommand(int id) {
@@ -162,10 +173,10 @@ void frmMain::DispatchCommand(int id) {
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
     case IDM_FILE_MAKEJAD: mnuFileMakeJad_Click(); break;
-    case IDM_FILE_FOLDER: OpenFolderConversion(L""); break;
-    case IDM_FILE_QUIT: Form_QueryUnload(); break;
-    case IDM_HELP_HELP: OpenReadme(hwnd_, ProgramFolder()); break;
-    case IDM_HELP_ABOUT: frmInfo::ShowModal(hwnd_, ProgramFolder()); break;
+    case IDM_FILE_FOLDER: mnuFileFolder_Click(); break;
+    case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
+    case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
+    case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
     default: cmdSearch_Click(id); break;  // a "Suchen..." button of kSearchButtons, or nothing
     }
 }
@@ -457,6 +468,8 @@ void frmMain::mnuFileMakeJad_Click() {
     SetWindowTextW(Control(IDC_TXTJAD), target->c_str());
 }
 
+void frmMain::mnuFileFolder_Click() { OpenFolderConversion(L""); }
+
 void frmMain::OpenFolderConversion(const std::wstring& source) {
     if (building_ || !IsWindowEnabled(hwnd_)) return;
     FolderJob start;
@@ -470,6 +483,12 @@ void frmMain::RunFolderConversion(FolderJob run) {
     exitCode_ = frmFolder::ShowModal(hwnd_, run, true);
     Form_QueryUnload();
 }
+
+void frmMain::mnuFileQuit_Click() { Form_QueryUnload(); }
+
+void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
+
+void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(hwnd_, ProgramFolder()); }
 
 void frmMain::ReportFailure() { ShowMessage(CurrentFailureText(), true); }
 

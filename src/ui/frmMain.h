@@ -50,6 +50,7 @@ private:
     class Build;
 
     void DispatchCommand(int id);
+    void Form_Initialize();
     void Form_Load();
     void Form_Activate();
     void Form_Deactivate();
@@ -61,6 +62,10 @@ private:
     void cmdINI_Click();
     void cmdSTJ_Click();
     void mnuFileMakeJad_Click();
+    void mnuFileFolder_Click();
+    void mnuFileQuit_Click();
+    void mnuHelpHelp_Click();
+    void mnuHelpAbout_Click();
 
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
