@@ -63,6 +63,13 @@ TEST(CodePages, EveryCharacterOfTheBasicPlaneAsIconvHasItAndAWholeTextOrNothing)
     EXPECT_EQ(Utf8ToWindows1252("Suite \u6f22"), std::nullopt);
     EXPECT_EQ(Utf8ToCp437("5 \u20ac"), std::nullopt);
     EXPECT_EQ(Utf8ToWindows1252("\xC3"), std::nullopt);  // cut in the middle of a character
+    // No UTF-8 by RFC 3629: 'A' and '\u00fc' in overlong forms, which a lenient
+    // decoder would make characters of both pages, a lone continuation byte,
+    // a lead byte before ASCII, and a surrogate.
+    for (const char* bad : {"\xC1\x81", "\xE0\x83\xBC", "\xBC", "\xC3\x41", "\xED\xA0\x80"}) {
+        EXPECT_EQ(Utf8ToWindows1252(bad), std::nullopt) << bad;
+        EXPECT_EQ(Utf8ToCp437(bad), std::nullopt) << bad;
+    }
 }
 
 TEST(PosixSystemTest, SourceDateEpochIsUtcInDosFormForLocalNowAndTheLastWriteIsLocalTime) {
