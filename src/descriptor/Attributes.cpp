@@ -147,7 +147,8 @@ AttributeList ParseManifest(std::string_view bytes) {
 JadAttributes ParseJad(std::string_view bytes) {
     const JadLayout layout = DetectLayout(bytes);
     const std::string_view body = bytes.substr(layout.bomSize);
-    const std::string text = IsUtf16(layout.encoding)                      ? Utf16JadToUtf8(bytes)
+    const std::string text = IsUtf16(layout.encoding)
+                                 ? Utf16ToUtf8(body, layout.encoding == JadEncoding::Utf16BigEndian)
                              : layout.encoding == JadEncoding::Windows1252 ? Windows1252ToUtf8(body)
                                                                            : std::string(body);
 

@@ -158,8 +158,11 @@ public:
         if (file.major < kOldestLoadableMajor || file.major > kNewestLoadableMajor)
             needs_.Add(NeedKind::ClassVersion, {}, optional,
                        Concatenated({DecimalText(file.major), ".", DecimalText(file.minor)}));
-        if (file.methodsNeedingStackMap > 0) ++needs_.Group(NeedKind::NotPreverified, {}, optional).total;
-        if (file.methodsWithoutStackMap > 0) ++needs_.Group(NeedKind::NotPreverified, {}, optional).count;
+        if (file.methodsNeedingStackMap > 0) {
+            NeedGroup& verified = needs_.Group(NeedKind::NotPreverified, {}, optional);
+            ++verified.total;
+            if (file.methodsWithoutStackMap > 0) ++verified.count;  // of those needing one
+        }
         if (file.usesJsr) needs_.Add(NeedKind::Jsr, {}, optional, DottedName(file.name));
         if (file.usesFloatingPoint) needs_.Group(NeedKind::Cldc11, {}, optional).floatingPoint = true;
         for (std::string_view name : file.classes)

@@ -106,6 +106,9 @@ public:
     T* operator->() const { return this->Get(); }
     // For functions that hand out a new reference through a void**.
     void** PutVoid() { return reinterpret_cast<void**>(this->Put()); }
+    // The owner's Release gives the pointer up unreleased; on a COM pointer a
+    // reader takes Release for the interface's own, so it is not offered.
+    void Release() = delete;
 };
 
 // OLE, and with it COM, on this thread for the lifetime of the scope; ole32
