@@ -54,23 +54,8 @@ constexpr ControlSpec kControls[] = {
     {IDC_LBLWAIT, ControlKind::Label, L"Bitte warten...", 120, 4200, 0, 0},
 };
 
-struct SearchButton {
-    int buttonId;
-    int fieldId;
-    bool save;
-    const wchar_t* filter;  // description and pattern, each ended by a zero
-};
-
-constexpr const wchar_t* kJarFilter = L"JAR-Dateien\0*.jar\0";
+constexpr const wchar_t* kJarFilter = L"JAR-Dateien\0*.jar\0";  // description and pattern, each ended by a zero
 constexpr const wchar_t* kJadFilter = L"JAD-Dateien\0*.jad\0";
-
-constexpr SearchButton kSearchButtons[] = {
-    {IDC_CMDSEARCHRAR, IDC_TXTRAR, false, L"rar.exe\0rar.exe\0"},
-    {IDC_CMDSEARCHJAR, IDC_TXTJAR, false, kJarFilter},
-    {IDC_CMDSEARCHJAD, IDC_TXTJAD, false, kJadFilter},
-    {IDC_CMDSEARCHOBJ, IDC_TXTOBJ, false, L"OBJ-Dateien\0*.obj\0"},
-    {IDC_CMDSEARCHSTJ, IDC_TXTSTJ, true, L"STJ-Dateien\0*.stj\0"},
-};
 
 // The JAD's folder and base name with ".stj"; empty without a JAD path.
 std::wstring ProposedPackagePath(const std::wstring& jad) {
@@ -170,6 +155,11 @@ void frmMain::DispatchCommand(int id) {
     // defers.
     if (building_ && id != IDM_FILE_QUIT) return;
     switch (id) {
+    case IDC_CMDSEARCHRAR: cmdSearchRAR_Click(); break;
+    case IDC_CMDSEARCHJAR: cmdSearchJAR_Click(); break;
+    case IDC_CMDSEARCHJAD: cmdSearchJAD_Click(); break;
+    case IDC_CMDSEARCHOBJ: cmdSearchOBJ_Click(); break;
+    case IDC_CMDSEARCHSTJ: cmdSearchSTJ_Click(); break;
     case IDC_CMDINI: cmdINI_Click(); break;
     case IDC_CMDSTJ: cmdSTJ_Click(); break;
     case IDM_FILE_MAKEJAD: mnuFileMakeJad_Click(); break;
@@ -177,7 +167,6 @@ void frmMain::DispatchCommand(int id) {
     case IDM_FILE_QUIT: mnuFileQuit_Click(); break;
     case IDM_HELP_HELP: mnuHelpHelp_Click(); break;
     case IDM_HELP_ABOUT: mnuHelpAbout_Click(); break;
-    default: cmdSearch_Click(id); break;  // a "Suchen..." button of kSearchButtons, or nothing
     }
 }
 
@@ -254,18 +243,24 @@ void frmMain::TakeFiles(const std::vector<std::wstring>& paths) try {
     ReportFailure();
 }
 
-void frmMain::cmdSearch_Click(int buttonId) {
-    for (const SearchButton& button : kSearchButtons) {
-        if (button.buttonId != buttonId) continue;
-        // The package usually goes beside its JAD, named after it.
-        const std::wstring proposal =
-            buttonId == IDC_CMDSEARCHSTJ ? ProposedPackagePath(WindowText(Control(IDC_TXTJAD))) : std::wstring();
-        const std::optional<std::wstring> chosen = AskFileName(button.save, button.filter, proposal);
-        // A cancelled dialog empties the field, as it always has.
-        SetWindowTextW(Control(button.fieldId), chosen.value_or(L"").c_str());
-        if (chosen) PairWithChosenFile(button.fieldId);
-        return;
-    }
+void frmMain::cmdSearchRAR_Click() { SearchFile(IDC_TXTRAR, false, L"rar.exe\0rar.exe\0"); }
+
+void frmMain::cmdSearchJAR_Click() { SearchFile(IDC_TXTJAR, false, kJarFilter); }
+
+void frmMain::cmdSearchJAD_Click() { SearchFile(IDC_TXTJAD, false, kJadFilter); }
+
+void frmMain::cmdSearchOBJ_Click() { SearchFile(IDC_TXTOBJ, false, L"OBJ-Dateien\0*.obj\0"); }
+
+// The package usually goes beside its JAD, named after it.
+void frmMain::cmdSearchSTJ_Click() {
+    SearchFile(IDC_TXTSTJ, true, L"STJ-Dateien\0*.stj\0", ProposedPackagePath(WindowText(Control(IDC_TXTJAD))));
+}
+
+void frmMain::SearchFile(int fieldId, bool save, const wchar_t* filter, const std::wstring& proposal) {
+    const std::optional<std::wstring> chosen = AskFileName(save, filter, proposal);
+    // A cancelled dialog empties the field, as it always has.
+    SetWindowTextW(Control(fieldId), chosen.value_or(L"").c_str());
+    if (chosen) PairWithChosenFile(fieldId);
 }
 
 std::optional<std::wstring> frmMain::AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal) {

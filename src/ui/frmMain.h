@@ -58,7 +58,11 @@ private:
     void Form_Unload();
     void Form_OLEDragDrop(HDROP drop);
 
-    void cmdSearch_Click(int buttonId);
+    void cmdSearchRAR_Click();
+    void cmdSearchJAR_Click();
+    void cmdSearchJAD_Click();
+    void cmdSearchOBJ_Click();
+    void cmdSearchSTJ_Click();
     void cmdINI_Click();
     void cmdSTJ_Click();
     void mnuFileMakeJad_Click();
@@ -71,6 +75,8 @@ private:
     PackageRequest ReadRequest() const;
     // Fills an empty JAD or JAR field with the partner of the file just chosen.
     void PairWithChosenFile(int fieldId);
+    // A "Suchen..." button: the file chosen in the dialog goes to the field.
+    void SearchFile(int fieldId, bool save, const wchar_t* filter, const std::wstring& proposal = L"");
     std::optional<std::wstring> AskFileName(bool save, const wchar_t* filter, const std::wstring& proposal);
     bool AskYesNo(std::string_view question);
     void StartBuild(bool packItself);
