@@ -21,11 +21,10 @@ public:
     explicit ShellRun(HANDLE process) : process_(process) {}
 
     std::optional<std::uint32_t> ExitCode() override {
-        if (!process_.Valid()) return std::nullopt;
-        if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0) return std::nullopt;
         DWORD code = 0;
-        if (!GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
-        return code;
+        const bool ended = process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0 &&
+                           GetExitCodeProcess(process_.Get(), &code);
+        return ended ? std::optional<std::uint32_t>(code) : std::nullopt;
     }
 
     void WaitForEnd(std::chrono::milliseconds timeout) override {
@@ -99,15 +98,23 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return IdentityOf(file.Get());
 }
 
+// The path as `ask` (GetShortPathNameW's arguments) gives it, asked first for
+// its length; nothing where the system cannot say.
+template <typename Ask>
+std::optional<std::string> PathAsSystemSays(Ask ask, const std::string& path) {
+    const std::wstring wide = Widen(path);
+    const DWORD size = ask(wide.c_str(), nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::wstring answer(size, L'\0');
+    const DWORD length = ask(wide.c_str(), answer.data(), size);
+    if (length == 0 || length >= size) return std::nullopt;
+    answer.resize(length);
+    return Narrow(answer);
+}
+
 std::wstring Upper(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
-}
-
-// A file's time as the system keeps it (UTC) in local date and time.
-std::chrono::local_seconds LocalWriteTime(const FILETIME& written) {
-    FILETIME local{};
-    return LocalSecondsOf(FileTimeToLocalFileTime(&written, &local) ? local : FILETIME{});
 }
 
 // A file open for reading parts of it; the JAR reader asks for its
@@ -144,17 +151,6 @@ private:
     UniqueHandle file_;
     std::string path_;
 };
-
-// An existing file opened for reading, with its size and last write.
-std::pair<UniqueHandle, FileFacts> OpenToRead(const std::string& path) {
-    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    FILETIME written{};
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), nullptr, nullptr, &written))
-        ThrowLastError([&] { return FileNotReadText(path); });
-    return {std::move(file), FileFacts{static_cast<std::uint64_t>(size.QuadPart), LocalWriteTime(written), {}}};
-}
 
 // Writes all the bytes at the handle's position; the error number, or
 // ERROR_SUCCESS. A write that stops short is a full disk.
@@ -216,7 +212,17 @@ private:
 }  // namespace
 
 std::unique_ptr<FileToRead> Win32System::OpenForReading(const std::string& path) {
-    auto [file, facts] = OpenToRead(path);
+    UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    FILETIME written{};
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), nullptr, nullptr, &written))
+        ThrowLastError([&] { return FileNotReadText(path); });
+    // The system keeps the time in UTC; the package carries local time.
+    FILETIME local{};
+    const FileFacts facts{static_cast<std::uint64_t>(size.QuadPart),
+                          LocalSecondsOf(FileTimeToLocalFileTime(&written, &local) ? local : FILETIME{}),
+                          {}};
     return std::make_unique<FileSource>(std::move(file), facts, path);
 }
 
@@ -290,25 +296,14 @@ bool Win32System::SameFile(const std::string& a, const std::string& b) {
 }
 
 std::string Win32System::FullPath(const std::string& path) {
-    const std::wstring wide = Widen(path);
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return Narrow(full);
+    const auto full = [](const wchar_t* name, wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(name, size, buffer, nullptr);
+    };
+    return PathAsSystemSays(full, path).value_or(path);
 }
 
 std::optional<std::string> Win32System::ShortPath(const std::string& path) {
-    const std::wstring wide = Widen(path);
-    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
-    if (size == 0) return std::nullopt;
-    std::wstring shortPath(size, L'\0');
-    const DWORD length = GetShortPathNameW(wide.c_str(), shortPath.data(), size);
-    if (length == 0 || length >= size) return std::nullopt;
-    shortPath.resize(length);
-    return Narrow(shortPath);
+    return PathAsSystemSays(GetShortPathNameW, path);
 }
 
 bool Win32System::IsWriteProtected(const std::string& folder) {
