@@ -22,6 +22,20 @@ Switch SwitchOf(const std::wstring& argument) {
     return Switch::None;
 }
 
+// Whether anything follows the program's own name, which comes first, quoted
+// or up to the first blank.
+bool HasArguments(const wchar_t* line) {
+    if (*line == L'"') {
+        ++line;
+        while (*line && *line != L'"') ++line;
+        if (*line) ++line;
+    } else {
+        while (*line && *line != L' ' && *line != L'\t') ++line;
+    }
+    while (*line == L' ' || *line == L'\t') ++line;
+    return *line != L'\0';
+}
+
 }  // namespace
 
 StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments) {
@@ -53,24 +67,6 @@ StartArguments ParseStartArguments(const std::vector<std::wstring>& arguments) {
     }
     return parsed;
 }
-
-namespace {
-
-// Whether anything follows the program's own name, which comes first, quoted
-// or up to the first blank.
-bool HasArguments(const wchar_t* line) {
-    if (*line == L'"') {
-        ++line;
-        while (*line && *line != L'"') ++line;
-        if (*line) ++line;
-    } else {
-        while (*line && *line != L' ' && *line != L'\t') ++line;
-    }
-    while (*line == L' ' || *line == L'\t') ++line;
-    return *line != L'\0';
-}
-
-}  // namespace
 
 std::vector<std::wstring> ProgramArguments() {
     // A start without arguments, the usual one, loads no shell32 for them.
