@@ -8,7 +8,6 @@
 #include <optional>
 #include <shlobj.h>
 
-#include "package/AppError.h"
 #include "resource.h"
 #include "ui/Win32System.h"
 #include "ui/UiWords.h"
@@ -38,17 +37,16 @@ constexpr int kCouldNotStart = 2;
 
 // In tab order.
 constexpr ControlSpec kControls[] = {
-    {IDC_FOLDER_LBLSOURCE, ControlKind::Label, L"Quellordner:", 120, 150, 1260, 0, Anchor::Fixed},
+    {IDC_FOLDER_LBLSOURCE, ControlKind::Label, L"Quellordner:", 120, 150, 1260, 0},
     {IDC_FOLDER_TXTSOURCE, ControlKind::Field, L"", 1440, 120, 6240, 285, Anchor::Widen},
     {IDC_FOLDER_CMDSOURCE, ControlKind::Button, L"Suchen...", 7800, 60, 975, 375, Anchor::MoveRight},
-    {IDC_FOLDER_LBLTARGET, ControlKind::Label, L"Zielordner:", 120, 630, 1260, 0, Anchor::Fixed},
+    {IDC_FOLDER_LBLTARGET, ControlKind::Label, L"Zielordner:", 120, 630, 1260, 0},
     {IDC_FOLDER_TXTTARGET, ControlKind::Field, L"", 1440, 600, 6240, 285, Anchor::Widen},
     {IDC_FOLDER_CMDTARGET, ControlKind::Button, L"Suchen...", 7800, 540, 975, 375, Anchor::MoveRight},
-    {IDC_FOLDER_CHKSUBFOLDERS, ControlKind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255, Anchor::Fixed},
-    {IDC_FOLDER_CHKOVERWRITE, ControlKind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255,
-     Anchor::Fixed},
+    {IDC_FOLDER_CHKSUBFOLDERS, ControlKind::CheckBox, L"Unterordner einbeziehen", 1440, 1020, 4200, 255},
+    {IDC_FOLDER_CHKOVERWRITE, ControlKind::CheckBox, L"Vorhandene STJ-Dateien überschreiben", 1440, 1320, 4200, 255},
     // Off: Kestrane packs the suites itself, in the format the phone reads.
-    {IDC_FOLDER_CHKARCHIVER, ControlKind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255, Anchor::Fixed},
+    {IDC_FOLDER_CHKARCHIVER, ControlKind::CheckBox, L"Mit rar.exe packen", 1440, 1620, 4200, 255},
     {IDC_FOLDER_CMDSTART, ControlKind::Button, L"Start", 6720, 1140, 975, 375, Anchor::MoveRight},
     {IDC_FOLDER_CMDCLOSE, ControlKind::Button, L"Schließen", 7800, 1140, 975, 375, Anchor::MoveRight},
     {IDC_FOLDER_LVWRESULTS, ControlKind::List, L"", 120, 1980, 8655, 3000, Anchor::Fill},
@@ -232,7 +230,6 @@ void frmFolder::DispatchCommand(int id) {
     case IDC_FOLDER_CMDSTART: cmdStart_Click(); break;
     case IDC_FOLDER_CMDCLOSE:
     case IDCANCEL: cmdClose_Click(); break;  // Esc, as in a dialog
-    default: break;
     }
 }
 
