@@ -1,11 +1,9 @@
 #include "ui/frmInfo.h"
 #include "ui/PhonePicture.h"
 
-#include <olectl.h>
 #include <windowsx.h>
 
 #include <iterator>
-#include <string>
 
 #include "resource.h"
 #include "ui/ProgramFiles.h"
