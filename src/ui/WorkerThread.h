@@ -19,8 +19,6 @@ public:
     explicit WorkerThread(std::function<void()> work);
     // Waits for the work's end: a window never goes while its job still runs.
     ~WorkerThread();
-    WorkerThread(const WorkerThread&) = delete;
-    WorkerThread& operator=(const WorkerThread&) = delete;
 
     bool Started() const { return thread_.Valid(); }
 
