@@ -351,7 +351,6 @@ frmMain::frmMain() = default;
 frmMain::~frmMain() = default;  // a build still running is waited for
 
 void frmMain::cmdSTJ_Click() {
-    if (building_) return;
     PackageRequest request = ReadRequest();
     if (const std::optional<std::string> refusal = CheckRequest(request, system_)) {
         ShowMessage(*refusal, true);
