@@ -65,7 +65,6 @@ void MakeFolders(const std::wstring& path) {
 // The 64 bits the system gives in two halves.
 std::uint64_t Joined(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
 
-// Puts the file's position at `offset`.
 bool MoveTo(HANDLE file, std::uint64_t offset) {
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(offset);
@@ -358,9 +357,8 @@ std::string Win32System::MakeWorkFolder() {
         folder += Widen(Concatenated(
             {"kestrane-", DecimalText(GetCurrentProcessId()), "-", DecimalText(InterlockedIncrement(&counter))}));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return Narrow(folder) + "\\";
-        const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS || attempt > 100)
-            ThrowSystemError(WorkFolderNotMadeText(Narrow(folder)), error);
+        if (GetLastError() != ERROR_ALREADY_EXISTS || attempt > 100)
+            ThrowLastError([&] { return WorkFolderNotMadeText(Narrow(folder)); });
     }
 }
 
@@ -383,10 +381,8 @@ void Win32System::RemoveTree(const std::string& folder) {
         }
     }
     path.pop_back();
-    if (!RemoveDirectoryW(path.c_str())) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND) ThrowSystemError(FolderNotDeletedText(Narrow(path)), error);
-    }
+    if (!RemoveDirectoryW(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        ThrowLastError([&] { return FolderNotDeletedText(Narrow(path)); });
 }
 
 std::optional<std::string> Win32System::ToAnsi(std::string_view text) { return Encode(Widen(text), CP_ACP); }
