@@ -114,7 +114,7 @@ public:
 
     bool Started() const { return thread_.Started(); }
     void Cancel() { cancel_ = true; }
-    bool Cancelling() const { return cancel_; }
+    bool Cancelled() override { return cancel_; }
 
 private:
     void Work() {
@@ -136,7 +136,6 @@ private:
     void SuiteFinished(std::size_t, const SuiteResult& result) override {
         PostOwned(window_, WM_SUITE_FINISHED, std::make_unique<SuiteResult>(result));
     }
-    bool Cancelled() override { return cancel_; }
 
     HWND window_;
     FolderJob job_;
@@ -324,7 +323,7 @@ void frmFolder::cmdStart_Click() {
 void frmFolder::conversion_SuitesFound(std::size_t count) {
     counts_.found = count;
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(count));
-    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
+    if (!conversion_ || !conversion_->Cancelled()) ShowStatus(SummaryLine(counts_));
 }
 
 void frmFolder::conversion_SuiteFinished(std::unique_ptr<SuiteResult> result) {
@@ -350,7 +349,7 @@ void frmFolder::conversion_SuiteFinished(std::unique_ptr<SuiteResult> result) {
     lastShown_ = GetTickCount();
     ListView_EnsureVisible(list, row, FALSE);
     SendMessageW(Control(IDC_FOLDER_PRGPROGRESS), PBM_SETPOS, results_.size(), 0);
-    if (!conversion_ || !conversion_->Cancelling()) ShowStatus(SummaryLine(counts_));
+    if (!conversion_ || !conversion_->Cancelled()) ShowStatus(SummaryLine(counts_));
 }
 
 void frmFolder::conversion_Ended(std::unique_ptr<FolderSummary> summary) {
