@@ -324,12 +324,9 @@ private:
         try {
             OleSession com;  // the shell starts the batch file
             Win32System system;
-            // The waits around the archiver's start that the window has always made.
             BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
             options.checked = true;
             options.packItself = packItself_;
-            // rar.exe writes under a temporary name beside the STJ file: a failed
-            // build leaves neither half a package nor a changed old one.
             options.replaceWhenGood = true;
             *outcome = BuildPackage(request_, system, options, this);
         } catch (...) {
