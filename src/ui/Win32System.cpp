@@ -168,7 +168,6 @@ void OpenAndWrite(const std::string& path, DWORD access, DWORD disposition, std:
     if (error != ERROR_SUCCESS) ThrowSystemError(FileNotWrittenText(path), error);
 }
 
-// A file made by CreateNewFile: deleted unless finished.
 class Win32NewFile final : public NewFile {
 public:
     Win32NewFile(UniqueHandle file, const std::wstring& path)

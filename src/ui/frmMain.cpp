@@ -308,9 +308,8 @@ void frmMain::cmdINI_Click() {
     if (outcome.text) SetWindowTextW(Control(IDC_TXTINI), Widen(*outcome.text).c_str());
 }
 
-// The build on a thread of its own with a port of its own, started with the
-// object. It tells the window when the wait begins and ends, and posts its
-// outcome at the end.
+// The build, on a WorkerThread started with the object: it tells the window
+// when the wait begins and ends, and posts its outcome at the end.
 class frmMain::Build final : private BuildProgress {
 public:
     Build(HWND window, PackageRequest request, bool packItself)
