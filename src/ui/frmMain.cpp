@@ -201,9 +201,8 @@ void frmMain::Form_OLEDragDrop(HDROP drop) {
     if (!query || !finish) return;
     const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        std::wstring path(query(drop, i, nullptr, 0), L'\0');
+        std::wstring& path = paths.emplace_back(query(drop, i, nullptr, 0), L'\0');
         query(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
-        paths.push_back(std::move(path));
     }
     finish(drop);
     // Nothing is taken while a build runs: the fields are its inputs.
