@@ -28,6 +28,8 @@ using namespace cli_words;
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr char kSeparator =
 #ifdef _WIN32
     '\\';
@@ -43,15 +45,9 @@ std::string WithOwnSeparator(std::string folder) {
 
 // What a path names, for the checks of the arguments: links followed, and a
 // link that leads nowhere is missing.
-enum class PathKind { Missing, File, Folder, Other };
-
-PathKind KindOf(const std::string& path) {
-    namespace fs = std::filesystem;
+fs::file_status StatusOf(const std::string& path) {
     std::error_code error;
-    const fs::file_status status = fs::status(fs::path(std::u8string(path.begin(), path.end())), error);
-    if (fs::is_directory(status)) return PathKind::Folder;
-    if (fs::is_regular_file(status)) return PathKind::File;
-    return fs::exists(status) ? PathKind::Other : PathKind::Missing;
+    return fs::status(fs::path(std::u8string(path.begin(), path.end())), error);
 }
 
 // Whether names that differ only in case name one file in the folder: a
@@ -98,6 +94,7 @@ public:
     int ShowIni();
     // Records why stdout took no more, the first time it did not.
     void Flush();
+    void Message(const std::string& text);
 
     int lostOutput = 0;  // errno of the first write to stdout that failed
 
@@ -110,13 +107,14 @@ private:
     void PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
     void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
     void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
+    // A line of the results, after the progress line is cleared; flushed.
+    void Print(const std::string& line);
     // A result as it is listed, naming the suite as the user named it.
     void Report(const SuiteResult& result);
     // Before the suite at `index` (from 0) of `count`.
     void Progress(std::size_t index, std::size_t count);
     void EndProgress();
     int Finish(const FolderSummary& summary);
-    void Message(const std::string& text);
 
     void SuitesFound(std::size_t) override {}
     void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
@@ -134,6 +132,12 @@ private:
 void Run::Message(const std::string& text) {
     EndProgress();
     console_.write(console_.err, OneLine(text) + "\n");
+}
+
+void Run::Print(const std::string& line) {
+    EndProgress();
+    console_.write(console_.out, line + "\n");
+    Flush();
 }
 
 void Run::Flush() {
@@ -154,6 +158,36 @@ void Run::EndProgress() {
     console_.write(console_.err, "\r" + std::string(40, ' ') + "\r");
     std::fflush(console_.err);
     progressShown_ = false;
+}
+
+// Escapes for a JSON string, without the quotes.
+std::string JsonEscaped(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (const std::size_t length = Utf8CharacterAt(text, i).length; length != 1) {
+            // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
+            out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
+            i += length == 0 ? 0 : length - 1;
+            continue;
+        }
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
 }
 
 // The texts as the elements of a JSON array, without its brackets.
@@ -193,21 +227,16 @@ std::string StatusWord(SuiteStatus status) {
 }
 
 void Run::Report(const SuiteResult& result) {
-    EndProgress();
     const std::string& shown = result.file;
-    if (!options_.json) {
-        console_.write(console_.out, ResultLine(LineForm(result)) + "\n");
-    } else {
-        const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
-                           : result.phone == SuiteResult::Phone::Runs  ? "true"
-                                                                       : "false";
-        console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(shown) + "\"" + RawBytesField("datei_bytes", shown) +
-                                         ",\"suite\":\"" + JsonEscaped(result.suite) + "\",\"status\":\"" +
-                                         JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" +
-                                         JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
-                                         "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}\n");
-    }
-    Flush();
+    const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
+                       : result.phone == SuiteResult::Phone::Runs  ? "true"
+                                                                   : "false";
+    Print(!options_.json
+              ? ResultLine(LineForm(result))
+              : "{\"datei\":\"" + JsonEscaped(shown) + "\"" + RawBytesField("datei_bytes", shown) + ",\"suite\":\"" +
+                    JsonEscaped(result.suite) + "\",\"status\":\"" + JsonEscaped(StatusWord(result.status)) +
+                    "\",\"ergebnis\":\"" + JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
+                    "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}");
 }
 
 // A check builds nothing: its counts say how many are fine.
@@ -218,21 +247,16 @@ std::string CheckSummaryLine(const FolderSummary& summary) {
 }
 
 int Run::Finish(const FolderSummary& summary) {
-    EndProgress();
     std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
     if (summary.cancelled) line += kCancelledMarkText;
-    if (!options_.json) {
-        console_.write(console_.out, line + "\n");
-    } else {
-        using std::to_string;
-        console_.write(console_.out,
-                       "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
-                           ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" +
-                           to_string(summary.existing) + ",\"uebersprungen\":" + to_string(summary.skipped) +
-                           ",\"fehlgeschlagen\":" + to_string(summary.failed) + ",\"abgebrochen\":" +
-                           (summary.cancelled ? "true" : "false") + ",\"laufen\":" + to_string(summary.runs) + "}\n");
-    }
-    Flush();
+    using std::to_string;
+    Print(!options_.json
+              ? line
+              : "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
+                    ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" + to_string(summary.existing) +
+                    ",\"uebersprungen\":" + to_string(summary.skipped) + ",\"fehlgeschlagen\":" +
+                    to_string(summary.failed) + ",\"abgebrochen\":" + (summary.cancelled ? "true" : "false") +
+                    ",\"laufen\":" + to_string(summary.runs) + "}");
     return listingFailures_ > 0 ? 1 : summary.ExitCode();
 }
 
@@ -240,31 +264,17 @@ int Run::Finish(const FolderSummary& summary) {
 std::optional<std::string> Run::TargetFolder() {
     if (!options_.target) return std::nullopt;
     const std::string& target = *options_.target;
-    switch (KindOf(target)) {
-    case PathKind::File:
-    case PathKind::Other: throw RunError{TargetNoFolderText(target), 2};
-    case PathKind::Missing:
-    case PathKind::Folder: break;
-    }
+    if (const fs::file_status status = StatusOf(target); fs::exists(status) && !fs::is_directory(status))
+        throw RunError{TargetNoFolderText(target), 2};
     // Refused before the first suite, as the folder window refuses it.
     const std::string folder = WithOwnSeparator(system_.FullPath(target));
     try {
         system_.CreateFolder(folder);
+        if (!system_.IsWriteProtected(folder)) return folder;
     } catch (const AppError&) {
-        throw RunError{SaidText(TargetNotWritableText(target)), 2};
+        // A folder that cannot be made takes no files either.
     }
-    if (system_.IsWriteProtected(folder)) throw RunError{SaidText(TargetNotWritableText(target)), 2};
-    return folder;
-}
-
-// What every suite of a run shares.
-SuiteJob CommonJob(const CliOptions& options) {
-    SuiteJob job;
-    job.overwrite = options.overwrite;
-    job.strict = options.strict;
-    job.wholeExisting = true;
-    job.checkOnly = options.mode == CliMode::Check;
-    return job;
+    throw RunError{SaidText(TargetNotWritableText(target)), 2};
 }
 
 void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
@@ -313,12 +323,13 @@ void Run::PlanFile(const std::string& input, const std::optional<std::string>& t
 }
 
 void Run::PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    switch (KindOf(input)) {
-    case PathKind::Folder: PlanFolder(input, target, plan); return;
-    case PathKind::File: PlanFile(input, target, plan); return;
-    case PathKind::Other: throw RunError{NeitherFileNorFolderText(input), 2};
-    case PathKind::Missing: throw RunError{MissingText(input), 2};
-    }
+    const fs::file_status status = StatusOf(input);
+    if (fs::is_directory(status))
+        PlanFolder(input, target, plan);
+    else if (fs::is_regular_file(status))
+        PlanFile(input, target, plan);
+    else
+        throw RunError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input), 2};
 }
 
 // The plan's suites kept by a text each is known by, by their numbers only:
@@ -365,14 +376,15 @@ void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
 }
 
 int Run::Convert() {
-    SuitePlan plan(CommonJob(options_));
-    try {
-        const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
-        for (const std::string& input : options_.inputs) PlanInput(input, target, plan);
-    } catch (const RunError& error) {
-        Message(error.message);
-        return error.exitCode;
-    }
+    // What every suite of the run shares.
+    SuiteJob common;
+    common.overwrite = options_.overwrite;
+    common.strict = options_.strict;
+    common.wholeExisting = true;
+    common.checkOnly = options_.mode == CliMode::Check;
+    SuitePlan plan(std::move(common));
+    const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
+    for (const std::string& input : options_.inputs) PlanInput(input, target, plan);
     OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
     // kestrane packs every suite itself: nothing is staged. Reading and
     // judging a suite's classes is most of the work, so every core takes one.
@@ -392,7 +404,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
         const JadAttributes parsed = ParseJad(*made.jad);
         if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
-        const bool existing = !overwrite && KindOf(jad) != PathKind::Missing;
+        const bool existing = !overwrite && fs::exists(StatusOf(jad));
         if (!existing) ReplaceWholeFile(jad, *made.jad, system);
         result.status = existing ? SuiteStatus::Existing : SuiteStatus::Built;
         result.result = existing ? kExistingText : kBuiltText;
@@ -403,16 +415,10 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
 }
 
 int Run::MakeJads() {
-    std::optional<std::string> target;
-    try {
-        target = TargetFolder();
-        for (const std::string& input : options_.inputs)
-            if (const PathKind kind = KindOf(input); kind != PathKind::File)
-                throw RunError{kind == PathKind::Missing ? MissingText(input) : NoJarText(input), 2};
-    } catch (const RunError& error) {
-        Message(error.message);
-        return error.exitCode;
-    }
+    const std::optional<std::string> target = TargetFolder();
+    for (const std::string& input : options_.inputs)
+        if (const fs::file_status status = StatusOf(input); !fs::is_regular_file(status))
+            throw RunError{fs::exists(status) ? NoJarText(input) : MissingText(input), 2};
     FolderSummary summary;
     summary.found = options_.inputs.size();
     for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
@@ -428,16 +434,12 @@ int Run::MakeJads() {
 
 int Run::ShowIni() {
     const std::string& jad = options_.inputs.front();
-    if (KindOf(jad) != PathKind::File) {
-        Message(JadMissingText(jad));
-        return 2;
-    }
+    if (!fs::is_regular_file(StatusOf(jad))) throw RunError{JadMissingText(jad), 2};
     IniOutcome outcome;
     try {
         outcome = GenerateIni(jad, system_);
     } catch (const AppError& error) {
-        Message(SaidText(error.Report()));
-        return 1;
+        throw RunError{SaidText(error.Report()), 1};
     }
     if (options_.json) {
         console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" +
@@ -453,41 +455,6 @@ int Run::ShowIni() {
     return outcome.complaints.empty() && outcome.text ? 0 : 1;
 }
 
-}  // namespace
-
-void WriteBytes(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
-
-std::string JsonEscaped(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (const std::size_t length = Utf8CharacterAt(text, i).length; length != 1) {
-            // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
-            out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
-            i += length == 0 ? 0 : length - 1;
-            continue;
-        }
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
-}
-
-namespace {
-
 int RunAll(Run& run, const CliOptions& options, const Console& console) {
     try {
         switch (options.mode) {
@@ -499,6 +466,9 @@ int RunAll(Run& run, const CliOptions& options, const Console& console) {
         }
         console.write(console.out, HelpText());
         return 0;
+    } catch (const RunError& error) {
+        run.Message(error.message);
+        return error.exitCode;
     } catch (const AppError& error) {
         // The working folder: nothing else fails outside a suite.
         console.write(console.err, "kestrane: " + OneLine(error.Report()) + "\n");
@@ -507,6 +477,8 @@ int RunAll(Run& run, const CliOptions& options, const Console& console) {
 }
 
 }  // namespace
+
+void WriteBytes(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
 int RunKestrane(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop) {
     Run run(options, system, console, stop);
