@@ -23,12 +23,6 @@ std::optional<CliMode> ModeNamed(std::string_view argument) {
     return std::nullopt;
 }
 
-std::string_view NameOf(CliMode mode) {
-    for (const ModeOption& option : kModes)
-        if (option.mode == mode) return option.name;
-    return {};
-}
-
 // Which of the switches each way of working takes; --ini takes none but --json.
 bool Takes(CliMode mode, std::string_view option) {
     switch (mode) {
@@ -87,9 +81,10 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             return UsageError{UnknownOptionText(argument)};
         }
     }
-    // The first switch given that the mode does not take.
+    // The first switch given that the mode does not take; a mode that takes
+    // fewer than all was named.
     for (const std::string_view option : switches)
-        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, NameOf(options.mode))};
+        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, *modeGiven)};
     if (std::optional<UsageError> error = CheckInputs(options)) return *error;
     return options;
 }

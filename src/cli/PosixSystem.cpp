@@ -70,42 +70,20 @@ std::chrono::local_seconds LocalTime(std::time_t time) {
     return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
 }
 
-// An existing file opened for reading, with what the one look at the opened
-// file told of it.
-struct OpenedFile {
-    Descriptor file;
-    FileFacts facts;
-};
-
-cli_words::NotAFile KindOfNonFile(mode_t mode) {
-    if (S_ISFIFO(mode)) return cli_words::NotAFile::Fifo;
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return cli_words::NotAFile::Device;
-    if (S_ISSOCK(mode)) return cli_words::NotAFile::Socket;
-    return cli_words::NotAFile::Other;
+std::string_view NotAFileText(mode_t mode) {
+    if (S_ISFIFO(mode)) return cli_words::kFifoText;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return cli_words::kDeviceText;
+    if (S_ISSOCK(mode)) return cli_words::kSocketText;
+    return cli_words::kNoPlainFileText;
 }
 
-// Opened without waiting and looked at before the first byte is read: a
-// FIFO would block the run for ever, a device never end. A regular file
-// reads the same without waiting or with.
-OpenedFile OpenToRead(const std::string& path) {
-    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0) throw ErrnoError(FileNotReadText(path), errno);
-    struct stat info {};
-    if (fstat(file.Get(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
-    if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
-    if (!S_ISREG(info.st_mode))
-        throw AppError(FileNotReadText(path), EINVAL, cli_words::NotAFileText(KindOfNonFile(info.st_mode)));
-    return {std::move(file),
-            {static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime),
-             FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}}};
-}
-
-// A file open for reading parts of it; the JAR reader asks for its
-// directory and its manifest only.
+// A file open for reading parts of it, with what the one look at the opened
+// file told of it; the JAR reader asks for its directory and its manifest
+// only.
 class FileSource final : public FileToRead {
 public:
-    FileSource(OpenedFile opened, std::string path)
-        : FileToRead(opened.facts), file_(std::move(opened.file)), path_(std::move(path)) {}
+    FileSource(Descriptor file, const FileFacts& facts, std::string path)
+        : FileToRead(facts), file_(std::move(file)), path_(std::move(path)) {}
 
     // One call a part, where the file gives it whole: the JAR reader asks
     // for many small ones. A file that ends before the part has become
@@ -165,8 +143,7 @@ public:
     ~PosixNewFile() override {
         if (file_ < 0) return;
         Close(file_, false);
-        std::error_code ignored;
-        fs::remove(PathOf(path_), ignored);
+        unlink(path_.c_str());
     }
     PosixNewFile(const PosixNewFile&) = delete;
     PosixNewFile& operator=(const PosixNewFile&) = delete;
@@ -178,8 +155,7 @@ public:
     void Finish() override {
         const int file = std::exchange(file_, -1);
         if (const int number = Close(file, true); number != 0) {
-            std::error_code ignored;
-            fs::remove(PathOf(path_), ignored);
+            unlink(path_.c_str());
             throw ErrnoError(FileNotWrittenText(path_), number);
         }
     }
@@ -230,8 +206,19 @@ void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) 
     WriteToFile(path, O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, bytes);
 }
 
+// Opened without waiting and looked at before the first byte is read: a
+// FIFO would block the run for ever, a device never end. A regular file
+// reads the same without waiting or with.
 std::unique_ptr<FileToRead> PosixSystem::OpenForReading(const std::string& path) {
-    return std::make_unique<FileSource>(OpenToRead(path), path);
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) throw ErrnoError(FileNotReadText(path), errno);
+    struct stat info {};
+    if (fstat(file.Get(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
+    if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
+    if (!S_ISREG(info.st_mode)) throw AppError(FileNotReadText(path), EINVAL, std::string(NotAFileText(info.st_mode)));
+    const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return std::make_unique<FileSource>(
+        std::move(file), FileFacts{static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime), identity}, path);
 }
 
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
@@ -241,12 +228,10 @@ void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
 }
 
 void PosixSystem::Delete(const std::string& path) {
-    const std::string context = FileNotDeletedText(path);
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(PathOf(path), error);
-    if (fs::is_directory(status)) throw ErrnoError(context, EISDIR);
-    if (!fs::remove(PathOf(path), error) && !error) throw ErrnoError(context, ENOENT);
-    if (error) throw ErrorOf(context, error);
+    // A link is removed, never what it leads to.
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) throw ErrnoError(FileNotDeletedText(path), EISDIR);
+    if (unlink(path.c_str()) != 0) throw ErrnoError(FileNotDeletedText(path), errno);
 }
 
 void PosixSystem::MoveOver(const std::string& from, const std::string& to) {

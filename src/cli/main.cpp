@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include <windows.h>
 
 #include "ui/Win32System.h"
+#include "ui/WinText.h"
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -70,9 +72,7 @@ void WriteToConsoleOrStream(std::FILE* stream, std::string_view text) {
         kestrane::WriteBytes(stream, text);
         return;
     }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    const std::wstring wide = kestrane::Widen(text);
     // Whatever stdio still holds comes first.
     std::fflush(stream);
     for (DWORD done = 0, written = 0; done < wide.size(); done += written)
@@ -116,16 +116,12 @@ int Main(const std::vector<std::string>& arguments) {
 }  // namespace
 
 #ifdef _WIN32
-// The arguments as Windows has them, in UTF-16, so that every file name
-// arrives whole whatever the console's code page.
+// The arguments as Windows has them, in UTF-16 (little-endian in memory), so
+// that every file name arrives whole whatever the console's code page.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
-        std::string units;
-        for (const wchar_t* c = argv[i]; *c; ++c) {
-            units += static_cast<char>(*c & 0xFF);
-            units += static_cast<char>((*c >> 8) & 0xFF);
-        }
+        const std::string_view units(reinterpret_cast<const char*>(argv[i]), std::wcslen(argv[i]) * sizeof(wchar_t));
         arguments.push_back(kestrane::Utf16ToUtf8(units, false));
     }
     return Main(arguments);
