@@ -104,7 +104,6 @@ private:
     std::string LogFolder(const std::string& packages) const {
         return options_.mode == CliMode::Convert ? packages : std::string();
     }
-    void PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
     void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
     void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
     // A line of the results, after the progress line is cleared; flushed.
@@ -322,16 +321,6 @@ void Run::PlanFile(const std::string& input, const std::optional<std::string>& t
     if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
 }
 
-void Run::PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    const fs::file_status status = StatusOf(input);
-    if (fs::is_directory(status))
-        PlanFolder(input, target, plan);
-    else if (fs::is_regular_file(status))
-        PlanFile(input, target, plan);
-    else
-        throw RunError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input), 2};
-}
-
 // The plan's suites kept by a text each is known by, by their numbers only:
 // the plan may hold a great many suites.
 using SuitesByText = std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
@@ -384,7 +373,15 @@ int Run::Convert() {
     common.checkOnly = options_.mode == CliMode::Check;
     SuitePlan plan(std::move(common));
     const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
-    for (const std::string& input : options_.inputs) PlanInput(input, target, plan);
+    for (const std::string& input : options_.inputs) {
+        const fs::file_status status = StatusOf(input);
+        if (fs::is_directory(status))
+            PlanFolder(input, target, plan);
+        else if (fs::is_regular_file(status))
+            PlanFile(input, target, plan);
+        else
+            throw RunError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input), 2};
+    }
     OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
     // kestrane packs every suite itself: nothing is staged. Reading and
     // judging a suite's classes is most of the work, so every core takes one.
@@ -442,14 +439,13 @@ int Run::ShowIni() {
         throw RunError{SaidText(error.Report()), 1};
     }
     if (options_.json) {
-        console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" +
-                                         JsonEscaped(outcome.text.value_or("")) + "\",\"beanstandungen\":[" +
-                                         JsonList(outcome.complaints) + "]}\n");
+        Print("{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" + JsonEscaped(outcome.text.value_or("")) +
+              "\",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
     } else {
         for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
         if (outcome.text) {
             std::erase(*outcome.text, '\r');  // the line ends of the system it is shown on
-            console_.write(console_.out, *outcome.text + "\n");
+            Print(*outcome.text);
         }
     }
     return outcome.complaints.empty() && outcome.text ? 0 : 1;

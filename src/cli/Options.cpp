@@ -37,11 +37,10 @@ bool Takes(CliMode mode, std::string_view option) {
 
 std::optional<UsageError> CheckInputs(const CliOptions& options) {
     if (options.mode == CliMode::Help) return std::nullopt;
-    if (options.inputs.empty()) {
-        if (options.mode == CliMode::ShowIni) return UsageError{std::string(kIniWithoutJadText)};
-        if (options.mode == CliMode::MakeJad) return UsageError{std::string(kJadWithoutJarText)};
-        return UsageError{std::string(kNothingNamedText)};
-    }
+    if (options.inputs.empty())
+        return UsageError{std::string(options.mode == CliMode::ShowIni   ? kIniWithoutJadText
+                                      : options.mode == CliMode::MakeJad ? kJadWithoutJarText
+                                                                         : kNothingNamedText)};
     if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
         return UsageError{OneJadTooManyText(options.inputs[1])};
     return std::nullopt;

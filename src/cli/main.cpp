@@ -49,16 +49,7 @@ void StopOn(int signalNumber) {
     struct sigaction action {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
     sigaction(signalNumber, &action, nullptr);
-#endif
-}
-
-bool IsTerminal(std::FILE* stream) {
-#ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
 #endif
 }
 
@@ -86,8 +77,10 @@ kestrane::Console StandardConsole() {
     kestrane::Console console;
 #ifdef _WIN32
     console.write = WriteToConsoleOrStream;
+    console.progress = _isatty(_fileno(console.err)) != 0;
+#else
+    console.progress = isatty(fileno(console.err)) != 0;
 #endif
-    console.progress = IsTerminal(console.err);
     return console;
 }
 
