@@ -226,16 +226,15 @@ std::string StatusWord(SuiteStatus status) {
 }
 
 void Run::Report(const SuiteResult& result) {
-    const std::string& shown = result.file;
     const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                        : result.phone == SuiteResult::Phone::Runs  ? "true"
                                                                    : "false";
-    Print(!options_.json
-              ? ResultLine(LineForm(result))
-              : "{\"datei\":\"" + JsonEscaped(shown) + "\"" + RawBytesField("datei_bytes", shown) + ",\"suite\":\"" +
-                    JsonEscaped(result.suite) + "\",\"status\":\"" + JsonEscaped(StatusWord(result.status)) +
-                    "\",\"ergebnis\":\"" + JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
-                    "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}");
+    Print(!options_.json ? ResultLine(LineForm(result))
+                         : "{\"datei\":\"" + JsonEscaped(result.file) + "\"" +
+                               RawBytesField("datei_bytes", result.file) + ",\"suite\":\"" + JsonEscaped(result.suite) +
+                               "\",\"status\":\"" + JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" +
+                               JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
+                               "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}");
 }
 
 // A check builds nothing: its counts say how many are fine.

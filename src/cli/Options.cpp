@@ -1,5 +1,8 @@
 #include "cli/Options.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "cli/CliWords.h"
 
 namespace kestrane {
@@ -16,12 +19,6 @@ constexpr ModeOption kModes[] = {
     {"--jad", CliMode::MakeJad}, {"--ini", CliMode::ShowIni}, {"--pruefen", CliMode::Check},
     {"--help", CliMode::Help},   {"-h", CliMode::Help},
 };
-
-std::optional<CliMode> ModeNamed(std::string_view argument) {
-    for (const ModeOption& option : kModes)
-        if (argument == option.name) return option.mode;
-    return std::nullopt;
-}
 
 // Which of the switches each way of working takes; --ini takes none but --json.
 bool Takes(CliMode mode, std::string_view option) {
@@ -59,10 +56,11 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             options.inputs.push_back(argument);
         } else if (argument == "--") {
             onlyFiles = true;
-        } else if (const std::optional<CliMode> mode = ModeNamed(argument)) {
+        } else if (const ModeOption* mode = std::ranges::find(kModes, argument, &ModeOption::name);
+                   mode != std::end(kModes)) {
             if (modeGiven && *modeGiven != argument) return UsageError{ModesExcludeText(argument, *modeGiven)};
             modeGiven = argument;
-            options.mode = *mode;
+            options.mode = mode->mode;
         } else if (argument == "-o") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty())
                 return UsageError{std::string(kTargetMissingText)};

@@ -20,6 +20,7 @@
 
 namespace kestrane {
 
+// A path is the bytes of its name, as std::filesystem takes and gives them here.
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,19 +33,12 @@ AppError ErrnoError(std::string context, int number) {
     return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
 }
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string TextOf(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string WithSeparator(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
 }
 
-// A file descriptor, closed with its scope.
+// A file descriptor, closed with its scope; it moves, and cannot be copied.
 class Descriptor {
 public:
     explicit Descriptor(int file) : file_(file) {}
@@ -52,9 +46,6 @@ public:
         if (file_ >= 0) close(file_);
     }
     Descriptor(Descriptor&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    Descriptor& operator=(Descriptor&&) = delete;
     int Get() const { return file_; }
 
 private:
@@ -189,10 +180,10 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
 }
 
 std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
-    const fs::path folder = PathOf(beside).parent_path();
+    const fs::path folder = fs::path(beside).parent_path();
     for (int attempt = 0;; ++attempt) {
         const std::string name = "kestrane-" + process_ + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";
-        const std::string path = TextOf(folder / name);
+        const std::string path = (folder / name).string();
         const int file = OpenNewFile(path);
         // A name taken by another process of the same number, in another
         // namespace, or by a crash long ago: the next number.
@@ -223,7 +214,7 @@ std::unique_ptr<FileToRead> PosixSystem::OpenForReading(const std::string& path)
 
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
     std::error_code error;
-    fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
     if (error) throw ErrorOf(FileNotCopiedText(from, to), error);
 }
 
@@ -237,7 +228,7 @@ void PosixSystem::Delete(const std::string& path) {
 void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     // rename() replaces in one step; nobody sees a half package.
     std::error_code error;
-    fs::rename(PathOf(from), PathOf(to), error);
+    fs::rename(from, to, error);
     if (error) throw ErrorOf(FileNotMovedText(from, to), error);
 }
 
@@ -267,21 +258,21 @@ bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
 std::string PosixSystem::FullPath(const std::string& path) {
     if (path.empty()) return path;
     std::error_code error;
-    const fs::path full = fs::absolute(PathOf(path), error);
+    const fs::path full = fs::absolute(path, error);
     if (error) return path;
-    return TextOf(full.lexically_normal());
+    return full.lexically_normal().string();
 }
 
 std::optional<std::string> PosixSystem::ShortPath(const std::string&) { return std::nullopt; }
 
 bool PosixSystem::IsWriteProtected(const std::string& folder) {
     std::error_code error;
-    if (!fs::is_directory(PathOf(folder), error)) return false;
+    if (!fs::is_directory(folder, error)) return false;
     // A probe of this process's own name, gone again at once.
     const std::string probe = WithSeparator(folder) + "kestrane-" + process_ + ".tmp";
     if (const int file = OpenNewFile(probe); file >= 0) {
         close(file);
-        fs::remove(PathOf(probe), error);
+        unlink(probe.c_str());
         return false;
     }
     return errno == EACCES || errno == EPERM || errno == EROFS;
@@ -289,7 +280,7 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
 
 void PosixSystem::CreateFolder(const std::string& folder) {
     std::error_code error;
-    fs::path path = PathOf(folder);
+    fs::path path = folder;
     if (!path.has_filename()) path = path.parent_path();
     fs::create_directories(path, error);
     if (error) throw ErrorOf(FolderNotMadeText(folder), error);
@@ -298,7 +289,7 @@ void PosixSystem::CreateFolder(const std::string& folder) {
 std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
     const std::string context = FolderNotReadText(folder);
     std::error_code error;
-    fs::directory_iterator it(PathOf(folder), error);
+    fs::directory_iterator it(folder, error);
     if (error) throw ErrorOf(context, error);
     std::vector<FolderEntry> entries;
     for (; it != fs::directory_iterator(); it.increment(error)) {
@@ -307,7 +298,7 @@ std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
         std::error_code ignored;
         const bool isLink = it->is_symlink(ignored);
         const bool isFolder = it->is_directory(ignored);
-        entries.push_back({TextOf(it->path().filename()), isFolder, isFolder && isLink});
+        entries.push_back({it->path().filename().string(), isFolder, isFolder && isLink});
     }
     if (error) throw ErrorOf(context, error);
     return entries;
@@ -321,9 +312,9 @@ std::string PosixSystem::MakeWorkFolder() {
     // passed over, not reused.
     for (int attempt = 0;; ++attempt) {
         const fs::path folder = temp / ("kestrane-" + process_ + "-" + std::to_string(++workFolders_));
-        if (fs::create_directory(folder, error)) return WithSeparator(TextOf(folder));
+        if (fs::create_directory(folder, error)) return WithSeparator(folder.string());
         if (error || attempt > 100)
-            throw ErrorOf(WorkFolderNotMadeText(TextOf(folder)),
+            throw ErrorOf(WorkFolderNotMadeText(folder.string()),
                           error ? error : std::make_error_code(std::errc::file_exists));
     }
 }
@@ -331,9 +322,9 @@ std::string PosixSystem::MakeWorkFolder() {
 void PosixSystem::RemoveTree(const std::string& folder) {
     // remove_all removes a link, never what it leads to; nothing there is fine.
     std::error_code error;
-    const fs::path path = PathOf(WithSeparator(folder)).parent_path();
+    const fs::path path = fs::path(WithSeparator(folder)).parent_path();
     fs::remove_all(path, error);
-    if (error) throw ErrorOf(FolderNotDeletedText(TextOf(path)), error);
+    if (error) throw ErrorOf(FolderNotDeletedText(path.string()), error);
 }
 
 std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }

@@ -73,20 +73,15 @@ void WriteToConsoleOrStream(std::FILE* stream, std::string_view text) {
 }
 #endif
 
-kestrane::Console StandardConsole() {
-    kestrane::Console console;
+int Main(const std::vector<std::string>& arguments) {
+    using namespace kestrane;
+    Console console;
 #ifdef _WIN32
     console.write = WriteToConsoleOrStream;
     console.progress = _isatty(_fileno(console.err)) != 0;
 #else
     console.progress = isatty(fileno(console.err)) != 0;
 #endif
-    return console;
-}
-
-int Main(const std::vector<std::string>& arguments) {
-    using namespace kestrane;
-    const Console console = StandardConsole();
     const auto parsed = ParseOptions(arguments);
     if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
         console.write(console.err, error->message + "\n");
