@@ -78,87 +78,6 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? "." + std::string(1, kSeparator) : folder;
 }
 
-// Stops the run with a message: the exit code says how.
-struct RunError {
-    std::string message;
-    int exitCode;
-};
-
-class Run final : private FolderListener {
-public:
-    Run(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop)
-        : options_(options), system_(system), console_(console), stop_(stop) {}
-
-    int Convert();
-    int MakeJads();
-    int ShowIni();
-    // Records why stdout took no more, the first time it did not.
-    void Flush();
-    void Message(const std::string& text);
-
-    int lostOutput = 0;  // errno of the first write to stdout that failed
-
-private:
-    std::optional<std::string> TargetFolder();
-    // Where the suite's line is logged: a check writes no log.
-    std::string LogFolder(const std::string& packages) const {
-        return options_.mode == CliMode::Convert ? packages : std::string();
-    }
-    void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
-    void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
-    // A line of the results, after the progress line is cleared; flushed.
-    void Print(const std::string& line);
-    // A result as it is listed, naming the suite as the user named it.
-    void Report(const SuiteResult& result);
-    // Before the suite at `index` (from 0) of `count`.
-    void Progress(std::size_t index, std::size_t count);
-    void EndProgress();
-    int Finish(const FolderSummary& summary);
-
-    void SuitesFound(std::size_t) override {}
-    void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
-    void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
-    bool Cancelled() override { return stop_; }
-
-    const CliOptions& options_;
-    SystemPort& system_;
-    const Console& console_;
-    const std::atomic<bool>& stop_;
-    bool progressShown_ = false;
-    int listingFailures_ = 0;
-};
-
-void Run::Message(const std::string& text) {
-    EndProgress();
-    console_.write(console_.err, OneLine(text) + "\n");
-}
-
-void Run::Print(const std::string& line) {
-    EndProgress();
-    console_.write(console_.out, line + "\n");
-    Flush();
-}
-
-void Run::Flush() {
-    errno = 0;
-    if ((std::fflush(console_.out) != 0 || std::ferror(console_.out)) && lostOutput == 0)
-        lostOutput = errno != 0 ? errno : EIO;
-}
-
-void Run::Progress(std::size_t index, std::size_t count) {
-    if (!console_.progress) return;
-    console_.write(console_.err, "\r" + cli_words::ProgressText(index + 1, count));
-    std::fflush(console_.err);
-    progressShown_ = true;
-}
-
-void Run::EndProgress() {
-    if (!progressShown_) return;
-    console_.write(console_.err, "\r" + std::string(40, ' ') + "\r");
-    std::fflush(console_.err);
-    progressShown_ = false;
-}
-
 // Escapes for a JSON string, without the quotes.
 std::string JsonEscaped(std::string_view text) {
     std::string out;
@@ -225,99 +144,11 @@ std::string StatusWord(SuiteStatus status) {
     return {};
 }
 
-void Run::Report(const SuiteResult& result) {
-    const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
-                       : result.phone == SuiteResult::Phone::Runs  ? "true"
-                                                                   : "false";
-    Print(!options_.json ? ResultLine(LineForm(result))
-                         : "{\"datei\":\"" + JsonEscaped(result.file) + "\"" +
-                               RawBytesField("datei_bytes", result.file) + ",\"suite\":\"" + JsonEscaped(result.suite) +
-                               "\",\"status\":\"" + JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" +
-                               JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
-                               "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}");
-}
-
 // A check builds nothing: its counts say how many are fine.
 std::string CheckSummaryLine(const FolderSummary& summary) {
     std::string line = CheckCountsText(summary.built, summary.found, summary.skipped, summary.failed);
     if (summary.judged > 0) line += ", " + RunCountText(summary.runs, summary.found);
     return line;
-}
-
-int Run::Finish(const FolderSummary& summary) {
-    std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
-    if (summary.cancelled) line += kCancelledMarkText;
-    using std::to_string;
-    Print(!options_.json
-              ? line
-              : "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
-                    ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" + to_string(summary.existing) +
-                    ",\"uebersprungen\":" + to_string(summary.skipped) + ",\"fehlgeschlagen\":" +
-                    to_string(summary.failed) + ",\"abgebrochen\":" + (summary.cancelled ? "true" : "false") +
-                    ",\"laufen\":" + to_string(summary.runs) + "}");
-    return listingFailures_ > 0 ? 1 : summary.ExitCode();
-}
-
-// The target folder of -o, made where missing; none without -o.
-std::optional<std::string> Run::TargetFolder() {
-    if (!options_.target) return std::nullopt;
-    const std::string& target = *options_.target;
-    if (const fs::file_status status = StatusOf(target); fs::exists(status) && !fs::is_directory(status))
-        throw RunError{TargetNoFolderText(target), 2};
-    // Refused before the first suite, as the folder window refuses it.
-    const std::string folder = WithOwnSeparator(system_.FullPath(target));
-    try {
-        system_.CreateFolder(folder);
-        if (!system_.IsWriteProtected(folder)) return folder;
-    } catch (const AppError&) {
-        // A folder that cannot be made takes no files either.
-    }
-    throw RunError{SaidText(TargetNotWritableText(target)), 2};
-}
-
-void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    const std::string folder = WithOwnSeparator(system_.FullPath(input));
-    const std::string packages = target.value_or(folder);
-    const std::string shown = WithOwnSeparator(input);
-    try {
-        ForEachSuite(folder, options_.recursive, system_, true, [&](const SuiteNames& suite) {
-            // AddFolder gives the folder of the suite before again when it is that one.
-            const std::string below(suite.folder);
-            const std::size_t number =
-                plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
-            const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
-            if (!suite.unreadable.empty())
-                plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
-                                SuiteStatus::Failed);
-        });
-    } catch (const AppError& error) {
-        // Only the folder itself not listed throws, before any of its suites.
-        Message(SaidText(error.Report()));
-        ++listingFailures_;
-    }
-}
-
-void Run::PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    const std::string file = system_.FullPath(input);
-    std::string jar = file, jad, problem;
-    if (RoleOfFile(file) == FileRole::Jad) {
-        jad = file;
-        jar = PartnerJar(file, system_).value_or("");
-        if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
-    } else if (RoleOfFile(file) == FileRole::Jar) {
-        jad = PartnerJad(file, system_).value_or("");
-    } else {
-        throw RunError{NeitherJarNorJadText(input), 2};
-    }
-    const std::string packages = target.value_or(FolderOf(file));
-    // A JAR's JAD and a JAD's JAR are found beside it.
-    const std::string source = FolderPart(file);
-    const auto name = [&](const std::string& path) {
-        return std::string_view(path).substr(path.empty() ? 0 : source.size());
-    };
-    const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
-    const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
-    if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
 }
 
 // The plan's suites kept by a text each is known by, by their numbers only:
@@ -363,34 +194,6 @@ void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
     });
 }
 
-int Run::Convert() {
-    // What every suite of the run shares.
-    SuiteJob common;
-    common.overwrite = options_.overwrite;
-    common.strict = options_.strict;
-    common.wholeExisting = true;
-    common.checkOnly = options_.mode == CliMode::Check;
-    SuitePlan plan(std::move(common));
-    const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
-    for (const std::string& input : options_.inputs) {
-        const fs::file_status status = StatusOf(input);
-        if (fs::is_directory(status))
-            PlanFolder(input, target, plan);
-        else if (fs::is_regular_file(status))
-            PlanFile(input, target, plan);
-        else
-            throw RunError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input), 2};
-    }
-    OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
-    // kestrane packs every suite itself: nothing is staged. Reading and
-    // judging a suite's classes is most of the work, so every core takes one.
-    const FolderSummary summary =
-        ConvertSuites(plan, {}, system_, *this, std::max(1u, std::thread::hardware_concurrency()));
-    for (const std::string& failure : summary.logFailures) Message(SaidText(failure));
-    if (summary.cancelled) Message(std::string(kInterruptedText));
-    return Finish(summary);
-}
-
 SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>& target, bool overwrite,
                        SystemPort& system) {
     SuiteResult result{jar, {}, {}, SuiteStatus::Failed, {}};
@@ -410,45 +213,229 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
     return result;
 }
 
-int Run::MakeJads() {
-    const std::optional<std::string> target = TargetFolder();
-    for (const std::string& input : options_.inputs)
-        if (const fs::file_status status = StatusOf(input); !fs::is_regular_file(status))
-            throw RunError{fs::exists(status) ? NoJarText(input) : MissingText(input), 2};
-    FolderSummary summary;
-    summary.found = options_.inputs.size();
-    for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
-        Progress(i, options_.inputs.size());
-        SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
-        result.file = options_.inputs[i];
-        summary.Add(result);
-        Report(result);
-    }
-    summary.cancelled = summary.Finished() < summary.found;
-    return Finish(summary);
-}
+// Stops the run with a message: the exit code says how.
+struct RunError {
+    std::string message;
+    int exitCode;
+};
 
-int Run::ShowIni() {
-    const std::string& jad = options_.inputs.front();
-    if (!fs::is_regular_file(StatusOf(jad))) throw RunError{JadMissingText(jad), 2};
-    IniOutcome outcome;
-    try {
-        outcome = GenerateIni(jad, system_);
-    } catch (const AppError& error) {
-        throw RunError{SaidText(error.Report()), 1};
+class Run final : private FolderListener {
+public:
+    Run(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop)
+        : options_(options), system_(system), console_(console), stop_(stop) {}
+
+    int Convert() {
+        // What every suite of the run shares.
+        SuiteJob common;
+        common.overwrite = options_.overwrite;
+        common.strict = options_.strict;
+        common.wholeExisting = true;
+        common.checkOnly = options_.mode == CliMode::Check;
+        SuitePlan plan(std::move(common));
+        const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
+        for (const std::string& input : options_.inputs) {
+            const fs::file_status status = StatusOf(input);
+            if (fs::is_directory(status))
+                PlanFolder(input, target, plan);
+            else if (fs::is_regular_file(status))
+                PlanFile(input, target, plan);
+            else
+                throw RunError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input), 2};
+        }
+        OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
+        // kestrane packs every suite itself: nothing is staged. Reading and
+        // judging a suite's classes is most of the work, so every core takes one.
+        const FolderSummary summary =
+            ConvertSuites(plan, {}, system_, *this, std::max(1u, std::thread::hardware_concurrency()));
+        for (const std::string& failure : summary.logFailures) Message(SaidText(failure));
+        if (summary.cancelled) Message(std::string(kInterruptedText));
+        return Finish(summary);
     }
-    if (options_.json) {
-        Print("{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" + JsonEscaped(outcome.text.value_or("")) +
-              "\",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
-    } else {
-        for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
-        if (outcome.text) {
-            std::erase(*outcome.text, '\r');  // the line ends of the system it is shown on
-            Print(*outcome.text);
+
+    int MakeJads() {
+        const std::optional<std::string> target = TargetFolder();
+        for (const std::string& input : options_.inputs)
+            if (const fs::file_status status = StatusOf(input); !fs::is_regular_file(status))
+                throw RunError{fs::exists(status) ? NoJarText(input) : MissingText(input), 2};
+        FolderSummary summary;
+        summary.found = options_.inputs.size();
+        for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
+            Progress(i, options_.inputs.size());
+            SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
+            result.file = options_.inputs[i];
+            summary.Add(result);
+            Report(result);
+        }
+        summary.cancelled = summary.Finished() < summary.found;
+        return Finish(summary);
+    }
+
+    int ShowIni() {
+        const std::string& jad = options_.inputs.front();
+        if (!fs::is_regular_file(StatusOf(jad))) throw RunError{JadMissingText(jad), 2};
+        IniOutcome outcome;
+        try {
+            outcome = GenerateIni(jad, system_);
+        } catch (const AppError& error) {
+            throw RunError{SaidText(error.Report()), 1};
+        }
+        if (options_.json) {
+            Print("{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" + JsonEscaped(outcome.text.value_or("")) +
+                  "\",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
+        } else {
+            for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
+            if (outcome.text) {
+                std::erase(*outcome.text, '\r');  // the line ends of the system it is shown on
+                Print(*outcome.text);
+            }
+        }
+        return outcome.complaints.empty() && outcome.text ? 0 : 1;
+    }
+
+    // Records why stdout took no more, the first time it did not.
+    void Flush() {
+        errno = 0;
+        if ((std::fflush(console_.out) != 0 || std::ferror(console_.out)) && lostOutput == 0)
+            lostOutput = errno != 0 ? errno : EIO;
+    }
+
+    void Message(const std::string& text) {
+        EndProgress();
+        console_.write(console_.err, OneLine(text) + "\n");
+    }
+
+    int lostOutput = 0;  // errno of the first write to stdout that failed
+
+private:
+    // The target folder of -o, made where missing; none without -o.
+    std::optional<std::string> TargetFolder() {
+        if (!options_.target) return std::nullopt;
+        const std::string& target = *options_.target;
+        if (const fs::file_status status = StatusOf(target); fs::exists(status) && !fs::is_directory(status))
+            throw RunError{TargetNoFolderText(target), 2};
+        // Refused before the first suite, as the folder window refuses it.
+        const std::string folder = WithOwnSeparator(system_.FullPath(target));
+        try {
+            system_.CreateFolder(folder);
+            if (!system_.IsWriteProtected(folder)) return folder;
+        } catch (const AppError&) {
+            // A folder that cannot be made takes no files either.
+        }
+        throw RunError{SaidText(TargetNotWritableText(target)), 2};
+    }
+
+    // Where the suite's line is logged: a check writes no log.
+    std::string LogFolder(const std::string& packages) const {
+        return options_.mode == CliMode::Convert ? packages : std::string();
+    }
+
+    void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
+        const std::string folder = WithOwnSeparator(system_.FullPath(input));
+        const std::string packages = target.value_or(folder);
+        const std::string shown = WithOwnSeparator(input);
+        try {
+            ForEachSuite(folder, options_.recursive, system_, true, [&](const SuiteNames& suite) {
+                // AddFolder gives the folder of the suite before again when it is that one.
+                const std::string below(suite.folder);
+                const std::size_t number =
+                    plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
+                const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
+                if (!suite.unreadable.empty())
+                    plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
+                                    SuiteStatus::Failed);
+            });
+        } catch (const AppError& error) {
+            // Only the folder itself not listed throws, before any of its suites.
+            Message(SaidText(error.Report()));
+            ++listingFailures_;
         }
     }
-    return outcome.complaints.empty() && outcome.text ? 0 : 1;
-}
+
+    void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
+        const std::string file = system_.FullPath(input);
+        std::string jar = file, jad, problem;
+        if (RoleOfFile(file) == FileRole::Jad) {
+            jad = file;
+            jar = PartnerJar(file, system_).value_or("");
+            if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
+        } else if (RoleOfFile(file) == FileRole::Jar) {
+            jad = PartnerJad(file, system_).value_or("");
+        } else {
+            throw RunError{NeitherJarNorJadText(input), 2};
+        }
+        const std::string packages = target.value_or(FolderOf(file));
+        // A JAR's JAD and a JAD's JAR are found beside it.
+        const std::string source = FolderPart(file);
+        const auto name = [&](const std::string& path) {
+            return std::string_view(path).substr(path.empty() ? 0 : source.size());
+        };
+        const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
+        const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
+        if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
+    }
+
+    // A line of the results, after the progress line is cleared; flushed.
+    void Print(const std::string& line) {
+        EndProgress();
+        console_.write(console_.out, line + "\n");
+        Flush();
+    }
+
+    // A result as it is listed, naming the suite as the user named it.
+    void Report(const SuiteResult& result) {
+        const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
+                           : result.phone == SuiteResult::Phone::Runs  ? "true"
+                                                                       : "false";
+        Print(!options_.json
+                  ? ResultLine(LineForm(result))
+                  : "{\"datei\":\"" + JsonEscaped(result.file) + "\"" + RawBytesField("datei_bytes", result.file) +
+                        ",\"suite\":\"" + JsonEscaped(result.suite) + "\",\"status\":\"" +
+                        JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" + JsonEscaped(result.result) +
+                        "\",\"befunde\":[" + JsonList(result.findings) + "],\"laeuft\":" + runs + ",\"braucht\":[" +
+                        JsonList(result.needs) + "]}");
+    }
+
+    // Before the suite at `index` (from 0) of `count`.
+    void Progress(std::size_t index, std::size_t count) {
+        if (!console_.progress) return;
+        console_.write(console_.err, "\r" + cli_words::ProgressText(index + 1, count));
+        std::fflush(console_.err);
+        progressShown_ = true;
+    }
+
+    void EndProgress() {
+        if (!progressShown_) return;
+        console_.write(console_.err, "\r" + std::string(40, ' ') + "\r");
+        std::fflush(console_.err);
+        progressShown_ = false;
+    }
+
+    int Finish(const FolderSummary& summary) {
+        std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
+        if (summary.cancelled) line += kCancelledMarkText;
+        using std::to_string;
+        Print(!options_.json
+                  ? line
+                  : "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
+                        ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" + to_string(summary.existing) +
+                        ",\"uebersprungen\":" + to_string(summary.skipped) + ",\"fehlgeschlagen\":" +
+                        to_string(summary.failed) + ",\"abgebrochen\":" + (summary.cancelled ? "true" : "false") +
+                        ",\"laufen\":" + to_string(summary.runs) + "}");
+        return listingFailures_ > 0 ? 1 : summary.ExitCode();
+    }
+
+    void SuitesFound(std::size_t) override {}
+    void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
+    void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
+    bool Cancelled() override { return stop_; }
+
+    const CliOptions& options_;
+    SystemPort& system_;
+    const Console& console_;
+    const std::atomic<bool>& stop_;
+    bool progressShown_ = false;
+    int listingFailures_ = 0;
+};
 
 int RunAll(Run& run, const CliOptions& options, const Console& console) {
     try {
