@@ -23,24 +23,13 @@ constexpr ModeOption kModes[] = {
 // Which of the switches each way of working takes; --ini takes none but --json.
 bool Takes(CliMode mode, std::string_view option) {
     switch (mode) {
-    case CliMode::Convert: return true;
+    case CliMode::Convert:
+    case CliMode::Help: return true;
     case CliMode::MakeJad: return option == "-o" || option == "--ueberschreiben" || option == "--json";
     case CliMode::Check: return option == "-r" || option == "--streng" || option == "--json";
     case CliMode::ShowIni: return option == "--json";
-    case CliMode::Help: return true;
     }
     return false;
-}
-
-std::optional<UsageError> CheckInputs(const CliOptions& options) {
-    if (options.mode == CliMode::Help) return std::nullopt;
-    if (options.inputs.empty())
-        return UsageError{std::string(options.mode == CliMode::ShowIni   ? kIniWithoutJadText
-                                      : options.mode == CliMode::MakeJad ? kJadWithoutJarText
-                                                                         : kNothingNamedText)};
-    if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
-        return UsageError{OneJadTooManyText(options.inputs[1])};
-    return std::nullopt;
 }
 
 }  // namespace
@@ -82,7 +71,12 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
     // fewer than all was named.
     for (const std::string_view option : switches)
         if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, *modeGiven)};
-    if (std::optional<UsageError> error = CheckInputs(options)) return *error;
+    if (options.mode != CliMode::Help && options.inputs.empty())
+        return UsageError{std::string(options.mode == CliMode::ShowIni   ? kIniWithoutJadText
+                                      : options.mode == CliMode::MakeJad ? kJadWithoutJarText
+                                                                         : kNothingNamedText)};
+    if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
+        return UsageError{OneJadTooManyText(options.inputs[1])};
     return options;
 }
 
