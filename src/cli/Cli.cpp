@@ -213,12 +213,6 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
     return result;
 }
 
-// Stops the run with a message: the exit code says how.
-struct RunError {
-    std::string message;
-    int exitCode;
-};
-
 class Run final : private FolderListener {
 public:
     Run(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop)
@@ -240,7 +234,7 @@ public:
             else if (fs::is_regular_file(status))
                 PlanFile(input, target, plan);
             else
-                throw RunError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input), 2};
+                throw UsageError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input)};
         }
         OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
         // kestrane packs every suite itself: nothing is staged. Reading and
@@ -256,7 +250,7 @@ public:
         const std::optional<std::string> target = TargetFolder();
         for (const std::string& input : options_.inputs)
             if (const fs::file_status status = StatusOf(input); !fs::is_regular_file(status))
-                throw RunError{fs::exists(status) ? NoJarText(input) : MissingText(input), 2};
+                throw UsageError{fs::exists(status) ? NoJarText(input) : MissingText(input)};
         FolderSummary summary;
         summary.found = options_.inputs.size();
         for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
@@ -272,13 +266,8 @@ public:
 
     int ShowIni() {
         const std::string& jad = options_.inputs.front();
-        if (!fs::is_regular_file(StatusOf(jad))) throw RunError{JadMissingText(jad), 2};
-        IniOutcome outcome;
-        try {
-            outcome = GenerateIni(jad, system_);
-        } catch (const AppError& error) {
-            throw RunError{SaidText(error.Report()), 1};
-        }
+        if (!fs::is_regular_file(StatusOf(jad))) throw UsageError{JadMissingText(jad)};
+        IniOutcome outcome = GenerateIni(jad, system_);
         if (options_.json) {
             Print("{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" + JsonEscaped(outcome.text.value_or("")) +
                   "\",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
@@ -312,7 +301,7 @@ private:
         if (!options_.target) return std::nullopt;
         const std::string& target = *options_.target;
         if (const fs::file_status status = StatusOf(target); fs::exists(status) && !fs::is_directory(status))
-            throw RunError{TargetNoFolderText(target), 2};
+            throw UsageError{TargetNoFolderText(target)};
         // Refused before the first suite, as the folder window refuses it.
         const std::string folder = WithOwnSeparator(system_.FullPath(target));
         try {
@@ -321,7 +310,7 @@ private:
         } catch (const AppError&) {
             // A folder that cannot be made takes no files either.
         }
-        throw RunError{SaidText(TargetNotWritableText(target)), 2};
+        throw UsageError{SaidText(TargetNotWritableText(target))};
     }
 
     // Where the suite's line is logged: a check writes no log.
@@ -361,7 +350,7 @@ private:
         } else if (RoleOfFile(file) == FileRole::Jar) {
             jad = PartnerJad(file, system_).value_or("");
         } else {
-            throw RunError{NeitherJarNorJadText(input), 2};
+            throw UsageError{NeitherJarNorJadText(input)};
         }
         const std::string packages = target.value_or(FolderOf(file));
         // A JAR's JAD and a JAD's JAR are found beside it.
@@ -448,11 +437,11 @@ int RunAll(Run& run, const CliOptions& options, const Console& console) {
         }
         console.write(console.out, HelpText());
         return 0;
-    } catch (const RunError& error) {
+    } catch (const UsageError& error) {
         run.Message(error.message);
-        return error.exitCode;
+        return 2;
     } catch (const AppError& error) {
-        // The working folder: nothing else fails outside a suite.
+        // The working folder or the JAD of --ini: nothing else fails outside a suite.
         console.write(console.err, "kestrane: " + OneLine(error.Report()) + "\n");
         return 1;
     }
