@@ -33,25 +33,6 @@ AppError ErrnoError(std::string context, int number) {
     return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
 }
 
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
-// A file descriptor, closed with its scope; it moves, and cannot be copied.
-class Descriptor {
-public:
-    explicit Descriptor(int file) : file_(file) {}
-    ~Descriptor() {
-        if (file_ >= 0) close(file_);
-    }
-    Descriptor(Descriptor&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
-    int Get() const { return file_; }
-
-private:
-    int file_;
-};
-
 // The local date and time at a moment, as the C library's time zone has it.
 std::chrono::local_seconds LocalTime(std::time_t time) {
     std::tm local{};
@@ -73,8 +54,11 @@ std::string_view NotAFileText(mode_t mode) {
 // only.
 class FileSource final : public FileToRead {
 public:
-    FileSource(Descriptor file, const FileFacts& facts, std::string path)
-        : FileToRead(facts), file_(std::move(file)), path_(std::move(path)) {}
+    FileSource(int file, const FileFacts& facts, std::string path)
+        : FileToRead(facts), file_(file), path_(std::move(path)) {}
+    ~FileSource() override { close(file_); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
 
     // One call a part, where the file gives it whole: the JAR reader asks
     // for many small ones. A file that ends before the part has become
@@ -82,7 +66,7 @@ public:
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
         for (std::size_t got = 0; got < length;) {
-            const ssize_t part = pread(file_.Get(), bytes.data() + got, length - got, static_cast<off_t>(offset + got));
+            const ssize_t part = pread(file_, bytes.data() + got, length - got, static_cast<off_t>(offset + got));
             if (part > 0)
                 got += static_cast<std::size_t>(part);
             else if (part == 0 || errno != EINTR)
@@ -92,7 +76,7 @@ public:
     }
 
 private:
-    Descriptor file_;
+    int file_;
     std::string path_;
 };
 
@@ -201,15 +185,18 @@ void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) 
 // FIFO would block the run for ever, a device never end. A regular file
 // reads the same without waiting or with.
 std::unique_ptr<FileToRead> PosixSystem::OpenForReading(const std::string& path) {
-    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0) throw ErrnoError(FileNotReadText(path), errno);
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) throw ErrnoError(FileNotReadText(path), errno);
     struct stat info {};
-    if (fstat(file.Get(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
+    const int looked = fstat(file, &info) == 0 ? 0 : errno;
+    const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    // From here on the file is closed with `source`, also when it is refused.
+    auto source = std::make_unique<FileSource>(
+        file, FileFacts{static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime), identity}, path);
+    if (looked != 0) throw ErrnoError(FileNotReadText(path), looked);
     if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
     if (!S_ISREG(info.st_mode)) throw AppError(FileNotReadText(path), EINVAL, std::string(NotAFileText(info.st_mode)));
-    const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-    return std::make_unique<FileSource>(
-        std::move(file), FileFacts{static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime), identity}, path);
+    return source;
 }
 
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
@@ -246,8 +233,7 @@ FileStamp PosixSystem::Stamp(const std::string& path) {
 }
 
 bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
-    // Device and inode where both exist, else
-    // the paths. A package not yet there costs one look, not two.
+    // Device and inode where both exist, else the paths: a package not yet there costs one look, not two.
     struct stat first {};
     struct stat second {};
     if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)
@@ -269,7 +255,7 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
     std::error_code error;
     if (!fs::is_directory(folder, error)) return false;
     // A probe of this process's own name, gone again at once.
-    const std::string probe = WithSeparator(folder) + "kestrane-" + process_ + ".tmp";
+    const std::string probe = (fs::path(folder) / ("kestrane-" + process_ + ".tmp")).string();
     if (const int file = OpenNewFile(probe); file >= 0) {
         close(file);
         unlink(probe.c_str());
@@ -312,7 +298,7 @@ std::string PosixSystem::MakeWorkFolder() {
     // passed over, not reused.
     for (int attempt = 0;; ++attempt) {
         const fs::path folder = temp / ("kestrane-" + process_ + "-" + std::to_string(++workFolders_));
-        if (fs::create_directory(folder, error)) return WithSeparator(folder.string());
+        if (fs::create_directory(folder, error)) return folder.string() + '/';
         if (error || attempt > 100)
             throw ErrorOf(WorkFolderNotMadeText(folder.string()),
                           error ? error : std::make_error_code(std::errc::file_exists));
@@ -322,7 +308,8 @@ std::string PosixSystem::MakeWorkFolder() {
 void PosixSystem::RemoveTree(const std::string& folder) {
     // remove_all removes a link, never what it leads to; nothing there is fine.
     std::error_code error;
-    const fs::path path = fs::path(WithSeparator(folder)).parent_path();
+    fs::path path = folder;
+    if (!path.has_filename()) path = path.parent_path();
     fs::remove_all(path, error);
     if (error) throw ErrorOf(FolderNotDeletedText(path.string()), error);
 }
