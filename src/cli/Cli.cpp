@@ -6,11 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <unordered_set>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
@@ -78,9 +76,9 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? "." + std::string(1, kSeparator) : folder;
 }
 
-// Escapes for a JSON string, without the quotes.
-std::string JsonEscaped(std::string_view text) {
-    std::string out;
+// The text as a JSON string, in its quotes.
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (const std::size_t length = Utf8CharacterAt(text, i).length; length != 1) {
@@ -96,22 +94,19 @@ std::string JsonEscaped(std::string_view text) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += {'\\', 'u', '0', '0', "0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 0xF]};
+            else
                 out += c;
-            }
         }
     }
-    return out;
+    return out + "\"";
 }
 
 // The texts as the elements of a JSON array, without its brackets.
 std::string JsonList(const std::vector<std::string>& texts) {
     std::string list;
-    for (const std::string& text : texts) list += (list.empty() ? "\"" : ",\"") + JsonEscaped(text) + "\"";
+    for (const std::string& text : texts) list += (list.empty() ? "" : ",") + JsonString(text);
     return list;
 }
 
@@ -123,15 +118,12 @@ std::string RawBytesField(std::string_view key, std::string_view text) {
     std::string bytes;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F && c != '%' && c != '"' && c != '\\') {
+        if (byte > 0x20 && byte < 0x7F && c != '%' && c != '"' && c != '\\')
             bytes += c;
-            continue;
-        }
-        char escaped[4];
-        std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
-        bytes += escaped;
+        else
+            bytes += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xF]};
     }
-    return ",\"" + std::string(key) + "\":\"" + bytes + "\"";
+    return ",\"" + std::string(key) + "\":" + JsonString(bytes);
 }
 
 std::string StatusWord(SuiteStatus status) {
@@ -269,8 +261,8 @@ public:
         if (!fs::is_regular_file(StatusOf(jad))) throw UsageError{JadMissingText(jad)};
         IniOutcome outcome = GenerateIni(jad, system_);
         if (options_.json) {
-            Print("{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" + JsonEscaped(outcome.text.value_or("")) +
-                  "\",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
+            Print("{\"datei\":" + JsonString(jad) + ",\"ini\":" + JsonString(outcome.text.value_or("")) +
+                  ",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
         } else {
             for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
             if (outcome.text) {
@@ -375,13 +367,12 @@ private:
         const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                            : result.phone == SuiteResult::Phone::Runs  ? "true"
                                                                        : "false";
-        Print(!options_.json
-                  ? ResultLine(LineForm(result))
-                  : "{\"datei\":\"" + JsonEscaped(result.file) + "\"" + RawBytesField("datei_bytes", result.file) +
-                        ",\"suite\":\"" + JsonEscaped(result.suite) + "\",\"status\":\"" +
-                        JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" + JsonEscaped(result.result) +
-                        "\",\"befunde\":[" + JsonList(result.findings) + "],\"laeuft\":" + runs + ",\"braucht\":[" +
-                        JsonList(result.needs) + "]}");
+        Print(!options_.json ? ResultLine(LineForm(result))
+                             : "{\"datei\":" + JsonString(result.file) + RawBytesField("datei_bytes", result.file) +
+                                   ",\"suite\":" + JsonString(result.suite) +
+                                   ",\"status\":" + JsonString(StatusWord(result.status)) + ",\"ergebnis\":" +
+                                   JsonString(result.result) + ",\"befunde\":[" + JsonList(result.findings) +
+                                   "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}");
     }
 
     // Before the suite at `index` (from 0) of `count`.
@@ -405,7 +396,7 @@ private:
         using std::to_string;
         Print(!options_.json
                   ? line
-                  : "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
+                  : "{\"zusammenfassung\":" + JsonString(line) + ",\"gefunden\":" + to_string(summary.found) +
                         ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" + to_string(summary.existing) +
                         ",\"uebersprungen\":" + to_string(summary.skipped) + ",\"fehlgeschlagen\":" +
                         to_string(summary.failed) + ",\"abgebrochen\":" + (summary.cancelled ? "true" : "false") +
