@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -245,8 +244,7 @@ std::string PosixSystem::FullPath(const std::string& path) {
     if (path.empty()) return path;
     std::error_code error;
     const fs::path full = fs::absolute(path, error);
-    if (error) return path;
-    return full.lexically_normal().string();
+    return error ? path : full.lexically_normal().string();
 }
 
 std::optional<std::string> PosixSystem::ShortPath(const std::string&) { return std::nullopt; }
@@ -333,10 +331,7 @@ std::chrono::milliseconds PosixSystem::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
-std::chrono::local_seconds PosixSystem::LocalNow() {
-    if (fixedNow_) return *fixedNow_;
-    return LocalTime(std::time(nullptr));
-}
+std::chrono::local_seconds PosixSystem::LocalNow() { return fixedNow_ ? *fixedNow_ : LocalTime(std::time(nullptr)); }
 
 void PosixSystem::Pause(std::chrono::milliseconds duration) {
     if (duration > std::chrono::milliseconds(0)) std::this_thread::sleep_for(duration);
