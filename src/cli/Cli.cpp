@@ -28,12 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kSeparator =
-#ifdef _WIN32
-    '\\';
-#else
-    '/';
-#endif
+constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
 
 // A folder as kestrane names it: ending in this system's separator.
 std::string WithOwnSeparator(std::string folder) {
