@@ -6,11 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <unordered_set>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
@@ -28,12 +26,9 @@ using namespace cli_words;
 
 namespace {
 
-constexpr char kSeparator =
-#ifdef _WIN32
-    '\\';
-#else
-    '/';
-#endif
+namespace fs = std::filesystem;
+
+constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
 
 // A folder as kestrane names it: ending in this system's separator.
 std::string WithOwnSeparator(std::string folder) {
@@ -43,15 +38,9 @@ std::string WithOwnSeparator(std::string folder) {
 
 // What a path names, for the checks of the arguments: links followed, and a
 // link that leads nowhere is missing.
-enum class PathKind { Missing, File, Folder, Other };
-
-PathKind KindOf(const std::string& path) {
-    namespace fs = std::filesystem;
+fs::file_status StatusOf(const std::string& path) {
     std::error_code error;
-    const fs::file_status status = fs::status(fs::path(std::u8string(path.begin(), path.end())), error);
-    if (fs::is_directory(status)) return PathKind::Folder;
-    if (fs::is_regular_file(status)) return PathKind::File;
-    return fs::exists(status) ? PathKind::Other : PathKind::Missing;
+    return fs::status(fs::path(std::u8string(path.begin(), path.end())), error);
 }
 
 // Whether names that differ only in case name one file in the folder: a
@@ -82,84 +71,37 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? "." + std::string(1, kSeparator) : folder;
 }
 
-// Stops the run with a message: the exit code says how.
-struct RunError {
-    std::string message;
-    int exitCode;
-};
-
-class Run final : private FolderListener {
-public:
-    Run(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop)
-        : options_(options), system_(system), console_(console), stop_(stop) {}
-
-    int Convert();
-    int MakeJads();
-    int ShowIni();
-    // Records why stdout took no more, the first time it did not.
-    void Flush();
-
-    int lostOutput = 0;  // errno of the first write to stdout that failed
-
-private:
-    std::optional<std::string> TargetFolder();
-    // Where the suite's line is logged: a check writes no log.
-    std::string LogFolder(const std::string& packages) const {
-        return options_.mode == CliMode::Convert ? packages : std::string();
+// The text as a JSON string, in its quotes.
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (const std::size_t length = Utf8CharacterAt(text, i).length; length != 1) {
+            // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
+            out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
+            i += length == 0 ? 0 : length - 1;
+            continue;
+        }
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += {'\\', 'u', '0', '0', "0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 0xF]};
+            else
+                out += c;
+        }
     }
-    void PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
-    void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
-    void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan);
-    // A result as it is listed, naming the suite as the user named it.
-    void Report(const SuiteResult& result);
-    // Before the suite at `index` (from 0) of `count`.
-    void Progress(std::size_t index, std::size_t count);
-    void EndProgress();
-    int Finish(const FolderSummary& summary);
-    void Message(const std::string& text);
-
-    void SuitesFound(std::size_t) override {}
-    void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
-    void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
-    bool Cancelled() override { return stop_; }
-
-    const CliOptions& options_;
-    SystemPort& system_;
-    const Console& console_;
-    const std::atomic<bool>& stop_;
-    bool progressShown_ = false;
-    int listingFailures_ = 0;
-};
-
-void Run::Message(const std::string& text) {
-    EndProgress();
-    console_.write(console_.err, OneLine(text) + "\n");
-}
-
-void Run::Flush() {
-    errno = 0;
-    if ((std::fflush(console_.out) != 0 || std::ferror(console_.out)) && lostOutput == 0)
-        lostOutput = errno != 0 ? errno : EIO;
-}
-
-void Run::Progress(std::size_t index, std::size_t count) {
-    if (!console_.progress) return;
-    console_.write(console_.err, "\r" + cli_words::ProgressText(index + 1, count));
-    std::fflush(console_.err);
-    progressShown_ = true;
-}
-
-void Run::EndProgress() {
-    if (!progressShown_) return;
-    console_.write(console_.err, "\r" + std::string(40, ' ') + "\r");
-    std::fflush(console_.err);
-    progressShown_ = false;
+    return out + "\"";
 }
 
 // The texts as the elements of a JSON array, without its brackets.
 std::string JsonList(const std::vector<std::string>& texts) {
     std::string list;
-    for (const std::string& text : texts) list += (list.empty() ? "\"" : ",\"") + JsonEscaped(text) + "\"";
+    for (const std::string& text : texts) list += (list.empty() ? "" : ",") + JsonString(text);
     return list;
 }
 
@@ -171,15 +113,12 @@ std::string RawBytesField(std::string_view key, std::string_view text) {
     std::string bytes;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F && c != '%' && c != '"' && c != '\\') {
+        if (byte > 0x20 && byte < 0x7F && c != '%' && c != '"' && c != '\\')
             bytes += c;
-            continue;
-        }
-        char escaped[4];
-        std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
-        bytes += escaped;
+        else
+            bytes += {'%', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xF]};
     }
-    return ",\"" + std::string(key) + "\":\"" + bytes + "\"";
+    return ",\"" + std::string(key) + "\":" + JsonString(bytes);
 }
 
 std::string StatusWord(SuiteStatus status) {
@@ -192,133 +131,11 @@ std::string StatusWord(SuiteStatus status) {
     return {};
 }
 
-void Run::Report(const SuiteResult& result) {
-    EndProgress();
-    const std::string& shown = result.file;
-    if (!options_.json) {
-        console_.write(console_.out, ResultLine(LineForm(result)) + "\n");
-    } else {
-        const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
-                           : result.phone == SuiteResult::Phone::Runs  ? "true"
-                                                                       : "false";
-        console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(shown) + "\"" + RawBytesField("datei_bytes", shown) +
-                                         ",\"suite\":\"" + JsonEscaped(result.suite) + "\",\"status\":\"" +
-                                         JsonEscaped(StatusWord(result.status)) + "\",\"ergebnis\":\"" +
-                                         JsonEscaped(result.result) + "\",\"befunde\":[" + JsonList(result.findings) +
-                                         "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}\n");
-    }
-    Flush();
-}
-
 // A check builds nothing: its counts say how many are fine.
 std::string CheckSummaryLine(const FolderSummary& summary) {
     std::string line = CheckCountsText(summary.built, summary.found, summary.skipped, summary.failed);
     if (summary.judged > 0) line += ", " + RunCountText(summary.runs, summary.found);
     return line;
-}
-
-int Run::Finish(const FolderSummary& summary) {
-    EndProgress();
-    std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
-    if (summary.cancelled) line += kCancelledMarkText;
-    if (!options_.json) {
-        console_.write(console_.out, line + "\n");
-    } else {
-        using std::to_string;
-        console_.write(console_.out,
-                       "{\"zusammenfassung\":\"" + JsonEscaped(line) + "\",\"gefunden\":" + to_string(summary.found) +
-                           ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" +
-                           to_string(summary.existing) + ",\"uebersprungen\":" + to_string(summary.skipped) +
-                           ",\"fehlgeschlagen\":" + to_string(summary.failed) + ",\"abgebrochen\":" +
-                           (summary.cancelled ? "true" : "false") + ",\"laufen\":" + to_string(summary.runs) + "}\n");
-    }
-    Flush();
-    return listingFailures_ > 0 ? 1 : summary.ExitCode();
-}
-
-// The target folder of -o, made where missing; none without -o.
-std::optional<std::string> Run::TargetFolder() {
-    if (!options_.target) return std::nullopt;
-    const std::string& target = *options_.target;
-    switch (KindOf(target)) {
-    case PathKind::File:
-    case PathKind::Other: throw RunError{TargetNoFolderText(target), 2};
-    case PathKind::Missing:
-    case PathKind::Folder: break;
-    }
-    // Refused before the first suite, as the folder window refuses it.
-    const std::string folder = WithOwnSeparator(system_.FullPath(target));
-    try {
-        system_.CreateFolder(folder);
-    } catch (const AppError&) {
-        throw RunError{SaidText(TargetNotWritableText(target)), 2};
-    }
-    if (system_.IsWriteProtected(folder)) throw RunError{SaidText(TargetNotWritableText(target)), 2};
-    return folder;
-}
-
-// What every suite of a run shares.
-SuiteJob CommonJob(const CliOptions& options) {
-    SuiteJob job;
-    job.overwrite = options.overwrite;
-    job.strict = options.strict;
-    job.wholeExisting = true;
-    job.checkOnly = options.mode == CliMode::Check;
-    return job;
-}
-
-void Run::PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    const std::string folder = WithOwnSeparator(system_.FullPath(input));
-    const std::string packages = target.value_or(folder);
-    const std::string shown = WithOwnSeparator(input);
-    try {
-        ForEachSuite(folder, options_.recursive, system_, true, [&](const SuiteNames& suite) {
-            // AddFolder gives the folder of the suite before again when it is that one.
-            const std::string below(suite.folder);
-            const std::size_t number =
-                plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
-            const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
-            if (!suite.unreadable.empty())
-                plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
-                                SuiteStatus::Failed);
-        });
-    } catch (const AppError& error) {
-        // Only the folder itself not listed throws, before any of its suites.
-        Message(SaidText(error.Report()));
-        ++listingFailures_;
-    }
-}
-
-void Run::PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    const std::string file = system_.FullPath(input);
-    std::string jar = file, jad, problem;
-    if (RoleOfFile(file) == FileRole::Jad) {
-        jad = file;
-        jar = PartnerJar(file, system_).value_or("");
-        if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
-    } else if (RoleOfFile(file) == FileRole::Jar) {
-        jad = PartnerJad(file, system_).value_or("");
-    } else {
-        throw RunError{NeitherJarNorJadText(input), 2};
-    }
-    const std::string packages = target.value_or(FolderOf(file));
-    // A JAR's JAD and a JAD's JAR are found beside it.
-    const std::string source = FolderPart(file);
-    const auto name = [&](const std::string& path) {
-        return std::string_view(path).substr(path.empty() ? 0 : source.size());
-    };
-    const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
-    const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
-    if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
-}
-
-void Run::PlanInput(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
-    switch (KindOf(input)) {
-    case PathKind::Folder: PlanFolder(input, target, plan); return;
-    case PathKind::File: PlanFile(input, target, plan); return;
-    case PathKind::Other: throw RunError{NeitherFileNorFolderText(input), 2};
-    case PathKind::Missing: throw RunError{MissingText(input), 2};
-    }
 }
 
 // The plan's suites kept by a text each is known by, by their numbers only:
@@ -364,25 +181,6 @@ void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
     });
 }
 
-int Run::Convert() {
-    SuitePlan plan(CommonJob(options_));
-    try {
-        const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
-        for (const std::string& input : options_.inputs) PlanInput(input, target, plan);
-    } catch (const RunError& error) {
-        Message(error.message);
-        return error.exitCode;
-    }
-    OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
-    // kestrane packs every suite itself: nothing is staged. Reading and
-    // judging a suite's classes is most of the work, so every core takes one.
-    const FolderSummary summary =
-        ConvertSuites(plan, {}, system_, *this, std::max(1u, std::thread::hardware_concurrency()));
-    for (const std::string& failure : summary.logFailures) Message(SaidText(failure));
-    if (summary.cancelled) Message(std::string(kInterruptedText));
-    return Finish(summary);
-}
-
 SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>& target, bool overwrite,
                        SystemPort& system) {
     SuiteResult result{jar, {}, {}, SuiteStatus::Failed, {}};
@@ -392,7 +190,7 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
         const JadAttributes parsed = ParseJad(*made.jad);
         if (const std::string* name = FindAttribute(parsed.attributes, "MIDlet-Name")) result.suite = *name;
         const std::string jad = target.value_or(FolderOf(jar)) + FileNameOf(WithoutExtension(jar)) + ".jad";
-        const bool existing = !overwrite && KindOf(jad) != PathKind::Missing;
+        const bool existing = !overwrite && fs::exists(StatusOf(jad));
         if (!existing) ReplaceWholeFile(jad, *made.jad, system);
         result.status = existing ? SuiteStatus::Existing : SuiteStatus::Built;
         result.result = existing ? kExistingText : kBuiltText;
@@ -402,91 +200,217 @@ SuiteResult MakeOneJad(const std::string& jar, const std::optional<std::string>&
     return result;
 }
 
-int Run::MakeJads() {
-    std::optional<std::string> target;
-    try {
-        target = TargetFolder();
+class Run final : private FolderListener {
+public:
+    Run(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop)
+        : options_(options), system_(system), console_(console), stop_(stop) {}
+
+    int Convert() {
+        // What every suite of the run shares.
+        SuiteJob common;
+        common.overwrite = options_.overwrite;
+        common.strict = options_.strict;
+        common.wholeExisting = true;
+        common.checkOnly = options_.mode == CliMode::Check;
+        SuitePlan plan(std::move(common));
+        const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
+        for (const std::string& input : options_.inputs) {
+            const fs::file_status status = StatusOf(input);
+            if (fs::is_directory(status))
+                PlanFolder(input, target, plan);
+            else if (fs::is_regular_file(status))
+                PlanFile(input, target, plan);
+            else
+                throw UsageError{fs::exists(status) ? NeitherFileNorFolderText(input) : MissingText(input)};
+        }
+        OnePackageEach(plan, system_, options_.mode == CliMode::Convert);
+        // kestrane packs every suite itself: nothing is staged. Reading and
+        // judging a suite's classes is most of the work, so every core takes one.
+        const FolderSummary summary =
+            ConvertSuites(plan, {}, system_, *this, std::max(1u, std::thread::hardware_concurrency()));
+        for (const std::string& failure : summary.logFailures) Message(SaidText(failure));
+        if (summary.cancelled) Message(std::string(kInterruptedText));
+        return Finish(summary);
+    }
+
+    int MakeJads() {
+        const std::optional<std::string> target = TargetFolder();
         for (const std::string& input : options_.inputs)
-            if (const PathKind kind = KindOf(input); kind != PathKind::File)
-                throw RunError{kind == PathKind::Missing ? MissingText(input) : NoJarText(input), 2};
-    } catch (const RunError& error) {
-        Message(error.message);
-        return error.exitCode;
-    }
-    FolderSummary summary;
-    summary.found = options_.inputs.size();
-    for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
-        Progress(i, options_.inputs.size());
-        SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
-        result.file = options_.inputs[i];
-        summary.Add(result);
-        Report(result);
-    }
-    summary.cancelled = summary.Finished() < summary.found;
-    return Finish(summary);
-}
-
-int Run::ShowIni() {
-    const std::string& jad = options_.inputs.front();
-    if (KindOf(jad) != PathKind::File) {
-        Message(JadMissingText(jad));
-        return 2;
-    }
-    IniOutcome outcome;
-    try {
-        outcome = GenerateIni(jad, system_);
-    } catch (const AppError& error) {
-        Message(SaidText(error.Report()));
-        return 1;
-    }
-    if (options_.json) {
-        console_.write(console_.out, "{\"datei\":\"" + JsonEscaped(jad) + "\",\"ini\":\"" +
-                                         JsonEscaped(outcome.text.value_or("")) + "\",\"beanstandungen\":[" +
-                                         JsonList(outcome.complaints) + "]}\n");
-    } else {
-        for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
-        if (outcome.text) {
-            std::erase(*outcome.text, '\r');  // the line ends of the system it is shown on
-            console_.write(console_.out, *outcome.text + "\n");
+            if (const fs::file_status status = StatusOf(input); !fs::is_regular_file(status))
+                throw UsageError{fs::exists(status) ? NoJarText(input) : MissingText(input)};
+        FolderSummary summary;
+        summary.found = options_.inputs.size();
+        for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
+            Progress(i, options_.inputs.size());
+            SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);
+            result.file = options_.inputs[i];
+            summary.Add(result);
+            Report(result);
         }
+        summary.cancelled = summary.Finished() < summary.found;
+        return Finish(summary);
     }
-    return outcome.complaints.empty() && outcome.text ? 0 : 1;
-}
 
-}  // namespace
-
-void WriteBytes(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
-
-std::string JsonEscaped(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (const std::size_t length = Utf8CharacterAt(text, i).length; length != 1) {
-            // A whole character beyond ASCII as it is; a byte of none as U+FFFD.
-            out += length == 0 ? std::string_view("\\ufffd") : text.substr(i, length);
-            i += length == 0 ? 0 : length - 1;
-            continue;
-        }
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
+    int ShowIni() {
+        const std::string& jad = options_.inputs.front();
+        if (!fs::is_regular_file(StatusOf(jad))) throw UsageError{JadMissingText(jad)};
+        IniOutcome outcome = GenerateIni(jad, system_);
+        if (options_.json) {
+            Print("{\"datei\":" + JsonString(jad) + ",\"ini\":" + JsonString(outcome.text.value_or("")) +
+                  ",\"beanstandungen\":[" + JsonList(outcome.complaints) + "]}");
+        } else {
+            for (const std::string& complaint : outcome.complaints) Message(SaidText(complaint));
+            if (outcome.text) {
+                std::erase(*outcome.text, '\r');  // the line ends of the system it is shown on
+                Print(*outcome.text);
             }
         }
+        return outcome.complaints.empty() && outcome.text ? 0 : 1;
     }
-    return out;
-}
 
-namespace {
+    // Records why stdout took no more, the first time it did not.
+    void Flush() {
+        errno = 0;
+        if ((std::fflush(console_.out) != 0 || std::ferror(console_.out)) && lostOutput == 0)
+            lostOutput = errno != 0 ? errno : EIO;
+    }
+
+    void Message(const std::string& text) {
+        EndProgress();
+        console_.write(console_.err, OneLine(text) + "\n");
+    }
+
+    int lostOutput = 0;  // errno of the first write to stdout that failed
+
+private:
+    // The target folder of -o, made where missing; none without -o.
+    std::optional<std::string> TargetFolder() {
+        if (!options_.target) return std::nullopt;
+        const std::string& target = *options_.target;
+        if (const fs::file_status status = StatusOf(target); fs::exists(status) && !fs::is_directory(status))
+            throw UsageError{TargetNoFolderText(target)};
+        // Refused before the first suite, as the folder window refuses it.
+        const std::string folder = WithOwnSeparator(system_.FullPath(target));
+        try {
+            system_.CreateFolder(folder);
+            if (!system_.IsWriteProtected(folder)) return folder;
+        } catch (const AppError&) {
+            // A folder that cannot be made takes no files either.
+        }
+        throw UsageError{SaidText(TargetNotWritableText(target))};
+    }
+
+    // Where the suite's line is logged: a check writes no log.
+    std::string LogFolder(const std::string& packages) const {
+        return options_.mode == CliMode::Convert ? packages : std::string();
+    }
+
+    void PlanFolder(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
+        const std::string folder = WithOwnSeparator(system_.FullPath(input));
+        const std::string packages = target.value_or(folder);
+        const std::string shown = WithOwnSeparator(input);
+        try {
+            ForEachSuite(folder, options_.recursive, system_, true, [&](const SuiteNames& suite) {
+                // AddFolder gives the folder of the suite before again when it is that one.
+                const std::string below(suite.folder);
+                const std::size_t number =
+                    plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
+                const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
+                if (!suite.unreadable.empty())
+                    plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
+                                    SuiteStatus::Failed);
+            });
+        } catch (const AppError& error) {
+            // Only the folder itself not listed throws, before any of its suites.
+            Message(SaidText(error.Report()));
+            ++listingFailures_;
+        }
+    }
+
+    void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
+        const std::string file = system_.FullPath(input);
+        std::string jar = file, jad, problem;
+        if (RoleOfFile(file) == FileRole::Jad) {
+            jad = file;
+            jar = PartnerJar(file, system_).value_or("");
+            if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
+        } else if (RoleOfFile(file) == FileRole::Jar) {
+            jad = PartnerJad(file, system_).value_or("");
+        } else {
+            throw UsageError{NeitherJarNorJadText(input)};
+        }
+        const std::string packages = target.value_or(FolderOf(file));
+        // A JAR's JAD and a JAD's JAR are found beside it.
+        const std::string source = FolderPart(file);
+        const auto name = [&](const std::string& path) {
+            return std::string_view(path).substr(path.empty() ? 0 : source.size());
+        };
+        const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
+        const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
+        if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
+    }
+
+    // A line of the results, after the progress line is cleared; flushed.
+    void Print(const std::string& line) {
+        EndProgress();
+        console_.write(console_.out, line + "\n");
+        Flush();
+    }
+
+    // A result as it is listed, naming the suite as the user named it.
+    void Report(const SuiteResult& result) {
+        const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
+                           : result.phone == SuiteResult::Phone::Runs  ? "true"
+                                                                       : "false";
+        Print(!options_.json ? ResultLine(LineForm(result))
+                             : "{\"datei\":" + JsonString(result.file) + RawBytesField("datei_bytes", result.file) +
+                                   ",\"suite\":" + JsonString(result.suite) +
+                                   ",\"status\":" + JsonString(StatusWord(result.status)) + ",\"ergebnis\":" +
+                                   JsonString(result.result) + ",\"befunde\":[" + JsonList(result.findings) +
+                                   "],\"laeuft\":" + runs + ",\"braucht\":[" + JsonList(result.needs) + "]}");
+    }
+
+    // Before the suite at `index` (from 0) of `count`.
+    void Progress(std::size_t index, std::size_t count) {
+        if (!console_.progress) return;
+        console_.write(console_.err, "\r" + cli_words::ProgressText(index + 1, count));
+        std::fflush(console_.err);
+        progressShown_ = true;
+    }
+
+    void EndProgress() {
+        if (!progressShown_) return;
+        console_.write(console_.err, "\r" + std::string(40, ' ') + "\r");
+        std::fflush(console_.err);
+        progressShown_ = false;
+    }
+
+    int Finish(const FolderSummary& summary) {
+        std::string line = options_.mode == CliMode::Check ? CheckSummaryLine(summary) : SummaryLine(summary);
+        if (summary.cancelled) line += kCancelledMarkText;
+        using std::to_string;
+        Print(!options_.json
+                  ? line
+                  : "{\"zusammenfassung\":" + JsonString(line) + ",\"gefunden\":" + to_string(summary.found) +
+                        ",\"erstellt\":" + to_string(summary.built) + ",\"vorhanden\":" + to_string(summary.existing) +
+                        ",\"uebersprungen\":" + to_string(summary.skipped) + ",\"fehlgeschlagen\":" +
+                        to_string(summary.failed) + ",\"abgebrochen\":" + (summary.cancelled ? "true" : "false") +
+                        ",\"laufen\":" + to_string(summary.runs) + "}");
+        return listingFailures_ > 0 ? 1 : summary.ExitCode();
+    }
+
+    void SuitesFound(std::size_t) override {}
+    void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
+    void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
+    bool Cancelled() override { return stop_; }
+
+    const CliOptions& options_;
+    SystemPort& system_;
+    const Console& console_;
+    const std::atomic<bool>& stop_;
+    bool progressShown_ = false;
+    int listingFailures_ = 0;
+};
 
 int RunAll(Run& run, const CliOptions& options, const Console& console) {
     try {
@@ -499,14 +423,19 @@ int RunAll(Run& run, const CliOptions& options, const Console& console) {
         }
         console.write(console.out, HelpText());
         return 0;
+    } catch (const UsageError& error) {
+        run.Message(error.message);
+        return 2;
     } catch (const AppError& error) {
-        // The working folder: nothing else fails outside a suite.
+        // The working folder or the JAD of --ini: nothing else fails outside a suite.
         console.write(console.err, "kestrane: " + OneLine(error.Report()) + "\n");
         return 1;
     }
 }
 
 }  // namespace
+
+void WriteBytes(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
 int RunKestrane(const CliOptions& options, SystemPort& system, const Console& console, const std::atomic<bool>& stop) {
     Run run(options, system, console, stop);

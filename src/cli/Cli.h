@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <string>
 #include <string_view>
 
 #include "cli/Options.h"
@@ -24,9 +23,6 @@ struct Console {
     // UTF-16 instead, since it shows UTF-8 bytes one character each.
     void (*write)(std::FILE* stream, std::string_view text) = WriteBytes;
 };
-
-// Escapes for a JSON string, without the quotes.
-std::string JsonEscaped(std::string_view text);
 
 // Runs what `options` asks for and returns the exit code: 0 when every suite
 // was built (or checked, or had its JAD made) or left as existing, 1 when

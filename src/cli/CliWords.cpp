@@ -75,14 +75,4 @@ std::string NotStartedHereText(const std::string& notStarted) {
            ": kestrane packt die STJ-Datei selbst und startet kein rar.exe.";
 }
 
-std::string NotAFileText(NotAFile kind) {
-    switch (kind) {
-    case NotAFile::Fifo: return "keine Datei, sondern eine benannte Pipe (FIFO)";
-    case NotAFile::Device: return "keine Datei, sondern ein Gerät";
-    case NotAFile::Socket: return "keine Datei, sondern ein Socket";
-    case NotAFile::Other: break;
-    }
-    return "keine gewöhnliche Datei";
-}
-
 }  // namespace kestrane::cli_words

@@ -49,7 +49,9 @@ std::string CheckCountsText(std::size_t fine, std::size_t found, std::size_t ski
 
 // What a name leads to when it is not a file, as the system's description;
 // only kestrane's own port meets one.
-enum class NotAFile { Fifo, Device, Socket, Other };
-std::string NotAFileText(NotAFile kind);
+inline constexpr std::string_view kFifoText = "keine Datei, sondern eine benannte Pipe (FIFO)";
+inline constexpr std::string_view kDeviceText = "keine Datei, sondern ein Gerät";
+inline constexpr std::string_view kSocketText = "keine Datei, sondern ein Socket";
+inline constexpr std::string_view kNoPlainFileText = "keine gewöhnliche Datei";
 
 }  // namespace kestrane::cli_words

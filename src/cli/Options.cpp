@@ -1,5 +1,8 @@
 #include "cli/Options.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "cli/CliWords.h"
 
 namespace kestrane {
@@ -17,40 +20,16 @@ constexpr ModeOption kModes[] = {
     {"--help", CliMode::Help},   {"-h", CliMode::Help},
 };
 
-std::optional<CliMode> ModeNamed(std::string_view argument) {
-    for (const ModeOption& option : kModes)
-        if (argument == option.name) return option.mode;
-    return std::nullopt;
-}
-
-std::string_view NameOf(CliMode mode) {
-    for (const ModeOption& option : kModes)
-        if (option.mode == mode) return option.name;
-    return {};
-}
-
 // Which of the switches each way of working takes; --ini takes none but --json.
 bool Takes(CliMode mode, std::string_view option) {
     switch (mode) {
-    case CliMode::Convert: return true;
+    case CliMode::Convert:
+    case CliMode::Help: return true;
     case CliMode::MakeJad: return option == "-o" || option == "--ueberschreiben" || option == "--json";
     case CliMode::Check: return option == "-r" || option == "--streng" || option == "--json";
     case CliMode::ShowIni: return option == "--json";
-    case CliMode::Help: return true;
     }
     return false;
-}
-
-std::optional<UsageError> CheckInputs(const CliOptions& options) {
-    if (options.mode == CliMode::Help) return std::nullopt;
-    if (options.inputs.empty()) {
-        if (options.mode == CliMode::ShowIni) return UsageError{std::string(kIniWithoutJadText)};
-        if (options.mode == CliMode::MakeJad) return UsageError{std::string(kJadWithoutJarText)};
-        return UsageError{std::string(kNothingNamedText)};
-    }
-    if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
-        return UsageError{OneJadTooManyText(options.inputs[1])};
-    return std::nullopt;
 }
 
 }  // namespace
@@ -66,10 +45,11 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             options.inputs.push_back(argument);
         } else if (argument == "--") {
             onlyFiles = true;
-        } else if (const std::optional<CliMode> mode = ModeNamed(argument)) {
+        } else if (const ModeOption* mode = std::ranges::find(kModes, argument, &ModeOption::name);
+                   mode != std::end(kModes)) {
             if (modeGiven && *modeGiven != argument) return UsageError{ModesExcludeText(argument, *modeGiven)};
             modeGiven = argument;
-            options.mode = *mode;
+            options.mode = mode->mode;
         } else if (argument == "-o") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty())
                 return UsageError{std::string(kTargetMissingText)};
@@ -87,10 +67,16 @@ std::variant<CliOptions, UsageError> ParseOptions(const std::vector<std::string>
             return UsageError{UnknownOptionText(argument)};
         }
     }
-    // The first switch given that the mode does not take.
+    // The first switch given that the mode does not take; a mode that takes
+    // fewer than all was named.
     for (const std::string_view option : switches)
-        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, NameOf(options.mode))};
-    if (std::optional<UsageError> error = CheckInputs(options)) return *error;
+        if (!Takes(options.mode, option)) return UsageError{NotWithModeText(option, *modeGiven)};
+    if (options.mode != CliMode::Help && options.inputs.empty())
+        return UsageError{std::string(options.mode == CliMode::ShowIni   ? kIniWithoutJadText
+                                      : options.mode == CliMode::MakeJad ? kJadWithoutJarText
+                                                                         : kNothingNamedText)};
+    if (options.mode == CliMode::ShowIni && options.inputs.size() > 1)
+        return UsageError{OneJadTooManyText(options.inputs[1])};
     return options;
 }
 

@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -28,7 +27,7 @@ struct CliOptions {
     bool json = false;                  // --json
 };
 
-// A usage error: what to tell the user, exit code 2.
+// A usage error, also of a file named: what to tell the user, exit code 2.
 struct UsageError {
     std::string message;
 };

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -20,6 +19,7 @@
 
 namespace kestrane {
 
+// A path is the bytes of its name, as std::filesystem takes and gives them here.
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,35 +32,6 @@ AppError ErrnoError(std::string context, int number) {
     return ErrorOf(std::move(context), std::error_code(number, std::generic_category()));
 }
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
-std::string TextOf(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
-// A file descriptor, closed with its scope.
-class Descriptor {
-public:
-    explicit Descriptor(int file) : file_(file) {}
-    ~Descriptor() {
-        if (file_ >= 0) close(file_);
-    }
-    Descriptor(Descriptor&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    Descriptor& operator=(Descriptor&&) = delete;
-    int Get() const { return file_; }
-
-private:
-    int file_;
-};
-
 // The local date and time at a moment, as the C library's time zone has it.
 std::chrono::local_seconds LocalTime(std::time_t time) {
     std::tm local{};
@@ -70,42 +41,23 @@ std::chrono::local_seconds LocalTime(std::time_t time) {
     return day + hours(local.tm_hour) + minutes(local.tm_min) + seconds(local.tm_sec);
 }
 
-// An existing file opened for reading, with what the one look at the opened
-// file told of it.
-struct OpenedFile {
-    Descriptor file;
-    FileFacts facts;
-};
-
-cli_words::NotAFile KindOfNonFile(mode_t mode) {
-    if (S_ISFIFO(mode)) return cli_words::NotAFile::Fifo;
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return cli_words::NotAFile::Device;
-    if (S_ISSOCK(mode)) return cli_words::NotAFile::Socket;
-    return cli_words::NotAFile::Other;
+std::string_view NotAFileText(mode_t mode) {
+    if (S_ISFIFO(mode)) return cli_words::kFifoText;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return cli_words::kDeviceText;
+    if (S_ISSOCK(mode)) return cli_words::kSocketText;
+    return cli_words::kNoPlainFileText;
 }
 
-// Opened without waiting and looked at before the first byte is read: a
-// FIFO would block the run for ever, a device never end. A regular file
-// reads the same without waiting or with.
-OpenedFile OpenToRead(const std::string& path) {
-    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.Get() < 0) throw ErrnoError(FileNotReadText(path), errno);
-    struct stat info {};
-    if (fstat(file.Get(), &info) != 0) throw ErrnoError(FileNotReadText(path), errno);
-    if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
-    if (!S_ISREG(info.st_mode))
-        throw AppError(FileNotReadText(path), EINVAL, cli_words::NotAFileText(KindOfNonFile(info.st_mode)));
-    return {std::move(file),
-            {static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime),
-             FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}}};
-}
-
-// A file open for reading parts of it; the JAR reader asks for its
-// directory and its manifest only.
+// A file open for reading parts of it, with what the one look at the opened
+// file told of it; the JAR reader asks for its directory and its manifest
+// only.
 class FileSource final : public FileToRead {
 public:
-    FileSource(OpenedFile opened, std::string path)
-        : FileToRead(opened.facts), file_(std::move(opened.file)), path_(std::move(path)) {}
+    FileSource(int file, const FileFacts& facts, std::string path)
+        : FileToRead(facts), file_(file), path_(std::move(path)) {}
+    ~FileSource() override { close(file_); }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
 
     // One call a part, where the file gives it whole: the JAR reader asks
     // for many small ones. A file that ends before the part has become
@@ -113,7 +65,7 @@ public:
     std::string Read(std::uint64_t offset, std::size_t length) override {
         std::string bytes(length, '\0');
         for (std::size_t got = 0; got < length;) {
-            const ssize_t part = pread(file_.Get(), bytes.data() + got, length - got, static_cast<off_t>(offset + got));
+            const ssize_t part = pread(file_, bytes.data() + got, length - got, static_cast<off_t>(offset + got));
             if (part > 0)
                 got += static_cast<std::size_t>(part);
             else if (part == 0 || errno != EINTR)
@@ -123,7 +75,7 @@ public:
     }
 
 private:
-    Descriptor file_;
+    int file_;
     std::string path_;
 };
 
@@ -165,8 +117,7 @@ public:
     ~PosixNewFile() override {
         if (file_ < 0) return;
         Close(file_, false);
-        std::error_code ignored;
-        fs::remove(PathOf(path_), ignored);
+        unlink(path_.c_str());
     }
     PosixNewFile(const PosixNewFile&) = delete;
     PosixNewFile& operator=(const PosixNewFile&) = delete;
@@ -178,8 +129,7 @@ public:
     void Finish() override {
         const int file = std::exchange(file_, -1);
         if (const int number = Close(file, true); number != 0) {
-            std::error_code ignored;
-            fs::remove(PathOf(path_), ignored);
+            unlink(path_.c_str());
             throw ErrnoError(FileNotWrittenText(path_), number);
         }
     }
@@ -213,10 +163,10 @@ void PosixSystem::WriteWholeFile(const std::string& path, std::string_view bytes
 }
 
 std::unique_ptr<NewFile> PosixSystem::CreateNewFile(const std::string& beside) {
-    const fs::path folder = PathOf(beside).parent_path();
+    const fs::path folder = fs::path(beside).parent_path();
     for (int attempt = 0;; ++attempt) {
         const std::string name = "kestrane-" + process_ + "-" + std::to_string(++newFiles_) + ".kestrane-tmp";
-        const std::string path = TextOf(folder / name);
+        const std::string path = (folder / name).string();
         const int file = OpenNewFile(path);
         // A name taken by another process of the same number, in another
         // namespace, or by a crash long ago: the next number.
@@ -230,29 +180,41 @@ void PosixSystem::AppendToFile(const std::string& path, std::string_view bytes) 
     WriteToFile(path, O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, bytes);
 }
 
+// Opened without waiting and looked at before the first byte is read: a
+// FIFO would block the run for ever, a device never end. A regular file
+// reads the same without waiting or with.
 std::unique_ptr<FileToRead> PosixSystem::OpenForReading(const std::string& path) {
-    return std::make_unique<FileSource>(OpenToRead(path), path);
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) throw ErrnoError(FileNotReadText(path), errno);
+    struct stat info {};
+    const int looked = fstat(file, &info) == 0 ? 0 : errno;
+    const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    // From here on the file is closed with `source`, also when it is refused.
+    auto source = std::make_unique<FileSource>(
+        file, FileFacts{static_cast<std::uint64_t>(info.st_size), LocalTime(info.st_mtime), identity}, path);
+    if (looked != 0) throw ErrnoError(FileNotReadText(path), looked);
+    if (S_ISDIR(info.st_mode)) throw ErrnoError(FileNotReadText(path), EISDIR);
+    if (!S_ISREG(info.st_mode)) throw AppError(FileNotReadText(path), EINVAL, std::string(NotAFileText(info.st_mode)));
+    return source;
 }
 
 void PosixSystem::CopyOver(const std::string& from, const std::string& to) {
     std::error_code error;
-    fs::copy_file(PathOf(from), PathOf(to), fs::copy_options::overwrite_existing, error);
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
     if (error) throw ErrorOf(FileNotCopiedText(from, to), error);
 }
 
 void PosixSystem::Delete(const std::string& path) {
-    const std::string context = FileNotDeletedText(path);
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(PathOf(path), error);
-    if (fs::is_directory(status)) throw ErrnoError(context, EISDIR);
-    if (!fs::remove(PathOf(path), error) && !error) throw ErrnoError(context, ENOENT);
-    if (error) throw ErrorOf(context, error);
+    // A link is removed, never what it leads to.
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) throw ErrnoError(FileNotDeletedText(path), EISDIR);
+    if (unlink(path.c_str()) != 0) throw ErrnoError(FileNotDeletedText(path), errno);
 }
 
 void PosixSystem::MoveOver(const std::string& from, const std::string& to) {
     // rename() replaces in one step; nobody sees a half package.
     std::error_code error;
-    fs::rename(PathOf(from), PathOf(to), error);
+    fs::rename(from, to, error);
     if (error) throw ErrorOf(FileNotMovedText(from, to), error);
 }
 
@@ -270,8 +232,7 @@ FileStamp PosixSystem::Stamp(const std::string& path) {
 }
 
 bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
-    // Device and inode where both exist, else
-    // the paths. A package not yet there costs one look, not two.
+    // Device and inode where both exist, else the paths: a package not yet there costs one look, not two.
     struct stat first {};
     struct stat second {};
     if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)
@@ -282,21 +243,20 @@ bool PosixSystem::SameFile(const std::string& a, const std::string& b) {
 std::string PosixSystem::FullPath(const std::string& path) {
     if (path.empty()) return path;
     std::error_code error;
-    const fs::path full = fs::absolute(PathOf(path), error);
-    if (error) return path;
-    return TextOf(full.lexically_normal());
+    const fs::path full = fs::absolute(path, error);
+    return error ? path : full.lexically_normal().string();
 }
 
 std::optional<std::string> PosixSystem::ShortPath(const std::string&) { return std::nullopt; }
 
 bool PosixSystem::IsWriteProtected(const std::string& folder) {
     std::error_code error;
-    if (!fs::is_directory(PathOf(folder), error)) return false;
+    if (!fs::is_directory(folder, error)) return false;
     // A probe of this process's own name, gone again at once.
-    const std::string probe = WithSeparator(folder) + "kestrane-" + process_ + ".tmp";
+    const std::string probe = (fs::path(folder) / ("kestrane-" + process_ + ".tmp")).string();
     if (const int file = OpenNewFile(probe); file >= 0) {
         close(file);
-        fs::remove(PathOf(probe), error);
+        unlink(probe.c_str());
         return false;
     }
     return errno == EACCES || errno == EPERM || errno == EROFS;
@@ -304,7 +264,7 @@ bool PosixSystem::IsWriteProtected(const std::string& folder) {
 
 void PosixSystem::CreateFolder(const std::string& folder) {
     std::error_code error;
-    fs::path path = PathOf(folder);
+    fs::path path = folder;
     if (!path.has_filename()) path = path.parent_path();
     fs::create_directories(path, error);
     if (error) throw ErrorOf(FolderNotMadeText(folder), error);
@@ -313,7 +273,7 @@ void PosixSystem::CreateFolder(const std::string& folder) {
 std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
     const std::string context = FolderNotReadText(folder);
     std::error_code error;
-    fs::directory_iterator it(PathOf(folder), error);
+    fs::directory_iterator it(folder, error);
     if (error) throw ErrorOf(context, error);
     std::vector<FolderEntry> entries;
     for (; it != fs::directory_iterator(); it.increment(error)) {
@@ -322,7 +282,7 @@ std::vector<FolderEntry> PosixSystem::ListFolder(const std::string& folder) {
         std::error_code ignored;
         const bool isLink = it->is_symlink(ignored);
         const bool isFolder = it->is_directory(ignored);
-        entries.push_back({TextOf(it->path().filename()), isFolder, isFolder && isLink});
+        entries.push_back({it->path().filename().string(), isFolder, isFolder && isLink});
     }
     if (error) throw ErrorOf(context, error);
     return entries;
@@ -336,9 +296,9 @@ std::string PosixSystem::MakeWorkFolder() {
     // passed over, not reused.
     for (int attempt = 0;; ++attempt) {
         const fs::path folder = temp / ("kestrane-" + process_ + "-" + std::to_string(++workFolders_));
-        if (fs::create_directory(folder, error)) return WithSeparator(TextOf(folder));
+        if (fs::create_directory(folder, error)) return folder.string() + '/';
         if (error || attempt > 100)
-            throw ErrorOf(WorkFolderNotMadeText(TextOf(folder)),
+            throw ErrorOf(WorkFolderNotMadeText(folder.string()),
                           error ? error : std::make_error_code(std::errc::file_exists));
     }
 }
@@ -346,9 +306,10 @@ std::string PosixSystem::MakeWorkFolder() {
 void PosixSystem::RemoveTree(const std::string& folder) {
     // remove_all removes a link, never what it leads to; nothing there is fine.
     std::error_code error;
-    const fs::path path = PathOf(WithSeparator(folder)).parent_path();
+    fs::path path = folder;
+    if (!path.has_filename()) path = path.parent_path();
     fs::remove_all(path, error);
-    if (error) throw ErrorOf(FolderNotDeletedText(TextOf(path)), error);
+    if (error) throw ErrorOf(FolderNotDeletedText(path.string()), error);
 }
 
 std::optional<std::string> PosixSystem::ToAnsi(std::string_view text) { return Utf8ToWindows1252(text); }
@@ -370,10 +331,7 @@ std::chrono::milliseconds PosixSystem::Now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
-std::chrono::local_seconds PosixSystem::LocalNow() {
-    if (fixedNow_) return *fixedNow_;
-    return LocalTime(std::time(nullptr));
-}
+std::chrono::local_seconds PosixSystem::LocalNow() { return fixedNow_ ? *fixedNow_ : LocalTime(std::time(nullptr)); }
 
 void PosixSystem::Pause(std::chrono::milliseconds duration) {
     if (duration > std::chrono::milliseconds(0)) std::this_thread::sleep_for(duration);

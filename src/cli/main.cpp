@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include <windows.h>
 
 #include "ui/Win32System.h"
+#include "ui/WinText.h"
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -47,16 +49,7 @@ void StopOn(int signalNumber) {
     struct sigaction action {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
     sigaction(signalNumber, &action, nullptr);
-#endif
-}
-
-bool IsTerminal(std::FILE* stream) {
-#ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
 #endif
 }
 
@@ -70,9 +63,7 @@ void WriteToConsoleOrStream(std::FILE* stream, std::string_view text) {
         kestrane::WriteBytes(stream, text);
         return;
     }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    const std::wstring wide = kestrane::Widen(text);
     // Whatever stdio still holds comes first.
     std::fflush(stream);
     for (DWORD done = 0, written = 0; done < wide.size(); done += written)
@@ -82,18 +73,15 @@ void WriteToConsoleOrStream(std::FILE* stream, std::string_view text) {
 }
 #endif
 
-kestrane::Console StandardConsole() {
-    kestrane::Console console;
-#ifdef _WIN32
-    console.write = WriteToConsoleOrStream;
-#endif
-    console.progress = IsTerminal(console.err);
-    return console;
-}
-
 int Main(const std::vector<std::string>& arguments) {
     using namespace kestrane;
-    const Console console = StandardConsole();
+    Console console;
+#ifdef _WIN32
+    console.write = WriteToConsoleOrStream;
+    console.progress = _isatty(_fileno(console.err)) != 0;
+#else
+    console.progress = isatty(fileno(console.err)) != 0;
+#endif
     const auto parsed = ParseOptions(arguments);
     if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
         console.write(console.err, error->message + "\n");
@@ -116,16 +104,12 @@ int Main(const std::vector<std::string>& arguments) {
 }  // namespace
 
 #ifdef _WIN32
-// The arguments as Windows has them, in UTF-16, so that every file name
-// arrives whole whatever the console's code page.
+// The arguments as Windows has them, in UTF-16 (little-endian in memory), so
+// that every file name arrives whole whatever the console's code page.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
-        std::string units;
-        for (const wchar_t* c = argv[i]; *c; ++c) {
-            units += static_cast<char>(*c & 0xFF);
-            units += static_cast<char>((*c >> 8) & 0xFF);
-        }
+        const std::string_view units(reinterpret_cast<const char*>(argv[i]), std::wcslen(argv[i]) * sizeof(wchar_t));
         arguments.push_back(kestrane::Utf16ToUtf8(units, false));
     }
     return Main(arguments);
