@@ -38,14 +38,6 @@ struct Refusal {
     std::uint16_t method = 0;
 };
 
-std::uint16_t U16(std::string_view b, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::uint32_t U32(std::string_view b, std::size_t at) {
-    return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
-}
-
 // Why one entry's data cannot be had.
 enum class EntryFault {
     Encrypted,
