@@ -10,6 +10,7 @@
 #endif
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -30,35 +31,23 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // A folder's files, sorted by their names without regard to case as Windows
-// compares them, found by name; of names that differ only in case, the
-// first in that order. Holds the folder's entries by their numbers only: a
-// folder may hold a great many.
-class FilesByName {
-public:
-    explicit FilesByName(const std::vector<FolderEntry>& sorted) : entries_(sorted) {
-        for (std::size_t i = 0; i < sorted.size(); ++i)
-            if (!sorted[i].isFolder) files_.push_back(static_cast<std::uint32_t>(i));
-    }
-    std::size_t Count() const { return files_.size(); }
-    const std::string& Name(std::size_t file) const { return entries_[files_[file]].name; }
-    // The file's number, or Count() when there is none of that name.
-    std::size_t Find(const std::string& name) const {
-        const auto it = std::lower_bound(
-            files_.begin(), files_.end(), name,
-            [&](std::uint32_t entry, const std::string& n) { return LessIgnoringAsciiCase(entries_[entry].name, n); });
-        if (it == files_.end() || !EqualsIgnoringAsciiCase(entries_[*it].name, name)) return Count();
-        return static_cast<std::size_t>(it - files_.begin());
-    }
+// compares them.
+using Files = std::span<const FolderEntry>;
 
-private:
-    const std::vector<FolderEntry>& entries_;
-    std::vector<std::uint32_t> files_;  // the entries that are no folders
-};
+// The number of the file of that name, or files.size() when there is none; of
+// names that differ only in case, the first in that order.
+std::size_t Find(Files files, const std::string& name) {
+    const auto it = std::lower_bound(
+        files.begin(), files.end(), name,
+        [](const FolderEntry& entry, const std::string& n) { return LessIgnoringAsciiCase(entry.name, n); });
+    if (it == files.end() || !EqualsIgnoringAsciiCase(it->name, name)) return files.size();
+    return static_cast<std::size_t>(it - files.begin());
+}
 
 // The JAR a JAD of the folder belongs to, among the folder's files, as the
 // main window pairs them: the plain file name of its MIDlet-Jar-URL, else
 // the JAR of its base name; a JAD that cannot be read by base name only.
-std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, const FilesByName& files,
+std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, Files files,
                                       SystemPort& system) {
     std::string bytes;
     try {
@@ -66,10 +55,10 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
     }
-    return PairedJar(jad, bytes, [&files](const std::string& name) -> std::optional<std::string> {
-        const std::size_t file = files.Find(name);
-        if (file == files.Count()) return std::nullopt;
-        return files.Name(file);
+    return PairedJar(jad, bytes, [files](const std::string& name) -> std::optional<std::string> {
+        const std::size_t file = Find(files, name);
+        if (file == files.size()) return std::nullopt;
+        return files[file].name;
     });
 }
 
@@ -78,15 +67,15 @@ constexpr std::uint32_t kNoJad = UINT32_MAX;
 // For each file of the folder (by number) the number of its JAD: of the
 // JADs that belong to it, the one of its base name, else the first in the
 // folder's order; kNoJad for a file without.
-std::vector<std::uint32_t> JadsOfJars(const std::string& folder, const FilesByName& files, SystemPort& system) {
-    std::vector<std::uint32_t> jadOf(files.Count(), kNoJad);
-    for (std::size_t jad = 0; jad < files.Count(); ++jad) {
-        const std::string& name = files.Name(jad);
+std::vector<std::uint32_t> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
+    std::vector<std::uint32_t> jadOf(files.size(), kNoJad);
+    for (std::size_t jad = 0; jad < files.size(); ++jad) {
+        const std::string& name = files[jad].name;
         if (RoleOfFile(name) != FileRole::Jad) continue;
         const std::optional<std::string> jar = OwnerOfJad(folder, name, files, system);
         if (!jar) continue;
         const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(name));
-        std::uint32_t& owned = jadOf[files.Find(*jar)];
+        std::uint32_t& owned = jadOf[Find(files, *jar)];
         if (owned == kNoJad || sameBase) owned = static_cast<std::uint32_t>(jad);
     }
     return jadOf;
@@ -106,15 +95,15 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
-    {
-        const FilesByName files(entries);
-        const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
-        for (std::size_t file = 0; file < files.Count(); ++file) {
-            // A JAR with a name before its extension.
-            const std::string& name = files.Name(file);
-            if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
-                take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files.Name(jadOf[file]), {}});
-        }
+    // Its files before its subfolders, each in that order.
+    const Files files(entries.begin(), std::stable_partition(entries.begin(), entries.end(),
+                                                             [](const FolderEntry& entry) { return !entry.isFolder; }));
+    const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        // A JAR with a name before its extension.
+        const std::string& name = files[file].name;
+        if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
+            take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files[jadOf[file]].name, {}});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
