@@ -664,14 +664,8 @@ const SuitePlan::Rare& SuitePlan::RareOf(std::size_t suite) const {
     return rare == 0 ? none : rare_[rare - 1];
 }
 
-std::string SuitePlan::Jar(std::size_t suite) const {
-    const Suite& one = suites_[suite];
-    return one.jar == 0 ? std::string() : Concatenated({folders_[one.folder].source, Name(one.jar)});
-}
-
-std::string SuitePlan::Jad(std::size_t suite) const {
-    const Suite& one = suites_[suite];
-    return one.jad == 0 ? std::string() : Concatenated({folders_[one.folder].source, Name(one.jad)});
+std::string SuitePlan::InSource(std::size_t suite, std::uint32_t name) const {
+    return name == 0 ? std::string() : Concatenated({folders_[suites_[suite].folder].source, Name(name)});
 }
 
 std::string SuitePlan::Package(std::size_t suite) const {
@@ -695,16 +689,6 @@ std::string SuitePlan::Shown(std::size_t suite) const {
     const Suite& one = suites_[suite];
     return Concatenated({folders_[one.folder].shown, Name(one.shown)});
 }
-
-const std::string& SuitePlan::LogFolder(std::size_t suite) const {
-    return logFolders_[folders_[suites_[suite].folder].logFolder];
-}
-
-const std::string& SuitePlan::Problem(std::size_t suite) const { return RareOf(suite).problem; }
-
-SuiteStatus SuitePlan::ProblemStatus(std::size_t suite) const { return RareOf(suite).problemStatus; }
-
-const std::string& SuitePlan::Note(std::size_t suite) const { return RareOf(suite).note; }
 
 WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}
 

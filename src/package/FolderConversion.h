@@ -152,14 +152,16 @@ public:
 
     std::size_t Size() const { return suites_.size(); }
     SuiteJob Job(std::size_t suite) const;  // without its staging folder
-    std::string Jar(std::size_t suite) const;
-    std::string Jad(std::size_t suite) const;
+    std::string Jar(std::size_t suite) const { return InSource(suite, suites_[suite].jar); }
+    std::string Jad(std::size_t suite) const { return InSource(suite, suites_[suite].jad); }
     std::string Package(std::size_t suite) const;  // empty: it has none
     std::string Shown(std::size_t suite) const;    // the JAR as the user knows it
-    const std::string& LogFolder(std::size_t suite) const;
-    const std::string& Problem(std::size_t suite) const;
-    SuiteStatus ProblemStatus(std::size_t suite) const;
-    const std::string& Note(std::size_t suite) const;
+    const std::string& LogFolder(std::size_t suite) const {
+        return logFolders_[folders_[suites_[suite].folder].logFolder];
+    }
+    const std::string& Problem(std::size_t suite) const { return RareOf(suite).problem; }
+    SuiteStatus ProblemStatus(std::size_t suite) const { return RareOf(suite).problemStatus; }
+    const std::string& Note(std::size_t suite) const { return RareOf(suite).note; }
 
 private:
     struct Folder {
@@ -180,7 +182,8 @@ private:
     };
     std::uint32_t AddName(std::string_view name);
     std::string_view Name(std::uint32_t start) const { return names_.data() + start; }
-    const Rare& RareOf(std::size_t suite) const;  // an empty one where it has none
+    std::string InSource(std::size_t suite, std::uint32_t name) const;  // the name in its folder; empty for none
+    const Rare& RareOf(std::size_t suite) const;                        // an empty one where it has none
     Rare& OwnRare(std::size_t suite);
 
     SuiteJob common_;
