@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 
 #include "descriptor/Crc32.h"
 #include "descriptor/Text.h"

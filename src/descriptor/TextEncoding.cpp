@@ -1,8 +1,5 @@
 #include "descriptor/TextEncoding.h"
 
-#include <cstddef>
-#include <cstdint>
-
 #include "descriptor/Windows1252.h"
 
 namespace kestrane {

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "descriptor/Text.h"
 #include "package/NameMap.h"

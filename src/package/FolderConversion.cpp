@@ -13,7 +13,6 @@
 #include <span>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
@@ -260,14 +259,6 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
         return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }
 }
-
-}  // namespace
-
-SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
-    return BuildJudged(JudgeSuite(job, system), job, system);
-}
-
-namespace {
 
 // What every suite of the folder window's run shares.
 SuiteJob CommonJob(const FolderJob& job) {
@@ -519,6 +510,10 @@ private:
 };
 
 }  // namespace
+
+SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
+    return BuildJudged(JudgeSuite(job, system), job, system);
+}
 
 void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
                   const std::function<void(const SuiteNames&)>& take) {

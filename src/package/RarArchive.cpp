@@ -1,8 +1,6 @@
 #include "package/RarArchive.h"
 
 #include <algorithm>
-#include <array>
-#include <chrono>
 #include <limits>
 #include <stdexcept>
 

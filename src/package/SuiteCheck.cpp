@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "descriptor/Attributes.h"
 #include "package/Platform.h"
 #include "package/Words.h"
 #include "descriptor/Text.h"
