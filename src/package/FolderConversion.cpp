@@ -116,29 +116,6 @@ bool StopsTheSuite(FindingKind kind) {
     return kind == FindingKind::SameFile || kind == FindingKind::JarUnreadable || kind == FindingKind::NoManifest;
 }
 
-// The suite's INI text as "Erstelle INI" makes it from the JAD, or why
-// there is none.
-struct SuiteIni {
-    std::optional<std::string> text;
-    std::string problem;
-    // For a JAD without MIDlet-1: the phone takes the JAD's and the
-    // manifest's attributes together, so the INI takes the manifest's
-    // MIDlet-1, and the user hears of it.
-    std::optional<Finding> borrowed;
-};
-
-SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
-    const AttributeList manifest = suite.Manifest();
-    const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
-    IniOutcome ini =
-        IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
-    if (ini.midletFromManifest)
-        return {std::move(ini.text), {}, Finding{FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)}};
-    if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
-    // Both complaints of a JAD without MIDlet-1 say the same.
-    return {std::nullopt, ini.complaints.front(), std::nullopt};
-}
-
 // What the suite's classes say of the phone, whatever becomes of the package.
 void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
     if (!suite.verdict) return;
@@ -200,11 +177,22 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
             jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(job.jar)), ".jad"});
             notes.emplace_back(std::string(kJadMadeText));
         }
-        SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.problem, {}));
+        // The INI text as "Erstelle INI" makes it from the JAD. For a JAD
+        // without MIDlet-1 the phone takes the JAD's and the manifest's
+        // attributes together, so the INI takes the manifest's MIDlet-1,
+        // and the user hears of it.
+        const AttributeList manifest = suite.Manifest();
+        const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
+        IniOutcome ini =
+            IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
+        // Both complaints of a JAD without MIDlet-1 say the same.
+        if (!ini.complaints.empty())
+            return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.complaints.front(), {}));
 
         SuiteFindings findings = CheckSuite(suite, *ini.text);
-        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), std::move(*ini.borrowed));
+        if (ini.midletFromManifest)
+            findings.findings.insert(findings.findings.begin(),
+                                     {FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)});
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
                 return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
