@@ -233,11 +233,8 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
             if (request.jadMade) system.WriteWholeFile(request.jad, *request.jadBytes);
         }
         system.CreateFolder(FolderPart(job.stj));
-        BuildOptions options;
-        options.archiverLimit = job.archiverLimit;
-        options.startDirectly = true;
-        options.replaceWhenGood = true;
-        const Outcome outcome = BuildPackage(request, system, options);
+        const Outcome outcome = BuildPackage(
+            request, system, {.archiverLimit = job.archiverLimit, .startDirectly = true, .replaceWhenGood = true});
         if (outcome.kind == Outcome::Kind::Built) return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
         const std::string reason = outcome.kind == Outcome::Kind::ArchiverFailed
                                        ? ArchiverFailureText(outcome.exitCode, job.archiverLimit.count() / 1000)
