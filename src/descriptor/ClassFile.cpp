@@ -172,15 +172,11 @@ bool IsInternalName(std::string_view name) {
     return high < 0x80 || IsValidUtf8(name);
 }
 
-// A field's or method's own name; '<' only in <init> and <clinit>.
+// A field's or method's own name: a class name of one part; '<' only in
+// <init> and <clinit>.
 bool IsMemberName(std::string_view name) {
     if (name == "<init>" || name == "<clinit>") return true;
-    unsigned high = 0;
-    for (char c : name) {
-        if (!IsNameByte(c) || c == '<') return false;
-        high |= static_cast<unsigned char>(c);
-    }
-    return !name.empty() && (high < 0x80 || IsValidUtf8(name));
+    return name.find_first_of("/<") == std::string_view::npos && IsInternalName(name);
 }
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
