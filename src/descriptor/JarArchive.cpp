@@ -272,8 +272,6 @@ JarContents ReadContents(ByteSource& source) {
     return contents;
 }
 
-bool IsClassEntry(std::string_view name) { return name.size() > 6 && name.substr(name.size() - 6) == ".class"; }
-
 }  // namespace
 
 JarReading ReadJar(ByteSource& source) {
@@ -293,7 +291,7 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
     const std::size_t count = std::min(contents.entries.size(), contents.places.size());
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& name = contents.entries[i];
-        if (!IsClassEntry(name)) continue;
+        if (name.size() <= 6 || !name.ends_with(".class")) continue;  // a class entry
         const JarEntryPlace& place = contents.places[i];
         cost += kLocalSize + name.size() + std::min<std::uint64_t>(place.compressedSize, MaxCompressed(kMaxClassSize)) +
                 std::min<std::uint64_t>(place.size, kMaxClassSize);

@@ -110,12 +110,6 @@ void ForEachPiece(ByteSource& source, std::uint64_t offset, std::uint64_t size, 
     }
 }
 
-std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size) {
-    std::uint32_t crc = 0;
-    ForEachPiece(source, offset, size, [&](std::string_view piece) { crc = Crc32(piece, crc); });
-    return crc;
-}
-
 }  // namespace
 
 std::uint32_t DosDateTime(const CalendarTime& t) {
@@ -232,7 +226,10 @@ std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::st
                 in.substr(namePos, nameSize), packSize, pos + headSize, U32(in, 16), U32(in, 20), U32(in, 28)};
             if ((flags & kUnicodeName) && member.name.find('\0') != std::string::npos)
                 return Fail(problem, "compressed Unicode names are not supported");
-            if (CrcOf(source, member.dataOffset, member.size) != member.crc) return Fail(problem, "FILE_CRC mismatch");
+            std::uint32_t crc = 0;
+            ForEachPiece(source, member.dataOffset, member.size,
+                         [&](std::string_view piece) { crc = Crc32(piece, crc); });
+            if (crc != member.crc) return Fail(problem, "FILE_CRC mismatch");
             members.push_back(std::move(member));
             addSize = packSize;
         }
