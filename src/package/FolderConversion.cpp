@@ -279,27 +279,21 @@ void WriteRefusalLog(const std::string& target, const FolderSummary& summary, Sy
     }
 }
 
-// Why the target folder cannot take the packages, or nothing when it is
-// there (made where it was missing) and takes new files: found out before
-// the first suite, not by each suite failing. Where the system refused to
-// make it, its reason follows.
-std::optional<std::string> TargetProblem(const std::string& target, SystemPort& system) {
-    try {
-        system.CreateFolder(target);
-    } catch (const AppError& error) {
-        return Concatenated({TargetNotWritableText(target), "\n\n", error.Report()});
-    }
-    if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
-    return std::nullopt;
-}
-
 // Why the run cannot start, or nothing; then `plan` holds what it converts.
 std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string& target, SystemPort& system,
                                         SuitePlan& plan) {
     if (IsBlank(job.source)) return std::string(kNoSourceFolderText);
     if (target.empty()) return std::string(kNoTargetFolderText);
     if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
-    if (std::optional<std::string> problem = TargetProblem(target, system)) return problem;
+    // The target folder, made where it is missing, must take new files:
+    // found out before the first suite, not by each suite failing. Where the
+    // system refused to make it, its reason follows.
+    try {
+        system.CreateFolder(target);
+    } catch (const AppError& error) {
+        return Concatenated({TargetNotWritableText(target), "\n\n", error.Report()});
+    }
+    if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
     try {
         const std::string source = FolderWithSeparator(system.FullPath(TrimSpaces(job.source)));
         ForEachSuite(source, job.includeSubfolders, system, false,
