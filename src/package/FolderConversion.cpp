@@ -427,10 +427,8 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
         result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
         result.findings.push_back(std::string(note));
     }
-    const std::string& staging = judged.job.stagingFolder;
-    if (staging.empty()) return result;
     try {
-        system.RemoveTree(staging);
+        if (!judged.job.stagingFolder.empty()) system.RemoveTree(judged.job.stagingFolder);
     } catch (const AppError&) {
         // What stays goes with the working folder at the end.
     }
@@ -594,12 +592,8 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
     return ConvertSuites(plan, job.workFolder, system, listener);
 }
 
-SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') {
-    common_.jar.clear();
-    common_.jad.clear();
-    common_.stj.clear();
-    common_.stagingFolder.clear();
-}
+// Job() gives each suite its own paths but for the staging folder.
+SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') { common_.stagingFolder.clear(); }
 
 std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {
     if (logFolders_.empty() || logFolders_.back() != logFolder) logFolders_.push_back(std::move(logFolder));
