@@ -104,19 +104,14 @@ public:
     }
     // A Class, String, MethodType, Module or Package entry: the Utf8 it names.
     std::string_view NamedUtf8(std::size_t index, std::uint8_t tag) const { return Utf8(Entry(index, tag).U2()); }
-    struct NameAndType {
-        std::string_view name, descriptor;
-    };
-    NameAndType NameAndTypeAt(std::size_t index) const {
-        Cursor entry = Entry(index, kNameAndType);
-        const std::uint16_t name = entry.U2();
-        return {Utf8(name), Utf8(entry.U2())};
-    }
-    // The two indexes of a Fieldref, Methodref or InterfaceMethodref.
-    std::pair<std::uint16_t, std::uint16_t> RefAt(std::size_t index) const {
+    // A Fieldref, Methodref or InterfaceMethodref: its class, and the name
+    // and descriptor of its NameAndType.
+    MemberReference MemberAt(std::size_t index) const {
         Cursor entry = Entry(index, TagAt(index));
         const std::uint16_t owner = entry.U2();
-        return {owner, entry.U2()};
+        Cursor type = Entry(entry.U2(), kNameAndType);
+        const std::uint16_t name = type.U2();
+        return {NamedUtf8(owner, kClass), Utf8(name), Utf8(type.U2()), TagAt(index) != kFieldref};
     }
 
 private:
@@ -236,13 +231,10 @@ void ReadClassEntry(std::string_view name, ClassFile& out) {
 }
 
 void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
-    const auto [ownerIndex, typeIndex] = pool.RefAt(index);
-    const std::string_view owner = pool.NamedUtf8(ownerIndex, kClass);
-    const ConstantPool::NameAndType type = pool.NameAndTypeAt(typeIndex);
-    if (!IsMemberName(type.name)) Break();
-    const bool method = pool.TagAt(index) != kFieldref;
-    ReadDescriptor(type.descriptor, method, out);
-    out.members.push_back({owner, type.name, type.descriptor, method});
+    const MemberReference member = pool.MemberAt(index);
+    if (!IsMemberName(member.name)) Break();
+    ReadDescriptor(member.descriptor, member.method, out);
+    out.members.push_back(member);
 }
 
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
