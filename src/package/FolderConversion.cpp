@@ -311,24 +311,19 @@ struct JudgedPlan {
 };
 
 // The plan's suites read and judged, each when asked for.
-class Judging {
-public:
-    Judging(const SuitePlan& plan, const std::string& workFolder, SystemPort& system)
-        : plan_(plan), workFolder_(workFolder), system_(system) {}
-    std::size_t Count() const { return plan_.Size(); }
+struct Judging {
+    const SuitePlan& plan;
+    const std::string& workFolder;
+    SystemPort& system;
+
     JudgedPlan Judge(std::size_t index) const {
-        SuiteJob job = plan_.Job(index);
-        if (!workFolder_.empty()) job.stagingFolder = workFolder_ + DecimalText(index + 1) + SeparatorOf(workFolder_);
-        const std::string& problem = plan_.Problem(index);
+        SuiteJob job = plan.Job(index);
+        if (!workFolder.empty()) job.stagingFolder = workFolder + DecimalText(index + 1) + SeparatorOf(workFolder);
+        const std::string& problem = plan.Problem(index);
         JudgedSuite judged =
-            problem.empty() ? JudgeSuite(job, system_) : Judged({{}, {}, problem, plan_.ProblemStatus(index), {}});
+            problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
         return {std::move(job), std::move(judged)};
     }
-
-private:
-    const SuitePlan& plan_;
-    const std::string& workFolder_;
-    SystemPort& system_;
 };
 
 #ifndef KESTRANE_NO_THREADS
@@ -357,12 +352,12 @@ public:
     JudgedPlan Take(std::size_t index) {
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
-        end_ = std::min(index + ahead_, judging_.Count());
+        end_ = std::min(index + ahead_, judging_.plan.Size());
         // Woken for half the room at once, not for each suite: one wake for
         // several suites when the threads are ahead. They are also woken
         // when the loop waits for a suite not yet started, which is then
         // the first of a whole room (or of the last suites).
-        if (end_ >= next_ + ahead_ / 2 || end_ == judging_.Count()) roomAhead_.notify_all();
+        if (end_ >= next_ + ahead_ / 2 || end_ == judging_.plan.Size()) roomAhead_.notify_all();
         oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
         std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
         lock.unlock();
@@ -559,7 +554,7 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
     }
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
-    const Judging judging(plan, workFolder, system);
+    const Judging judging{plan, workFolder, system};
     JudgingPool pool(judging, workers);
     for (std::size_t i = 0; i < plan.Size(); ++i) {
         if (listener.Cancelled()) {
