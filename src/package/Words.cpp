@@ -97,9 +97,9 @@ std::string AttributeDiffersText(std::string_view key, std::string_view jad, std
                          QuotedValueText(manifest), "."});
 }
 
-std::string ClassMissingText(std::string_view cls, std::string_view entry) {
-    return Concatenated(
-        {"Die Klasse ", QuotedValueText(cls), " aus MIDlet-1 fehlt in der JAR-Datei (", QuotedValueText(entry), ")."});
+std::string ClassMissingText(std::string_view cls, std::string_view entry, bool ini) {
+    return Concatenated({"Die Klasse ", QuotedValueText(cls), ini ? " aus der INI-Datei" : " aus MIDlet-1",
+                         " fehlt in der JAR-Datei (", QuotedValueText(entry), ")."});
 }
 
 std::string IconMissingText(std::string_view icon) {
@@ -109,11 +109,6 @@ std::string IconMissingText(std::string_view icon) {
 std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName) {
     return Concatenated({"suite ist in der INI-Datei ", QuotedValueText(iniSuite),
                          ", MIDlet-Name in der JAD-Datei aber ", QuotedValueText(jadName), "."});
-}
-
-std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
-    return Concatenated({"Die Klasse ", QuotedValueText(cls), " aus der INI-Datei fehlt in der JAR-Datei (",
-                         QuotedValueText(entry), ")."});
 }
 
 std::string MidletFromManifestText(std::string_view midlet) {
