@@ -43,9 +43,8 @@ std::size_t Find(Files files, const std::string& name) {
     return static_cast<std::size_t>(it - files.begin());
 }
 
-// The JAR a JAD of the folder belongs to, among the folder's files, as the
-// main window pairs them: the plain file name of its MIDlet-Jar-URL, else
-// the JAR of its base name; a JAD that cannot be read by base name only.
+// The JAR among the folder's files that a JAD of it belongs to, as PartnerJar
+// pairs them; a JAD that cannot be read by its base name only.
 std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, Files files,
                                       SystemPort& system) {
     std::string bytes;
@@ -63,9 +62,8 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
 
 constexpr std::uint32_t kNoJad = UINT32_MAX;
 
-// For each file of the folder (by number) the number of its JAD: of the
-// JADs that belong to it, the one of its base name, else the first in the
-// folder's order; kNoJad for a file without.
+// For each file of the folder (by number) the number of its JAD, as
+// ForEachSuite picks it; kNoJad for a file without.
 std::vector<std::uint32_t> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
     std::vector<std::uint32_t> jadOf(files.size(), kNoJad);
     for (std::size_t jad = 0; jad < files.size(); ++jad) {
@@ -593,12 +591,8 @@ SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\
 std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {
     if (logFolders_.empty() || logFolders_.back() != logFolder) logFolders_.push_back(std::move(logFolder));
     const auto log = static_cast<std::uint32_t>(logFolders_.size() - 1);
-    if (!folders_.empty()) {
-        const Folder& last = folders_.back();
-        if (last.source == source && last.packages == packages && last.shown == shown && last.logFolder == log)
-            return folders_.size() - 1;
-    }
-    folders_.push_back({std::move(source), std::move(packages), std::move(shown), log});
+    Folder folder{std::move(source), std::move(packages), std::move(shown), log};
+    if (folders_.empty() || folders_.back() != folder) folders_.push_back(std::move(folder));
     return folders_.size() - 1;
 }
 

@@ -167,6 +167,7 @@ private:
     struct Folder {
         std::string source, packages, shown;
         std::uint32_t logFolder;  // in logFolders_
+        bool operator==(const Folder&) const = default;
     };
     // What few suites have, kept aside.
     struct Rare {
