@@ -434,13 +434,12 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
 // that list as it was; nothing of a run is held in memory for it.
 class LogFile {
 public:
-    LogFile(const std::string& folder, SystemPort& system)
-        : system_(system), path_(Concatenated({folder, kLogFileName})) {
+    LogFile(const std::string& folder, SystemPort& system) : system_(system) {
         // With its byte order mark, so that editors of every age read it as UTF-8.
         Try([&] {
             system.CreateFolder(folder);
-            file_.emplace(path_, WriteNewFile(system, path_, Concatenated({kUtf8Mark, kLogHeadingText, "\r\n"})),
-                          system);
+            const std::string path = Concatenated({folder, kLogFileName});
+            file_.emplace(path, WriteNewFile(system, path, Concatenated({kUtf8Mark, kLogHeadingText, "\r\n"})), system);
         });
     }
     void Add(const SuiteResult& result) {
@@ -474,7 +473,6 @@ private:
     }
 
     SystemPort& system_;
-    std::string path_;
     std::optional<TemporaryPackage> file_;
     std::optional<std::string> failure_;
 };
