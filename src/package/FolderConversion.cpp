@@ -126,9 +126,8 @@ void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
 }
 
 // The result as it ends: `prefix` and `detail` make its text, which the notes follow.
-SuiteResult Finish(const SuiteResult& judged, SuiteStatus status, std::string_view prefix, std::string_view detail,
+SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string_view prefix, std::string_view detail,
                    const std::vector<std::string>& notes) {
-    SuiteResult result = judged;
     result.status = status;
     std::string text = Concatenated({prefix, detail});
     for (std::size_t i = 0; i < notes.size(); ++i) text.append(i == 0 ? kFindingsSeparatorText : " ").append(notes[i]);
