@@ -8,13 +8,9 @@ namespace kestrane {
 
 namespace {
 
-// Ends the reading of a class that cannot be read.
-struct Broken {
-    ClassFault fault = ClassFault::Damaged;
-};
-
-// Throws Broken: one throw for the reader's many checks.
-[[noreturn]] void Break(ClassFault fault = ClassFault::Damaged) { throw Broken{fault}; }
+// Ends the reading of a class that cannot be read, throwing its fault: one
+// throw for the reader's many checks.
+[[noreturn]] void Break(ClassFault fault = ClassFault::Damaged) { throw fault; }
 
 constexpr std::uint32_t kMagic = 0xCAFEBABE;
 
@@ -515,8 +511,8 @@ ClassFile Read(std::string_view bytes) {
 ClassReading ReadClass(std::string_view bytes) {
     try {
         return ClassReading{Read(bytes), ClassFault::None};
-    } catch (const Broken& broken) {
-        return ClassReading{std::nullopt, broken.fault};
+    } catch (ClassFault fault) {
+        return ClassReading{std::nullopt, fault};
     }
 }
 

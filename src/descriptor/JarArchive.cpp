@@ -47,13 +47,9 @@ enum class EntryFault {
     HeaderDamaged,  // its local header does not match or lies outside the entries' data
 };
 
-struct EntryRefusal {
-    EntryFault fault;
-};
-
-// One throw each for the reader's many checks.
+// One throw each for the reader's many checks; an entry's fault is thrown as it is.
 [[noreturn]] void Refuse(JarFault fault, std::uint16_t method = 0) { throw Refusal{fault, method}; }
-[[noreturn]] void RefuseEntry(EntryFault fault) { throw EntryRefusal{fault}; }
+[[noreturn]] void RefuseEntry(EntryFault fault) { throw fault; }
 
 struct Directory {
     std::uint64_t offset = 0;  // where the central directory starts; all entry data lie before it
@@ -230,8 +226,8 @@ std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::st
     try {
         Inflater inflater;
         return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize, inflater);
-    } catch (const EntryRefusal& refusal) {
-        switch (refusal.fault) {
+    } catch (EntryFault fault) {
+        switch (fault) {
         case EntryFault::Encrypted: Refuse(JarFault::ManifestEncrypted);
         case EntryFault::Method: Refuse(JarFault::ManifestMethod, entry.method);
         case EntryFault::Zip64: Refuse(JarFault::Zip64);
@@ -305,8 +301,8 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
                 suite.classes.push_back(std::move(*reading.file));
             else
                 suite.damaged.push_back(name);
-        } catch (const EntryRefusal& refusal) {
-            (refusal.fault == EntryFault::Encrypted ? suite.encrypted : suite.damaged).push_back(name);
+        } catch (EntryFault fault) {
+            (fault == EntryFault::Encrypted ? suite.encrypted : suite.damaged).push_back(name);
         }
     }
     return suite;
