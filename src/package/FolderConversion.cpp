@@ -90,11 +90,12 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
         take({relative, {}, {}, error.Report()});
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
-    // Its files before its subfolders, each in that order.
-    const Files files(entries.begin(), std::stable_partition(entries.begin(), entries.end(),
-                                                             [](const FolderEntry& entry) { return !entry.isFolder; }));
+    // Its files before its subfolders, each in alphabetical order.
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return a.isFolder != b.isFolder ? b.isFolder : LessIgnoringAsciiCase(a.name, b.name);
+    });
+    const Files files(entries.begin(), std::find_if(entries.begin(), entries.end(),
+                                                    [](const FolderEntry& entry) { return entry.isFolder; }));
     const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
     for (std::size_t file = 0; file < files.size(); ++file) {
         // A JAR with a name before its extension.
