@@ -220,19 +220,17 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
 
 SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& system) {
     if (!judged.request) return std::move(judged.result);
-    const PackageRequest& request = *judged.request;
-    const SuiteResult& result = judged.result;
-    const std::vector<std::string>& notes = judged.notes;
+    const auto& [result, notes, request, jar] = judged;
     try {
         // rar.exe takes its members from the staging folder; Kestrane packing
         // itself takes the bytes.
         if (job.useArchiver) {
             system.CreateFolder(job.stagingFolder);
-            if (request.jadMade) system.WriteWholeFile(request.jad, *request.jadBytes);
+            if (request->jadMade) system.WriteWholeFile(request->jad, *request->jadBytes);
         }
         system.CreateFolder(FolderPart(job.stj));
         const Outcome outcome = BuildPackage(
-            request, system, {.archiverLimit = job.archiverLimit, .startDirectly = true, .replaceWhenGood = true});
+            *request, system, {.archiverLimit = job.archiverLimit, .startDirectly = true, .replaceWhenGood = true});
         if (outcome.kind == Outcome::Kind::Built) return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
         const std::string reason = outcome.kind == Outcome::Kind::ArchiverFailed
                                        ? ArchiverFailureText(outcome.exitCode, job.archiverLimit.count() / 1000)

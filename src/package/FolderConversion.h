@@ -88,7 +88,6 @@ struct SuiteNames {
 void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
                   const std::function<void(const SuiteNames&)>& take);
 
-// One suite to convert.
 struct SuiteJob {
     std::string jar;
     std::string jad;  // empty: one is made from the JAR's manifest
@@ -224,7 +223,6 @@ struct FolderSummary {
     std::vector<std::string> logFailures;
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
-    // Counts one finished suite.
     void Add(const SuiteResult& result);
     // For scripts: 0 when every suite was built or left as existing; 1 when
     // one failed or was skipped, or the run was cancelled; 2 when the run
