@@ -27,8 +27,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // A folder's files, sorted by their names without regard to case as Windows
 // compares them.
 using Files = std::span<const FolderEntry>;
@@ -268,7 +266,7 @@ void WriteRefusalLog(const std::string& target, const FolderSummary& summary, Sy
     try {
         system.CreateFolder(target);
         ReplaceWholeFile(Concatenated({target, kLogFileName}),
-                         Concatenated({kUtf8Mark, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
+                         Concatenated({kUtf8Bom, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
                          system);
     } catch (const AppError&) {
         // The window says why the run did not start.
@@ -437,7 +435,7 @@ public:
         Try([&] {
             system.CreateFolder(folder);
             const std::string path = Concatenated({folder, kLogFileName});
-            file_.emplace(path, WriteNewFile(system, path, Concatenated({kUtf8Mark, kLogHeadingText, "\r\n"})), system);
+            file_.emplace(path, WriteNewFile(system, path, Concatenated({kUtf8Bom, kLogHeadingText, "\r\n"})), system);
         });
     }
     void Add(const SuiteResult& result) {
@@ -642,8 +640,6 @@ std::string SuitePlan::Shown(std::size_t suite) const {
     const Suite& one = suites_[suite];
     return Concatenated({folders_[one.folder].shown, Name(one.shown)});
 }
-
-WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}
 
 WorkFolder::~WorkFolder() {
     try {

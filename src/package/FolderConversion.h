@@ -265,7 +265,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
 // scope; removed with everything in it however the scope ends.
 class WorkFolder {
 public:
-    explicit WorkFolder(SystemPort& system);  // throws AppError
+    explicit WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}  // throws AppError
     ~WorkFolder();
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
