@@ -234,7 +234,6 @@ void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile&
 }
 
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
-bool IsIdentifierPart(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
 
 // "com.example.Plugin", as Class.forName takes a name: identifiers joined
 // by dots, at least one dot. Returns the internal form, or nothing.
@@ -247,7 +246,7 @@ std::optional<std::string> DottedClassName(std::string_view text) {
             if (partStart) return std::nullopt;
             c = '/';
             partStart = true;
-        } else if (partStart ? IsIdentifierStart(c) : IsIdentifierPart(c)) {
+        } else if (IsIdentifierStart(c) || (!partStart && c >= '0' && c <= '9')) {
             partStart = false;
         } else {
             return std::nullopt;
