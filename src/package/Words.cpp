@@ -8,8 +8,7 @@ namespace kestrane {
 
 namespace {
 
-// A value quoted in a message box is cut here, between two characters.
-constexpr std::size_t kMaxQuotedCharacters = 60;
+constexpr std::size_t kMaxQuotedCharacters = 60;  // cut between two characters, never inside one
 
 constexpr std::string_view kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
 
