@@ -11,7 +11,6 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kJarUrlKey = "MIDlet-Jar-URL";
 constexpr std::string_view kJarSizeKey = "MIDlet-Jar-Size";
 

@@ -11,6 +11,14 @@
 
 namespace kestrane {
 
+// Little-endian numbers at `at` in bytes read, as ZIP and RAR 4 keep them.
+inline std::uint16_t U16(std::string_view b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+}
+inline std::uint32_t U32(std::string_view b, std::size_t at) {
+    return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
+}
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;

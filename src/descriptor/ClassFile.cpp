@@ -8,13 +8,9 @@ namespace kestrane {
 
 namespace {
 
-// Ends the reading of a class that cannot be read.
-struct Broken {
-    ClassFault fault = ClassFault::Damaged;
-};
-
-// Throws Broken: one throw for the reader's many checks.
-[[noreturn]] void Break(ClassFault fault = ClassFault::Damaged) { throw Broken{fault}; }
+// Ends the reading of a class that cannot be read, throwing its fault: one
+// throw for the reader's many checks.
+[[noreturn]] void Break(ClassFault fault = ClassFault::Damaged) { throw fault; }
 
 constexpr std::uint32_t kMagic = 0xCAFEBABE;
 
@@ -104,19 +100,14 @@ public:
     }
     // A Class, String, MethodType, Module or Package entry: the Utf8 it names.
     std::string_view NamedUtf8(std::size_t index, std::uint8_t tag) const { return Utf8(Entry(index, tag).U2()); }
-    struct NameAndType {
-        std::string_view name, descriptor;
-    };
-    NameAndType NameAndTypeAt(std::size_t index) const {
-        Cursor entry = Entry(index, kNameAndType);
-        const std::uint16_t name = entry.U2();
-        return {Utf8(name), Utf8(entry.U2())};
-    }
-    // The two indexes of a Fieldref, Methodref or InterfaceMethodref.
-    std::pair<std::uint16_t, std::uint16_t> RefAt(std::size_t index) const {
+    // A Fieldref, Methodref or InterfaceMethodref: its class, and the name
+    // and descriptor of its NameAndType.
+    MemberReference MemberAt(std::size_t index) const {
         Cursor entry = Entry(index, TagAt(index));
         const std::uint16_t owner = entry.U2();
-        return {owner, entry.U2()};
+        Cursor type = Entry(entry.U2(), kNameAndType);
+        const std::uint16_t name = type.U2();
+        return {NamedUtf8(owner, kClass), Utf8(name), Utf8(type.U2()), TagAt(index) != kFieldref};
     }
 
 private:
@@ -172,15 +163,11 @@ bool IsInternalName(std::string_view name) {
     return high < 0x80 || IsValidUtf8(name);
 }
 
-// A field's or method's own name; '<' only in <init> and <clinit>.
+// A field's or method's own name: a class name of one part; '<' only in
+// <init> and <clinit>.
 bool IsMemberName(std::string_view name) {
     if (name == "<init>" || name == "<clinit>") return true;
-    unsigned high = 0;
-    for (char c : name) {
-        if (!IsNameByte(c) || c == '<') return false;
-        high |= static_cast<unsigned char>(c);
-    }
-    return !name.empty() && (high < 0x80 || IsValidUtf8(name));
+    return name.find_first_of("/<") == std::string_view::npos && IsInternalName(name);
 }
 
 // Reads one field type at `pos` of a descriptor: the class it names goes to
@@ -240,17 +227,13 @@ void ReadClassEntry(std::string_view name, ClassFile& out) {
 }
 
 void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
-    const auto [ownerIndex, typeIndex] = pool.RefAt(index);
-    const std::string_view owner = pool.NamedUtf8(ownerIndex, kClass);
-    const ConstantPool::NameAndType type = pool.NameAndTypeAt(typeIndex);
-    if (!IsMemberName(type.name)) Break();
-    const bool method = pool.TagAt(index) != kFieldref;
-    ReadDescriptor(type.descriptor, method, out);
-    out.members.push_back({owner, type.name, type.descriptor, method});
+    const MemberReference member = pool.MemberAt(index);
+    if (!IsMemberName(member.name)) Break();
+    ReadDescriptor(member.descriptor, member.method, out);
+    out.members.push_back(member);
 }
 
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
-bool IsIdentifierPart(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
 
 // "com.example.Plugin", as Class.forName takes a name: identifiers joined
 // by dots, at least one dot. Returns the internal form, or nothing.
@@ -263,7 +246,7 @@ std::optional<std::string> DottedClassName(std::string_view text) {
             if (partStart) return std::nullopt;
             c = '/';
             partStart = true;
-        } else if (partStart ? IsIdentifierStart(c) : IsIdentifierPart(c)) {
+        } else if (IsIdentifierStart(c) || (!partStart && c >= '0' && c <= '9')) {
             partStart = false;
         } else {
             return std::nullopt;
@@ -527,8 +510,8 @@ ClassFile Read(std::string_view bytes) {
 ClassReading ReadClass(std::string_view bytes) {
     try {
         return ClassReading{Read(bytes), ClassFault::None};
-    } catch (const Broken& broken) {
-        return ClassReading{std::nullopt, broken.fault};
+    } catch (ClassFault fault) {
+        return ClassReading{std::nullopt, fault};
     }
 }
 

@@ -15,8 +15,7 @@ void DescriptorBuffer::Load(std::string bytes) {
 std::int32_t DescriptorBuffer::Find(std::string_view text, std::int32_t start) const {
     if (start < 0) start = 0;
     if (start > Length()) return -1;
-    const auto from = text_.begin() + start;
-    const auto hit = std::search(from, text_.end(), text.begin(), text.end(), SameIgnoringAsciiCase);
+    const auto hit = std::search(text_.begin() + start, text_.end(), text.begin(), text.end(), SameIgnoringAsciiCase);
     if (hit == text_.end() && !text.empty()) return -1;
     return static_cast<std::int32_t>(hit - text_.begin());
 }

@@ -23,18 +23,16 @@ std::string PrintableWordAt(const DescriptorBuffer& buffer, std::int32_t start) 
     return TrimSpaces(buffer.Range(start, end - start));
 }
 
-// Where MIDlet-1 and the two commas after it are, -1 for a comma missing.
-// The commas are searched across line ends, as they always were.
-struct Midlet1Commas {
-    bool keyFound = false;
-    std::int32_t first = -1, second = -1;
-};
-
-Midlet1Commas LocateMidlet1(const DescriptorBuffer& buffer) {
+// The icon or the class field of MIDlet-1, by the two commas after the key:
+// they are searched across line ends, as they always were.
+std::optional<std::string> Midlet1Field(const DescriptorBuffer& buffer, bool icon) {
     const std::int32_t key = buffer.Find(kMidlet1Key, 0);
-    if (key < 0) return {};
+    if (key < 0) return std::nullopt;
     const std::int32_t first = buffer.Find(",", key);
-    return {true, first, first < 0 ? -1 : buffer.Find(",", first + 1)};
+    const std::int32_t second = first < 0 ? -1 : buffer.Find(",", first + 1);
+    if (second < 0) return std::string();
+    if (icon) return TrimSpaces(buffer.Range(first + 1, second - first - 1));
+    return PrintableWordAt(buffer, SkipWhile(buffer, second, IsSpaceOrComma));
 }
 
 // Past the characters that cannot begin the name, but not past the end of
@@ -63,18 +61,8 @@ std::string GetMidletName(const DescriptorBuffer& buffer) {
     return PrintableWordAt(buffer, NameStartOnItsLine(buffer, key + static_cast<std::int32_t>(kNameKey.size()) + 1));
 }
 
-std::optional<std::string> GetMidletIcon(const DescriptorBuffer& buffer) {
-    const Midlet1Commas commas = LocateMidlet1(buffer);
-    if (!commas.keyFound) return std::nullopt;
-    if (commas.second < 0) return std::string();
-    return TrimSpaces(buffer.Range(commas.first + 1, commas.second - commas.first - 1));
-}
+std::optional<std::string> GetMidletIcon(const DescriptorBuffer& buffer) { return Midlet1Field(buffer, true); }
 
-std::optional<std::string> GetMidletClass(const DescriptorBuffer& buffer) {
-    const Midlet1Commas commas = LocateMidlet1(buffer);
-    if (!commas.keyFound) return std::nullopt;
-    if (commas.second < 0) return std::string();
-    return PrintableWordAt(buffer, SkipWhile(buffer, commas.second, IsSpaceOrComma));
-}
+std::optional<std::string> GetMidletClass(const DescriptorBuffer& buffer) { return Midlet1Field(buffer, false); }
 
 }  // namespace kestrane

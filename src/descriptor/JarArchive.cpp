@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 
 #include "descriptor/Crc32.h"
 #include "descriptor/Text.h"
@@ -38,14 +37,6 @@ struct Refusal {
     std::uint16_t method = 0;
 };
 
-std::uint16_t U16(std::string_view b, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::uint32_t U32(std::string_view b, std::size_t at) {
-    return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
-}
-
 // Why one entry's data cannot be had.
 enum class EntryFault {
     Encrypted,
@@ -56,13 +47,9 @@ enum class EntryFault {
     HeaderDamaged,  // its local header does not match or lies outside the entries' data
 };
 
-struct EntryRefusal {
-    EntryFault fault;
-};
-
-// One throw each for the reader's many checks.
+// One throw each for the reader's many checks; an entry's fault is thrown as it is.
 [[noreturn]] void Refuse(JarFault fault, std::uint16_t method = 0) { throw Refusal{fault, method}; }
-[[noreturn]] void RefuseEntry(EntryFault fault) { throw EntryRefusal{fault}; }
+[[noreturn]] void RefuseEntry(EntryFault fault) { throw fault; }
 
 struct Directory {
     std::uint64_t offset = 0;  // where the central directory starts; all entry data lie before it
@@ -239,8 +226,8 @@ std::string ReadManifest(ByteSource& source, const JarEntryPlace& entry, std::st
     try {
         Inflater inflater;
         return ReadEntry(source, entry, name, dataEnd, kMaxManifestSize, inflater);
-    } catch (const EntryRefusal& refusal) {
-        switch (refusal.fault) {
+    } catch (EntryFault fault) {
+        switch (fault) {
         case EntryFault::Encrypted: Refuse(JarFault::ManifestEncrypted);
         case EntryFault::Method: Refuse(JarFault::ManifestMethod, entry.method);
         case EntryFault::Zip64: Refuse(JarFault::Zip64);
@@ -281,8 +268,6 @@ JarContents ReadContents(ByteSource& source) {
     return contents;
 }
 
-bool IsClassEntry(std::string_view name) { return name.size() > 6 && name.substr(name.size() - 6) == ".class"; }
-
 }  // namespace
 
 JarReading ReadJar(ByteSource& source) {
@@ -302,7 +287,7 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
     const std::size_t count = std::min(contents.entries.size(), contents.places.size());
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& name = contents.entries[i];
-        if (!IsClassEntry(name)) continue;
+        if (name.size() <= 6 || !name.ends_with(".class")) continue;  // a class entry
         const JarEntryPlace& place = contents.places[i];
         cost += kLocalSize + name.size() + std::min<std::uint64_t>(place.compressedSize, MaxCompressed(kMaxClassSize)) +
                 std::min<std::uint64_t>(place.size, kMaxClassSize);
@@ -316,8 +301,8 @@ SuiteClasses ReadClasses(ByteSource& source, const JarContents& contents) {
                 suite.classes.push_back(std::move(*reading.file));
             else
                 suite.damaged.push_back(name);
-        } catch (const EntryRefusal& refusal) {
-            (refusal.fault == EntryFault::Encrypted ? suite.encrypted : suite.damaged).push_back(name);
+        } catch (EntryFault fault) {
+            (fault == EntryFault::Encrypted ? suite.encrypted : suite.damaged).push_back(name);
         }
     }
     return suite;

@@ -1,8 +1,5 @@
 #include "descriptor/TextEncoding.h"
 
-#include <cstddef>
-#include <cstdint>
-
 #include "descriptor/Windows1252.h"
 
 namespace kestrane {
@@ -90,15 +87,13 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < units; ++i) {
         const char32_t code = unit(i);
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units) {
-            const char32_t low = unit(i + 1);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
+        const char32_t low = i + 1 < units ? unit(i + 1) : 0;
+        if (code >= 0xD800 && code <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+            ++i;
+        } else {
+            AppendUtf8(out, code);  // a lone surrogate turns into U+FFFD there
         }
-        AppendUtf8(out, code);  // a lone surrogate turns into U+FFFD there
     }
     return out;
 }

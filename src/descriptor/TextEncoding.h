@@ -10,6 +10,9 @@
 
 namespace kestrane {
 
+// What some editors put before UTF-8, and the program before the lists it writes.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -10,8 +10,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool OemCanRepresent(const std::string& path, SystemPort& system) { return system.ToOem(path).has_value(); }
-
 }  // namespace
 
 std::string ParentFolder(std::string_view path) {
@@ -52,21 +50,21 @@ std::string EscapePercents(std::string_view line) {
 }
 
 std::optional<std::string> OemSafePath(const std::string& path, SystemPort& system) {
-    if (OemCanRepresent(path, system)) return path;
-    if (auto shortPath = system.ShortPath(path); shortPath && OemCanRepresent(*shortPath, system)) return shortPath;
+    if (system.ToOem(path)) return path;
+    if (auto shortPath = system.ShortPath(path); shortPath && system.ToOem(*shortPath)) return shortPath;
     // A file still to be made has no short name yet; its folder may.
     return OemSafeNewPath(path, system);
 }
 
 std::optional<std::string> OemSafeNewPath(const std::string& path, SystemPort& system) {
-    if (OemCanRepresent(path, system)) return path;
+    if (system.ToOem(path)) return path;
     const std::size_t slash = path.find_last_of("\\/");
     if (slash == std::string::npos) return std::nullopt;
     const std::string name = path.substr(slash);
     if (auto folder = system.ShortPath(path.substr(0, slash + 1))) {
         while (!folder->empty() && IsSeparator(folder->back())) folder->pop_back();
         *folder += name;
-        if (OemCanRepresent(*folder, system)) return folder;
+        if (system.ToOem(*folder)) return folder;
     }
     return std::nullopt;
 }

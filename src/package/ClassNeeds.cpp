@@ -4,7 +4,6 @@
 #include <string_view>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "descriptor/Text.h"
 #include "package/NameMap.h"
@@ -265,11 +264,7 @@ ClassVerdict JudgeClasses(const SuiteClasses& suite, const std::vector<std::stri
         if (how != Reach::Not) judgement.Judge(file, how == Reach::Optional);
     }
 
-    ClassVerdict verdict;
-    verdict.needs = needs.Result();
-    verdict.classes = suite.classes.size();
-    verdict.unread = suite.unread.size();
-    return verdict;
+    return {needs.Result(), suite.classes.size(), suite.unread.size()};
 }
 
 }  // namespace kestrane

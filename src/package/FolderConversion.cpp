@@ -10,9 +10,9 @@
 #endif
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include "descriptor/Attributes.h"
 #include "descriptor/Text.h"
@@ -27,38 +27,23 @@ namespace kestrane {
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // A folder's files, sorted by their names without regard to case as Windows
-// compares them, found by name; of names that differ only in case, the
-// first in that order. Holds the folder's entries by their numbers only: a
-// folder may hold a great many.
-class FilesByName {
-public:
-    explicit FilesByName(const std::vector<FolderEntry>& sorted) : entries_(sorted) {
-        for (std::size_t i = 0; i < sorted.size(); ++i)
-            if (!sorted[i].isFolder) files_.push_back(static_cast<std::uint32_t>(i));
-    }
-    std::size_t Count() const { return files_.size(); }
-    const std::string& Name(std::size_t file) const { return entries_[files_[file]].name; }
-    // The file's number, or Count() when there is none of that name.
-    std::size_t Find(const std::string& name) const {
-        const auto it = std::lower_bound(
-            files_.begin(), files_.end(), name,
-            [&](std::uint32_t entry, const std::string& n) { return LessIgnoringAsciiCase(entries_[entry].name, n); });
-        if (it == files_.end() || !EqualsIgnoringAsciiCase(entries_[*it].name, name)) return Count();
-        return static_cast<std::size_t>(it - files_.begin());
-    }
+// compares them.
+using Files = std::span<const FolderEntry>;
 
-private:
-    const std::vector<FolderEntry>& entries_;
-    std::vector<std::uint32_t> files_;  // the entries that are no folders
-};
+// The number of the file of that name, or files.size() when there is none; of
+// names that differ only in case, the first in that order.
+std::size_t Find(Files files, const std::string& name) {
+    const auto it = std::lower_bound(
+        files.begin(), files.end(), name,
+        [](const FolderEntry& entry, const std::string& n) { return LessIgnoringAsciiCase(entry.name, n); });
+    if (it == files.end() || !EqualsIgnoringAsciiCase(it->name, name)) return files.size();
+    return static_cast<std::size_t>(it - files.begin());
+}
 
-// The JAR a JAD of the folder belongs to, among the folder's files, as the
-// main window pairs them: the plain file name of its MIDlet-Jar-URL, else
-// the JAR of its base name; a JAD that cannot be read by base name only.
-std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, const FilesByName& files,
+// The JAR among the folder's files that a JAD of it belongs to, as PartnerJar
+// pairs them; a JAD that cannot be read by its base name only.
+std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, Files files,
                                       SystemPort& system) {
     std::string bytes;
     try {
@@ -66,27 +51,26 @@ std::optional<std::string> OwnerOfJad(const std::string& folder, const std::stri
     } catch (const AppError&) {
         // Paired by its name alone; the suite's conversion reports what is wrong with it.
     }
-    return PairedJar(jad, bytes, [&files](const std::string& name) -> std::optional<std::string> {
-        const std::size_t file = files.Find(name);
-        if (file == files.Count()) return std::nullopt;
-        return files.Name(file);
+    return PairedJar(jad, bytes, [files](const std::string& name) -> std::optional<std::string> {
+        const std::size_t file = Find(files, name);
+        if (file == files.size()) return std::nullopt;
+        return files[file].name;
     });
 }
 
 constexpr std::uint32_t kNoJad = UINT32_MAX;
 
-// For each file of the folder (by number) the number of its JAD: of the
-// JADs that belong to it, the one of its base name, else the first in the
-// folder's order; kNoJad for a file without.
-std::vector<std::uint32_t> JadsOfJars(const std::string& folder, const FilesByName& files, SystemPort& system) {
-    std::vector<std::uint32_t> jadOf(files.Count(), kNoJad);
-    for (std::size_t jad = 0; jad < files.Count(); ++jad) {
-        const std::string& name = files.Name(jad);
+// For each file of the folder (by number) the number of its JAD, as
+// ForEachSuite picks it; kNoJad for a file without.
+std::vector<std::uint32_t> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
+    std::vector<std::uint32_t> jadOf(files.size(), kNoJad);
+    for (std::size_t jad = 0; jad < files.size(); ++jad) {
+        const std::string& name = files[jad].name;
         if (RoleOfFile(name) != FileRole::Jad) continue;
         const std::optional<std::string> jar = OwnerOfJad(folder, name, files, system);
         if (!jar) continue;
         const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(name));
-        std::uint32_t& owned = jadOf[files.Find(*jar)];
+        std::uint32_t& owned = jadOf[Find(files, *jar)];
         if (owned == kNoJad || sameBase) owned = static_cast<std::uint32_t>(jad);
     }
     return jadOf;
@@ -104,17 +88,18 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
         take({relative, {}, {}, error.Report()});
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return LessIgnoringAsciiCase(a.name, b.name); });
-    {
-        const FilesByName files(entries);
-        const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
-        for (std::size_t file = 0; file < files.Count(); ++file) {
-            // A JAR with a name before its extension.
-            const std::string& name = files.Name(file);
-            if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
-                take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files.Name(jadOf[file]), {}});
-        }
+    // Its files before its subfolders, each in alphabetical order.
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return a.isFolder != b.isFolder ? b.isFolder : LessIgnoringAsciiCase(a.name, b.name);
+    });
+    const Files files(entries.begin(), std::find_if(entries.begin(), entries.end(),
+                                                    [](const FolderEntry& entry) { return entry.isFolder; }));
+    const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        // A JAR with a name before its extension.
+        const std::string& name = files[file].name;
+        if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
+            take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files[jadOf[file]].name, {}});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
@@ -126,29 +111,6 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
 // The checks that make a package useless: the phone could not install it.
 bool StopsTheSuite(FindingKind kind) {
     return kind == FindingKind::SameFile || kind == FindingKind::JarUnreadable || kind == FindingKind::NoManifest;
-}
-
-// The suite's INI text as "Erstelle INI" makes it from the JAD, or why
-// there is none.
-struct SuiteIni {
-    std::optional<std::string> text;
-    std::string problem;
-    // For a JAD without MIDlet-1: the phone takes the JAD's and the
-    // manifest's attributes together, so the INI takes the manifest's
-    // MIDlet-1, and the user hears of it.
-    std::optional<Finding> borrowed;
-};
-
-SuiteIni IniOfSuite(const SuiteReading& suite, SystemPort& system) {
-    const AttributeList manifest = suite.Manifest();
-    const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
-    IniOutcome ini =
-        IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
-    if (ini.midletFromManifest)
-        return {std::move(ini.text), {}, Finding{FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)}};
-    if (ini.complaints.empty() && ini.text) return {std::move(ini.text), {}, std::nullopt};
-    // Both complaints of a JAD without MIDlet-1 say the same.
-    return {std::nullopt, ini.complaints.front(), std::nullopt};
 }
 
 // What the suite's classes say of the phone, whatever becomes of the package.
@@ -163,9 +125,8 @@ void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
 }
 
 // The result as it ends: `prefix` and `detail` make its text, which the notes follow.
-SuiteResult Finish(const SuiteResult& judged, SuiteStatus status, std::string_view prefix, std::string_view detail,
+SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string_view prefix, std::string_view detail,
                    const std::vector<std::string>& notes) {
-    SuiteResult result = judged;
     result.status = status;
     std::string text = Concatenated({prefix, detail});
     for (std::size_t i = 0; i < notes.size(); ++i) text.append(i == 0 ? kFindingsSeparatorText : " ").append(notes[i]);
@@ -212,11 +173,22 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
             jadPath = Concatenated({job.stagingFolder, FileNameOf(WithoutExtension(job.jar)), ".jad"});
             notes.emplace_back(std::string(kJadMadeText));
         }
-        SuiteIni ini = IniOfSuite(suite, system);
-        if (!ini.text) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.problem, {}));
+        // The INI text as "Erstelle INI" makes it from the JAD. For a JAD
+        // without MIDlet-1 the phone takes the JAD's and the manifest's
+        // attributes together, so the INI takes the manifest's MIDlet-1,
+        // and the user hears of it.
+        const AttributeList manifest = suite.Manifest();
+        const std::string* midlet = FindAttribute(manifest, "MIDlet-1");
+        IniOutcome ini =
+            IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
+        // Both complaints of a JAD without MIDlet-1 say the same.
+        if (!ini.complaints.empty())
+            return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.complaints.front(), {}));
 
         SuiteFindings findings = CheckSuite(suite, *ini.text);
-        if (ini.borrowed) findings.findings.insert(findings.findings.begin(), std::move(*ini.borrowed));
+        if (ini.midletFromManifest)
+            findings.findings.insert(findings.findings.begin(),
+                                     {FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)});
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
                 return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
@@ -246,22 +218,17 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
 
 SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& system) {
     if (!judged.request) return std::move(judged.result);
-    const PackageRequest& request = *judged.request;
-    const SuiteResult& result = judged.result;
-    const std::vector<std::string>& notes = judged.notes;
+    const auto& [result, notes, request, jar] = judged;
     try {
         // rar.exe takes its members from the staging folder; Kestrane packing
         // itself takes the bytes.
         if (job.useArchiver) {
             system.CreateFolder(job.stagingFolder);
-            if (request.jadMade) system.WriteWholeFile(request.jad, *request.jadBytes);
+            if (request->jadMade) system.WriteWholeFile(request->jad, *request->jadBytes);
         }
         system.CreateFolder(FolderPart(job.stj));
-        BuildOptions options;
-        options.archiverLimit = job.archiverLimit;
-        options.startDirectly = true;
-        options.replaceWhenGood = true;
-        const Outcome outcome = BuildPackage(request, system, options);
+        const Outcome outcome = BuildPackage(
+            *request, system, {.archiverLimit = job.archiverLimit, .startDirectly = true, .replaceWhenGood = true});
         if (outcome.kind == Outcome::Kind::Built) return Finish(result, SuiteStatus::Built, kBuiltText, {}, notes);
         const std::string reason = outcome.kind == Outcome::Kind::ArchiverFailed
                                        ? ArchiverFailureText(outcome.exitCode, job.archiverLimit.count() / 1000)
@@ -271,14 +238,6 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
         return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }
 }
-
-}  // namespace
-
-SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
-    return BuildJudged(JudgeSuite(job, system), job, system);
-}
-
-namespace {
 
 // What every suite of the folder window's run shares.
 SuiteJob CommonJob(const FolderJob& job) {
@@ -307,25 +266,11 @@ void WriteRefusalLog(const std::string& target, const FolderSummary& summary, Sy
     try {
         system.CreateFolder(target);
         ReplaceWholeFile(Concatenated({target, kLogFileName}),
-                         Concatenated({kUtf8Mark, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
+                         Concatenated({kUtf8Bom, OneLine(summary.refusal), "\r\n", SummaryLine(summary), "\r\n"}),
                          system);
     } catch (const AppError&) {
         // The window says why the run did not start.
     }
-}
-
-// Why the target folder cannot take the packages, or nothing when it is
-// there (made where it was missing) and takes new files: found out before
-// the first suite, not by each suite failing. Where the system refused to
-// make it, its reason follows.
-std::optional<std::string> TargetProblem(const std::string& target, SystemPort& system) {
-    try {
-        system.CreateFolder(target);
-    } catch (const AppError& error) {
-        return Concatenated({TargetNotWritableText(target), "\n\n", error.Report()});
-    }
-    if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
-    return std::nullopt;
 }
 
 // Why the run cannot start, or nothing; then `plan` holds what it converts.
@@ -334,7 +279,15 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     if (IsBlank(job.source)) return std::string(kNoSourceFolderText);
     if (target.empty()) return std::string(kNoTargetFolderText);
     if (job.useArchiver && (IsBlank(job.rar) || !ArchiverFound(job.rar, system))) return NoArchiverMessage(job.rar);
-    if (std::optional<std::string> problem = TargetProblem(target, system)) return problem;
+    // The target folder, made where it is missing, must take new files:
+    // found out before the first suite, not by each suite failing. Where the
+    // system refused to make it, its reason follows.
+    try {
+        system.CreateFolder(target);
+    } catch (const AppError& error) {
+        return Concatenated({TargetNotWritableText(target), "\n\n", error.Report()});
+    }
+    if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
     try {
         const std::string source = FolderWithSeparator(system.FullPath(TrimSpaces(job.source)));
         ForEachSuite(source, job.includeSubfolders, system, false,
@@ -352,24 +305,19 @@ struct JudgedPlan {
 };
 
 // The plan's suites read and judged, each when asked for.
-class Judging {
-public:
-    Judging(const SuitePlan& plan, const std::string& workFolder, SystemPort& system)
-        : plan_(plan), workFolder_(workFolder), system_(system) {}
-    std::size_t Count() const { return plan_.Size(); }
+struct Judging {
+    const SuitePlan& plan;
+    const std::string& workFolder;
+    SystemPort& system;
+
     JudgedPlan Judge(std::size_t index) const {
-        SuiteJob job = plan_.Job(index);
-        if (!workFolder_.empty()) job.stagingFolder = workFolder_ + DecimalText(index + 1) + SeparatorOf(workFolder_);
-        const std::string& problem = plan_.Problem(index);
+        SuiteJob job = plan.Job(index);
+        if (!workFolder.empty()) job.stagingFolder = workFolder + DecimalText(index + 1) + SeparatorOf(workFolder);
+        const std::string& problem = plan.Problem(index);
         JudgedSuite judged =
-            problem.empty() ? JudgeSuite(job, system_) : Judged({{}, {}, problem, plan_.ProblemStatus(index), {}});
+            problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
         return {std::move(job), std::move(judged)};
     }
-
-private:
-    const SuitePlan& plan_;
-    const std::string& workFolder_;
-    SystemPort& system_;
 };
 
 #ifndef KESTRANE_NO_THREADS
@@ -398,12 +346,12 @@ public:
     JudgedPlan Take(std::size_t index) {
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
-        end_ = std::min(index + ahead_, judging_.Count());
+        end_ = std::min(index + ahead_, judging_.plan.Size());
         // Woken for half the room at once, not for each suite: one wake for
         // several suites when the threads are ahead. They are also woken
         // when the loop waits for a suite not yet started, which is then
         // the first of a whole room (or of the last suites).
-        if (end_ >= next_ + ahead_ / 2 || end_ == judging_.Count()) roomAhead_.notify_all();
+        if (end_ >= next_ + ahead_ / 2 || end_ == judging_.plan.Size()) roomAhead_.notify_all();
         oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
         std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
         lock.unlock();
@@ -468,10 +416,8 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
         result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
         result.findings.push_back(std::string(note));
     }
-    const std::string& staging = judged.job.stagingFolder;
-    if (staging.empty()) return result;
     try {
-        system.RemoveTree(staging);
+        if (!judged.job.stagingFolder.empty()) system.RemoveTree(judged.job.stagingFolder);
     } catch (const AppError&) {
         // What stays goes with the working folder at the end.
     }
@@ -484,13 +430,12 @@ SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan ju
 // that list as it was; nothing of a run is held in memory for it.
 class LogFile {
 public:
-    LogFile(const std::string& folder, SystemPort& system)
-        : system_(system), path_(Concatenated({folder, kLogFileName})) {
+    LogFile(const std::string& folder, SystemPort& system) : system_(system) {
         // With its byte order mark, so that editors of every age read it as UTF-8.
         Try([&] {
             system.CreateFolder(folder);
-            file_.emplace(path_, WriteNewFile(system, path_, Concatenated({kUtf8Mark, kLogHeadingText, "\r\n"})),
-                          system);
+            const std::string path = Concatenated({folder, kLogFileName});
+            file_.emplace(path, WriteNewFile(system, path, Concatenated({kUtf8Bom, kLogHeadingText, "\r\n"})), system);
         });
     }
     void Add(const SuiteResult& result) {
@@ -524,12 +469,15 @@ private:
     }
 
     SystemPort& system_;
-    std::string path_;
     std::optional<TemporaryPackage> file_;
     std::optional<std::string> failure_;
 };
 
 }  // namespace
+
+SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system) {
+    return BuildJudged(JudgeSuite(job, system), job, system);
+}
 
 void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
                   const std::function<void(const SuiteNames&)>& take) {
@@ -598,7 +546,7 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
     }
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
-    const Judging judging(plan, workFolder, system);
+    const Judging judging{plan, workFolder, system};
     JudgingPool pool(judging, workers);
     for (std::size_t i = 0; i < plan.Size(); ++i) {
         if (listener.Cancelled()) {
@@ -631,22 +579,14 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
     return ConvertSuites(plan, job.workFolder, system, listener);
 }
 
-SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') {
-    common_.jar.clear();
-    common_.jad.clear();
-    common_.stj.clear();
-    common_.stagingFolder.clear();
-}
+// Job() gives each suite its own paths but for the staging folder.
+SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') { common_.stagingFolder.clear(); }
 
 std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {
     if (logFolders_.empty() || logFolders_.back() != logFolder) logFolders_.push_back(std::move(logFolder));
     const auto log = static_cast<std::uint32_t>(logFolders_.size() - 1);
-    if (!folders_.empty()) {
-        const Folder& last = folders_.back();
-        if (last.source == source && last.packages == packages && last.shown == shown && last.logFolder == log)
-            return folders_.size() - 1;
-    }
-    folders_.push_back({std::move(source), std::move(packages), std::move(shown), log});
+    Folder folder{std::move(source), std::move(packages), std::move(shown), log};
+    if (folders_.empty() || folders_.back() != folder) folders_.push_back(std::move(folder));
     return folders_.size() - 1;
 }
 
@@ -675,14 +615,8 @@ const SuitePlan::Rare& SuitePlan::RareOf(std::size_t suite) const {
     return rare == 0 ? none : rare_[rare - 1];
 }
 
-std::string SuitePlan::Jar(std::size_t suite) const {
-    const Suite& one = suites_[suite];
-    return one.jar == 0 ? std::string() : Concatenated({folders_[one.folder].source, Name(one.jar)});
-}
-
-std::string SuitePlan::Jad(std::size_t suite) const {
-    const Suite& one = suites_[suite];
-    return one.jad == 0 ? std::string() : Concatenated({folders_[one.folder].source, Name(one.jad)});
+std::string SuitePlan::InSource(std::size_t suite, std::uint32_t name) const {
+    return name == 0 ? std::string() : Concatenated({folders_[suites_[suite].folder].source, Name(name)});
 }
 
 std::string SuitePlan::Package(std::size_t suite) const {
@@ -706,18 +640,6 @@ std::string SuitePlan::Shown(std::size_t suite) const {
     const Suite& one = suites_[suite];
     return Concatenated({folders_[one.folder].shown, Name(one.shown)});
 }
-
-const std::string& SuitePlan::LogFolder(std::size_t suite) const {
-    return logFolders_[folders_[suites_[suite].folder].logFolder];
-}
-
-const std::string& SuitePlan::Problem(std::size_t suite) const { return RareOf(suite).problem; }
-
-SuiteStatus SuitePlan::ProblemStatus(std::size_t suite) const { return RareOf(suite).problemStatus; }
-
-const std::string& SuitePlan::Note(std::size_t suite) const { return RareOf(suite).note; }
-
-WorkFolder::WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}
 
 WorkFolder::~WorkFolder() {
     try {

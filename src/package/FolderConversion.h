@@ -88,7 +88,6 @@ struct SuiteNames {
 void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort& system, bool goOn,
                   const std::function<void(const SuiteNames&)>& take);
 
-// One suite to convert.
 struct SuiteJob {
     std::string jar;
     std::string jad;  // empty: one is made from the JAR's manifest
@@ -152,19 +151,22 @@ public:
 
     std::size_t Size() const { return suites_.size(); }
     SuiteJob Job(std::size_t suite) const;  // without its staging folder
-    std::string Jar(std::size_t suite) const;
-    std::string Jad(std::size_t suite) const;
+    std::string Jar(std::size_t suite) const { return InSource(suite, suites_[suite].jar); }
+    std::string Jad(std::size_t suite) const { return InSource(suite, suites_[suite].jad); }
     std::string Package(std::size_t suite) const;  // empty: it has none
     std::string Shown(std::size_t suite) const;    // the JAR as the user knows it
-    const std::string& LogFolder(std::size_t suite) const;
-    const std::string& Problem(std::size_t suite) const;
-    SuiteStatus ProblemStatus(std::size_t suite) const;
-    const std::string& Note(std::size_t suite) const;
+    const std::string& LogFolder(std::size_t suite) const {
+        return logFolders_[folders_[suites_[suite].folder].logFolder];
+    }
+    const std::string& Problem(std::size_t suite) const { return RareOf(suite).problem; }
+    SuiteStatus ProblemStatus(std::size_t suite) const { return RareOf(suite).problemStatus; }
+    const std::string& Note(std::size_t suite) const { return RareOf(suite).note; }
 
 private:
     struct Folder {
         std::string source, packages, shown;
         std::uint32_t logFolder;  // in logFolders_
+        bool operator==(const Folder&) const = default;
     };
     // What few suites have, kept aside.
     struct Rare {
@@ -180,7 +182,8 @@ private:
     };
     std::uint32_t AddName(std::string_view name);
     std::string_view Name(std::uint32_t start) const { return names_.data() + start; }
-    const Rare& RareOf(std::size_t suite) const;  // an empty one where it has none
+    std::string InSource(std::size_t suite, std::uint32_t name) const;  // the name in its folder; empty for none
+    const Rare& RareOf(std::size_t suite) const;                        // an empty one where it has none
     Rare& OwnRare(std::size_t suite);
 
     SuiteJob common_;
@@ -220,7 +223,6 @@ struct FolderSummary {
     std::vector<std::string> logFailures;
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
-    // Counts one finished suite.
     void Add(const SuiteResult& result);
     // For scripts: 0 when every suite was built or left as existing; 1 when
     // one failed or was skipped, or the run was cancelled; 2 when the run
@@ -263,7 +265,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
 // scope; removed with everything in it however the scope ends.
 class WorkFolder {
 public:
-    explicit WorkFolder(SystemPort& system);  // throws AppError
+    explicit WorkFolder(SystemPort& system) : system_(system), path_(system.MakeWorkFolder()) {}  // throws AppError
     ~WorkFolder();
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;

@@ -33,10 +33,9 @@ std::string PhoneApisText() {
     std::string text(kPhoneApisSize, '\0');
     uLongf size = static_cast<uLongf>(text.size());
     // Deflated by our own build: only the memory can fail.
-    if (uncompress(reinterpret_cast<Bytef*>(text.data()), &size, kPhoneApisDeflated, sizeof kPhoneApisDeflated) !=
-            Z_OK ||
-        size != text.size())
-        throw std::bad_alloc();
+    const int result =
+        uncompress(reinterpret_cast<Bytef*>(text.data()), &size, kPhoneApisDeflated, sizeof kPhoneApisDeflated);
+    if (result != Z_OK || size != text.size()) throw std::bad_alloc();
     return text;
 }
 

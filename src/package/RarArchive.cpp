@@ -1,8 +1,6 @@
 #include "package/RarArchive.h"
 
 #include <algorithm>
-#include <array>
-#include <chrono>
 #include <limits>
 #include <stdexcept>
 
@@ -60,16 +58,6 @@ void Put32(std::string& out, std::uint32_t value) {
     Put16(out, value >> 16);
 }
 
-std::uint8_t Byte(std::string_view in, std::size_t pos) { return static_cast<std::uint8_t>(in[pos]); }
-
-std::uint16_t Get16(std::string_view in, std::size_t pos) {
-    return static_cast<std::uint16_t>(Byte(in, pos) | (Byte(in, pos + 1) << 8));
-}
-
-std::uint32_t Get32(std::string_view in, std::size_t pos) {
-    return Get16(in, pos) | (static_cast<std::uint32_t>(Get16(in, pos + 2)) << 16);
-}
-
 // One block header, HEAD_CRC first, with `body` after HEAD_SIZE.
 std::string Block(std::uint8_t type, std::uint16_t flags, std::string_view body) {
     const std::size_t size = kBlockHeadSize + body.size();
@@ -120,12 +108,6 @@ void ForEachPiece(ByteSource& source, std::uint64_t offset, std::uint64_t size, 
         use(piece);
         done += piece.size();
     }
-}
-
-std::uint32_t CrcOf(ByteSource& source, std::uint64_t offset, std::uint64_t size) {
-    std::uint32_t crc = 0;
-    ForEachPiece(source, offset, size, [&](std::string_view piece) { crc = Crc32(piece, crc); });
-    return crc;
 }
 
 }  // namespace
@@ -206,15 +188,15 @@ std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::st
     std::uint64_t pos = kRar4Marker.size();
     while (pos < total) {
         if (total - pos < kBlockHeadSize) return Fail(problem, "truncated block header");
-        const std::size_t headSize = Get16(source.Read(pos, kBlockHeadSize), 5);
+        const std::size_t headSize = U16(source.Read(pos, kBlockHeadSize), 5);
         if (headSize < kBlockHeadSize || total - pos < headSize) return Fail(problem, "bad HEAD_SIZE");
         const std::string in = source.Read(pos, headSize);
-        const std::uint8_t type = Byte(in, 2);
-        const std::uint16_t flags = Get16(in, 3);
-        if ((Crc32(std::string_view(in).substr(2)) & 0xFFFF) != Get16(in, 0)) return Fail(problem, "HEAD_CRC mismatch");
+        const std::uint8_t type = static_cast<std::uint8_t>(in[2]);
+        const std::uint16_t flags = U16(in, 3);
+        if ((Crc32(std::string_view(in).substr(2)) & 0xFFFF) != U16(in, 0)) return Fail(problem, "HEAD_CRC mismatch");
 
         std::uint64_t addSize = 0;
-        if ((flags & kLongBlock) && headSize >= kBlockHeadSize + 4) addSize = Get32(in, 7);
+        if ((flags & kLongBlock) && headSize >= kBlockHeadSize + 4) addSize = U32(in, 7);
         if (type == kEndOfArchive) return members;
         if (type == kArchiveHeader && (flags & (kVolume | kEncryptedHeaders)))
             return Fail(problem, "multi-volume or encrypted archives are not supported");
@@ -223,28 +205,31 @@ std::optional<std::vector<RarEntry>> ReadRarEntries(ByteSource& archive, std::st
             if (headSize < kFileHeadSize) return Fail(problem, "file header too short");
             if (flags & (kSplit | kEncrypted)) return Fail(problem, "split or encrypted member");
             if ((flags & kDirectory) == kDirectory) return Fail(problem, "folder entries are not supported");
-            if (Byte(in, 25) != kStored)
+            if (static_cast<std::uint8_t>(in[25]) != kStored)
                 return Fail(problem, "member is compressed, only stored members are supported");
 
-            std::uint64_t packSize = Get32(in, 7);
-            std::uint64_t unpackSize = Get32(in, 11);
+            std::uint64_t packSize = U32(in, 7);
+            std::uint64_t unpackSize = U32(in, 11);
             std::size_t namePos = kFileHeadSize;
             if (flags & kLargeSizes) {
                 if (headSize < kFileHeadSize + 8) return Fail(problem, "file header too short");
-                packSize |= static_cast<std::uint64_t>(Get32(in, namePos)) << 32;
-                unpackSize |= static_cast<std::uint64_t>(Get32(in, namePos + 4)) << 32;
+                packSize |= static_cast<std::uint64_t>(U32(in, namePos)) << 32;
+                unpackSize |= static_cast<std::uint64_t>(U32(in, namePos + 4)) << 32;
                 namePos += 8;
             }
-            const std::size_t nameSize = Get16(in, 26);
+            const std::size_t nameSize = U16(in, 26);
             if (namePos + nameSize > headSize) return Fail(problem, "name runs past the header");
             if (packSize != unpackSize) return Fail(problem, "PACK_SIZE differs from UNP_SIZE for a stored member");
             if (packSize > total - pos - headSize) return Fail(problem, "member data truncated");
 
             RarEntry member{
-                in.substr(namePos, nameSize), packSize, pos + headSize, Get32(in, 16), Get32(in, 20), Get32(in, 28)};
+                in.substr(namePos, nameSize), packSize, pos + headSize, U32(in, 16), U32(in, 20), U32(in, 28)};
             if ((flags & kUnicodeName) && member.name.find('\0') != std::string::npos)
                 return Fail(problem, "compressed Unicode names are not supported");
-            if (CrcOf(source, member.dataOffset, member.size) != member.crc) return Fail(problem, "FILE_CRC mismatch");
+            std::uint32_t crc = 0;
+            ForEachPiece(source, member.dataOffset, member.size,
+                         [&](std::string_view piece) { crc = Crc32(piece, crc); });
+            if (crc != member.crc) return Fail(problem, "FILE_CRC mismatch");
             members.push_back(std::move(member));
             addSize = packSize;
         }

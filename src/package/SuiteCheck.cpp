@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "descriptor/Attributes.h"
 #include "package/Platform.h"
 #include "package/Words.h"
 #include "descriptor/Text.h"
@@ -130,7 +129,7 @@ void CheckIni(std::string_view iniText, std::string_view jadBytes, const Attribu
     // MIDlet-1's class, missing too, has been reported once already.
     const std::string* midlet = FindAttribute(jad, "MIDlet-1");
     if (midlet && ClassEntry(MidletClass(*midlet)) == entry) return;
-    out.findings.push_back({FindingKind::IniClassMissing, IniClassMissingText(ini.cls, entry)});
+    out.findings.push_back({FindingKind::IniClassMissing, ClassMissingText(ini.cls, entry, true)});
 }
 
 }  // namespace

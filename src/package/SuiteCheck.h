@@ -65,8 +65,7 @@ std::vector<std::string> MidletClasses(const AttributeList& jad, const Attribute
 // the suite declares.
 std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest);
 
-// The text of the box that asks whether to build anyway: every finding,
-// then "Trotzdem erstellen?".
+// FindingsQuestionText (Words.h) of the findings' texts.
 std::string FindingsQuestion(const std::vector<Finding>& findings);
 
 }  // namespace kestrane

@@ -33,8 +33,8 @@ void ReadAndJudgeJar(FileToRead& source, SuiteReading& suite, const AttributeLis
     suite.jarSize = source.Size();
     suite.jar = ReadJar(source);
     if (!suite.jar.contents) return;
-    const AttributeList manifest = suite.Manifest();
-    const std::vector<std::string> midlets = MidletClasses(jadAttributes ? *jadAttributes : AttributeList{}, manifest);
+    const std::vector<std::string> midlets =
+        MidletClasses(jadAttributes ? *jadAttributes : AttributeList{}, suite.Manifest());
     suite.verdict = JudgeClasses(ReadClasses(source, *suite.jar.contents), midlets);
 }
 

@@ -8,8 +8,7 @@ namespace kestrane {
 
 namespace {
 
-// A value quoted in a message box is cut here, between two characters.
-constexpr std::size_t kMaxQuotedCharacters = 60;
+constexpr std::size_t kMaxQuotedCharacters = 60;  // cut between two characters, never inside one
 
 constexpr std::string_view kKeptAsItIs = ", die JAD-Datei selbst bleibt unverändert.";
 
@@ -97,9 +96,9 @@ std::string AttributeDiffersText(std::string_view key, std::string_view jad, std
                          QuotedValueText(manifest), "."});
 }
 
-std::string ClassMissingText(std::string_view cls, std::string_view entry) {
-    return Concatenated(
-        {"Die Klasse ", QuotedValueText(cls), " aus MIDlet-1 fehlt in der JAR-Datei (", QuotedValueText(entry), ")."});
+std::string ClassMissingText(std::string_view cls, std::string_view entry, bool ini) {
+    return Concatenated({"Die Klasse ", QuotedValueText(cls), ini ? " aus der INI-Datei" : " aus MIDlet-1",
+                         " fehlt in der JAR-Datei (", QuotedValueText(entry), ")."});
 }
 
 std::string IconMissingText(std::string_view icon) {
@@ -109,11 +108,6 @@ std::string IconMissingText(std::string_view icon) {
 std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName) {
     return Concatenated({"suite ist in der INI-Datei ", QuotedValueText(iniSuite),
                          ", MIDlet-Name in der JAD-Datei aber ", QuotedValueText(jadName), "."});
-}
-
-std::string IniClassMissingText(std::string_view cls, std::string_view entry) {
-    return Concatenated({"Die Klasse ", QuotedValueText(cls), " aus der INI-Datei fehlt in der JAR-Datei (",
-                         QuotedValueText(entry), ")."});
 }
 
 std::string MidletFromManifestText(std::string_view midlet) {
@@ -150,36 +144,35 @@ std::string Declared(std::string_view declared) {
     return declared.empty() ? std::string() : Concatenated({" (angegeben: ", declared, ")"});
 }
 
+// The need in one sentence, without its full stop.
 std::string RequiredNeedText(const NeedGroup& group, std::string_view declared) {
     switch (group.kind) {
     case NeedKind::DamagedClass:
         return Concatenated({"Klassen der JAR-Datei sind beschädigt oder verschlüsselt; das Telefon lädt sie nicht",
-                             ExampleList(group), "."});
+                             ExampleList(group)});
     case NeedKind::ClassVersion:
         return Concatenated({"Die Klassen haben die Version ", Examples(group.examples),
-                             "; das Telefon lädt nur Klassen der Versionen 45 bis 48 (bis Java 1.4)."});
+                             "; das Telefon lädt nur Klassen der Versionen 45 bis 48 (bis Java 1.4)"});
     case NeedKind::NotPreverified:
         return Concatenated({"Die Klassen sind nicht vorverifiziert (", DecimalText(group.count), " von ",
-                             DecimalText(group.total), "); das Telefon lädt sie nicht."});
+                             DecimalText(group.total), "); das Telefon lädt sie nicht"});
     case NeedKind::Jsr:
         return Concatenated(
-            {"Klassen enthalten die Befehle jsr oder ret, die das Telefon nicht lädt", ExampleList(group), "."});
+            {"Klassen enthalten die Befehle jsr oder ret, die das Telefon nicht lädt", ExampleList(group)});
     case NeedKind::Cldc11:
         return Concatenated(
-            {"Die Suite braucht CLDC 1.1", Declared(declared), ", das Telefon hat CLDC 1.0", ExampleList(group), "."});
+            {"Die Suite braucht CLDC 1.1", Declared(declared), ", das Telefon hat CLDC 1.0", ExampleList(group)});
     case NeedKind::Midp20:
         return Concatenated(
-            {"Die Suite braucht MIDP 2.0", Declared(declared), ", das Telefon hat MIDP 1.0", ExampleList(group), "."});
+            {"Die Suite braucht MIDP 2.0", Declared(declared), ", das Telefon hat MIDP 1.0", ExampleList(group)});
     case NeedKind::OptionalPackage:
-        return Concatenated(
-            {"Die Suite braucht ", group.provider, ", das das Telefon nicht hat", ExampleList(group), "."});
+        return Concatenated({"Die Suite braucht ", group.provider, ", das das Telefon nicht hat", ExampleList(group)});
     case NeedKind::Vendor:
         return Concatenated(
-            {"Die Suite braucht Klassen von ", group.provider, ", die das Telefon nicht hat", ExampleList(group), "."});
+            {"Die Suite braucht Klassen von ", group.provider, ", die das Telefon nicht hat", ExampleList(group)});
     case NeedKind::JavaSe:
-        return Concatenated({"Die Suite braucht Klassen von Java SE, die kein Telefon hat", ExampleList(group), "."});
-    case NeedKind::Missing:
-        return Concatenated({"Der JAR-Datei fehlen Klassen, die sie braucht", ExampleList(group), "."});
+        return Concatenated({"Die Suite braucht Klassen von Java SE, die kein Telefon hat", ExampleList(group)});
+    case NeedKind::Missing: return Concatenated({"Der JAR-Datei fehlen Klassen, die sie braucht", ExampleList(group)});
     }
     return {};
 }
@@ -187,10 +180,8 @@ std::string RequiredNeedText(const NeedGroup& group, std::string_view declared) 
 }  // namespace
 
 std::string NeedText(const NeedGroup& group, std::string_view declared) {
-    std::string text = RequiredNeedText(group, declared);
-    if (!group.onlyIfPresent) return text;
-    text.pop_back();
-    return text + " (nur falls vorhanden; die Suite läuft auch ohne).";
+    return RequiredNeedText(group, declared) +
+           (group.onlyIfPresent ? " (nur falls vorhanden; die Suite läuft auch ohne)." : ".");
 }
 
 std::string ClassesUnreadText(std::size_t unread) {

@@ -58,11 +58,11 @@ inline constexpr std::string_view kNoManifestText = "Die JAR-Datei enthält kein
 std::string JarSizeMissingText(std::uint64_t jarSize);
 std::string JarSizeDiffersText(std::string_view jadValue, std::uint64_t jarSize);
 std::string AttributeDiffersText(std::string_view key, std::string_view jad, std::string_view manifest);
-std::string ClassMissingText(std::string_view cls, std::string_view entry);
+// The class of MIDlet-1, or with `ini` the INI's, is no entry of the JAR.
+std::string ClassMissingText(std::string_view cls, std::string_view entry, bool ini = false);
 std::string IconMissingText(std::string_view icon);
 std::string IniSuiteDiffersText(std::string_view iniSuite, std::string_view jadName);
 inline constexpr std::string_view kIniClassEmptyText = "In der INI-Datei ist keine Klasse angegeben (class=).";
-std::string IniClassMissingText(std::string_view cls, std::string_view entry);
 std::string MidletFromManifestText(std::string_view midlet);
 inline constexpr std::string_view kJadIsUtf16Text =
     "Die JAD-Datei ist in UTF-16 gespeichert; im Paket wird sie als UTF-8 gespeichert (java.utf), "
