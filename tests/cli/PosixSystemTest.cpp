@@ -2,6 +2,7 @@
 // core's code-page tables against glibc's iconv, which shares nothing with them.
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,6 +197,43 @@ TEST_F(PosixSystemFiles, AWholeFileReplacesALongerOneAndAShortenedFileFailsItsRe
     EXPECT_EQ(opened->Read(0, 6), "kurz+1");
     fs::resize_file(root / "game.jad", 2);
     EXPECT_THROW(opened->Read(0, 6), AppError);
+}
+
+// Deleting takes a link away and leaves what it leads to; a folder, or a
+// name that is not there, is refused and named.
+TEST_F(PosixSystemFiles, DeletingRemovesALinkNotItsFileAndRefusesAFolder) {
+    testing::WriteFile(At("game.jar"), "keep");
+    fs::create_symlink(root / "game.jar", root / "link.jar");
+    fs::create_directory(root / "dir.jar");
+    system.Delete(At("link.jar"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(root / "link.jar")));
+    EXPECT_EQ(ReadBack(At("game.jar")), "keep");
+    for (const char* name : {"dir.jar", "none.jar"}) {
+        try {
+            system.Delete(At(name));
+            ADD_FAILURE() << name << ": deleted";
+        } catch (const AppError& error) {
+            EXPECT_EQ(error.Context(), "Die Datei \u201E" + At(name) + "\u201C konnte nicht gel\u00f6scht werden.");
+        }
+    }
+    EXPECT_TRUE(fs::is_directory(root / "dir.jar"));
+}
+
+// What is no file is refused on opening, before a byte is read, with what it is.
+TEST_F(PosixSystemFiles, WhatIsNoFileIsRefusedOnOpeningWithWhatItIs) {
+    ASSERT_EQ(mkfifo(At("pipe.jar").c_str(), 0644), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {At("pipe.jar"), "benannte Pipe"},
+        {"/dev/null", "Ger\u00e4t"},
+    };
+    for (const auto& [path, what] : cases) {
+        try {
+            system.OpenForReading(path);
+            ADD_FAILURE() << path << ": opened";
+        } catch (const AppError& error) {
+            EXPECT_NE(error.Report().find(what), std::string::npos) << error.Report();
+        }
+    }
 }
 
 TEST_F(PosixSystemFiles, FailuresNameTheFileAndTheSystemsReason) {
