@@ -601,6 +601,20 @@ TEST(ForEachSuite, PairsEachJarWithTheJadThatNamesIt) {
     }
 }
 
+// The order a user finds in the list: a folder's JARs alphabetically without
+// regard to case, then its subfolders in that order, each wholly before the next.
+TEST(ForEachSuite, FilesComeBeforeSubfoldersEachAlphabeticallyWithoutRegardToCase) {
+    FakeSystem sys;
+    for (const char* jar : {"b.jar", "A.jar", "C.jar", "z\\a.jar", "Y\\b.jar", "Y\\A.jar", "a\\x\\c.jar"})
+        sys.files[kIn + jar] = Jar("S", "s/S");
+    std::vector<std::string> order;
+    ForEachSuite(kIn, true, sys, false,
+                 [&](const SuiteNames& suite) { order.push_back(std::string(suite.folder) + std::string(suite.jar)); });
+    const std::vector<std::string> expected = {"A.jar",    "b.jar",    "C.jar",   "a\\x\\c.jar",
+                                               "Y\\A.jar", "Y\\b.jar", "z\\a.jar"};
+    EXPECT_EQ(order, expected);
+}
+
 TEST(ConvertFolder, WithoutMidlet1InJadAndManifestTheSuiteIsSkipped) {
     Disk disk;
     disk.sys.files[kIn + "Leer.jar"] = Jar("Leer", "l/L", false);
