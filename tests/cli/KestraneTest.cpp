@@ -509,6 +509,12 @@ TEST_F(KestraneTest, AJadLargerThanAnyJadIsRefusedUnread) {
     EXPECT_TRUE(
         Has(converted.out, "Quelle/Gross.jar\t\tfehlgeschlagen: Die Datei \u201E" + src.string() + "/" + refusal))
         << converted.out;
+    // Shown alone, it is refused the same way: a failure of the run, not of its arguments.
+    const Ran shown = Kestrane({"--ini", "Quelle/Gross.jad"});
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_TRUE(shown.err.starts_with("kestrane: Die Datei \u201EQuelle/" + refusal)) << shown.err;
+    EXPECT_EQ(shown.err.find('\n'), shown.err.size() - 1) << "one line";
+    EXPECT_EQ(shown.out, "");
 }
 
 // A full disk leaves the package, the JAD and the log of the run before as
