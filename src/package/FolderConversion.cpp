@@ -139,16 +139,14 @@ SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string_view pref
 // known already, else the request that builds its package.
 struct JudgedSuite {
     SuiteResult result;
-    std::vector<std::string> notes;
-    std::optional<PackageRequest> request;
-    std::unique_ptr<FileToRead> jar;  // the request's JAR, open until it is built
+    std::vector<std::string> notes = {};
+    std::optional<PackageRequest> request = {};
+    std::unique_ptr<FileToRead> jar = {};  // the request's JAR, open until it is built
 };
-
-JudgedSuite Judged(SuiteResult result) { return {std::move(result), {}, std::nullopt, nullptr}; }
 
 // Reads only: suites are judged side by side, and built one after another.
 JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
-    SuiteResult result{job.jar, {}, {}, SuiteStatus::Failed, {}};
+    SuiteResult result{.file = job.jar};
     std::vector<std::string> notes;
     try {
         // With its partner JAD, else with one made from the manifest.
@@ -161,10 +159,10 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         }
         if (!job.checkOnly && !job.overwrite && system.Stamp(job.stj).exists) {
             if (!job.wholeExisting || IsWholePackage(job.stj, system))
-                return Judged(Finish(result, SuiteStatus::Existing, kExistingText, {}, {}));
+                return {Finish(result, SuiteStatus::Existing, kExistingText, {}, {})};
             notes.emplace_back(std::string(kDamagedPackageText));
         }
-        if (!read.suite) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {}));
+        if (!read.suite) return {Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {})};
         const SuiteReading& suite = *read.suite;
 
         // rar.exe takes a JAD made from the manifest from the staging folder.
@@ -183,7 +181,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
             IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
         // Both complaints of a JAD without MIDlet-1 say the same.
         if (!ini.complaints.empty())
-            return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.complaints.front(), {}));
+            return {Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.complaints.front(), {})};
 
         SuiteFindings findings = CheckSuite(suite, *ini.text);
         if (ini.midletFromManifest)
@@ -191,28 +189,26 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
                                      {FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)});
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
-                return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
+                return {Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes)};
             notes.push_back(std::string(finding.text));
         }
-        PackageRequest request{job.useArchiver ? job.rar : std::string(),
-                               job.jar,
-                               std::move(jadPath),
-                               "",
-                               job.stj,
-                               std::move(*ini.text),
-                               job.stagingFolder,
-                               "",
-                               findings.correctedJarSize,
-                               std::move(read.suite->jadBytes),
-                               suite.jadMade,
-                               suite.jadWritten,
-                               suite.jarFile.get()};
+        PackageRequest request{.rar = job.useArchiver ? job.rar : std::string(),
+                               .jar = job.jar,
+                               .jad = std::move(jadPath),
+                               .stj = job.stj,
+                               .iniText = std::move(*ini.text),
+                               .stagingFolder = job.stagingFolder,
+                               .correctedJarSize = findings.correctedJarSize,
+                               .jadBytes = std::move(read.suite->jadBytes),
+                               .jadMade = suite.jadMade,
+                               .jadWritten = suite.jadWritten,
+                               .jarFile = suite.jarFile.get()};
         if (job.checkOnly && !system.ToAnsi(request.iniText))
-            return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes));
-        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, kFineText, {}, notes));
+            return {Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes)};
+        if (job.checkOnly) return {Finish(result, SuiteStatus::Built, kFineText, {}, notes)};
         return {std::move(result), std::move(notes), std::move(request), std::move(read.suite->jarFile)};
     } catch (const AppError& error) {
-        return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes));
+        return {Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes)};
     }
 }
 
@@ -237,16 +233,6 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
     } catch (const AppError& error) {
         return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }
-}
-
-// What every suite of the folder window's run shares.
-SuiteJob CommonJob(const FolderJob& job) {
-    SuiteJob common;
-    common.overwrite = job.overwrite;
-    common.useArchiver = job.useArchiver;
-    common.rar = job.rar;
-    common.archiverLimit = job.archiverLimit;
-    return common;
 }
 
 // The package of a found suite mirrors the JAR's place below the source
@@ -298,25 +284,22 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     return std::nullopt;
 }
 
-// A planned suite judged, with the job that builds it.
-struct JudgedPlan {
-    SuiteJob job;
-    JudgedSuite judged;
-};
-
 // The plan's suites read and judged, each when asked for.
 struct Judging {
     const SuitePlan& plan;
     const std::string& workFolder;
     SystemPort& system;
 
-    JudgedPlan Judge(std::size_t index) const {
+    // The suite's job, staging in a subfolder of its own.
+    SuiteJob Job(std::size_t index) const {
         SuiteJob job = plan.Job(index);
         if (!workFolder.empty()) job.stagingFolder = workFolder + DecimalText(index + 1) + SeparatorOf(workFolder);
+        return job;
+    }
+    JudgedSuite Judge(std::size_t index) const {
         const std::string& problem = plan.Problem(index);
-        JudgedSuite judged =
-            problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
-        return {std::move(job), std::move(judged)};
+        if (!problem.empty()) return {{.result = problem, .status = plan.ProblemStatus(index)}};
+        return JudgeSuite(Job(index), system);
     }
 };
 
@@ -343,7 +326,7 @@ public:
     JudgingPool(const JudgingPool&) = delete;
     JudgingPool& operator=(const JudgingPool&) = delete;
 
-    JudgedPlan Take(std::size_t index) {
+    JudgedSuite Take(std::size_t index) {
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
         end_ = std::min(index + ahead_, judging_.plan.Size());
@@ -353,7 +336,7 @@ public:
         // the first of a whole room (or of the last suites).
         if (end_ >= next_ + ahead_ / 2 || end_ == judging_.plan.Size()) roomAhead_.notify_all();
         oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
-        std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
+        std::future<JudgedSuite> judged = std::move(judged_.extract(index).mapped());
         lock.unlock();
         return judged.get();  // what the judging threw, thrown here
     }
@@ -377,7 +360,7 @@ private:
             if (stopping_) return;
             const std::size_t index = next_++;
             lock.unlock();
-            std::packaged_task<JudgedPlan()> judging([&] { return judging_.Judge(index); });
+            std::packaged_task<JudgedSuite()> judging([&] { return judging_.Judge(index); });
             judging();
             lock.lock();
             judged_.emplace(index, judging.get_future());
@@ -393,7 +376,7 @@ private:
     bool stopping_ = false;
     std::size_t next_ = 0;  // the next suite to judge
     std::size_t end_ = 0;   // the suites before it may be judged
-    std::map<std::size_t, std::future<JudgedPlan>> judged_;
+    std::map<std::size_t, std::future<JudgedSuite>> judged_;
     std::vector<std::thread> threads_;
 };
 #else
@@ -401,7 +384,7 @@ private:
 class JudgingPool {
 public:
     JudgingPool(const Judging& judging, std::size_t) : judging_(judging) {}
-    JudgedPlan Take(std::size_t index) { return judging_.Judge(index); }
+    JudgedSuite Take(std::size_t index) { return judging_.Judge(index); }
 
 private:
     const Judging& judging_;
@@ -409,15 +392,16 @@ private:
 #endif
 
 // The planned suite built, its result naming it as shown, its staging gone.
-SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan judged, SystemPort& system) {
-    SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
-    result.file = plan.Shown(index);
-    if (const std::string& note = plan.Note(index); !note.empty()) {
+SuiteResult BuildPlanned(const Judging& judging, std::size_t index, JudgedSuite judged) {
+    const SuiteJob job = judging.Job(index);
+    SuiteResult result = BuildJudged(std::move(judged), job, judging.system);
+    result.file = judging.plan.Shown(index);
+    if (const std::string& note = judging.plan.Note(index); !note.empty()) {
         result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
         result.findings.push_back(std::string(note));
     }
     try {
-        if (!judged.job.stagingFolder.empty()) system.RemoveTree(judged.job.stagingFolder);
+        if (!job.stagingFolder.empty()) judging.system.RemoveTree(job.stagingFolder);
     } catch (const AppError&) {
         // What stays goes with the working folder at the end.
     }
@@ -554,7 +538,7 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
             break;
         }
         listener.SuiteStarting(i, plan.Size());
-        const SuiteResult result = BuildPlanned(plan, i, pool.Take(i), system);
+        const SuiteResult result = BuildPlanned(judging, i, pool.Take(i));
         summary.Add(result);
         if (const auto log = logs.find(plan.LogFolder(i)); log != logs.end()) log->second->Add(result);
         listener.SuiteFinished(i, result);
@@ -568,7 +552,11 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
     const std::string target =
         IsBlank(job.target) ? std::string() : FolderWithSeparator(system.FullPath(TrimSpaces(job.target)));
-    SuitePlan plan(CommonJob(job));
+    // What every suite of the folder window's run shares.
+    SuitePlan plan({.overwrite = job.overwrite,
+                    .useArchiver = job.useArchiver,
+                    .rar = job.rar,
+                    .archiverLimit = job.archiverLimit});
     if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, plan)) {
         FolderSummary summary;
         summary.refusal = std::move(*refusal);
@@ -583,9 +571,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
 SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') { common_.stagingFolder.clear(); }
 
 std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {
-    if (logFolders_.empty() || logFolders_.back() != logFolder) logFolders_.push_back(std::move(logFolder));
-    const auto log = static_cast<std::uint32_t>(logFolders_.size() - 1);
-    Folder folder{std::move(source), std::move(packages), std::move(shown), log};
+    Folder folder{std::move(source), std::move(packages), std::move(shown), std::move(logFolder)};
     if (folders_.empty() || folders_.back() != folder) folders_.push_back(std::move(folder));
     return folders_.size() - 1;
 }
