@@ -41,37 +41,29 @@ std::size_t Find(Files files, const std::string& name) {
     return static_cast<std::size_t>(it - files.begin());
 }
 
-// The JAR among the folder's files that a JAD of it belongs to, as PartnerJar
-// pairs them; a JAD that cannot be read by its base name only.
-std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, Files files,
-                                      SystemPort& system) {
-    std::string bytes;
-    try {
-        bytes = ReadJadFile(folder + jad, system).bytes;
-    } catch (const AppError&) {
-        // Paired by its name alone; the suite's conversion reports what is wrong with it.
-    }
-    return PairedJar(jad, bytes, [files](const std::string& name) -> std::optional<std::string> {
-        const std::size_t file = Find(files, name);
-        if (file == files.size()) return std::nullopt;
-        return files[file].name;
-    });
-}
-
-constexpr std::uint32_t kNoJad = UINT32_MAX;
-
-// For each file of the folder (by number) the number of its JAD, as
-// ForEachSuite picks it; kNoJad for a file without.
-std::vector<std::uint32_t> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
-    std::vector<std::uint32_t> jadOf(files.size(), kNoJad);
-    for (std::size_t jad = 0; jad < files.size(); ++jad) {
-        const std::string& name = files[jad].name;
-        if (RoleOfFile(name) != FileRole::Jad) continue;
-        const std::optional<std::string> jar = OwnerOfJad(folder, name, files, system);
+// For each file of the folder (by number) the name of its JAD as
+// ForEachSuite picks it, empty for a file without. A JAD belongs to the JAR
+// PartnerJar would pair it with; one that cannot be read, by its base name only.
+std::vector<std::string_view> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
+    std::vector<std::string_view> jadOf(files.size());
+    for (const FolderEntry& file : files) {
+        const std::string& jad = file.name;
+        if (RoleOfFile(jad) != FileRole::Jad) continue;
+        std::string bytes;
+        try {
+            bytes = ReadJadFile(folder + jad, system).bytes;
+        } catch (const AppError&) {
+            // Paired by its name alone; the suite's conversion reports what is wrong with it.
+        }
+        const std::optional<std::string> jar =
+            PairedJar(jad, bytes, [files](const std::string& name) -> std::optional<std::string> {
+                const std::size_t found = Find(files, name);
+                if (found == files.size()) return std::nullopt;
+                return files[found].name;
+            });
         if (!jar) continue;
-        const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(name));
-        std::uint32_t& owned = jadOf[Find(files, *jar)];
-        if (owned == kNoJad || sameBase) owned = static_cast<std::uint32_t>(jad);
+        std::string_view& owned = jadOf[Find(files, *jar)];
+        if (owned.empty() || EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(jad))) owned = jad;
     }
     return jadOf;
 }
@@ -94,12 +86,11 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     });
     const Files files(entries.begin(), std::find_if(entries.begin(), entries.end(),
                                                     [](const FolderEntry& entry) { return entry.isFolder; }));
-    const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
+    const std::vector<std::string_view> jadOf = JadsOfJars(folder, files, system);
     for (std::size_t file = 0; file < files.size(); ++file) {
         // A JAR with a name before its extension.
         const std::string& name = files[file].name;
-        if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
-            take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files[jadOf[file]].name, {}});
+        if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar) take({relative, name, jadOf[file], {}});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
@@ -304,10 +295,9 @@ struct Judging {
 };
 
 #ifndef KESTRANE_NO_THREADS
-// With `workers` above one, that many threads judge the suites in the plan's
-// order, none more than a few per thread past the one taken last, while the
-// loop takes them one by one; a single worker judges each when taken. Once
-// the pool goes, its threads start no new suite, and it waits for them.
+// The threads that judge ahead (see ConvertSuites), a few suites each past
+// the one taken last. Once the pool goes, they start no new suite, and it
+// waits for them.
 class JudgingPool {
 public:
     // Room for each thread to judge on while the loop builds: with only one
@@ -380,14 +370,12 @@ private:
     std::vector<std::thread> threads_;
 };
 #else
-// Kestrane.exe starts no thread through the C++ library: a suite is judged when taken.
-class JudgingPool {
-public:
-    JudgingPool(const Judging& judging, std::size_t) : judging_(judging) {}
-    JudgedSuite Take(std::size_t index) { return judging_.Judge(index); }
-
-private:
-    const Judging& judging_;
+// Kestrane.exe starts no thread through the C++ library: a suite is judged
+// when taken, whatever the number of workers.
+struct JudgingPool {
+    const Judging& judging;
+    std::size_t workers;
+    JudgedSuite Take(std::size_t index) const { return judging.Judge(index); }
 };
 #endif
 
@@ -531,7 +519,7 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
     const Judging judging{plan, workFolder, system};
-    JudgingPool pool(judging, workers);
+    JudgingPool pool{judging, workers};
     for (std::size_t i = 0; i < plan.Size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
