@@ -104,8 +104,10 @@ bool StopsTheSuite(FindingKind kind) {
     return kind == FindingKind::SameFile || kind == FindingKind::JarUnreadable || kind == FindingKind::NoManifest;
 }
 
-// What the suite's classes say of the phone, whatever becomes of the package.
-void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
+// The suite's name, and what its classes say of the phone, whatever becomes
+// of the package.
+void TellSuite(const SuiteReading& suite, SuiteResult& result) {
+    if (const std::string* name = FindAttribute(suite.jad.attributes, "MIDlet-Name")) result.suite = *name;
     if (!suite.verdict) return;
     const ClassVerdict& verdict = *suite.verdict;
     result.phone = verdict.Runs()        ? SuiteResult::Phone::Runs
@@ -143,11 +145,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
         // With its partner JAD, else with one made from the manifest.
         SuiteRead read =
             job.jad.empty() ? ReadSuiteMakingJad(job.jar, system) : SuiteRead{ReadSuite(job.jar, job.jad, system), {}};
-        if (read.suite) {
-            if (const std::string* name = FindAttribute(read.suite->jad.attributes, "MIDlet-Name"))
-                result.suite = *name;
-            TellVerdict(*read.suite, result);
-        }
+        if (read.suite) TellSuite(*read.suite, result);
         if (!job.checkOnly && !job.overwrite && system.Stamp(job.stj).exists) {
             if (!job.wholeExisting || IsWholePackage(job.stj, system))
                 return {Finish(result, SuiteStatus::Existing, kExistingText, {}, {})};

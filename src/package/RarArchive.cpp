@@ -57,8 +57,7 @@ void Append(std::string& out, std::uint32_t value, int bytes) {
 std::string Block(std::uint8_t type, std::uint16_t flags, std::string_view body) {
     const std::size_t size = kBlockHeadSize + body.size();
     if (size > 0xFFFF) throw std::length_error("RAR block header too large");
-    std::string head;
-    head += static_cast<char>(type);
+    std::string head(1, static_cast<char>(type));
     Append(head, flags, 2);
     Append(head, static_cast<std::uint32_t>(size), 2);
     head += body;
