@@ -503,8 +503,7 @@ std::string_view PhoneWord(SuiteResult::Phone phone) {
 
 FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers) {
-    FolderSummary summary;
-    summary.found = plan.Size();
+    FolderSummary summary{.found = plan.Size()};
     // By their folders' names, which the plan holds; a run has a few.
     NameMap<std::unique_ptr<LogFile>> logs;
     for (std::size_t i = 0; i < plan.Size(); ++i) {
@@ -544,8 +543,7 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
                     .rar = job.rar,
                     .archiverLimit = job.archiverLimit});
     if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, plan)) {
-        FolderSummary summary;
-        summary.refusal = std::move(*refusal);
+        FolderSummary summary{.refusal = std::move(*refusal)};
         // An unattended run leaves its reason where its packages would be.
         if (!target.empty()) WriteRefusalLog(target, summary, system);
         return summary;
@@ -553,7 +551,6 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
     return ConvertSuites(plan, job.workFolder, system, listener);
 }
 
-// Job() gives each suite its own paths but for the staging folder.
 SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') { common_.stagingFolder.clear(); }
 
 std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {

@@ -124,7 +124,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system);
 // its suites.
 class SuitePlan {
 public:
-    // Every suite's job is `common`'s (its paths aside).
+    // Every suite's job is `common`'s, but with its own paths and no staging folder.
     explicit SuitePlan(SuiteJob common);
 
     // A folder of suites: `source` and `packages` ending in their separator;
@@ -206,7 +206,7 @@ protected:
 };
 
 struct FolderSummary {
-    std::string refusal;  // why nothing ran; empty when the suites were worked
+    std::string refusal = {};  // why nothing ran; empty when the suites were worked
     std::size_t found = 0;
     std::size_t built = 0;
     std::size_t existing = 0;
@@ -216,7 +216,7 @@ struct FolderSummary {
     std::size_t judged = 0;  // suites whose classes were judged
     std::size_t runs = 0;    // of those, the ones that run on the phone
     // Why a log could not be written, as the system said it, one each.
-    std::vector<std::string> logFailures;
+    std::vector<std::string> logFailures = {};
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
     void Add(const SuiteResult& result);

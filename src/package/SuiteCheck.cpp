@@ -168,11 +168,8 @@ std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeLi
 
 SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
                          std::optional<std::string_view> iniText) {
+    if (sameFile) return {.findings = {{FindingKind::SameFile, std::string(kSameFileText)}}};
     SuiteFindings out;
-    if (sameFile) {
-        out.findings.push_back({FindingKind::SameFile, std::string(kSameFileText)});
-        return out;
-    }
     const JadAttributes jad = ParseJad(jadBytes);
     if (!jar.contents)
         out.findings.push_back({FindingKind::JarUnreadable, JarFaultText(jar.problem, jar.method)});
