@@ -41,37 +41,29 @@ std::size_t Find(Files files, const std::string& name) {
     return static_cast<std::size_t>(it - files.begin());
 }
 
-// The JAR among the folder's files that a JAD of it belongs to, as PartnerJar
-// pairs them; a JAD that cannot be read by its base name only.
-std::optional<std::string> OwnerOfJad(const std::string& folder, const std::string& jad, Files files,
-                                      SystemPort& system) {
-    std::string bytes;
-    try {
-        bytes = ReadJadFile(folder + jad, system).bytes;
-    } catch (const AppError&) {
-        // Paired by its name alone; the suite's conversion reports what is wrong with it.
-    }
-    return PairedJar(jad, bytes, [files](const std::string& name) -> std::optional<std::string> {
-        const std::size_t file = Find(files, name);
-        if (file == files.size()) return std::nullopt;
-        return files[file].name;
-    });
-}
-
-constexpr std::uint32_t kNoJad = UINT32_MAX;
-
-// For each file of the folder (by number) the number of its JAD, as
-// ForEachSuite picks it; kNoJad for a file without.
-std::vector<std::uint32_t> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
-    std::vector<std::uint32_t> jadOf(files.size(), kNoJad);
-    for (std::size_t jad = 0; jad < files.size(); ++jad) {
-        const std::string& name = files[jad].name;
-        if (RoleOfFile(name) != FileRole::Jad) continue;
-        const std::optional<std::string> jar = OwnerOfJad(folder, name, files, system);
+// For each file of the folder (by number) the name of its JAD as
+// ForEachSuite picks it, empty for a file without. A JAD belongs to the JAR
+// PartnerJar would pair it with; one that cannot be read, by its base name only.
+std::vector<std::string_view> JadsOfJars(const std::string& folder, Files files, SystemPort& system) {
+    std::vector<std::string_view> jadOf(files.size());
+    for (const FolderEntry& file : files) {
+        const std::string& jad = file.name;
+        if (RoleOfFile(jad) != FileRole::Jad) continue;
+        std::string bytes;
+        try {
+            bytes = ReadJadFile(folder + jad, system).bytes;
+        } catch (const AppError&) {
+            // Paired by its name alone; the suite's conversion reports what is wrong with it.
+        }
+        const std::optional<std::string> jar =
+            PairedJar(jad, bytes, [files](const std::string& name) -> std::optional<std::string> {
+                const std::size_t found = Find(files, name);
+                if (found == files.size()) return std::nullopt;
+                return files[found].name;
+            });
         if (!jar) continue;
-        const bool sameBase = EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(name));
-        std::uint32_t& owned = jadOf[Find(files, *jar)];
-        if (owned == kNoJad || sameBase) owned = static_cast<std::uint32_t>(jad);
+        std::string_view& owned = jadOf[Find(files, *jar)];
+        if (owned.empty() || EqualsIgnoringAsciiCase(WithoutExtension(*jar), WithoutExtension(jad))) owned = jad;
     }
     return jadOf;
 }
@@ -94,12 +86,11 @@ void CollectSuites(SystemPort& system, const std::string& root, const std::strin
     });
     const Files files(entries.begin(), std::find_if(entries.begin(), entries.end(),
                                                     [](const FolderEntry& entry) { return entry.isFolder; }));
-    const std::vector<std::uint32_t> jadOf = JadsOfJars(folder, files, system);
+    const std::vector<std::string_view> jadOf = JadsOfJars(folder, files, system);
     for (std::size_t file = 0; file < files.size(); ++file) {
         // A JAR with a name before its extension.
         const std::string& name = files[file].name;
-        if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar)
-            take({relative, name, jadOf[file] == kNoJad ? std::string_view() : files[jadOf[file]].name, {}});
+        if (name.size() > 4 && RoleOfFile(name) == FileRole::Jar) take({relative, name, jadOf[file], {}});
     }
     if (!deep) return;
     const char separator = SeparatorOf(root);
@@ -113,8 +104,10 @@ bool StopsTheSuite(FindingKind kind) {
     return kind == FindingKind::SameFile || kind == FindingKind::JarUnreadable || kind == FindingKind::NoManifest;
 }
 
-// What the suite's classes say of the phone, whatever becomes of the package.
-void TellVerdict(const SuiteReading& suite, SuiteResult& result) {
+// The suite's name, and what its classes say of the phone, whatever becomes
+// of the package.
+void TellSuite(const SuiteReading& suite, SuiteResult& result) {
+    if (const std::string* name = FindAttribute(suite.jad.attributes, "MIDlet-Name")) result.suite = *name;
     if (!suite.verdict) return;
     const ClassVerdict& verdict = *suite.verdict;
     result.phone = verdict.Runs()        ? SuiteResult::Phone::Runs
@@ -139,32 +132,26 @@ SuiteResult Finish(SuiteResult result, SuiteStatus status, std::string_view pref
 // known already, else the request that builds its package.
 struct JudgedSuite {
     SuiteResult result;
-    std::vector<std::string> notes;
-    std::optional<PackageRequest> request;
-    std::unique_ptr<FileToRead> jar;  // the request's JAR, open until it is built
+    std::vector<std::string> notes = {};
+    std::optional<PackageRequest> request = {};
+    std::unique_ptr<FileToRead> jar = {};  // the request's JAR, open until it is built
 };
-
-JudgedSuite Judged(SuiteResult result) { return {std::move(result), {}, std::nullopt, nullptr}; }
 
 // Reads only: suites are judged side by side, and built one after another.
 JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
-    SuiteResult result{job.jar, {}, {}, SuiteStatus::Failed, {}};
+    SuiteResult result{.file = job.jar};
     std::vector<std::string> notes;
     try {
         // With its partner JAD, else with one made from the manifest.
         SuiteRead read =
             job.jad.empty() ? ReadSuiteMakingJad(job.jar, system) : SuiteRead{ReadSuite(job.jar, job.jad, system), {}};
-        if (read.suite) {
-            if (const std::string* name = FindAttribute(read.suite->jad.attributes, "MIDlet-Name"))
-                result.suite = *name;
-            TellVerdict(*read.suite, result);
-        }
+        if (read.suite) TellSuite(*read.suite, result);
         if (!job.checkOnly && !job.overwrite && system.Stamp(job.stj).exists) {
             if (!job.wholeExisting || IsWholePackage(job.stj, system))
-                return Judged(Finish(result, SuiteStatus::Existing, kExistingText, {}, {}));
+                return {Finish(result, SuiteStatus::Existing, kExistingText, {}, {})};
             notes.emplace_back(std::string(kDamagedPackageText));
         }
-        if (!read.suite) return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {}));
+        if (!read.suite) return {Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, read.problem, {})};
         const SuiteReading& suite = *read.suite;
 
         // rar.exe takes a JAD made from the manifest from the staging folder.
@@ -183,7 +170,7 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
             IniFromJad(suite.jadBytes, system, midlet ? std::optional<std::string_view>(*midlet) : std::nullopt);
         // Both complaints of a JAD without MIDlet-1 say the same.
         if (!ini.complaints.empty())
-            return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.complaints.front(), {}));
+            return {Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, ini.complaints.front(), {})};
 
         SuiteFindings findings = CheckSuite(suite, *ini.text);
         if (ini.midletFromManifest)
@@ -191,28 +178,26 @@ JudgedSuite JudgeSuite(const SuiteJob& job, SystemPort& system) {
                                      {FindingKind::MidletFromManifest, MidletFromManifestText(*midlet)});
         for (const Finding& finding : findings.findings) {
             if ((job.strict && finding.kind != FindingKind::MayLack) || StopsTheSuite(finding.kind))
-                return Judged(Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes));
+                return {Finish(result, SuiteStatus::Skipped, kSkippedPrefixText, finding.text, notes)};
             notes.push_back(std::string(finding.text));
         }
-        PackageRequest request{job.useArchiver ? job.rar : std::string(),
-                               job.jar,
-                               std::move(jadPath),
-                               "",
-                               job.stj,
-                               std::move(*ini.text),
-                               job.stagingFolder,
-                               "",
-                               findings.correctedJarSize,
-                               std::move(read.suite->jadBytes),
-                               suite.jadMade,
-                               suite.jadWritten,
-                               suite.jarFile.get()};
+        PackageRequest request{.rar = job.useArchiver ? job.rar : std::string(),
+                               .jar = job.jar,
+                               .jad = std::move(jadPath),
+                               .stj = job.stj,
+                               .iniText = std::move(*ini.text),
+                               .stagingFolder = job.stagingFolder,
+                               .correctedJarSize = findings.correctedJarSize,
+                               .jadBytes = std::move(read.suite->jadBytes),
+                               .jadMade = suite.jadMade,
+                               .jadWritten = suite.jadWritten,
+                               .jarFile = suite.jarFile.get()};
         if (job.checkOnly && !system.ToAnsi(request.iniText))
-            return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes));
-        if (job.checkOnly) return Judged(Finish(result, SuiteStatus::Built, kFineText, {}, notes));
+            return {Finish(result, SuiteStatus::Failed, kFailedPrefixText, kIniNotAnsiText, notes)};
+        if (job.checkOnly) return {Finish(result, SuiteStatus::Built, kFineText, {}, notes)};
         return {std::move(result), std::move(notes), std::move(request), std::move(read.suite->jarFile)};
     } catch (const AppError& error) {
-        return Judged(Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes));
+        return {Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes)};
     }
 }
 
@@ -237,16 +222,6 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
     } catch (const AppError& error) {
         return Finish(result, SuiteStatus::Failed, kFailedPrefixText, error.Report(), notes);
     }
-}
-
-// What every suite of the folder window's run shares.
-SuiteJob CommonJob(const FolderJob& job) {
-    SuiteJob common;
-    common.overwrite = job.overwrite;
-    common.useArchiver = job.useArchiver;
-    common.rar = job.rar;
-    common.archiverLimit = job.archiverLimit;
-    return common;
 }
 
 // The package of a found suite mirrors the JAR's place below the source
@@ -298,33 +273,29 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     return std::nullopt;
 }
 
-// A planned suite judged, with the job that builds it.
-struct JudgedPlan {
-    SuiteJob job;
-    JudgedSuite judged;
-};
-
 // The plan's suites read and judged, each when asked for.
 struct Judging {
     const SuitePlan& plan;
     const std::string& workFolder;
     SystemPort& system;
 
-    JudgedPlan Judge(std::size_t index) const {
+    // The suite's job, staging in a subfolder of its own.
+    SuiteJob Job(std::size_t index) const {
         SuiteJob job = plan.Job(index);
         if (!workFolder.empty()) job.stagingFolder = workFolder + DecimalText(index + 1) + SeparatorOf(workFolder);
+        return job;
+    }
+    JudgedSuite Judge(std::size_t index) const {
         const std::string& problem = plan.Problem(index);
-        JudgedSuite judged =
-            problem.empty() ? JudgeSuite(job, system) : Judged({{}, {}, problem, plan.ProblemStatus(index), {}});
-        return {std::move(job), std::move(judged)};
+        if (!problem.empty()) return {{.result = problem, .status = plan.ProblemStatus(index)}};
+        return JudgeSuite(Job(index), system);
     }
 };
 
 #ifndef KESTRANE_NO_THREADS
-// With `workers` above one, that many threads judge the suites in the plan's
-// order, none more than a few per thread past the one taken last, while the
-// loop takes them one by one; a single worker judges each when taken. Once
-// the pool goes, its threads start no new suite, and it waits for them.
+// The threads that judge ahead (see ConvertSuites), a few suites each past
+// the one taken last. Once the pool goes, they start no new suite, and it
+// waits for them.
 class JudgingPool {
 public:
     // Room for each thread to judge on while the loop builds: with only one
@@ -343,7 +314,7 @@ public:
     JudgingPool(const JudgingPool&) = delete;
     JudgingPool& operator=(const JudgingPool&) = delete;
 
-    JudgedPlan Take(std::size_t index) {
+    JudgedSuite Take(std::size_t index) {
         if (threads_.empty()) return judging_.Judge(index);
         std::unique_lock lock(mutex_);
         end_ = std::min(index + ahead_, judging_.plan.Size());
@@ -353,7 +324,7 @@ public:
         // the first of a whole room (or of the last suites).
         if (end_ >= next_ + ahead_ / 2 || end_ == judging_.plan.Size()) roomAhead_.notify_all();
         oneJudged_.wait(lock, [&] { return judged_.count(index) > 0; });
-        std::future<JudgedPlan> judged = std::move(judged_.extract(index).mapped());
+        std::future<JudgedSuite> judged = std::move(judged_.extract(index).mapped());
         lock.unlock();
         return judged.get();  // what the judging threw, thrown here
     }
@@ -377,7 +348,7 @@ private:
             if (stopping_) return;
             const std::size_t index = next_++;
             lock.unlock();
-            std::packaged_task<JudgedPlan()> judging([&] { return judging_.Judge(index); });
+            std::packaged_task<JudgedSuite()> judging([&] { return judging_.Judge(index); });
             judging();
             lock.lock();
             judged_.emplace(index, judging.get_future());
@@ -393,31 +364,30 @@ private:
     bool stopping_ = false;
     std::size_t next_ = 0;  // the next suite to judge
     std::size_t end_ = 0;   // the suites before it may be judged
-    std::map<std::size_t, std::future<JudgedPlan>> judged_;
+    std::map<std::size_t, std::future<JudgedSuite>> judged_;
     std::vector<std::thread> threads_;
 };
 #else
-// Kestrane.exe starts no thread through the C++ library: a suite is judged when taken.
-class JudgingPool {
-public:
-    JudgingPool(const Judging& judging, std::size_t) : judging_(judging) {}
-    JudgedPlan Take(std::size_t index) { return judging_.Judge(index); }
-
-private:
-    const Judging& judging_;
+// Kestrane.exe starts no thread through the C++ library: a suite is judged
+// when taken, whatever the number of workers.
+struct JudgingPool {
+    const Judging& judging;
+    std::size_t workers;
+    JudgedSuite Take(std::size_t index) const { return judging.Judge(index); }
 };
 #endif
 
 // The planned suite built, its result naming it as shown, its staging gone.
-SuiteResult BuildPlanned(const SuitePlan& plan, std::size_t index, JudgedPlan judged, SystemPort& system) {
-    SuiteResult result = BuildJudged(std::move(judged.judged), judged.job, system);
-    result.file = plan.Shown(index);
-    if (const std::string& note = plan.Note(index); !note.empty()) {
+SuiteResult BuildPlanned(const Judging& judging, std::size_t index, JudgedSuite judged) {
+    const SuiteJob job = judging.Job(index);
+    SuiteResult result = BuildJudged(std::move(judged), job, judging.system);
+    result.file = judging.plan.Shown(index);
+    if (const std::string& note = judging.plan.Note(index); !note.empty()) {
         result.result.append(result.findings.empty() ? kFindingsSeparatorText : " ").append(note);
         result.findings.push_back(std::string(note));
     }
     try {
-        if (!judged.job.stagingFolder.empty()) system.RemoveTree(judged.job.stagingFolder);
+        if (!job.stagingFolder.empty()) judging.system.RemoveTree(job.stagingFolder);
     } catch (const AppError&) {
         // What stays goes with the working folder at the end.
     }
@@ -533,8 +503,7 @@ std::string_view PhoneWord(SuiteResult::Phone phone) {
 
 FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers) {
-    FolderSummary summary;
-    summary.found = plan.Size();
+    FolderSummary summary{.found = plan.Size()};
     // By their folders' names, which the plan holds; a run has a few.
     NameMap<std::unique_ptr<LogFile>> logs;
     for (std::size_t i = 0; i < plan.Size(); ++i) {
@@ -547,14 +516,14 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
     listener.SuitesFound(plan.Size());
     // A cancel leaves the suites judged ahead unbuilt (their judging wrote nothing).
     const Judging judging{plan, workFolder, system};
-    JudgingPool pool(judging, workers);
+    JudgingPool pool{judging, workers};
     for (std::size_t i = 0; i < plan.Size(); ++i) {
         if (listener.Cancelled()) {
             summary.cancelled = true;
             break;
         }
         listener.SuiteStarting(i, plan.Size());
-        const SuiteResult result = BuildPlanned(plan, i, pool.Take(i), system);
+        const SuiteResult result = BuildPlanned(judging, i, pool.Take(i));
         summary.Add(result);
         if (const auto log = logs.find(plan.LogFolder(i)); log != logs.end()) log->second->Add(result);
         listener.SuiteFinished(i, result);
@@ -568,10 +537,13 @@ FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder
 FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderListener& listener) {
     const std::string target =
         IsBlank(job.target) ? std::string() : FolderWithSeparator(system.FullPath(TrimSpaces(job.target)));
-    SuitePlan plan(CommonJob(job));
+    // What every suite of the folder window's run shares.
+    SuitePlan plan({.overwrite = job.overwrite,
+                    .useArchiver = job.useArchiver,
+                    .rar = job.rar,
+                    .archiverLimit = job.archiverLimit});
     if (std::optional<std::string> refusal = RefusalOfRun(job, target, system, plan)) {
-        FolderSummary summary;
-        summary.refusal = std::move(*refusal);
+        FolderSummary summary{.refusal = std::move(*refusal)};
         // An unattended run leaves its reason where its packages would be.
         if (!target.empty()) WriteRefusalLog(target, summary, system);
         return summary;
@@ -579,13 +551,10 @@ FolderSummary ConvertFolder(const FolderJob& job, SystemPort& system, FolderList
     return ConvertSuites(plan, job.workFolder, system, listener);
 }
 
-// Job() gives each suite its own paths but for the staging folder.
 SuitePlan::SuitePlan(SuiteJob common) : common_(std::move(common)), names_(1, '\0') { common_.stagingFolder.clear(); }
 
 std::size_t SuitePlan::AddFolder(std::string source, std::string packages, std::string shown, std::string logFolder) {
-    if (logFolders_.empty() || logFolders_.back() != logFolder) logFolders_.push_back(std::move(logFolder));
-    const auto log = static_cast<std::uint32_t>(logFolders_.size() - 1);
-    Folder folder{std::move(source), std::move(packages), std::move(shown), log};
+    Folder folder{std::move(source), std::move(packages), std::move(shown), std::move(logFolder)};
     if (folders_.empty() || folders_.back() != folder) folders_.push_back(std::move(folder));
     return folders_.size() - 1;
 }

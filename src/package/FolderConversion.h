@@ -50,13 +50,13 @@ enum class SuiteStatus {
 };
 
 struct SuiteResult {
-    std::string file;    // the JAR's path below the source folder
-    std::string suite;   // its MIDlet-Name, empty when none is known
-    std::string result;  // German, one line: "erstellt", "vorhanden", "übersprungen: …", "fehlgeschlagen: …"
+    std::string file = {};    // the JAR's path below the source folder
+    std::string suite = {};   // its MIDlet-Name, empty when none is known
+    std::string result = {};  // German, one line: "erstellt", "vorhanden", "übersprungen: …", "fehlgeschlagen: …"
     SuiteStatus status = SuiteStatus::Failed;
     // What the result says after its " – ", one text each, for a caller that
     // lists them apart: what the checks found, a JAD made from the manifest.
-    std::vector<std::string> findings;
+    std::vector<std::string> findings = {};
     // Whether it runs on the phone, as its classes tell; unknown where the
     // JAR could not be read, or not every class of it while those read do
     // not say it cannot. `needs` names what it lacks, a group each.
@@ -89,15 +89,15 @@ void ForEachSuite(const std::string& folder, bool includeSubfolders, SystemPort&
                   const std::function<void(const SuiteNames&)>& take);
 
 struct SuiteJob {
-    std::string jar;
-    std::string jad;  // empty: one is made from the JAR's manifest
-    std::string stj;  // the package to write; its folder is made where missing
+    std::string jar = {};
+    std::string jad = {};  // empty: one is made from the JAR's manifest
+    std::string stj = {};  // the package to write; its folder is made where missing
     bool overwrite = false;
     bool useArchiver = false;  // see FolderJob
-    std::string rar;
+    std::string rar = {};
     // An empty folder for this suite alone (ending in its separator), made
     // where something is staged; the caller removes it afterwards.
-    std::string stagingFolder;
+    std::string stagingFolder = {};
     std::chrono::milliseconds archiverLimit = kArchiverLimit;
     // A suite with any finding of the checks is skipped, with the first
     // finding as the reason, instead of being packaged with notes. A JAD
@@ -124,7 +124,7 @@ SuiteResult ConvertSuite(const SuiteJob& job, SystemPort& system);
 // its suites.
 class SuitePlan {
 public:
-    // Every suite's job is `common`'s (its paths aside).
+    // Every suite's job is `common`'s, but with its own paths and no staging folder.
     explicit SuitePlan(SuiteJob common);
 
     // A folder of suites: `source` and `packages` ending in their separator;
@@ -155,17 +155,14 @@ public:
     std::string Jad(std::size_t suite) const { return InSource(suite, suites_[suite].jad); }
     std::string Package(std::size_t suite) const;  // empty: it has none
     std::string Shown(std::size_t suite) const;    // the JAR as the user knows it
-    const std::string& LogFolder(std::size_t suite) const {
-        return logFolders_[folders_[suites_[suite].folder].logFolder];
-    }
+    const std::string& LogFolder(std::size_t suite) const { return folders_[suites_[suite].folder].logFolder; }
     const std::string& Problem(std::size_t suite) const { return RareOf(suite).problem; }
     SuiteStatus ProblemStatus(std::size_t suite) const { return RareOf(suite).problemStatus; }
     const std::string& Note(std::size_t suite) const { return RareOf(suite).note; }
 
 private:
     struct Folder {
-        std::string source, packages, shown;
-        std::uint32_t logFolder;  // in logFolders_
+        std::string source, packages, shown, logFolder;
         bool operator==(const Folder&) const = default;
     };
     // What few suites have, kept aside.
@@ -188,7 +185,6 @@ private:
 
     SuiteJob common_;
     std::vector<Folder> folders_;
-    std::vector<std::string> logFolders_;
     std::string names_;  // each name ended by a NUL, which no file name holds
     std::vector<Rare> rare_;
     std::vector<Suite> suites_;
@@ -210,7 +206,7 @@ protected:
 };
 
 struct FolderSummary {
-    std::string refusal;  // why nothing ran; empty when the suites were worked
+    std::string refusal = {};  // why nothing ran; empty when the suites were worked
     std::size_t found = 0;
     std::size_t built = 0;
     std::size_t existing = 0;
@@ -220,7 +216,7 @@ struct FolderSummary {
     std::size_t judged = 0;  // suites whose classes were judged
     std::size_t runs = 0;    // of those, the ones that run on the phone
     // Why a log could not be written, as the system said it, one each.
-    std::vector<std::string> logFailures;
+    std::vector<std::string> logFailures = {};
 
     std::size_t Finished() const { return built + existing + skipped + failed; }
     void Add(const SuiteResult& result);

@@ -29,20 +29,20 @@ inline constexpr std::chrono::milliseconds kArchiverLimit{120'000};
 // folders end in a backslash.
 struct PackageRequest {
     // rar.exe, or blank for Kestrane to pack the package itself.
-    std::string rar;
-    std::string jar, jad, obj, stj;
-    std::string iniText;        // exactly as the user left it
-    std::string stagingFolder;  // where the members are written
+    std::string rar = {};
+    std::string jar = {}, jad = {}, obj = {}, stj = {};
+    std::string iniText = {};        // exactly as the user left it
+    std::string stagingFolder = {};  // where the members are written
     // The user's own folder, for the members and the batch file where their
     // own folders cannot be written (a program installed for all users,
     // rar.exe in a protected folder); empty for none.
-    std::string userFolder;
+    std::string userFolder = {};
     // The JAR's real size, when the package's copy of the JAD must say so
     // instead of what the user's JAD says; the user's JAD stays as it is.
-    std::optional<std::uint64_t> correctedJarSize;
+    std::optional<std::uint64_t> correctedJarSize = {};
     // The JAD as the checks read it, where they did: the package takes these
     // bytes rather than reading the file a second time.
-    std::optional<std::string> jadBytes;
+    std::optional<std::string> jadBytes = {};
     // The JAD was made from the JAR's manifest: in the package it bears the
     // JAR's time, so that the same JAR always makes the same package.
     bool jadMade = false;

@@ -48,27 +48,21 @@ constexpr std::uint8_t kStored = 0x30;
 constexpr std::size_t kBlockHeadSize = 7;  // HEAD_CRC, HEAD_TYPE, HEAD_FLAGS, HEAD_SIZE
 constexpr std::size_t kFileHeadSize = 32;  // up to and including ATTR
 
-void Put16(std::string& out, std::uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
+// The low `bytes` bytes of `value`, the lowest first.
+void Append(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // One block header, HEAD_CRC first, with `body` after HEAD_SIZE.
 std::string Block(std::uint8_t type, std::uint16_t flags, std::string_view body) {
     const std::size_t size = kBlockHeadSize + body.size();
     if (size > 0xFFFF) throw std::length_error("RAR block header too large");
-    std::string head;
-    head += static_cast<char>(type);
-    Put16(head, flags);
-    Put16(head, static_cast<std::uint32_t>(size));
+    std::string head(1, static_cast<char>(type));
+    Append(head, flags, 2);
+    Append(head, static_cast<std::uint32_t>(size), 2);
     head += body;
     std::string block;
-    Put16(block, Crc32(head) & 0xFFFF);
+    Append(block, Crc32(head), 2);
     return block + head;
 }
 
@@ -79,15 +73,15 @@ bool IsAscii(std::string_view text) {
 std::string FileHeader(const RarEntry& member) {
     const auto size = static_cast<std::uint32_t>(member.size);  // Add refuses larger members
     std::string body;
-    Put32(body, size);  // PACK_SIZE, the block's ADD_SIZE
-    Put32(body, size);  // UNP_SIZE
+    Append(body, size, 4);  // PACK_SIZE, the block's ADD_SIZE
+    Append(body, size, 4);  // UNP_SIZE
     body += static_cast<char>(kHostWindows);
-    Put32(body, member.crc);
-    Put32(body, member.dosTime);
+    Append(body, member.crc, 4);
+    Append(body, member.dosTime, 4);
     body += static_cast<char>(kStoredUnpackVersion);
     body += static_cast<char>(kStored);
-    Put16(body, static_cast<std::uint32_t>(member.name.size() & 0xFFFF));  // Block refuses longer names
-    Put32(body, member.attributes);
+    Append(body, static_cast<std::uint32_t>(member.name.size()), 2);  // Block refuses longer names
+    Append(body, member.attributes, 4);
     body += member.name;
     // A name beyond ASCII is UTF-8 with the Unicode bit and no zero byte
     // inside, which readers take as "the name is UTF-8".

@@ -1,6 +1,7 @@
 #include "package/SuiteCheck.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 
 #include "package/Platform.h"
@@ -30,13 +31,11 @@ std::string MidletClass(std::string_view value) {
     return fields.size() >= 3 ? std::move(fields[2]) : std::string();
 }
 
+// Digits only, and 19 at most, which always fit.
 std::optional<std::uint64_t> ParseSize(std::string_view value) {
-    if (value.empty() || value.size() > 19) return std::nullopt;  // 19 digits always fit
     std::uint64_t size = 0;
-    for (const char c : value) {
-        if (c < '0' || c > '9') return std::nullopt;
-        size = size * 10 + static_cast<std::uint64_t>(c - '0');
-    }
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
+    if (value.size() > 19 || error != std::errc() || end != value.data() + value.size()) return std::nullopt;
     return size;
 }
 
@@ -169,11 +168,8 @@ std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeLi
 
 SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::uint64_t jarSize, bool sameFile,
                          std::optional<std::string_view> iniText) {
+    if (sameFile) return {.findings = {{FindingKind::SameFile, std::string(kSameFileText)}}};
     SuiteFindings out;
-    if (sameFile) {
-        out.findings.push_back({FindingKind::SameFile, std::string(kSameFileText)});
-        return out;
-    }
     const JadAttributes jad = ParseJad(jadBytes);
     if (!jar.contents)
         out.findings.push_back({FindingKind::JarUnreadable, JarFaultText(jar.problem, jar.method)});

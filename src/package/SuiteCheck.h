@@ -44,10 +44,10 @@ struct Finding {
 };
 
 struct SuiteFindings {
-    std::vector<Finding> findings;  // empty: nothing to ask, the build runs as always
+    std::vector<Finding> findings = {};  // empty: nothing to ask, the build runs as always
     // The MIDlet-Jar-Size the package's copy of the JAD needs (see
     // ReplaceJarSize); none when the JAD's own value is right.
-    std::optional<std::uint64_t> correctedJarSize;
+    std::optional<std::uint64_t> correctedJarSize = {};
 };
 
 // `jar` is the JAR read with ReadJar, `jarSize` its size in bytes; `iniText`

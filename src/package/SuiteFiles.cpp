@@ -117,10 +117,8 @@ AttributeList SuiteReading::Manifest() const {
 }
 
 SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, SystemPort& system) {
-    SuiteReading suite;
     const std::unique_ptr<FileToRead> jad = system.OpenForReading(jadPath);
-    suite.jadBytes = JadBytes(*jad, jadPath);
-    suite.jadWritten = jad->LastWrite();
+    SuiteReading suite{.jadBytes = JadBytes(*jad, jadPath), .jadWritten = jad->LastWrite()};
     suite.jad = ParseJad(suite.jadBytes);
     // Two files of two sizes are two files. Else the opened files tell
     // whether they are one, where the system says which file each is (the
@@ -139,8 +137,7 @@ SuiteReading ReadSuite(const std::string& jarPath, const std::string& jadPath, S
 }
 
 SuiteRead ReadSuiteMakingJad(const std::string& jarPath, SystemPort& system) {
-    SuiteReading suite;
-    suite.jarFile = system.OpenForReading(jarPath);
+    SuiteReading suite{.jarFile = system.OpenForReading(jarPath)};
     ReadAndJudgeJar(*suite.jarFile, suite, nullptr);
     MadeJad made = MakeJad(suite.jar, FileNameOf(jarPath), suite.jarSize);
     if (!made.jad) return {std::nullopt, JadFaultText(made)};

@@ -65,17 +65,17 @@ MadeJad JadFromJar(const std::string& jarPath, SystemPort& system);
 // One suite as read from its files, once: the checks, the INI text, the
 // build, the folder conversion and kestrane all take this value.
 struct SuiteReading {
-    std::string jadBytes;                     // the JAD as the user wrote it, or as made from the manifest
+    std::string jadBytes = {};                // the JAD as the user wrote it, or as made from the manifest
     std::chrono::local_seconds jadWritten{};  // when the user's JAD was last written
-    JadAttributes jad;                        // its attributes
-    JarReading jar;                           // the JAR's directory and manifest; nothing when it is the JAD
+    JadAttributes jad = {};                   // its attributes
+    JarReading jar = {};                      // the JAR's directory and manifest; nothing when it is the JAD
     std::uint64_t jarSize = 0;
-    std::unique_ptr<FileToRead> jarFile;  // the JAR as it was opened to be read
-    bool sameFile = false;                // JAR and JAD are one file
-    bool jadMade = false;                 // no JAD of the user's: made from the manifest
+    std::unique_ptr<FileToRead> jarFile = {};  // the JAR as it was opened to be read
+    bool sameFile = false;                     // JAR and JAD are one file
+    bool jadMade = false;                      // no JAD of the user's: made from the manifest
     // What the suite's classes need beyond the phone; none when the JAR
     // could not be read (or is the JAD).
-    std::optional<ClassVerdict> verdict;
+    std::optional<ClassVerdict> verdict = {};
 
     // The manifest's main section; empty without one.
     AttributeList Manifest() const;
