@@ -22,8 +22,6 @@ public:
         if (this != &other) Reset(std::exchange(other.handle_, nullptr));
         return *this;
     }
-    UniqueOwned(const UniqueOwned&) = delete;
-    UniqueOwned& operator=(const UniqueOwned&) = delete;
     ~UniqueOwned() { Reset(); }
 
     T Get() const { return handle_; }
@@ -104,8 +102,6 @@ template <typename T>
 class ComPtr : public UniqueOwned<T*, ReleaseInterface<T>> {
 public:
     T* operator->() const { return this->Get(); }
-    // For functions that hand out a new reference through a void**.
-    void** PutVoid() { return reinterpret_cast<void**>(this->Put()); }
     // The owner's Release gives the pointer up unreleased; on a COM pointer a
     // reader takes Release for the interface's own, so it is not offered.
     void Release() = delete;
