@@ -127,21 +127,4 @@ private:
     HRESULT result_ = E_FAIL;
 };
 
-// Keeps the main window from taking input while a window of ours is open
-// over it, and hands it the activation back however the showing ends.
-class DisabledWindow {
-public:
-    explicit DisabledWindow(HWND hwnd) : hwnd_(hwnd) { EnableWindow(hwnd_, FALSE); }
-    DisabledWindow(const DisabledWindow&) = delete;
-    DisabledWindow& operator=(const DisabledWindow&) = delete;
-    ~DisabledWindow() {
-        EnableWindow(hwnd_, TRUE);
-        SetActiveWindow(hwnd_);
-        SetForegroundWindow(hwnd_);
-    }
-
-private:
-    HWND hwnd_;
-};
-
 }  // namespace kestrane
