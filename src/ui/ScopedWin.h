@@ -54,10 +54,6 @@ using UniqueRegKey = UniqueOwned<HKEY, RegCloseKey>;
 // A GDI object (font, bitmap) the program created itself.
 template <typename T>
 using GdiObject = UniqueOwned<T, DeleteObject>;
-// A memory DC (CreateCompatibleDC), for painting off screen.
-using MemoryDC = UniqueOwned<HDC, DeleteDC>;
-// A hook of this thread (SetWindowsHookExW).
-using ScopedHook = UniqueOwned<HHOOK, UnhookWindowsHookEx>;
 // Moveable global memory until a stream or the clipboard takes it over.
 using GlobalMemory = UniqueOwned<HGLOBAL, GlobalFree>;
 
