@@ -90,7 +90,8 @@ void LoadPictureFromMemory(std::span<const BYTE> bytes, ComPtr<IPicture>& pictur
     auto loadPicture = LateBound<decltype(OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
     if (!streamOn || !loadPicture || FAILED(streamOn(memory.Get(), TRUE, stream.Put()))) return;
     memory.Release();
-    if (FAILED(loadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture, picture.PutVoid())))
+    if (FAILED(loadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                           reinterpret_cast<void**>(picture.Put()))))
         picture.Reset();
 }
 

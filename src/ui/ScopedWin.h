@@ -22,8 +22,6 @@ public:
         if (this != &other) Reset(std::exchange(other.handle_, nullptr));
         return *this;
     }
-    UniqueOwned(const UniqueOwned&) = delete;
-    UniqueOwned& operator=(const UniqueOwned&) = delete;
     ~UniqueOwned() { Reset(); }
 
     T Get() const { return handle_; }
@@ -56,30 +54,12 @@ using UniqueRegKey = UniqueOwned<HKEY, RegCloseKey>;
 // A GDI object (font, bitmap) the program created itself.
 template <typename T>
 using GdiObject = UniqueOwned<T, DeleteObject>;
-// A memory DC (CreateCompatibleDC), for painting off screen.
-using MemoryDC = UniqueOwned<HDC, DeleteDC>;
-// A hook of this thread (SetWindowsHookExW).
-using ScopedHook = UniqueOwned<HHOOK, UnhookWindowsHookEx>;
 // Moveable global memory until a stream or the clipboard takes it over.
 using GlobalMemory = UniqueOwned<HGLOBAL, GlobalFree>;
 
 // The screen's device context (GetDC(nullptr)), for its DPI and the size of texts.
 inline void ReleaseScreenDC(HDC dc) { ReleaseDC(nullptr, dc); }
 using ScreenDC = UniqueOwned<HDC, ReleaseScreenDC>;
-
-// The DC of a WM_PAINT, from BeginPaint to EndPaint.
-class PaintDC {
-public:
-    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &paint_); }
-    PaintDC(const PaintDC&) = delete;
-    PaintDC& operator=(const PaintDC&) = delete;
-    ~PaintDC() { EndPaint(hwnd_, &paint_); }
-    HDC Get() const { return paint_.hdc; }
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT paint_{};
-};
 
 // Selects an object into a DC and puts the previous one back. Declare the
 // owner of the object before this guard so the selection is undone first.
@@ -104,8 +84,6 @@ template <typename T>
 class ComPtr : public UniqueOwned<T*, ReleaseInterface<T>> {
 public:
     T* operator->() const { return this->Get(); }
-    // For functions that hand out a new reference through a void**.
-    void** PutVoid() { return reinterpret_cast<void**>(this->Put()); }
     // The owner's Release gives the pointer up unreleased; on a COM pointer a
     // reader takes Release for the interface's own, so it is not offered.
     void Release() = delete;
@@ -129,23 +107,6 @@ public:
 
 private:
     HRESULT result_ = E_FAIL;
-};
-
-// Keeps the main window from taking input while a window of ours is open
-// over it, and hands it the activation back however the showing ends.
-class DisabledWindow {
-public:
-    explicit DisabledWindow(HWND hwnd) : hwnd_(hwnd) { EnableWindow(hwnd_, FALSE); }
-    DisabledWindow(const DisabledWindow&) = delete;
-    DisabledWindow& operator=(const DisabledWindow&) = delete;
-    ~DisabledWindow() {
-        EnableWindow(hwnd_, TRUE);
-        SetActiveWindow(hwnd_);
-        SetForegroundWindow(hwnd_);
-    }
-
-private:
-    HWND hwnd_;
 };
 
 }  // namespace kestrane

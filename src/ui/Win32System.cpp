@@ -170,12 +170,11 @@ void OpenAndWrite(const std::string& path, DWORD access, DWORD disposition, std:
 
 class Win32NewFile final : public NewFile {
 public:
-    Win32NewFile(UniqueHandle file, const std::wstring& path)
-        : file_(std::move(file)), wide_(path), path_(Narrow(path)) {}
+    Win32NewFile(UniqueHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
     ~Win32NewFile() override {
         if (!file_.Valid()) return;
         file_.Reset();
-        DeleteFileW(wide_.c_str());
+        DeleteFileW(Widen(path_).c_str());
     }
 
     const std::string& Path() const override { return path_; }
@@ -192,7 +191,7 @@ public:
     void Finish() override {
         const DWORD error = FlushFileBuffers(file_.Get()) ? ERROR_SUCCESS : GetLastError();
         file_.Reset();
-        if (error != ERROR_SUCCESS) DeleteFileW(wide_.c_str());
+        if (error != ERROR_SUCCESS) DeleteFileW(Widen(path_).c_str());
         Check(error);
     }
 
@@ -202,7 +201,6 @@ private:
     }
 
     UniqueHandle file_;
-    std::wstring wide_;
     std::string path_;
     std::uint64_t end_ = 0;
 };
@@ -238,7 +236,7 @@ std::unique_ptr<NewFile> Win32System::CreateNewFile(const std::string& beside) {
         // CREATE_NEW: a file or a link of that name is never written through.
         UniqueHandle file(
             CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.Valid()) return std::make_unique<Win32NewFile>(std::move(file), path);
+        if (file.Valid()) return std::make_unique<Win32NewFile>(std::move(file), Narrow(path));
         const DWORD error = GetLastError();
         if ((error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && attempt < 100) continue;
         ThrowSystemError(FileNotWrittenText(Narrow(path)), error);

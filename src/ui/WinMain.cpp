@@ -17,18 +17,10 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 #endif
 
-namespace {
-
-// Positions are converted with the real DPI, so the program tells Windows
-// it scales itself. Looked up at run time: older Windows lacks the call.
-void DeclareDpiAware() {
-    if (auto setAware = kestrane::LateBound<BOOL WINAPI()>(L"user32.dll", "SetProcessDPIAware")) setAware();
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    DeclareDpiAware();
+    // Positions are converted with the real DPI, so the program tells Windows
+    // it scales itself. Looked up at run time: older Windows lacks the call.
+    if (auto setAware = kestrane::LateBound<BOOL WINAPI()>(L"user32.dll", "SetProcessDPIAware")) setAware();
     const kestrane::StartArguments arguments = kestrane::ParseStartArguments(kestrane::ProgramArguments());
     kestrane::frmMain window;
     if (!window.Create(instance, showCommand)) return 1;

@@ -102,14 +102,20 @@ bool WindowBase::CreateWithLook(HINSTANCE instance, const WindowLook& look, HMEN
 }
 
 bool WindowBase::RunModal(HWND owner, const WindowLook& look) {
-    DisabledWindow disabled(owner);
+    EnableWindow(owner, FALSE);
     owner_ = owner;
-    if (!CreateWithLook(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), look, nullptr))
-        return false;
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    UpdateWindow(hwnd_);
-    RunMessageLoop(this);
-    return true;
+    const bool created =
+        CreateWithLook(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), look, nullptr);
+    if (created) {
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        UpdateWindow(hwnd_);
+        RunMessageLoop(this);
+    }
+    // However the showing ended, the owner takes input and the activation again.
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+    SetForegroundWindow(owner);
+    return created;
 }
 
 WindowBase::~WindowBase() {

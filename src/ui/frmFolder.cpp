@@ -290,8 +290,7 @@ void frmFolder::cmdStart_Click() {
         ShowStatus(SummaryLine(counts_) + std::string(ui_words::kCancellingAfterSuiteText));
         return;
     }
-    FolderJob job;
-    job.rar = start_.rar;
+    FolderJob job = start_;  // rar.exe's path, as the main window had it
     job.source = Narrow(WindowText(Control(IDC_FOLDER_TXTSOURCE)));
     job.target = Narrow(WindowText(Control(IDC_FOLDER_TXTTARGET)));
     job.includeSubfolders = Checked(Control(IDC_FOLDER_CHKSUBFOLDERS));

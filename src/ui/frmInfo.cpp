@@ -66,8 +66,6 @@ void frmInfo::ShowModal(HWND mainWindow, const std::wstring& programFolder) {
     info.RunModal(mainWindow, kLook);
 }
 
-frmInfo::frmInfo(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
-
 LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: Form_Load(reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance); return 0;
@@ -91,12 +89,6 @@ void frmInfo::Form_Load(HINSTANCE instance) {
     fonts_[Fixed] = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                                  DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
-    LayOutLabels();
-    handCursor_ = static_cast<HCURSOR>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDR_HANDCURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-}
-
-void frmInfo::LayOutLabels() {
     static_assert(std::size(kLabels) == kLabelCount, "one entry for each label");
     // Measured once: the texts never change while the window is open.
     ScreenDC screen(GetDC(nullptr));
@@ -111,46 +103,42 @@ void frmInfo::LayOutLabels() {
         if (spec.width == 0) rect.right = measured.right;
         rect.bottom = measured.bottom;
     }
+    handCursor_ = static_cast<HCURSOR>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDR_HANDCURSOR), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
 void frmInfo::Form_Paint() {
-    PaintDC paint(hwnd_);
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(hwnd_, &paint);
     RECT client{};
     GetClientRect(hwnd_, &client);
-    MemoryDC buffer(CreateCompatibleDC(paint.Get()));
-    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
-    if (!buffer.Get() || !bitmap.Get()) {
+    UniqueOwned<HDC, DeleteDC> buffer(CreateCompatibleDC(screen));
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    if (buffer.Get() && bitmap.Get()) {
+        ScopedSelect selectBitmap(buffer.Get(), bitmap.Get());
+        PaintAll(buffer.Get(), client);
+        BitBlt(screen, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
+    } else {
         // Short of memory for the buffer: straight onto the screen, with a flicker.
-        PaintAll(paint.Get(), client);
-        return;
+        PaintAll(screen, client);
     }
-    ScopedSelect selectBitmap(buffer.Get(), bitmap.Get());
-    PaintAll(buffer.Get(), client);
-    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
+    EndPaint(hwnd_, &paint);
 }
 
 void frmInfo::PaintAll(HDC dc, const RECT& client) const {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    PaintPicture(dc);
-    PaintLabels(dc);
-}
-
-void frmInfo::PaintPicture(HDC dc) const {
-    if (!imgST60_.Get()) return;
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
-    if (FAILED(imgST60_->get_Width(&width)) || FAILED(imgST60_->get_Height(&height))) return;
-    // The picture object gives its size in himetric, measured at the screen's
-    // DPI, which brings back its own pixels. Those were drawn for 96 DPI, so
-    // they grow with the DPI like the rest of the window.
-    const int widthTwips = MulDiv(width, DpiX(), kHimetricPerInch) * kTwipsPerPixel;
-    const int heightTwips = MulDiv(height, DpiY(), kHimetricPerInch) * kTwipsPerPixel;
-    // Himetric runs upwards: start at the bottom and go up the full height.
-    imgST60_->Render(dc, ScaleX(kPictureLeftTwips), ScaleY(kPictureTopTwips), ScaleX(widthTwips), ScaleY(heightTwips),
-                     0, height, width, -height, nullptr);
-}
-
-void frmInfo::PaintLabels(HDC dc) const {
+    if (imgST60_.Get() && SUCCEEDED(imgST60_->get_Width(&width)) && SUCCEEDED(imgST60_->get_Height(&height))) {
+        // The picture object gives its size in himetric, measured at the screen's
+        // DPI, which brings back its own pixels. Those were drawn for 96 DPI, so
+        // they grow with the DPI like the rest of the window.
+        const int widthTwips = MulDiv(width, DpiX(), kHimetricPerInch) * kTwipsPerPixel;
+        const int heightTwips = MulDiv(height, DpiY(), kHimetricPerInch) * kTwipsPerPixel;
+        // Himetric runs upwards: start at the bottom and go up the full height.
+        imgST60_->Render(dc, ScaleX(kPictureLeftTwips), ScaleY(kPictureTopTwips), ScaleX(widthTwips),
+                         ScaleY(heightTwips), 0, height, width, -height, nullptr);
+    }
     SetBkMode(dc, TRANSPARENT);
     for (int label = 0; label < kLabelCount; ++label) {
         const LabelSpec& spec = kLabels[label];

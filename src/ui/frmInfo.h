@@ -27,18 +27,15 @@ public:
 private:
     static constexpr int kLabelCount = 6;
 
-    explicit frmInfo(std::wstring programFolder);
+    explicit frmInfo(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
 
     // Nothing here has a failure worth telling the user about: the worst is
     // a missing picture, so a failed handler leaves the message to the system.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void Form_Load(HINSTANCE instance);
-    void LayOutLabels();
     void Form_Paint();
     void PaintAll(HDC dc, const RECT& client) const;
-    void PaintPicture(HDC dc) const;
-    void PaintLabels(HDC dc) const;
     bool Form_SetCursor(LPARAM lParam);
     void Form_MouseDown(LPARAM lParam);
     void Form_MouseUp(LPARAM lParam);

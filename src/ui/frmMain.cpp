@@ -93,7 +93,7 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
 }
 
 LRESULT frmMain::HandleFailure(UINT, WPARAM, LPARAM) {
-    ReportFailure();
+    ShowMessage(CurrentFailureText(), true);
     return 0;
 }
 
@@ -111,7 +111,6 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Form_Activate();
         return 0;
     case WM_CLOSE: Form_QueryUnload(); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wParam) Form_Unload();
         return 0;
@@ -144,7 +143,7 @@ void frmMain::Form_Unload() {
     try {
         SaveRarPath(ProgramName(), WindowText(Control(IDC_TXTRAR)));
     } catch (...) {
-        ReportFailure();
+        ShowMessage(CurrentFailureText(), true);
     }
 }
 
@@ -239,7 +238,7 @@ void frmMain::TakeFiles(const std::vector<std::wstring>& paths) try {
     if (!ignored.empty()) ShowMessage(Concatenated({ui_words::kFilesNotTakenText, Narrow(ignored)}), false);
     if (!folder.empty()) OpenFolderConversion(folder);
 } catch (...) {
-    ReportFailure();
+    ShowMessage(CurrentFailureText(), true);
 }
 
 void frmMain::cmdSearchRAR_Click() { SearchFile(IDC_TXTRAR, false, L"rar.exe\0rar.exe\0"); }
@@ -297,7 +296,8 @@ void frmMain::PairWithChosenFile(int fieldId) {
 
 bool frmMain::AskYesNo(std::string_view question) {
     // The program speaks German whatever language the system's buttons speak.
-    const ScopedHook germanButtons(SetWindowsHookExW(WH_CBT, GermanYesNoButtons, nullptr, GetCurrentThreadId()));
+    const UniqueOwned<HHOOK, UnhookWindowsHookEx> germanButtons(
+        SetWindowsHookExW(WH_CBT, GermanYesNoButtons, nullptr, GetCurrentThreadId()));
     return MessageBoxW(hwnd_, Widen(question).c_str(), L"Kestrane", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -478,8 +478,6 @@ void frmMain::mnuFileQuit_Click() { Form_QueryUnload(); }
 void frmMain::mnuHelpHelp_Click() { OpenReadme(hwnd_, ProgramFolder()); }
 
 void frmMain::mnuHelpAbout_Click() { frmInfo::ShowModal(hwnd_, ProgramFolder()); }
-
-void frmMain::ReportFailure() { ShowMessage(CurrentFailureText(), true); }
 
 std::string frmMain::FieldText(int id) const { return Narrow(WindowText(Control(id))); }
 

@@ -84,7 +84,6 @@ private:
     void build_Ended(std::unique_ptr<Outcome> outcome);
     void ShowOutcome(const Outcome& outcome);
     void ShowMessage(std::string_view text, bool critical);
-    void ReportFailure();
 
     GdiObject<HFONT> font_;
     Win32System system_;
