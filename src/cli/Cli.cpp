@@ -207,12 +207,10 @@ public:
 
     int Convert() {
         // What every suite of the run shares.
-        SuiteJob common;
-        common.overwrite = options_.overwrite;
-        common.strict = options_.strict;
-        common.wholeExisting = true;
-        common.checkOnly = options_.mode == CliMode::Check;
-        SuitePlan plan(std::move(common));
+        SuitePlan plan({.overwrite = options_.overwrite,
+                        .strict = options_.strict,
+                        .wholeExisting = true,
+                        .checkOnly = options_.mode == CliMode::Check});
         const std::optional<std::string> target = options_.mode == CliMode::Check ? std::nullopt : TargetFolder();
         for (const std::string& input : options_.inputs) {
             const fs::file_status status = StatusOf(input);

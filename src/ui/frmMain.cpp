@@ -322,10 +322,11 @@ private:
         try {
             OleSession com;  // the shell starts the batch file
             Win32System system;
-            BuildOptions options{std::chrono::milliseconds(1000), std::chrono::milliseconds(1000), kArchiverLimit};
-            options.checked = true;
-            options.packItself = packItself_;
-            options.replaceWhenGood = true;
+            const BuildOptions options{.settleBeforeRun = std::chrono::milliseconds(1000),
+                                       .settleAfterRun = std::chrono::milliseconds(1000),
+                                       .replaceWhenGood = true,
+                                       .checked = true,
+                                       .packItself = packItself_};
             *outcome = BuildPackage(request_, system, options, this);
         } catch (...) {
             *outcome = {Outcome::Kind::SystemError, CurrentFailureText(), std::nullopt, std::nullopt};
@@ -405,16 +406,14 @@ void frmMain::build_Ended(std::unique_ptr<Outcome> outcome) {
 }
 
 PackageRequest frmMain::ReadRequest() const {
-    PackageRequest request;
-    request.rar = FieldText(IDC_TXTRAR);
-    request.jar = FieldText(IDC_TXTJAR);
-    request.jad = FieldText(IDC_TXTJAD);
-    request.obj = FieldText(IDC_TXTOBJ);
-    request.stj = FieldText(IDC_TXTSTJ);
-    request.iniText = FieldText(IDC_TXTINI);
-    request.stagingFolder = Narrow(ProgramFolder());
-    request.userFolder = Narrow(UserDataFolder());
-    return request;
+    return {.rar = FieldText(IDC_TXTRAR),
+            .jar = FieldText(IDC_TXTJAR),
+            .jad = FieldText(IDC_TXTJAD),
+            .obj = FieldText(IDC_TXTOBJ),
+            .stj = FieldText(IDC_TXTSTJ),
+            .iniText = FieldText(IDC_TXTINI),
+            .stagingFolder = Narrow(ProgramFolder()),
+            .userFolder = Narrow(UserDataFolder())};
 }
 
 void frmMain::ShowOutcome(const Outcome& outcome) {
