@@ -22,6 +22,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // of UTF-8) after it, as Explorer lists names.
 bool LessIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// The text without its leading and trailing `blanks`; a text of blanks
+// only leaves the empty view at its end.
+std::string_view Trimmed(std::string_view text, std::string_view blanks);
 // Removes leading and trailing spaces (code 32) only: tabs and line ends
 // stay. The fields of the window are trimmed so.
 std::string TrimSpaces(std::string_view text);
