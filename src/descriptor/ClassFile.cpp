@@ -75,7 +75,8 @@ public:
         for (std::size_t i = 1; i < count; ++i) {
             starts_[i] = in.Position();
             const std::uint8_t tag = in.U1();
-            in.Skip(BodySize(tag, in));
+            if (tag >= std::size(kBodySizes) || (kBodySizes[tag] == 0 && tag != kUtf8)) Break();
+            in.Skip(tag == kUtf8 ? in.U2() : kBodySizes[tag]);
             // A long or a double takes two slots, the second one unusable.
             if (tag == kLong || tag == kDouble) {
                 if (++i == count) Break();
@@ -106,12 +107,6 @@ public:
     }
 
 private:
-    static std::size_t BodySize(std::uint8_t tag, Cursor& in) {
-        if (tag == kUtf8) return in.U2();
-        if (tag >= std::size(kBodySizes) || kBodySizes[tag] == 0) Break();
-        return kBodySizes[tag];
-    }
-
     // A cursor on the entry's body, after its tag; refuses an index outside
     // the pool or an entry of another kind.
     Cursor Entry(std::size_t index, std::uint8_t tag) const {
