@@ -14,12 +14,6 @@ namespace {
 constexpr std::string_view kJarUrlKey = "MIDlet-Jar-URL";
 constexpr std::string_view kJarSizeKey = "MIDlet-Jar-Size";
 
-// A JAD line's name and value without the spaces and tabs around them:
-// views into the text the line was read from.
-struct JadLine {
-    std::string_view name, value;
-};
-
 // Goes through the lines of `text`, each ended by CR LF, LF or CR:
 // `each(line)` for each until it returns false.
 template <class Each>
@@ -31,24 +25,25 @@ void ForEachLine(std::string_view text, Each each) {
     }
 }
 
-// Goes through the "Name: value" lines of `text`: one scan for reading a JAD
-// and for replacing its size, so that the lines read are exactly the lines
-// a size is replaced in.
+// Goes through the "Name: value" lines of `text`: `onLine(name, value)`,
+// both without the spaces and tabs around them, as views into `text`. One
+// scan for reading a JAD and for replacing its size, so that the lines read
+// are exactly the lines a size is replaced in.
 template <class OnLine>
 void ScanJadLines(std::string_view text, OnLine onLine) {
     ForEachLine(text, [&](std::string_view line) {
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos) return true;
-        const JadLine jadLine{Trimmed(line.substr(0, colon), " \t"), Trimmed(line.substr(colon + 1), " \t")};
-        if (!jadLine.name.empty()) onLine(jadLine);
+        const std::string_view name = Trimmed(line.substr(0, colon), " \t");
+        if (!name.empty()) onLine(name, Trimmed(line.substr(colon + 1), " \t"));
         return true;
     });
 }
 
 AttributeList AttributeLines(std::string_view text) {
     AttributeList attributes;
-    ScanJadLines(text, [&](const JadLine& line) {
-        attributes.push_back({std::string(line.name), std::string(line.value)});
+    ScanJadLines(text, [&](std::string_view name, std::string_view value) {
+        attributes.push_back({std::string(name), std::string(value)});
     });
     return attributes;
 }
@@ -79,13 +74,14 @@ bool IsManifestName(std::string_view name) {
     });
 }
 
-// Keys that only the tools that built a JAR write into its manifest; a JAD
-// made from the manifest leaves them out. Compared without regard to case;
-// a key ending in '*' stands for every key that starts with it.
-bool IsBuildToolKey(std::string_view name) {
+// The keys a JAD made from a manifest leaves out: those that only the tools
+// that built the JAR write, and the two it gets anew. Compared without regard
+// to case; a key ending in '*' stands for every key that starts with it.
+bool IsLeftOutOfJad(std::string_view name) {
     constexpr std::string_view kKeys[] = {
-        "Manifest-Version", "Created-By", "Built-By", "Ant-Version",           "Build-Jdk",  "Build-Jdk-Spec",
-        "Archiver-Version", "Bnd-*",      "Tool",     "Originally-Created-By", "Class-Path",
+        "Manifest-Version", "Created-By",       "Built-By",  "Ant-Version", "Build-Jdk",
+        "Build-Jdk-Spec",   "Archiver-Version", "Bnd-*",     "Tool",        "Originally-Created-By",
+        "Class-Path",       kJarUrlKey,         kJarSizeKey,
     };
     return std::any_of(std::begin(kKeys), std::end(kKeys), [name](std::string_view key) {
         if (!key.ends_with('*')) return EqualsIgnoringAsciiCase(name, key);
@@ -147,11 +143,8 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
 
     std::string jad;
     for (const Attribute& attribute : manifest) {
-        if (IsBuildToolKey(attribute.name) || EqualsIgnoringAsciiCase(attribute.name, kJarUrlKey) ||
-            EqualsIgnoringAsciiCase(attribute.name, kJarSizeKey))
-            continue;
-        // A second value under the same name is one a phone would not see.
-        if (FindAttribute(manifest, attribute.name) != &attribute.value) continue;
+        // Each name once: a second value under the same name is one a phone would not see.
+        if (IsLeftOutOfJad(attribute.name) || FindAttribute(manifest, attribute.name) != &attribute.value) continue;
         jad += Concatenated({attribute.name, ": ", attribute.value, "\r\n"});
     }
     jad += Concatenated({kJarUrlKey, ": ", jarFileName, "\r\n"});
@@ -168,7 +161,7 @@ MadeJad MakeJad(const JarReading& jar, std::string_view jarFileName, std::uint64
 std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
     const JadLayout layout = DetectLayout(jadBytes);
     const std::size_t width = IsUtf16(layout.encoding) ? 2 : 1;
-    const bool bigEndian = layout.encoding == JadEncoding::Utf16BigEndian;
+    const std::size_t low = layout.encoding == JadEncoding::Utf16BigEndian ? 1 : 0;  // a UTF-16 unit's low byte
     const std::string_view body = jadBytes.substr(layout.bomSize);
     // The body's code units as bytes, each one beyond ASCII as 0x80: what
     // the lines are told by (line ends, colons, blanks, the key) is ASCII.
@@ -176,18 +169,14 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
     if (width == 2) {
         units.assign(body.size() / 2, '\x80');
         for (std::size_t i = 0; i < units.size(); ++i) {
-            const char high = body[2 * i + (bigEndian ? 0 : 1)];
-            const char low = body[2 * i + (bigEndian ? 1 : 0)];
-            if (high == 0 && static_cast<unsigned char>(low) < 0x80) units[i] = low;
+            const std::string_view unit = body.substr(2 * i, 2);
+            if (unit[1 - low] == 0 && static_cast<unsigned char>(unit[low]) < 0x80) units[i] = unit[low];
         }
     }
     auto encode = [&](std::string_view ascii) {
-        std::string out;
-        for (const char c : ascii) {
-            if (width == 2 && bigEndian) out += '\0';
-            out += c;
-            if (width == 2 && !bigEndian) out += '\0';
-        }
+        if (width == 1) return std::string(ascii);
+        std::string out(2 * ascii.size(), '\0');
+        for (std::size_t i = 0; i < ascii.size(); ++i) out[2 * i + low] = ascii[i];
         return out;
     };
 
@@ -195,12 +184,12 @@ std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
     std::string out(jadBytes.substr(0, layout.bomSize));
     std::size_t copied = 0;  // code units of the body already in `out`
     bool replaced = false;
-    ScanJadLines(units, [&](const JadLine& line) {
-        if (!EqualsIgnoringAsciiCase(line.name, kJarSizeKey)) return;
-        const auto valueBegin = static_cast<std::size_t>(line.value.data() - units.data());
+    ScanJadLines(units, [&](std::string_view name, std::string_view value) {
+        if (!EqualsIgnoringAsciiCase(name, kJarSizeKey)) return;
+        const auto valueBegin = static_cast<std::size_t>(value.data() - units.data());
         out += body.substr(copied * width, (valueBegin - copied) * width);
         out += encode(digits);
-        copied = valueBegin + line.value.size();
+        copied = valueBegin + value.size();
         replaced = true;
     });
     out += body.substr(copied * width, (units.size() - copied) * width);
