@@ -25,8 +25,6 @@ std::string_view Trimmed(std::string_view text, std::string_view blanks) {
     return text.substr(0, text.find_last_not_of(blanks) + 1);  // npos + 1 is 0
 }
 
-std::string TrimSpaces(std::string_view text) { return std::string(Trimmed(text, " ")); }
-
 std::string OneLine(std::string_view text) {
     std::string line;
     for (const char c : text) {
@@ -38,8 +36,6 @@ std::string OneLine(std::string_view text) {
     while (!line.empty() && line.back() == ' ') line.pop_back();
     return line;
 }
-
-std::string TrimSpacesAndTabs(std::string_view text) { return std::string(Trimmed(text, " \t")); }
 
 std::string Concatenated(std::initializer_list<std::string_view> pieces) {
     std::size_t size = 0;
