@@ -14,52 +14,38 @@ namespace {
 constexpr std::string_view kJarUrlKey = "MIDlet-Jar-URL";
 constexpr std::string_view kJarSizeKey = "MIDlet-Jar-Size";
 
-constexpr bool IsSpaceOrTab(char32_t c) { return c == ' ' || c == '\t'; }
-constexpr bool IsLineBreak(char32_t c) { return c == '\r' || c == '\n'; }
-
-// Where a JAD line's name and value lie, in code units of the whole text.
-struct JadLine {
-    std::size_t nameBegin, nameEnd, valueBegin, valueEnd;
-};
-
-// Goes through the lines of `count` code units, `unit(i)` giving the i-th,
-// each ended by CR LF, LF or CR: `each(begin, end)` for each until it
-// returns false.
-template <class Unit, class Each>
-void ForEachLine(std::size_t count, Unit unit, Each each) {
-    std::size_t start = 0;
-    while (start < count) {
-        std::size_t end = start;
-        while (end < count && !IsLineBreak(unit(end))) ++end;
-        if (!each(start, end)) return;
-        start = end;
-        if (start < count) start += (unit(start) == '\r' && start + 1 < count && unit(start + 1) == '\n') ? 2 : 1;
+// Goes through the lines of `text`, each ended by CR LF, LF or CR:
+// `each(line)` for each until it returns false.
+template <class Each>
+void ForEachLine(std::string_view text, Each each) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        if (!each(text.substr(start, end - start))) return;
+        start = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
     }
 }
 
-// Goes through the "Name: value" lines of `count` code units. Written once
-// for bytes and for UTF-16 units, so that the lines read are exactly the
-// lines a size is replaced in.
-template <class Unit, class OnLine>
-void ScanJadLines(std::size_t count, Unit unit, OnLine onLine) {
-    ForEachLine(count, unit, [&](std::size_t start, std::size_t end) {
-        std::size_t colon = start;
-        while (colon < end && unit(colon) != ':') ++colon;
-        if (colon < end) {
-            JadLine line{start, colon, colon + 1, end};
-            while (line.nameBegin < line.nameEnd && IsSpaceOrTab(unit(line.nameBegin))) ++line.nameBegin;
-            while (line.nameEnd > line.nameBegin && IsSpaceOrTab(unit(line.nameEnd - 1))) --line.nameEnd;
-            while (line.valueBegin < line.valueEnd && IsSpaceOrTab(unit(line.valueBegin))) ++line.valueBegin;
-            while (line.valueEnd > line.valueBegin && IsSpaceOrTab(unit(line.valueEnd - 1))) --line.valueEnd;
-            if (line.nameBegin < line.nameEnd) onLine(line);
-        }
+// Goes through the "Name: value" lines of `text`: `onLine(name, value)`,
+// both without the spaces and tabs around them, as views into `text`. One
+// scan for reading a JAD and for replacing its size, so that the lines read
+// are exactly the lines a size is replaced in.
+template <class OnLine>
+void ScanJadLines(std::string_view text, OnLine onLine) {
+    ForEachLine(text, [&](std::string_view line) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) return true;
+        const std::string_view name = Trimmed(line.substr(0, colon), " \t");
+        if (!name.empty()) onLine(name, Trimmed(line.substr(colon + 1), " \t"));
         return true;
     });
 }
 
-// The i-th byte of a text as a code unit.
-auto ByteUnits(std::string_view text) {
-    return [text](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+AttributeList AttributeLines(std::string_view text) {
+    AttributeList attributes;
+    ScanJadLines(text, [&](std::string_view name, std::string_view value) {
+        attributes.push_back({std::string(name), std::string(value)});
+    });
+    return attributes;
 }
 
 struct JadLayout {
@@ -88,13 +74,14 @@ bool IsManifestName(std::string_view name) {
     });
 }
 
-// Keys that only the tools that built a JAR write into its manifest; a JAD
-// made from the manifest leaves them out. Compared without regard to case;
-// a key ending in '*' stands for every key that starts with it.
-bool IsBuildToolKey(std::string_view name) {
+// The keys a JAD made from a manifest leaves out: those that only the tools
+// that built the JAR write, and the two it gets anew. Compared without regard
+// to case; a key ending in '*' stands for every key that starts with it.
+bool IsLeftOutOfJad(std::string_view name) {
     constexpr std::string_view kKeys[] = {
-        "Manifest-Version", "Created-By", "Built-By", "Ant-Version",           "Build-Jdk",  "Build-Jdk-Spec",
-        "Archiver-Version", "Bnd-*",      "Tool",     "Originally-Created-By", "Class-Path",
+        "Manifest-Version", "Created-By",       "Built-By",  "Ant-Version", "Build-Jdk",
+        "Build-Jdk-Spec",   "Archiver-Version", "Bnd-*",     "Tool",        "Originally-Created-By",
+        "Class-Path",       kJarUrlKey,         kJarSizeKey,
     };
     return std::any_of(std::begin(kKeys), std::end(kKeys), [name](std::string_view key) {
         if (!key.ends_with('*')) return EqualsIgnoringAsciiCase(name, key);
@@ -114,32 +101,23 @@ const std::string* FindAttribute(const AttributeList& attributes, std::string_vi
 AttributeList ParseManifest(std::string_view bytes) {
     if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
 
-    // Physical lines joined into logical ones first: tools fold after 72
-    // bytes, also in the middle of a UTF-8 sequence.
-    std::vector<std::string> lines;
-    ForEachLine(bytes.size(), ByteUnits(bytes), [&](std::size_t start, std::size_t end) {
-        const std::string_view line = bytes.substr(start, end - start);
+    // Physical lines joined into logical ones first, each after a LF: tools
+    // fold after 72 bytes, also in the middle of a UTF-8 sequence.
+    std::string text;
+    ForEachLine(bytes, [&](std::string_view line) {
         if (line.empty()) return false;
-        if (line.front() != ' ')
-            lines.emplace_back(line);
-        else if (!lines.empty())
-            lines.back() += line.substr(1);
+        if (line.front() != ' ') {
+            text += '\n';
+            text += line;
+        } else if (!text.empty()) {
+            text += line.substr(1);
+        }
         return true;
     });
+    if (!IsValidUtf8(text)) text = Windows1252ToUtf8(text);
 
-    const bool utf8 =
-        std::all_of(lines.begin(), lines.end(), [](const std::string& line) { return IsValidUtf8(line); });
-
-    AttributeList attributes;
-    for (const std::string& line : lines) {
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        std::string name = TrimSpacesAndTabs(std::string_view(line).substr(0, colon));
-        if (!IsManifestName(name)) continue;
-        std::string value = TrimSpacesAndTabs(std::string_view(line).substr(colon + 1));
-        if (!utf8) value = Windows1252ToUtf8(value);
-        attributes.push_back({std::move(name), std::move(value)});
-    }
+    AttributeList attributes = AttributeLines(text);
+    std::erase_if(attributes, [](const Attribute& attribute) { return !IsManifestName(attribute.name); });
     return attributes;
 }
 
@@ -150,14 +128,7 @@ JadAttributes ParseJad(std::string_view bytes) {
                                  ? Utf16ToUtf8(body, layout.encoding == JadEncoding::Utf16BigEndian)
                              : layout.encoding == JadEncoding::Windows1252 ? Windows1252ToUtf8(body)
                                                                            : std::string(body);
-
-    JadAttributes jad;
-    jad.encoding = layout.encoding;
-    ScanJadLines(text.size(), ByteUnits(text), [&](const JadLine& line) {
-        jad.attributes.push_back({text.substr(line.nameBegin, line.nameEnd - line.nameBegin),
-                                  text.substr(line.valueBegin, line.valueEnd - line.valueBegin)});
-    });
-    return jad;
+    return {AttributeLines(text), layout.encoding};
 }
 
 std::string Utf16JadToUtf8(std::string_view bytes) {
@@ -172,11 +143,8 @@ MadeJad MakeJad(const AttributeList& manifest, std::string_view jarFileName, std
 
     std::string jad;
     for (const Attribute& attribute : manifest) {
-        if (IsBuildToolKey(attribute.name) || EqualsIgnoringAsciiCase(attribute.name, kJarUrlKey) ||
-            EqualsIgnoringAsciiCase(attribute.name, kJarSizeKey))
-            continue;
-        // A second value under the same name is one a phone would not see.
-        if (FindAttribute(manifest, attribute.name) != &attribute.value) continue;
+        // Each name once: a second value under the same name is one a phone would not see.
+        if (IsLeftOutOfJad(attribute.name) || FindAttribute(manifest, attribute.name) != &attribute.value) continue;
         jad += Concatenated({attribute.name, ": ", attribute.value, "\r\n"});
     }
     jad += Concatenated({kJarUrlKey, ": ", jarFileName, "\r\n"});
@@ -193,58 +161,47 @@ MadeJad MakeJad(const JarReading& jar, std::string_view jarFileName, std::uint64
 std::string ReplaceJarSize(std::string_view jadBytes, std::uint64_t jarSize) {
     const JadLayout layout = DetectLayout(jadBytes);
     const std::size_t width = IsUtf16(layout.encoding) ? 2 : 1;
-    const bool bigEndian = layout.encoding == JadEncoding::Utf16BigEndian;
+    const std::size_t low = layout.encoding == JadEncoding::Utf16BigEndian ? 1 : 0;  // a UTF-16 unit's low byte
     const std::string_view body = jadBytes.substr(layout.bomSize);
-    const std::size_t count = body.size() / width;
-
-    auto unit = [&](std::size_t i) -> char32_t {
-        if (width == 1) return static_cast<unsigned char>(body[i]);
-        const auto first = static_cast<unsigned char>(body[2 * i]);
-        const auto second = static_cast<unsigned char>(body[2 * i + 1]);
-        return bigEndian ? static_cast<char32_t>(first << 8 | second) : static_cast<char32_t>(second << 8 | first);
-    };
+    // The body's code units as bytes, each one beyond ASCII as 0x80: what
+    // the lines are told by (line ends, colons, blanks, the key) is ASCII.
+    std::string units(body);
+    if (width == 2) {
+        units.assign(body.size() / 2, '\x80');
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            const std::string_view unit = body.substr(2 * i, 2);
+            if (unit[1 - low] == 0 && static_cast<unsigned char>(unit[low]) < 0x80) units[i] = unit[low];
+        }
+    }
     auto encode = [&](std::string_view ascii) {
-        std::string out;
-        for (const char c : ascii) {
-            if (width == 2 && bigEndian) out += '\0';
-            out += c;
-            if (width == 2 && !bigEndian) out += '\0';
-        }
+        if (width == 1) return std::string(ascii);
+        std::string out(2 * ascii.size(), '\0');
+        for (std::size_t i = 0; i < ascii.size(); ++i) out[2 * i + low] = ascii[i];
         return out;
-    };
-    auto isSizeKey = [&](const JadLine& line) {
-        if (line.nameEnd - line.nameBegin != kJarSizeKey.size()) return false;
-        for (std::size_t i = 0; i < kJarSizeKey.size(); ++i) {
-            const char32_t c = unit(line.nameBegin + i);
-            if (c > 0x7F || !SameIgnoringAsciiCase(static_cast<char>(c), kJarSizeKey[i])) return false;
-        }
-        return true;
     };
 
     const std::string digits = DecimalText(jarSize);
     std::string out(jadBytes.substr(0, layout.bomSize));
     std::size_t copied = 0;  // code units of the body already in `out`
     bool replaced = false;
-    ScanJadLines(count, unit, [&](const JadLine& line) {
-        if (!isSizeKey(line)) return;
-        out += body.substr(copied * width, (line.valueBegin - copied) * width);
+    ScanJadLines(units, [&](std::string_view name, std::string_view value) {
+        if (!EqualsIgnoringAsciiCase(name, kJarSizeKey)) return;
+        const auto valueBegin = static_cast<std::size_t>(value.data() - units.data());
+        out += body.substr(copied * width, (valueBegin - copied) * width);
         out += encode(digits);
-        copied = line.valueEnd;
+        copied = valueBegin + value.size();
         replaced = true;
     });
-    out += body.substr(copied * width, (count - copied) * width);
+    out += body.substr(copied * width, (units.size() - copied) * width);
 
     if (!replaced) {
         std::string lineEnd = "\r\n";  // the JAD's first line's, where it has one
-        ForEachLine(count, unit, [&](std::size_t, std::size_t end) {
-            if (end < count)
-                lineEnd = unit(end) == '\n' ? "\n" : end + 1 < count && unit(end + 1) == '\n' ? "\r\n" : "\r";
-            return false;
-        });
-        if (count > 0 && !IsLineBreak(unit(count - 1))) out += encode(lineEnd);
+        if (const std::size_t end = units.find_first_of("\r\n"); end != std::string::npos)
+            lineEnd = units.compare(end, 2, "\r\n") == 0 ? "\r\n" : units.substr(end, 1);
+        if (!units.empty() && units.back() != '\r' && units.back() != '\n') out += encode(lineEnd);
         out += encode(Concatenated({kJarSizeKey, ": ", digits, lineEnd}));
     }
-    out += body.substr(count * width);  // an odd last byte of UTF-16 stays last
+    out += body.substr(units.size() * width);  // an odd last byte of UTF-16 stays last
     return out;
 }
 

@@ -14,11 +14,9 @@ namespace {
 
 constexpr std::uint32_t kMagic = 0xCAFEBABE;
 
-// The constant kinds up to today's Java. A class of a newer Java is read in
-// full, so that it is judged by its version instead of refused as broken.
+// The constant kinds the reader looks into.
 enum Tag : std::uint8_t {
     kUtf8 = 1,
-    kInteger = 3,
     kFloat = 4,
     kLong = 5,
     kDouble = 6,
@@ -28,13 +26,13 @@ enum Tag : std::uint8_t {
     kMethodref = 10,
     kInterfaceMethodref = 11,
     kNameAndType = 12,
-    kMethodHandle = 15,
-    kMethodType = 16,
-    kDynamic = 17,
-    kInvokeDynamic = 18,
-    kModule = 19,
-    kPackage = 20,
 };
+
+// The size of an entry after its tag, by tag, for every kind up to today's
+// Java: a class of a newer Java is read in full, so that it is judged by its
+// version instead of refused as broken. 0 for a tag of no kind and for Utf8,
+// whose first two bytes give the length of its text.
+constexpr std::uint8_t kBodySizes[] = {0, 0, 0, 4, 4, 8, 8, 2, 2, 4, 4, 4, 4, 0, 0, 3, 2, 4, 4, 2, 2};
 
 // Big-endian reads that refuse every byte outside the class.
 class Cursor {
@@ -45,8 +43,8 @@ public:
     std::size_t Left() const { return bytes_.size() - pos_; }
     std::uint8_t U1() { return static_cast<std::uint8_t>(Take(1)[0]); }
     std::uint16_t U2() {
-        const std::string_view b = Take(2);
-        return static_cast<std::uint16_t>(Byte(b, 0) << 8 | Byte(b, 1));
+        const std::uint16_t high = U1();
+        return static_cast<std::uint16_t>(high << 8 | U1());
     }
     std::uint32_t U4() {
         const std::uint32_t high = U2();
@@ -61,8 +59,6 @@ public:
     void Skip(std::size_t length) { Take(length); }
 
 private:
-    static unsigned Byte(std::string_view b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
-
     std::string_view bytes_;
     std::size_t pos_ = 0;
 };
@@ -79,11 +75,11 @@ public:
         for (std::size_t i = 1; i < count; ++i) {
             starts_[i] = in.Position();
             const std::uint8_t tag = in.U1();
-            in.Skip(BodySize(tag, in));
+            if (tag >= std::size(kBodySizes) || (kBodySizes[tag] == 0 && tag != kUtf8)) Break();
+            in.Skip(tag == kUtf8 ? in.U2() : kBodySizes[tag]);
             // A long or a double takes two slots, the second one unusable.
             if (tag == kLong || tag == kDouble) {
                 if (++i == count) Break();
-                starts_[i] = 0;
             }
         }
     }
@@ -98,7 +94,7 @@ public:
         Cursor entry = Entry(index, kUtf8);
         return entry.Take(entry.U2());
     }
-    // A Class, String, MethodType, Module or Package entry: the Utf8 it names.
+    // A Class or a String entry: the Utf8 it names.
     std::string_view NamedUtf8(std::size_t index, std::uint8_t tag) const { return Utf8(Entry(index, tag).U2()); }
     // A Fieldref, Methodref or InterfaceMethodref: its class, and the name
     // and descriptor of its NameAndType.
@@ -111,43 +107,16 @@ public:
     }
 
 private:
-    static std::size_t BodySize(std::uint8_t tag, Cursor& in) {
-        switch (tag) {
-        case kUtf8: return in.U2();
-        case kClass:
-        case kString:
-        case kMethodType:
-        case kModule:
-        case kPackage: return 2;
-        case kMethodHandle: return 3;
-        case kInteger:
-        case kFloat:
-        case kFieldref:
-        case kMethodref:
-        case kInterfaceMethodref:
-        case kNameAndType:
-        case kDynamic:
-        case kInvokeDynamic: return 4;
-        case kLong:
-        case kDouble: return 8;
-        default: Break();
-        }
-    }
-
     // A cursor on the entry's body, after its tag; refuses an index outside
     // the pool or an entry of another kind.
     Cursor Entry(std::size_t index, std::uint8_t tag) const {
         if (tag == 0 || TagAt(index) != tag) Break();
-        Cursor entry(bytes_);
-        entry.Skip(starts_[index] + 1);
-        return entry;
+        return Cursor(bytes_.substr(starts_[index] + 1));
     }
 
     std::string_view bytes_;
     std::vector<std::size_t> starts_;
 };
-
-bool IsNameByte(char c) { return c != '.' && c != ';' && c != '[' && c != '/'; }
 
 // A class name in internal form: parts joined by '/', none of them empty,
 // none with '.', ';' or '['. The pool's text is modified UTF-8; names are
@@ -157,7 +126,7 @@ bool IsInternalName(std::string_view name) {
     if (name.empty() || name.front() == '/' || name.back() == '/') return false;
     unsigned high = 0;  // a byte of 0x80 or above sets 0x80: only then is the UTF-8 looked at
     for (std::size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '/' ? name[i + 1] == '/' : !IsNameByte(name[i])) return false;
+        if (name[i] == '/' ? name[i + 1] == '/' : name[i] == '.' || name[i] == ';' || name[i] == '[') return false;
         high |= static_cast<unsigned char>(name[i]);
     }
     return high < 0x80 || IsValidUtf8(name);
@@ -297,8 +266,7 @@ bool IsBranchOpcode(std::uint8_t op) {
 // The length of the instruction at `pc`, its operands within the code.
 std::size_t InstructionLength(std::string_view code, std::size_t pc) {
     const std::uint8_t op = static_cast<std::uint8_t>(code[pc]);
-    Cursor operands(code);
-    operands.Skip(pc + 1);
+    Cursor operands(code.substr(pc + 1));
     // One row per operand length, as the tables of the class file format list them.
     // clang-format off
     switch (op) {

@@ -31,12 +31,6 @@ constexpr std::uint16_t kDeflated = 8;
 // most 64 KiB; anything bigger than this cannot inflate to `size`.
 constexpr std::uint64_t MaxCompressed(std::uint64_t size) { return size + size / 1024 + 64; }
 
-// Ends the reading with the reason for the user.
-struct Refusal {
-    JarFault fault;
-    std::uint16_t method = 0;
-};
-
 // Why one entry's data cannot be had.
 enum class EntryFault {
     Encrypted,
@@ -47,9 +41,10 @@ enum class EntryFault {
     HeaderDamaged,  // its local header does not match or lies outside the entries' data
 };
 
-// One throw each for the reader's many checks; an entry's fault is thrown as it is.
-[[noreturn]] void Refuse(JarFault fault, std::uint16_t method = 0) { throw Refusal{fault, method}; }
-[[noreturn]] void RefuseEntry(EntryFault fault) { throw fault; }
+// Ends the reading with the reason for the user, as a reading without
+// contents: one throw for the reader's many checks. An entry's fault is
+// thrown as it is.
+[[noreturn]] void Refuse(JarFault fault, std::uint16_t method = 0) { throw JarReading{std::nullopt, fault, method}; }
 
 struct Directory {
     std::uint64_t offset = 0;  // where the central directory starts; all entry data lie before it
@@ -88,7 +83,7 @@ Directory FindDirectory(ByteSource& source) {
     // A JAR cut short loses its end record but keeps its first entry.
     auto refuseWithoutEnd = [&]() {
         const bool zipStart = fileSize >= 4 && U32(source.Read(0, 4), 0) == kLocalSignature;
-        return Refusal{zipStart ? JarFault::Damaged : JarFault::NotZip};
+        return JarReading{std::nullopt, zipStart ? JarFault::Damaged : JarFault::NotZip};
     };
     if (fileSize < kEndSize) throw refuseWithoutEnd();
     // Most JARs have no comment: a few hundred bytes hold their end record.
@@ -144,7 +139,7 @@ public:
         if (libdeflate_deflate_decompress(state_, compressed.data(), compressed.size(), out.data(), out.size(),
                                           &produced) != LIBDEFLATE_SUCCESS ||
             produced != size)
-            RefuseEntry(EntryFault::DataDamaged);
+            throw EntryFault::DataDamaged;
         return out;
     }
 
@@ -165,7 +160,7 @@ public:
     Inflater& operator=(const Inflater&) = delete;
 
     std::string Inflate(std::string& compressed, std::uint32_t size) {
-        if (inflateReset(&stream_) != Z_OK) RefuseEntry(EntryFault::DataDamaged);
+        if (inflateReset(&stream_) != Z_OK) throw EntryFault::DataDamaged;
         stream_.next_in = reinterpret_cast<Bytef*>(compressed.data());
         stream_.avail_in = static_cast<uInt>(compressed.size());
         stream_.avail_out = 0;
@@ -183,7 +178,7 @@ public:
             stream_.avail_out = static_cast<uInt>(out.size() - produced);
             result = inflate(&stream_, Z_FINISH);
         }
-        if (result != Z_STREAM_END || stream_.total_out != size) RefuseEntry(EntryFault::DataDamaged);
+        if (result != Z_STREAM_END || stream_.total_out != size) throw EntryFault::DataDamaged;
         out.resize(size);
         return out;
     }
@@ -198,27 +193,27 @@ private:
 // against `maxSize` and the entry's header against the entries' data.
 std::string ReadEntry(ByteSource& source, const JarEntryPlace& entry, std::string_view name, std::uint64_t dataEnd,
                       std::size_t maxSize, Inflater& inflater) {
-    if (entry.flags & kEncryptedFlag) RefuseEntry(EntryFault::Encrypted);
-    if (entry.method != kStored && entry.method != kDeflated) RefuseEntry(EntryFault::Method);
+    if (entry.flags & kEncryptedFlag) throw EntryFault::Encrypted;
+    if (entry.method != kStored && entry.method != kDeflated) throw EntryFault::Method;
     if (entry.size == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.localOffset == 0xFFFFFFFF)
-        RefuseEntry(EntryFault::Zip64);
-    if (entry.size > maxSize) RefuseEntry(EntryFault::TooLarge);
+        throw EntryFault::Zip64;
+    if (entry.size > maxSize) throw EntryFault::TooLarge;
     if (entry.compressedSize > MaxCompressed(maxSize) ||
         (entry.method == kStored && entry.compressedSize != entry.size))
-        RefuseEntry(EntryFault::DataDamaged);
+        throw EntryFault::DataDamaged;
 
     const std::uint64_t nameEnd = std::uint64_t{entry.localOffset} + kLocalSize + name.size();
-    if (nameEnd > dataEnd) RefuseEntry(EntryFault::HeaderDamaged);
+    if (nameEnd > dataEnd) throw EntryFault::HeaderDamaged;
     const std::string local = source.Read(entry.localOffset, static_cast<std::size_t>(nameEnd - entry.localOffset));
     if (U32(local, 0) != kLocalSignature || std::size_t{U16(local, 26)} != name.size() ||
         std::string_view(local).substr(kLocalSize) != name)
-        RefuseEntry(EntryFault::HeaderDamaged);
+        throw EntryFault::HeaderDamaged;
     const std::uint64_t dataStart = nameEnd + U16(local, 28);
-    if (dataStart + entry.compressedSize > dataEnd) RefuseEntry(EntryFault::HeaderDamaged);
+    if (dataStart + entry.compressedSize > dataEnd) throw EntryFault::HeaderDamaged;
 
     std::string data = source.Read(dataStart, entry.compressedSize);
     std::string bytes = entry.method == kStored ? std::move(data) : inflater.Inflate(data, entry.size);
-    if (Crc32(bytes) != entry.crc) RefuseEntry(EntryFault::DataDamaged);
+    if (Crc32(bytes) != entry.crc) throw EntryFault::DataDamaged;
     return bytes;
 }
 
@@ -273,8 +268,8 @@ JarContents ReadContents(ByteSource& source) {
 JarReading ReadJar(ByteSource& source) {
     try {
         return JarReading{ReadContents(source), {}};
-    } catch (const Refusal& refusal) {
-        return JarReading{std::nullopt, refusal.fault, refusal.method};
+    } catch (const JarReading& refusal) {
+        return refusal;
     }
 }
 

@@ -4,17 +4,6 @@
 
 namespace kestrane {
 
-namespace {
-
-std::string Trim(std::string_view text, std::string_view blanks) {
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(blanks);
-    return std::string(text.substr(first, last - first + 1));
-}
-
-}  // namespace
-
 std::string AsciiLowered(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
@@ -31,7 +20,10 @@ bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
     });
 }
 
-std::string TrimSpaces(std::string_view text) { return Trim(text, " "); }
+std::string_view Trimmed(std::string_view text, std::string_view blanks) {
+    text.remove_prefix(std::min(text.find_first_not_of(blanks), text.size()));
+    return text.substr(0, text.find_last_not_of(blanks) + 1);  // npos + 1 is 0
+}
 
 std::string OneLine(std::string_view text) {
     std::string line;
@@ -44,8 +36,6 @@ std::string OneLine(std::string_view text) {
     while (!line.empty() && line.back() == ' ') line.pop_back();
     return line;
 }
-
-std::string TrimSpacesAndTabs(std::string_view text) { return Trim(text, " \t"); }
 
 std::string Concatenated(std::initializer_list<std::string_view> pieces) {
     std::size_t size = 0;
