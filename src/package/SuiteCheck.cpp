@@ -1,7 +1,6 @@
 #include "package/SuiteCheck.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
 
 #include "package/Platform.h"
@@ -31,11 +30,13 @@ std::string MidletClass(std::string_view value) {
     return fields.size() >= 3 ? std::move(fields[2]) : std::string();
 }
 
-// Digits only, and 19 at most, which always fit.
 std::optional<std::uint64_t> ParseSize(std::string_view value) {
+    if (value.empty() || value.size() > 19) return std::nullopt;  // 19 digits always fit
     std::uint64_t size = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
-    if (value.size() > 19 || error != std::errc() || end != value.data() + value.size()) return std::nullopt;
+    for (const char c : value) {
+        if (c < '0' || c > '9') return std::nullopt;
+        size = size * 10 + static_cast<std::uint64_t>(c - '0');
+    }
     return size;
 }
 

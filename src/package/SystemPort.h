@@ -6,7 +6,6 @@
 // that keeps its own clock, so no test waits for real time.
 #pragma once
 
-#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -177,10 +176,13 @@ inline std::string WriteNewFile(SystemPort& system, const std::string& beside, s
 // byte for byte wherever they are packed; nothing when the text is not such a
 // number, or one of more than 18 digits (billions of years, and no overflow).
 inline std::optional<std::chrono::local_seconds> FixedNow(std::string_view epoch) {
-    std::uint64_t seconds = 0;  // unsigned: no sign is read
-    const auto [end, error] = std::from_chars(epoch.data(), epoch.data() + epoch.size(), seconds);
-    if (epoch.size() > 18 || error != std::errc() || end != epoch.data() + epoch.size()) return std::nullopt;
-    return std::chrono::local_seconds(std::chrono::seconds(static_cast<std::int64_t>(seconds)));
+    if (epoch.empty() || epoch.size() > 18) return std::nullopt;
+    std::int64_t seconds = 0;
+    for (const char digit : epoch) {
+        if (digit < '0' || digit > '9') return std::nullopt;
+        seconds = seconds * 10 + (digit - '0');
+    }
+    return std::chrono::local_seconds(std::chrono::seconds(seconds));
 }
 
 }  // namespace kestrane
