@@ -236,8 +236,7 @@ public:
         for (const std::string& input : options_.inputs)
             if (const fs::file_status status = StatusOf(input); !fs::is_regular_file(status))
                 throw UsageError{fs::exists(status) ? NoJarText(input) : MissingText(input)};
-        FolderSummary summary;
-        summary.found = options_.inputs.size();
+        FolderSummary summary{.found = options_.inputs.size()};
         for (std::size_t i = 0; i < options_.inputs.size() && !stop_; ++i) {
             Progress(i, options_.inputs.size());
             SuiteResult result = MakeOneJad(system_.FullPath(options_.inputs[i]), target, options_.overwrite, system_);

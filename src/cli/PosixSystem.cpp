@@ -127,11 +127,9 @@ public:
     // The file's position stays at its end, where the next Write goes.
     void WriteAt(std::uint64_t offset, std::string_view bytes) override { Check(WriteAll(file_, bytes, offset)); }
     void Finish() override {
-        const int file = std::exchange(file_, -1);
-        if (const int number = Close(file, true); number != 0) {
-            unlink(path_.c_str());
-            throw ErrnoError(FileNotWrittenText(path_), number);
-        }
+        const int number = Close(std::exchange(file_, -1), true);
+        if (number != 0) unlink(path_.c_str());
+        Check(number);
     }
 
 private:
