@@ -418,12 +418,11 @@ PackageRequest frmMain::ReadRequest() const {
 
 void frmMain::ShowOutcome(const Outcome& outcome) {
     switch (outcome.kind) {
-    case Outcome::Kind::InputProblem: ShowMessage(outcome.message, true); return;
     case Outcome::Kind::SystemError:
         // The window is idle again before it says what went wrong.
         SetControlsEnabled(true);
-        ShowMessage(outcome.message, true);
-        return;
+        [[fallthrough]];
+    case Outcome::Kind::InputProblem: ShowMessage(outcome.message, true); return;
     case Outcome::Kind::Built:
     case Outcome::Kind::ArchiverFailed:
         ShowMessage(outcome.message, outcome.kind == Outcome::Kind::ArchiverFailed);
