@@ -48,9 +48,8 @@ std::string_view NotAFileText(mode_t mode) {
     return cli_words::kNoPlainFileText;
 }
 
-// A file open for reading parts of it, with what the one look at the opened
-// file told of it; the JAR reader asks for its directory and its manifest
-// only.
+// A file open for reading parts of it; the JAR reader asks for its
+// directory and its manifest only.
 class FileSource final : public FileToRead {
 public:
     FileSource(int file, const FileFacts& facts, std::string path)
