@@ -18,7 +18,7 @@ std::vector<std::string> MidletFields(std::string_view value) {
     std::vector<std::string> fields;
     for (std::size_t start = 0;;) {
         const std::size_t comma = value.find(',', start);
-        fields.push_back(TrimSpacesAndTabs(value.substr(start, comma - start)));  // the last one to the end
+        fields.push_back(std::string(Trimmed(value.substr(start, comma - start), " \t")));  // the last one to the end
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
