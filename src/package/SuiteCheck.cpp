@@ -187,10 +187,4 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
     return out;
 }
 
-std::string FindingsQuestion(const std::vector<Finding>& findings) {
-    std::vector<std::string> texts;
-    for (const Finding& finding : findings) texts.push_back(finding.text);
-    return FindingsQuestionText(texts);
-}
-
 }  // namespace kestrane
