@@ -78,9 +78,7 @@ public:
             if (tag >= std::size(kBodySizes) || (kBodySizes[tag] == 0 && tag != kUtf8)) Break();
             in.Skip(tag == kUtf8 ? in.U2() : kBodySizes[tag]);
             // A long or a double takes two slots, the second one unusable.
-            if (tag == kLong || tag == kDouble) {
-                if (++i == count) Break();
-            }
+            if ((tag == kLong || tag == kDouble) && ++i == count) Break();
         }
     }
 

@@ -28,9 +28,6 @@ std::string_view Trimmed(std::string_view text, std::string_view blanks);
 // Removes leading and trailing spaces (code 32) only: tabs and line ends
 // stay. The fields of the window are trimmed so.
 inline std::string TrimSpaces(std::string_view text) { return std::string(Trimmed(text, " ")); }
-// Removes leading and trailing spaces and tabs, as the JAR format trims an
-// attribute's name and value.
-inline std::string TrimSpacesAndTabs(std::string_view text) { return std::string(Trimmed(text, " \t")); }
 
 // The text on one line, for a list or a console: each run of line ends
 // becomes one space (the system's reports come in paragraphs, and a file

@@ -193,13 +193,9 @@ private:
                 NeedMember(platform_.MemberOffer(reference.owner, reference), reference, optional);
             return;
         }
-        for (std::string_view above : PlatformAncestors(reference)) {
-            if (platform_.ClassOffer(above).provider != Provider::Phone) continue;
-            if (platform_.Knows(above, reference)) {
-                NeedMember(platform_.MemberOffer(above, reference), reference, optional);
-                return;
-            }
-        }
+        for (std::string_view above : PlatformAncestors(reference))
+            if (platform_.ClassOffer(above).provider == Provider::Phone && platform_.Knows(above, reference))
+                return NeedMember(platform_.MemberOffer(above, reference), reference, optional);
     }
 
     void NeedMember(const Offer& offer, const MemberReference& reference, bool optional) {

@@ -70,6 +70,12 @@ std::string_view AfterWords(std::string_view line, std::size_t count) {
     return line.substr(start, line.find_last_not_of(kWhiteSpace) + 1 - start);
 }
 
+std::string WithEach(std::string_view name, char from, char to) {
+    std::string text(name);
+    std::replace(text.begin(), text.end(), from, to);
+    return text;
+}
+
 }  // namespace
 
 ApiTables::ApiTables(std::string_view text) {
@@ -194,17 +200,9 @@ bool Platform::Knows(std::string_view owner, const MemberReference& reference) c
     return Find(owner, reference).found != nullptr;
 }
 
-std::string DottedName(std::string_view internalName) {
-    std::string dotted(internalName);
-    std::replace(dotted.begin(), dotted.end(), '/', '.');
-    return dotted;
-}
+std::string DottedName(std::string_view internalName) { return WithEach(internalName, '/', '.'); }
 
-std::string InternalName(std::string_view dottedName) {
-    std::string internal(dottedName);
-    std::replace(internal.begin(), internal.end(), '.', '/');
-    return internal;
-}
+std::string InternalName(std::string_view dottedName) { return WithEach(dottedName, '.', '/'); }
 
 std::string_view SimpleName(std::string_view internalName) {
     const std::size_t slash = internalName.rfind('/');

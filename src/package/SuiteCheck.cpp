@@ -18,7 +18,7 @@ std::vector<std::string> MidletFields(std::string_view value) {
     std::vector<std::string> fields;
     for (std::size_t start = 0;;) {
         const std::size_t comma = value.find(',', start);
-        fields.push_back(TrimSpacesAndTabs(value.substr(start, comma - start)));  // the last one to the end
+        fields.push_back(std::string(Trimmed(value.substr(start, comma - start), " \t")));  // the last one to the end
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
@@ -185,12 +185,6 @@ SuiteFindings CheckSuite(std::string_view jadBytes, const JarReading& jar, std::
     if (iniText) CheckIni(*iniText, jadBytes, jad.attributes, jar, out);
     if (IsUtf16(jad.encoding)) out.findings.push_back({FindingKind::JadIsUtf16, std::string(kJadIsUtf16Text)});
     return out;
-}
-
-std::string FindingsQuestion(const std::vector<Finding>& findings) {
-    std::vector<std::string> texts;
-    for (const Finding& finding : findings) texts.push_back(finding.text);
-    return FindingsQuestionText(texts);
 }
 
 }  // namespace kestrane

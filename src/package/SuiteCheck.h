@@ -65,7 +65,8 @@ std::vector<std::string> MidletClasses(const AttributeList& jad, const Attribute
 // the suite declares.
 std::vector<Finding> NeedFindings(const ClassVerdict& verdict, const AttributeList& jad, const AttributeList& manifest);
 
-// FindingsQuestionText (Words.h) of the findings' texts.
+// The box that asks whether to build anyway: every finding's text, then
+// "Trotzdem erstellen?". Its words are made in Words.cpp.
 std::string FindingsQuestion(const std::vector<Finding>& findings);
 
 }  // namespace kestrane

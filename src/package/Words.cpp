@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "descriptor/Text.h"
+#include "package/SuiteCheck.h"
 
 namespace kestrane {
 
@@ -210,9 +211,9 @@ std::string RunCountText(std::size_t runs, std::size_t found) {
         {DecimalText(runs), " von ", DecimalText(found), runs == 1 ? " läuft" : " laufen", " auf dem Telefon"});
 }
 
-std::string FindingsQuestionText(const std::vector<std::string>& findings) {
+std::string FindingsQuestion(const std::vector<Finding>& findings) {
     std::string text = "Vor dem Erstellen ist aufgefallen:\n";
-    for (const std::string& finding : findings) text.append("\n• ").append(finding);
+    for (const Finding& finding : findings) text.append("\n• ").append(finding.text);
     text += "\n\nTrotzdem erstellen?";
     return text;
 }

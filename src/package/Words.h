@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "descriptor/Attributes.h"
 #include "descriptor/JarArchive.h"
@@ -82,9 +81,6 @@ inline constexpr std::string_view kRunsText = "läuft";
 inline constexpr std::string_view kDoesNotRunText = "läuft nicht";
 // "11 von 49 laufen auf dem Telefon".
 std::string RunCountText(std::size_t runs, std::size_t found);
-// The box that asks whether to build anyway: every finding's text, then
-// "Trotzdem erstellen?".
-std::string FindingsQuestionText(const std::vector<std::string>& findings);
 
 // ---- "Ordner umwandeln", /ordner and kestrane ----
 
