@@ -211,6 +211,18 @@ const std::vector<SizeCase> kSizeCases = {
      "\xFF\xFE" + Wide("A: 1\r\nMIDlet-Jar-Size: 2048\r\n", false)},
     {"UTF-16 BE without mark, missing", Wide("MIDlet-Name: A\n", true) + "\x41",
      Wide("MIDlet-Name: A\nMIDlet-Jar-Size: 2048\n", true) + "\x41"},
+    // U+0A0D and U+013A: characters whose low byte is a CR and a colon, and
+    // which are neither: the key stands in no line of its own, nor before a colon.
+    {"UTF-16 LE, characters of a line end's and a colon's low byte",
+     "\xFF\xFE" + Wide("X: ", false) + "\x0D\x0A" + Wide("MIDlet-Jar-Size: 7\r\nMIDlet-Jar-Size", false) + "\x3A\x01" +
+         Wide(" 8\r\n", false),
+     "\xFF\xFE" + Wide("X: ", false) + "\x0D\x0A" + Wide("MIDlet-Jar-Size: 7\r\nMIDlet-Jar-Size", false) + "\x3A\x01" +
+         Wide(" 8\r\nMIDlet-Jar-Size: 2048\r\n", false)},
+    {"UTF-16 BE, characters of a line end's and a colon's low byte",
+     Wide("X: ", true) + "\x0A\x0D" + Wide("MIDlet-Jar-Size: 7\nMIDlet-Jar-Size", true) + "\x01\x3A" +
+         Wide(" 8\n", true),
+     Wide("X: ", true) + "\x0A\x0D" + Wide("MIDlet-Jar-Size: 7\nMIDlet-Jar-Size", true) + "\x01\x3A" +
+         Wide(" 8\nMIDlet-Jar-Size: 2048\n", true)},
 };
 
 class JarSizeReplacing : public ::testing::TestWithParam<SizeCase> {};
