@@ -76,6 +76,12 @@ const std::vector<ManifestCase> kManifestCases = {
     {"not UTF-8: Windows-1252", "MIDlet-Name: Spiel f\xFCr \x80\n",
      List({{"MIDlet-Name", "Spiel f\xC3\xBCr \xE2\x82\xAC"}})},
     {"empty first line: no main section", "\r\nMIDlet-Name: A\r\n", {}},
+    // One byte of no UTF-8 makes the whole main section Windows-1252, its
+    // UTF-8 lines too; a name of letters beyond ASCII is no attribute's.
+    {"not UTF-8 in one line: every line Windows-1252",
+     "MIDlet-Name: Gr\xC3\xBCn\nGr\xF6\xDF"
+     "e: 1\nMIDlet-Vendor: f\xFCr\n",
+     List({{"MIDlet-Name", "Gr\xC3\x83\xC2\xBCn"}, {"MIDlet-Vendor", "f\xC3\xBCr"}})},
 };
 
 class ManifestParsing : public ::testing::TestWithParam<ManifestCase> {};
