@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,6 +96,24 @@ TEST_F(Win32SystemFiles, AFolderListsItsNamesOnceAndAFileItsStamp) {
 }
 
 // Below those there, however the path begins (\\?\ as \\server\share\), never in a file's place.
+// The paths the batch file and rar.exe are given: made whole against the
+// current folder, and the 8.3 form of a file that has one names that file.
+TEST_F(Win32SystemFiles, AFullPathIsMadeFromTheCurrentFolderAndAShortOneNamesTheSameFile) {
+    const std::string name = "ein langer Dateiname mit Leerzeichen.jar";
+    system.WriteWholeFile(root + name, "j");
+    ASSERT_TRUE(SetCurrentDirectoryW(std::wstring(root.begin(), root.end()).c_str()));
+    EXPECT_EQ(system.FullPath("unter\\..\\" + name), root + name);
+    EXPECT_EQ(system.FullPath(""), "");
+    const std::optional<std::string> shortPath = system.ShortPath(root + name);
+    ASSERT_TRUE(shortPath.has_value());
+    EXPECT_EQ(shortPath->find(' '), std::string::npos) << *shortPath;
+    EXPECT_TRUE(system.SameFile(*shortPath, root + name)) << *shortPath;
+    EXPECT_EQ(system.ShortPath(root + "fehlt.jar"), std::nullopt);
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    SetCurrentDirectoryW(temp);  // the folder goes after the test
+}
+
 TEST_F(Win32SystemFiles, AFolderIsMadeBelowThoseThereAndNotInAFilesPlace) {
     system.WriteWholeFile(root + "a.jar", "a");
     for (const std::string& folder :
