@@ -61,6 +61,20 @@ using GlobalMemory = UniqueOwned<HGLOBAL, GlobalFree>;
 inline void ReleaseScreenDC(HDC dc) { ReleaseDC(nullptr, dc); }
 using ScreenDC = UniqueOwned<HDC, ReleaseScreenDC>;
 
+// The DC of a WM_PAINT, from BeginPaint to EndPaint.
+class PaintDC {
+public:
+    explicit PaintDC(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &paint_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { EndPaint(hwnd_, &paint_); }
+    HDC Get() const { return paint_.hdc; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+};
+
 // Selects an object into a DC and puts the previous one back. Declare the
 // owner of the object before this guard so the selection is undone first.
 class ScopedSelect {

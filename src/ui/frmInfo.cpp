@@ -108,8 +108,8 @@ void frmInfo::Form_Load(HINSTANCE instance) {
 }
 
 void frmInfo::Form_Paint() {
-    PAINTSTRUCT paint{};
-    HDC screen = BeginPaint(hwnd_, &paint);
+    const PaintDC paint(hwnd_);
+    const HDC screen = paint.Get();
     RECT client{};
     GetClientRect(hwnd_, &client);
     UniqueOwned<HDC, DeleteDC> buffer(CreateCompatibleDC(screen));
@@ -122,7 +122,6 @@ void frmInfo::Form_Paint() {
         // Short of memory for the buffer: straight onto the screen, with a flicker.
         PaintAll(screen, client);
     }
-    EndPaint(hwnd_, &paint);
 }
 
 void frmInfo::PaintAll(HDC dc, const RECT& client) const {
