@@ -74,9 +74,6 @@ protected:
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
     // Called inside the dispatch's catch block of a failed handler.
     virtual LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) {
-        return DefaultHandling(message, wParam, lParam);
-    }
-    LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 

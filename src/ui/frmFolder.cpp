@@ -176,7 +176,7 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SUITE_FINISHED: conversion_SuiteFinished(TakePosted<SuiteResult>(lParam)); return 0;
     case WM_CONVERSION_ENDED: conversion_Ended(TakePosted<FolderSummary>(lParam)); return 0;
     case WM_START_AT_ONCE: cmdStart_Click(); return 0;
-    default: return DefaultHandling(message, wParam, lParam);
+    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 

@@ -73,11 +73,11 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: Form_Paint(); return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == hwnd_ && Form_SetCursor(lParam)) return TRUE;
-        return DefaultHandling(message, wParam, lParam);
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_LBUTTONDOWN: Form_MouseDown(lParam); return 0;
     case WM_LBUTTONUP: Form_MouseUp(lParam); return 0;
     case WM_CLOSE: CloseModal(); return 0;
-    default: return DefaultHandling(message, wParam, lParam);
+    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 

@@ -118,7 +118,7 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: PostQuitMessage(exitCode_); return 0;
     case WM_BUILD_WAITING: build_Waiting(wParam != FALSE); return 0;
     case WM_BUILD_ENDED: build_Ended(TakePosted<Outcome>(lParam)); return 0;
-    default: return DefaultHandling(message, wParam, lParam);
+    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 
