@@ -25,9 +25,9 @@ struct ControlSpec {
     int id;
     ControlKind kind;
     const wchar_t* text;
-    // Twips. A label of width 0 fits its caption on one line; a height of 0
-    // is one line of the window's font.
-    int left, top, width, height;
+    // Twips, in shorts to keep the tables small. A label of width 0 fits its
+    // caption on one line; a height of 0 is one line of the window's font.
+    short left, top, width, height;
     Anchor anchor = Anchor::Fixed;
 };
 
