@@ -182,6 +182,9 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     try {
         if (message == WM_NEXTDLGCTL) {
             self->MoveFocus(wParam, lParam);
+        } else if (message == WM_COMMAND) {
+            // Menu items arrive without a control; buttons with BN_CLICKED.
+            if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) self->DispatchCommand(LOWORD(wParam));
         } else {
             result = self->HandleMessage(message, wParam, lParam);
         }

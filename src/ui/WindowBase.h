@@ -72,6 +72,8 @@ protected:
     void CloseModal();
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // A menu item or a button clicked, or IDOK and IDCANCEL from Enter and Esc.
+    virtual void DispatchCommand(int) {}
     // Called inside the dispatch's catch block of a failed handler.
     virtual LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(hwnd_, message, wParam, lParam);

@@ -160,9 +160,6 @@ LRESULT frmFolder::HandleFailure(UINT, WPARAM, LPARAM) {
 LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: Form_Load(*reinterpret_cast<const CREATESTRUCTW*>(lParam)); return 0;
-    case WM_COMMAND:
-        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) DispatchCommand(LOWORD(wParam));
-        return 0;
     case WM_NOTIFY: return lvwResults_Notify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_COPY: CopySelectedRows(); return 0;
     case WM_CLOSE: Form_QueryUnload(); return 0;

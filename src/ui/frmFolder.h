@@ -36,7 +36,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void DispatchCommand(int id);
+    void DispatchCommand(int id) override;
     void Form_Load(const CREATESTRUCTW& created);
     void Form_Resize(int clientWidth, int clientHeight);
     void Form_QueryUnload();

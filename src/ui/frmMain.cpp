@@ -100,10 +100,6 @@ LRESULT frmMain::HandleFailure(UINT, WPARAM, LPARAM) {
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: Form_Load(); return 0;
-    case WM_COMMAND:
-        // Menu items arrive without a control; buttons with BN_CLICKED.
-        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) DispatchCommand(LOWORD(wParam));
-        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE)
             Form_Deactivate();

@@ -49,7 +49,7 @@ private:
     LRESULT HandleFailure(UINT message, WPARAM wParam, LPARAM lParam) override;
     class Build;
 
-    void DispatchCommand(int id);
+    void DispatchCommand(int id) override;
     void Form_Initialize();
     void Form_Load();
     void Form_Activate();
