@@ -155,10 +155,9 @@ std::vector<RECT> WindowBase::CreateControls(std::span<const ControlSpec> table,
     return places;
 }
 
-HFONT WindowBase::CreateSansSerifFont(int weight) const {
-    return CreateFontW(-MulDiv(825, dpiY_, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       L"MS Sans Serif");
+HFONT WindowBase::CreateWindowFont(int weight, const wchar_t* face, int hundredths, BYTE pitchAndFamily) const {
+    return CreateFontW(-MulDiv(hundredths, dpiY_, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
 }
 
 // A multi-line field passes Tab on to its window as it does in a dialog; the

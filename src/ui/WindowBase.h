@@ -88,8 +88,10 @@ protected:
     // Creates the table's controls in its order, in `font`; returns where
     // each was put, in pixels.
     std::vector<RECT> CreateControls(std::span<const ControlSpec> table, HFONT font);
-    // MS Sans Serif 8.25 points at the screen's DPI, the font of the windows.
-    HFONT CreateSansSerifFont(int weight) const;
+    // A font at the screen's DPI, by default MS Sans Serif 8.25 points, the
+    // font of the windows; the size is in hundredths of a point.
+    HFONT CreateWindowFont(int weight, const wchar_t* face = L"MS Sans Serif", int hundredths = 825,
+                           BYTE pitchAndFamily = DEFAULT_PITCH | FF_SWISS) const;
 
     static constexpr int kTwipsPerInch = 1440;
 

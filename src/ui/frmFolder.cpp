@@ -179,7 +179,7 @@ LRESULT frmFolder::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void frmFolder::Form_Load(const CREATESTRUCTW& created) {
     smallestWindow_ = {created.cx, created.cy};
-    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
+    font_ = GdiObject<HFONT>(CreateWindowFont(FW_NORMAL));
     createdPlaces_ = CreateControls(kControls, font_.Get());
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);

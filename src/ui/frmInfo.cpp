@@ -84,11 +84,9 @@ LRESULT frmInfo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void frmInfo::Form_Load(HINSTANCE instance) {
     // Without its picture the window still shows its texts on the plain button face.
     LoadPhonePicture(instance, imgST60_);
-    fonts_[Bold] = GdiObject<HFONT>(CreateSansSerifFont(FW_BOLD));
-    fonts_[Regular] = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
-    fonts_[Fixed] = GdiObject<HFONT>(CreateFontW(-MulDiv(9, DpiY(), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                                 DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Fixedsys"));
+    fonts_[Bold] = GdiObject<HFONT>(CreateWindowFont(FW_BOLD));
+    fonts_[Regular] = GdiObject<HFONT>(CreateWindowFont(FW_NORMAL));
+    fonts_[Fixed] = GdiObject<HFONT>(CreateWindowFont(FW_NORMAL, L"Fixedsys", 900, FIXED_PITCH | FF_MODERN));
     static_assert(std::size(kLabels) == kLabelCount, "one entry for each label");
     // Measured once: the texts never change while the window is open.
     ScreenDC screen(GetDC(nullptr));

@@ -121,7 +121,7 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void frmMain::Form_Initialize() { InitCommonControls(); }
 
 void frmMain::Form_Load() {
-    font_ = GdiObject<HFONT>(CreateSansSerifFont(FW_NORMAL));
+    font_ = GdiObject<HFONT>(CreateWindowFont(FW_NORMAL));
     CreateControls(kControls, font_.Get());
     ShowWindow(Control(IDC_LBLWAIT), SW_HIDE);  // shown only while a build waits
     SetWindowTextW(Control(IDC_TXTINI), Widen(kIniTemplate).c_str());
