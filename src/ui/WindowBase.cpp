@@ -88,7 +88,7 @@ int WindowBase::RunMessageLoop(const WindowBase* modal) {
     return 0;
 }
 
-bool WindowBase::CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu) {
+bool WindowBase::CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu, int showCommand) {
     if (!RegisterWindowClass(instance, look, WindowProc)) return false;
     ScreenDC screen(GetDC(nullptr));
     dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
@@ -96,21 +96,20 @@ bool WindowBase::CreateWithLook(HINSTANCE instance, const WindowLook& look, HMEN
     RECT frame{0, 0, ScaleX(look.clientTwips.cx), ScaleY(look.clientTwips.cy)};
     AdjustWindowRectEx(&frame, look.style, menu != nullptr, look.exStyle);
     // No owner window: each window stands on its own in the taskbar's eyes.
-    return CreateWindowExW(look.exStyle, look.className, look.title, look.style, CW_USEDEFAULT, CW_USEDEFAULT,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance,
-                           this) != nullptr;
+    if (!CreateWindowExW(look.exStyle, look.className, look.title, look.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                         frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, instance, this))
+        return false;
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    return true;
 }
 
 bool WindowBase::RunModal(HWND owner, const WindowLook& look) {
     EnableWindow(owner, FALSE);
     owner_ = owner;
-    const bool created =
-        CreateWithLook(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), look, nullptr);
-    if (created) {
-        ShowWindow(hwnd_, SW_SHOWNORMAL);
-        UpdateWindow(hwnd_);
-        RunMessageLoop(this);
-    }
+    const bool created = CreateWithLook(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), look,
+                                        nullptr, SW_SHOWNORMAL);
+    if (created) RunMessageLoop(this);
     // However the showing ended, the owner takes input and the activation again.
     EnableWindow(owner, TRUE);
     SetActiveWindow(owner);

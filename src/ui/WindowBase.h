@@ -60,9 +60,9 @@ protected:
     // ends it); what it is sent on the way finds no object any more.
     ~WindowBase();
 
-    // Registers the class once per process and creates the window with this
-    // object behind it; false when the system refused.
-    bool CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu);
+    // Registers the class once per process, creates the window with this
+    // object behind it and shows it; false when the system refused.
+    bool CreateWithLook(HINSTANCE instance, const WindowLook& look, HMENU menu, int showCommand);
     // Creates the window and runs it as a modal window over `owner`, which
     // takes no input until it closes and then gets the activation back.
     // False when the window could not be made.

@@ -82,12 +82,10 @@ bool frmMain::Create(HINSTANCE instance, int showCommand) {
     Form_Initialize();
 
     HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    if (!CreateWithLook(instance, kLook, menu)) {
+    if (!CreateWithLook(instance, kLook, menu, showCommand)) {
         DestroyMenu(menu);
         return false;
     }
-    ShowWindow(hwnd_, showCommand);
-    UpdateWindow(hwnd_);
     if (!startupFailure_.empty()) ShowMessage(startupFailure_, true);
     return true;
 }
