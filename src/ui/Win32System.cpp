@@ -322,12 +322,13 @@ void Win32System::CreateFolder(const std::string& folder) {
 
 std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((Widen(folder) + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    HANDLE first = FindFirstFileW((Widen(folder) + L"*").c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return {};  // a drive's empty root
         ThrowSystemError(FolderNotReadText(folder), error);
     }
+    const UniqueOwned<HANDLE, FindClose> search(first);
     std::vector<FolderEntry> entries;
     do {
         const std::wstring_view name = found.cFileName;
@@ -335,9 +336,8 @@ std::vector<FolderEntry> Win32System::ListFolder(const std::string& folder) {
         const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entries.push_back(
             {Narrow(name), isFolder, isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)});
-    } while (FindNextFileW(search, &found));
+    } while (FindNextFileW(search.Get(), &found));
     const DWORD error = GetLastError();
-    FindClose(search);
     if (error != ERROR_NO_MORE_FILES) ThrowSystemError(FolderNotReadText(folder), error);
     return entries;
 }
