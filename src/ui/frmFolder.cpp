@@ -77,31 +77,6 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     return 0;
 }
 
-// Puts the table's controls, created at `places`, where their anchors take
-// them in a client area `grown` pixels larger than the design's.
-void LayOutControls(HWND window, std::span<const ControlSpec> table, const std::vector<RECT>& places, SIZE grown) {
-    HDWP batch = BeginDeferWindowPos(static_cast<int>(table.size()));
-    for (std::size_t i = 0; i < table.size() && i < places.size() && batch; ++i) {
-        RECT place = places[i];
-        switch (table[i].anchor) {
-        case Anchor::Fixed: break;
-        case Anchor::Widen: place.right += grown.cx; break;
-        case Anchor::MoveRight: OffsetRect(&place, grown.cx, 0); break;
-        case Anchor::Fill:
-            place.right += grown.cx;
-            place.bottom += grown.cy;
-            break;
-        case Anchor::MoveDownWiden:
-            OffsetRect(&place, 0, grown.cy);
-            place.right += grown.cx;
-            break;
-        }
-        batch = DeferWindowPos(batch, GetDlgItem(window, table[i].id), nullptr, place.left, place.top,
-                               place.right - place.left, place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    if (batch) EndDeferWindowPos(batch);
-}
-
 }  // namespace
 
 // The run: its job, the thread that works it (started with the object), and
@@ -199,12 +174,34 @@ void frmFolder::Form_Load(const CREATESTRUCTW& created) {
     if (unattended_) PostMessageW(hwnd_, WM_START_AT_ONCE, 0, 0);
 }
 
-// The result column takes the width the list gained, so that reasons show whole.
+// The controls go where their anchors take them in the grown client area,
+// and the result column takes the width the list gained, so that reasons
+// show whole.
 void frmFolder::Form_Resize(int clientWidth, int clientHeight) {
     if (!Control(IDC_FOLDER_LBLSTATUS)) return;  // sized before the controls exist
     // Never taken as smaller than the design.
     const int grown = std::max(0, clientWidth - ScaleX(kClientWidthTwips));
-    LayOutControls(hwnd_, kControls, createdPlaces_, {grown, std::max(0, clientHeight - ScaleY(kClientHeightTwips))});
+    const int grownDown = std::max(0, clientHeight - ScaleY(kClientHeightTwips));
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(std::size(kControls)));
+    for (std::size_t i = 0; i < std::size(kControls) && i < createdPlaces_.size() && batch; ++i) {
+        RECT place = createdPlaces_[i];
+        switch (kControls[i].anchor) {
+        case Anchor::Fixed: break;
+        case Anchor::Widen: place.right += grown; break;
+        case Anchor::MoveRight: OffsetRect(&place, grown, 0); break;
+        case Anchor::Fill:
+            place.right += grown;
+            place.bottom += grownDown;
+            break;
+        case Anchor::MoveDownWiden:
+            OffsetRect(&place, 0, grownDown);
+            place.right += grown;
+            break;
+        }
+        batch = DeferWindowPos(batch, Control(kControls[i].id), nullptr, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (batch) EndDeferWindowPos(batch);
     HWND list = Control(IDC_FOLDER_LVWRESULTS);
     const int column = ListView_GetColumnWidth(list, kResultColumn);
     ListView_SetColumnWidth(list, kResultColumn,
