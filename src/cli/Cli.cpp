@@ -359,7 +359,7 @@ private:
         const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                            : result.phone == SuiteResult::Phone::Runs  ? "true"
                                                                        : "false";
-        Print(!options_.json ? ResultLine(LineForm(result))
+        Print(!options_.json ? ResultLine(result, true)
                              : "{\"datei\":" + JsonString(result.file) + RawBytesField("datei_bytes", result.file) +
                                    ",\"suite\":" + JsonString(result.suite) +
                                    ",\"status\":" + JsonString(StatusWord(result.status)) + ",\"ergebnis\":" +
