@@ -396,7 +396,6 @@ private:
         return listingFailures_ > 0 ? 1 : summary.ExitCode();
     }
 
-    void SuitesFound(std::size_t) override {}
     void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
     void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
     bool Cancelled() override { return stop_; }

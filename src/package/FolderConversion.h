@@ -193,7 +193,7 @@ private:
 // Told what happens, on the thread that converts.
 class FolderListener {
 public:
-    virtual void SuitesFound(std::size_t count) = 0;
+    virtual void SuitesFound(std::size_t /*count*/) {}
     // Before the suite at `index` (from 0) of `count`, once it is not cancelled.
     virtual void SuiteStarting(std::size_t /*index*/, std::size_t /*count*/) {}
     // The result names the suite as it was shown.
