@@ -67,8 +67,8 @@ std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& sy
     const Members& m = prepared.members;
     if (options.startDirectly) {
         prepared.archiver = system.FullPath(rarFolder + "rar.exe");
-        prepared.batchLine = Concatenated(
-            {"\"", prepared.archiver, "\" ", ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj)});
+        prepared.batchLine = ArchiverCommand(Concatenated({"\"", prepared.archiver, "\""}), prepared.archive, m.jah,
+                                             m.utf, m.ini, m.obj);
         return std::nullopt;
     }
     prepared.batchFolder = WritableFolder(rarFolder, request, system);
@@ -82,7 +82,7 @@ std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& sy
         if (!carried) return UnsafePathText(*paths[i]);
         safe[i] = std::move(*carried);
     }
-    prepared.batchLine = ArchiverCommand(safe[0], safe[1], safe[2], safe[3], safe[4]);
+    prepared.batchLine = ArchiverCommand("rar.exe", safe[0], safe[1], safe[2], safe[3], safe[4]);
     return std::nullopt;
 }
 
