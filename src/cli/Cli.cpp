@@ -359,7 +359,7 @@ private:
         const char* runs = result.phone == SuiteResult::Phone::Unknown ? "null"
                            : result.phone == SuiteResult::Phone::Runs  ? "true"
                                                                        : "false";
-        Print(!options_.json ? ResultLine(LineForm(result))
+        Print(!options_.json ? ResultLine(result, true)
                              : "{\"datei\":" + JsonString(result.file) + RawBytesField("datei_bytes", result.file) +
                                    ",\"suite\":" + JsonString(result.suite) +
                                    ",\"status\":" + JsonString(StatusWord(result.status)) + ",\"ergebnis\":" +
@@ -396,7 +396,6 @@ private:
         return listingFailures_ > 0 ? 1 : summary.ExitCode();
     }
 
-    void SuitesFound(std::size_t) override {}
     void SuiteStarting(std::size_t index, std::size_t count) override { Progress(index, count); }
     void SuiteFinished(std::size_t, const SuiteResult& result) override { Report(result); }
     bool Cancelled() override { return stop_; }

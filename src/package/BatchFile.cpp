@@ -27,14 +27,9 @@ std::string BatchFolder(std::string_view rarPath) {
     return folder;
 }
 
-std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
-                            std::string_view obj) {
-    return Concatenated({"rar.exe ", ArchiverArguments(stj, jah, utf, ini, obj)});
-}
-
-std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
-                              std::string_view obj) {
-    std::string line = Concatenated({"a -m0 -ep \"", stj, "\" \"", jah, "\" \"", utf, "\" \"", ini, "\""});
+std::string ArchiverCommand(std::string_view program, std::string_view stj, std::string_view jah, std::string_view utf,
+                            std::string_view ini, std::string_view obj) {
+    std::string line = Concatenated({program, " a -m0 -ep \"", stj, "\" \"", jah, "\" \"", utf, "\" \"", ini, "\""});
     if (!IsBlank(obj)) line += Concatenated({" \"", obj, "\""});
     return line;
 }

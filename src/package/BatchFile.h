@@ -21,15 +21,12 @@ std::string ParentFolder(std::string_view path);
 // "\" (the root of the current drive) for a bare name or an empty field.
 std::string BatchFolder(std::string_view rarPath);
 
-// a -m0 -ep "<stj>" "<jah>" "<utf>" "<ini>" ["<obj>"]: add, store without
-// compression, bare member names. The "java.obj" path is left out when it is
-// empty or only spaces.
-std::string ArchiverArguments(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
-                              std::string_view obj);
-
-// The batch file's line: "rar.exe " and the arguments, with no line end.
-std::string ArchiverCommand(std::string_view stj, std::string_view jah, std::string_view utf, std::string_view ini,
-                            std::string_view obj);
+// <program> a -m0 -ep "<stj>" "<jah>" "<utf>" "<ini>" ["<obj>"], with no
+// line end: add, store without compression, bare member names. The
+// "java.obj" path is left out when it is empty or only spaces. The batch
+// file's line names the program "rar.exe".
+std::string ArchiverCommand(std::string_view program, std::string_view stj, std::string_view jah, std::string_view utf,
+                            std::string_view ini, std::string_view obj);
 
 // The command interpreter expands "%...%" in a batch file; doubling every
 // "%" hands the archiver the paths exactly as the user wrote them.

@@ -410,7 +410,7 @@ public:
     }
     void Add(const SuiteResult& result) {
         summary.Add(result);
-        Write(ResultLine(LineForm(result)) + "\r\n");
+        Write(ResultLine(result, true) + "\r\n");
     }
     // Why it could not be written, or nothing once it is in place.
     std::optional<std::string> Finish(bool cancelled) {
@@ -477,22 +477,16 @@ std::string SummaryLine(const FolderSummary& summary) {
     return line;
 }
 
-std::string ResultLine(const SuiteResult& result) {
+std::string ResultLine(const SuiteResult& result, bool escaped) {
     // A tab inside a field would shift the columns; none of the program's
     // own texts has one, but file names and MIDlet-Names come from outside.
-    auto field = [](std::string text) {
-        std::replace(text.begin(), text.end(), '\t', ' ');
-        return text;
+    auto field = [escaped](std::string_view text) {
+        std::string one = escaped ? EscapedLine(text) : std::string(text);
+        std::replace(one.begin(), one.end(), '\t', ' ');
+        return one;
     };
-    return Concatenated(
-        {field(result.file), "\t", field(result.suite), "\t", field(result.result), "\t", PhoneWord(result.phone)});
-}
-
-SuiteResult LineForm(SuiteResult result) {
-    result.file = EscapedLine(result.file);
-    result.suite = EscapedLine(OneLine(result.suite));
-    result.result = EscapedLine(result.result);
-    return result;
+    return Concatenated({field(result.file), "\t", field(escaped ? OneLine(result.suite) : result.suite), "\t",
+                         field(result.result), "\t", PhoneWord(result.phone)});
 }
 
 std::string_view PhoneWord(SuiteResult::Phone phone) {

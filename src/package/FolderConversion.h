@@ -193,7 +193,7 @@ private:
 // Told what happens, on the thread that converts.
 class FolderListener {
 public:
-    virtual void SuitesFound(std::size_t count) = 0;
+    virtual void SuitesFound(std::size_t /*count*/) {}
     // Before the suite at `index` (from 0) of `count`, once it is not cancelled.
     virtual void SuiteStarting(std::size_t /*index*/, std::size_t /*count*/) {}
     // The result names the suite as it was shown.
@@ -230,15 +230,14 @@ struct FolderSummary {
 // once a suite's classes were judged ", 11 von 240 laufen auf dem Telefon".
 std::string SummaryLine(const FolderSummary& summary);
 
-// One line of the list as copied and logged: file, suite, result and
-// whether it runs on the phone, tab-separated.
-std::string ResultLine(const SuiteResult& result);
+// One line of the list as copied: file, suite, result and whether it runs
+// on the phone, tab-separated. `escaped`, as the line is written: every
+// control character and every byte of no UTF-8 character escaped ("\n",
+// "\x1B") in its names and its result, so that each suite keeps one line and
+// the line stays UTF-8.
+std::string ResultLine(const SuiteResult& result, bool escaped = false);
 // "läuft", "läuft nicht", or nothing where the JAR could not be judged (not wholly).
 std::string_view PhoneWord(SuiteResult::Phone phone);
-// The result as its line is written: every control character and every byte
-// of no UTF-8 character escaped ("\n", "\x1B") in its names and its result,
-// so that each suite keeps one line and the line stays UTF-8.
-SuiteResult LineForm(SuiteResult result);
 
 // The one loop over the suites of a run: converts (or checks) each planned
 // suite until the listener cancels, each staging in its own subfolder of

@@ -59,13 +59,16 @@ std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& sy
     // the copies; the archiver runs elsewhere, in the folder of rar.exe, so it
     // gets the path whole, and the result is looked for where it was asked.
     prepared.stj = system.FullPath(request.stj);
-    prepared.archive = options.replaceWhenGood ? TemporaryPackagePath(prepared.stj) : prepared.stj;
+    // A package that replaces one only when whole is written beside it under
+    // a name recognisably Kestrane's, one per STJ file, so that a file left
+    // behind by a crash goes with the next build of the same package.
+    prepared.archive = options.replaceWhenGood ? prepared.stj + ".kestrane-tmp" : prepared.stj;
 
     const Members& m = prepared.members;
     if (options.startDirectly) {
         prepared.archiver = system.FullPath(rarFolder + "rar.exe");
-        prepared.batchLine = Concatenated(
-            {"\"", prepared.archiver, "\" ", ArchiverArguments(prepared.archive, m.jah, m.utf, m.ini, m.obj)});
+        prepared.batchLine = ArchiverCommand(Concatenated({"\"", prepared.archiver, "\""}), prepared.archive, m.jah,
+                                             m.utf, m.ini, m.obj);
         return std::nullopt;
     }
     prepared.batchFolder = WritableFolder(rarFolder, request, system);
@@ -79,7 +82,7 @@ std::optional<std::string> Prepare(const PackageRequest& request, SystemPort& sy
         if (!carried) return UnsafePathText(*paths[i]);
         safe[i] = std::move(*carried);
     }
-    prepared.batchLine = ArchiverCommand(safe[0], safe[1], safe[2], safe[3], safe[4]);
+    prepared.batchLine = ArchiverCommand("rar.exe", safe[0], safe[1], safe[2], safe[3], safe[4]);
     return std::nullopt;
 }
 
@@ -133,7 +136,10 @@ Outcome RunAndJudge(const PackageRequest& request, const Prepared& prepared, Sys
                     const BuildOptions& options, BuildProgress* progress) {
     StageMembers(request, prepared, system);
     std::optional<TemporaryPackage> temporary;
-    if (options.replaceWhenGood) temporary.emplace(prepared.stj, system);
+    if (options.replaceWhenGood) {
+        if (system.Stamp(prepared.archive).exists) system.Delete(prepared.archive);
+        temporary.emplace(prepared.stj, prepared.archive, system);
+    }
     const std::string batchPath =
         options.startDirectly ? std::string() : WriteBatchFile(prepared.batchFolder, prepared.batchLine, system);
     const FileStamp before = system.Stamp(prepared.archive);

@@ -60,8 +60,6 @@ bool IsWholePackage(const std::string& stj, SystemPort& system) {
     return true;
 }
 
-std::string TemporaryPackagePath(const std::string& stj) { return stj + ".kestrane-tmp"; }
-
 void WritePackage(const std::string& stj, const PackageRequest& request, std::string_view iniBytes,
                   SystemPort& system) {
     const JadFile jad = JadOfRequest(request, system);
@@ -85,10 +83,6 @@ void WritePackage(const std::string& stj, const PackageRequest& request, std::st
 void ReplaceWholeFile(const std::string& path, std::string_view bytes, SystemPort& system) {
     TemporaryPackage file(path, WriteNewFile(system, path, bytes), system);
     file.PutInPlace();
-}
-TemporaryPackage::TemporaryPackage(const std::string& stj, SystemPort& system)
-    : system_(system), stj_(stj), path_(TemporaryPackagePath(stj)) {
-    if (system_.Stamp(path_).exists) system_.Delete(path_);
 }
 
 TemporaryPackage::TemporaryPackage(std::string stj, std::string path, SystemPort& system)

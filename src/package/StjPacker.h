@@ -14,11 +14,6 @@
 
 namespace kestrane {
 
-// The temporary name of the package rar.exe writes beside the STJ file:
-// recognisably Kestrane's, and one name per STJ file, so that a file left
-// behind by a crash is overwritten by the next build of the same package.
-std::string TemporaryPackagePath(const std::string& stj);
-
 // Writes the STJ file `stj` (absolute) as above, with the members in the
 // order the phone's packages have them: java.jah (the JAR, with its time),
 // java.utf (the JAD as PackageJadBytes makes it, with the JAD's time),
@@ -41,10 +36,8 @@ void ReplaceWholeFile(const std::string& path, std::string_view bytes, SystemPor
 // unless it was put in the STJ file's place.
 class TemporaryPackage {
 public:
-    // At TemporaryPackagePath, for rar.exe to write: a file of that name
-    // left from an earlier run goes.
-    TemporaryPackage(const std::string& stj, SystemPort& system);
-    // Already written, at `path` (see SystemPort::CreateNewFile).
+    // At `path`: written already (see SystemPort::CreateNewFile), or for
+    // rar.exe to write.
     TemporaryPackage(std::string stj, std::string path, SystemPort& system);
     ~TemporaryPackage();
     TemporaryPackage(const TemporaryPackage&) = delete;

@@ -72,7 +72,9 @@ TEST(ArchiverCommand, QuotesEveryPathAndAddsObjOnlyWhenGiven) {
          "fung & Co\\stjava.ini\""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ArchiverCommand(c.stj, c.app + "java.jah", c.app + "java.utf", c.app + "stjava.ini", c.obj), c.line);
+        EXPECT_EQ(
+            ArchiverCommand("rar.exe", c.stj, c.app + "java.jah", c.app + "java.utf", c.app + "stjava.ini", c.obj),
+            c.line);
 }
 
 TEST(EscapePercents, DoublesEveryPercentSign) {
