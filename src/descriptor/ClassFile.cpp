@@ -194,11 +194,12 @@ void ReadClassEntry(std::string_view name, ClassFile& out) {
         out.classes.push_back(InternalName(name));
 }
 
-void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
-    const MemberReference member = pool.MemberAt(index);
+// A member the class refers to or declares, into `list` once its name and
+// descriptor are read.
+void ReadMember(const MemberReference& member, std::vector<MemberReference>& list, ClassFile& out) {
     if (!IsMemberName(member.name)) Break();
     ReadDescriptor(member.descriptor, member.method, out);
-    out.members.push_back(member);
+    list.push_back(member);
 }
 
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
@@ -233,7 +234,7 @@ void ReadPoolEntries(const ConstantPool& pool, ClassFile& out) {
         case kClass: ReadClassEntry(pool.NamedUtf8(i, kClass), out); break;
         case kFieldref:
         case kMethodref:
-        case kInterfaceMethodref: ReadMemberReference(pool, i, out); break;
+        case kInterfaceMethodref: ReadMember(pool.MemberAt(i), out.members, out); break;
         case kString:
             if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.namedInStrings.push_back(*name);
             break;
@@ -378,10 +379,7 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& 
     for (std::uint16_t i = 0; i < count; ++i) {
         in.Skip(2);  // access flags
         const std::string_view name = pool.Utf8(in.U2());
-        if (!IsMemberName(name)) Break();
-        const std::string_view descriptor = pool.Utf8(in.U2());
-        out.declared.push_back({{}, name, descriptor, methods});
-        ReadDescriptor(descriptor, methods, out);
+        ReadMember({{}, name, pool.Utf8(in.U2()), methods}, out.declared, out);
         bool code = false;
         ReadAttributes(in, pool, [&](std::string_view attribute, std::string_view body) {
             if (!methods || attribute != "Code") return;
