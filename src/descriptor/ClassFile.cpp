@@ -85,7 +85,7 @@ public:
     std::size_t Count() const { return starts_.size(); }
     // 0 for index 0 and for the second slot of a long or a double.
     std::uint8_t TagAt(std::size_t index) const {
-        if (index == 0 || index >= starts_.size() || starts_[index] == 0) return 0;
+        if (index >= starts_.size() || starts_[index] == 0) return 0;
         return static_cast<std::uint8_t>(bytes_[starts_[index]]);
     }
     std::string_view Utf8(std::size_t index) const {
@@ -130,6 +130,12 @@ bool IsInternalName(std::string_view name) {
     return high < 0x80 || IsValidUtf8(name);
 }
 
+// The name, which must be a class name in internal form.
+std::string_view InternalName(std::string_view name) {
+    if (!IsInternalName(name)) Break();
+    return name;
+}
+
 // A field's or method's own name: a class name of one part; '<' only in
 // <init> and <clinit>.
 bool IsMemberName(std::string_view name) {
@@ -159,45 +165,41 @@ std::size_t ReadFieldType(std::string_view descriptor, std::size_t pos, ClassFil
     case 'L': {
         const std::size_t end = descriptor.find(';', pos);
         if (end == std::string_view::npos) Break();
-        const std::string_view name = descriptor.substr(pos + 1, end - pos - 1);
-        if (!IsInternalName(name)) Break();
-        out.classes.emplace_back(name);
+        out.classes.push_back(InternalName(descriptor.substr(pos + 1, end - pos - 1)));
         return end + 1;
     }
     default: Break();
     }
 }
 
-void ReadFieldDescriptor(std::string_view descriptor, ClassFile& out) {
-    if (ReadFieldType(descriptor, 0, out) != descriptor.size()) Break();
-}
-
 // A method's descriptor or a field's.
 void ReadDescriptor(std::string_view descriptor, bool method, ClassFile& out) {
-    if (!method) return ReadFieldDescriptor(descriptor, out);
-    if (descriptor.empty() || descriptor[0] != '(') Break();
-    std::size_t pos = 1;
-    while (pos < descriptor.size() && descriptor[pos] != ')') pos = ReadFieldType(descriptor, pos, out);
-    if (pos == descriptor.size()) Break();
-    if (descriptor.substr(pos + 1) != "V") ReadFieldDescriptor(descriptor.substr(pos + 1), out);
+    std::size_t pos = 0;
+    if (method) {
+        if (descriptor.empty() || descriptor[0] != '(') Break();
+        pos = 1;
+        while (pos < descriptor.size() && descriptor[pos] != ')') pos = ReadFieldType(descriptor, pos, out);
+        if (pos == descriptor.size()) Break();
+        if (descriptor.substr(++pos) == "V") return;  // past ')': the result, a field type or V
+    }
+    if (ReadFieldType(descriptor, pos, out) != descriptor.size()) Break();
 }
 
 // A Class entry's name: an array's element class, nothing for an array of a
 // primitive type.
 void ReadClassEntry(std::string_view name, ClassFile& out) {
     if (!name.empty() && name[0] == '[')
-        ReadFieldDescriptor(name, out);
-    else if (IsInternalName(name))
-        out.classes.emplace_back(name);
+        ReadDescriptor(name, false, out);
     else
-        Break();
+        out.classes.push_back(InternalName(name));
 }
 
-void ReadMemberReference(const ConstantPool& pool, std::size_t index, ClassFile& out) {
-    const MemberReference member = pool.MemberAt(index);
+// A member the class refers to or declares, into `list` once its name and
+// descriptor are read.
+void ReadMember(const MemberReference& member, std::vector<MemberReference>& list, ClassFile& out) {
     if (!IsMemberName(member.name)) Break();
     ReadDescriptor(member.descriptor, member.method, out);
-    out.members.push_back(member);
+    list.push_back(member);
 }
 
 bool IsIdentifierStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; }
@@ -232,7 +234,7 @@ void ReadPoolEntries(const ConstantPool& pool, ClassFile& out) {
         case kClass: ReadClassEntry(pool.NamedUtf8(i, kClass), out); break;
         case kFieldref:
         case kMethodref:
-        case kInterfaceMethodref: ReadMemberReference(pool, i, out); break;
+        case kInterfaceMethodref: ReadMember(pool.MemberAt(i), out.members, out); break;
         case kString:
             if (auto name = DottedClassName(pool.NamedUtf8(i, kString))) out.namedInStrings.push_back(*name);
             break;
@@ -377,10 +379,7 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& 
     for (std::uint16_t i = 0; i < count; ++i) {
         in.Skip(2);  // access flags
         const std::string_view name = pool.Utf8(in.U2());
-        if (!IsMemberName(name)) Break();
-        const std::string_view descriptor = pool.Utf8(in.U2());
-        out.declared.push_back({{}, name, descriptor, methods});
-        ReadDescriptor(descriptor, methods, out);
+        ReadMember({{}, name, pool.Utf8(in.U2()), methods}, out.declared, out);
         bool code = false;
         ReadAttributes(in, pool, [&](std::string_view attribute, std::string_view body) {
             if (!methods || attribute != "Code") return;
@@ -393,9 +392,7 @@ void ReadMembers(Cursor& in, const ConstantPool& pool, bool methods, ClassFile& 
 
 // The class itself, its super class, an interface: no array.
 std::string_view ClassName(const ConstantPool& pool, std::uint16_t index) {
-    const std::string_view name = pool.NamedUtf8(index, kClass);
-    if (!IsInternalName(name)) Break();
-    return name;
+    return InternalName(pool.NamedUtf8(index, kClass));
 }
 
 template <typename T>

@@ -5,9 +5,6 @@
 #include <libdeflate.h>
 #endif
 
-#include <algorithm>
-#include <cstddef>
-
 namespace kestrane {
 
 std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
@@ -15,15 +12,8 @@ std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc) {
     // libdeflate's is the same CRC-32, with the processor's carry-less multiply where it has one.
     return libdeflate_crc32(crc, bytes.data(), bytes.size());
 #else
-    // zlib's is the same CRC-32, several bytes at a time; it counts in uInt.
-    constexpr std::size_t kLargestStep = 1u << 30;
-    while (!bytes.empty()) {
-        const std::size_t step = std::min(bytes.size(), kLargestStep);
-        crc = static_cast<std::uint32_t>(
-            crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(step)));
-        bytes.remove_prefix(step);
-    }
-    return crc;
+    // zlib's is the same CRC-32, several bytes at a time; crc32_z counts in size_t.
+    return static_cast<std::uint32_t>(crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 #endif
 }
 

@@ -7,23 +7,19 @@ namespace kestrane {
 Utf8Character Utf8CharacterAt(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
-    char32_t code = 0, minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, code = lead & 0x1Fu, minimum = 0x80;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, code = lead & 0x0Fu, minimum = 0x800;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, code = lead & 0x07u, minimum = 0x10000;
-    else
-        return {};
-    if (text.size() - at < length) return {};
+    // The lead byte gives the length and, in the bits below its leading
+    // ones, the character's highest bits; a shorter form would do below the
+    // minimum of that length.
+    const std::size_t length = lead < 0xC2 || lead > 0xF4 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (length == 0 || text.size() - at < length) return {};
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    char32_t code = lead & (0x7Fu >> length);
     for (std::size_t k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(text[at + k]);
         if ((next & 0xC0u) != 0x80u) return {};
         code = (code << 6) | (next & 0x3Fu);
     }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+    if (code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
     return {code, length};
 }
 

@@ -32,8 +32,11 @@ std::string Wide(std::string_view ascii, bool bigEndian) {
 TEST(TextEncoding, Utf8IsCheckedStrictly) {
     EXPECT_TRUE(IsValidUtf8("plain ASCII"));
     EXPECT_TRUE(IsValidUtf8("\xC3\xBC \xE2\x82\xAC \xF0\x9F\x98\x80"));  // ü € 😀
-    for (const char* bad :
-         {"\xFC", "\xC0\x80", "\xE2\x82", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xF8\x88\x80\x80\x80"})
+    // U+0080, U+0800 and U+10000, the lowest of each length, and below them
+    // the same lengths overlong; a lead byte above F4 starts no character.
+    EXPECT_TRUE(IsValidUtf8("\xC2\x80 \xE0\xA0\x80 \xF0\x90\x80\x80"));
+    for (const char* bad : {"\xFC", "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xE2\x82",
+                            "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\x80", "\xF8\x88\x80\x80\x80"})
         EXPECT_FALSE(IsValidUtf8(bad)) << bad;
 }
 
