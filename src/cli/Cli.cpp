@@ -140,13 +140,11 @@ std::string CheckSummaryLine(const FolderSummary& summary) {
 
 // The plan's suites kept by a text each is known by, by their numbers only:
 // the plan may hold a great many suites.
-using SuitesByText = std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
-                                        std::function<bool(std::size_t, std::size_t)>>;
-
-SuitesByText SuitesKnownBy(const std::function<std::string(std::size_t)>& text) {
-    return SuitesByText(
-        0, [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); },
-        [text](std::size_t a, std::size_t b) { return text(a) == text(b); });
+template <typename Text>
+auto SuitesKnownBy(Text text) {
+    const auto hash = [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); };
+    const auto same = [text](std::size_t a, std::size_t b) { return text(a) == text(b); };
+    return std::unordered_set<std::size_t, decltype(hash), decltype(same)>(0, hash, same);
 }
 
 // A suite named twice (its JAR and its JAD, or a file and its folder) is
@@ -169,7 +167,8 @@ void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
         if (added) it->second = writes && IgnoresCase(system, folder);
         return it->second ? AsciiLowered(plan.Package(suite)) : plan.Package(suite);
     };
-    SuitesByText jars = SuitesKnownBy(named), packages = SuitesKnownBy(key);
+    auto jars = SuitesKnownBy(named);
+    auto packages = SuitesKnownBy(key);
     plan.KeepWhere([&](std::size_t suite) {
         if (!jars.insert(suite).second) return false;
         const std::string wanted = plan.Package(suite);
@@ -326,16 +325,10 @@ private:
 
     void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
         const std::string file = system_.FullPath(input);
-        std::string jar = file, jad, problem;
-        if (RoleOfFile(file) == FileRole::Jad) {
-            jad = file;
-            jar = PartnerJar(file, system_).value_or("");
-            if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
-        } else if (RoleOfFile(file) == FileRole::Jar) {
-            jad = PartnerJad(file, system_).value_or("");
-        } else {
-            throw UsageError{NeitherJarNorJadText(input)};
-        }
+        const FileRole role = RoleOfFile(file);
+        if (role != FileRole::Jad && role != FileRole::Jar) throw UsageError{NeitherJarNorJadText(input)};
+        const std::string jar = role == FileRole::Jar ? file : PartnerJar(file, system_).value_or("");
+        const std::string jad = role == FileRole::Jad ? file : PartnerJad(file, system_).value_or("");
         const std::string packages = target.value_or(FolderOf(file));
         // A JAR's JAD and a JAD's JAR are found beside it.
         const std::string source = FolderPart(file);
@@ -344,7 +337,8 @@ private:
         };
         const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
         const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
-        if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
+        if (jar.empty())
+            plan.SetProblem(added, Concatenated({kSkippedPrefixText, kJadWithoutItsJarText}), SuiteStatus::Skipped);
     }
 
     // A line of the results, after the progress line is cleared; flushed.
