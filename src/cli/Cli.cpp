@@ -8,7 +8,6 @@
 #include <map>
 #include <unordered_set>
 #include <thread>
-#include <utility>
 
 #include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
@@ -121,12 +120,12 @@ std::string RawBytesField(std::string_view key, std::string_view text) {
     return ",\"" + std::string(key) + "\":" + JsonString(bytes);
 }
 
-std::string StatusWord(SuiteStatus status) {
+std::string_view StatusWord(SuiteStatus status) {
     switch (status) {
-    case SuiteStatus::Built: return std::string(kBuiltText);
-    case SuiteStatus::Existing: return std::string(kExistingText);
-    case SuiteStatus::Skipped: return std::string(kSkippedStatusText);
-    case SuiteStatus::Failed: return std::string(kFailedStatusText);
+    case SuiteStatus::Built: return kBuiltText;
+    case SuiteStatus::Existing: return kExistingText;
+    case SuiteStatus::Skipped: return kSkippedStatusText;
+    case SuiteStatus::Failed: return kFailedStatusText;
     }
     return {};
 }
@@ -313,7 +312,7 @@ private:
                     plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
                 const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
                 if (!suite.unreadable.empty())
-                    plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
+                    plan.SetProblem(added, OneLine(Concatenated({kFailedPrefixText, suite.unreadable})),
                                     SuiteStatus::Failed);
             });
         } catch (const AppError& error) {
