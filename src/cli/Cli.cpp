@@ -8,7 +8,6 @@
 #include <map>
 #include <unordered_set>
 #include <thread>
-#include <utility>
 
 #include "cli/CliWords.h"
 #include "descriptor/Attributes.h"
@@ -121,12 +120,12 @@ std::string RawBytesField(std::string_view key, std::string_view text) {
     return ",\"" + std::string(key) + "\":" + JsonString(bytes);
 }
 
-std::string StatusWord(SuiteStatus status) {
+std::string_view StatusWord(SuiteStatus status) {
     switch (status) {
-    case SuiteStatus::Built: return std::string(kBuiltText);
-    case SuiteStatus::Existing: return std::string(kExistingText);
-    case SuiteStatus::Skipped: return std::string(kSkippedStatusText);
-    case SuiteStatus::Failed: return std::string(kFailedStatusText);
+    case SuiteStatus::Built: return kBuiltText;
+    case SuiteStatus::Existing: return kExistingText;
+    case SuiteStatus::Skipped: return kSkippedStatusText;
+    case SuiteStatus::Failed: return kFailedStatusText;
     }
     return {};
 }
@@ -140,13 +139,11 @@ std::string CheckSummaryLine(const FolderSummary& summary) {
 
 // The plan's suites kept by a text each is known by, by their numbers only:
 // the plan may hold a great many suites.
-using SuitesByText = std::unordered_set<std::size_t, std::function<std::size_t(std::size_t)>,
-                                        std::function<bool(std::size_t, std::size_t)>>;
-
-SuitesByText SuitesKnownBy(const std::function<std::string(std::size_t)>& text) {
-    return SuitesByText(
-        0, [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); },
-        [text](std::size_t a, std::size_t b) { return text(a) == text(b); });
+template <typename Text>
+auto SuitesKnownBy(Text text) {
+    const auto hash = [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); };
+    const auto same = [text](std::size_t a, std::size_t b) { return text(a) == text(b); };
+    return std::unordered_set<std::size_t, decltype(hash), decltype(same)>(0, hash, same);
 }
 
 // A suite named twice (its JAR and its JAD, or a file and its folder) is
@@ -169,7 +166,8 @@ void OnePackageEach(SuitePlan& plan, SystemPort& system, bool writes) {
         if (added) it->second = writes && IgnoresCase(system, folder);
         return it->second ? AsciiLowered(plan.Package(suite)) : plan.Package(suite);
     };
-    SuitesByText jars = SuitesKnownBy(named), packages = SuitesKnownBy(key);
+    auto jars = SuitesKnownBy(named);
+    auto packages = SuitesKnownBy(key);
     plan.KeepWhere([&](std::size_t suite) {
         if (!jars.insert(suite).second) return false;
         const std::string wanted = plan.Package(suite);
@@ -314,7 +312,7 @@ private:
                     plan.AddFolder(folder + below, packages + below, shown + below, LogFolder(packages));
                 const std::size_t added = plan.AddSuite(number, suite.jar, suite.jad, suite.jar);
                 if (!suite.unreadable.empty())
-                    plan.SetProblem(added, OneLine(std::string(kFailedPrefixText) + std::string(suite.unreadable)),
+                    plan.SetProblem(added, OneLine(Concatenated({kFailedPrefixText, suite.unreadable})),
                                     SuiteStatus::Failed);
             });
         } catch (const AppError& error) {
@@ -326,16 +324,10 @@ private:
 
     void PlanFile(const std::string& input, const std::optional<std::string>& target, SuitePlan& plan) {
         const std::string file = system_.FullPath(input);
-        std::string jar = file, jad, problem;
-        if (RoleOfFile(file) == FileRole::Jad) {
-            jad = file;
-            jar = PartnerJar(file, system_).value_or("");
-            if (jar.empty()) problem = std::string(kSkippedPrefixText) + std::string(kJadWithoutItsJarText);
-        } else if (RoleOfFile(file) == FileRole::Jar) {
-            jad = PartnerJad(file, system_).value_or("");
-        } else {
-            throw UsageError{NeitherJarNorJadText(input)};
-        }
+        const FileRole role = RoleOfFile(file);
+        if (role != FileRole::Jad && role != FileRole::Jar) throw UsageError{NeitherJarNorJadText(input)};
+        const std::string jar = role == FileRole::Jar ? file : PartnerJar(file, system_).value_or("");
+        const std::string jad = role == FileRole::Jad ? file : PartnerJad(file, system_).value_or("");
         const std::string packages = target.value_or(FolderOf(file));
         // A JAR's JAD and a JAD's JAR are found beside it.
         const std::string source = FolderPart(file);
@@ -344,7 +336,8 @@ private:
         };
         const std::size_t folder = plan.AddFolder(source, packages, {}, LogFolder(packages));
         const std::size_t added = plan.AddSuite(folder, name(jar), name(jad), input);
-        if (!problem.empty()) plan.SetProblem(added, std::move(problem), SuiteStatus::Skipped);
+        if (jar.empty())
+            plan.SetProblem(added, Concatenated({kSkippedPrefixText, kJadWithoutItsJarText}), SuiteStatus::Skipped);
     }
 
     // A line of the results, after the progress line is cleared; flushed.
