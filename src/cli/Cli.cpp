@@ -141,8 +141,8 @@ std::string CheckSummaryLine(const FolderSummary& summary) {
 // the plan may hold a great many suites.
 template <typename Text>
 auto SuitesKnownBy(Text text) {
-    const auto hash = [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); };
-    const auto same = [text](std::size_t a, std::size_t b) { return text(a) == text(b); };
+    auto hash = [text](std::size_t suite) { return std::hash<std::string>()(text(suite)); };
+    auto same = [text](std::size_t a, std::size_t b) { return text(a) == text(b); };
     return std::unordered_set<std::size_t, decltype(hash), decltype(same)>(0, hash, same);
 }
 
