@@ -226,11 +226,11 @@ Outcome BuildPackage(const PackageRequest& request, SystemPort& system, const Bu
         if (std::optional<std::string> refusal = CheckRequest(request, system))
             return Told(Outcome::Kind::InputProblem, *refusal);
     const bool itself = options.packItself || IsBlank(request.rar);
-    Prepared prepared;
-    if (!itself)
-        if (std::optional<std::string> message = Prepare(request, system, options, prepared))
-            return Told(Outcome::Kind::InputProblem, *message);
     try {
+        Prepared prepared;
+        if (!itself)
+            if (std::optional<std::string> message = Prepare(request, system, options, prepared))
+                return Told(Outcome::Kind::InputProblem, *message);
         return itself ? PackWithin(request, system, progress)
                       : RunAndJudge(request, prepared, system, options, progress);
     } catch (const AppError& error) {

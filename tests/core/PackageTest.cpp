@@ -482,6 +482,21 @@ TEST(BuildPackage, WithoutAUserFolderAProtectedFolderIsReported) {
     EXPECT_THAT(outcome.message, HasSubstr("C:\\App\\stjava.ini"));
 }
 
+// Where even the user's own folder cannot be made, the build says so as it
+// says every system failure, and throws nothing at the window.
+TEST(BuildPackage, AUserFolderThatCannotBeMadeIsASystemError) {
+    Suite suite;
+    const std::string user = "C:\\Users\\kim\\AppData\\Local\\Kestrane\\";
+    suite.request.userFolder = user;
+    suite.sys.writeProtected.insert("C:\\App\\");
+    suite.sys.failOn.insert("create " + user);
+    Outcome outcome;
+    EXPECT_NO_THROW(outcome = suite.Build());
+    EXPECT_EQ(outcome.kind, Outcome::Kind::SystemError);
+    EXPECT_THAT(outcome.message, HasSubstr(user));
+    EXPECT_TRUE(suite.sys.Archived("D:\\out\\game.stj").empty());
+}
+
 // ---- Kestrane packing itself: no rar.exe named ----
 
 const std::string kStj = "D:\\out\\game.stj";
