@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "resource.h"
 #include "ui/LateBound.h"
@@ -48,8 +50,9 @@ std::string UncompressedLzw(std::span<const BYTE> indices) {
     return out;
 }
 
-}  // namespace
-
+// A one-frame GIF89a of `indices` (width x height, row by row from the top)
+// in the 256 colours of `palette` (RGB), colour `transparent` see-through.
+// The GIF's bytes, in a string.
 std::string GifFromIndices(int width, int height, std::span<const BYTE> palette, std::span<const BYTE> indices,
                            BYTE transparent) {
     const char see = static_cast<char>(transparent);
@@ -75,6 +78,8 @@ std::string GifFromIndices(int width, int height, std::span<const BYTE> palette,
     gif += {0, '\x3B'};
     return gif;
 }
+
+}  // namespace
 
 void LoadPictureFromMemory(std::span<const BYTE> bytes, ComPtr<IPicture>& picture) {
     // The picture object reads from a stream, which owns the memory it reads.

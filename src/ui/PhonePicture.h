@@ -7,18 +7,10 @@
 #include <ocidl.h>
 
 #include <span>
-#include <string>
-#include <vector>
 
 #include "ui/ScopedWin.h"
 
 namespace kestrane {
-
-// A one-frame GIF89a of `indices` (width x height, row by row from the top)
-// in the 256 colours of `palette` (RGB), colour `transparent` see-through.
-// The GIF's bytes, in a string.
-std::string GifFromIndices(int width, int height, std::span<const BYTE> palette, std::span<const BYTE> indices,
-                           BYTE transparent);
 
 // Loads a GIF (or another format the picture object reads) from memory;
 // `picture` stays empty when it cannot.
