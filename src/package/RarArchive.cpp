@@ -93,6 +93,10 @@ std::nullopt_t Fail(std::string* problem, const char* what) {
     return std::nullopt;
 }
 
+// The pieces a member's data is copied and checked in: a package of a JAR
+// of any size needs no more memory than this.
+constexpr std::size_t kRarPieceSize = std::size_t{256} << 10;
+
 // Hands `size` bytes from `offset` to `use` in pieces of kRarPieceSize at most.
 template <typename Use>
 void ForEachPiece(ByteSource& source, std::uint64_t offset, std::uint64_t size, Use use) {

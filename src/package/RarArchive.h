@@ -44,10 +44,6 @@ struct RarEntry {
     std::uint32_t attributes = kArchiveAttribute;
 };
 
-// The pieces a member's data is copied and checked in: a package of a JAR
-// of any size needs no more memory than this.
-inline constexpr std::size_t kRarPieceSize = std::size_t{256} << 10;
-
 // Writes an archive member by member: the marker block and the archive
 // header first, then each member's file header and its data, copied from
 // its source in pieces with its FILE_CRC taken on the way and filled into
