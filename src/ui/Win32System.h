@@ -4,8 +4,6 @@
 // kestrane-cli.exe judges suites on several at once.
 #pragma once
 
-#include <windows.h>
-
 #include "package/SystemPort.h"
 
 namespace kestrane {

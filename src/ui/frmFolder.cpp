@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <shlobj.h>
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "package/FolderConversion.h"
 #include "package/PackageBuild.h"
-#include "ui/CommandLine.h"
 #include "ui/ScopedWin.h"
 #include "ui/Win32System.h"
 #include "ui/WindowBase.h"
