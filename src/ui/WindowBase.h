@@ -93,11 +93,11 @@ protected:
     HFONT CreateWindowFont(int weight, const wchar_t* face = L"MS Sans Serif", int hundredths = 825,
                            BYTE pitchAndFamily = DEFAULT_PITCH | FF_SWISS) const;
 
-    static constexpr int kTwipsPerInch = 1440;
-
     HWND hwnd_ = nullptr;
 
 private:
+    static constexpr int kTwipsPerInch = 1440;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void MoveFocus(WPARAM wParam, LPARAM lParam);
 

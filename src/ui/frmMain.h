@@ -37,9 +37,6 @@ public:
     void ShowWaitLabel(bool visible);
     void SetControlsEnabled(bool enabled);
 
-    // "Ordner umwandeln" with the source folder filled in, as for a folder
-    // dropped on the window.
-    void OpenFolderConversion(const std::wstring& source);
     // "/ordner QUELLE ZIEL": the conversion starts at once, asks nothing,
     // and the program ends with the run, with its exit code.
     void RunFolderConversion(FolderJob run);
@@ -71,6 +68,9 @@ private:
     void mnuHelpHelp_Click();
     void mnuHelpAbout_Click();
 
+    // "Ordner umwandeln" with the source folder filled in, as for a folder
+    // dropped on the window.
+    void OpenFolderConversion(const std::wstring& source);
     std::string FieldText(int id) const;
     PackageRequest ReadRequest() const;
     // Fills an empty JAD or JAR field with the partner of the file just chosen.
