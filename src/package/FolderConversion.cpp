@@ -300,7 +300,8 @@ public:
 
     JudgingPool(const Judging& judging, std::size_t workers) : judging_(judging), ahead_(workers * kAheadPerWorker) {
         try {
-            while (workers > 1 && threads_.size() < workers) threads_.emplace_back([this] { Work(); });
+            while (workers > 1 && threads_.size() < std::min(workers, judging.plan.Size()))
+                threads_.emplace_back([this] { Work(); });
         } catch (...) {
             Stop();
             throw;
