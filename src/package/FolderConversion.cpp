@@ -224,18 +224,6 @@ SuiteResult BuildJudged(JudgedSuite judged, const SuiteJob& job, SystemPort& sys
     }
 }
 
-// The package of a found suite mirrors the JAR's place below the source
-// folder, so that equal names in different folders keep their own packages.
-void PlanSuiteOfFolder(const std::string& source, const SuiteNames& suite, const std::string& target, SuitePlan& plan) {
-    std::string below(suite.folder);
-    const char separator = SeparatorOf(target);
-    std::replace_if(
-        below.begin(), below.end(), [](char c) { return c == '\\' || c == '/'; }, separator);
-    const std::size_t folder = plan.AddFolder(Concatenated({source, suite.folder}), Concatenated({target, below}),
-                                              std::string(suite.folder), target);
-    plan.AddSuite(folder, suite.jar, suite.jad, suite.jar);
-}
-
 // The refusal where the packages would have been, for an unattended run.
 void WriteRefusalLog(const std::string& target, const FolderSummary& summary, SystemPort& system) {
     try {
@@ -265,8 +253,16 @@ std::optional<std::string> RefusalOfRun(const FolderJob& job, const std::string&
     if (system.IsWriteProtected(target)) return TargetNotWritableText(target);
     try {
         const std::string source = FolderWithSeparator(system.FullPath(TrimSpaces(job.source)));
-        ForEachSuite(source, job.includeSubfolders, system, false,
-                     [&](const SuiteNames& suite) { PlanSuiteOfFolder(source, suite, target, plan); });
+        ForEachSuite(source, job.includeSubfolders, system, false, [&](const SuiteNames& suite) {
+            // A suite's package mirrors the JAR's place below the source folder,
+            // so that equal names in different folders keep their own packages.
+            std::string below(suite.folder);
+            std::replace_if(
+                below.begin(), below.end(), [](char c) { return c == '\\' || c == '/'; }, SeparatorOf(target));
+            const std::size_t folder = plan.AddFolder(Concatenated({source, suite.folder}),
+                                                      Concatenated({target, below}), std::string(suite.folder), target);
+            plan.AddSuite(folder, suite.jar, suite.jad, suite.jar);
+        });
     } catch (const AppError& error) {
         return error.Report();
     }
@@ -304,7 +300,8 @@ public:
 
     JudgingPool(const Judging& judging, std::size_t workers) : judging_(judging), ahead_(workers * kAheadPerWorker) {
         try {
-            while (workers > 1 && threads_.size() < workers) threads_.emplace_back([this] { Work(); });
+            while (workers > 1 && threads_.size() < std::min(workers, judging.plan.Size()))
+                threads_.emplace_back([this] { Work(); });
         } catch (...) {
             Stop();
             throw;
@@ -414,7 +411,6 @@ public:
     }
     // Why it could not be written, or nothing once it is in place.
     std::optional<std::string> Finish(bool cancelled) {
-        summary.cancelled = cancelled;
         Write(Concatenated({SummaryLine(summary), cancelled ? kCancelledMarkText : "", "\r\n"}));
         Try([&] { file_->PutInPlace(); });
         return failure_;

@@ -243,11 +243,12 @@ std::string_view PhoneWord(SuiteResult::Phone phone);
 // suite until the listener cancels, each staging in its own subfolder of
 // `workFolder` (ending in its separator; empty where no suite uses rar.exe),
 // and at the end writes each log folder's list. With `workers` above one,
-// that many threads of the run read and judge the suites ahead, at most that
-// many from the one being built on (the port must bear that; a build without
-// the C++ library's threads judges them one by one), while they are built,
-// told to the listener and logged one after another in the plan's order on
-// the calling thread; the threads are gone when it returns, also by a throw.
+// that many threads of the run, no more than it has suites, read and judge
+// a few suites each ahead of the one being built on (the port must bear
+// that; a build without the C++ library's threads judges them one by one),
+// while they are built, told to the listener and logged one after another
+// in the plan's order on the calling thread; the threads are gone when it
+// returns, also by a throw.
 // Throws nothing the port throws.
 FolderSummary ConvertSuites(const SuitePlan& plan, const std::string& workFolder, SystemPort& system,
                             FolderListener& listener, std::size_t workers = 1);
