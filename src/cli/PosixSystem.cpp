@@ -324,10 +324,6 @@ std::unique_ptr<ArchiverRun> PosixSystem::StartProgram(const std::string& progra
     throw AppError(cli_words::NotStartedHereText(ProgramNotStartedText(program)), 0, {});
 }
 
-std::chrono::milliseconds PosixSystem::Now() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 std::chrono::local_seconds PosixSystem::LocalNow() { return fixedNow_ ? *fixedNow_ : LocalTime(std::time(nullptr)); }
 
 void PosixSystem::Pause(std::chrono::milliseconds duration) {
