@@ -326,8 +326,7 @@ std::unique_ptr<ArchiverRun> PosixSystem::StartProgram(const std::string& progra
 
 std::chrono::local_seconds PosixSystem::LocalNow() { return fixedNow_ ? *fixedNow_ : LocalTime(std::time(nullptr)); }
 
-void PosixSystem::Pause(std::chrono::milliseconds duration) {
-    if (duration > std::chrono::milliseconds(0)) std::this_thread::sleep_for(duration);
-}
+// Returns at once for zero or less, as sleep_for does.
+void PosixSystem::Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
 }  // namespace kestrane
