@@ -324,14 +324,9 @@ std::unique_ptr<ArchiverRun> PosixSystem::StartProgram(const std::string& progra
     throw AppError(cli_words::NotStartedHereText(ProgramNotStartedText(program)), 0, {});
 }
 
-std::chrono::milliseconds PosixSystem::Now() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 std::chrono::local_seconds PosixSystem::LocalNow() { return fixedNow_ ? *fixedNow_ : LocalTime(std::time(nullptr)); }
 
-void PosixSystem::Pause(std::chrono::milliseconds duration) {
-    if (duration > std::chrono::milliseconds(0)) std::this_thread::sleep_for(duration);
-}
+// Returns at once for zero or less, as sleep_for does.
+void PosixSystem::Pause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
 }  // namespace kestrane

@@ -46,7 +46,6 @@ public:
     std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
                                               const std::string& folder) override;
 
-    std::chrono::milliseconds Now() override;
     std::chrono::local_seconds LocalNow() override;
     void Pause(std::chrono::milliseconds duration) override;
 

@@ -150,8 +150,11 @@ public:
     virtual std::unique_ptr<ArchiverRun> StartProgram(const std::string& program, const std::string& commandLine,
                                                       const std::string& folder) = 0;
 
-    // A monotonic clock.
-    virtual std::chrono::milliseconds Now() = 0;
+    // A monotonic clock: the real ports' is the steady clock.
+    virtual std::chrono::milliseconds Now() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
     // The local date and time now, or the fixed moment that stands for it
     // (see FixedNow).
     virtual std::chrono::local_seconds LocalNow() = 0;

@@ -427,10 +427,6 @@ std::unique_ptr<ArchiverRun> Win32System::StartProgram(const std::string& progra
     return std::make_unique<ShellRun>(process.hProcess);
 }
 
-std::chrono::milliseconds Win32System::Now() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 std::chrono::local_seconds Win32System::LocalNow() {
     char epoch[32] = {};
     const DWORD length = GetEnvironmentVariableA("SOURCE_DATE_EPOCH", epoch, sizeof epoch);
