@@ -267,7 +267,7 @@ std::optional<std::wstring> frmMain::AskFileName(bool save, const wchar_t* filte
     ofn.Flags = save ? kSaveFlags : kOpenFlags;
     const std::size_t nameStart = proposal.find_last_of(L"\\/") + 1;  // 0 without a folder
     const std::wstring folder = proposal.substr(0, nameStart);
-    if (!proposal.empty() && proposal.size() - nameStart < kFileNameChars) {
+    if (proposal.size() - nameStart < kFileNameChars) {
         proposal.copy(fileName, proposal.size() - nameStart, nameStart);
         if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
     }
@@ -430,20 +430,19 @@ void frmMain::ShowOutcome(const Outcome& outcome) {
 }
 
 void frmMain::mnuFileMakeJad_Click() {
-    std::wstring jar = WindowText(Control(IDC_TXTJAR));
-    if (IsBlank(Narrow(jar))) {
+    std::string jar = FieldText(IDC_TXTJAR);
+    if (IsBlank(jar)) {
         const std::optional<std::wstring> chosen = AskFileName(false, kJarFilter, L"");
         if (!chosen) return;
-        jar = *chosen;
-        SetWindowTextW(Control(IDC_TXTJAR), jar.c_str());
+        jar = Narrow(*chosen);
+        SetWindowTextW(Control(IDC_TXTJAR), chosen->c_str());
     }
-    const MadeJad made = JadFromJar(Narrow(jar), system_);
+    const MadeJad made = JadFromJar(jar, system_);
     if (!made.jad) {
         ShowMessage(Concatenated({JadFaultText(made), "\n\n", ui_words::kNoJadWrittenText}), true);
         return;
     }
-    const std::optional<std::wstring> target =
-        AskFileName(true, kJadFilter, Widen(WithoutExtension(Narrow(jar))) + L".jad");
+    const std::optional<std::wstring> target = AskFileName(true, kJadFilter, Widen(WithoutExtension(jar)) + L".jad");
     if (!target) return;
     system_.WriteWholeFile(Narrow(*target), *made.jad);
     SetWindowTextW(Control(IDC_TXTJAD), target->c_str());
