@@ -60,10 +60,9 @@ constexpr const wchar_t* kJadFilter = L"JAD-Dateien\0*.jad\0";
 // The JAD's folder and base name with ".stj"; empty without a JAD path.
 std::wstring ProposedPackagePath(const std::wstring& jad) {
     if (jad.find_first_not_of(L' ') == std::wstring::npos) return {};
-    const std::size_t slash = jad.find_last_of(L"\\/");
-    const std::size_t dot = jad.find_last_of(L'.');
-    const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
-    return (hasExtension ? jad.substr(0, dot) : jad) + L".stj";
+    // A dot after the last separator begins the extension.
+    const std::size_t last = jad.find_last_of(L"\\/.");
+    return (last != std::wstring::npos && jad[last] == L'.' ? jad.substr(0, last) : jad) + L".stj";
 }
 
 // Names the buttons of a question box in German as it shows.
