@@ -228,6 +228,28 @@ TEST_F(JarSuite, ChosenJadFindsTheJarItsUrlNamesElseTheSameBaseName) {
     EXPECT_EQ(Lower(app.Text(IDC_TXTSTJ)), Lower((app.Folder() / L"Spiel2.stj").wstring()));
 }
 
+// Only what follows the name's last dot is its extension, and a dot in a
+// folder's name is none.
+TEST_F(JarSuite, ThePackageIsProposedUnderTheJadsNameWithoutItsExtension) {
+    struct Case {
+        const wchar_t* jad;
+        const wchar_t* proposed;
+    };
+    const Case cases[] = {
+        {L"Spiel.v2.jad", L"Spiel.v2.stj"},
+        {L"Version 1.5\\Spiel", L"Spiel.stj"},
+    };
+    fs::create_directories(app.Folder() / L"Version 1.5");
+    for (const Case& c : cases) {
+        app.SetText(IDC_TXTJAD, (app.Folder() / c.jad).wstring());
+        app.Click(IDC_CMDSEARCHSTJ);
+        FileDialog save = app.WaitFileDialog();
+        EXPECT_EQ(save.FileName(), c.proposed) << "for " << fs::path(c.jad).string();
+        save.Cancel();
+        app.Drain();
+    }
+}
+
 TEST(CommandLine, FilesFillTheFieldsAndTheJadIsPaired) {
     App app;
     // As Explorer passes a file dropped on the program's icon: quoted, whole.
