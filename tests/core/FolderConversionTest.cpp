@@ -770,7 +770,8 @@ TEST(SuitePlan, PutsEachSuitesPathsTogetherAndDropsSuitesWithoutMixingUpTheRest)
 // kestrane's threads judge ahead: the results still come in the plan's
 // order, each its own suite's, and a cancel or a listener that throws ends
 // the run with them (the plan's problems touch no disk, so the fake bears it).
-// A run of many suites, more than the threads may judge ahead, ends whole.
+// A run of many suites, more than the threads may judge ahead, ends whole,
+// and so does one of none.
 TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
     FakeSystem sys;
     SuitePlan plan({});
@@ -795,6 +796,10 @@ TEST(ConvertSuites, SuitesJudgedAheadEndInThePlansOrderAndStopWithTheRun) {
         for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(listener.results[i].result, plan.Problem(i));
         listener.cancel = [](std::size_t finished) -> bool { throw std::runtime_error(std::to_string(finished)); };
         EXPECT_THROW(ConvertSuites(plan, {}, sys, listener, workers), std::runtime_error);
+        // More threads than suites: none waits for a suite that is not there.
+        Recorder none;
+        EXPECT_EQ(ConvertSuites(SuitePlan({}), {}, sys, none, workers).Finished(), 0u);
+        EXPECT_TRUE(none.results.empty());
     }
 }
 
