@@ -82,6 +82,14 @@ end_orphans() {
     done
 }
 
+# A run stopped midway (Ctrl+C, a time-out) leaves its write-protected
+# folders so; the cases remove their folders of the last run before they
+# begin, which such a folder would defeat (under Wine the C++ library's
+# remove_all then tries for ever).
+if [ -n "${KESTRANE_E2E_WORK:-}" ] && [ -d "$KESTRANE_E2E_WORK" ]; then
+    chmod -R u+w "$KESTRANE_E2E_WORK"
+fi
+
 if [ -n "${KESTRANE_UNPRIVILEGED:-}" ] && [ "$(id -u)" -eq 0 ]; then
     # The wineserver opens files for the programs it serves, so it must run
     # without the overrides too: one started earlier would still hold them.
